@@ -1,0 +1,266 @@
+#include "cli/CtlRunner.h"
+
+#include "config/ConfigFile.h"
+#include "config/TankVolumeStore.h"
+#include "link/UzentikDevice.h"
+#include "mainwindow/AppPaths.h"
+#include "mainwindow/Options.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+const char* kUsage = "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+                     "  read                   read the configuration and print it\n"
+                     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
+                     "  load [--force] FILE    check FILE and write it into the controller\n"
+                     "  read-table 1|2         print the 1024 table words of a sensor\n"
+                     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n";
+
+void printErr(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void printOut(const QString& text)
+{
+    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+}
+
+int usage(const QString& problem = QString())
+{
+    if (!problem.isEmpty())
+        printErr(QStringLiteral("zentikctl: ") + problem);
+    std::fputs(kUsage, stderr);
+    return Exit::Usage;
+}
+
+int sensorOf(const QString& text)
+{
+    return text == QLatin1String("1") ? 1 : text == QLatin1String("2") ? 2 : 0;
+}
+
+// 1024 decimal words, one per line; blank lines at the end are allowed.
+bool readWordFile(const QString& path, std::array<quint16, kTableEntries>& words, int* exitCode)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, file.errorString()));
+        *exitCode = Exit::FileError;
+        return false;
+    }
+    QList<QByteArray> lines = file.readAll().split('\n');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    if (lines.size() != kTableEntries) {
+        printErr(QStringLiteral("zentikctl: %1 holds %2 lines; a table has %3 words")
+                     .arg(path)
+                     .arg(lines.size())
+                     .arg(kTableEntries));
+        *exitCode = Exit::InvalidFile;
+        return false;
+    }
+    for (int i = 0; i < kTableEntries; ++i) {
+        bool ok = false;
+        const uint value = lines[i].trimmed().toUInt(&ok);
+        if (!ok || value > 65535) {
+            printErr(QStringLiteral("zentikctl: %1 line %2: '%3' is not a word (0..65535)")
+                         .arg(path)
+                         .arg(i + 1)
+                         .arg(QString::fromUtf8(lines[i].trimmed().left(40))));
+            *exitCode = Exit::InvalidFile;
+            return false;
+        }
+        words[i] = static_cast<quint16>(value);
+    }
+    return true;
+}
+
+class Session
+{
+public:
+    Session(const QString& port, int timeoutMs, const AppPaths& paths, bool log)
+        : m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
+    {
+        m_device.setTankVolumeStore(&m_store);
+        m_device.ComPort->setPortName(port);
+        if (log)
+            QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
+                             [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+        if (isatty(STDERR_FILENO)) {
+            QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] {
+                ++m_pages;
+                std::fprintf(stderr, "\rpage %d/%d", m_pages, m_pageTotal);
+                std::fflush(stderr);
+            });
+        }
+    }
+
+    TZENTIK& device() { return m_device; }
+    TankVolumeStore& store() { return m_store; }
+
+    bool open()
+    {
+        if (m_device.OpenPort())
+            return true;
+        printErr(QStringLiteral("zentikctl: cannot open port %1: %2")
+                     .arg(m_device.ComPort->portName(), m_device.ComPort->errorString()));
+        return false;
+    }
+
+    // Starts a process through start() and waits for its completion event; returns the result code.
+    int runProcess(TCompletionEvent TZENTIK::*event, int pageTotal, const std::function<void(int)>& start)
+    {
+        QEventLoop loop;
+        bool done = false;
+        m_pageTotal = pageTotal;
+        m_pages = 0;
+        (m_device.*event).bindFunction(&loop, [&](TZENTIK*) {
+            done = true;
+            loop.quit();
+        });
+        start(m_timeout);
+        if (!done)
+            loop.exec();
+        if (m_pages > 0)
+            std::fputs("\n", stderr);
+        const int result = m_device.LastError;
+        if (result != Result::Success) {
+            QString text = QStringLiteral("zentikctl: the process ended with result code %1").arg(result);
+            if (!m_device.LastErrorText.isEmpty())
+                text += QStringLiteral(": ") + m_device.LastErrorText;
+            printErr(text);
+        }
+        return result;
+    }
+
+private:
+    TZENTIK m_device;
+    int m_timeout;
+    TankVolumeStore m_store;
+    int m_pages = 0;
+    int m_pageTotal = 0;
+};
+
+} // namespace
+
+int CtlRunner::run(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QCommandLineOption portOption(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("MS"),
+                                           QStringLiteral("1000"));
+    const QCommandLineOption homeOption(QStringLiteral("home"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption logOption(QStringLiteral("log"));
+    const QCommandLineOption forceOption(QStringLiteral("force"));
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, helpOption});
+    if (!parser.parse(arguments))
+        return usage(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fputs(kUsage, stdout);
+        return Exit::Ok;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.isEmpty())
+        return usage(QStringLiteral("no command given"));
+    bool timeoutOk = false;
+    const int timeoutMs = parser.value(timeoutOption).toInt(&timeoutOk);
+    if (!timeoutOk || timeoutMs <= 0)
+        return usage(QStringLiteral("--timeout takes a positive number of milliseconds"));
+
+    const QString command = args[0];
+    const int argCount = static_cast<int>(args.size());
+    const bool known = (command == QLatin1String("read") && argCount == 1) ||
+                       (command == QLatin1String("save") && argCount == 2) ||
+                       (command == QLatin1String("load") && argCount == 2) ||
+                       (command == QLatin1String("read-table") && argCount == 2 && sensorOf(args[1])) ||
+                       (command == QLatin1String("write-table") && argCount == 3 && sensorOf(args[1]));
+    if (!known)
+        return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
+    if (parser.isSet(forceOption) && command != QLatin1String("load"))
+        return usage(QStringLiteral("--force belongs to load"));
+
+    const AppPaths paths = AppPaths::resolve(parser.value(homeOption));
+    const QString port =
+        parser.isSet(portOption) ? parser.value(portOption) : Options(paths.optionsFile()).port();
+
+    // Files are checked before anything is sent.
+    IniDocument loadDoc;
+    std::array<quint16, kTableEntries> words{};
+    if (command == QLatin1String("load")) {
+        const QString path = args[1];
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, file.errorString()));
+            return Exit::FileError;
+        }
+        loadDoc = IniDocument::parse(file.readAll());
+        const ConfigFile::CheckResult check = ConfigFile::check(loadDoc);
+        if (!check.valid) {
+            for (const ConfigFile::Problem& problem : check.problems)
+                printErr(QStringLiteral("%1: invalid entry %2").arg(path, problem.describe()));
+            if (!parser.isSet(forceOption))
+                return Exit::InvalidFile;
+        }
+    } else if (command == QLatin1String("write-table")) {
+        int exitCode = Exit::Ok;
+        if (!readWordFile(args[2], words, &exitCode))
+            return exitCode;
+    }
+
+    Session session(port, timeoutMs, paths, parser.isSet(logOption));
+    if (!session.open())
+        return Exit::PortUnavailable;
+    TZENTIK& z = session.device();
+
+    if (command == QLatin1String("read")) {
+        const int result = session.runProcess(&TZENTIK::OnConfigRead, 0, [&](int t) { z.ReadConfig(t); });
+        if (result != Result::Success)
+            return result;
+        session.store().LoadTankVolumes(z.Parameters);
+        for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(z.Parameters))
+            printOut(QString::fromUtf8(e.first + '=' + e.second));
+        return Exit::Ok;
+    }
+    if (command == QLatin1String("save")) {
+        const int result =
+            session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount, [&](int t) { z.ReadAllSettings(t); });
+        if (result != Result::Success)
+            return result;
+        session.store().LoadTankVolumes(z.Parameters);
+        QString error;
+        if (!ConfigFile::write(args[1], z.Parameters, &error)) {
+            printErr(QStringLiteral("zentikctl: ") + error);
+            return Exit::FileError;
+        }
+        return Exit::Ok;
+    }
+    if (command == QLatin1String("load")) {
+        ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
+        return session.runProcess(&TZENTIK::OnLoadAllSettings, kPageCount,
+                                  [&](int t) { z.LoadAllSettings(t); });
+    }
+    const int first = FirstPageOfSensor(sensorOf(args[1]));
+    z.PageIndex = first;
+    if (command == QLatin1String("read-table")) {
+        const int result =
+            session.runProcess(&TZENTIK::OnTableRead, kSensorPages, [&](int t) { z.ReadTable(t); });
+        if (result != Result::Success)
+            return result;
+        for (int k = 0; k < kTableEntries; ++k)
+            printOut(QString::number(TableEntry(z.Parameters.Pages, first, k)));
+        return Exit::Ok;
+    }
+    for (int k = 0; k < kTableEntries; ++k)
+        TableEntry(z.NewPages, first, k) = words[k];
+    return session.runProcess(&TZENTIK::OnTableWrite, kSensorPages, [&](int t) { z.WriteTable(t); });
+}

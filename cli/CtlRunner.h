@@ -1,0 +1,17 @@
+// The commands of zentikctl: one controller process each, with exit codes for scripts.
+#pragma once
+
+#include <QStringList>
+
+namespace Exit {
+constexpr int Ok = 0; // 1..13: the process's result code
+constexpr int Usage = 64;
+constexpr int InvalidFile = 65;
+constexpr int PortUnavailable = 69;
+constexpr int FileError = 74;
+} // namespace Exit
+
+namespace CtlRunner {
+// arguments[0] is the program name. Runs an event loop until the command has finished.
+int run(const QStringList& arguments);
+} // namespace CtlRunner

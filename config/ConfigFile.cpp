@@ -1,0 +1,133 @@
+#include "config/ConfigFile.h"
+
+namespace ConfigFile {
+
+namespace {
+
+QByteArray flag(bool on)
+{
+    return on ? "1" : "0";
+}
+
+struct CheckedKey
+{
+    const char* key;
+    qint64 max;
+};
+
+// The settings keys in the order they are examined, with the largest value their field holds.
+constexpr CheckedKey kCheckedKeys[] = {
+    {"Sensor_on_0", 0x7FFFFFFF}, {"Net_addr_0", 255},  {"Volume_0", 65535},
+    {"Sensor_on_1", 0x7FFFFFFF}, {"Net_addr_1", 255},  {"Volume_1", 65535},
+    {"Inversion", 0x7FFFFFFF},   {"Mult_Factor", 127}, {"trl", 255},
+    {"Interval", 255},           {"P_Mode", 255},
+};
+
+void checkEntry(const IniDocument& doc, const QByteArray& section, const QByteArray& key, qint64 max,
+                CheckResult& result)
+{
+    const auto raw = doc.value(section, key);
+    const auto number = raw ? ParseIniInteger(*raw) : std::nullopt;
+    if (!number || *number < 0 || *number > max) {
+        result.valid = false;
+        result.problems.append(Problem{section, key, raw});
+    }
+}
+
+qint32 readOrZero(const IniDocument& doc, const QByteArray& section, const QByteArray& key)
+{
+    return doc.readInteger(section, key, 0);
+}
+
+} // namespace
+
+QByteArray pageSection(int page)
+{
+    return "PAGE_" + QByteArray::number(page);
+}
+
+QByteArray wordKey(int word)
+{
+    return "Value_" + QByteArray::number(word);
+}
+
+QList<Entry> parameterEntries(const TParameters& p)
+{
+    return {
+        {"ID", p.SerialNumber.toUtf8()},
+        {"SW", p.ProgramNumber.toUtf8()},
+        {"Sensor_on_0", flag(p.SensorOn[0])},
+        {"Sensor_on_1", flag(p.SensorOn[1])},
+        {"Net_addr_0", QByteArray::number(p.NetAddr[0])},
+        {"Net_addr_1", QByteArray::number(p.NetAddr[1])},
+        {"Inversion", flag(p.Inversion)},
+        {"Mult_Factor", QByteArray::number(p.MultFactor)},
+        {"trl", QByteArray::number(p.ReserveLevel)},
+        {"Interval", QByteArray::number(p.Interval)},
+        {"P_Mode", QByteArray::number(p.OutputMode)},
+        {"Volume_0", QByteArray::number(p.Volumes[0])},
+        {"Volume_1", QByteArray::number(p.Volumes[1])},
+    };
+}
+
+bool write(const QString& path, const TParameters& p, QString* error)
+{
+    IniFile file(path);
+    const bool ok = file.update([&](IniDocument& doc) {
+        for (const Entry& e : parameterEntries(p))
+            doc.setValue(kParametersSection, e.first, e.second);
+        for (int page = 0; page < kPageCount; ++page) {
+            const QByteArray section = pageSection(page);
+            for (int word = 0; word < kPageWords; ++word)
+                doc.setValue(section, wordKey(word), QByteArray::number(p.Pages[page][word]));
+        }
+    });
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
+}
+
+QString Problem::describe() const
+{
+    const QString name =
+        QStringLiteral("[%1] %2").arg(QString::fromLatin1(section), QString::fromLatin1(key));
+    if (!value)
+        return name + QStringLiteral(" (missing)");
+    return name + QLatin1Char('=') + QString::fromUtf8(value->left(40));
+}
+
+CheckResult check(const IniDocument& doc)
+{
+    CheckResult result;
+    for (const CheckedKey& k : kCheckedKeys)
+        checkEntry(doc, kParametersSection, k.key, k.max, result);
+    for (int page = 0; page < kPageCount; ++page) {
+        const QByteArray section = pageSection(page);
+        for (int word = 0; word < kPageWords; ++word)
+            checkEntry(doc, section, wordKey(word), 65535, result);
+    }
+    return result;
+}
+
+void fill(const IniDocument& doc, TParameters& np, TPages& pages)
+{
+    const QByteArray& s = kParametersSection;
+    for (int n = 0; n < 2; ++n) {
+        const QByteArray suffix = QByteArray::number(n);
+        np.SensorOn[n] = readOrZero(doc, s, "Sensor_on_" + suffix) != 0;
+        np.NetAddr[n] = static_cast<quint8>(readOrZero(doc, s, "Net_addr_" + suffix));
+        np.Volumes[n] = readOrZero(doc, s, "Volume_" + suffix);
+    }
+    np.Inversion = readOrZero(doc, s, "Inversion") != 0;
+    np.MultFactor = static_cast<quint8>(readOrZero(doc, s, "Mult_Factor"));
+    np.ReserveLevel = static_cast<quint8>(readOrZero(doc, s, "trl"));
+    np.Interval = static_cast<quint8>(readOrZero(doc, s, "Interval"));
+    np.OutputMode = static_cast<quint8>(readOrZero(doc, s, "P_Mode"));
+    for (int page = 0; page < kPageCount; ++page) {
+        const QByteArray section = pageSection(page);
+        for (int word = 0; word < kPageWords; ++word)
+            pages[page][word] = static_cast<quint16>(readOrZero(doc, section, wordKey(word)));
+    }
+}
+
+} // namespace ConfigFile

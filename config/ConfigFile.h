@@ -1,0 +1,48 @@
+// The configuration file (*.zkt): a controller's whole configuration with both level recoding tables.
+#pragma once
+
+#include "config/IniFile.h"
+#include "link/ControllerData.h"
+
+#include <QList>
+#include <QPair>
+
+namespace ConfigFile {
+
+using Entry = QPair<QByteArray, QByteArray>; // key, value
+
+inline const QByteArray kParametersSection = "PARAMETERS";
+QByteArray pageSection(int page);
+QByteArray wordKey(int word);
+
+// The PARAMETERS entries ID .. Volume_1 in the file's order.
+QList<Entry> parameterEntries(const TParameters& p);
+
+// Writes the record and all 64 pages into the file with one rewrite; other content of an existing file
+// stays. False with error ("Unable to write to <file>") on failure; the previous file is then intact.
+bool write(const QString& path, const TParameters& p, QString* error = nullptr);
+
+// One entry that fails the check.
+struct Problem
+{
+    QByteArray section;
+    QByteArray key;
+    std::optional<QByteArray> value; // nullopt: the entry is missing
+    QString describe() const;
+};
+
+struct CheckResult
+{
+    bool valid = true;
+    QList<Problem> problems; // every offending entry, in the order examined
+};
+
+// Examines the 11 setting keys and the 2048 table words. An entry is invalid when it is missing, not an
+// integer, negative, or larger than its field holds (ID and SW are not examined).
+CheckResult check(const IniDocument& doc);
+
+// Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count
+// as 0 and larger values keep their low bits. Identifiers, slots 2 and 3 and newParameters.Pages stay.
+void fill(const IniDocument& doc, TParameters& newParameters, TPages& newPages);
+
+} // namespace ConfigFile

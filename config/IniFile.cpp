@@ -1,0 +1,343 @@
+#include "config/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArray trimmedBlanks(const QByteArray& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// A header line "[name]"; nullopt for any other line.
+std::optional<QByteArray> sectionName(const QByteArray& line)
+{
+    const QByteArray text = trimmedBlanks(line);
+    if (!text.startsWith('['))
+        return std::nullopt;
+    qsizetype close = text.indexOf(']');
+    if (close < 0)
+        close = text.size();
+    return trimmedBlanks(text.mid(1, close - 1));
+}
+
+// The key of a "key=value" line; nullopt when the line holds no "=" or an empty key.
+std::optional<QByteArray> keyName(const QByteArray& line)
+{
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return std::nullopt;
+    QByteArray key = trimmedBlanks(line.left(eq));
+    if (key.isEmpty())
+        return std::nullopt;
+    return key;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::optional<qint32> ParseIniInteger(const QByteArray& raw)
+{
+    const QByteArray text = trimmedBlanks(raw);
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= text.size())
+        return std::nullopt;
+    quint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = hex ? hexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * (hex ? 16 : 10) + static_cast<quint64>(digit);
+        if (value > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
+    if (hex) {
+        // Hexadecimal covers the 32 bits, so $FFFFFFFF is -1.
+        const qint32 bits = static_cast<qint32>(static_cast<quint32>(value));
+        return negative ? static_cast<qint32>(0u - static_cast<quint32>(bits)) : bits;
+    }
+    if (negative) {
+        if (value > 0x80000000ull)
+            return std::nullopt;
+        return static_cast<qint32>(-static_cast<qint64>(value));
+    }
+    if (value > 0x7FFFFFFFull)
+        return std::nullopt;
+    return static_cast<qint32>(value);
+}
+
+QByteArray IniDocument::normalized(const QByteArray& name)
+{
+    return trimmedBlanks(name).toLower();
+}
+
+void IniDocument::indexLine(Section& s, int lineIndex)
+{
+    if (const auto key = keyName(s.lines[lineIndex])) {
+        const QByteArray lower = key->toLower();
+        if (!s.keyLines.contains(lower))
+            s.keyLines.insert(lower, lineIndex);
+    }
+}
+
+IniDocument IniDocument::parse(const QByteArray& content)
+{
+    IniDocument doc;
+    doc.m_sections.append(Section{});
+    if (content.isEmpty())
+        return doc;
+    const qsizetype firstNewline = content.indexOf('\n');
+    doc.m_eol = (firstNewline > 0 && content[firstNewline - 1] == '\r') || firstNewline < 0 ? "\r\n" : "\n";
+    doc.m_finalNewline = content.endsWith('\n');
+
+    qsizetype start = 0;
+    while (start < content.size()) {
+        qsizetype end = content.indexOf('\n', start);
+        if (end < 0)
+            end = content.size();
+        QByteArray line = content.mid(start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        start = end + 1;
+
+        if (const auto name = sectionName(line)) {
+            Section s;
+            s.lines.append(line);
+            doc.m_sections.append(s);
+            const QByteArray lower = name->toLower();
+            if (!doc.m_sectionIndex.contains(lower))
+                doc.m_sectionIndex.insert(lower, static_cast<int>(doc.m_sections.size() - 1));
+        } else {
+            Section& s = doc.m_sections.last();
+            s.lines.append(line);
+            if (doc.m_sections.size() > 1)
+                doc.indexLine(s, static_cast<int>(s.lines.size() - 1));
+        }
+    }
+    return doc;
+}
+
+QByteArray IniDocument::serialize() const
+{
+    qsizetype size = 0;
+    for (const Section& s : m_sections)
+        for (const QByteArray& line : s.lines)
+            size += line.size() + m_eol.size();
+    QByteArray out;
+    out.reserve(size);
+    for (const Section& s : m_sections) {
+        for (const QByteArray& line : s.lines) {
+            out += line;
+            out += m_eol;
+        }
+    }
+    if (!m_finalNewline && out.endsWith(m_eol))
+        out.chop(m_eol.size());
+    return out;
+}
+
+const IniDocument::Section* IniDocument::findSection(const QByteArray& section) const
+{
+    const auto it = m_sectionIndex.constFind(normalized(section));
+    return it == m_sectionIndex.constEnd() ? nullptr : &m_sections[*it];
+}
+
+bool IniDocument::hasSection(const QByteArray& section) const
+{
+    return findSection(section) != nullptr;
+}
+
+std::optional<QByteArray> IniDocument::value(const QByteArray& section, const QByteArray& key) const
+{
+    const Section* s = findSection(section);
+    if (!s)
+        return std::nullopt;
+    const auto it = s->keyLines.constFind(normalized(key));
+    if (it == s->keyLines.constEnd())
+        return std::nullopt;
+    const QByteArray& line = s->lines[*it];
+    return trimmedBlanks(line.mid(line.indexOf('=') + 1)).left(kIniMaxValueLength);
+}
+
+void IniDocument::setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value)
+{
+    const QByteArray sectionKey = normalized(section);
+    const QByteArray keyKey = normalized(key);
+    auto sit = m_sectionIndex.find(sectionKey);
+    if (sit == m_sectionIndex.end()) {
+        // A new section goes to the end of the file, set off by an empty line.
+        Section& last = m_sections.last();
+        const bool fileEmpty = m_sections.size() == 1 && last.lines.isEmpty();
+        if (!fileEmpty && !(last.lines.isEmpty() || last.lines.last().trimmed().isEmpty()))
+            last.lines.append(QByteArray());
+        Section s;
+        s.lines.append('[' + trimmedBlanks(section) + ']');
+        m_sections.append(s);
+        sit = m_sectionIndex.insert(sectionKey, static_cast<int>(m_sections.size() - 1));
+        m_finalNewline = true;
+    }
+    Section& s = m_sections[*sit];
+    const auto kit = s.keyLines.constFind(keyKey);
+    if (kit != s.keyLines.constEnd()) {
+        QByteArray& line = s.lines[*kit];
+        line = line.left(line.indexOf('=')) + '=' + value;
+        return;
+    }
+    // A new key goes after the last non-empty line of its section.
+    int insertAt = static_cast<int>(s.lines.size());
+    while (insertAt > 1 && trimmedBlanks(s.lines[insertAt - 1]).isEmpty())
+        --insertAt;
+    s.lines.insert(insertAt, trimmedBlanks(key) + '=' + value);
+    s.keyLines.insert(keyKey, insertAt);
+    if (&s == &m_sections.last() && insertAt == s.lines.size() - 1)
+        m_finalNewline = true;
+}
+
+QByteArray IniDocument::readString(const QByteArray& section, const QByteArray& key,
+                                   const QByteArray& def) const
+{
+    return value(section, key).value_or(def);
+}
+
+qint32 IniDocument::readInteger(const QByteArray& section, const QByteArray& key, qint32 def) const
+{
+    const auto text = value(section, key);
+    if (!text)
+        return def;
+    return ParseIniInteger(*text).value_or(def);
+}
+
+bool IniDocument::readBool(const QByteArray& section, const QByteArray& key, bool def) const
+{
+    return readInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void IniDocument::writeInteger(const QByteArray& section, const QByteArray& key, qint64 value)
+{
+    setValue(section, key, QByteArray::number(value));
+}
+
+void IniDocument::writeBool(const QByteArray& section, const QByteArray& key, bool value)
+{
+    setValue(section, key, value ? "1" : "0");
+}
+
+IniDocument IniFile::load() const
+{
+    QFile file(m_path);
+    if (m_path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return IniDocument::parse(QByteArray());
+    return IniDocument::parse(file.readAll());
+}
+
+QByteArray IniFile::readBytes(const QByteArray& section, const QByteArray& key, const QByteArray& def) const
+{
+    return load().readString(section, key, def);
+}
+
+QString IniFile::readString(const QByteArray& section, const QByteArray& key, const QString& def) const
+{
+    const auto value = load().value(section, key);
+    return value ? QString::fromUtf8(*value) : def;
+}
+
+qint32 IniFile::readInteger(const QByteArray& section, const QByteArray& key, qint32 def) const
+{
+    return load().readInteger(section, key, def);
+}
+
+bool IniFile::readBool(const QByteArray& section, const QByteArray& key, bool def) const
+{
+    return load().readBool(section, key, def);
+}
+
+bool IniFile::writeBytes(const QByteArray& section, const QByteArray& key, const QByteArray& value)
+{
+    return update([&](IniDocument& doc) { doc.setValue(section, key, value); });
+}
+
+bool IniFile::writeString(const QByteArray& section, const QByteArray& key, const QString& value)
+{
+    return writeBytes(section, key, value.toUtf8());
+}
+
+bool IniFile::writeInteger(const QByteArray& section, const QByteArray& key, qint64 value)
+{
+    return writeBytes(section, key, QByteArray::number(value));
+}
+
+bool IniFile::writeBool(const QByteArray& section, const QByteArray& key, bool value)
+{
+    return writeBytes(section, key, value ? "1" : "0");
+}
+
+QString IniFile::writeErrorText(const QString& path)
+{
+    return QStringLiteral("Unable to write to %1").arg(path);
+}
+
+bool IniFile::update(const std::function<void(IniDocument&)>& change)
+{
+    m_error.clear();
+    QByteArray content;
+    QFile existing(m_path);
+    if (!m_path.isEmpty() && existing.exists()) {
+        // A file that exists but cannot be read must not be replaced by one holding only our keys.
+        if (!existing.open(QIODevice::ReadOnly)) {
+            m_error = writeErrorText(m_path);
+            return false;
+        }
+        content = existing.readAll();
+        existing.close();
+    }
+    IniDocument doc = IniDocument::parse(content);
+    change(doc);
+    const QByteArray out = doc.serialize();
+
+    QSaveFile file(m_path);
+    if (m_path.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(out) != out.size() ||
+        !file.commit()) {
+        m_error = writeErrorText(m_path);
+        return false;
+    }
+    return true;
+}

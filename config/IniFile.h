@@ -1,0 +1,93 @@
+// The INI reader and writer shared by the options file, the tank volume store, the language files and
+// the configuration files.
+//
+// Sections and keys are matched without regard to letter case and with blanks around names and values
+// dropped; a value reads as at most 2047 bytes. Values are bytes: nothing is converted. A write replaces
+// a key's value in place, appends a new key at the end of its section and a new section at the end of the
+// file, leaves all other lines alone and keeps the file's line endings (CRLF for a new file). Every write
+// replaces the file atomically (temporary file in the same folder, then rename), so a crash or a full
+// disk never leaves half a file behind.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+constexpr int kIniMaxValueLength = 2047;
+
+// Signed 32-bit decimal, or hexadecimal after "$", "x" or "0x" (x in either case); nullopt otherwise.
+std::optional<qint32> ParseIniInteger(const QByteArray& text);
+
+// An INI file held in memory: parse, query, change, serialise.
+class IniDocument
+{
+public:
+    IniDocument() = default;
+    static IniDocument parse(const QByteArray& content);
+    QByteArray serialize() const;
+
+    bool hasSection(const QByteArray& section) const;
+    std::optional<QByteArray> value(const QByteArray& section, const QByteArray& key) const;
+    void setValue(const QByteArray& section, const QByteArray& key, const QByteArray& value);
+
+    QByteArray readString(const QByteArray& section, const QByteArray& key, const QByteArray& def) const;
+    qint32 readInteger(const QByteArray& section, const QByteArray& key, qint32 def) const;
+    bool readBool(const QByteArray& section, const QByteArray& key, bool def) const;
+    void writeInteger(const QByteArray& section, const QByteArray& key, qint64 value);
+    void writeBool(const QByteArray& section, const QByteArray& key, bool value);
+
+    QByteArray lineEnding() const { return m_eol; }
+
+private:
+    struct Section
+    {
+        QList<QByteArray> lines;         // the header line first (absent for the lines before any section)
+        QHash<QByteArray, int> keyLines; // lower-case key -> index in lines (first occurrence)
+    };
+    static QByteArray normalized(const QByteArray& name);
+    const Section* findSection(const QByteArray& section) const;
+    void indexLine(Section& s, int lineIndex);
+
+    QList<Section> m_sections;             // m_sections[0] holds the lines before the first section
+    QHash<QByteArray, int> m_sectionIndex; // lower-case name -> first section of that name
+    QByteArray m_eol = "\r\n";
+    bool m_finalNewline = true;
+};
+
+// An INI file on disk. Every read goes to the file, so two programs see each other's writes at once.
+class IniFile
+{
+public:
+    explicit IniFile(const QString& path = QString()) : m_path(path) {}
+
+    QString fileName() const { return m_path; }
+    void setFileName(const QString& path) { m_path = path; }
+
+    // The file's current content; a missing or unreadable file reads as empty.
+    IniDocument load() const;
+
+    QByteArray readBytes(const QByteArray& section, const QByteArray& key, const QByteArray& def) const;
+    QString readString(const QByteArray& section, const QByteArray& key, const QString& def) const;
+    qint32 readInteger(const QByteArray& section, const QByteArray& key, qint32 def) const;
+    bool readBool(const QByteArray& section, const QByteArray& key, bool def) const;
+
+    // Each write reaches the file before it returns; false with errorString() on failure.
+    bool writeBytes(const QByteArray& section, const QByteArray& key, const QByteArray& value);
+    bool writeString(const QByteArray& section, const QByteArray& key, const QString& value);
+    bool writeInteger(const QByteArray& section, const QByteArray& key, qint64 value);
+    bool writeBool(const QByteArray& section, const QByteArray& key, bool value);
+    // Many changes with a single rewrite of the file.
+    bool update(const std::function<void(IniDocument&)>& change);
+
+    // "Unable to write to <file>" after a failed write.
+    QString errorString() const { return m_error; }
+    static QString writeErrorText(const QString& path);
+
+private:
+    QString m_path;
+    QString m_error;
+};

@@ -1,0 +1,20 @@
+#include "config/TankVolumeStore.h"
+
+void TankVolumeStore::LoadTankVolumes(TParameters& p) const
+{
+    const IniDocument doc = m_file.load();
+    const QByteArray section = sectionOf(p.SerialNumber);
+    if (p.SensorOn[0])
+        p.Volumes[0] = doc.readInteger(section, "Tank1", kDefaultTankVolume);
+    if (p.SensorOn[1])
+        p.Volumes[1] = doc.readInteger(section, "Tank2", kDefaultTankVolume);
+}
+
+bool TankVolumeStore::SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters)
+{
+    const QByteArray section = sectionOf(serialNumber);
+    return m_file.update([&](IniDocument& doc) {
+        doc.writeInteger(section, "Tank1", newParameters.Volumes[0]);
+        doc.writeInteger(section, "Tank2", newParameters.Volumes[1]);
+    });
+}

@@ -1,0 +1,27 @@
+// Tank volumes per controller serial number, kept in SN.ini (the controller itself stores none).
+#pragma once
+
+#include "config/IniFile.h"
+#include "link/ControllerData.h"
+
+constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store does not know yet
+
+class TankVolumeStore
+{
+public:
+    explicit TankVolumeStore(const QString& path = QString()) : m_file(path) {}
+
+    QString fileName() const { return m_file.fileName(); }
+    void setFileName(const QString& path) { m_file.setFileName(path); }
+
+    static QByteArray sectionOf(const QString& serialNumber) { return "SN" + serialNumber.toUtf8(); }
+
+    // Fills the Volumes slot of every polled sensor of p from the section of p's serial number.
+    void LoadTankVolumes(TParameters& p) const;
+    // Stores both volumes of newParameters under the given serial number, whatever the polling flags.
+    bool SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters);
+    QString errorString() const { return m_file.errorString(); }
+
+private:
+    IniFile m_file;
+};

@@ -1,0 +1,57 @@
+// The controller data record and the page layout of the two level recoding tables.
+#pragma once
+
+#include "link/Frames.h"
+
+#include <QString>
+#include <array>
+
+using TPage = std::array<quint16, kPageWords>;
+// Pages 0..31 hold sensor 1's table, 32..63 sensor 2's; entry k is word k % 32 of page k / 32.
+using TPages = std::array<TPage, kPageCount>;
+
+struct TParameters
+{
+    QString SerialNumber;
+    QString ProgramNumber;
+    std::array<bool, 4> SensorOn{};
+    std::array<quint8, 4> NetAddr{};
+    TPages Pages{};
+    bool Inversion = false;
+    quint8 MultFactor = 0;
+    quint8 ReserveLevel = 0;         // share of the total volume in steps of 1/255
+    quint8 Interval = 0;             // seconds
+    quint8 OutputMode = 0;           // 0 off, 1 binary, 2 text
+    std::array<qint32, 4> Volumes{}; // litres; kept by the tool, not the controller
+};
+
+constexpr int kTableEntries = 1024;
+constexpr int kSensorPages = 32;
+
+// First page of a sensor's table (sensor 1 or 2).
+constexpr int FirstPageOfSensor(int sensor)
+{
+    return sensor == 2 ? kSensorPages : 0;
+}
+
+// Table entry k (0..1023) of the sensor whose table starts at firstPage.
+inline quint16& TableEntry(TPages& pages, int firstPage, int k)
+{
+    return pages[firstPage + k / kPageWords][k % kPageWords];
+}
+inline quint16 TableEntry(const TPages& pages, int firstPage, int k)
+{
+    return pages[firstPage + k / kPageWords][k % kPageWords];
+}
+
+// Combined volume of both tanks, the whole that table words and the reserve level are shares of.
+inline qint32 TotalVolume(const TParameters& p)
+{
+    return static_cast<qint32>(static_cast<quint32>(p.Volumes[0]) + static_cast<quint32>(p.Volumes[1]));
+}
+
+// Reserve in litres: total × level / 255, truncated toward zero.
+inline qint64 ReserveLitres(const TParameters& p)
+{
+    return static_cast<qint64>(TotalVolume(p)) * p.ReserveLevel / 255;
+}

@@ -1,0 +1,65 @@
+#include "link/Frames.h"
+
+#include "link/unCRC.h"
+
+int ResponseLength(quint8 command)
+{
+    switch (command) {
+    case Cmd::ReadProgramNumber:
+    case Cmd::ReadSerialNumber:
+        return 7;
+    case Cmd::ReadPage:
+        return 3 + kPageBytes;
+    case Cmd::ReadPolling:
+    case Cmd::ReadAddress1:
+    case Cmd::ReadAddress2:
+    case Cmd::SelectReadPage:
+    case Cmd::ReadGauge:
+    case Cmd::ReadReserve:
+    case Cmd::ReadInterval:
+    case Cmd::ReadOutputMode:
+    case Cmd::WritePolling:
+    case Cmd::WriteAddress1:
+    case Cmd::WriteAddress2:
+    case Cmd::StorePage:
+    case Cmd::LoadPage:
+    case Cmd::WriteGauge:
+    case Cmd::WriteReserve:
+    case Cmd::WriteInterval:
+    case Cmd::WriteOutputMode:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int RequestDataLength(quint8 command)
+{
+    switch (command) {
+    case Cmd::LoadPage:
+        return kPageBytes;
+    case Cmd::SelectReadPage:
+    case Cmd::WritePolling:
+    case Cmd::WriteAddress1:
+    case Cmd::WriteAddress2:
+    case Cmd::StorePage:
+    case Cmd::WriteGauge:
+    case Cmd::WriteReserve:
+    case Cmd::WriteInterval:
+    case Cmd::WriteOutputMode:
+        return 1;
+    default:
+        return ResponseLength(command) > 0 ? 0 : -1;
+    }
+}
+
+QByteArray BuildFrame(quint8 start, quint8 command, const QByteArray& data)
+{
+    QByteArray frame;
+    frame.reserve(data.size() + 3);
+    frame.append(static_cast<char>(start));
+    frame.append(static_cast<char>(command));
+    frame.append(data);
+    frame.append(static_cast<char>(CRC8(frame)));
+    return frame;
+}

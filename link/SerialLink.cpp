@@ -1,0 +1,95 @@
+#include "link/SerialLink.h"
+
+TComPort::TComPort(QObject* parent) : QObject(parent) {}
+
+void TComPort::setFactory(SerialLinkFactory factory)
+{
+    close();
+    m_factory = std::move(factory);
+    replaceLink();
+}
+
+void TComPort::replaceLink()
+{
+    if (m_link) {
+        m_link->close();
+        m_link->disconnect(this);
+        m_link->deleteLater();
+        m_link = nullptr;
+    }
+    if (!m_factory)
+        return;
+    m_link = m_factory(m_name, this);
+    if (!m_link)
+        return;
+    connect(m_link, &SerialLink::bytesReceived, this, &TComPort::RxChar);
+    connect(m_link, &SerialLink::lost, this, &TComPort::lost);
+}
+
+bool TComPort::setPortName(const QString& name)
+{
+    if (name == m_name && m_link)
+        return true;
+    const bool wasOpen = isOpen();
+    m_name = name;
+    replaceLink();
+    if (wasOpen)
+        return open();
+    return true;
+}
+
+bool TComPort::open()
+{
+    if (!m_link) {
+        if (!m_factory) {
+            m_error = tr("No serial port is configured");
+            return false;
+        }
+        replaceLink();
+    }
+    if (!m_link) {
+        m_error = tr("Unknown port %1").arg(m_name);
+        return false;
+    }
+    if (m_link->isOpen())
+        return true;
+    if (m_link->open()) {
+        m_error.clear();
+        return true;
+    }
+    m_error = m_link->errorString();
+    return false;
+}
+
+void TComPort::close()
+{
+    if (m_link)
+        m_link->close();
+}
+
+bool TComPort::isOpen() const
+{
+    return m_link && m_link->isOpen();
+}
+
+bool TComPort::write(const QByteArray& bytes)
+{
+    if (!isOpen()) {
+        m_error = tr("The port is not open");
+        return false;
+    }
+    if (m_link->write(bytes))
+        return true;
+    m_error = m_link->errorString();
+    return false;
+}
+
+QByteArray TComPort::read(qint64 count)
+{
+    return m_link ? m_link->read(count) : QByteArray();
+}
+
+qint64 TComPort::bytesAvailable() const
+{
+    return m_link ? m_link->bytesAvailable() : 0;
+}

@@ -1,0 +1,80 @@
+// The serial line as the controller object needs it: a small interface with three implementations
+// (a real port, an in-memory port for tests, the built-in simulated controller).
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class SerialLink : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SerialLink(const QString& name, QObject* parent = nullptr) : QObject(parent), m_name(name) {}
+
+    QString name() const { return m_name; }
+    // Opens the line (19200 8N1, DTR on, RTS off, no flow control); false with errorString() on failure.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Queues the bytes for sending; false with errorString() when not open or the write fails.
+    virtual bool write(const QByteArray& bytes) = 0;
+    virtual QByteArray read(qint64 count) = 0;
+    virtual qint64 bytesAvailable() const = 0;
+    QString errorString() const { return m_error; }
+
+signals:
+    // Bytes have arrived; delivered on the thread that owns the link.
+    void bytesReceived(int count);
+    // The device went away while open (for example a USB adapter pulled out).
+    void lost();
+
+protected:
+    void setErrorString(const QString& error) { m_error = error; }
+
+private:
+    QString m_name;
+    QString m_error;
+};
+
+using SerialLinkFactory = std::function<SerialLink*(const QString& name, QObject* parent)>;
+
+// The controller object's port component: holds the port name and the link behind it, choosing the
+// implementation from the name through a factory.
+class TComPort : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TComPort(QObject* parent = nullptr);
+
+    void setFactory(SerialLinkFactory factory);
+    QString portName() const { return m_name; }
+    // A new name on an open port closes it and opens it again under the new name; false when that
+    // reopening fails (the port is then left closed, errorString() says why).
+    bool setPortName(const QString& name);
+    bool open();
+    void close();
+    bool isOpen() const;
+    bool write(const QByteArray& bytes);
+    QByteArray read(qint64 count);
+    qint64 bytesAvailable() const;
+    QString errorString() const { return m_error; }
+    SerialLink* link() const { return m_link; }
+
+signals:
+    void RxChar(int count);
+    void lost();
+
+private:
+    void replaceLink();
+
+    SerialLinkFactory m_factory;
+    QString m_name;
+    SerialLink* m_link = nullptr;
+    QString m_error;
+};
+
+// The name of the built-in simulated controller in the port list.
+inline const QString kSimulatedPortName = QStringLiteral("SIM");

@@ -1,0 +1,450 @@
+#include "link/UzentikDevice.h"
+
+#include "config/TankVolumeStore.h"
+#include "link/HexText.h"
+#include "link/PortFactory.h"
+#include "link/unCRC.h"
+
+namespace {
+
+// A response frame is at most 67 bytes and the buffer is searched after every arrival, so a frame that
+// can still be found always lies in the newest bytes; keeping only the tail bounds memory and search time
+// on a line that carries nothing but noise.
+constexpr qsizetype kRxBufferLimit = 4096;
+constexpr int kDefaultTimeoutMs = 1000;
+
+quint8 firstByte(const QByteArray& data)
+{
+    return data.isEmpty() ? 0 : static_cast<quint8>(data[0]);
+}
+
+QByteArray oneByte(int value)
+{
+    return QByteArray(1, static_cast<char>(static_cast<quint8>(value)));
+}
+
+} // namespace
+
+TZENTIK::TZENTIK(QObject* parent) : QObject(parent)
+{
+    init(defaultSerialLinkFactory());
+}
+
+TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
+{
+    init(std::move(factory));
+}
+
+void TZENTIK::init(SerialLinkFactory factory)
+{
+    ComPort = new TComPort(this);
+    ComPort->setPortName(QStringLiteral("COM1"));
+    ComPort->setFactory(std::move(factory));
+    connect(ComPort, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
+
+    Timer = new QTimer(this);
+    Timer->setInterval(kDefaultTimeoutMs);
+    Timer->setTimerType(Qt::PreciseTimer);
+    connect(Timer, &QTimer::timeout, this, &TZENTIK::TimeOut);
+
+    Command.Request.Start = kRequestStart;
+    Command.Response.Start = kResponseStart;
+}
+
+void TZENTIK::ClearParameters()
+{
+    Parameters = TParameters();
+    Parameters.SerialNumber = QStringLiteral("00000000");
+    Parameters.ProgramNumber = QStringLiteral("00000000");
+}
+
+bool TZENTIK::OpenPort()
+{
+    RxBuffer.clear();
+    ClearParameters();
+    return ComPort->open();
+}
+
+void TZENTIK::ReadConfig(int timeoutMs)
+{
+    ClearParameters();
+    Timer->setInterval(timeoutMs);
+    ProcessId = Process::ReadConfig;
+    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+}
+
+void TZENTIK::ReadAllSettings(int timeoutMs)
+{
+    ClearParameters();
+    Timer->setInterval(timeoutMs);
+    ProcessId = Process::ReadAllSettings;
+    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+}
+
+void TZENTIK::SaveConfig(int timeoutMs)
+{
+    ClearParameters();
+    Timer->setInterval(timeoutMs);
+    ProcessId = Process::SaveConfig;
+    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+}
+
+void TZENTIK::LoadAllSettings(int timeoutMs)
+{
+    Timer->setInterval(timeoutMs);
+    ProcessId = Process::LoadAllSettings;
+    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+}
+
+void TZENTIK::ReadTable(int timeoutMs)
+{
+    Timer->setInterval(timeoutMs);
+    // A table is one sensor's 32 pages: the first page is 0 or 32.
+    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
+    LastPage = PageIndex + kSensorPages - 1;
+    for (int page = PageIndex; page <= LastPage; ++page)
+        Parameters.Pages[page].fill(0);
+    ProcessId = Process::ReadTable;
+    sendPageSelect(timeoutMs);
+}
+
+void TZENTIK::WriteTable(int timeoutMs)
+{
+    Timer->setInterval(timeoutMs);
+    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
+    LastPage = PageIndex + kSensorPages - 1;
+    ProcessId = Process::WriteTable;
+    sendPageData(timeoutMs);
+}
+
+QByteArray TZENTIK::PackPage(const TPage& page)
+{
+    QByteArray bytes;
+    bytes.reserve(kPageBytes);
+    for (quint16 word : page) {
+        bytes.append(static_cast<char>(word & 0xFF));
+        bytes.append(static_cast<char>(word >> 8));
+    }
+    return bytes;
+}
+
+bool TZENTIK::sendPageSelect(int timeoutMs)
+{
+    return SendCommand(Cmd::SelectReadPage, oneByte(PageIndex), ResponseLength(Cmd::SelectReadPage),
+                       timeoutMs);
+}
+
+bool TZENTIK::sendPageData(int timeoutMs)
+{
+    return SendCommand(Cmd::LoadPage, PackPage(NewPages[PageIndex]), ResponseLength(Cmd::LoadPage),
+                       timeoutMs);
+}
+
+bool TZENTIK::SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs)
+{
+    Timer->stop();
+    RxBuffer.clear();
+    Command.Request.Cmd = command;
+    Command.Response.Cmd = command;
+    Command.Response.Length = responseLength;
+    const QByteArray frame = BuildFrame(Command.Request.Start, command, data);
+    Command.Request.CRC = static_cast<quint8>(frame.back());
+    if (!ComPort->write(frame)) {
+        Timer->stop();
+        Command.Waiting = false;
+        FinishProcess(Result::PortWriteFailed);
+        return false;
+    }
+    log(QStringLiteral("WRITE: ") + StrToHex(frame, QLatin1Char(' ')));
+    Timer->setInterval(timeoutMs);
+    Timer->start();
+    Command.Waiting = true;
+    return true;
+}
+
+bool TZENTIK::FindResponse(const QByteArray& buffer)
+{
+    const qsizetype n = buffer.size();
+    const qsizetype length = Command.Response.Length;
+    if (length < 3 || n < length)
+        return false;
+    const char* bytes = buffer.constData();
+    for (qsizetype i = 0; n - i >= length; ++i) {
+        if (static_cast<quint8>(bytes[i]) != Command.Response.Start ||
+            static_cast<quint8>(bytes[i + 1]) != Command.Response.Cmd)
+            continue;
+        const quint8 crc = CRC8(bytes + i, length - 1);
+        if (crc != static_cast<quint8>(bytes[i + length - 1]))
+            continue;
+        Command.Response.Data = buffer.mid(i + 2, length - 3);
+        Command.Response.CRC = crc;
+        Command.Waiting = false;
+        return true;
+    }
+    return false;
+}
+
+TCompletionEvent* TZENTIK::eventOf(int process)
+{
+    switch (process) {
+    case Process::ReadConfig:
+        return &OnConfigRead;
+    case Process::SaveConfig:
+        return &OnConfigSave;
+    case Process::ReadTable:
+        return &OnTableRead;
+    case Process::WriteTable:
+        return &OnTableWrite;
+    case Process::ReadAllSettings:
+        return &OnReadAllSettings;
+    case Process::LoadAllSettings:
+        return &OnLoadAllSettings;
+    default:
+        return nullptr;
+    }
+}
+
+void TZENTIK::FinishProcess(int result)
+{
+    Timer->stop();
+    RxBuffer.clear();
+    LastError = result;
+    if (result != Result::VolumeStoreWriteFailed)
+        LastErrorText.clear();
+    log(QStringLiteral("ERROR: ") + QString::number(result));
+    log(QString());
+    const TCompletionEvent* event = eventOf(ProcessId);
+    ProcessId = Process::Idle;
+    if (event && event->isSet()) {
+        // A copy: the handler may install a new event (and start a new process) while it runs.
+        const TCompletionEvent handler = *event;
+        handler.call(this);
+    }
+}
+
+void TZENTIK::TimeOut()
+{
+    FinishProcess(Result::TimeOut);
+}
+
+void TZENTIK::PortRxChar(int count)
+{
+    const int timeoutMs = Timer->interval();
+    const QByteArray bytes = ComPort->read(qMax<qint64>(count, ComPort->bytesAvailable()));
+    if (bytes.isEmpty())
+        return;
+    RxBuffer.append(bytes);
+    if (RxBuffer.size() > kRxBufferLimit)
+        RxBuffer.remove(0, RxBuffer.size() - kRxBufferLimit);
+    log(QStringLiteral("READ:  ") + StrToHex(bytes, QLatin1Char(' ')));
+    if (!FindResponse(RxBuffer))
+        return;
+    log(QStringLiteral("Response has been ACCEPTED"));
+    log(QStringLiteral("Process ID: ") + QString::number(ProcessId));
+    log(QString());
+    takeStep(timeoutMs);
+}
+
+void TZENTIK::takeStep(int timeoutMs)
+{
+    const quint8 cmd = Command.Response.Cmd;
+    const QByteArray data = Command.Response.Data;
+    switch (ProcessId) {
+    case Process::ReadConfig:
+    case Process::ReadAllSettings:
+        readChainStep(cmd, data, timeoutMs);
+        break;
+    case Process::SaveConfig:
+    case Process::LoadAllSettings:
+        writeChainStep(cmd, data, timeoutMs);
+        break;
+    case Process::ReadTable:
+        pageReadStep(cmd, data, timeoutMs);
+        break;
+    case Process::WriteTable:
+        pageWriteStep(cmd, data, timeoutMs);
+        break;
+    default:
+        break; // a late answer: logged, nothing else
+    }
+}
+
+void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
+{
+    const quint8 b = firstByte(data);
+    TParameters& p = Parameters;
+    switch (cmd) {
+    case Cmd::ReadSerialNumber:
+        p.SerialNumber = BytesToHex(data, QString(), true);
+        SendCommand(Cmd::ReadAddress1, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadAddress1:
+        p.NetAddr[0] = b;
+        SendCommand(Cmd::ReadAddress2, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadAddress2:
+        p.NetAddr[1] = b;
+        SendCommand(Cmd::ReadPolling, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadPolling:
+        p.SensorOn[0] = (b & 0x01) != 0;
+        p.SensorOn[1] = (b & 0x02) != 0;
+        SendCommand(Cmd::ReadProgramNumber, QByteArray(), 7, t);
+        break;
+    case Cmd::ReadProgramNumber:
+        p.ProgramNumber = BytesToHex(data, QString(), true);
+        SendCommand(Cmd::ReadGauge, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadGauge:
+        p.Inversion = (b & 0x80) != 0;
+        p.MultFactor = b & 0x7F;
+        SendCommand(Cmd::ReadReserve, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadReserve:
+        p.ReserveLevel = b;
+        SendCommand(Cmd::ReadInterval, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadInterval:
+        p.Interval = b;
+        SendCommand(Cmd::ReadOutputMode, QByteArray(), 4, t);
+        break;
+    case Cmd::ReadOutputMode:
+        p.OutputMode = b;
+        if (ProcessId == Process::ReadConfig) {
+            FinishProcess(Result::Success);
+        } else {
+            LastPage = kPageCount - 1;
+            PageIndex = 0;
+            sendPageSelect(t);
+        }
+        break;
+    case Cmd::SelectReadPage:
+    case Cmd::ReadPage:
+        if (ProcessId == Process::ReadAllSettings)
+            pageReadStep(cmd, data, t);
+        break;
+    default:
+        break;
+    }
+}
+
+void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
+{
+    const bool rejected = firstByte(data) == kStatusRejected;
+    const TParameters& np = NewParameters;
+    switch (cmd) {
+    case Cmd::ReadSerialNumber:
+        Parameters.SerialNumber = BytesToHex(data, QString(), true);
+        // The volumes are stored as soon as the controller is known, before anything is written to it.
+        if (m_volumeStore && !m_volumeStore->SaveTankVolumes(Parameters.SerialNumber, np)) {
+            const QString reason = m_volumeStore->errorString();
+            LastErrorText = reason;
+            FinishProcess(Result::VolumeStoreWriteFailed);
+            log(reason);
+            return;
+        }
+        SendCommand(Cmd::WriteAddress1, oneByte(np.NetAddr[0]), 4, t);
+        break;
+    case Cmd::WriteAddress1:
+        if (rejected)
+            return FinishProcess(Result::RejectedAddress1);
+        SendCommand(Cmd::WriteAddress2, oneByte(np.NetAddr[1]), 4, t);
+        break;
+    case Cmd::WriteAddress2:
+        if (rejected)
+            return FinishProcess(Result::RejectedAddress2);
+        SendCommand(Cmd::WritePolling, oneByte((np.SensorOn[0] ? 0x01 : 0) | (np.SensorOn[1] ? 0x02 : 0)), 4,
+                    t);
+        break;
+    case Cmd::WritePolling:
+        if (rejected)
+            return FinishProcess(Result::RejectedPolling);
+        SendCommand(Cmd::WriteGauge, oneByte(np.Inversion ? (np.MultFactor ^ 0x80) : np.MultFactor), 4, t);
+        break;
+    case Cmd::WriteGauge:
+        if (rejected)
+            return FinishProcess(Result::RejectedGauge);
+        SendCommand(Cmd::WriteReserve, oneByte(np.ReserveLevel), 4, t);
+        break;
+    case Cmd::WriteReserve:
+        if (rejected)
+            return FinishProcess(Result::RejectedReserve);
+        SendCommand(Cmd::WriteInterval, oneByte(np.Interval), 4, t);
+        break;
+    case Cmd::WriteInterval:
+        if (rejected)
+            return FinishProcess(Result::RejectedInterval);
+        SendCommand(Cmd::WriteOutputMode, oneByte(np.OutputMode), 4, t);
+        break;
+    case Cmd::WriteOutputMode:
+        if (rejected)
+            return FinishProcess(Result::RejectedOutputMode);
+        Parameters = NewParameters;
+        if (ProcessId == Process::SaveConfig) {
+            FinishProcess(Result::Success);
+        } else {
+            LastPage = kPageCount - 1;
+            PageIndex = 0;
+            sendPageData(t);
+        }
+        break;
+    case Cmd::LoadPage:
+    case Cmd::StorePage:
+        if (ProcessId == Process::LoadAllSettings)
+            pageWriteStep(cmd, data, t);
+        break;
+    default:
+        break;
+    }
+}
+
+void TZENTIK::pageReadStep(quint8 cmd, const QByteArray& data, int t)
+{
+    if (cmd == Cmd::SelectReadPage) {
+        if (firstByte(data) == kStatusRejected) {
+            const int page = PageIndex;
+            FinishProcess(Result::RejectedReadPage);
+            log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
+            return;
+        }
+        SendCommand(Cmd::ReadPage, QByteArray(), ResponseLength(Cmd::ReadPage), t);
+    } else if (cmd == Cmd::ReadPage) {
+        TPage& page = Parameters.Pages[PageIndex];
+        for (int w = 0; w < kPageWords; ++w)
+            page[w] = static_cast<quint16>(static_cast<quint8>(data[2 * w]) |
+                                           (static_cast<quint8>(data[2 * w + 1]) << 8));
+        emit PageTransferred();
+        ++PageIndex;
+        if (PageIndex > LastPage)
+            FinishProcess(Result::Success);
+        else
+            sendPageSelect(t);
+    }
+}
+
+void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
+{
+    const bool rejected = firstByte(data) == kStatusRejected;
+    if (cmd == Cmd::LoadPage) {
+        if (rejected) {
+            const int page = PageIndex;
+            FinishProcess(Result::RejectedPageData);
+            log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
+            return;
+        }
+        SendCommand(Cmd::StorePage, oneByte(PageIndex), 4, t);
+    } else if (cmd == Cmd::StorePage) {
+        if (rejected) {
+            const int page = PageIndex;
+            FinishProcess(Result::RejectedPageNumber);
+            log(QStringLiteral("!!! Page number loading error: ") + QString::number(page));
+            return;
+        }
+        emit PageTransferred();
+        ++PageIndex;
+        if (PageIndex > LastPage)
+            FinishProcess(Result::Success);
+        else
+            sendPageData(t);
+    }
+}

@@ -1,0 +1,150 @@
+// The controller object: the one path to a ZENTIK controller. It owns the serial port and the time-out
+// timer, runs one numbered process at a time as a chain of request/response exchanges, logs every frame
+// and reports each outcome as a result code through the completion event of the process.
+#pragma once
+
+#include "link/ControllerData.h"
+#include "link/Frames.h"
+#include "link/SerialLink.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class TZENTIK;
+class TankVolumeStore;
+
+// Result codes of a process (LastError).
+namespace Result {
+constexpr int Success = 0;
+constexpr int TimeOut = 1;
+constexpr int PortWriteFailed = 2;
+constexpr int RejectedAddress1 = 3;
+constexpr int RejectedAddress2 = 4;
+constexpr int RejectedPolling = 5;
+constexpr int RejectedGauge = 6;
+constexpr int RejectedReserve = 7;
+constexpr int RejectedInterval = 8;
+constexpr int RejectedOutputMode = 9;
+constexpr int RejectedReadPage = 10;
+constexpr int RejectedPageData = 11;
+constexpr int RejectedPageNumber = 12;
+constexpr int VolumeStoreWriteFailed = 13; // SN.ini could not be written inside a write chain
+} // namespace Result
+
+// Process numbers (ProcessId).
+namespace Process {
+constexpr int Idle = 0;
+constexpr int ReadConfig = 1;
+constexpr int SaveConfig = 2;
+constexpr int ReadTable = 3;
+constexpr int WriteTable = 4;
+constexpr int ReadAllSettings = 5;
+constexpr int LoadAllSettings = 6;
+} // namespace Process
+
+// A completion event: a handler bound to the object that receives it. Once that object is destroyed
+// the event is never called.
+class TCompletionEvent
+{
+public:
+    template <class T> void bind(T* receiver, void (T::*handler)(TZENTIK*))
+    {
+        bindFunction(receiver, [receiver, handler](TZENTIK* z) { (receiver->*handler)(z); });
+    }
+    template <class T> void bind(T* receiver, void (T::*handler)())
+    {
+        bindFunction(receiver, [receiver, handler](TZENTIK*) { (receiver->*handler)(); });
+    }
+    // receiver may be null for a handler that depends on no object.
+    void bindFunction(QObject* receiver, std::function<void(TZENTIK*)> handler)
+    {
+        m_receiver = receiver;
+        m_tracked = receiver != nullptr;
+        m_handler = std::move(handler);
+    }
+    void clear() { *this = TCompletionEvent(); }
+    bool isSet() const { return m_handler && (!m_tracked || !m_receiver.isNull()); }
+    QObject* receiver() const { return m_receiver; }
+    void call(TZENTIK* z) const
+    {
+        if (isSet())
+            m_handler(z);
+    }
+
+private:
+    QPointer<QObject> m_receiver;
+    bool m_tracked = false;
+    std::function<void(TZENTIK*)> m_handler;
+};
+
+class TZENTIK : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TZENTIK(QObject* parent = nullptr);
+    TZENTIK(SerialLinkFactory factory, QObject* parent = nullptr);
+
+    TComPort* ComPort = nullptr;
+    QTimer* Timer = nullptr;
+    QByteArray RxBuffer;
+    TParameters Parameters;
+    TCommand Command;
+    qint32 LastError = 0;
+    qint32 PageIndex = 0;
+    TParameters NewParameters;
+    TPages NewPages{};
+    qint32 ProcessId = 0;
+    TCompletionEvent OnConfigRead;
+    TCompletionEvent OnConfigSave;
+    TCompletionEvent OnTableRead;
+    TCompletionEvent OnTableWrite;
+    TCompletionEvent OnReadAllSettings;
+    TCompletionEvent OnLoadAllSettings;
+    qint32 LastPage = 0;
+    // What went wrong beyond the code, for result 13 the store's "Unable to write to <file>".
+    QString LastErrorText;
+
+    // The store the write chains save tank volumes into; without one nothing is saved.
+    void setTankVolumeStore(TankVolumeStore* store) { m_volumeStore = store; }
+
+    void ClearParameters();
+    bool OpenPort();
+
+    void ReadConfig(int timeoutMs);
+    void SaveConfig(int timeoutMs);
+    void ReadTable(int timeoutMs);
+    void WriteTable(int timeoutMs);
+    void ReadAllSettings(int timeoutMs);
+    void LoadAllSettings(int timeoutMs);
+
+    bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
+    bool FindResponse(const QByteArray& buffer);
+    void FinishProcess(int result);
+    void TimeOut();
+    void PortRxChar(int count);
+
+    static QByteArray PackPage(const TPage& page);
+
+signals:
+    // One line of the exchange log; an empty text is an empty line.
+    void LogLine(const QString& line);
+    // One more page has been read or stored.
+    void PageTransferred();
+
+private:
+    void init(SerialLinkFactory factory);
+    void log(const QString& line) { emit LogLine(line); }
+    TCompletionEvent* eventOf(int process);
+    void takeStep(int timeoutMs);
+    void readChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    void writeChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    void pageReadStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    void pageWriteStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    bool sendPageSelect(int timeoutMs);
+    bool sendPageData(int timeoutMs);
+
+    TankVolumeStore* m_volumeStore = nullptr;
+};

@@ -1,0 +1,40 @@
+// The options file options.ini, section OPTIONS. Every read and write goes straight to the file, so two
+// running instances see each other's writes (the instance counter depends on it).
+#pragma once
+
+#include "config/IniFile.h"
+
+class Options
+{
+public:
+    explicit Options(const QString& path = QString()) : m_file(path) {}
+
+    IniFile& file() { return m_file; }
+    QString fileName() const { return m_file.fileName(); }
+
+    QString port() const { return m_file.readString(kSection, "Port", QStringLiteral("COM1")); }
+    QString appIdent() const { return m_file.readString(kSection, "AppIdent", QStringLiteral("ZK")); }
+    qint32 adminMode() const { return m_file.readInteger(kSection, "AdminMODE", 0); }
+    QString languageFile() const
+    {
+        return m_file.readString(kSection, "LANGFILE", appIdent() + QStringLiteral("_ENG.LNG"));
+    }
+    qint32 instanceCount() const { return m_file.readInteger(kSection, "InstCount", 0); }
+
+    bool setPort(const QString& port) { return m_file.writeString(kSection, "Port", port); }
+    bool setLanguageFile(const QString& name) { return m_file.writeString(kSection, "LANGFILE", name); }
+    bool setVersionAndTitle(const QString& version, const QString& title)
+    {
+        return m_file.update([&](IniDocument& doc) {
+            doc.setValue(kSection, "version", version.toUtf8());
+            doc.setValue(kSection, "title", title.toUtf8());
+        });
+    }
+    bool setInstanceCount(qint32 count) { return m_file.writeInteger(kSection, "InstCount", count); }
+    QString errorString() const { return m_file.errorString(); }
+
+    static constexpr const char* kSection = "OPTIONS";
+
+private:
+    IniFile m_file;
+};

@@ -1,0 +1,294 @@
+#include "sim/ControllerSimulator.h"
+
+#include "link/HexText.h"
+
+namespace {
+
+QByteArray frame(quint8 command, const QByteArray& data)
+{
+    return BuildFrame(kResponseStart, command, data);
+}
+
+QByteArray le32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+bool carriesStatus(quint8 command)
+{
+    return (command & 0x80) == 0 || command == Cmd::SelectReadPage;
+}
+
+// A plausible level recoding table: a tank that is a little wider at the top.
+TPages defaultTables()
+{
+    TPages pages{};
+    for (int k = 0; k < kTableEntries; ++k) {
+        const double x = k / 1023.0;
+        TableEntry(pages, 0, k) = static_cast<quint16>(qRound(32767.0 * (0.8 * x + 0.2 * x * x)));
+        TableEntry(pages, kSensorPages, k) = static_cast<quint16>(qRound(32768.0 * x));
+    }
+    return pages;
+}
+
+} // namespace
+
+ControllerSimulator::ControllerSimulator() : m_pages(defaultTables()), m_random(1) {}
+
+void ControllerSimulator::setRandomFaults(double rate, quint32 seed)
+{
+    m_randomRate = rate;
+    m_random.seed(seed);
+}
+
+TParameters ControllerSimulator::state() const
+{
+    TParameters p;
+    p.SerialNumber = BytesToHex(le32(m_serial), QString(), true);
+    p.ProgramNumber = BytesToHex(le32(m_program), QString(), true);
+    p.SensorOn[0] = m_polling & 0x01;
+    p.SensorOn[1] = m_polling & 0x02;
+    p.NetAddr[0] = m_address1;
+    p.NetAddr[1] = m_address2;
+    p.Inversion = m_gauge & 0x80;
+    p.MultFactor = m_gauge & 0x7F;
+    p.ReserveLevel = m_reserve;
+    p.Interval = m_interval;
+    p.OutputMode = m_outputMode;
+    p.Pages = m_pages;
+    return p;
+}
+
+void ControllerSimulator::setState(const TParameters& p)
+{
+    m_serial = p.SerialNumber.toUInt(nullptr, 16);
+    m_program = p.ProgramNumber.toUInt(nullptr, 16);
+    m_polling = (p.SensorOn[0] ? 0x01 : 0) | (p.SensorOn[1] ? 0x02 : 0);
+    m_address1 = p.NetAddr[0];
+    m_address2 = p.NetAddr[1];
+    m_gauge = (p.Inversion ? 0x80 : 0) | (p.MultFactor & 0x7F);
+    m_reserve = p.ReserveLevel;
+    m_interval = p.Interval;
+    m_outputMode = p.OutputMode;
+    m_pages = p.Pages;
+}
+
+QList<SimExchange> ControllerSimulator::takeExchanges()
+{
+    QList<SimExchange> done;
+    done.swap(m_exchanges);
+    return done;
+}
+
+QList<SimChunk> ControllerSimulator::receive(const QByteArray& bytes)
+{
+    m_rx.append(bytes);
+    QList<SimChunk> out;
+    // The controller hunts for a start byte, takes the length from the command and ignores any frame
+    // whose CRC does not match.
+    while (!m_rx.isEmpty()) {
+        const qsizetype start = m_rx.indexOf(static_cast<char>(kRequestStart));
+        if (start < 0) {
+            m_rx.clear();
+            break;
+        }
+        m_rx.remove(0, start);
+        if (m_rx.size() < 2)
+            break;
+        const quint8 command = static_cast<quint8>(m_rx[1]);
+        const int dataLength = RequestDataLength(command);
+        if (dataLength < 0) {
+            m_rx.remove(0, 1);
+            continue;
+        }
+        const qsizetype length = 3 + dataLength;
+        if (m_rx.size() < length)
+            break;
+        const QByteArray request = m_rx.left(length);
+        if (BuildFrame(kRequestStart, command, request.mid(2, dataLength)) != request) {
+            m_rx.remove(0, 1);
+            continue;
+        }
+        m_rx.remove(0, length);
+        out += answer(command, request.mid(2, dataLength), length);
+    }
+    return out;
+}
+
+int ControllerSimulator::pageOf(quint8 command, const QByteArray& data) const
+{
+    if (command == Cmd::SelectReadPage || command == Cmd::StorePage)
+        return static_cast<quint8>(data[0]);
+    if (command == Cmd::LoadPage)
+        return m_nextLoadPage;
+    if (command == Cmd::ReadPage)
+        return m_selectedPage;
+    return -1;
+}
+
+QList<SimFault> ControllerSimulator::faultsFor(quint8 command, int page)
+{
+    QList<SimFault> faults;
+    for (SimFaultRule& rule : m_rules) {
+        if ((rule.command >= 0 && rule.command != command) || (rule.page >= 0 && rule.page != page))
+            continue;
+        if (rule.skip > 0) {
+            --rule.skip;
+            continue;
+        }
+        if (rule.times == 0)
+            continue;
+        if (rule.times > 0)
+            --rule.times;
+        faults.append(rule.kind);
+    }
+    if (m_randomRate > 0 && m_random.generateDouble() < m_randomRate) {
+        static constexpr SimFault kinds[] = {SimFault::Reject,      SimFault::Silent, SimFault::Garbage,
+                                             SimFault::BadCrc,      SimFault::Split,  SimFault::Late,
+                                             SimFault::WrongCommand};
+        faults.append(kinds[m_random.bounded(int(std::size(kinds)))]);
+    }
+    return faults;
+}
+
+QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& data, qsizetype requestLength)
+{
+    ++m_requests;
+    const int page = pageOf(command, data);
+    const QList<SimFault> faults = faultsFor(command, page);
+    m_exchanges.append(SimExchange{command, page, faults});
+
+    const bool reject = faults.contains(SimFault::Reject) && carriesStatus(command);
+    const QByteArray response = respond(command, data, reject);
+    if (faults.contains(SimFault::Silent))
+        return {};
+
+    QByteArray lead;
+    if (faults.contains(SimFault::Garbage))
+        lead += QByteArray::fromHex("6E00FF616E") + QByteArray(1, static_cast<char>(command));
+    if (faults.contains(SimFault::BadCrc)) {
+        QByteArray bad = response;
+        bad[bad.size() - 1] = static_cast<char>(bad.back() ^ 0x5A);
+        lead += bad;
+    }
+    if (faults.contains(SimFault::WrongCommand))
+        lead += frame(command ^ 0x01, response.mid(2, response.size() - 3));
+    const QByteArray whole = lead + response;
+
+    QList<QByteArray> pieces;
+    if (faults.contains(SimFault::Split) && whole.size() > 1) {
+        const qsizetype cut1 = qMax<qsizetype>(1, whole.size() / 3);
+        const qsizetype cut2 = qMax<qsizetype>(cut1 + 1, 2 * whole.size() / 3);
+        pieces << whole.left(cut1) << whole.mid(cut1, cut2 - cut1) << whole.mid(cut2);
+        pieces.removeAll(QByteArray());
+    } else {
+        pieces << whole;
+    }
+
+    QList<SimChunk> chunks;
+    qint64 delay = faults.contains(SimFault::Late) ? m_lateDelayUs : 0;
+    qsizetype sent = 0;
+    for (int i = 0; i < pieces.size(); ++i) {
+        sent += pieces[i].size();
+        if (m_pacing)
+            delay = qMax(delay, lineTimeUs(requestLength + sent));
+        if (i > 0)
+            delay += m_splitGapUs;
+        chunks.append(SimChunk{delay, pieces[i]});
+    }
+    return chunks;
+}
+
+QByteArray ControllerSimulator::respond(quint8 command, const QByteArray& data, bool reject)
+{
+    const quint8 value = data.isEmpty() ? 0 : static_cast<quint8>(data[0]);
+    const auto status = [&](bool refused) {
+        return frame(command, QByteArray(1, refused ? char(1) : char(0)));
+    };
+    switch (command) {
+    case Cmd::ReadProgramNumber:
+        return frame(command, le32(m_program));
+    case Cmd::ReadSerialNumber:
+        return frame(command, le32(m_serial));
+    case Cmd::ReadPolling:
+        return frame(command, QByteArray(1, static_cast<char>(m_polling)));
+    case Cmd::ReadAddress1:
+        return frame(command, QByteArray(1, static_cast<char>(m_address1)));
+    case Cmd::ReadAddress2:
+        return frame(command, QByteArray(1, static_cast<char>(m_address2)));
+    case Cmd::ReadGauge:
+        return frame(command, QByteArray(1, static_cast<char>(m_gauge)));
+    case Cmd::ReadReserve:
+        return frame(command, QByteArray(1, static_cast<char>(m_reserve)));
+    case Cmd::ReadInterval:
+        return frame(command, QByteArray(1, static_cast<char>(m_interval)));
+    case Cmd::ReadOutputMode:
+        return frame(command, QByteArray(1, static_cast<char>(m_outputMode)));
+    case Cmd::SelectReadPage: {
+        const bool refused = reject || value >= kPageCount;
+        if (!refused)
+            m_selectedPage = value;
+        return status(refused);
+    }
+    case Cmd::ReadPage: {
+        QByteArray bytes;
+        for (quint16 word : m_pages[m_selectedPage]) {
+            bytes.append(static_cast<char>(word & 0xFF));
+            bytes.append(static_cast<char>(word >> 8));
+        }
+        return frame(command, bytes);
+    }
+    case Cmd::LoadPage:
+        if (!reject)
+            m_loadedPage = data;
+        return status(reject);
+    case Cmd::StorePage: {
+        const bool refused = reject || value >= kPageCount || m_loadedPage.size() != kPageBytes;
+        if (!refused) {
+            for (int w = 0; w < kPageWords; ++w)
+                m_pages[value][w] = static_cast<quint16>(static_cast<quint8>(m_loadedPage[2 * w]) |
+                                                         (static_cast<quint8>(m_loadedPage[2 * w + 1]) << 8));
+            m_nextLoadPage = (value + 1) % kPageCount;
+        }
+        return status(refused);
+    }
+    case Cmd::WritePolling:
+        if (!reject)
+            m_polling = value & 0x03;
+        return status(reject);
+    case Cmd::WriteAddress1:
+        if (!reject)
+            m_address1 = value;
+        return status(reject);
+    case Cmd::WriteAddress2:
+        if (!reject)
+            m_address2 = value;
+        return status(reject);
+    case Cmd::WriteGauge:
+        if (!reject)
+            m_gauge = value;
+        return status(reject);
+    case Cmd::WriteReserve:
+        if (!reject)
+            m_reserve = value;
+        return status(reject);
+    case Cmd::WriteInterval:
+        if (!reject)
+            m_interval = value;
+        return status(reject);
+    case Cmd::WriteOutputMode: {
+        // The controller knows three output modes.
+        const bool refused = reject || value > 2;
+        if (!refused) {
+            m_outputMode = value;
+            m_nextLoadPage = 0; // a whole-configuration write goes on with page 0
+        }
+        return status(refused);
+    }
+    default:
+        return QByteArray();
+    }
+}

@@ -1,0 +1,254 @@
+// zentik-sim: serves the simulated controller on a pseudo-terminal until stopped. The first line printed
+// is the path a serial client opens. Timing runs on its own poll loop with microsecond resolution, so
+// that the line rate is kept faithfully when pacing.
+
+#include "sim/ControllerSimulator.h"
+#include "sim/Pty.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <deque>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+
+void onSignal(int)
+{
+    g_stop = 1;
+}
+
+qint64 nowUs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
+// "0x89", "89h", "137", "all"; an optional "@PAGE" and ":N" (only the N-th matching request).
+bool parseRule(const QString& text, SimFault kind, SimFaultRule* rule)
+{
+    QString spec = text.trimmed().toLower();
+    rule->kind = kind;
+    if (const int colon = spec.indexOf(QLatin1Char(':')); colon >= 0) {
+        bool ok = false;
+        const int nth = spec.mid(colon + 1).toInt(&ok);
+        if (!ok || nth < 1)
+            return false;
+        rule->skip = nth - 1;
+        rule->times = 1;
+        spec.truncate(colon);
+    }
+    if (const int at = spec.indexOf(QLatin1Char('@')); at >= 0) {
+        bool ok = false;
+        rule->page = spec.mid(at + 1).toInt(&ok, 0);
+        if (!ok)
+            return false;
+        spec.truncate(at);
+    }
+    if (spec == QLatin1String("all") || spec == QLatin1String("*")) {
+        rule->command = -1;
+        return true;
+    }
+    bool ok = false;
+    if (spec.endsWith(QLatin1Char('h')))
+        rule->command = spec.chopped(1).toInt(&ok, 16);
+    else
+        rule->command = spec.toInt(&ok, 0);
+    return ok && rule->command >= 0 && rule->command <= 0xFF;
+}
+
+struct GapStats
+{
+    QList<qint64> gapsUs;
+    qint64 bytesIn = 0;
+    qint64 bytesOut = 0;
+    qint64 requests = 0;
+};
+
+void writeStats(const QString& path, GapStats stats)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    std::sort(stats.gapsUs.begin(), stats.gapsUs.end());
+    const auto pick = [&](double q) {
+        if (stats.gapsUs.isEmpty())
+            return qint64(0);
+        const auto index = std::min<qsizetype>(stats.gapsUs.size() - 1, qsizetype(q * stats.gapsUs.size()));
+        return stats.gapsUs[index];
+    };
+    QTextStream out(&file);
+    out << "requests=" << stats.requests << "\n"
+        << "bytes_in=" << stats.bytesIn << "\n"
+        << "bytes_out=" << stats.bytesOut << "\n"
+        << "gaps=" << stats.gapsUs.size() << "\n"
+        << "gap_median_us=" << pick(0.5) << "\n"
+        << "gap_p99_us=" << pick(0.99) << "\n";
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zentik-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Serves a simulated ZENTIK controller on a pseudo-terminal. Prints the terminal's path on the first "
+        "line and serves it until interrupted.\nCMD is a command code (0x89, 89h, 137 or all), optionally "
+        "followed by @PAGE and by :N to hit only the N-th matching request."));
+    parser.addHelpOption();
+    const QCommandLineOption pace(QStringLiteral("pace"),
+                                  QStringLiteral("Answer at the real line rate (19200 baud)."));
+    const QCommandLineOption reject(QStringLiteral("reject"), QStringLiteral("Reject CMD (status byte 1)."),
+                                    QStringLiteral("CMD"));
+    const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Do not answer CMD."),
+                                    QStringLiteral("CMD"));
+    const QCommandLineOption garbage(QStringLiteral("garbage"),
+                                     QStringLiteral("Send noise before the answer to CMD."),
+                                     QStringLiteral("CMD"));
+    const QCommandLineOption badCrc(QStringLiteral("bad-crc"),
+                                    QStringLiteral("Send a frame with a wrong CRC before the answer to CMD."),
+                                    QStringLiteral("CMD"));
+    const QCommandLineOption wrongCmd(
+        QStringLiteral("wrong-command"),
+        QStringLiteral("Send a frame for another command before the answer to CMD."), QStringLiteral("CMD"));
+    const QCommandLineOption split(
+        QStringLiteral("split"), QStringLiteral("Send the answer to CMD in pieces."), QStringLiteral("CMD"));
+    const QCommandLineOption late(QStringLiteral("late"), QStringLiteral("Answer CMD after the late delay."),
+                                  QStringLiteral("CMD"));
+    const QCommandLineOption lateMs(QStringLiteral("late-ms"),
+                                    QStringLiteral("Delay of a late answer (default 1500)."),
+                                    QStringLiteral("MS"), QStringLiteral("1500"));
+    const QCommandLineOption random(
+        QStringLiteral("random-faults"),
+        QStringLiteral("Inject a random fault into this share of requests (0..1)."), QStringLiteral("RATE"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the random faults."),
+                                  QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption stats(QStringLiteral("stats"),
+                                   QStringLiteral("On exit, write line statistics to FILE."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Also make PATH a symbolic link to the terminal."),
+                                  QStringLiteral("PATH"));
+    parser.addOptions(
+        {pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs, random, seed, stats, link});
+    parser.process(app);
+
+    ControllerSimulator sim;
+    sim.setPacing(parser.isSet(pace));
+    sim.setLateDelayMs(parser.value(lateMs).toInt());
+    const std::pair<const QCommandLineOption*, SimFault> faultFlags[] = {
+        {&reject, SimFault::Reject}, {&silent, SimFault::Silent},         {&garbage, SimFault::Garbage},
+        {&badCrc, SimFault::BadCrc}, {&wrongCmd, SimFault::WrongCommand}, {&split, SimFault::Split},
+        {&late, SimFault::Late}};
+    for (const auto& [option, kind] : faultFlags) {
+        for (const QString& value : parser.values(*option)) {
+            SimFaultRule rule;
+            if (!parseRule(value, kind, &rule)) {
+                std::fprintf(stderr, "zentik-sim: bad command '%s'\n", qPrintable(value));
+                return 64;
+            }
+            sim.addFault(rule);
+        }
+    }
+    if (parser.isSet(random))
+        sim.setRandomFaults(parser.value(random).toDouble(), parser.value(seed).toUInt());
+
+    QString error;
+    PtyPair pty = OpenPseudoTerminal(&error);
+    if (pty.master < 0) {
+        std::fprintf(stderr, "zentik-sim: %s\n", qPrintable(error));
+        return 71;
+    }
+    if (parser.isSet(link)) {
+        const QByteArray target = QFile::encodeName(parser.value(link));
+        ::unlink(target.constData());
+        if (::symlink(QFile::encodeName(pty.slavePath).constData(), target.constData()) != 0)
+            std::fprintf(stderr, "zentik-sim: cannot link %s\n", target.constData());
+    }
+    std::printf("%s\n", qPrintable(pty.slavePath));
+    std::fflush(stdout);
+
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+
+    struct Pending
+    {
+        qint64 dueUs;
+        QByteArray bytes;
+    };
+    std::deque<Pending> pending;
+    GapStats gapStats;
+    qint64 lastAnswerEnd = -1;
+    char buffer[1024];
+
+    while (!g_stop) {
+        const qint64 now = nowUs();
+        qint64 waitUs = 200000;
+        if (!pending.empty())
+            waitUs = std::max<qint64>(0, pending.front().dueUs - now);
+        timespec timeout{time_t(waitUs / 1000000), long((waitUs % 1000000) * 1000)};
+        pollfd fd{pty.master, POLLIN, 0};
+        const int ready = ppoll(&fd, 1, &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && (fd.revents & POLLIN)) {
+            const qint64 arrival = nowUs();
+            QByteArray bytes;
+            ssize_t n;
+            while ((n = ::read(pty.master, buffer, sizeof buffer)) > 0)
+                bytes.append(buffer, n);
+            if (!bytes.isEmpty()) {
+                if (lastAnswerEnd >= 0 && pending.empty()) {
+                    gapStats.gapsUs.append(arrival - lastAnswerEnd);
+                    lastAnswerEnd = -1;
+                }
+                gapStats.bytesIn += bytes.size();
+                const int before = sim.requestCount();
+                const QList<SimChunk> chunks = sim.receive(bytes);
+                gapStats.requests += sim.requestCount() - before;
+                for (const SimChunk& chunk : chunks) {
+                    const Pending p{arrival + chunk.delayUs, chunk.bytes};
+                    auto it = std::upper_bound(
+                        pending.begin(), pending.end(), p,
+                        [](const Pending& a, const Pending& b) { return a.dueUs < b.dueUs; });
+                    pending.insert(it, p);
+                }
+            }
+        }
+        while (!pending.empty() && pending.front().dueUs <= nowUs()) {
+            const QByteArray bytes = pending.front().bytes;
+            pending.pop_front();
+            if (::write(pty.master, bytes.constData(), static_cast<size_t>(bytes.size())) > 0)
+                gapStats.bytesOut += bytes.size();
+            if (pending.empty())
+                lastAnswerEnd = nowUs();
+            else
+                break; // separate pieces go out on separate turns
+        }
+    }
+    if (parser.isSet(stats))
+        writeStats(parser.value(stats), gapStats);
+    if (parser.isSet(link))
+        ::unlink(QFile::encodeName(parser.value(link)).constData());
+    ClosePseudoTerminal(pty);
+    return 0;
+}

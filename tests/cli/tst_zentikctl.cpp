@@ -1,0 +1,248 @@
+// zentikctl and zentik-sim as a script would use them: exit codes, output, files.
+
+#include "config/ConfigFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString binary(const char* name)
+{
+    return QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QString::fromLatin1(name));
+}
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// zentik-sim on a pseudo-terminal for the lifetime of the object.
+class SimProcess
+{
+public:
+    explicit SimProcess(const QStringList& flags)
+    {
+        m_process.start(binary("zentik-sim"), flags);
+        if (m_process.waitForReadyRead(10000))
+            m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    QString path() const { return m_path; }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QString m_path;
+};
+
+} // namespace
+
+class tst_zentikctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_dir.reset(new QTemporaryDir); }
+
+    void read_printsTheParametersInFileOrder();
+    void saveThenLoad_succeedsWithoutForce();
+    void load_invalidFileSendsNothingUnlessForced();
+    void fileErrors_exit74WithTheName();
+    void usageErrors_exit64_data();
+    void usageErrors_exit64();
+    void unopenablePort_exits69();
+    void unwritableVolumeStore_exits13();
+    void overPseudoTerminal_tableWrittenReadsBack();
+    void overPseudoTerminal_faultFlags_data();
+    void overPseudoTerminal_faultFlags();
+    void portFromOptionsFile();
+
+private:
+    Outcome ctl(const QStringList& args);
+    QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+Outcome tst_zentikctl::ctl(const QStringList& args)
+{
+    QProcess p;
+    p.start(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args);
+    Outcome o;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return o;
+    }
+    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    o.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return o;
+}
+
+void tst_zentikctl::read_printsTheParametersInFileOrder()
+{
+    const Outcome o = ctl({"--port", "SIM", "--log", "read"});
+    QCOMPARE(o.exitCode, 0);
+    QCOMPARE(o.out,
+             QStringLiteral(
+                 "ID=A1B2C3D4\nSW=00010203\nSensor_on_0=1\nSensor_on_1=1\nNet_addr_0=1\nNet_addr_1=2\n"
+                 "Inversion=0\nMult_Factor=10\ntrl=25\nInterval=5\nP_Mode=0\nVolume_0=500\nVolume_1=500\n"));
+    QVERIFY(o.err.startsWith(
+        QStringLiteral("WRITE: 61 82 AE \nREAD:  6E 82 D4 C3 B2 A1 42 \nResponse has been ACCEPTED\n"
+                       "Process ID: 1\n\nWRITE: 61 85 2D \n")));
+    QVERIFY(o.err.endsWith(QStringLiteral("ERROR: 0\n\n")));
+}
+
+void tst_zentikctl::saveThenLoad_succeedsWithoutForce()
+{
+    QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
+    QVERIFY(ConfigFile::check(IniFile(path("x.zkt")).load()).valid);
+    const Outcome load = ctl({"--port", "SIM", "load", path("x.zkt")});
+    QCOMPARE(load.exitCode, 0);
+    QCOMPARE(IniFile(path("SN.ini")).readInteger("SNA1B2C3D4", "Tank1", -1), 500);
+}
+
+void tst_zentikctl::load_invalidFileSendsNothingUnlessForced()
+{
+    QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
+    QVERIFY(IniFile(path("x.zkt")).writeInteger("PARAMETERS", "Net_addr_0", 300));
+    QVERIFY(IniFile(path("x.zkt")).writeString("PAGE_2", "Value_5", QStringLiteral("lots")));
+    const Outcome refused = ctl({"--port", "SIM", "--log", "load", path("x.zkt")});
+    QCOMPARE(refused.exitCode, 65);
+    QVERIFY(refused.err.contains(QStringLiteral("[PARAMETERS] Net_addr_0=300")));
+    QVERIFY(refused.err.contains(QStringLiteral("[PAGE_2] Value_5=lots")));
+    QVERIFY(!refused.err.contains(QStringLiteral("WRITE:")));
+    const Outcome forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
+    QCOMPARE(forced.exitCode, 0);
+    QVERIFY(forced.err.contains(QStringLiteral("WRITE: 61 05 2C "))); // 300 keeps its low bits: 44 = 0x2C
+}
+
+void tst_zentikctl::fileErrors_exit74WithTheName()
+{
+    const QString missing = path("missing.zkt");
+    Outcome o = ctl({"--port", "SIM", "load", missing});
+    QCOMPARE(o.exitCode, 74);
+    QVERIFY(o.err.contains(missing));
+    const QString unwritable = path("no/folder/x.zkt");
+    o = ctl({"--port", "SIM", "save", unwritable});
+    QCOMPARE(o.exitCode, 74);
+    QVERIFY(o.err.contains(QStringLiteral("Unable to write to ") + unwritable));
+    o = ctl({"--port", "SIM", "write-table", "1", missing});
+    QCOMPARE(o.exitCode, 74);
+}
+
+void tst_zentikctl::usageErrors_exit64_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no command") << QStringList{};
+    QTest::newRow("unknown command") << QStringList{"erase"};
+    QTest::newRow("sensor 3") << QStringList{"read-table", "3"};
+    QTest::newRow("missing file") << QStringList{"save"};
+    QTest::newRow("bad timeout") << QStringList{"--timeout", "soon", "read"};
+    QTest::newRow("force on read") << QStringList{"--force", "read"};
+    QTest::newRow("unknown option") << QStringList{"--baud", "9600", "read"};
+}
+
+void tst_zentikctl::usageErrors_exit64()
+{
+    QFETCH(QStringList, args);
+    const Outcome o = ctl(QStringList{"--port", "SIM"} + args);
+    QCOMPARE(o.exitCode, 64);
+    QVERIFY(o.err.contains(QStringLiteral("Usage: zentikctl")));
+}
+
+void tst_zentikctl::unopenablePort_exits69()
+{
+    const Outcome o = ctl({"--port", "/dev/zentik-none", "read"});
+    QCOMPARE(o.exitCode, 69);
+    QVERIFY(o.err.contains(QStringLiteral("/dev/zentik-none")));
+}
+
+void tst_zentikctl::unwritableVolumeStore_exits13()
+{
+    QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("SN.ini")));
+    const Outcome o = ctl({"--port", "SIM", "--log", "load", path("x.zkt")});
+    QCOMPARE(o.exitCode, 13);
+    QVERIFY(o.err.contains(QStringLiteral("ERROR: 13\n\nUnable to write to ") + path("SN.ini") + '\n'));
+    QCOMPARE(o.err.count(QStringLiteral("WRITE:")), 1);
+}
+
+void tst_zentikctl::overPseudoTerminal_tableWrittenReadsBack()
+{
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    QFile words(path("words.txt"));
+    QVERIFY(words.open(QIODevice::WriteOnly));
+    for (int k = 0; k < 1024; ++k)
+        words.write(QByteArray::number(k * 64) + '\n');
+    words.close();
+    QCOMPARE(ctl({"--port", sim.path(), "write-table", "2", path("words.txt")}).exitCode, 0);
+    const Outcome back = ctl({"--port", sim.path(), "read-table", "2"});
+    QCOMPARE(back.exitCode, 0);
+    const QStringList lines = back.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1024);
+    QCOMPARE(lines[1], QStringLiteral("64"));
+    QCOMPARE(lines[1023], QStringLiteral("65472"));
+    // Sensor 1's table is untouched.
+    QCOMPARE(ctl({"--port", sim.path(), "read-table", "1"}).out.split('\n', Qt::SkipEmptyParts).value(1023),
+             QStringLiteral("32767"));
+}
+
+void tst_zentikctl::overPseudoTerminal_faultFlags_data()
+{
+    QTest::addColumn<QStringList>("simFlags");
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("reserve rejected") << QStringList{"--reject", "0x0C"} << QStringList{"load", "x.zkt"} << 7;
+    QTest::newRow("output mode rejected")
+        << QStringList{"--reject", "0Eh"} << QStringList{"load", "x.zkt"} << 9;
+    QTest::newRow("page 5 select rejected")
+        << QStringList{"--reject", "0x89@5"} << QStringList{"read-table", "1"} << 10;
+    QTest::newRow("page data rejected")
+        << QStringList{"--reject", "0x0A:3"} << QStringList{"load", "x.zkt"} << 11;
+    QTest::newRow("page number rejected")
+        << QStringList{"--reject", "9@40"} << QStringList{"load", "x.zkt"} << 12;
+    QTest::newRow("silent") << QStringList{"--silent", "0x8E"} << QStringList{"read"} << 1;
+    QTest::newRow("late") << QStringList{"--late", "0x82", "--late-ms", "400"} << QStringList{"read"} << 1;
+    QTest::newRow("noise everywhere")
+        << QStringList{"--garbage", "all", "--bad-crc", "all", "--wrong-command", "all"}
+        << QStringList{"save", "y.zkt"} << 0;
+    QTest::newRow("pieces") << QStringList{"--split", "all"} << QStringList{"save", "y.zkt"} << 0;
+    QTest::newRow("paced") << QStringList{"--pace"} << QStringList{"read"} << 0;
+}
+
+void tst_zentikctl::overPseudoTerminal_faultFlags()
+{
+    QFETCH(QStringList, simFlags);
+    QFETCH(QStringList, command);
+    QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
+    SimProcess sim(simFlags);
+    QVERIFY(!sim.path().isEmpty());
+    QStringList args{"--port", sim.path(), "--timeout", "200"};
+    for (const QString& a : command)
+        args << (a.endsWith(QLatin1String(".zkt")) ? path(qPrintable(a)) : a);
+    const Outcome o = ctl(args);
+    QTEST(o.exitCode, "exitCode");
+}
+
+void tst_zentikctl::portFromOptionsFile()
+{
+    QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "Port", QStringLiteral("SIM")));
+    QCOMPARE(ctl({"read"}).exitCode, 0);
+    QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "Port", QStringLiteral("/dev/zentik-none")));
+    QCOMPARE(ctl({"read"}).exitCode, 69);
+}
+
+QTEST_GUILESS_MAIN(tst_zentikctl)
+#include "tst_zentikctl.moc"

@@ -1,0 +1,69 @@
+#include "tests/common/TestSupport.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+SimBench::SimBench(const QString& volumeStorePath)
+    : sim(std::make_shared<ControllerSimulator>()), store(volumeStorePath),
+      z([this](const QString& name, QObject* parent) -> SerialLink* {
+          return new SimulatedLink(sim, name, parent);
+      })
+{
+    if (!volumeStorePath.isEmpty())
+        z.setTankVolumeStore(&store);
+    QObject::connect(&z, &TZENTIK::LogLine, &z, [this](const QString& line) { log.append(line); });
+    QObject::connect(&z, &TZENTIK::PageTransferred, &z, [this] { ++pages; });
+    z.ComPort->setPortName(kSimulatedPortName);
+}
+
+SimulatedLink* SimBench::link() const
+{
+    return qobject_cast<SimulatedLink*>(z.ComPort->link());
+}
+
+int SimBench::run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start, int waitMs)
+{
+    bool done = false;
+    (z.*event).bindFunction(nullptr, [&](TZENTIK*) {
+        done = true;
+        ++completions;
+    });
+    start();
+    if (!WaitUntil([&] { return done; }, waitMs))
+        return -1;
+    (z.*event).clear();
+    return z.LastError;
+}
+
+QString SimBench::logTail(int from) const
+{
+    return log.mid(from).join(QLatin1Char('|'));
+}
+
+TPages patternPages()
+{
+    TPages pages{};
+    for (int s = 1; s <= 2; ++s)
+        for (int k = 0; k < kTableEntries; ++k)
+            TableEntry(pages, FirstPageOfSensor(s), k) = static_cast<quint16>(k * 64 + s);
+    return pages;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int waitMs)
+{
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    // A zero timer checks after every turn of the loop without busy sleeping in between.
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(0);
+    loop.exec();
+    return done();
+}

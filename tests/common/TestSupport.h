@@ -1,0 +1,41 @@
+// Shared pieces of the tests: a controller object wired to a simulated controller, a log recorder.
+#pragma once
+
+#include "config/TankVolumeStore.h"
+#include "link/UzentikDevice.h"
+#include "sim/ControllerSimulator.h"
+#include "sim/SimulatedLink.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A controller object whose every port name leads to one in-memory simulated controller.
+class SimBench
+{
+public:
+    explicit SimBench(const QString& volumeStorePath = QString());
+
+    std::shared_ptr<ControllerSimulator> sim;
+    TankVolumeStore store;
+    TZENTIK z;
+    QStringList log;
+    int pages = 0;
+    int completions = 0;
+
+    ControllerSimulator& controller() { return *sim; }
+    SimulatedLink* link() const;
+    // Runs the process started by start() and waits (on the event loop) for its completion event.
+    // Returns the result code, or -1 when no completion came within the wait.
+    int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start, int waitMs = 10000);
+    // The log from its line "from" on, joined with "|" for compact comparisons.
+    QString logTail(int from = 0) const;
+};
+
+// Runs the event loop until done() holds or waitMs have passed; unlike QTest::qWaitFor it does not
+// sleep between turns, so exchanges run at full speed. Returns done().
+bool WaitUntil(const std::function<bool()>& done, int waitMs = 10000);
+
+// Words of a recognisable table: entry k of sensor s is k * 64 + s.
+TPages patternPages();

@@ -1,0 +1,114 @@
+// End to end over a real pseudo-terminal: QSerialPort on one side, the simulated controller on the other.
+
+#include "link/PortFactory.h"
+#include "sim/PtyServer.h"
+#include "tests/common/TestSupport.h"
+
+#include <QTest>
+
+class tst_serial_pty : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void openPseudoTerminal_despiteMissingModemLines();
+    void readAllSettings_overTheLine();
+    void loadAllSettings_overTheLine();
+    void piecesAndNoise_overTheLine();
+    void missingDevice_cannotBeOpened();
+
+private:
+    int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start);
+
+    std::shared_ptr<ControllerSimulator> m_sim;
+    std::unique_ptr<PtyServer> m_server;
+    std::unique_ptr<TZENTIK> m_z;
+    QStringList m_log;
+};
+
+void tst_serial_pty::init()
+{
+    m_sim = std::make_shared<ControllerSimulator>();
+    m_server = std::make_unique<PtyServer>(m_sim);
+    QString error;
+    QVERIFY2(m_server->start(&error), qPrintable(error));
+    m_z = std::make_unique<TZENTIK>(defaultSerialLinkFactory());
+    m_log.clear();
+    connect(m_z.get(), &TZENTIK::LogLine, this, [this](const QString& l) { m_log << l; });
+    QVERIFY(m_z->ComPort->setPortName(m_server->path()));
+}
+
+void tst_serial_pty::cleanup()
+{
+    m_z.reset();
+    m_server.reset();
+}
+
+int tst_serial_pty::run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start)
+{
+    bool done = false;
+    ((*m_z).*event).bindFunction(nullptr, [&](TZENTIK*) { done = true; });
+    start();
+    if (!WaitUntil([&] { return done; }, 20000))
+        return -1;
+    return m_z->LastError;
+}
+
+void tst_serial_pty::openPseudoTerminal_despiteMissingModemLines()
+{
+    QVERIFY2(m_z->OpenPort(), qPrintable(m_z->ComPort->errorString()));
+    QVERIFY(m_z->ComPort->isOpen());
+    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(1000); }), 0);
+    QCOMPARE(m_z->Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
+    QCOMPARE(m_log.first(), QStringLiteral("WRITE: 61 82 AE "));
+}
+
+void tst_serial_pty::readAllSettings_overTheLine()
+{
+    m_sim->pages() = patternPages();
+    QVERIFY(m_z->OpenPort());
+    int pages = 0;
+    connect(m_z.get(), &TZENTIK::PageTransferred, this, [&] { ++pages; });
+    QCOMPARE(run(&TZENTIK::OnReadAllSettings, [&] { m_z->ReadAllSettings(1000); }), 0);
+    QCOMPARE(pages, 64);
+    QCOMPARE(m_z->Parameters.Pages, patternPages());
+    QCOMPARE(m_z->Parameters.ProgramNumber, QStringLiteral("00010203"));
+}
+
+void tst_serial_pty::loadAllSettings_overTheLine()
+{
+    QVERIFY(m_z->OpenPort());
+    m_z->NewParameters.NetAddr = {7, 8, 0, 0};
+    m_z->NewParameters.OutputMode = 1;
+    m_z->NewPages = patternPages();
+    QCOMPARE(run(&TZENTIK::OnLoadAllSettings, [&] { m_z->LoadAllSettings(1000); }), 0);
+    QCOMPARE(m_sim->pages(), patternPages());
+    QCOMPARE(m_sim->state().NetAddr[1], quint8(8));
+    QCOMPARE(m_sim->state().OutputMode, quint8(1));
+}
+
+void tst_serial_pty::piecesAndNoise_overTheLine()
+{
+    m_sim->setSplitGapUs(20000);
+    m_sim->addFault({SimFault::Split, Cmd::ReadSerialNumber});
+    m_sim->addFault({SimFault::Garbage, Cmd::ReadAddress1});
+    m_sim->addFault({SimFault::BadCrc, Cmd::ReadAddress2});
+    QVERIFY(m_z->OpenPort());
+    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(1000); }), 0);
+    QCOMPARE(m_z->Parameters.NetAddr[1], quint8(2));
+    const int firstAccept = static_cast<int>(m_log.indexOf(QStringLiteral("Response has been ACCEPTED")));
+    QVERIFY2(firstAccept >= 3, qPrintable(m_log.mid(0, 6).join('|'))); // WRITE, then one READ per piece
+}
+
+void tst_serial_pty::missingDevice_cannotBeOpened()
+{
+    QVERIFY(m_z->ComPort->setPortName(QStringLiteral("/dev/zentik-no-such-port")));
+    QVERIFY(!m_z->OpenPort());
+    QVERIFY(!m_z->ComPort->errorString().isEmpty());
+    QVERIFY(m_log.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_serial_pty)
+#include "tst_serial_pty.moc"
