@@ -1,0 +1,23 @@
+// The process-wide objects every window works with, created at start-up and alive until the program ends.
+#pragma once
+
+#include <functional>
+
+class TZENTIK;
+class Options;
+class TankVolumeStore;
+class LanguageCatalog;
+class MessageService;
+class TFProgress;
+
+struct AppContext
+{
+    TZENTIK* zentik = nullptr;
+    Options* options = nullptr;
+    TankVolumeStore* volumes = nullptr;
+    LanguageCatalog* language = nullptr;
+    MessageService* messages = nullptr;
+    TFProgress* progress = nullptr;
+    // Redraws the main window's summary panel from the controller object's Parameters.
+    std::function<void()> showSummary;
+};

@@ -1,0 +1,25 @@
+// The one way outcomes reach the user: the status line, an information dialog, a Yes/No question, a
+// warning box and the general error message. The windows own the implementation that shows them; tests
+// put in their own and see which text came in which order without a modal box in the way.
+#pragma once
+
+#include <QString>
+
+inline const QString kApplicationTitle = QStringLiteral("ZENTIK Configurator");
+
+class MessageService
+{
+public:
+    virtual ~MessageService() = default;
+
+    // Replaces the text of the main window's status line.
+    virtual void status(const QString& text) = 0;
+    // A modal dialog with the text, one OK button and the application title as caption.
+    virtual void information(const QString& text) = 0;
+    // A modal Yes/No box with the question icon; true for Yes.
+    virtual bool question(const QString& text) = 0;
+    // A modal box with the exclamation icon and an OK button.
+    virtual void warning(const QString& text) = 0;
+    // The general error handler: an error that abandoned a command, shown as a box with its text.
+    virtual void error(const QString& text) = 0;
+};

@@ -1,0 +1,40 @@
+// A message service for tests: records every message as "kind: text" in order and answers questions
+// from a queue (Yes when the queue is empty), so no modal box ever blocks a test.
+#pragma once
+
+#include "mainwindow/MessageService.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+class RecordingMessages : public MessageService
+{
+public:
+    QStringList seen;    // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
+    QList<bool> answers; // next question answers; Yes when empty
+    std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
+
+    void status(const QString& text) override { seen << QStringLiteral("status: ") + text; }
+    void information(const QString& text) override
+    {
+        seen << QStringLiteral("dialog: ") + text;
+        if (onDialog)
+            onDialog(text);
+    }
+    bool question(const QString& text) override
+    {
+        seen << QStringLiteral("question: ") + text;
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }
+    void error(const QString& text) override { seen << QStringLiteral("error: ") + text; }
+
+    QStringList take()
+    {
+        QStringList all;
+        all.swap(seen);
+        return all;
+    }
+};
