@@ -1,0 +1,23 @@
+// The screenshot program's registry: each window contributes a function that renders its pictures.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+struct ShotSession
+{
+    QString outDir;
+    QString language; // "ZK_ENG.LNG" or "ZK_RUS.LNG"
+    QString languageTag() const { return language.contains(QLatin1String("RUS")) ? QStringLiteral("ru") : QStringLiteral("en"); }
+    // Saves the widget's picture as <outDir>/<name>-<language tag>.png.
+    void save(const QString& name, QWidget* widget) const;
+    void save(const QString& name, const QImage& image) const;
+};
+
+using ShotFunction = std::function<void(ShotSession&)>;
+
+// Registers a shot function at static initialisation; returns a dummy for the registration variable.
+int RegisterShot(const char* name, ShotFunction function);
