@@ -17,6 +17,9 @@ QByteArray le32(quint32 value)
     return bytes;
 }
 
+// Kept for tests and the fault soak; a simulator serving for hours must not grow without end.
+constexpr qsizetype kExchangeMemory = 4096;
+
 bool carriesStatus(quint8 command)
 {
     return (command & 0x80) == 0 || command == Cmd::SelectReadPage;
@@ -32,6 +35,18 @@ TPages defaultTables()
         TableEntry(pages, kSensorPages, k) = static_cast<quint16>(qRound(32768.0 * x));
     }
     return pages;
+}
+
+// Where the first frame the tool would accept as the answer to command (start byte, command, correct
+// CRC over length bytes) begins in bytes; -1 when there is none.
+qsizetype firstAcceptedFrame(const QByteArray& bytes, quint8 command, qsizetype length)
+{
+    for (qsizetype i = 0; i + length <= bytes.size(); ++i) {
+        if (static_cast<quint8>(bytes[i]) == kResponseStart && static_cast<quint8>(bytes[i + 1]) == command &&
+            BuildFrame(kResponseStart, command, bytes.mid(i + 2, length - 3)) == bytes.mid(i, length))
+            return i;
+    }
+    return -1;
 }
 
 } // namespace
@@ -159,6 +174,8 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
     ++m_requests;
     const int page = pageOf(command, data);
     const QList<SimFault> faults = faultsFor(command, page);
+    if (m_exchanges.size() >= kExchangeMemory)
+        m_exchanges.remove(0, kExchangeMemory / 2);
     m_exchanges.append(SimExchange{command, page, faults});
 
     const bool reject = faults.contains(SimFault::Reject) && carriesStatus(command);
@@ -176,6 +193,11 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
     }
     if (faults.contains(SimFault::WrongCommand))
         lead += frame(command ^ 0x01, response.mid(2, response.size() - 3));
+    // Noise that happens to end in a frame the tool would take for the answer (the garbage's "6E cmd"
+    // followed by the answer's own first bytes is one for 0x8D) would change what the fault means.
+    while (!lead.isEmpty() && response.size() >= 3 &&
+           firstAcceptedFrame(lead + response, command, response.size()) < lead.size())
+        lead.chop(1);
     const QByteArray whole = lead + response;
 
     QList<QByteArray> pieces;

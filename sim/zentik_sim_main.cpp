@@ -94,7 +94,9 @@ void writeStats(const QString& path, GapStats stats)
         << "bytes_out=" << stats.bytesOut << "\n"
         << "gaps=" << stats.gapsUs.size() << "\n"
         << "gap_median_us=" << pick(0.5) << "\n"
-        << "gap_p99_us=" << pick(0.99) << "\n";
+        << "gap_p99_us=" << pick(0.99) << "\n"
+        << "gap_max_us=" << (stats.gapsUs.isEmpty() ? 0 : stats.gapsUs.last()) << "\n"
+        << "wire_us=" << ControllerSimulator::lineTimeUs(stats.bytesIn + stats.bytesOut) << "\n";
 }
 
 } // namespace
@@ -197,6 +199,8 @@ int main(int argc, char* argv[])
     };
     std::deque<Pending> pending;
     GapStats gapStats;
+    // Gaps are kept one per request; only when asked for, so that a simulator serving for days stays small.
+    const bool keepGaps = parser.isSet(stats);
     qint64 lastAnswerEnd = -1;
     char buffer[1024];
 
@@ -217,7 +221,7 @@ int main(int argc, char* argv[])
             while ((n = ::read(pty.master, buffer, sizeof buffer)) > 0)
                 bytes.append(buffer, n);
             if (!bytes.isEmpty()) {
-                if (lastAnswerEnd >= 0 && pending.empty()) {
+                if (keepGaps && lastAnswerEnd >= 0 && pending.empty()) {
                     gapStats.gapsUs.append(arrival - lastAnswerEnd);
                     lastAnswerEnd = -1;
                 }

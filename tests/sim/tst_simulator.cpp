@@ -34,6 +34,9 @@ private slots:
     void faultRules_skipAndTimes();
     void faults_shapeTheAnswer();
     void pacing_followsTheLineRate();
+    void noiseBeforeAnswer_neverHoldsAFrameTheToolWouldTake_data();
+    void noiseBeforeAnswer_neverHoldsAFrameTheToolWouldTake();
+    void exchangeRecord_staysBounded();
 };
 
 void tst_simulator::answersReadCommands()
@@ -146,6 +149,67 @@ void tst_simulator::pacing_followsTheLineRate()
     const QList<SimChunk> chunks = sim.receive(request(0x8A));
     QCOMPARE(chunks.size(), 1);
     QCOMPARE(chunks[0].delayUs, qint64(70) * 10 * 1000000 / 19200);
+}
+
+void tst_simulator::noiseBeforeAnswer_neverHoldsAFrameTheToolWouldTake_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<QList<SimFault>>("faults");
+    const quint8 commands[] = {0x81, 0x82, 0x84, 0x85, 0x86, 0x89, 0x8A, 0x8B, 0x8C, 0x8D,
+                               0x8E, 0x04, 0x05, 0x06, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E};
+    const QList<QList<SimFault>> combos = {{SimFault::Garbage},
+                                           {SimFault::BadCrc},
+                                           {SimFault::WrongCommand},
+                                           {SimFault::Garbage, SimFault::BadCrc, SimFault::WrongCommand}};
+    const char* names[] = {"garbage", "bad CRC", "wrong command", "all three"};
+    for (quint8 c : commands)
+        for (int i = 0; i < combos.size(); ++i)
+            QTest::addRow("%02X %s", c, names[i]) << int(c) << combos[i];
+}
+
+void tst_simulator::noiseBeforeAnswer_neverHoldsAFrameTheToolWouldTake()
+{
+    QFETCH(int, command);
+    QFETCH(QList<SimFault>, faults);
+    const auto cmd = static_cast<quint8>(command);
+    ControllerSimulator sim;
+    // Page data full of start bytes and command codes, so that copies of it make tempting candidates.
+    TParameters state = sim.state();
+    for (TPage& page : state.Pages)
+        for (int w = 0; w < kPageWords; ++w)
+            page[w] = static_cast<quint16>(0x6E | ((w % 2 ? 0x8A : 0x8B) << 8));
+    state.Interval = 0x6E;
+    sim.setState(state);
+    const QByteArray data = RequestDataLength(cmd) == kPageBytes ? QByteArray(kPageBytes, '\x6E')
+                                                                 : QByteArray(RequestDataLength(cmd), '\0');
+    const QByteArray clean = answerOf(sim.receive(request(cmd, data)));
+    for (SimFault f : faults)
+        sim.addFault({f, cmd});
+    const QByteArray noisy = answerOf(sim.receive(request(cmd, data)));
+    QVERIFY(noisy.size() > clean.size());
+    QVERIFY(noisy.endsWith(clean));
+
+    // The tool takes the first position holding the start byte, the command and a correct CRC.
+    const qsizetype length = ResponseLength(cmd);
+    qsizetype first = -1;
+    for (qsizetype i = 0; first < 0 && i + length <= noisy.size(); ++i)
+        if (noisy.mid(i, 2) == clean.left(2) &&
+            BuildFrame(kResponseStart, cmd, noisy.mid(i + 2, length - 3)) == noisy.mid(i, length))
+            first = i;
+    QCOMPARE(first, noisy.size() - clean.size());
+}
+
+void tst_simulator::exchangeRecord_staysBounded()
+{
+    ControllerSimulator sim;
+    for (int i = 0; i < 20000; ++i)
+        sim.receive(request(0x85));
+    sim.receive(request(0x86));
+    const QList<SimExchange> kept = sim.takeExchanges();
+    QVERIFY(!kept.isEmpty());
+    QVERIFY(kept.size() <= 4096);
+    QCOMPARE(kept.last().command, quint8(0x86));
+    QCOMPARE(sim.requestCount(), 20001);
 }
 
 QTEST_GUILESS_MAIN(tst_simulator)
