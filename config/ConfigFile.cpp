@@ -87,6 +87,15 @@ bool write(const QString& path, const TParameters& p, QString* error)
     return ok;
 }
 
+bool read(const QString& path, IniDocument& doc, QString* error)
+{
+    IniFile file(path);
+    const bool ok = file.read(doc);
+    if (!ok && error)
+        *error = file.errorString();
+    return ok;
+}
+
 QString Problem::describe() const
 {
     const QString name =

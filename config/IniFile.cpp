@@ -261,12 +261,47 @@ void IniDocument::writeBool(const QByteArray& section, const QByteArray& key, bo
     setValue(section, key, value ? "1" : "0");
 }
 
+namespace {
+
+enum class FileState { Missing, Readable, Unreadable };
+
+// Reads the whole file when it is a regular file that can be read.
+FileState readContent(const QString& path, QByteArray* content)
+{
+    if (path.isEmpty())
+        return FileState::Missing;
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileState::Missing;
+    if (!info.isFile())
+        return FileState::Unreadable;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileState::Unreadable;
+    *content = file.readAll();
+    return file.error() == QFileDevice::NoError ? FileState::Readable : FileState::Unreadable;
+}
+
+} // namespace
+
 IniDocument IniFile::load() const
 {
-    QFile file(m_path);
-    if (m_path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return IniDocument::parse(QByteArray());
-    return IniDocument::parse(file.readAll());
+    QByteArray content;
+    if (readContent(m_path, &content) != FileState::Readable)
+        content.clear();
+    return IniDocument::parse(content);
+}
+
+bool IniFile::read(IniDocument& doc)
+{
+    m_error.clear();
+    QByteArray content;
+    if (readContent(m_path, &content) == FileState::Unreadable) {
+        m_error = readErrorText(m_path);
+        return false;
+    }
+    doc = IniDocument::parse(content);
+    return true;
 }
 
 QByteArray IniFile::readBytes(const QByteArray& section, const QByteArray& key, const QByteArray& def) const
@@ -315,27 +350,29 @@ QString IniFile::writeErrorText(const QString& path)
     return QStringLiteral("Unable to write to %1").arg(path);
 }
 
+QString IniFile::readErrorText(const QString& path)
+{
+    return QStringLiteral("Unable to read %1").arg(path);
+}
+
 bool IniFile::update(const std::function<void(IniDocument&)>& change)
 {
     m_error.clear();
     QByteArray content;
-    QFile existing(m_path);
-    if (!m_path.isEmpty() && existing.exists()) {
-        // A file that exists but cannot be read must not be replaced by one holding only our keys.
-        if (!existing.open(QIODevice::ReadOnly)) {
-            m_error = writeErrorText(m_path);
-            return false;
-        }
-        content = existing.readAll();
-        existing.close();
+    // A file that exists but cannot be read must not be replaced by one holding only our keys.
+    if (readContent(m_path, &content) == FileState::Unreadable) {
+        m_error = writeErrorText(m_path);
+        return false;
     }
     IniDocument doc = IniDocument::parse(content);
     change(doc);
     const QByteArray out = doc.serialize();
 
+    // Unbuffered: QSaveFile only notices errors of its own writes, so a buffer that fails to reach a full
+    // disk on commit would still replace the file, with an empty one.
     QSaveFile file(m_path);
-    if (m_path.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(out) != out.size() ||
-        !file.commit()) {
+    if (m_path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(out) != out.size() || !file.flush() || !file.commit()) {
         m_error = writeErrorText(m_path);
         return false;
     }

@@ -67,8 +67,13 @@ public:
     QString fileName() const { return m_path; }
     void setFileName(const QString& path) { m_path = path; }
 
-    // The file's current content; a missing or unreadable file reads as empty.
+    // The file's current content; a missing or unreadable file reads as empty, and so does anything that
+    // is not a regular file (a folder, a pipe or a device would block or never end).
     IniDocument load() const;
+    // The same for a caller that must tell an unreadable file from a missing one (a configuration file
+    // about to be written into a controller): false with errorString() "Unable to read <file>" when the
+    // file exists but cannot be read; a missing file reads as empty.
+    bool read(IniDocument& doc);
 
     QByteArray readBytes(const QByteArray& section, const QByteArray& key, const QByteArray& def) const;
     QString readString(const QByteArray& section, const QByteArray& key, const QString& def) const;
@@ -83,9 +88,10 @@ public:
     // Many changes with a single rewrite of the file.
     bool update(const std::function<void(IniDocument&)>& change);
 
-    // "Unable to write to <file>" after a failed write.
+    // "Unable to write to <file>" after a failed write, "Unable to read <file>" after a failed read().
     QString errorString() const { return m_error; }
     static QString writeErrorText(const QString& path);
+    static QString readErrorText(const QString& path);
 
 private:
     QString m_path;
