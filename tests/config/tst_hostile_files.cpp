@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -360,19 +361,25 @@ void tst_hostile_files::hundredThousandCharacterValues_areCutAt2047()
 
 void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError_data()
 {
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("folder where the file belongs") << true;
-    QTest::newRow("no read permission") << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder where the file belongs") << QStringLiteral("folder");
+    // Opening a pipe for reading would wait for a writer for ever.
+    QTest::newRow("named pipe where the file belongs") << QStringLiteral("pipe");
+    QTest::newRow("no read permission") << QStringLiteral("permission");
 }
 
 void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
 {
-    QFETCH(bool, folder);
+    QFETCH(QString, kind);
     const Files files(m_dir->path());
     const QStringList all = {files.options, files.volumes, files.config, files.language};
-    if (folder) {
+    if (kind == QLatin1String("folder")) {
         for (const QString& file : all)
             QVERIFY(QDir().mkpath(file));
+    } else if (kind == QLatin1String("pipe")) {
+        QVERIFY(QDir().mkpath(files.languageDir));
+        for (const QString& file : all)
+            QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0644) == 0);
     } else {
         if (::geteuid() == 0)
             QSKIP(
@@ -381,6 +388,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
         for (const QString& file : all)
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
     }
+    const bool folder = kind == QLatin1String("folder");
 
     Options options(files.options);
     QCOMPARE(options.port(), QStringLiteral("COM1"));
@@ -401,7 +409,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     QCOMPARE(error, QStringLiteral("Unable to read ") + files.config);
 
     // Nothing unreadable is replaced by a file holding only the new entries.
-    const QByteArray before = fileContent(files.volumes);
+    const QByteArray before = kind == QLatin1String("permission") ? fileContent(files.volumes) : QByteArray();
     QVERIFY(!options.setPort(QStringLiteral("COM2")));
     QCOMPARE(options.errorString(), QStringLiteral("Unable to write to ") + files.options);
     QVERIFY(!store.SaveTankVolumes(kSerial, p));
@@ -409,7 +417,8 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     QVERIFY(!ConfigFile::write(files.config, sampleRecord(), &error));
     QCOMPARE(error, QStringLiteral("Unable to write to ") + files.config);
     QCOMPARE(QFileInfo(files.volumes).isDir(), folder);
-    if (!folder) {
+    QCOMPARE(QFileInfo(files.volumes).isFile(), kind == QLatin1String("permission"));
+    if (kind == QLatin1String("permission")) {
         QVERIFY(QFile::setPermissions(files.volumes, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(fileContent(files.volumes), before);
     }
