@@ -46,6 +46,13 @@ std::optional<QByteArray> keyName(const QByteArray& line)
     return key;
 }
 
+// A stored line without its carriage return: lines keep their own ending so that a rewrite leaves every
+// line it does not change exactly as it was.
+QByteArray lineText(const QByteArray& line)
+{
+    return line.endsWith('\r') ? line.left(line.size() - 1) : line;
+}
+
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -112,7 +119,7 @@ QByteArray IniDocument::normalized(const QByteArray& name)
 
 void IniDocument::indexLine(Section& s, int lineIndex)
 {
-    if (const auto key = keyName(s.lines[lineIndex])) {
+    if (const auto key = keyName(lineText(s.lines[lineIndex]))) {
         const QByteArray lower = key->toLower();
         if (!s.keyLines.contains(lower))
             s.keyLines.insert(lower, lineIndex);
@@ -134,12 +141,10 @@ IniDocument IniDocument::parse(const QByteArray& content)
         qsizetype end = content.indexOf('\n', start);
         if (end < 0)
             end = content.size();
-        QByteArray line = content.mid(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
+        const QByteArray line = content.mid(start, end - start);
         start = end + 1;
 
-        if (const auto name = sectionName(line)) {
+        if (const auto name = sectionName(lineText(line))) {
             Section s;
             s.lines.append(line);
             doc.m_sections.append(s);
@@ -161,18 +166,36 @@ QByteArray IniDocument::serialize() const
     qsizetype size = 0;
     for (const Section& s : m_sections)
         for (const QByteArray& line : s.lines)
-            size += line.size() + m_eol.size();
+            size += line.size() + 1;
     QByteArray out;
     out.reserve(size);
     for (const Section& s : m_sections) {
         for (const QByteArray& line : s.lines) {
             out += line;
-            out += m_eol;
+            out += '\n';
         }
     }
-    if (!m_finalNewline && out.endsWith(m_eol))
-        out.chop(m_eol.size());
+    if (!m_finalNewline && out.endsWith('\n'))
+        out.chop(1);
     return out;
+}
+
+QByteArray IniDocument::withEol(const QByteArray& text) const
+{
+    return m_eol == "\r\n" ? text + '\r' : text;
+}
+
+void IniDocument::terminateLastLine()
+{
+    if (m_finalNewline)
+        return;
+    m_finalNewline = true;
+    for (auto it = m_sections.rbegin(); it != m_sections.rend(); ++it) {
+        if (!it->lines.isEmpty()) {
+            it->lines.last() = withEol(lineText(it->lines.last()));
+            return;
+        }
+    }
 }
 
 const IniDocument::Section* IniDocument::findSection(const QByteArray& section) const
@@ -194,7 +217,7 @@ std::optional<QByteArray> IniDocument::value(const QByteArray& section, const QB
     const auto it = s->keyLines.constFind(normalized(key));
     if (it == s->keyLines.constEnd())
         return std::nullopt;
-    const QByteArray& line = s->lines[*it];
+    const QByteArray line = lineText(s->lines[*it]);
     return trimmedBlanks(line.mid(line.indexOf('=') + 1)).left(kIniMaxValueLength);
 }
 
@@ -205,31 +228,32 @@ void IniDocument::setValue(const QByteArray& section, const QByteArray& key, con
     auto sit = m_sectionIndex.find(sectionKey);
     if (sit == m_sectionIndex.end()) {
         // A new section goes to the end of the file, set off by an empty line.
+        terminateLastLine();
         Section& last = m_sections.last();
         const bool fileEmpty = m_sections.size() == 1 && last.lines.isEmpty();
         if (!fileEmpty && !(last.lines.isEmpty() || last.lines.last().trimmed().isEmpty()))
-            last.lines.append(QByteArray());
+            last.lines.append(withEol(QByteArray()));
         Section s;
-        s.lines.append('[' + trimmedBlanks(section) + ']');
+        s.lines.append(withEol('[' + trimmedBlanks(section) + ']'));
         m_sections.append(s);
         sit = m_sectionIndex.insert(sectionKey, static_cast<int>(m_sections.size() - 1));
-        m_finalNewline = true;
     }
     Section& s = m_sections[*sit];
     const auto kit = s.keyLines.constFind(keyKey);
     if (kit != s.keyLines.constEnd()) {
         QByteArray& line = s.lines[*kit];
-        line = line.left(line.indexOf('=')) + '=' + value;
+        const QByteArray ending = line.endsWith('\r') ? QByteArray("\r") : QByteArray();
+        line = line.left(line.indexOf('=')) + '=' + value + ending;
         return;
     }
     // A new key goes after the last non-empty line of its section.
     int insertAt = static_cast<int>(s.lines.size());
-    while (insertAt > 1 && trimmedBlanks(s.lines[insertAt - 1]).isEmpty())
+    while (insertAt > 1 && trimmedBlanks(lineText(s.lines[insertAt - 1])).isEmpty())
         --insertAt;
-    s.lines.insert(insertAt, trimmedBlanks(key) + '=' + value);
+    if (&s == &m_sections.last() && insertAt == s.lines.size())
+        terminateLastLine();
+    s.lines.insert(insertAt, withEol(trimmedBlanks(key) + '=' + value));
     s.keyLines.insert(keyKey, insertAt);
-    if (&s == &m_sections.last() && insertAt == s.lines.size() - 1)
-        m_finalNewline = true;
 }
 
 QByteArray IniDocument::readString(const QByteArray& section, const QByteArray& key,

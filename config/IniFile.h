@@ -4,9 +4,9 @@
 // Sections and keys are matched without regard to letter case and with blanks around names and values
 // dropped; a value reads as at most 2047 bytes. Values are bytes: nothing is converted. A write replaces
 // a key's value in place, appends a new key at the end of its section and a new section at the end of the
-// file, leaves all other lines alone and keeps the file's line endings (CRLF for a new file). Every write
-// replaces the file atomically (temporary file in the same folder, then rename), so a crash or a full
-// disk never leaves half a file behind.
+// file, and leaves every other byte alone; new lines take the ending of the file's first line (CRLF for a
+// new file). Every write replaces the file atomically (temporary file in the same folder, then rename), so
+// a crash or a full disk never leaves half a file behind.
 #pragma once
 
 #include <QByteArray>
@@ -45,16 +45,21 @@ public:
 private:
     struct Section
     {
-        QList<QByteArray> lines;         // the header line first (absent for the lines before any section)
+        // Lines without their "\n" but with their own "\r"; the header line first (absent for the lines
+        // before any section).
+        QList<QByteArray> lines;
         QHash<QByteArray, int> keyLines; // lower-case key -> index in lines (first occurrence)
     };
     static QByteArray normalized(const QByteArray& name);
     const Section* findSection(const QByteArray& section) const;
     void indexLine(Section& s, int lineIndex);
+    QByteArray withEol(const QByteArray& text) const;
+    // Before anything is added at the end: a last line without a newline gets one.
+    void terminateLastLine();
 
     QList<Section> m_sections;             // m_sections[0] holds the lines before the first section
     QHash<QByteArray, int> m_sectionIndex; // lower-case name -> first section of that name
-    QByteArray m_eol = "\r\n";
+    QByteArray m_eol = "\r\n";             // for new lines: the ending of the file's first line
     bool m_finalNewline = true;
 };
 

@@ -41,6 +41,8 @@ private slots:
     void write_appendsSectionAtEndOfFile();
     void write_keepsLineEndings_data();
     void write_keepsLineEndings();
+    void write_leavesEveryOtherByteAlone_data();
+    void write_leavesEveryOtherByteAlone();
     void write_valuesAreBytes();
     void batch_appliesManyWritesInOneRewrite();
     void twoReaders_seeEachOthersWrites();
@@ -172,6 +174,41 @@ void tst_inifile::write_keepsLineEndings_data()
     QTest::newRow("LF file stays LF") << QByteArray("[S]\nold=1\n") << QByteArray("[S]\nold=1\nk=v\n");
     QTest::newRow("CRLF file stays CRLF")
         << QByteArray("[S]\r\nold=1\r\n") << QByteArray("[S]\r\nold=1\r\nk=v\r\n");
+}
+
+void tst_inifile::write_leavesEveryOtherByteAlone_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("after");
+    // Each write sets k=v in the section given.
+    QTest::newRow("mixed endings stay mixed")
+        << QByteArray("[S]\r\nk=1\nother=2\r\n") << QByteArray("S") << QByteArray("[S]\r\nk=v\nother=2\r\n");
+    QTest::newRow("replaced line keeps its own ending")
+        << QByteArray("[S]\nk=1\r\n") << QByteArray("S") << QByteArray("[S]\nk=v\r\n");
+    QTest::newRow("a value ending in CR elsewhere survives")
+        << QByteArray("[A]\nx=w\r\r\n[S]\nk=1\n") << QByteArray("S")
+        << QByteArray("[A]\nx=w\r\r\n[S]\nk=v\n");
+    QTest::newRow("CRLF last line without newline")
+        << QByteArray("[S]\r\nold=1") << QByteArray("S") << QByteArray("[S]\r\nold=1\r\nk=v\r\n");
+    QTest::newRow("new section after a last line without newline")
+        << QByteArray("[A]\nx=1") << QByteArray("S") << QByteArray("[A]\nx=1\n\n[S]\nk=v\n");
+    QTest::newRow("CR alone at the very end")
+        << QByteArray("[A]\r\nx=1\r") << QByteArray("S") << QByteArray("[A]\r\nx=1\r\n\r\n[S]\r\nk=v\r\n");
+    QTest::newRow("key before trailing blank lines, last one unterminated")
+        << QByteArray("[S]\nold=1\n\n  ") << QByteArray("S") << QByteArray("[S]\nold=1\nk=v\n\n  ");
+}
+
+void tst_inifile::write_leavesEveryOtherByteAlone()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    writeAll(path(), before);
+    IniFile ini(path());
+    QCOMPARE(IniDocument::parse(before).serialize(), before);
+    QVERIFY(ini.writeBytes(section, "k", "v"));
+    QTEST(readAll(path()), "after");
+    QCOMPARE(ini.readBytes(section, "k", "<none>"), QByteArray("v"));
 }
 
 void tst_inifile::write_keepsLineEndings()
