@@ -58,8 +58,9 @@ struct LanguageCatalog::Cache
             e.size = info.size();
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
+            // decode() is lazy: only the conversion to a string runs the decoder and sets hasError().
             QStringDecoder utf8(QStringDecoder::Utf8);
-            (void)utf8.decode(content);
+            const QString decoded = utf8.decode(content);
             e.utf8 = !utf8.hasError();
         }
         return &e;

@@ -176,6 +176,8 @@ private slots:
     void hostileContent_canBeWrittenInto();
     void entriesAfterTenMegabytes_areFound();
     void hundredThousandCharacterValues_areCutAt2047();
+    void eightBitLanguageFile_readsAsWindows1251_data();
+    void eightBitLanguageFile_readsAsWindows1251();
     void unreadableFile_givesDefaultsOrANamedError_data();
     void unreadableFile_givesDefaultsOrANamedError();
     void unwritableFolder_failsNamingTheFileAndKeepsThePrevious_data();
@@ -355,6 +357,40 @@ void tst_hostile_files::hundredThousandCharacterValues_areCutAt2047()
     language.OpenLanguage(QStringLiteral("ZK_ENG.LNG"));
     QCOMPARE(language.LanguageText("MESSAGES", "003"), QString(kIniMaxValueLength, QLatin1Char('A')));
     QCOMPARE(language.ScanLanguages().value(0).displayName.size(), kIniMaxValueLength);
+}
+
+void tst_hostile_files::eightBitLanguageFile_readsAsWindows1251_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString russian = QStringLiteral("Русский");
+    const QString failed = QStringLiteral("Ошибка чтения:");
+    // The same texts as 8-bit Windows-1251 bytes and as UTF-8.
+    const QByteArray name1251 = QByteArray::fromHex("d0f3f1f1eae8e9");
+    const QByteArray failed1251 = QByteArray::fromHex("cef8e8e1eae020f7f2e5ede8ff3a");
+    QTest::newRow("Windows-1251") << "[LANGUAGE]\r\n001=" + name1251 + "\r\n[MESSAGES]\r\n003=" + failed1251 +
+                                         " \r\n"
+                                  << russian << failed;
+    QTest::newRow("UTF-8") << "[LANGUAGE]\n001=" + russian.toUtf8() + "\n[MESSAGES]\n003=" + failed.toUtf8() +
+                                  "\n"
+                           << russian << failed;
+    // One 8-bit byte anywhere makes the whole file 8-bit, so valid UTF-8 pairs elsewhere are not mixed in.
+    QTest::newRow("8-bit byte in another line")
+        << "[LANGUAGE]\n001=" + name1251 + "\n[MESSAGES]\n003=Caf\xc3\xa9\n"
+        << russian << QStringLiteral("CafГ©");
+}
+
+void tst_hostile_files::eightBitLanguageFile_readsAsWindows1251()
+{
+    QFETCH(QByteArray, content);
+    const Files files(m_dir->path());
+    QVERIFY(QDir().mkpath(files.languageDir));
+    QVERIFY(writeFile(files.language, content));
+    LanguageCatalog language(files.languageDir);
+    language.OpenLanguage(QStringLiteral("ZK_ENG.LNG"));
+    QTEST(language.LanguageText("MESSAGES", "003"), "message");
+    QTEST(language.ScanLanguages().value(0).displayName, "name");
 }
 
 void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError_data()
