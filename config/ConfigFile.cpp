@@ -70,18 +70,21 @@ QList<Entry> parameterEntries(const TParameters& p)
     };
 }
 
+void store(IniDocument& doc, const TParameters& p)
+{
+    for (const Entry& e : parameterEntries(p))
+        doc.setValue(kParametersSection, e.first, e.second);
+    for (int page = 0; page < kPageCount; ++page) {
+        const QByteArray section = pageSection(page);
+        for (int word = 0; word < kPageWords; ++word)
+            doc.setValue(section, wordKey(word), QByteArray::number(p.Pages[page][word]));
+    }
+}
+
 bool write(const QString& path, const TParameters& p, QString* error)
 {
     IniFile file(path);
-    const bool ok = file.update([&](IniDocument& doc) {
-        for (const Entry& e : parameterEntries(p))
-            doc.setValue(kParametersSection, e.first, e.second);
-        for (int page = 0; page < kPageCount; ++page) {
-            const QByteArray section = pageSection(page);
-            for (int word = 0; word < kPageWords; ++word)
-                doc.setValue(section, wordKey(word), QByteArray::number(p.Pages[page][word]));
-        }
-    });
+    const bool ok = file.update([&](IniDocument& doc) { store(doc, p); });
     if (!ok && error)
         *error = file.errorString();
     return ok;

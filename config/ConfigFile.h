@@ -18,6 +18,9 @@ QByteArray wordKey(int word);
 // The PARAMETERS entries ID .. Volume_1 in the file's order.
 QList<Entry> parameterEntries(const TParameters& p);
 
+// Sets the record's entries and all 64 pages in a document, replacing those it holds and keeping the rest.
+void store(IniDocument& doc, const TParameters& p);
+
 // Writes the record and all 64 pages into the file with one rewrite; other content of an existing file
 // stays. False with error ("Unable to write to <file>") on failure; the previous file is then intact.
 bool write(const QString& path, const TParameters& p, QString* error = nullptr);
