@@ -59,7 +59,8 @@ struct LanguageCatalog::Cache
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
             // decode() is lazy: only the conversion to a string runs the decoder and sets hasError().
-            QStringDecoder utf8(QStringDecoder::Utf8);
+            // Stateless: a sequence cut off at the end of the file is an error, not a character to come.
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
             const QString decoded = utf8.decode(content);
             e.utf8 = !utf8.hasError();
         }
@@ -96,7 +97,7 @@ QString LanguageCatalog::decodeWindows1251(const QByteArray& bytes)
 
 QString LanguageCatalog::decode(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? decodeWindows1251(bytes) : text;
 }

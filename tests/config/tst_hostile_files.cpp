@@ -379,6 +379,10 @@ void tst_hostile_files::eightBitLanguageFile_readsAsWindows1251_data()
     QTest::newRow("8-bit byte in another line")
         << "[LANGUAGE]\n001=" + name1251 + "\n[MESSAGES]\n003=Caf\xc3\xa9\n"
         << russian << QStringLiteral("CafГ©");
+    // A UTF-8 lead byte as the file's very last byte is not the start of a character still to come.
+    QTest::newRow("8-bit letter as the very last byte")
+        << QByteArray("[LANGUAGE]\n001=English\n[MESSAGES]\n003=Ready \xef") << QStringLiteral("English")
+        << QStringLiteral("Ready п");
 }
 
 void tst_hostile_files::eightBitLanguageFile_readsAsWindows1251()

@@ -23,7 +23,7 @@ QString languageDir()
 
 bool isValidUtf8(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString decoded = utf8.decode(bytes);
     return !utf8.hasError();
 }
