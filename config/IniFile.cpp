@@ -129,7 +129,6 @@ void IniDocument::indexLine(Section& s, int lineIndex)
 IniDocument IniDocument::parse(const QByteArray& content)
 {
     IniDocument doc;
-    doc.m_sections.append(Section{});
     if (content.isEmpty())
         return doc;
     const qsizetype firstNewline = content.indexOf('\n');

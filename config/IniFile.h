@@ -57,7 +57,7 @@ private:
     // Before anything is added at the end: a last line without a newline gets one.
     void terminateLastLine();
 
-    QList<Section> m_sections;             // m_sections[0] holds the lines before the first section
+    QList<Section> m_sections{Section{}};  // m_sections[0] holds the lines before the first section
     QHash<QByteArray, int> m_sectionIndex; // lower-case name -> first section of that name
     QByteArray m_eol = "\r\n";             // for new lines: the ending of the file's first line
     bool m_finalNewline = true;

@@ -44,6 +44,7 @@ private slots:
     void write_leavesEveryOtherByteAlone_data();
     void write_leavesEveryOtherByteAlone();
     void write_valuesAreBytes();
+    void emptyDocument_takesWritesLikeAnEmptyFile();
     void batch_appliesManyWritesInOneRewrite();
     void twoReaders_seeEachOthersWrites();
     void failedWrite_namesTheFileAndKeepsThePrevious();
@@ -245,6 +246,17 @@ void tst_inifile::batch_appliesManyWritesInOneRewrite()
     QCOMPARE(doc.readInteger("page_63", "value_31", -1), 6331);
     QCOMPARE(doc.readInteger("keep", "me", -1), 1);
     QVERIFY(readAll(path()).startsWith("[Keep]\nme=1\n\n[PAGE_0]\nValue_0=0\nValue_1=1\n"));
+}
+
+void tst_inifile::emptyDocument_takesWritesLikeAnEmptyFile()
+{
+    IniDocument doc;
+    QVERIFY(!doc.value("S", "k"));
+    doc.setValue("S", "k", "v");
+    doc.writeInteger("T", "n", -5);
+    QCOMPARE(doc.serialize(),
+             IniDocument::parse(QByteArray()).serialize() + "[S]\r\nk=v\r\n\r\n[T]\r\nn=-5\r\n");
+    QCOMPARE(doc.readInteger("t", "N", 0), -5);
 }
 
 void tst_inifile::twoReaders_seeEachOthersWrites()
