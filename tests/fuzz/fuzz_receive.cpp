@@ -232,7 +232,12 @@ void checkFinished(Line& line, const TZENTIK& z)
         FUZZ_CHECK(line.ticked);
         break;
     case 2:
+        // The refused request never reached the line; from now on the object looks for its answer.
         FUZZ_CHECK(line.failWrites);
+        FUZZ_CHECK(mayBeSentBy(line.process, z.Command.Request.Cmd));
+        line.expected = z.Command.Request.Cmd;
+        line.sinceWrite.clear();
+        line.awaiting = false;
         break;
     default:
         FUZZ_CHECK(code >= 3 && code <= 12);
