@@ -57,6 +57,9 @@ bool QSerialLink::write(const QByteArray& bytes)
         m_port.clearError();
         return false;
     }
+    // QSerialPort only queues; handing the request to the driver now instead of on the next turn of the
+    // event loop takes that turn out of every exchange.
+    m_port.flush();
     return true;
 }
 
