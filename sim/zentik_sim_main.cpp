@@ -16,12 +16,18 @@
 #include <cstdio>
 #include <ctime>
 #include <deque>
+#include <numeric>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
+
+// Pacing: a sleeper is woken a tenth of a millisecond late or more, which would count against the tool on
+// the line; so sleep until shortly before an answer is due and wait out the rest awake.
+constexpr qint64 kWakeEarlyUs = 500;
 
 void onSignal(int)
 {
@@ -71,6 +77,7 @@ bool parseRule(const QString& text, SimFault kind, SimFaultRule* rule)
 struct GapStats
 {
     QList<qint64> gapsUs;
+    QList<qint64> lateUs; // how much later than due each answer went out: the simulator's own error
     qint64 bytesIn = 0;
     qint64 bytesOut = 0;
     qint64 requests = 0;
@@ -82,12 +89,13 @@ void writeStats(const QString& path, GapStats stats)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     std::sort(stats.gapsUs.begin(), stats.gapsUs.end());
-    const auto pick = [&](double q) {
-        if (stats.gapsUs.isEmpty())
+    std::sort(stats.lateUs.begin(), stats.lateUs.end());
+    const auto pickFrom = [](const QList<qint64>& sorted, double q) {
+        if (sorted.isEmpty())
             return qint64(0);
-        const auto index = std::min<qsizetype>(stats.gapsUs.size() - 1, qsizetype(q * stats.gapsUs.size()));
-        return stats.gapsUs[index];
+        return sorted[std::min<qsizetype>(sorted.size() - 1, qsizetype(q * sorted.size()))];
     };
+    const auto pick = [&](double q) { return pickFrom(stats.gapsUs, q); };
     QTextStream out(&file);
     out << "requests=" << stats.requests << "\n"
         << "bytes_in=" << stats.bytesIn << "\n"
@@ -96,7 +104,10 @@ void writeStats(const QString& path, GapStats stats)
         << "gap_median_us=" << pick(0.5) << "\n"
         << "gap_p99_us=" << pick(0.99) << "\n"
         << "gap_max_us=" << (stats.gapsUs.isEmpty() ? 0 : stats.gapsUs.last()) << "\n"
-        << "wire_us=" << ControllerSimulator::lineTimeUs(stats.bytesIn + stats.bytesOut) << "\n";
+        << "wire_us=" << ControllerSimulator::lineTimeUs(stats.bytesIn + stats.bytesOut) << "\n"
+        << "late_median_us=" << pickFrom(stats.lateUs, 0.5) << "\n"
+        << "late_p99_us=" << pickFrom(stats.lateUs, 0.99) << "\n"
+        << "late_total_us=" << std::accumulate(stats.lateUs.begin(), stats.lateUs.end(), qint64(0)) << "\n";
 }
 
 } // namespace
@@ -151,6 +162,9 @@ int main(int argc, char* argv[])
 
     ControllerSimulator sim;
     sim.setPacing(parser.isSet(pace));
+    // The kernel may wake a sleeper up to 50 us late by default; pacing wants the answer on time.
+    if (parser.isSet(pace))
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     sim.setLateDelayMs(parser.value(lateMs).toInt());
     const std::pair<const QCommandLineOption*, SimFault> faultFlags[] = {
         {&reject, SimFault::Reject}, {&silent, SimFault::Silent},         {&garbage, SimFault::Garbage},
@@ -206,9 +220,10 @@ int main(int argc, char* argv[])
 
     while (!g_stop) {
         const qint64 now = nowUs();
+        const bool pacing = sim.pacing();
         qint64 waitUs = 200000;
         if (!pending.empty())
-            waitUs = std::max<qint64>(0, pending.front().dueUs - now);
+            waitUs = std::max<qint64>(0, pending.front().dueUs - now - (pacing ? kWakeEarlyUs : 0));
         timespec timeout{time_t(waitUs / 1000000), long((waitUs % 1000000) * 1000)};
         pollfd fd{pty.master, POLLIN, 0};
         const int ready = ppoll(&fd, 1, &timeout, nullptr);
@@ -238,8 +253,13 @@ int main(int argc, char* argv[])
                 }
             }
         }
+        while (pacing && !pending.empty() && pending.front().dueUs > nowUs() &&
+               pending.front().dueUs - nowUs() <= kWakeEarlyUs) {
+        }
         while (!pending.empty() && pending.front().dueUs <= nowUs()) {
             const QByteArray bytes = pending.front().bytes;
+            if (keepGaps)
+                gapStats.lateUs.append(nowUs() - pending.front().dueUs);
             pending.pop_front();
             if (::write(pty.master, bytes.constData(), static_cast<size_t>(bytes.size())) > 0)
                 gapStats.bytesOut += bytes.size();
