@@ -1,0 +1,231 @@
+// zentik-bench-link: how close the controller link comes to the line rate. Runs process 5 (read everything)
+// and process 6 (write everything) over a pseudo-terminal against zentik-sim answering at 19200 baud, and
+// prints the wire time (bytes on the line x 10 / 19200), the measured time, their ratio and the time the
+// tool adds between the end of an answer and the start of its next request. Then times writing and
+// checking a full configuration file.
+//
+//   zentik-bench-link [--runs N] [--files N]     (targets: ratio <= 1.03, added time median < 0.5 ms,
+//                                                 file write and check < 20 ms each)
+
+#include "config/ConfigFile.h"
+#include "config/TankVolumeStore.h"
+#include "link/PortFactory.h"
+#include "link/UzentikDevice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct LineStats
+{
+    qint64 bytes = 0;
+    qint64 gapMedianUs = 0;
+    qint64 gapP99Us = 0;
+    qint64 gapMaxUs = 0;
+    qint64 requests = 0;
+    qint64 lateTotalUs = 0; // the simulator's own lateness, which counts against the ratio too
+};
+
+struct Run
+{
+    int result = -1;
+    double measuredMs = 0;
+    LineStats line;
+};
+
+LineStats readStats(const QString& path)
+{
+    LineStats stats;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return stats;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.split('=');
+        if (parts.size() != 2)
+            continue;
+        const qint64 value = parts[1].toLongLong();
+        if (parts[0] == "bytes_in" || parts[0] == "bytes_out")
+            stats.bytes += value;
+        else if (parts[0] == "gap_median_us")
+            stats.gapMedianUs = value;
+        else if (parts[0] == "gap_p99_us")
+            stats.gapP99Us = value;
+        else if (parts[0] == "gap_max_us")
+            stats.gapMaxUs = value;
+        else if (parts[0] == "requests")
+            stats.requests = value;
+        else if (parts[0] == "late_total_us")
+            stats.lateTotalUs = value;
+    }
+    return stats;
+}
+
+double wireMs(qint64 bytes)
+{
+    return bytes * 10 * 1000.0 / 19200;
+}
+
+TPages benchPages()
+{
+    TPages pages{};
+    for (int p = 0; p < kPageCount; ++p)
+        for (int w = 0; w < kPageWords; ++w)
+            pages[p][w] = static_cast<quint16>(p * 1024 + w * 31);
+    return pages;
+}
+
+// One process against a fresh paced simulator; its statistics cover exactly this process.
+Run runOnce(int process, const QString& simulator, const QString& workDir, int index)
+{
+    Run run;
+    const QString statsPath = QDir(workDir).filePath(QStringLiteral("stats-%1").arg(index));
+    QProcess sim;
+    sim.start(simulator, {QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath});
+    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "zentik-bench-link: cannot start %s\n", qPrintable(simulator));
+        return run;
+    }
+    const QString path = QString::fromLocal8Bit(sim.readLine().trimmed());
+
+    TankVolumeStore store(QDir(workDir).filePath(QStringLiteral("SN.ini")));
+    TZENTIK z(defaultSerialLinkFactory());
+    z.setTankVolumeStore(&store);
+    z.ComPort->setPortName(path);
+    if (!z.OpenPort()) {
+        std::fprintf(stderr, "zentik-bench-link: cannot open %s: %s\n", qPrintable(path),
+                     qPrintable(z.ComPort->errorString()));
+        return run;
+    }
+    z.NewParameters.NetAddr = {3, 4, 0, 0};
+    z.NewParameters.SensorOn = {true, true, false, false};
+    z.NewParameters.Volumes = {800, 1200, 0, 0};
+    z.NewPages = benchPages();
+
+    QEventLoop loop;
+    bool done = false;
+    TCompletionEvent& event = process == Process::ReadAllSettings ? z.OnReadAllSettings : z.OnLoadAllSettings;
+    event.bindFunction(&loop, [&](TZENTIK*) {
+        done = true;
+        loop.quit();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    if (process == Process::ReadAllSettings)
+        z.ReadAllSettings(1000);
+    else
+        z.LoadAllSettings(1000);
+    if (!done)
+        loop.exec();
+    run.measuredMs = clock.nsecsElapsed() / 1e6;
+    run.result = z.LastError;
+    z.ComPort->close();
+
+    sim.terminate();
+    sim.waitForFinished(5000);
+    run.line = readStats(statsPath);
+    return run;
+}
+
+template <class T> T percentile(QList<T> values, double q)
+{
+    if (values.isEmpty())
+        return T();
+    std::sort(values.begin(), values.end());
+    return values[std::min<qsizetype>(values.size() - 1, qsizetype(q * values.size()))];
+}
+
+void timeFiles(const QString& workDir, int rounds)
+{
+    TParameters p;
+    p.SerialNumber = QStringLiteral("A1B2C3D4");
+    p.ProgramNumber = QStringLiteral("00010203");
+    p.SensorOn = {true, true, false, false};
+    p.NetAddr = {3, 4, 0, 0};
+    p.Volumes = {800, 1200, 0, 0};
+    p.Pages = benchPages();
+    QList<double> fresh, rewrite, check;
+    for (int i = 0; i < rounds; ++i) {
+        const QString path = QDir(workDir).filePath(QStringLiteral("bench-%1.zkt").arg(i));
+        QElapsedTimer clock;
+        clock.start();
+        const bool written = ConfigFile::write(path, p);
+        fresh << clock.nsecsElapsed() / 1e6;
+        clock.restart();
+        const bool rewritten = ConfigFile::write(path, p);
+        rewrite << clock.nsecsElapsed() / 1e6;
+        clock.restart();
+        IniDocument doc;
+        TParameters np;
+        TPages pages{};
+        const bool valid = ConfigFile::read(path, doc) && ConfigFile::check(doc).valid;
+        ConfigFile::fill(doc, np, pages);
+        check << clock.nsecsElapsed() / 1e6;
+        if (!written || !rewritten || !valid || pages != p.Pages)
+            std::fprintf(stderr, "zentik-bench-link: configuration file round %d went wrong\n", i);
+        QFile::remove(path);
+    }
+    std::printf("\nConfiguration file (64 pages), %d rounds          median      max   target\n", rounds);
+    std::printf("  write a new file                           %7.2f ms %7.2f ms  < 20 ms\n",
+                percentile(fresh, 0.5), percentile(fresh, 1.0));
+    std::printf("  write into an existing file                %7.2f ms %7.2f ms  < 20 ms\n",
+                percentile(rewrite, 0.5), percentile(rewrite, 1.0));
+    std::printf("  read, check and fill                       %7.2f ms %7.2f ms  < 20 ms\n",
+                percentile(check, 0.5), percentile(check, 1.0));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("Runs of each process."),
+                                  QStringLiteral("N"), QStringLiteral("3"));
+    const QCommandLineOption files(QStringLiteral("files"), QStringLiteral("Rounds of the file timing."),
+                                   QStringLiteral("N"), QStringLiteral("20"));
+    parser.addOptions({runs, files});
+    parser.addHelpOption();
+    parser.process(app);
+
+    const QString simulator =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("zentik-sim"));
+    QTemporaryDir work;
+    std::printf("Controller link at 19200 baud over a pseudo-terminal (zentik-sim --pace)\n");
+    std::printf("process       result  bytes  wire ms  measured ms  ratio  added: median      p99      max"
+                "   sim late\n");
+    int index = 0;
+    bool allGood = true;
+    for (int process : {Process::ReadAllSettings, Process::LoadAllSettings}) {
+        QList<double> ratios;
+        QList<qint64> medians;
+        for (int i = 0; i < parser.value(runs).toInt(); ++i) {
+            const Run r = runOnce(process, simulator, work.path(), index++);
+            const double wire = wireMs(r.line.bytes);
+            const double ratio = wire > 0 ? r.measuredMs / wire : 0;
+            ratios << ratio;
+            medians << r.line.gapMedianUs;
+            allGood = allGood && r.result == 0;
+            std::printf("%d %-11s %6d %6lld %8.1f %12.1f %6.4f %10.3f ms %6.3f ms %6.3f ms %6.1f ms\n",
+                        process, process == Process::ReadAllSettings ? "read all" : "write all", r.result,
+                        static_cast<long long>(r.line.bytes), wire, r.measuredMs, ratio,
+                        r.line.gapMedianUs / 1e3, r.line.gapP99Us / 1e3, r.line.gapMaxUs / 1e3,
+                        r.line.lateTotalUs / 1e3);
+        }
+        std::printf("  worst ratio %.4f (target <= 1.03), worst median added %.3f ms (target < 0.5 ms)\n",
+                    *std::max_element(ratios.begin(), ratios.end()),
+                    *std::max_element(medians.begin(), medians.end()) / 1e3);
+    }
+    timeFiles(work.path(), parser.value(files).toInt());
+    return allGood ? 0 : 1;
+}
