@@ -58,10 +58,10 @@ struct LanguageCatalog::Cache
             e.size = info.size();
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
-            // decode() is lazy: only the conversion to a string runs the decoder and sets hasError().
             // Stateless: a sequence cut off at the end of the file is an error, not a character to come.
             QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString decoded = utf8.decode(content);
+            // decode() alone is lazy; only the conversion to QString runs the decoder and sets hasError().
+            const QString probe = utf8.decode(content);
             e.utf8 = !utf8.hasError();
         }
         return &e;
