@@ -1,11 +1,11 @@
-// zentik-soak: the fault soak. Runs every process of the controller object thousands of times against the
+// bench_soak: the fault soak. Runs every process of the controller object thousands of times against the
 // simulated controller with random faults (noise, answers in pieces, bad CRCs, frames for other commands,
 // silence, late answers, rejections at random steps and pages), over the in-memory SIM port and over a
 // pseudo-terminal through the real serial port code. Every outcome is checked against what its faults
 // imply: the result code, the configuration and the pages in the tool and in the controller, the tank
 // volume store and the last lines of the log. Nothing may hang, and memory must stay flat after warm-up.
 //
-//   zentik-soak [--per-kind N] [--lanes N] [--timeout MS] [--seed N]
+//   bench_soak [--per-kind N] [--lanes N] [--timeout MS] [--seed N]
 //
 // Prints the processes, the faults applied and the mismatches (target: 0), and the resident size after
 // warm-up and at the end.
@@ -614,7 +614,7 @@ int main(int argc, char* argv[])
                                                  settings.seed * 1000 + (overPty ? 100 : 0) + i, totals));
             QString error;
             if (!all.back()->open(&error)) {
-                std::fprintf(stderr, "zentik-soak: cannot open lane %s: %s\n", qPrintable(name),
+                std::fprintf(stderr, "bench_soak: cannot open lane %s: %s\n", qPrintable(name),
                              qPrintable(error));
                 return 71;
             }

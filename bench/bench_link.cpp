@@ -1,11 +1,11 @@
-// zentik-bench-link: how close the controller link comes to the line rate. Runs process 5 (read everything)
+// bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything)
 // and process 6 (write everything) over a pseudo-terminal against zentik-sim answering at 19200 baud, and
 // prints the wire time (bytes on the line x 10 / 19200), the measured time, their ratio and the time the
 // tool adds between the end of an answer and the start of its next request. Then times writing and
 // checking a full configuration file.
 //
-//   zentik-bench-link [--runs N] [--files N]     (targets: ratio <= 1.03, added time median < 0.5 ms,
-//                                                 file write and check < 20 ms each)
+//   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
+//                                        file write and check < 20 ms each)
 
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
@@ -93,7 +93,7 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
     QProcess sim;
     sim.start(simulator, {QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath});
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "zentik-bench-link: cannot start %s\n", qPrintable(simulator));
+        std::fprintf(stderr, "bench_link: cannot start %s\n", qPrintable(simulator));
         return run;
     }
     const QString path = QString::fromLocal8Bit(sim.readLine().trimmed());
@@ -103,7 +103,7 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
     z.setTankVolumeStore(&store);
     z.ComPort->setPortName(path);
     if (!z.OpenPort()) {
-        std::fprintf(stderr, "zentik-bench-link: cannot open %s: %s\n", qPrintable(path),
+        std::fprintf(stderr, "bench_link: cannot open %s: %s\n", qPrintable(path),
                      qPrintable(z.ComPort->errorString()));
         return run;
     }
@@ -172,7 +172,7 @@ void timeFiles(const QString& workDir, int rounds)
         ConfigFile::fill(doc, np, pages);
         check << clock.nsecsElapsed() / 1e6;
         if (!written || !rewritten || !valid || pages != p.Pages)
-            std::fprintf(stderr, "zentik-bench-link: configuration file round %d went wrong\n", i);
+            std::fprintf(stderr, "bench_link: configuration file round %d went wrong\n", i);
         QFile::remove(path);
     }
     std::printf("\nConfiguration file (64 pages), %d rounds          median      max   target\n", rounds);
