@@ -1,6 +1,7 @@
 #include "mainwindow/Umain.h"
 
 #include "Version.h"
+#include "config/ConfigFile.h"
 #include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
@@ -16,7 +17,9 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -466,6 +469,7 @@ void TFMain::ApplyTexts()
     Nconf1->setText(ASensor1->text());
     Nconf2->setText(ASensor2->text());
     Nzentik->setText(Azentik->text());
+    m_configFilter = text("MAIN", "0024") + QStringLiteral(" (*.zkt)");
     MenuClear->setText(text("MAIN", "0019"));
     MenuSave->setText(text("MAIN", "0020"));
     N9->setText(ASettings->text());
@@ -732,22 +736,138 @@ void TFMain::MenuSaveClick()
     Memo1->appendLine(QString());
 }
 
-void TFMain::ALoadConfigExecute()
+QString TFMain::chooseConfigFile(bool save)
 {
+    QString chosen;
+    if (save && askSaveConfigName) {
+        chosen = askSaveConfigName();
+    } else if (!save && askOpenConfigName) {
+        chosen = askOpenConfigName();
+    } else {
+        QFileDialog dialog(this);
+        dialog.setObjectName(save ? QStringLiteral("SDzkt") : QStringLiteral("ODzkt"));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(m_configFilter);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (save)
+            dialog.setDefaultSuffix(QStringLiteral("zkt"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().first();
+    }
+    // A name typed without an extension is saved as a configuration file.
+    if (save && !chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+        chosen += QStringLiteral(".zkt");
+    return chosen;
+}
+
+void TFMain::startPageProcess(const QString& message, void (TZENTIK::*starter)(int))
+{
+    TFProgress* progress = m_context.progress;
+    if (progress)
+        progress->prepare(message, kPageCount - 1);
+    (Zentik->*starter)(m_context.timeoutMs);
+    // A process that could not even send its first request has already reported and ended.
+    if (Zentik->ProcessId == Process::Idle)
+        return;
+    if (progress)
+        progress->showModal();
 }
 
 void TFMain::ASaveConfigExecute()
 {
+    PrintRequest = false;
+    const QString message = text("MESSAGES", "014");
+    messages().status(message);
+    startPageProcess(message, &TZENTIK::ReadAllSettings);
 }
 
 void TFMain::APrintConfigExecute()
 {
+    PrintRequest = true;
+    const QString message = text("MESSAGES", "020");
+    messages().status(message);
+    startPageProcess(message, &TZENTIK::ReadAllSettings);
 }
 
 void TFMain::OnReadAllSettings()
 {
+    if (m_context.progress)
+        m_context.progress->finish();
+    const int code = Zentik->LastError;
+    if (code != Result::Success) {
+        const QString message = text("MESSAGES", "003") + QString::number(code);
+        messages().information(message);
+        messages().status(message);
+    } else if (PrintRequest) {
+        m_volumes.LoadTankVolumes(Zentik->Parameters);
+        messages().status(QString());
+        if (showReport)
+            showReport();
+    } else {
+        messages().status(QString());
+        const QString fileName = chooseConfigFile(true);
+        if (fileName.isEmpty()) {
+            messages().status(text("MESSAGES", "016"));
+        } else {
+            m_volumes.LoadTankVolumes(Zentik->Parameters);
+            QString error;
+            if (ConfigFile::write(fileName, Zentik->Parameters, &error))
+                messages().status(text("MESSAGES", "017") + QStringLiteral(": ") + fileName);
+            else
+                messages().error(error);
+        }
+    }
+    PrintRequest = false;
+}
+
+QString TFMain::describeProblems(const ConfigFile::CheckResult& check) const
+{
+    constexpr int kShown = 5;
+    QStringList lines;
+    for (int i = 0; i < check.problems.size() && i < kShown; ++i)
+        lines << check.problems[i].describe();
+    if (check.problems.size() > kShown)
+        lines << QStringLiteral("… (+%1)").arg(check.problems.size() - kShown);
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TFMain::ALoadConfigExecute()
+{
+    const QString fileName = chooseConfigFile(false);
+    if (fileName.isEmpty())
+        return;
+    QFile file(fileName);
+    if (file.exists() && !file.open(QIODevice::ReadOnly)) {
+        messages().error(QStringLiteral("Unable to read %1: %2").arg(fileName, file.errorString()));
+        return;
+    }
+    const IniDocument doc = IniDocument::parse(file.isOpen() ? file.readAll() : QByteArray());
+    file.close();
+    const ConfigFile::CheckResult check = ConfigFile::check(doc);
+    if (!check.valid &&
+        messages().question(text("MESSAGES", "021") + QStringLiteral("\n\n") + describeProblems(check)))
+        return;
+    ConfigFile::fill(doc, Zentik->NewParameters, Zentik->NewPages);
+    messages().status(text("MESSAGES", "015") + QLatin1Char(' ') + fileName);
+    startPageProcess(text("MESSAGES", "015"), &TZENTIK::LoadAllSettings);
 }
 
 void TFMain::OnLoadAllSettings()
 {
+    if (m_context.progress)
+        m_context.progress->finish();
+    const int code = Zentik->LastError;
+    if (code != Result::Success) {
+        const QString message = text("MESSAGES", "019") + QString::number(code);
+        // The store's own words name the file that could not be written.
+        const QString detail = Zentik->LastErrorText.isEmpty() ? QString() : QStringLiteral("\n") + Zentik->LastErrorText;
+        messages().information(message + detail);
+        messages().status(message);
+        return;
+    }
+    const QString message = text("MESSAGES", "018");
+    messages().status(message);
+    messages().information(message);
+    BRefreshClick();
 }

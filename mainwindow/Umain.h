@@ -3,6 +3,7 @@
 // windows. Its creation opens the options file and the tank volume store and creates the controller object.
 #pragma once
 
+#include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "link/SerialLink.h"
 #include "mainwindow/AppContext.h"
@@ -109,8 +110,14 @@ public:
 
     // The child windows with this tag, in the frame's order.
     QList<QMdiSubWindow*> childWindows(int tag) const;
-    // The file name the log save dialog returns; tests replace the dialog.
+    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString()> askLogFileName;
+    std::function<QString()> askSaveConfigName;
+    std::function<QString()> askOpenConfigName;
+    // The filter of the configuration file dialogs, as ApplyTexts set it.
+    QString configFileFilter() const { return m_configFilter; }
+    // Shows the configuration report of Parameters (the print request's end).
+    std::function<void()> showReport;
 
     // Controls other windows and tests reach.
     QAction* AExit = nullptr;
@@ -183,6 +190,9 @@ private:
     void openOrRaise(QAction* opening, int tag);
     void tile(Qt::Orientation orientation);
     QString text(const char* section, const char* key) const;
+    QString chooseConfigFile(bool save);
+    QString describeProblems(const ConfigFile::CheckResult& check) const;
+    void startPageProcess(const QString& message, void (TZENTIK::*starter)(int));
 
     AppPaths m_paths;
     Options m_options;
@@ -196,4 +206,5 @@ private:
     QPointer<TFSettings> m_settings;
     bool m_shown = false;
     Qt::Orientation m_tiling = Qt::Horizontal;
+    QString m_configFilter;
 };

@@ -54,7 +54,6 @@ void TFProgress::showModal()
 {
     m_closing = false;
     show();
-    raise();
     activateWindow();
 }
 
