@@ -24,6 +24,7 @@ constexpr char16_t kCp1251High[128] = {
 };
 
 const QString kLanguageSuffix = QStringLiteral(".lng");
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -54,12 +55,16 @@ struct LanguageCatalog::Cache
                 files.remove(path);
                 return nullptr;
             }
-            const QByteArray content = file.readAll();
+            QByteArray content = file.readAll();
+            // Windows editors often save UTF-8 with a byte-order mark; it must not hide the first section.
+            if (content.startsWith(kUtf8Bom))
+                content.remove(0, kUtf8Bom.size());
             e.size = info.size();
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
             QStringDecoder utf8(QStringDecoder::Utf8);
-            (void)utf8.decode(content);
+            // decode() alone is lazy; only the conversion to QString runs the decoder and sets hasError().
+            const QString probe = utf8.decode(content);
             e.utf8 = !utf8.hasError();
         }
         return &e;
@@ -103,8 +108,6 @@ QString LanguageCatalog::decode(const QByteArray& bytes)
 QString LanguageCatalog::textOf(const QString& path, const QByteArray& section, const QByteArray& key,
                                 const QString& fallback) const
 {
-    if (m_fileName.isEmpty())
-        return fallback;
     const Cache::Entry* entry = m_cache->get(path);
     if (!entry)
         return fallback;
