@@ -20,8 +20,10 @@ TExchangeLog::TExchangeLog(QWidget* parent) : QPlainTextEdit(parent)
     colours.setColor(QPalette::Text, colours.color(QPalette::ButtonText));
     setPalette(colours);
 
+    // Lines arriving within a few hundredths of a second are shown together: one repaint instead of one
+    // per exchange keeps the pane's cost away from the line, however long the log grows.
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(0);
+    m_flushTimer.setInterval(40);
     connect(&m_flushTimer, &QTimer::timeout, this, &TExchangeLog::flush);
 }
 

@@ -1,6 +1,6 @@
 // The exchange log pane: every line the controller object writes, kept in full for saving and shown in a
-// read-only pane. Lines reach the pane in one batch per turn of the event loop, so a long log never slows
-// an exchange down.
+// read-only pane. Lines reach the pane in batches a few hundredths of a second apart, so a long log never
+// slows an exchange down.
 #pragma once
 
 #include <QPlainTextEdit>
