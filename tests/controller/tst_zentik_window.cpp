@@ -42,8 +42,9 @@ struct WindowBench
     // Opens the window and waits until its read has filled it.
     TFZentik* openFilled()
     {
+        const int summaries = bench.summaries;
         open();
-        const bool filled = WaitUntil([this] { return bench.summaries == 1; });
+        const bool filled = WaitUntil([&] { return bench.summaries == summaries + 1; });
         bench.messages.take();
         return filled ? window.data() : nullptr;
     }
@@ -289,6 +290,13 @@ void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
     QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank1", -1), 0);
     QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank2", -1), 800);
     QCOMPARE(b.bench.z().Parameters.Volumes[1], 800);
+
+    // Opened again, the window reads back what was written.
+    w = b.openFilled();
+    QVERIFY(w);
+    QCOMPARE(w->Eaddr2->text(), QStringLiteral("201"));
+    QCOMPARE(w->Evol2->text(), QStringLiteral("800"));
+    QCOMPARE(w->ECritical->text(), QStringLiteral("401")); // 800 l × 128 / 255, truncated
 }
 
 void tst_zentik_window::rejectedReserveLevel_endsWithCode7_keepsTheEdits()
