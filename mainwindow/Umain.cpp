@@ -2,6 +2,7 @@
 
 #include "Version.h"
 #include "config/ConfigFile.h"
+#include "controller/Uzentik.h"
 #include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
@@ -654,7 +655,12 @@ void TFMain::ASensor2Execute()
 
 void TFMain::AzentikExecute()
 {
-    // The controller settings window opens here once it exists.
+    TFZentik* window = TFZentik::open(m_context, MdiArea);
+    if (!window)
+        return; // nothing shown; the action stays enabled
+    window->setProperty("Tag", ChildTag::Controller);
+    connect(window, &TFZentik::closed, this, [this] { Azentik->setEnabled(true); });
+    Azentik->setEnabled(false);
 }
 
 bool TFMain::BRefreshClick()

@@ -1,6 +1,7 @@
 // The main window at work: refresh and summary, the exchange log and its file, the settings window's
 // Apply and Cancel, the arrangement of child windows.
 
+#include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
 #include "settings/USettings.h"
@@ -10,6 +11,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -62,6 +65,9 @@ private slots:
     void settingsApply_withoutLanguage_changesNothing();
     void settingsCancel_keepsSelectionForNextTime();
     void tiling_placesWindowsSideBySideOrStacked();
+    void firstShowing_opensTheControllerWindowFilled();
+    void controllerShortcuts_bringTheWindowForward();
+    void refresh_reopensTheControllerWindow();
 
 private:
     std::unique_ptr<ProgramHome> m_home;
@@ -311,19 +317,90 @@ void tst_main_window::settingsCancel_keepsSelectionForNextTime()
 void tst_main_window::tiling_placesWindowsSideBySideOrStacked()
 {
     start();
-    main().show();
-    QList<QMdiSubWindow*> windows;
-    for (int i = 0; i < 2; ++i) {
-        auto* w = main().MdiArea->addSubWindow(new QWidget);
-        w->show();
-        windows << w;
-    }
+    main().show(); // opens the controller settings window too
+    for (int i = 0; i < 2; ++i)
+        main().MdiArea->addSubWindow(new QWidget)->show();
+    const QList<QMdiSubWindow*> windows = main().MdiArea->subWindowList(QMdiArea::CreationOrder);
+    QCOMPARE(windows.size(), 3);
+    const QRect area = main().MdiArea->viewport()->rect();
+    // A window of fixed size (the controller settings window) keeps its size; the others fill their share.
+    const auto resizable = [](const QMdiSubWindow* w) { return w->minimumSize() != w->maximumSize(); };
     main().AhorExecute();
-    QCOMPARE(windows[0]->width(), main().MdiArea->viewport()->width());
-    QCOMPARE(windows[1]->y(), windows[0]->height());
+    for (int i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->pos(), QPoint(0, i * (area.height() / 3)));
+        if (resizable(windows[i]))
+            QCOMPARE(windows[i]->width(), area.width());
+    }
     main().AvertExecute();
-    QCOMPARE(windows[0]->height(), main().MdiArea->viewport()->height());
-    QCOMPARE(windows[1]->x(), windows[0]->width());
+    for (int i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->pos(), QPoint(i * (area.width() / 3), 0));
+        if (resizable(windows[i]))
+            QCOMPARE(windows[i]->height(), area.height());
+    }
+}
+
+void tst_main_window::firstShowing_opensTheControllerWindowFilled()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    const QList<QMdiSubWindow*> windows = main().childWindows(ChildTag::Controller);
+    QCOMPARE(windows.size(), 1);
+    auto* window = qobject_cast<TFZentik*>(windows.first());
+    QVERIFY(window);
+    QVERIFY(!main().Azentik->isEnabled());
+    QCOMPARE(window->Eserial->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(window->Eaddr2->text(), QStringLiteral("2"));
+    QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+}
+
+void tst_main_window::controllerShortcuts_bringTheWindowForward()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    QMdiSubWindow* other = main().MdiArea->addSubWindow(new QWidget);
+    other->show();
+    main().MdiArea->setActiveSubWindow(other);
+    QPointer<QMdiSubWindow> first = main().childWindows(ChildTag::Controller).value(0);
+    QVERIFY(first);
+
+    QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(ChildTag::Controller), QList<QMdiSubWindow*>{first.data()});
+    QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
+    main().MdiArea->setActiveSubWindow(other);
+    main().BChange->click();
+    QCOMPARE(main().childWindows(ChildTag::Controller).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
+
+    // Closed, the same keys open a new one.
+    first->close();
+    QTRY_VERIFY(!first);
+    QVERIFY(main().Azentik->isEnabled());
+    QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(ChildTag::Controller).size(), 1);
+    QVERIFY(!main().Azentik->isEnabled());
+    QVERIFY(m_bench->waitIdle());
+}
+
+void tst_main_window::refresh_reopensTheControllerWindow()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    QPointer<QMdiSubWindow> before = main().childWindows(ChildTag::Controller).value(0);
+    QVERIFY(before);
+    TParameters p = m_bench->sim->state();
+    p.NetAddr[0] = 42;
+    m_bench->sim->setState(p);
+    m_bench->messages.take();
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QTRY_VERIFY(!before);
+    const QList<QMdiSubWindow*> windows = main().childWindows(ChildTag::Controller);
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(qobject_cast<TFZentik*>(windows.first())->Eaddr1->text(), QStringLiteral("42"));
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("42"));
 }
 
 QTEST_MAIN(tst_main_window)
