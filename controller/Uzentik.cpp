@@ -76,6 +76,10 @@ TFZentik::TFZentik(const AppContext& context, QWidget* parent)
     // A fixed single border: the window can be moved, minimised and closed, not resized.
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The window's compact 11-pixel font keeps its many captions within the frame beside the panels.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
     buildControls();
     connectHandlers();
     fitToTexts();
@@ -127,7 +131,7 @@ void TFZentik::buildControls()
     Panel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Panel2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* gauge = new QGridLayout(GroupBox4);
-    gauge->setContentsMargins(10, 8, 14, 8);
+    gauge->setContentsMargins(10, 8, 10, 8);
     gauge->addWidget(Panel1, 0, 1);
     gauge->addWidget(EMultCoef, 0, 2);
     gauge->addWidget(Panel2, 1, 1);
@@ -148,7 +152,7 @@ void TFZentik::buildControls()
     Label9 = label(GroupBox3, "Label9", QStringLiteral("Интервал выдачи данных (с.)"));
     EInterval = numberEdit(GroupBox3, "EInterval", QStringLiteral("0"), 41, 3);
     auto* output = new QVBoxLayout(GroupBox3);
-    output->setContentsMargins(16, 6, 10, 8);
+    output->setContentsMargins(12, 6, 6, 8);
     output->setSpacing(4);
     output->addWidget(RBBinary);
     output->addWidget(RBText);
@@ -175,7 +179,7 @@ void TFZentik::buildControls()
         vol = numberEdit(g, volName, QStringLiteral("0"), 41, 5);
         vol->setEnabled(false);
         auto* grid = new QGridLayout(g);
-        grid->setContentsMargins(8, 8, 10, 8);
+        grid->setContentsMargins(8, 8, 6, 8);
         grid->setHorizontalSpacing(8);
         grid->addWidget(ask, 0, 0, 1, 2);
         grid->setRowMinimumHeight(1, 6);

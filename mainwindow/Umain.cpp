@@ -319,6 +319,9 @@ void TFMain::createPanels()
 
     MdiArea = new GradientMdiArea(Splitter1);
     MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    // A child window larger than the frame stays reachable instead of pushing the panels aside.
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Splitter1->addWidget(Panel1);
     Splitter1->addWidget(MdiArea);
     Splitter1->setStretchFactor(0, 0);
@@ -629,6 +632,19 @@ void TFMain::openOrRaise(QAction* opening, int tag)
     }
 }
 
+void TFMain::keepReachable(QMdiSubWindow* window)
+{
+    // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
+    // window starts at the left and top edges, and the scroll bars reach the rest.
+    QPoint at = window->pos();
+    const QSize room = MdiArea->viewport()->size();
+    if (window->x() < 0 || window->x() + window->width() > room.width())
+        at.setX(qMax(0, qMin(window->x(), room.width() - window->width())));
+    if (window->y() < 0 || window->y() + window->height() > room.height())
+        at.setY(qMax(0, qMin(window->y(), room.height() - window->height())));
+    window->move(at);
+}
+
 void TFMain::TB1Click()
 {
     openOrRaise(ASensor1, ChildTag::Sensor1);
@@ -659,6 +675,8 @@ void TFMain::AzentikExecute()
     if (!window)
         return; // nothing shown; the action stays enabled
     window->setProperty("Tag", ChildTag::Controller);
+    window->setWindowIcon(Azentik->icon());
+    keepReachable(window);
     connect(window, &TFZentik::closed, this, [this] { Azentik->setEnabled(true); });
     Azentik->setEnabled(false);
 }

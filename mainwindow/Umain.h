@@ -188,6 +188,7 @@ private:
     void createPanels();
     QWidget* createSummaryPanel();
     void openOrRaise(QAction* opening, int tag);
+    void keepReachable(QMdiSubWindow* window);
     void tile(Qt::Orientation orientation);
     QString text(const char* section, const char* key) const;
     QString chooseConfigFile(bool save);

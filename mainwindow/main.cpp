@@ -1,6 +1,6 @@
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
-#include "mainwindow/Icons.h"
+#include "settings/Uabout.h"
 #include "mainwindow/MessageService.h"
 #include "mainwindow/StartUp.h"
 
@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
-    QApplication::setWindowIcon(ActionIcon(IconKind::Sensor1));
+    QApplication::setWindowIcon(QIcon(TFAbout::logo()));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(kApplicationTitle);

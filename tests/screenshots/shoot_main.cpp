@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
+#include <QPointer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -28,16 +30,28 @@ void prepareHome(const QTemporaryDir& home, const QString& language, int adminMo
     options.writeInteger("OPTIONS", "AdminMODE", adminMode);
 }
 
-const int registered = RegisterShot("main", [](ShotSession& session) {
+void shootMain(ShotSession& session, int adminMode)
+{
     QTemporaryDir home;
-    prepareHome(home, session.language, 1);
+    prepareHome(home, session.language, adminMode);
     RecordingMessages messages;
+    QPointer<QLabel> statusLine;
+    messages.onStatus = [&](const QString& text) {
+        if (statusLine)
+            statusLine->setText(text);
+    };
     MainDependencies deps;
     deps.messages = &messages;
     deps.instanceScope = QStringLiteral("shots-") + QString::number(QCoreApplication::applicationPid());
     ZentikProgram program(AppPaths::at(home.path()), deps);
+    statusLine = program.FMain->StatusLine;
     program.show();
     WaitUntil([&] { return program.FMain->Zentik->ProcessId == 0; }, 5000);
+    if (adminMode <= 0) {
+        // What a user sees by default: no log pane.
+        session.save(QStringLiteral("main-user"), program.FMain.get());
+        return;
+    }
     session.save(QStringLiteral("main"), program.FMain.get());
 
     program.FSettings->show();
@@ -46,6 +60,11 @@ const int registered = RegisterShot("main", [](ShotSession& session) {
     program.FAbout->show();
     session.save(QStringLiteral("about"), program.FAbout);
     program.FAbout->hide();
+}
+
+const int registered = RegisterShot("main", [](ShotSession& session) {
+    shootMain(session, 1);
+    shootMain(session, 0);
 });
 
 } // namespace
