@@ -500,7 +500,10 @@ void TFMain::FinishStartUp()
         m_about->ApplyTexts();
     if (m_settings)
         m_settings->ApplyTexts();
-    m_options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle);
+    // An options file that cannot be written is said once; the program then runs on its defaults.
+    const bool optionsWritable = m_options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle);
+    if (!optionsWritable)
+        messages().error(m_options.errorString());
     setWindowTitle(kApplicationTitle);
 
     const int stored = m_options.instanceCount();

@@ -90,7 +90,8 @@ void TFSettings::ApplyTexts()
 
 void TFSettings::SwitchLanguage(int index)
 {
-    m_main->options().setLanguageFile(LanguageFiles[index]);
+    if (!m_main->options().setLanguageFile(LanguageFiles[index]))
+        m_main->messages().error(m_main->options().errorString());
     m_main->language().OpenLanguage(LanguageFiles[index]);
     m_main->ApplyTexts();
     if (m_about)
@@ -107,7 +108,8 @@ void TFSettings::Button1Click()
     }
     SwitchLanguage(index);
     const QString port = CBport->currentIndex() >= 0 ? CBport->currentText() : QString();
-    m_main->options().setPort(port);
+    if (!m_main->options().setPort(port))
+        m_main->messages().error(m_main->options().errorString());
     m_main->PortName = port;
     if (!m_main->BRefreshClick())
         return; // the error has been shown; the window stays open

@@ -1,5 +1,6 @@
 #include "tests/common/ProgramBench.h"
 
+#include "link/QSerialLink.h"
 #include "link/UzentikDevice.h"
 #include "settings/USettings.h"
 #include "sim/SimulatedLink.h"
@@ -72,6 +73,13 @@ ProgramBench::ProgramBench(ProgramHome& home, const QString& scope, const Progra
             return new SimulatedLink(s, name, parent);
         return new Refusing(s, name, parent);
     };
+    if (setup.realPorts) {
+        deps.portFactory = [s = sim](const QString& name, QObject* parent) -> SerialLink* {
+            if (name == kSimulatedPortName)
+                return new SimulatedLink(s, name, parent);
+            return new QSerialLink(name, parent);
+        };
+    }
     // A modal settings window during start-up (a second instance) is answered by the bench.
     QTimer watcher;
     watcher.setInterval(10);

@@ -32,6 +32,7 @@ struct ProgramSetup
     bool applySettingsAtStart = false;        // a modal settings window at start-up gets Apply, else Cancel
     QStringList ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"), QStringLiteral("SIM")};
     int timeoutMs = 200;
+    bool realPorts = false; // names other than SIM open real serial ports (pseudo-terminals in tests)
 };
 
 class ProgramBench

@@ -9,6 +9,8 @@
 #include "mainwindow/ExchangeLog.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QUuid>
@@ -49,6 +51,7 @@ private slots:
     void noPortsAtAll_saysSoAndSelectsNothing();
     void firstRead_timesOut_withoutLanguageFiles();
     void firstRead_portCannotBeOpened();
+    void unwritableOptionsFile_isSaidOnceAndTheProgramRuns();
 };
 
 void tst_startup::firstInstance_writesOptionsAndReadsTheController()
@@ -243,6 +246,20 @@ void tst_startup::firstRead_portCannotBeOpened()
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("Permission denied")));
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
     QCOMPARE(bench.z().ProcessId, 0);
+}
+
+void tst_startup::unwritableOptionsFile_isSaidOnceAndTheProgramRuns()
+{
+    ProgramHome home;
+    QFile::remove(home.path(QStringLiteral("options.ini")));
+    QVERIFY(QDir(home.dir.path()).mkdir(QStringLiteral("options.ini")));
+    ProgramBench bench(home, newScope());
+    QVERIFY(bench.waitIdle());
+    const QStringList seen = bench.messages.take();
+    QCOMPARE(seen.first(), QStringLiteral("error: Unable to write to ") + home.path(QStringLiteral("options.ini")));
+    QCOMPARE(seen.filter(QStringLiteral("error: ")).size(), 1);
+    QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
+    QCOMPARE(bench.main().PortName, QStringLiteral("COM1"));
 }
 
 QTEST_MAIN(tst_startup)
