@@ -6,9 +6,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGraphicsView>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 
@@ -63,6 +65,9 @@ void TFReportPreview::showEvent(QShowEvent* event)
         zoom->setCurrentIndex(hundred);
     else
         m_preview->setZoomFactor(1.0);
+    // A report is read from its title down.
+    if (auto* view = m_preview->findChild<QGraphicsView*>())
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
 }
 
 QString TFReportPreview::askWithFileDialog()

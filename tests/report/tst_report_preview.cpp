@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QGraphicsView>
 #include <QPointer>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +56,9 @@ void tst_report_preview::shownPreview_isAt100Percent()
     QCOMPARE(preview.preview()->zoomFactor(), 1.0);
     QCOMPARE(preview.findChild<QComboBox*>()->currentText(), QStringLiteral("100%"));
     QCOMPARE(preview.preview()->pageCount(), 1);
+    const QScrollBar* scroll = preview.preview()->findChild<QGraphicsView*>()->verticalScrollBar();
+    QVERIFY(scroll->maximum() > 0); // the page is taller than the window
+    QCOMPARE(scroll->value(), scroll->minimum());
 }
 
 void tst_report_preview::printerSheet_isTheReportsPageFromItsCorner()
