@@ -12,6 +12,8 @@ ReportDocument TConfigReport::Prepare(const TParameters& parameters, const Langu
     frxReport1.setRowCount(frxUserDataSet1, ConfigReportValues::kTableLines);
     frxReport1.setRowCount(frxUserDataSet3, ConfigReportValues::kPointCount);
     ReportDocument document = frxReport1.prepare();
+    // The values refer to the caller's language state, which need not outlive this call.
+    m_values.reset();
     document.creator = programName;
     return document;
 }

@@ -23,7 +23,8 @@ public:
     // Lays the report out afresh for one controller record; programName is printed in the page footer.
     ReportDocument Prepare(const TParameters& parameters, const LanguageCatalog& language,
                            const QString& programName, const QLocale& locale = QLocale());
-    // The engine's callback: a variable's value with the data sets at their current rows.
+    // The engine's callback: a variable's value with the data sets at their current rows; no value
+    // outside Prepare.
     QVariant frxReport1GetValue(const QString& variable) const;
 
     ReportEngine frxReport1;
