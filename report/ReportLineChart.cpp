@@ -60,15 +60,18 @@ QList<int> shownLabels(int count, double spacing, double widest)
     for (int i = 0; i < count; i += step)
         shown << i;
     if (shown.last() != count - 1) {
-        if ((count - 1 - shown.last()) * spacing < widest + kMinLabelSpace && shown.size() > 1)
+        if ((count - 1 - shown.last()) * spacing < widest + kMinLabelSpace) {
+            if (shown.size() == 1)
+                return shown; // no room for a second label at all
             shown.removeLast();
+        }
         shown << count - 1;
     }
     return shown;
 }
 
-} // namespace
-
+// Tick spacing for an axis from low to high with about the given number of intervals: 1, 2, 2.5 or 5
+// times a power of ten.
 double NiceAxisStep(double low, double high, int intervals)
 {
     intervals = qMax(1, intervals);
@@ -85,6 +88,8 @@ double NiceAxisStep(double low, double high, int intervals)
     }
     return 10 * magnitude;
 }
+
+} // namespace
 
 QList<ReportItem> LayoutLineChart(const ReportLineChart& chart, const QRectF& rect, const QStringList& labels,
                                   const QList<double>& values, const QLocale& locale)

@@ -9,7 +9,3 @@
 // rect: the chart's area on the page. labels[i] names point i on the X axis; values[i] is its height.
 QList<ReportItem> LayoutLineChart(const ReportLineChart& chart, const QRectF& rect, const QStringList& labels,
                                   const QList<double>& values, const QLocale& locale = QLocale());
-
-// Tick spacing for an axis from low to high with about the given number of intervals: 1, 2, 2.5 or 5
-// times a power of ten.
-double NiceAxisStep(double low, double high, int intervals);

@@ -26,7 +26,6 @@ private slots:
     void shownPreview_isAt100Percent();
     void printerSheet_isTheReportsPageFromItsCorner();
     void saveAsPdf_writesTheChosenFile();
-    void saveAsPdf_cancelled_reportsNothing();
     void saveAsPdf_unwritable_reportsTheFileName();
     void shownByTheMainWindow_isModalAndGoneWhenClosed();
 
@@ -79,19 +78,6 @@ void tst_report_preview::saveAsPdf_writesTheChosenFile()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().startsWith("%PDF"));
-    QCOMPARE(m_messages.seen, QStringList());
-}
-
-void tst_report_preview::saveAsPdf_cancelled_reportsNothing()
-{
-    TFReportPreview preview(document(), &m_messages);
-    int asked = 0;
-    preview.askPdfFileName = [&] {
-        ++asked;
-        return QString();
-    };
-    preview.ASaveAsPdf->trigger();
-    QCOMPARE(asked, 1);
     QCOMPARE(m_messages.seen, QStringList());
 }
 
