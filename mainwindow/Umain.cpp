@@ -10,6 +10,8 @@
 #include "mainwindow/InstanceCheck.h"
 #include "mainwindow/LogFile.h"
 #include "mainwindow/WidgetMessages.h"
+#include "report/ConfigReport.h"
+#include "report/ReportPreview.h"
 #include "settings/Uabout.h"
 #include "settings/USettings.h"
 #include "settings/SerialPorts.h"
@@ -97,6 +99,9 @@ TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* par
     m_context.language = &m_language;
     m_context.timeoutMs = deps.timeoutMs;
     m_context.showSummary = [this] { ShowSummary(); };
+    showReport = [this] {
+        ShowReportPreview(PrepareConfigReport(Zentik->Parameters, m_language, windowTitle()), m_context.messages, this);
+    };
 
     createActions();
     createMenus();
