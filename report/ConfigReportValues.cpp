@@ -151,7 +151,9 @@ QVariant ConfigReportValues::value(const QString& variable, int tableRow, int ch
     case Variable::OutputMode:
         switch (p.OutputMode) {
         case 0:
-            return zentikText("0029");
+            // Output off prints the words of the "no periodic output" choice; the pointer gauge's heading
+            // (the text this entry once took) would tell the reader a wrong output format.
+            return zentikText("0025");
         case 1:
             return zentikText("0027");
         case 2:

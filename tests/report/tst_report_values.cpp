@@ -13,7 +13,7 @@ namespace {
 // Every text names its key, so a lookup in the wrong section or under the wrong key shows.
 const QByteArray kLanguage = "[ZENTIK]\n"
                              "0009=zentik-0009\n0018=polled\n0019=not polled\n0020=Serial number\n"
-                             "0027=binary\n0028=text\n0029=gauge\n0030=inverted\n0034=Report title\n"
+                             "0025=no output\n0027=binary\n0028=text\n0029=gauge\n0030=inverted\n0034=Report title\n"
                              "[SENSOR]\n0009=l\n";
 
 } // namespace
@@ -176,7 +176,7 @@ void tst_report_values::outputMode_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("off reads as the gauge heading") << 0 << "gauge";
+    QTest::newRow("off says so, not the gauge heading") << 0 << "no output";
     QTest::newRow("binary") << 1 << "binary";
     QTest::newRow("text") << 2 << "text";
     QTest::newRow("unknown mode prints nothing") << 3 << "";
@@ -252,7 +252,7 @@ void tst_report_values::withoutLanguageFile_textsAreHashAndKey()
     QCOMPARE(values.value(QStringLiteral("0034"), 0, 0).toString(), QStringLiteral("#0034"));
     QCOMPARE(values.value(QStringLiteral("0009"), 0, 0).toString(), QStringLiteral("#0009"));
     QCOMPARE(values.value(QStringLiteral("Sensor_on_0"), 0, 0).toString(), QStringLiteral("#0018"));
-    QCOMPARE(values.value(QStringLiteral("P_Mode"), 0, 0).toString(), QStringLiteral("#0029"));
+    QCOMPARE(values.value(QStringLiteral("P_Mode"), 0, 0).toString(), QStringLiteral("#0025"));
 }
 
 void tst_report_values::unknownVariableOrRow_hasNoValue()
