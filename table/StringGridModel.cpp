@@ -16,7 +16,8 @@ int StringGridModel::columnCount(const QModelIndex& parent) const
 
 QVariant StringGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    // The tip shows a text too long for its column.
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
         return QVariant();
     return m_cells[index.column()].value(index.row());
 }

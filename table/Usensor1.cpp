@@ -42,19 +42,25 @@ constexpr int kDefaultHeight = 537;
 constexpr int kGridWidth = 134;
 constexpr int kRowHeight = 18;
 constexpr int kCommandStripHeight = 30;
-constexpr int kCommandButtonWidth = 257;
+// Room a tool button needs beside its icon and caption.
+constexpr int kCommandButtonPadding = 20;
+constexpr qreal kSmallestCaptionPoints = 7;
 constexpr int kVolumeColumn = 0;
 constexpr int kCodeColumn = 1;
 // Until the points give the axes a size: the codes' full range over a unit of volume.
 constexpr double kInitialMaxX = 1;
 constexpr double kInitialMaxY = kLastLevelCode;
 
+// The chart is narrow and tall: fewer labels along the bottom.
+constexpr int kBottomTicks = 5;
+constexpr int kLeftTicks = 8;
+
 const QString kZeroText = QStringLiteral("0");
 
-// A step of 1, 2 or 5 times a power of ten giving at most about eight ticks up to max.
-double tickStep(double max)
+// A step of 1, 2 or 5 times a power of ten giving at most about the given number of ticks up to max.
+double tickStep(double max, int ticks)
 {
-    const double raw = max / 8;
+    const double raw = max / ticks;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     for (double m : {1.0, 2.0, 5.0, 10.0}) {
         if (m * power >= raw)
@@ -207,11 +213,10 @@ void TFSensor1::buildLayout()
         button->setDefaultAction(action);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setAutoRaise(true);
-        button->setMinimumWidth(kCommandButtonWidth);
-        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-        strip->addWidget(button);
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+        strip->addWidget(button, 1);
     }
-    strip->addStretch();
+    BRead->installEventFilter(this);
     layout->addWidget(Panel2);
 
     auto* body = new QHBoxLayout;
@@ -256,6 +261,9 @@ void TFSensor1::buildLayout()
         grid->setColumnWidth(0, widths[g][0]);
         grid->setColumnWidth(1, widths[g][1]);
         grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // Cut like a plain grid: the leading digits of a long fraction stay readable.
+        grid->setTextElideMode(Qt::ElideNone);
+        grid->setWordWrap(false);
         grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         body->addWidget(grid);
         ++g;
@@ -306,10 +314,8 @@ void TFSensor1::buildChart()
         f.setBold(true);
         axis->setTitleFont(f);
     }
-    AxisBottom->setRange(0, kInitialMaxX);
-    AxisBottom->setTickInterval(tickStep(kInitialMaxX));
-    AxisLeft->setRange(0, kInitialMaxY);
-    AxisLeft->setTickInterval(tickStep(kInitialMaxY));
+    setAxisRange(AxisBottom, kInitialMaxX, kBottomTicks);
+    setAxisRange(AxisLeft, kInitialMaxY, kLeftTicks);
     chart->addAxis(AxisBottom, Qt::AlignBottom);
     chart->addAxis(AxisLeft, Qt::AlignLeft);
     for (QLineSeries* series : {Series1, Series2}) {
@@ -378,6 +384,10 @@ bool TFSensor1::setUpSensor(int sensor)
         setGridColours(QColor(0xFA, 0xFE, 0xB1), QColor(0xAA, 0xFF, 0xAA));
         Series1->setPen(QPen(QColor(0xFF, 0xFF, 0x00), 2));
         Series2->setPen(QPen(QColor(0x00, 0x80, 0x00), 2));
+        // A yellow line needs a dark ground to be seen.
+        Chart1->chart()->setPlotAreaBackgroundBrush(QColor(0x3A, 0x40, 0x4A));
+        for (QValueAxis* axis : {AxisBottom, AxisLeft})
+            axis->setGridLineColor(QColor(0x5C, 0x64, 0x70));
     }
     m_points->setColumns({{kZeroText}, {kZeroText}});
     m_points->setHeader(kCodeColumn, QStringLiteral("N"));
@@ -424,6 +434,25 @@ void TFSensor1::ApplyTexts()
 {
     ARead->setText(text("SENSOR", "0001"));
     AWrite->setText(text("SENSOR", "0002"));
+    fitCommandCaptions();
+}
+
+void TFSensor1::fitCommandCaptions()
+{
+    // A caption longer than its button is set narrower, then smaller, rather than cut.
+    const int room = BRead->width() - BRead->iconSize().width() - kCommandButtonPadding;
+    const auto fits = [&](const QFont& f) {
+        const QFontMetrics metrics(f);
+        return metrics.horizontalAdvance(ARead->text()) <= room &&
+               metrics.horizontalAdvance(AWrite->text()) <= room;
+    };
+    QFont f = font();
+    if (!fits(f))
+        f.setStretch(QFont::Condensed);
+    while (!fits(f) && f.pointSizeF() > kSmallestCaptionPoints)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    BRead->setFont(f);
+    BWrite->setFont(f);
 }
 
 void TFSensor1::closeEvent(QCloseEvent* event)
@@ -494,6 +523,8 @@ bool TFSensor1::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == SGUser && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease))
         return pointGridKeyEvent(static_cast<QKeyEvent*>(event), false);
+    if (watched == BRead && event->type() == QEvent::Resize)
+        fitCommandCaptions();
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
@@ -764,10 +795,21 @@ void TFSensor1::setSeries(QLineSeries* series, QList<QPointF> points, double ini
         // An axis whose points all lie at 0 keeps a drawable range.
         const double rangeX = maxX > 0 ? maxX : initialMaxX;
         const double rangeY = maxY > 0 ? maxY : initialMaxY;
-        AxisBottom->setRange(0, rangeX);
-        AxisBottom->setTickInterval(tickStep(rangeX));
-        AxisLeft->setRange(0, rangeY);
-        AxisLeft->setTickInterval(tickStep(rangeY));
+        setAxisRange(AxisBottom, rangeX, kBottomTicks);
+        setAxisRange(AxisLeft, rangeY, kLeftTicks);
+    }
+}
+
+void TFSensor1::setAxisRange(QValueAxis* axis, double max, int ticks)
+{
+    // Never a moment with a fine step over a wide range: the axis would lay out hundreds of labels.
+    const double step = tickStep(max, ticks);
+    if (step > axis->tickInterval()) {
+        axis->setTickInterval(step);
+        axis->setRange(0, max);
+    } else {
+        axis->setRange(0, max);
+        axis->setTickInterval(step);
     }
 }
 

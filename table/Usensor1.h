@@ -111,12 +111,14 @@ private:
 
     void buildLayout();
     void buildChart();
+    void fitCommandCaptions();
     void finishEditing();
     void moveCursor(int row, int column);
     void setGridColours(const QColor& points, const QColor& results);
     // The integer or number of a grid text; shows the conversion error and returns false otherwise.
     bool integerOf(const QString& text, qint32* value) const;
     bool numberOf(const QString& text, double* value) const;
+    void setAxisRange(QValueAxis* axis, double max, int ticks);
     void setSeries(QLineSeries* series, QList<QPointF> points, double initialMaxX, double initialMaxY);
     QString text(const char* section, const char* key) const;
     QString volumeUnit() const;
