@@ -91,8 +91,10 @@ public:
     {
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
-        // Pasting would bypass the key filter, and the grid has its own menu.
+        // Pasting, dropping or composing text would bypass the key filter; the grid has its own menu.
         editor->setContextMenuPolicy(Qt::NoContextMenu);
+        editor->setAcceptDrops(false);
+        editor->setAttribute(Qt::WA_InputMethodEnabled, false);
         const QPersistentModelIndex cell(index);
         QAbstractItemModel* model = const_cast<QAbstractItemModel*>(index.model());
         QObject::connect(editor, &QLineEdit::textEdited, model, [model, cell](const QString& text) {
@@ -363,7 +365,7 @@ void TFSensor1::setGridColours(const QColor& points, const QColor& results)
 
 TFSensor1* TFSensor1::open(const AppContext& context, QMdiArea* area, int sensor)
 {
-    if (sensor != 1 && sensor != 2)
+    if (!area || (sensor != 1 && sensor != 2))
         return nullptr;
     auto* window = new TFSensor1(context);
     area->addSubWindow(window);
@@ -683,7 +685,9 @@ bool TFSensor1::deletePoint()
 
 void TFSensor1::finishEditing()
 {
-    m_delegate->closeActiveEditor(false);
+    // The view may have closed the last editor itself (the cursor moved); only an open one is closed.
+    if (static_cast<PointGridView*>(SGUser)->isEditing())
+        m_delegate->closeActiveEditor(false);
 }
 
 void TFSensor1::moveCursor(int row, int column)
