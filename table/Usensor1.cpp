@@ -182,7 +182,6 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
     m_results = new StringGridModel(2, this);
 
     buildLayout();
-    buildChart();
     setGridColours(QColor(0xA6, 0xCA, 0xF0), QColor(0xFF, 0x80, 0x80));
 
     setMinimumSize(500, 220);
@@ -271,9 +270,11 @@ void TFSensor1::buildLayout()
         ++g;
     }
 
-    Chart1 = new QChartView(client);
+    // Made with its chart: a chart view's own first chart would not be freed when replaced.
+    Chart1 = new QChartView(buildChart(), client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     body->addWidget(Chart1, 1);
+    buildModeSwitch();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -288,7 +289,7 @@ void TFSensor1::buildLayout()
     setWidget(client);
 }
 
-void TFSensor1::buildChart()
+QChart* TFSensor1::buildChart()
 {
     auto* chart = new QChart;
     chart->legend()->hide();
@@ -327,7 +328,11 @@ void TFSensor1::buildChart()
     Series1->setPen(QPen(Qt::blue, 2));
     Series2->setPen(QPen(Qt::red, 2));
 
-    Chart1->setChart(chart);
+    return chart;
+}
+
+void TFSensor1::buildModeSwitch()
+{
     Chart1->setRenderHint(QPainter::Antialiasing);
 
     // The mode switch sits on the chart's top edge.

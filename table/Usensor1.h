@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 
 class QAction;
+class QChart;
 class QChartView;
 class QLabel;
 class QLineSeries;
@@ -110,7 +111,8 @@ private:
     void OnTableWrite(TZENTIK* z);
 
     void buildLayout();
-    void buildChart();
+    QChart* buildChart();
+    void buildModeSwitch();
     void fitCommandCaptions();
     void finishEditing();
     void moveCursor(int row, int column);
