@@ -33,7 +33,7 @@ Figures summarise(QList<double> ms)
 
 void print(const char* what, const Figures& f)
 {
-    std::printf("%-56s median %6.2f ms   90%% %6.2f ms   max %6.2f ms\n", what, f.median, f.p90, f.max);
+    std::printf("%-60s median %6.2f ms   90%% %6.2f ms   max %6.2f ms\n", what, f.median, f.p90, f.max);
 }
 
 void fillPoints(TFSensor1* w, int count)
