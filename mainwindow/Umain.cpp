@@ -17,6 +17,7 @@
 #include "settings/SerialPorts.h"
 #include "settings/unComPort.h"
 #include "table/UProgress.h"
+#include "table/Usensor1.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -668,13 +669,27 @@ void TFMain::BChangeClick()
     openOrRaise(Azentik, ChildTag::Controller);
 }
 
+void TFMain::openSensorWindow(int sensor)
+{
+    QAction* opening = sensor == 1 ? ASensor1 : ASensor2;
+    TFSensor1* window = TFSensor1::open(m_context, MdiArea, sensor);
+    if (!window)
+        return; // nothing shown; the action stays enabled
+    window->setProperty("Tag", sensor == 1 ? ChildTag::Sensor1 : ChildTag::Sensor2);
+    window->setWindowIcon(opening->icon());
+    keepReachable(window);
+    connect(window, &TFSensor1::closed, this, [opening] { opening->setEnabled(true); });
+    opening->setEnabled(false);
+}
+
 void TFMain::ASensor1Execute()
 {
-    // The calibration table windows open here once they exist.
+    openSensorWindow(1);
 }
 
 void TFMain::ASensor2Execute()
 {
+    openSensorWindow(2);
 }
 
 void TFMain::AzentikExecute()

@@ -189,6 +189,7 @@ private:
     QWidget* createSummaryPanel();
     void openOrRaise(QAction* opening, int tag);
     void keepReachable(QMdiSubWindow* window);
+    void openSensorWindow(int sensor);
     void tile(Qt::Orientation orientation);
     QString text(const char* section, const char* key) const;
     QString chooseConfigFile(bool save);

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QToolButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QUuid>
@@ -68,6 +69,8 @@ private slots:
     void firstShowing_opensTheControllerWindowFilled();
     void controllerShortcuts_bringTheWindowForward();
     void refresh_reopensTheControllerWindow();
+    void sensorShortcuts_openOnceThenBringForward_data();
+    void sensorShortcuts_openOnceThenBringForward();
 
 private:
     std::unique_ptr<ProgramHome> m_home;
@@ -401,6 +404,48 @@ void tst_main_window::refresh_reopensTheControllerWindow()
     QCOMPARE(windows.size(), 1);
     QCOMPARE(qobject_cast<TFZentik*>(windows.first())->Eaddr1->text(), QStringLiteral("42"));
     QCOMPARE(main().LNetAddr1->text(), QStringLiteral("42"));
+}
+
+void tst_main_window::sensorShortcuts_openOnceThenBringForward_data()
+{
+    QTest::addColumn<int>("sensor");
+    QTest::newRow("sensor 1, Ctrl+F1") << 1;
+    QTest::newRow("sensor 2, Ctrl+F2") << 2;
+}
+
+void tst_main_window::sensorShortcuts_openOnceThenBringForward()
+{
+    QFETCH(int, sensor);
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    const int tag = sensor == 1 ? ChildTag::Sensor1 : ChildTag::Sensor2;
+    const Qt::Key key = sensor == 1 ? Qt::Key_F1 : Qt::Key_F2;
+    QAction* opening = sensor == 1 ? main().ASensor1 : main().ASensor2;
+    QToolButton* button = sensor == 1 ? main().TB1 : main().TB2;
+
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QPointer<QMdiSubWindow> window = main().childWindows(tag).first();
+    QVERIFY(!opening->isEnabled());
+    QCOMPARE(window->windowTitle(), main().language().LanguageText("MAIN", sensor == 1 ? "0007" : "0008"));
+
+    // The controller settings window in front; the key and the toolbar button bring the table back.
+    main().BChange->click();
+    QVERIFY(main().MdiArea->activeSubWindow() != window.data());
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), window.data());
+    main().BChange->click();
+    button->click();
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), window.data());
+
+    window->close();
+    QTRY_VERIFY(!window);
+    QVERIFY(opening->isEnabled());
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
 }
 
 QTEST_MAIN(tst_main_window)
