@@ -9,6 +9,7 @@
 #include "table/UProgress.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
@@ -21,6 +22,7 @@
 #include <QLineSeries>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
 #include <QSet>
@@ -36,6 +38,35 @@
 #include <numeric>
 
 namespace {
+
+// A fraction in exponent form too long for its column loses digits of its mantissa, never its exponent:
+// "1.52590218966964E-5" shows as "1.5…E-5", not as a "1.525902" that reads like one and a half.
+class FractionDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shortened = option;
+        initStyleOption(&shortened, index);
+        const QFontMetrics metrics(shortened.font);
+        const int room = option.rect.width() - 6;
+        // Plain decimals are cut like a plain grid cuts them: their leading digits stay right.
+        QString text = shortened.text;
+        const qsizetype e = text.indexOf(QLatin1Char('E'));
+        if (e >= 0 && metrics.horizontalAdvance(text) > room) {
+            const QString exponent = text.mid(e);
+            text =
+                metrics.elidedText(text.left(e), Qt::ElideRight, room - metrics.horizontalAdvance(exponent)) +
+                exponent;
+        }
+        shortened.text = text;
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shortened, painter, widget);
+    }
+};
 
 constexpr int kDefaultWidth = 567;
 constexpr int kDefaultHeight = 537;
@@ -270,6 +301,8 @@ void TFSensor1::buildLayout()
         body->addWidget(grid);
         ++g;
     }
+
+    SGRes->setItemDelegateForColumn(0, new FractionDelegate(SGRes));
 
     // Made with its chart: a chart view's own first chart would not be freed when replaced.
     Chart1 = new QChartView(buildChart(), client);
