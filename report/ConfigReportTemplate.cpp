@@ -38,16 +38,6 @@ ReportText tableCell(const QString& name, double x, const QString& text, bool bo
     return t;
 }
 
-ReportBand band(const QString& name, BandKind kind, double height, const QString& dataSet = QString())
-{
-    ReportBand b;
-    b.name = name;
-    b.kind = kind;
-    b.height = height;
-    b.dataSet = dataSet;
-    return b;
-}
-
 ReportFrame frame(const QString& name, const QRectF& rect)
 {
     ReportFrame f;
@@ -69,13 +59,13 @@ ReportTemplate ConfigReportTemplate()
     page.dataSets = {TConfigReport::frxUserDataSet1, TConfigReport::frxUserDataSet2,
                      TConfigReport::frxUserDataSet3};
 
-    ReportBand title = band(QStringLiteral("ReportTitle1"), BandKind::Title, 11);
+    ReportBand title{QStringLiteral("ReportTitle1"), BandKind::Title, 11};
     ReportText heading = cell(QStringLiteral("Title"), 4, 0, 70, 8, QStringLiteral("[0034]"), Value);
     heading.font.pointSize = 12;
     title.texts << heading;
 
     // Left half: labels at 4, values at 44/45; right half: labels at 90, values at 132.
-    ReportBand block = band(QStringLiteral("Parameters"), BandKind::Once, 86);
+    ReportBand block{QStringLiteral("Parameters"), BandKind::Once, 86};
     block.texts = {
         cell(QStringLiteral("SerialLabel"), 4, 2, 38, 4, QStringLiteral("[0020]"), Label),
         cell(QStringLiteral("Serial"), 44, 2, 44, 4, QStringLiteral("[ID]"), Value),
@@ -125,14 +115,14 @@ ReportTemplate ConfigReportTemplate()
     }
 
     // Points 0..15 in the left pair of each table, 16..31 in the right pair.
-    ReportBand table = band(QStringLiteral("Points"), BandKind::PerRow, 5, TConfigReport::frxUserDataSet1);
+    ReportBand table{QStringLiteral("Points"), BandKind::PerRow, 5, TConfigReport::frxUserDataSet1};
     const QString cells[8] = {QStringLiteral("[V1_1] "), QStringLiteral("[N1_1] "), QStringLiteral("[V1_2] "),
                               QStringLiteral("[N1_2] "), QStringLiteral("[V2_1] "), QStringLiteral("[N2_1] "),
                               QStringLiteral("[V2_2] "), QStringLiteral("[N2_2] ")};
     for (int i = 0; i < 8; ++i)
         table.texts << tableCell(QStringLiteral("Point%1").arg(i + 1), kTableColumns[i], cells[i], false);
 
-    ReportBand charts = band(QStringLiteral("Charts"), BandKind::Once, 78);
+    ReportBand charts{QStringLiteral("Charts"), BandKind::Once, 78};
     charts.frames = {frame(QStringLiteral("Chart1Frame"), QRectF(1, 4, 90, 57)),
                      frame(QStringLiteral("Chart2Frame"), QRectF(91, 4, 97, 57))};
     ReportLineChart chart1;
@@ -162,7 +152,7 @@ ReportTemplate ConfigReportTemplate()
     charts.texts = {axis1, cell(QStringLiteral("Chart1Level"), 50, 55, 6, 4, QStringLiteral("N"), Label),
                     axis2, cell(QStringLiteral("Chart2Level"), 136, 55, 6, 4, QStringLiteral("N"), Label)};
 
-    ReportBand footer = band(QStringLiteral("PageFooter1"), BandKind::PageFooter, 6);
+    ReportBand footer{QStringLiteral("PageFooter1"), BandKind::PageFooter, 6};
     ReportText program =
         cell(QStringLiteral("ProgramName"), 2, 0, 112, 5, QStringLiteral("[ProgramName]"), Label);
     program.font.italic = true;

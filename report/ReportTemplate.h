@@ -64,6 +64,11 @@ enum class BandKind {
 
 struct ReportBand
 {
+    ReportBand() = default;
+    ReportBand(QString bandName, BandKind bandKind, double bandHeight, QString rowsOf = QString())
+        : name(std::move(bandName)), kind(bandKind), height(bandHeight), dataSet(std::move(rowsOf))
+    {}
+
     QString name;
     BandKind kind = BandKind::Once;
     double height = 0;

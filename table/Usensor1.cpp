@@ -856,18 +856,25 @@ void TFSensor1::setAxisRange(QValueAxis* axis, double max, int ticks)
     }
 }
 
+bool TFSensor1::pointsOf(const StringGridModel& grid, QList<QPointF>* points) const
+{
+    // Column 0 is the horizontal value (litres or fraction), column 1 the code.
+    points->reserve(grid.rows());
+    for (int row = 0; row < grid.rows(); ++row) {
+        double x = 0, y = 0;
+        if (!numberOf(grid.cell(row, kVolumeColumn), &x) || !numberOf(grid.cell(row, kCodeColumn), &y))
+            return false;
+        points->append(QPointF(x, y));
+    }
+    return true;
+}
+
 bool TFSensor1::DrawVolumeChart()
 {
     AxisBottom->setTitleText(sensorPrefix() + QLatin1Char(',') + volumeUnit());
     QList<QPointF> points;
-    points.reserve(m_points->rows());
-    for (int row = 0; row < m_points->rows(); ++row) {
-        double x = 0, y = 0;
-        if (!numberOf(m_points->cell(row, kVolumeColumn), &x) ||
-            !numberOf(m_points->cell(row, kCodeColumn), &y))
-            return false;
-        points.append(QPointF(x, y));
-    }
+    if (!pointsOf(*m_points, &points))
+        return false;
     setSeries(Series1, std::move(points), kInitialMaxX, kInitialMaxY);
     return true;
 }
@@ -876,14 +883,8 @@ bool TFSensor1::DrawFractionChart()
 {
     AxisBottom->setTitleText(sensorPrefix() + QStringLiteral("/V"));
     QList<QPointF> points;
-    points.reserve(kTableEntries);
-    for (int row = 0; row < m_results->rows(); ++row) {
-        double x = 0, y = 0;
-        if (!numberOf(m_results->cell(row, kVolumeColumn), &x) ||
-            !numberOf(m_results->cell(row, kCodeColumn), &y))
-            return false;
-        points.append(QPointF(x, y));
-    }
+    if (!pointsOf(*m_results, &points))
+        return false;
     setSeries(Series2, std::move(points), kInitialMaxX, kInitialMaxY);
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QPointF>
 
 class QAction;
 class QChart;
@@ -120,6 +121,8 @@ private:
     // The integer or number of a grid text; shows the conversion error and returns false otherwise.
     bool integerOf(const QString& text, qint32* value) const;
     bool numberOf(const QString& text, double* value) const;
+    // The grid's rows as chart points; false (the error shown) when a text is not a number.
+    bool pointsOf(const StringGridModel& grid, QList<QPointF>* points) const;
     void setAxisRange(QValueAxis* axis, double max, int ticks);
     void setSeries(QLineSeries* series, QList<QPointF> points, double initialMaxX, double initialMaxY);
     QString text(const char* section, const char* key) const;

@@ -10,6 +10,20 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QUuid>
+
+QString NewInstanceScope()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+QByteArray TaggedLanguage(const QByteArray& displayName, const QByteArray& tag)
+{
+    return "[LANGUAGE]\r\n001=" + displayName + "\r\n[MESSAGES]\r\n001=" + tag +
+           " cannot open\r\n002=" + tag + " read\r\n003=" + tag + " failed:\r\n004=" + tag +
+           " reading\r\n[ZENTIK]\r\n0017=" + tag + " refresh\r\n0018=" + tag + " on\r\n0019=" + tag +
+           " off\r\n[SETTINGS]\r\n004=" + tag + " apply\r\n";
+}
 
 ProgramHome::ProgramHome(const QStringList& languages)
 {
@@ -31,7 +45,8 @@ void ProgramHome::removeOption(const QByteArray& key)
     IniDocument doc = ini.load();
     QByteArray content = doc.serialize();
     QList<QByteArray> lines = content.split('\n');
-    lines.removeIf([&](const QByteArray& l) { return l.trimmed().toLower().startsWith(key.toLower() + '='); });
+    lines.removeIf(
+        [&](const QByteArray& l) { return l.trimmed().toLower().startsWith(key.toLower() + '='); });
     QFile f(path(QStringLiteral("options.ini")));
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(lines.join('\n'));

@@ -25,6 +25,11 @@ public:
     void writeLanguage(const QString& fileName, const QByteArray& content);
 };
 
+// A scope of instances no other test sees.
+QString NewInstanceScope();
+// A small language file whose texts the tests know: each text is the tag and a word ("EN read").
+QByteArray TaggedLanguage(const QByteArray& displayName, const QByteArray& tag);
+
 // How a bench starts the program.
 struct ProgramSetup
 {

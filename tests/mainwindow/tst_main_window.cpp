@@ -12,28 +12,16 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
-#include <QToolButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
 #include <QUuid>
 
 namespace {
-
-QString newScope()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
-
-QByteArray language(const QByteArray& display, const QByteArray& tag)
-{
-    return "[LANGUAGE]\r\n001=" + display + "\r\n[MESSAGES]\r\n001=" + tag + " cannot open\r\n002=" + tag +
-           " read\r\n003=" + tag + " failed:\r\n004=" + tag + " reading\r\n[ZENTIK]\r\n0018=" + tag +
-           " on\r\n0019=" + tag + " off\r\n0017=" + tag + " refresh\r\n[SETTINGS]\r\n004=" + tag + " apply\r\n";
-}
 
 QByteArray fileContent(const QString& path)
 {
@@ -41,7 +29,8 @@ QByteArray fileContent(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-const QRegularExpression kStampLine(QStringLiteral("^\\[.+ \\d{1,2}:\\d{2}:\\d{2}\\S*\\] Saved to log-file$"));
+const QRegularExpression
+    kStampLine(QStringLiteral("^\\[.+ \\d{1,2}:\\d{2}:\\d{2}\\S*\\] Saved to log-file$"));
 
 } // namespace
 
@@ -82,8 +71,8 @@ private:
 void tst_main_window::init()
 {
     m_home = std::make_unique<ProgramHome>(QStringList{});
-    m_home->writeLanguage(QStringLiteral("ZK_ENG.LNG"), language("English", "EN"));
-    m_home->writeLanguage(QStringLiteral("ZK_RUS.LNG"), language("Русский", "RU"));
+    m_home->writeLanguage(QStringLiteral("ZK_ENG.LNG"), TaggedLanguage("English", "EN"));
+    m_home->writeLanguage(QStringLiteral("ZK_RUS.LNG"), TaggedLanguage("Русский", "RU"));
 }
 
 void tst_main_window::cleanup()
@@ -94,7 +83,7 @@ void tst_main_window::cleanup()
 
 void tst_main_window::start(const ProgramSetup& setup)
 {
-    m_bench = std::make_unique<ProgramBench>(*m_home, newScope(), setup);
+    m_bench = std::make_unique<ProgramBench>(*m_home, NewInstanceScope(), setup);
     QVERIFY(m_bench->waitIdle());
     m_bench->messages.take();
 }
@@ -106,9 +95,17 @@ void tst_main_window::summary_showsVolumesOfPolledSensorsOnly_data()
     QTest::addColumn<QString>("vol1");
     QTest::addColumn<QString>("vol2");
     QTest::addColumn<QString>("total");
-    QTest::newRow("sensor 1 only, nothing stored") << 1 << QString() << "500" << "0" << "500";
-    QTest::newRow("both, stored 1200 and 800") << 3 << "1200,800" << "1200" << "800" << "2000";
-    QTest::newRow("sensor 2 only, stored") << 2 << "1200,800" << "0" << "800" << "800";
+    QTest::newRow("sensor 1 only, nothing stored") << 1 << QString() << "500"
+                                                   << "0"
+                                                   << "500";
+    QTest::newRow("both, stored 1200 and 800") << 3 << "1200,800"
+                                               << "1200"
+                                               << "800"
+                                               << "2000";
+    QTest::newRow("sensor 2 only, stored") << 2 << "1200,800"
+                                           << "0"
+                                           << "800"
+                                           << "800";
 }
 
 void tst_main_window::summary_showsVolumesOfPolledSensorsOnly()
@@ -162,7 +159,8 @@ void tst_main_window::refresh_reopenFailure_isReportedAndStops()
     main().PortName = QStringLiteral("SIM");
     QVERIFY(main().BRefreshClick());
     QVERIFY(m_bench->waitIdle());
-    QCOMPARE(m_bench->messages.take(), (QStringList{QStringLiteral("status: EN reading"), QStringLiteral("status: EN read")}));
+    QCOMPARE(m_bench->messages.take(),
+             (QStringList{QStringLiteral("status: EN reading"), QStringLiteral("status: EN read")}));
 }
 
 void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()
@@ -203,7 +201,8 @@ void tst_main_window::logSave_twiceInARow()
     main().MenuSaveClick();
     main().askLogFileName = [&] { return m_home->path(QStringLiteral("second")); };
     main().MenuSaveClick();
-    const QStringList second = QString::fromUtf8(fileContent(m_home->path(QStringLiteral("second.log")))).split(QStringLiteral("\r\n"));
+    const QStringList second = QString::fromUtf8(fileContent(m_home->path(QStringLiteral("second.log"))))
+                                   .split(QStringLiteral("\r\n"));
     QCOMPARE(second.size(), 7);
     QCOMPARE(second[0], QString());
     QVERIFY(kStampLine.match(second[1]).hasMatch());
@@ -237,7 +236,8 @@ void tst_main_window::logSave_unwritableTarget_keepsTheLog()
     main().MenuSaveClick();
     const QStringList seen = m_bench->messages.take();
     QCOMPARE(seen.size(), 1);
-    QVERIFY(seen[0].startsWith(QStringLiteral("error: Unable to write to ") + target + QStringLiteral(".log")));
+    QVERIFY(
+        seen[0].startsWith(QStringLiteral("error: Unable to write to ") + target + QStringLiteral(".log")));
     const QStringList after = main().Memo1->lines();
     QCOMPARE(after.size(), before + 2);
     QVERIFY(kStampLine.match(after.last()).hasMatch());
@@ -273,7 +273,8 @@ void tst_main_window::settingsApply_switchesLanguagePortAndRefreshes()
     QCOMPARE(main().BRefresh->text(), QStringLiteral("RU refresh"));
     QCOMPARE(settings->Button1->text(), QStringLiteral("RU apply"));
     QVERIFY(m_bench->waitIdle());
-    QCOMPARE(m_bench->messages.take(), (QStringList{QStringLiteral("status: RU reading"), QStringLiteral("status: RU read")}));
+    QCOMPARE(m_bench->messages.take(),
+             (QStringList{QStringLiteral("status: RU reading"), QStringLiteral("status: RU read")}));
 
     // Apply with the same selection still writes, reloads and reads.
     m_home->setOption("LANGFILE", QStringLiteral("changed.LNG"));

@@ -15,23 +15,6 @@
 #include <QTest>
 #include <QUuid>
 
-namespace {
-
-QString newScope()
-{
-    return QUuid::createUuid().toString(QUuid::WithoutBraces);
-}
-
-// A small language file whose texts the tests know.
-QByteArray language(const QByteArray& display, const QByteArray& tag)
-{
-    return "[LANGUAGE]\r\n001=" + display + "\r\n[MESSAGES]\r\n001=" + tag + " cannot open\r\n002=" + tag +
-           " read\r\n003=" + tag + " failed:\r\n004=" + tag + " reading\r\n[ZENTIK]\r\n0018=" + tag +
-           " on\r\n0019=" + tag + " off\r\n";
-}
-
-} // namespace
-
 class tst_startup : public QObject
 {
     Q_OBJECT
@@ -57,7 +40,7 @@ private slots:
 void tst_startup::firstInstance_writesOptionsAndReadsTheController()
 {
     ProgramHome home;
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     QVERIFY(!bench.settingsShownAtStart);
     QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
     QCOMPARE(home.option("version"), QStringLiteral("1.0.0.24"));
@@ -76,7 +59,7 @@ void tst_startup::firstInstance_writesOptionsAndReadsTheController()
 
 void tst_startup::instances_areNumberedWhileOthersRun()
 {
-    const QString scope = newScope();
+    const QString scope = NewInstanceScope();
     ProgramHome home;
     auto first = std::make_unique<ProgramBench>(home, scope);
     QCOMPARE(first->main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
@@ -114,7 +97,7 @@ void tst_startup::storedCount_absentOrNegative_startsAtOne()
     ProgramHome home;
     if (!stored.isNull())
         home.setOption("InstCount", stored);
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     QVERIFY(!bench.settingsShownAtStart);
     QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
     QCOMPARE(home.option("InstCount"), QStringLiteral("1"));
@@ -139,7 +122,7 @@ void tst_startup::adminMode_showsTheLogOnlyWhenPositive()
     ProgramHome home;
     if (!value.isNull())
         home.setOption("AdminMODE", value);
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     bench.program->show();
     QTEST(bench.main().Panel1->isVisible(), "shown");
     QVERIFY(bench.waitIdle());
@@ -161,23 +144,25 @@ void tst_startup::languageFile_defaultNameFollowsAppIdent()
     ProgramHome home(QStringList{});
     if (!appIdent.isNull())
         home.setOption("AppIdent", appIdent);
-    home.writeLanguage(QStringLiteral("XY_ENG.LNG"), language("XY English", "XY"));
-    home.writeLanguage(QStringLiteral("ZK_ENG.LNG"), language("ZK English", "ZK"));
-    ProgramBench bench(home, newScope());
+    home.writeLanguage(QStringLiteral("XY_ENG.LNG"), TaggedLanguage("XY English", "XY"));
+    home.writeLanguage(QStringLiteral("ZK_ENG.LNG"), TaggedLanguage("ZK English", "ZK"));
+    ProgramBench bench(home, NewInstanceScope());
     QFETCH(QString, expected);
     QCOMPARE(bench.main().language().fileName(), expected);
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.messages.seen.last(), QStringLiteral("status: ") + expected.left(2) + QStringLiteral(" read"));
-    QCOMPARE(bench.program->FSettings->CBLanguage->currentText(), expected.left(2) + QStringLiteral(" English"));
+    QCOMPARE(bench.messages.seen.last(),
+             QStringLiteral("status: ") + expected.left(2) + QStringLiteral(" read"));
+    QCOMPARE(bench.program->FSettings->CBLanguage->currentText(),
+             expected.left(2) + QStringLiteral(" English"));
 }
 
 void tst_startup::sameDisplayName_twice_laterOneIsSelected()
 {
     ProgramHome home(QStringList{});
-    home.writeLanguage(QStringLiteral("ZK_ENG.LNG"), language("English", "A"));
-    home.writeLanguage(QStringLiteral("ZK_UK.LNG"), language("English", "B"));
+    home.writeLanguage(QStringLiteral("ZK_ENG.LNG"), TaggedLanguage("English", "A"));
+    home.writeLanguage(QStringLiteral("ZK_UK.LNG"), TaggedLanguage("English", "B"));
     home.writeLanguage(QStringLiteral("ZK_NONE.LNG"), "[MESSAGES]\r\n001=x\r\n");
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     const TFSettings* settings = bench.program->FSettings;
     QCOMPARE(settings->CBLanguage->count(), 2);
     QCOMPARE(settings->LanguageFiles.size(), 2);
@@ -205,7 +190,7 @@ void tst_startup::portPreselection()
         home.removeOption("Port");
     else
         home.setOption("port", port);
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     QTEST(bench.program->FSettings->CBport->currentIndex(), "selected");
     QCOMPARE(bench.main().PortName, port.isNull() ? QStringLiteral("COM1") : port);
 }
@@ -215,7 +200,7 @@ void tst_startup::noPortsAtAll_saysSoAndSelectsNothing()
     ProgramHome home;
     ProgramSetup setup;
     setup.ports = {};
-    ProgramBench bench(home, newScope(), setup);
+    ProgramBench bench(home, NewInstanceScope(), setup);
     QCOMPARE(bench.messages.seen.first(), QStringLiteral("dialog: Нет доступных портов"));
     QCOMPARE(bench.program->FSettings->CBport->currentIndex(), -1);
 }
@@ -227,10 +212,11 @@ void tst_startup::firstRead_timesOut_withoutLanguageFiles()
     sim->addFault({SimFault::Silent, Cmd::ReadSerialNumber});
     ProgramSetup setup;
     setup.sim = sim;
-    ProgramBench bench(home, newScope(), setup);
+    ProgramBench bench(home, NewInstanceScope(), setup);
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.messages.take(), (QStringList{QStringLiteral("status: #004"), QStringLiteral("dialog: #0031"),
-                                                 QStringLiteral("status: #0031")}));
+    QCOMPARE(bench.messages.take(),
+             (QStringList{QStringLiteral("status: #004"), QStringLiteral("dialog: #0031"),
+                          QStringLiteral("status: #0031")}));
     QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("00000000"));
     QCOMPARE(bench.main().LCond1->text(), QStringLiteral("#0019"));
     QCOMPARE(bench.main().Label4->text(), QStringLiteral("#0009"));
@@ -240,7 +226,7 @@ void tst_startup::firstRead_portCannotBeOpened()
 {
     ProgramHome home(QStringList{});
     home.setOption("Port", QStringLiteral("ttyUSB0"));
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     QCOMPARE(bench.messages.take(), QStringList{QStringLiteral("status: #001")});
     QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("ttyUSB0"));
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("Permission denied")));
@@ -253,10 +239,11 @@ void tst_startup::unwritableOptionsFile_isSaidOnceAndTheProgramRuns()
     ProgramHome home;
     QFile::remove(home.path(QStringLiteral("options.ini")));
     QVERIFY(QDir(home.dir.path()).mkdir(QStringLiteral("options.ini")));
-    ProgramBench bench(home, newScope());
+    ProgramBench bench(home, NewInstanceScope());
     QVERIFY(bench.waitIdle());
     const QStringList seen = bench.messages.take();
-    QCOMPARE(seen.first(), QStringLiteral("error: Unable to write to ") + home.path(QStringLiteral("options.ini")));
+    QCOMPARE(seen.first(),
+             QStringLiteral("error: Unable to write to ") + home.path(QStringLiteral("options.ini")));
     QCOMPARE(seen.filter(QStringLiteral("error: ")).size(), 1);
     QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
     QCOMPARE(bench.main().PortName, QStringLiteral("COM1"));

@@ -20,28 +20,18 @@ ReportText textCell(const QString& name, const QRectF& rect, const QString& text
     return t;
 }
 
-ReportBand band(const QString& name, BandKind kind, double height, const QString& dataSet = QString())
-{
-    ReportBand b;
-    b.name = name;
-    b.kind = kind;
-    b.height = height;
-    b.dataSet = dataSet;
-    return b;
-}
-
 // Title 20 mm, one 10 mm line per row of "rows", footer 7 mm, on an A4 page with 10 mm margins.
 ReportTemplate rowsTemplate()
 {
     ReportTemplate t;
     t.dataSets = {QStringLiteral("rows"), QStringLiteral("empty")};
-    ReportBand title = band(QStringLiteral("title"), BandKind::Title, 20);
+    ReportBand title{QStringLiteral("title"), BandKind::Title, 20};
     title.texts << textCell(QStringLiteral("title"), QRectF(0, 0, 100, 8), QStringLiteral("Title"));
-    ReportBand rows = band(QStringLiteral("rows"), BandKind::PerRow, 10, QStringLiteral("rows"));
+    ReportBand rows{QStringLiteral("rows"), BandKind::PerRow, 10, QStringLiteral("rows")};
     rows.texts << textCell(QStringLiteral("row"), QRectF(5, 1, 30, 5), QStringLiteral("row [row]"));
-    ReportBand empty = band(QStringLiteral("empty"), BandKind::PerRow, 10, QStringLiteral("empty"));
+    ReportBand empty{QStringLiteral("empty"), BandKind::PerRow, 10, QStringLiteral("empty")};
     empty.texts << textCell(QStringLiteral("never"), QRectF(0, 0, 30, 5), QStringLiteral("never"));
-    ReportBand footer = band(QStringLiteral("footer"), BandKind::PageFooter, 7);
+    ReportBand footer{QStringLiteral("footer"), BandKind::PageFooter, 7};
     footer.texts << textCell(QStringLiteral("footer"), QRectF(0, 1, 50, 5), QStringLiteral("footer"));
     t.bands = {footer, title, rows, empty};
     return t;
@@ -170,7 +160,7 @@ void tst_report_engine::manyRows_continueOnNewPagesEachWithItsFooter()
 void tst_report_engine::longText_shrinksThenIsCutShort()
 {
     ReportTemplate t;
-    ReportBand b = band(QStringLiteral("b"), BandKind::Once, 20);
+    ReportBand b{QStringLiteral("b"), BandKind::Once, 20};
     b.texts
         << textCell(QStringLiteral("shrunk"), QRectF(0, 0, 28, 5), QStringLiteral("A rather long label text"))
         << textCell(QStringLiteral("fits"), QRectF(0, 13, 40, 5), QStringLiteral("A rather long label text"))
@@ -208,7 +198,7 @@ void tst_report_engine::longText_shrinksThenIsCutShort()
 void tst_report_engine::turnedText_runsUpItsCell()
 {
     ReportTemplate t;
-    ReportBand b = band(QStringLiteral("b"), BandKind::Once, 40);
+    ReportBand b{QStringLiteral("b"), BandKind::Once, 40};
     ReportText turned = textCell(QStringLiteral("t"), QRectF(7, 10, 4, 20), QStringLiteral("V1 (l)"));
     turned.rotation = 90;
     turned.alignment = Qt::AlignCenter;
@@ -225,7 +215,7 @@ void tst_report_engine::chart_fedRowByRow_equallySpaced()
 {
     ReportTemplate t;
     t.dataSets = {QStringLiteral("points")};
-    ReportBand b = band(QStringLiteral("b"), BandKind::Once, 60);
+    ReportBand b{QStringLiteral("b"), BandKind::Once, 60};
     ReportLineChart chart;
     chart.name = QStringLiteral("chart");
     chart.rect = QRectF(10, 5, 80, 50);
@@ -341,7 +331,7 @@ void tst_report_engine::image_textKeepsItsMeasuredWidth()
     QFETCH(bool, bold);
     ReportTemplate t;
     t.pageSize = QSizeF(120, 30);
-    ReportBand b = band(QStringLiteral("b"), BandKind::Once, 10);
+    ReportBand b{QStringLiteral("b"), BandKind::Once, 10};
     ReportText cell = textCell(QStringLiteral("t"), QRectF(0, 0, 100, 5),
                                QStringLiteral("Multiplication coefficient of the pointer gauge"));
     cell.font.bold = bold;
