@@ -5,6 +5,11 @@
 #include "link/UzentikDevice.h"
 #include "mainwindow/AppPaths.h"
 #include "mainwindow/Options.h"
+#include "report/ConfigReport.h"
+#include "report/ReportOutput.h"
+#include "settings/LanguageCatalog.h"
+
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -17,12 +22,14 @@
 
 namespace {
 
-const char* kUsage = "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
-                     "  read                   read the configuration and print it\n"
-                     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
-                     "  load [--force] FILE    check FILE and write it into the controller\n"
-                     "  read-table 1|2         print the 1024 table words of a sensor\n"
-                     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n";
+const char* kUsage =
+    "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "  read                   read the configuration and print it\n"
+    "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
+    "  load [--force] FILE    check FILE and write it into the controller\n"
+    "  read-table 1|2         print the 1024 table words of a sensor\n"
+    "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
+    "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
 
 void printErr(const QString& text)
 {
@@ -149,20 +156,45 @@ private:
     int m_pageTotal = 0;
 };
 
+struct CommandLine
+{
+    QCommandLineParser parser;
+    const QCommandLineOption portOption{QStringLiteral("port"), QString(), QStringLiteral("NAME")};
+    const QCommandLineOption timeoutOption{QStringLiteral("timeout"), QString(), QStringLiteral("MS"),
+                                           QStringLiteral("1000")};
+    const QCommandLineOption homeOption{QStringLiteral("home"), QString(), QStringLiteral("DIR")};
+    const QCommandLineOption logOption{QStringLiteral("log")};
+    const QCommandLineOption forceOption{QStringLiteral("force")};
+    const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+
+    CommandLine()
+    {
+        parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+        parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, helpOption});
+    }
+};
+
+const QString kReportProgramName = QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION);
+
 } // namespace
+
+bool CtlRunner::needsGui(const QStringList& arguments)
+{
+    CommandLine line;
+    return line.parser.parse(arguments) && !line.parser.isSet(line.helpOption) &&
+           line.parser.positionalArguments().value(0) == QLatin1String("report");
+}
 
 int CtlRunner::run(const QStringList& arguments)
 {
-    QCommandLineParser parser;
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QCommandLineOption portOption(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
-    const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("MS"),
-                                           QStringLiteral("1000"));
-    const QCommandLineOption homeOption(QStringLiteral("home"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption logOption(QStringLiteral("log"));
-    const QCommandLineOption forceOption(QStringLiteral("force"));
-    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, helpOption});
+    CommandLine line;
+    QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& portOption = line.portOption;
+    const QCommandLineOption& timeoutOption = line.timeoutOption;
+    const QCommandLineOption& homeOption = line.homeOption;
+    const QCommandLineOption& logOption = line.logOption;
+    const QCommandLineOption& forceOption = line.forceOption;
+    const QCommandLineOption& helpOption = line.helpOption;
     if (!parser.parse(arguments))
         return usage(parser.errorText());
     if (parser.isSet(helpOption)) {
@@ -183,7 +215,8 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("save") && argCount == 2) ||
                        (command == QLatin1String("load") && argCount == 2) ||
                        (command == QLatin1String("read-table") && argCount == 2 && sensorOf(args[1])) ||
-                       (command == QLatin1String("write-table") && argCount == 3 && sensorOf(args[1]));
+                       (command == QLatin1String("write-table") && argCount == 3 && sensorOf(args[1])) ||
+                       (command == QLatin1String("report") && argCount == 2);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
@@ -239,6 +272,22 @@ int CtlRunner::run(const QStringList& arguments)
         session.store().LoadTankVolumes(z.Parameters);
         QString error;
         if (!ConfigFile::write(args[1], z.Parameters, &error)) {
+            printErr(QStringLiteral("zentikctl: ") + error);
+            return Exit::FileError;
+        }
+        return Exit::Ok;
+    }
+    if (command == QLatin1String("report")) {
+        const int result =
+            session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount, [&](int t) { z.ReadAllSettings(t); });
+        if (result != Result::Success)
+            return result;
+        session.store().LoadTankVolumes(z.Parameters);
+        LanguageCatalog language(paths.languageDir());
+        language.OpenLanguage(Options(paths.optionsFile()).languageFile());
+        QString error;
+        if (!ReportOutput::writePdf(PrepareConfigReport(z.Parameters, language, kReportProgramName), args[1],
+                                    &error)) {
             printErr(QStringLiteral("zentikctl: ") + error);
             return Exit::FileError;
         }

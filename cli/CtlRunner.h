@@ -12,6 +12,9 @@ constexpr int FileError = 74;
 } // namespace Exit
 
 namespace CtlRunner {
-// arguments[0] is the program name. Runs an event loop until the command has finished.
+// arguments[0] is the program name. Runs an event loop until the command has finished. The report
+// command draws with fonts and needs a QGuiApplication; every other command runs without one.
 int run(const QStringList& arguments);
+// Whether the command line asks for the report.
+bool needsGui(const QStringList& arguments);
 } // namespace CtlRunner

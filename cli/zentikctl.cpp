@@ -3,9 +3,21 @@
 #include "cli/CtlRunner.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (CtlRunner::needsGui(arguments)) {
+        // The report is drawn with fonts, which need the GUI application, but never onto a screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("zentikctl"));
+        return CtlRunner::run(QCoreApplication::arguments());
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zentikctl"));
     return CtlRunner::run(QCoreApplication::arguments());

@@ -77,7 +77,8 @@ void QSerialLink::onError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::ResourceError && m_port.isOpen()) {
         // The device is gone: close so that the next request fails at once and a later open retries.
-        setErrorString(m_port.errorString());
+        const QString reason = m_port.errorString();
+        setErrorString(reason.isEmpty() ? tr("The device is no longer available") : reason);
         m_port.close();
         m_port.clearError();
         emit lost();

@@ -20,4 +20,6 @@ struct AppContext
     TFProgress* progress = nullptr;
     // Redraws the main window's summary panel from the controller object's Parameters.
     std::function<void()> showSummary;
+    // Time-out of every request, in milliseconds (tests shorten it).
+    int timeoutMs = 1000;
 };

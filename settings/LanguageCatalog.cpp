@@ -24,6 +24,7 @@ constexpr char16_t kCp1251High[128] = {
 };
 
 const QString kLanguageSuffix = QStringLiteral(".lng");
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -54,7 +55,10 @@ struct LanguageCatalog::Cache
                 files.remove(path);
                 return nullptr;
             }
-            const QByteArray content = file.readAll();
+            QByteArray content = file.readAll();
+            // Windows editors often save UTF-8 with a byte-order mark; it must not hide the first section.
+            if (content.startsWith(kUtf8Bom))
+                content.remove(0, kUtf8Bom.size());
             e.size = info.size();
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
@@ -105,8 +109,6 @@ QString LanguageCatalog::decode(const QByteArray& bytes)
 QString LanguageCatalog::textOf(const QString& path, const QByteArray& section, const QByteArray& key,
                                 const QString& fallback) const
 {
-    if (m_fileName.isEmpty())
-        return fallback;
     const Cache::Entry* entry = m_cache->get(path);
     if (!entry)
         return fallback;

@@ -9,6 +9,13 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+namespace {
+
+constexpr int kClientWidth = 333;
+constexpr int kClientHeight = 51;
+
+} // namespace
+
 TFProgress::TFProgress(QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -26,15 +33,25 @@ TFProgress::TFProgress(QWidget* parent)
     Gauge1->setFixedHeight(17);
     Gauge1->setTextVisible(false);
 
+    // The label sits at the top left; the gauge runs along the whole bottom edge.
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(Label1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(8, 8, 8, 0);
+    top->addWidget(Label1);
+    layout->addLayout(top);
     layout->addStretch();
     layout->addWidget(Gauge1);
-    // Long labels in other languages widen the window rather than being cut.
-    setMinimumSize(333, 51);
-    adjustSize();
+    fitToLabel();
+}
+
+void TFProgress::fitToLabel()
+{
+    // A long label in another language widens the window rather than being cut.
+    const int width = qMax(kClientWidth, Label1->sizeHint().width() + 16);
+    const int height = qMax(kClientHeight, Label1->sizeHint().height() + 8 + 6 + Gauge1->height());
+    setFixedSize(width, height);
 }
 
 void TFProgress::prepare(const QString& text, int maximum)
@@ -42,7 +59,7 @@ void TFProgress::prepare(const QString& text, int maximum)
     Label1->setText(text);
     Gauge1->setRange(0, maximum);
     Gauge1->setValue(0);
-    adjustSize();
+    fitToLabel();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -54,7 +71,6 @@ void TFProgress::showModal()
 {
     m_closing = false;
     show();
-    raise();
     activateWindow();
 }
 

@@ -30,5 +30,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void fitToLabel();
+
     bool m_closing = false;
 };

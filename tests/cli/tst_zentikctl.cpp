@@ -1,10 +1,13 @@
 // zentikctl and zentik-sim as a script would use them: exit codes, output, files.
 
+#include "Version.h"
 #include "config/ConfigFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +70,8 @@ private slots:
     void overPseudoTerminal_faultFlags_data();
     void overPseudoTerminal_faultFlags();
     void portFromOptionsFile();
+    void report_isOneA4PageWithTheControllersData_data();
+    void report_isOneA4PageWithTheControllersData();
 
 private:
     Outcome ctl(const QStringList& args);
@@ -139,6 +144,10 @@ void tst_zentikctl::fileErrors_exit74WithTheName()
     QVERIFY(o.err.contains(QStringLiteral("Unable to write to ") + unwritable));
     o = ctl({"--port", "SIM", "write-table", "1", missing});
     QCOMPARE(o.exitCode, 74);
+    const QString unwritablePdf = path("no/folder/r.pdf");
+    o = ctl({"--port", "SIM", "report", unwritablePdf});
+    QCOMPARE(o.exitCode, 74);
+    QVERIFY(o.err.contains(QStringLiteral("Unable to write to ") + unwritablePdf));
 }
 
 void tst_zentikctl::usageErrors_exit64_data()
@@ -151,6 +160,7 @@ void tst_zentikctl::usageErrors_exit64_data()
     QTest::newRow("bad timeout") << QStringList{"--timeout", "soon", "read"};
     QTest::newRow("force on read") << QStringList{"--force", "read"};
     QTest::newRow("unknown option") << QStringList{"--baud", "9600", "read"};
+    QTest::newRow("report without file") << QStringList{"report"};
 }
 
 void tst_zentikctl::usageErrors_exit64()
@@ -220,6 +230,8 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("pieces") << QStringList{"--split", "all"} << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("paced") << QStringList{"--pace"} << QStringList{"read"} << 0;
+    QTest::newRow("report, page silent")
+        << QStringList{"--silent", "0x89@40"} << QStringList{"report", "r.pdf"} << 1;
 }
 
 void tst_zentikctl::overPseudoTerminal_faultFlags()
@@ -231,9 +243,12 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
     QVERIFY(!sim.path().isEmpty());
     QStringList args{"--port", sim.path(), "--timeout", "200"};
     for (const QString& a : command)
-        args << (a.endsWith(QLatin1String(".zkt")) ? path(qPrintable(a)) : a);
+        args << (a.endsWith(QLatin1String(".zkt")) || a.endsWith(QLatin1String(".pdf")) ? path(qPrintable(a))
+                                                                                        : a);
     const Outcome o = ctl(args);
     QTEST(o.exitCode, "exitCode");
+    if (o.exitCode != 0)
+        QVERIFY(!QFile::exists(path("r.pdf")));
 }
 
 void tst_zentikctl::portFromOptionsFile()
@@ -242,6 +257,50 @@ void tst_zentikctl::portFromOptionsFile()
     QCOMPARE(ctl({"read"}).exitCode, 0);
     QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "Port", QStringLiteral("/dev/zentik-none")));
     QCOMPARE(ctl({"read"}).exitCode, 69);
+}
+
+void tst_zentikctl::report_isOneA4PageWithTheControllersData_data()
+{
+    QTest::addColumn<QString>("langFile"); // LANGFILE in options.ini; empty: none
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("default language file") << ""
+                                           << "ZK_ENG.LNG";
+    QTest::newRow("language file from the options") << "OTHER.LNG"
+                                                    << "OTHER.LNG";
+}
+
+void tst_zentikctl::report_isOneA4PageWithTheControllersData()
+{
+    QFETCH(QString, langFile);
+    QFETCH(QString, fileName);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdfinfo and pdftotext (poppler-utils) are needed");
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("LANGUAGE")));
+    QVERIFY(IniFile(path("LANGUAGE/") + fileName)
+                .writeString("ZENTIK", "0034", QStringLiteral("Settings sheet")));
+    if (!langFile.isEmpty())
+        QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "LANGFILE", langFile));
+    const QString pdf = path("report.pdf");
+    const Outcome o = ctl({"--port", "SIM", "report", pdf});
+    QCOMPARE(o.exitCode, 0);
+
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QString properties = QString::fromLocal8Bit(info.readAllStandardOutput());
+    QVERIFY2(properties.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))),
+             qPrintable(properties));
+    QVERIFY2(properties.contains(QStringLiteral("(A4)")), qPrintable(properties));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.waitForFinished(30000));
+    const QString words = QString::fromUtf8(text.readAllStandardOutput());
+    // Title, serial number, the top level code, sensor 1's last volume and the footer.
+    for (const QString& expected :
+         {QStringLiteral("Settings sheet"), QStringLiteral("A1B2C3D4"), QStringLiteral("1023"),
+          QStringLiteral("499.992"), QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
+        QVERIFY2(words.contains(expected), qPrintable(expected));
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl)

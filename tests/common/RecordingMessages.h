@@ -15,8 +15,14 @@ public:
     QStringList seen;    // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
     QList<bool> answers; // next question answers; Yes when empty
     std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
+    std::function<void(const QString&)> onStatus; // also shows status texts somewhere (screenshots)
 
-    void status(const QString& text) override { seen << QStringLiteral("status: ") + text; }
+    void status(const QString& text) override
+    {
+        seen << QStringLiteral("status: ") + text;
+        if (onStatus)
+            onStatus(text);
+    }
     void information(const QString& text) override
     {
         seen << QStringLiteral("dialog: ") + text;

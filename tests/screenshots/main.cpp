@@ -1,5 +1,6 @@
 // zentik-screenshots: renders every window of the program into PNG files, offscreen, in each language.
 
+#include "settings/Uabout.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ void ShotSession::save(const QString& name, const QImage& image) const
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(QIcon(TFAbout::logo()));
     const QStringList args = QApplication::arguments();
     const QString outDir = args.size() > 1 ? args[1] : QStringLiteral("screenshots");
     const QString only = args.size() > 2 ? args[2] : QString();

@@ -1,0 +1,57 @@
+// How long the configuration report takes: laying it out, drawing the preview-sized image, writing the
+// PDF. Prints the median of several runs in milliseconds.
+
+#include "Version.h"
+#include "report/ConfigReport.h"
+#include "report/ReportOutput.h"
+#include "settings/LanguageCatalog.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double medianMs(const std::function<void()>& work, int runs = 15)
+{
+    QList<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times << timer.nsecsElapsed() / 1e6;
+    }
+    std::sort(times.begin(), times.end());
+    return times[runs / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    TParameters p;
+    p.SensorOn = {true, true, false, false};
+    p.Volumes = {500, 500, 0, 0};
+    for (int s = 1; s <= 2; ++s)
+        for (int k = 0; k < kTableEntries; ++k)
+            TableEntry(p.Pages, FirstPageOfSensor(s), k) = quint16(k * 64);
+    const LanguageCatalog language;
+    const QString name = QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+
+    ReportDocument document;
+    const double prepare = medianMs([&] { document = PrepareConfigReport(p, language, name); });
+    const double image = medianMs([&] { ReportOutput::renderPage(document.pages.first(), 96); });
+    const double file = medianMs([&] { ReportOutput::writePdf(document, pdf); });
+    std::printf("report prepare: %.2f ms\nreport image 96 dpi: %.2f ms\nreport pdf: %.2f ms\n", prepare,
+                image, file);
+    return 0;
+}

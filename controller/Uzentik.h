@@ -1,0 +1,116 @@
+// The controller settings window: shows the configuration read from the controller, keeps the user's
+// edits within the controller's limits and writes them back with Apply.
+#pragma once
+
+#include "mainwindow/AppContext.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+class QCheckBox;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QPushButton;
+class QRadioButton;
+
+class TFZentik : public QMdiSubWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kTag = 777;
+    static constexpr int kTimeoutMs = 1000;
+
+    explicit TFZentik(const AppContext& context, QWidget* parent = nullptr);
+
+    // Creates the window inside the area, captions it and shows it, which starts the configuration read.
+    static TFZentik* open(const AppContext& context, QMdiArea* area);
+
+    int tag() const { return kTag; }
+    // The response time-out of the window's reads and writes.
+    void setResponseTimeout(int ms) { m_timeoutMs = ms; }
+
+    void ApplyTexts();
+    void ShowParameters();
+
+    // Published handlers.
+    void FormShow();
+    void FormClose();
+    void BApplyClick();
+    void Button2Click();
+    void ChBask1Click();
+    void ChBask2Click();
+    void Eaddr1Change();
+    void Eaddr2Change();
+    void Evol1Change();
+    void EIntervalChange();
+    void EMultCoefChange();
+    void ECriticalChange();
+    void EModelChange();
+    void ChBInversionClick();
+    // The key filter of every numeric edit: false when the key is to be dropped.
+    bool EModelKeyPress(const QKeyEvent* event) const;
+
+    // Completion of the read and the write. They run after the window has closed too: window is then null
+    // and only the steps that need no window are taken.
+    static void OnConfigRead(const AppContext& context, TFZentik* window);
+    static void OnConfigSave(const AppContext& context, TFZentik* window);
+
+    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QGroupBox* GroupBox5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Panel1 = nullptr;
+    QLabel* Panel2 = nullptr;
+    QLineEdit* Eserial = nullptr;
+    QLineEdit* EModel = nullptr;
+    QLineEdit* EMultCoef = nullptr;
+    QLineEdit* ECritical = nullptr;
+    QLineEdit* EInterval = nullptr;
+    QLineEdit* Eaddr1 = nullptr;
+    QLineEdit* Eaddr2 = nullptr;
+    QLineEdit* Evol1 = nullptr;
+    QLineEdit* Evol2 = nullptr;
+    QLineEdit* Etotalvol = nullptr;
+    QCheckBox* ChBInversion = nullptr;
+    QCheckBox* ChBask1 = nullptr;
+    QCheckBox* ChBask2 = nullptr;
+    QRadioButton* RBBinary = nullptr;
+    QRadioButton* RBText = nullptr;
+    QRadioButton* RBOutputOff = nullptr;
+    QPushButton* BApply = nullptr;
+    QPushButton* Button2 = nullptr;
+
+signals:
+    // The window is closing; the main window enables its opening action again.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void setButtonsEnabled(bool enabled);
+    void pollBoxClicked(QCheckBox* box, QLineEdit* volume, int slot);
+    void limitText(QLineEdit* edit, qint32 limit);
+    void fitToTexts();
+
+    AppContext m_context;
+    int m_timeoutMs;
+    bool m_shown = false;
+    bool m_closed = false;
+};

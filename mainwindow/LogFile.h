@@ -1,0 +1,8 @@
+// Writing the exchange log to a file: CR LF after every line, replaced atomically.
+#pragma once
+
+#include <QStringList>
+
+// False with error set ("Unable to write to <file>: <reason>") when the file cannot be written; an
+// existing file is then left as it was.
+bool WriteLogFile(const QString& path, const QStringList& lines, QString* error);

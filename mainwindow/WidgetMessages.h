@@ -1,0 +1,28 @@
+// The message service of the running program: the status line of the main window and modal boxes.
+#pragma once
+
+#include "mainwindow/MessageService.h"
+
+#include <QPointer>
+
+class QLabel;
+class QWidget;
+
+class WidgetMessages : public MessageService
+{
+public:
+    void setStatusLabel(QLabel* label) { m_status = label; }
+    void setParentWindow(QWidget* window) { m_parent = window; }
+
+    void status(const QString& text) override;
+    void information(const QString& text) override;
+    bool question(const QString& text) override;
+    void warning(const QString& text) override;
+    void error(const QString& text) override;
+
+private:
+    QWidget* dialogParent() const;
+
+    QPointer<QLabel> m_status;
+    QPointer<QWidget> m_parent;
+};

@@ -1,0 +1,41 @@
+// The configuration report: a one-page summary of a controller with both level recoding tables as
+// points and charts. Holds the report's template, its data sets and the callback that fills its
+// variables.
+#pragma once
+
+#include "report/ConfigReportValues.h"
+#include "report/ReportEngine.h"
+
+#include <optional>
+
+class TConfigReport
+{
+public:
+    // The data sets: table lines, (unused), chart points.
+    static inline const QString frxUserDataSet1 = QStringLiteral("frxUserDataSet1");
+    static inline const QString frxUserDataSet2 = QStringLiteral("frxUserDataSet2");
+    static inline const QString frxUserDataSet3 = QStringLiteral("frxUserDataSet3");
+
+    TConfigReport();
+    TConfigReport(const TConfigReport&) = delete;
+    TConfigReport& operator=(const TConfigReport&) = delete;
+
+    // Lays the report out afresh for one controller record; programName is printed in the page footer.
+    ReportDocument Prepare(const TParameters& parameters, const LanguageCatalog& language,
+                           const QString& programName, const QLocale& locale = QLocale());
+    // The engine's callback: a variable's value with the data sets at their current rows; no value
+    // outside Prepare.
+    QVariant frxReport1GetValue(const QString& variable) const;
+
+    ReportEngine frxReport1;
+
+private:
+    std::optional<ConfigReportValues> m_values;
+};
+
+// The report's page: every band, cell, frame and chart with its position, size, text and font.
+ReportTemplate ConfigReportTemplate();
+
+// The prepared report for one controller record, in one call.
+ReportDocument PrepareConfigReport(const TParameters& parameters, const LanguageCatalog& language,
+                                   const QString& programName);

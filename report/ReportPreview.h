@@ -1,0 +1,46 @@
+// The report's preview window: the prepared pages at 100 %, printing on the default printer, page set-up,
+// and saving as a PDF file.
+#pragma once
+
+#include "report/ReportDocument.h"
+
+#include <QPrintPreviewDialog>
+
+#include <functional>
+
+class MessageService;
+class QPrintPreviewWidget;
+
+class TFReportPreview : public QPrintPreviewDialog
+{
+    Q_OBJECT
+public:
+    TFReportPreview(ReportDocument document, MessageService* messages, QWidget* parent = nullptr);
+
+    QAction* ASaveAsPdf = nullptr;
+
+    const ReportDocument& document() const { return m_document; }
+    QPrintPreviewWidget* preview() const { return m_preview; }
+
+    // Asks for a file name, then writes the PDF.
+    void ASaveAsPdfExecute();
+    // Writes the pages as a PDF file; a failure is shown with the file's name.
+    bool savePdf(const QString& fileName);
+    // The question for the file name, empty when cancelled; a file dialog unless replaced.
+    std::function<QString()> askPdfFileName;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QString askWithFileDialog();
+
+    ReportDocument m_document;
+    MessageService* m_messages = nullptr;
+    QPrintPreviewWidget* m_preview = nullptr;
+    bool m_zoomSet = false;
+};
+
+// Opens a preview window for the prepared report and returns at once. The window is modal to its parent
+// and deletes itself when it closes.
+TFReportPreview* ShowReportPreview(ReportDocument document, MessageService* messages, QWidget* parent);

@@ -1,0 +1,142 @@
+#include "settings/USettings.h"
+
+#include "link/UzentikDevice.h"
+#include "mainwindow/Umain.h"
+#include "settings/Uabout.h"
+#include "settings/unComPort.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+TFSettings::TFSettings(TFMain* main, TFAbout* about, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_main(main), m_about(about)
+{
+    setObjectName(QStringLiteral("FSettings"));
+    setModal(true);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2 = new QLabel(this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    CBLanguage = new QComboBox(this);
+    CBLanguage->setObjectName(QStringLiteral("CBLanguage"));
+    CBport = new QComboBox(this);
+    CBport->setObjectName(QStringLiteral("CBport"));
+    Button1 = new QPushButton(this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    Button2 = new QPushButton(this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+
+    // The described places, scaled a little so that the larger fonts of this platform fit.
+    Label1->setGeometry(8, 16, 66, 20);
+    CBLanguage->setGeometry(78, 12, 160, 26);
+    Label2->setGeometry(8, 48, 66, 20);
+    CBport->setGeometry(78, 44, 160, 26);
+    Button1->setGeometry(78, 84, 78, 28);
+    Button2->setGeometry(160, 84, 78, 28);
+    setFixedSize(248, 122);
+
+    connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
+    connect(Button1, &QPushButton::clicked, this, &TFSettings::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TFSettings::Button2Click);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TFSettings::FormCreate()
+{
+    LanguageCatalog& language = m_main->language();
+    LanguageFiles.clear();
+    const QString fileName = m_main->options().languageFile();
+    language.OpenLanguage(fileName);
+    const QString current = language.LanguageText("LANGUAGE", "001", QString());
+    CBLanguage->clear();
+    for (const LanguageCatalog::Language& l : language.ScanLanguages()) {
+        CBLanguage->addItem(l.displayName);
+        LanguageFiles << l.fileName;
+    }
+    CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
+
+    ListSerialPorts(CBport, m_main->listPorts());
+    const QString port = m_main->options().file().readString(Options::kSection, "port", QStringLiteral("COM1"));
+    const int portIndex = IndexOfItem(CBport, port);
+    if (portIndex >= 0)
+        CBport->setCurrentIndex(portIndex);
+    else if (CBport->count() > 0)
+        CBport->setCurrentIndex(0);
+    else
+        m_main->messages().information(QStringLiteral("Нет доступных портов"));
+
+    m_main->FinishStartUp();
+}
+
+void TFSettings::ApplyTexts()
+{
+    const LanguageCatalog& language = m_main->language();
+    setWindowTitle(language.LanguageText("SETTINGS", "001", QStringLiteral("Settings")));
+    Label1->setText(language.LanguageText("SETTINGS", "002", QStringLiteral("Language")));
+    Label2->setText(language.LanguageText("SETTINGS", "003", QStringLiteral("Port")));
+    Button1->setText(language.LanguageText("SETTINGS", "004", QStringLiteral("Apply")));
+    Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
+}
+
+void TFSettings::SwitchLanguage(int index)
+{
+    if (!m_main->options().setLanguageFile(LanguageFiles[index]))
+        m_main->messages().error(m_main->options().errorString());
+    m_main->language().OpenLanguage(LanguageFiles[index]);
+    m_main->ApplyTexts();
+    if (m_about)
+        m_about->ApplyTexts();
+    ApplyTexts();
+}
+
+void TFSettings::Button1Click()
+{
+    const int index = CBLanguage->currentIndex();
+    if (index < 0 || index >= LanguageFiles.size()) {
+        m_main->messages().error(QStringLiteral("No language is selected. Choose a language in the list."));
+        return;
+    }
+    SwitchLanguage(index);
+    const QString port = CBport->currentIndex() >= 0 ? CBport->currentText() : QString();
+    if (!m_main->options().setPort(port))
+        m_main->messages().error(m_main->options().errorString());
+    m_main->PortName = port;
+    if (!m_main->BRefreshClick())
+        return; // the error has been shown; the window stays open
+    m_closing = true;
+    accept();
+    m_closing = false;
+}
+
+void TFSettings::Button2Click()
+{
+    m_closing = true;
+    reject();
+    m_closing = false;
+}
+
+void TFSettings::keyPressEvent(QKeyEvent* event)
+{
+    // Escape is the keyboard's Cancel; the window has no close box.
+    if (event->key() == Qt::Key_Escape) {
+        Button2Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFSettings::closeEvent(QCloseEvent* event)
+{
+    if (!m_closing)
+        event->ignore();
+}

@@ -1,0 +1,31 @@
+// The about window: the program's name, its version and a link to the product's web site.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class LanguageCatalog;
+
+class TFAbout : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFAbout(const LanguageCatalog& language, QWidget* parent = nullptr);
+
+    void ApplyTexts();
+    QString url() const { return m_url; }
+    static QPixmap logo();
+
+    QLabel* LProgram = nullptr;
+    QLabel* LVersion = nullptr;
+    QLabel* abcURLLabel1 = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const LanguageCatalog& m_language;
+    QString m_url;
+};
+
+inline const QString kProductAddress = QStringLiteral("https://zentik.example/");

@@ -1,0 +1,309 @@
+// Saving a controller to a configuration file and loading one into it, from the main window.
+
+#include "config/ConfigFile.h"
+#include "link/UzentikDevice.h"
+#include "table/UProgress.h"
+#include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QUuid>
+
+namespace {
+
+QByteArray languageFile()
+{
+    QByteArray text = "[LANGUAGE]\r\n001=Test\r\n[MESSAGES]\r\n";
+    for (int i = 1; i <= 21; ++i) {
+        const QByteArray key = QByteArray::number(i).rightJustified(3, '0');
+        text += key + "=M" + key + "\r\n";
+    }
+    return text + "[MAIN]\r\n0024=Configuration files\r\n";
+}
+
+} // namespace
+
+class tst_config_flow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void save_writesTheFileAndConfirmsInTheStatusLine();
+    void save_cancelled_saysSo();
+    void save_nameWithoutExtensionGetsZkt();
+    void save_intoExistingFileKeepsItsOtherSections();
+    void save_unpolledSensorsVolumeIsZero();
+    void save_unwritableFile_namesItAndLeavesTheOldOne();
+    void savedFile_loadsWithoutQuestion_andSummaryShowsTheController();
+    void load_withoutIdAndSw_asksNothing();
+    void load_invalidEntries_askFirst_data();
+    void load_invalidEntries_askFirst();
+    void load_cancelledDialog_doesNothing();
+    void load_rejectedByController_reportsCode();
+    void closedPort_oneDialogAndNoProgressWindow_data();
+    void closedPort_oneDialogAndNoProgressWindow();
+    void progressWindow_advancesPerPageAndCloses();
+
+private:
+    QString path(const QString& name) const { return m_home->path(name); }
+    QStringList run(const std::function<void()>& action);
+    TFMain& main() { return m_bench->main(); }
+
+    std::unique_ptr<ProgramHome> m_home;
+    std::unique_ptr<ProgramBench> m_bench;
+};
+
+void tst_config_flow::init()
+{
+    m_home = std::make_unique<ProgramHome>(QStringList{});
+    m_home->writeLanguage(QStringLiteral("ZK_ENG.LNG"), languageFile());
+    m_bench = std::make_unique<ProgramBench>(*m_home, QUuid::createUuid().toString());
+    QVERIFY(m_bench->waitIdle());
+    m_bench->messages.take();
+}
+
+void tst_config_flow::cleanup()
+{
+    m_bench.reset();
+    m_home.reset();
+}
+
+QStringList tst_config_flow::run(const std::function<void()>& action)
+{
+    action();
+    m_bench->waitIdle(10000);
+    return m_bench->messages.take();
+}
+
+void tst_config_flow::save_writesTheFileAndConfirmsInTheStatusLine()
+{
+    m_bench->sim->pages() = patternPages();
+    main().askSaveConfigName = [&] { return path(QStringLiteral("a.zkt")); };
+    QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
+             (QStringList{"status: M014", "status: ", "status: M017: " + path(QStringLiteral("a.zkt"))}));
+    const IniDocument doc = IniFile(path(QStringLiteral("a.zkt"))).load();
+    QCOMPARE(doc.readString("PARAMETERS", "ID", ""), QByteArray("A1B2C3D4"));
+    QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 500);
+    QCOMPARE(doc.readInteger("PAGE_63", "Value_31", -1), 1023 * 64 + 2);
+    QCOMPARE(main().configFileFilter(), QStringLiteral("Configuration files (*.zkt)"));
+    QVERIFY(!main().PrintRequest);
+}
+
+void tst_config_flow::save_cancelled_saysSo()
+{
+    main().askSaveConfigName = [] { return QString(); };
+    QCOMPARE(run([&] { main().ASaveConfigExecute(); }), (QStringList{"status: M014", "status: ", "status: M016"}));
+    QVERIFY(QDir(m_home->dir.path()).entryList({QStringLiteral("*.zkt")}).isEmpty());
+}
+
+void tst_config_flow::save_nameWithoutExtensionGetsZkt()
+{
+    main().askSaveConfigName = [&] { return path(QStringLiteral("plain")); };
+    const QStringList seen = run([&] { main().ASaveConfigExecute(); });
+    QCOMPARE(seen.last(), "status: M017: " + path(QStringLiteral("plain.zkt")));
+    QVERIFY(QFile::exists(path(QStringLiteral("plain.zkt"))));
+}
+
+void tst_config_flow::save_intoExistingFileKeepsItsOtherSections()
+{
+    QFile old(path(QStringLiteral("b.zkt")));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("[Bench]\r\nLine=4\r\n[PARAMETERS]\r\nID=OLD\r\nNote=kept\r\n");
+    old.close();
+    main().askSaveConfigName = [&] { return path(QStringLiteral("b.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    const IniDocument doc = IniFile(path(QStringLiteral("b.zkt"))).load();
+    QCOMPARE(doc.readInteger("Bench", "Line", -1), 4);
+    QCOMPARE(doc.readString("PARAMETERS", "Note", ""), QByteArray("kept"));
+    QCOMPARE(doc.readString("PARAMETERS", "ID", ""), QByteArray("A1B2C3D4"));
+}
+
+void tst_config_flow::save_unpolledSensorsVolumeIsZero()
+{
+    TParameters p = m_bench->sim->state();
+    p.SensorOn = {true, false, false, false};
+    m_bench->sim->setState(p);
+    IniFile(path(QStringLiteral("SN.ini"))).writeInteger("SNA1B2C3D4", "Tank2", 900);
+    main().askSaveConfigName = [&] { return path(QStringLiteral("c.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    const IniDocument doc = IniFile(path(QStringLiteral("c.zkt"))).load();
+    QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 500);
+    QCOMPARE(doc.readInteger("PARAMETERS", "Volume_1", -1), 0);
+}
+
+void tst_config_flow::save_unwritableFile_namesItAndLeavesTheOldOne()
+{
+    // A folder in the file's place: nothing can be written there.
+    QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("d.zkt")));
+    main().askSaveConfigName = [&] { return path(QStringLiteral("d.zkt")); };
+    const QStringList seen = run([&] { main().ASaveConfigExecute(); });
+    QCOMPARE(seen.last(), "error: Unable to write to " + path(QStringLiteral("d.zkt")));
+    QVERIFY(QFileInfo(path(QStringLiteral("d.zkt"))).isDir());
+}
+
+void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheController()
+{
+    main().askSaveConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    // Another controller's file: its ID is not what the summary shows afterwards.
+    IniFile(path(QStringLiteral("e.zkt"))).writeString("PARAMETERS", "ID", QStringLiteral("0BADF00D"));
+    IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Net_addr_1", 77);
+    IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Volume_1", 640);
+    main().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    QCOMPARE(seen, (QStringList{"status: M015 " + path(QStringLiteral("e.zkt")), "status: M018", "dialog: M018",
+                                "status: M004", "status: M002"}));
+    QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(main().LNetAddr2->text(), QStringLiteral("77"));
+    QCOMPARE(main().LVol2->text(), QStringLiteral("640"));
+    // The volumes went into the connected controller's section.
+    QCOMPARE(IniFile(path(QStringLiteral("SN.ini"))).readInteger("SNA1B2C3D4", "Tank2", -1), 640);
+    QVERIFY(!IniFile(path(QStringLiteral("SN.ini"))).load().hasSection("SN0BADF00D"));
+}
+
+void tst_config_flow::load_withoutIdAndSw_asksNothing()
+{
+    main().askSaveConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    QByteArray content;
+    {
+        QFile f(path(QStringLiteral("f.zkt")));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        content = f.readAll();
+    }
+    content.replace("ID=A1B2C3D4\r\n", "").replace("SW=00010203\r\n", "");
+    QFile f(path(QStringLiteral("f.zkt")));
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.close();
+    main().askOpenConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    QVERIFY(!seen.join('|').contains(QStringLiteral("question")));
+    QVERIFY(seen.contains(QStringLiteral("dialog: M018")));
+}
+
+void tst_config_flow::load_invalidEntries_askFirst_data()
+{
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<int>("expectedPolling"); // -1: nothing written
+    QTest::newRow("address 300, Yes abandons") << QByteArray("PARAMETERS") << QByteArray("Net_addr_0") << QByteArray("300") << true << -1;
+    QTest::newRow("word 65536, Yes abandons") << QByteArray("PAGE_3") << QByteArray("Value_5") << QByteArray("65536") << true << -1;
+    QTest::newRow("volume -1, Yes abandons") << QByteArray("PARAMETERS") << QByteArray("Volume_1") << QByteArray("-1") << true << -1;
+    QTest::newRow("polling yes, No loads unpolled") << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("yes") << false << 1;
+    QTest::newRow("polling 2 is polled, no question") << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("2") << true << 3;
+}
+
+void tst_config_flow::load_invalidEntries_askFirst()
+{
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, answerYes);
+    QFETCH(int, expectedPolling);
+    main().askSaveConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    QVERIFY(IniFile(path(QStringLiteral("g.zkt"))).writeBytes(section, key, value));
+    TParameters inController = m_bench->sim->state();
+    inController.SensorOn = {false, false, false, false};
+    m_bench->sim->setState(inController);
+
+    m_bench->messages.answers = {answerYes};
+    main().askOpenConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    const bool asked = !seen.isEmpty() && seen.first().startsWith(QStringLiteral("question: M021"));
+    QCOMPARE(asked, value != "2");
+    if (asked)
+        QVERIFY2(seen.first().contains(QString::fromLatin1("[" + section + "] " + key + "=" + value)), qPrintable(seen.first()));
+    const TParameters after = m_bench->sim->state();
+    if (expectedPolling < 0) {
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(after.SensorOn[0] || after.SensorOn[1], false);
+    } else {
+        QCOMPARE(int(after.SensorOn[0]) | (int(after.SensorOn[1]) << 1), expectedPolling);
+    }
+}
+
+void tst_config_flow::load_cancelledDialog_doesNothing()
+{
+    main().askOpenConfigName = [] { return QString(); };
+    QVERIFY(run([&] { main().ALoadConfigExecute(); }).isEmpty());
+}
+
+void tst_config_flow::load_rejectedByController_reportsCode()
+{
+    main().askSaveConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    m_bench->sim->addFault({SimFault::Reject, Cmd::StorePage, 40});
+    main().askOpenConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    QCOMPARE(seen.mid(1), (QStringList{"dialog: M01912", "status: M01912"}));
+    QVERIFY(!m_bench->program->FProgress->isVisible());
+}
+
+void tst_config_flow::closedPort_oneDialogAndNoProgressWindow_data()
+{
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("save") << 0 << QStringList{"status: M014", "dialog: M0032", "status: M0032"};
+    QTest::newRow("load") << 1 << QStringList{"status: M015 FILE", "dialog: M0192", "status: M0192"};
+    QTest::newRow("print") << 2 << QStringList{"status: M020", "dialog: M0032", "status: M0032"};
+}
+
+void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
+{
+    QFETCH(int, action);
+    QFETCH(QStringList, expected);
+    main().askSaveConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    run([&] { main().ASaveConfigExecute(); });
+    main().Zentik->ComPort->close();
+    main().askOpenConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    bool reportShown = false;
+    main().showReport = [&] { reportShown = true; };
+    const QStringList seen = run([&] {
+        if (action == 0)
+            main().ASaveConfigExecute();
+        else if (action == 1)
+            main().ALoadConfigExecute();
+        else
+            main().APrintConfigExecute();
+    });
+    expected.replaceInStrings(QStringLiteral("FILE"), path(QStringLiteral("i.zkt")));
+    QCOMPARE(seen, expected);
+    QVERIFY(!m_bench->program->FProgress->isVisible());
+    QVERIFY(!reportShown);
+    QVERIFY(!main().PrintRequest);
+}
+
+void tst_config_flow::progressWindow_advancesPerPageAndCloses()
+{
+    TFProgress* progress = m_bench->program->FProgress;
+    int highest = 0;
+    bool visibleWhileRunning = false;
+    connect(main().Zentik, &TZENTIK::PageTransferred, this, [&] {
+        highest = qMax(highest, progress->Gauge1->value());
+        visibleWhileRunning = visibleWhileRunning || progress->isVisible();
+    });
+    bool reportShown = false;
+    main().showReport = [&] { reportShown = true; };
+    run([&] { main().APrintConfigExecute(); });
+    QVERIFY(visibleWhileRunning);
+    QCOMPARE(highest, 63);
+    QCOMPARE(progress->Gauge1->maximum(), 63);
+    QCOMPARE(progress->Label1->text(), QStringLiteral("M020"));
+    QVERIFY(!progress->isVisible());
+    QVERIFY(reportShown);
+    QVERIFY(!main().PrintRequest);
+}
+
+QTEST_MAIN(tst_config_flow)
+#include "tst_config_flow.moc"

@@ -1,0 +1,96 @@
+// A serial adapter pulled out in the middle of a transfer: the process ends with a described code, the
+// program stays usable and reads the controller again once the device is back, without a restart.
+
+#include "link/UzentikDevice.h"
+#include "sim/PtyServer.h"
+#include "table/UProgress.h"
+#include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QUuid>
+
+class tst_lost_port : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void adapterPulledDuringTransfer_data();
+    void adapterPulledDuringTransfer();
+
+private:
+    // The stable name the program uses, pointing at whatever pseudo-terminal serves now.
+    static bool pointLink(const QString& link, const QString& target)
+    {
+        QFile::remove(link);
+        return QFile::link(target, link);
+    }
+};
+
+void tst_lost_port::adapterPulledDuringTransfer_data()
+{
+    QTest::addColumn<int>("process");
+    QTest::newRow("reading everything (save)") << 5;
+    QTest::newRow("writing everything (load)") << 6;
+}
+
+void tst_lost_port::adapterPulledDuringTransfer()
+{
+    QFETCH(int, process);
+    auto sim = std::make_shared<ControllerSimulator>();
+    sim->setPacing(true); // a real line's pace, so the plug is pulled in the middle
+    PtyServer server(sim);
+    QVERIFY(server.start());
+    ProgramHome home;
+    const QString port = home.path(QStringLiteral("ttyZENTIK"));
+    QVERIFY(pointLink(port, server.path()));
+    home.setOption("Port", port);
+    ProgramSetup setup;
+    setup.sim = sim;
+    setup.realPorts = true;
+    setup.timeoutMs = 300;
+    ProgramBench bench(home, QUuid::createUuid().toString(), setup);
+    QVERIFY(bench.waitIdle());
+    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    bench.messages.take();
+
+    int pages = 0;
+    connect(bench.main().Zentik, &TZENTIK::PageTransferred, this, [&] {
+        if (++pages == 10)
+            server.stop();
+    });
+    if (process == 5) {
+        bench.main().askSaveConfigName = [&] { return home.path(QStringLiteral("never.zkt")); };
+        bench.main().ASaveConfigExecute();
+    } else {
+        ConfigFile::write(home.path(QStringLiteral("x.zkt")), sim->state());
+        bench.main().askOpenConfigName = [&] { return home.path(QStringLiteral("x.zkt")); };
+        bench.main().ALoadConfigExecute();
+    }
+    QVERIFY(bench.waitIdle(10000));
+    const QStringList seen = bench.messages.take();
+    QVERIFY2(seen.size() >= 3, qPrintable(seen.join('|')));
+    // The process ended with a time-out (1) or a failed write (2), and said so.
+    const QString dialog = seen[seen.size() - 2];
+    QVERIFY2(dialog.startsWith(QStringLiteral("dialog: ")) &&
+                 (dialog.endsWith(QLatin1Char('1')) || dialog.endsWith(QLatin1Char('2'))),
+             qPrintable(dialog));
+    QCOMPARE(seen.last(), QStringLiteral("status: ") + dialog.mid(8));
+    QVERIFY(!bench.program->FProgress->isVisible());
+    QVERIFY(!QFile::exists(home.path(QStringLiteral("never.zkt"))));
+    QVERIFY(bench.main().isEnabled());
+
+    // The adapter comes back under the same name: Refresh works again.
+    QVERIFY(server.start());
+    QVERIFY(pointLink(port, server.path()));
+    QVERIFY(bench.main().BRefreshClick());
+    QVERIFY(bench.waitIdle());
+    QCOMPARE(bench.messages.take().last(), QStringLiteral("status: ") + bench.main().language().LanguageText("MESSAGES", "002"));
+    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+}
+
+QTEST_MAIN(tst_lost_port)
+#include "tst_lost_port.moc"

@@ -1,0 +1,453 @@
+// The main window at work: refresh and summary, the exchange log and its file, the settings window's
+// Apply and Cancel, the arrangement of child windows.
+
+#include "controller/Uzentik.h"
+#include "link/UzentikDevice.h"
+#include "mainwindow/ExchangeLog.h"
+#include "settings/USettings.h"
+#include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+#include <QUuid>
+
+namespace {
+
+QByteArray fileContent(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+const QRegularExpression
+    kStampLine(QStringLiteral("^\\[.+ \\d{1,2}:\\d{2}:\\d{2}\\S*\\] Saved to log-file$"));
+
+} // namespace
+
+class tst_main_window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void summary_showsVolumesOfPolledSensorsOnly_data();
+    void summary_showsVolumesOfPolledSensorsOnly();
+    void summary_addressIsUnsigned();
+    void refresh_reopenFailure_isReportedAndStops();
+    void logSave_writesLinesWithTimeStampAndCrLf();
+    void logSave_twiceInARow();
+    void logSave_alwaysAppendsDotLog();
+    void logSave_unwritableTarget_keepsTheLog();
+    void logClear_emptiesAtOnce();
+    void settingsApply_switchesLanguagePortAndRefreshes();
+    void settingsApply_withoutLanguage_changesNothing();
+    void settingsCancel_keepsSelectionForNextTime();
+    void tiling_placesWindowsSideBySideOrStacked();
+    void firstShowing_opensTheControllerWindowFilled();
+    void controllerShortcuts_bringTheWindowForward();
+    void refresh_reopensTheControllerWindow();
+    void sensorShortcuts_openOnceThenBringForward_data();
+    void sensorShortcuts_openOnceThenBringForward();
+
+private:
+    std::unique_ptr<ProgramHome> m_home;
+    std::unique_ptr<ProgramBench> m_bench;
+    void start(const ProgramSetup& setup = ProgramSetup());
+    TFMain& main() { return m_bench->main(); }
+};
+
+void tst_main_window::init()
+{
+    m_home = std::make_unique<ProgramHome>(QStringList{});
+    m_home->writeLanguage(QStringLiteral("ZK_ENG.LNG"), TaggedLanguage("English", "EN"));
+    m_home->writeLanguage(QStringLiteral("ZK_RUS.LNG"), TaggedLanguage("Русский", "RU"));
+}
+
+void tst_main_window::cleanup()
+{
+    m_bench.reset();
+    m_home.reset();
+}
+
+void tst_main_window::start(const ProgramSetup& setup)
+{
+    m_bench = std::make_unique<ProgramBench>(*m_home, NewInstanceScope(), setup);
+    QVERIFY(m_bench->waitIdle());
+    m_bench->messages.take();
+}
+
+void tst_main_window::summary_showsVolumesOfPolledSensorsOnly_data()
+{
+    QTest::addColumn<int>("polling");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("vol1");
+    QTest::addColumn<QString>("vol2");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("sensor 1 only, nothing stored") << 1 << QString() << "500"
+                                                   << "0"
+                                                   << "500";
+    QTest::newRow("both, stored 1200 and 800") << 3 << "1200,800"
+                                               << "1200"
+                                               << "800"
+                                               << "2000";
+    QTest::newRow("sensor 2 only, stored") << 2 << "1200,800"
+                                           << "0"
+                                           << "800"
+                                           << "800";
+}
+
+void tst_main_window::summary_showsVolumesOfPolledSensorsOnly()
+{
+    QFETCH(int, polling);
+    QFETCH(QString, stored);
+    auto sim = std::make_shared<ControllerSimulator>();
+    TParameters p = sim->state();
+    p.SensorOn = {bool(polling & 1), bool(polling & 2), false, false};
+    sim->setState(p);
+    if (!stored.isEmpty()) {
+        IniFile store(m_home->path(QStringLiteral("SN.ini")));
+        store.writeString("SNA1B2C3D4", "Tank1", stored.section(',', 0, 0));
+        store.writeString("SNA1B2C3D4", "Tank2", stored.section(',', 1, 1));
+    }
+    ProgramSetup setup;
+    setup.sim = sim;
+    start(setup);
+    QTEST(main().LVol1->text(), "vol1");
+    QTEST(main().LVol2->text(), "vol2");
+    QTEST(main().LTotalVol->text(), "total");
+    QCOMPARE(main().LCond1->text(), (polling & 1) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
+    QCOMPARE(main().LCond2->text(), (polling & 2) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
+}
+
+void tst_main_window::summary_addressIsUnsigned()
+{
+    auto sim = std::make_shared<ControllerSimulator>();
+    TParameters p = sim->state();
+    p.NetAddr = {200, 255, 0, 0};
+    sim->setState(p);
+    ProgramSetup setup;
+    setup.sim = sim;
+    start(setup);
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("200"));
+    QCOMPARE(main().LNetAddr2->text(), QStringLiteral("255"));
+}
+
+void tst_main_window::refresh_reopenFailure_isReportedAndStops()
+{
+    start();
+    QVERIFY(main().Zentik->ComPort->isOpen());
+    main().PortName = QStringLiteral("ttyUSB0");
+    QVERIFY(!main().BRefreshClick());
+    const QStringList seen = m_bench->messages.take();
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(seen[0].startsWith(QStringLiteral("error: ")));
+    QVERIFY(!main().Zentik->ComPort->isOpen());
+    QCOMPARE(main().Zentik->ProcessId, 0);
+    // Back to a port that works: Refresh reads again.
+    main().PortName = QStringLiteral("SIM");
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_bench->messages.take(),
+             (QStringList{QStringLiteral("status: EN reading"), QStringLiteral("status: EN read")}));
+}
+
+void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()
+{
+    start();
+    const QString target = m_home->path(QStringLiteral("exchange"));
+    main().askLogFileName = [&] { return target; };
+    const QStringList before = main().Memo1->lines();
+    QVERIFY(before.size() > 10);
+    main().MenuSaveClick();
+    const QList<QByteArray> fileLines = fileContent(target + QStringLiteral(".log")).split('\n');
+    // Every line ends with CR LF, the last one too.
+    QCOMPARE(fileLines.last(), QByteArray());
+    QCOMPARE(fileLines.size(), before.size() + 3);
+    for (int i = 0; i < before.size(); ++i)
+        QCOMPARE(QString::fromUtf8(fileLines[i]), before[i] + QLatin1Char('\r'));
+    QCOMPARE(fileLines[before.size()], QByteArray("\r"));
+    QVERIFY2(kStampLine.match(QString::fromUtf8(fileLines[before.size() + 1].chopped(1))).hasMatch(),
+             fileLines[before.size() + 1].constData());
+    // Two empty lines follow in the log, not in the file.
+    const QStringList after = main().Memo1->lines();
+    QCOMPARE(after.size(), before.size() + 4);
+    QCOMPARE(after.mid(after.size() - 2), (QStringList{QString(), QString()}));
+
+    // An empty log gives an empty first line and the stamp.
+    main().MenuClearClick();
+    main().MenuSaveClick();
+    const QList<QByteArray> empty = fileContent(target + QStringLiteral(".log")).split('\n');
+    QCOMPARE(empty.size(), 3);
+    QCOMPARE(empty[0], QByteArray("\r"));
+}
+
+void tst_main_window::logSave_twiceInARow()
+{
+    start();
+    main().MenuClearClick();
+    main().askLogFileName = [&] { return m_home->path(QStringLiteral("first")); };
+    main().MenuSaveClick();
+    main().askLogFileName = [&] { return m_home->path(QStringLiteral("second")); };
+    main().MenuSaveClick();
+    const QStringList second = QString::fromUtf8(fileContent(m_home->path(QStringLiteral("second.log"))))
+                                   .split(QStringLiteral("\r\n"));
+    QCOMPARE(second.size(), 7);
+    QCOMPARE(second[0], QString());
+    QVERIFY(kStampLine.match(second[1]).hasMatch());
+    QCOMPARE(second[2], QString());
+    QCOMPARE(second[3], QString());
+    QCOMPARE(second[4], QString());
+    QVERIFY(kStampLine.match(second[5]).hasMatch());
+    QCOMPARE(second[6], QString());
+}
+
+void tst_main_window::logSave_alwaysAppendsDotLog()
+{
+    start();
+    main().askLogFileName = [&] { return m_home->path(QStringLiteral("named.log")); };
+    main().MenuSaveClick();
+    QVERIFY(QFile::exists(m_home->path(QStringLiteral("named.log.log"))));
+    QVERIFY(!QFile::exists(m_home->path(QStringLiteral("named.log"))));
+    // Cancelling the dialog changes nothing.
+    const qsizetype lines = main().Memo1->lines().size();
+    main().askLogFileName = [] { return QString(); };
+    main().MenuSaveClick();
+    QCOMPARE(main().Memo1->lines().size(), lines);
+}
+
+void tst_main_window::logSave_unwritableTarget_keepsTheLog()
+{
+    start();
+    const QString target = m_home->path(QStringLiteral("no/such/folder/log"));
+    main().askLogFileName = [&] { return target; };
+    const qsizetype before = main().Memo1->lines().size();
+    main().MenuSaveClick();
+    const QStringList seen = m_bench->messages.take();
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(
+        seen[0].startsWith(QStringLiteral("error: Unable to write to ") + target + QStringLiteral(".log")));
+    const QStringList after = main().Memo1->lines();
+    QCOMPARE(after.size(), before + 2);
+    QVERIFY(kStampLine.match(after.last()).hasMatch());
+}
+
+void tst_main_window::logClear_emptiesAtOnce()
+{
+    start();
+    main().Memo1->flush();
+    QVERIFY(!main().Memo1->toPlainText().isEmpty());
+    main().MenuClearClick();
+    QVERIFY(main().Memo1->lines().isEmpty());
+    QVERIFY(main().Memo1->toPlainText().isEmpty());
+    // Lines keep coming afterwards.
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().Memo1->lines().first(), QStringLiteral("WRITE: 61 82 AE "));
+}
+
+void tst_main_window::settingsApply_switchesLanguagePortAndRefreshes()
+{
+    start();
+    TFSettings* settings = m_bench->program->FSettings;
+    const int russian = static_cast<int>(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG")));
+    QVERIFY(russian >= 0);
+    settings->CBLanguage->setCurrentIndex(russian);
+    settings->CBport->setCurrentIndex(2);
+    settings->show();
+    settings->Button1Click();
+    QVERIFY(!settings->isVisible());
+    QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("ZK_RUS.LNG"));
+    QCOMPARE(m_home->option("Port"), QStringLiteral("SIM"));
+    QCOMPARE(main().BRefresh->text(), QStringLiteral("RU refresh"));
+    QCOMPARE(settings->Button1->text(), QStringLiteral("RU apply"));
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_bench->messages.take(),
+             (QStringList{QStringLiteral("status: RU reading"), QStringLiteral("status: RU read")}));
+
+    // Apply with the same selection still writes, reloads and reads.
+    m_home->setOption("LANGFILE", QStringLiteral("changed.LNG"));
+    settings->Button1Click();
+    QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("ZK_RUS.LNG"));
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_bench->messages.take().size(), 2);
+}
+
+void tst_main_window::settingsApply_withoutLanguage_changesNothing()
+{
+    start();
+    TFSettings* settings = m_bench->program->FSettings;
+    settings->CBLanguage->setCurrentIndex(-1);
+    settings->show();
+    settings->Button1Click();
+    QVERIFY(settings->isVisible());
+    const QStringList seen = m_bench->messages.take();
+    QCOMPARE(seen.size(), 1);
+    QVERIFY(seen[0].startsWith(QStringLiteral("error: ")));
+    QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("<none>"));
+    QCOMPARE(main().Zentik->ProcessId, 0);
+    settings->Button2Click();
+    QVERIFY(!settings->isVisible());
+}
+
+void tst_main_window::settingsCancel_keepsSelectionForNextTime()
+{
+    start();
+    TFSettings* settings = m_bench->program->FSettings;
+    const int before = settings->CBLanguage->currentIndex();
+    settings->CBLanguage->setCurrentIndex(1 - before);
+    settings->CBport->setCurrentIndex(0);
+    settings->show();
+    settings->Button2Click();
+    QCOMPARE(main().language().fileName(), QStringLiteral("ZK_ENG.LNG"));
+    QCOMPARE(main().PortName, QStringLiteral("SIM"));
+    QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("<none>"));
+    QCOMPARE(settings->CBLanguage->currentIndex(), 1 - before);
+    QCOMPARE(settings->CBport->currentIndex(), 0);
+    QVERIFY(m_bench->messages.take().isEmpty());
+}
+
+void tst_main_window::tiling_placesWindowsSideBySideOrStacked()
+{
+    start();
+    main().show(); // opens the controller settings window too
+    for (int i = 0; i < 2; ++i)
+        main().MdiArea->addSubWindow(new QWidget)->show();
+    const QList<QMdiSubWindow*> windows = main().MdiArea->subWindowList(QMdiArea::CreationOrder);
+    QCOMPARE(windows.size(), 3);
+    const QRect area = main().MdiArea->viewport()->rect();
+    // A window of fixed size (the controller settings window) keeps its size; the others fill their share.
+    const auto resizable = [](const QMdiSubWindow* w) { return w->minimumSize() != w->maximumSize(); };
+    main().AhorExecute();
+    for (int i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->pos(), QPoint(0, i * (area.height() / 3)));
+        if (resizable(windows[i]))
+            QCOMPARE(windows[i]->width(), area.width());
+    }
+    main().AvertExecute();
+    for (int i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows[i]->pos(), QPoint(i * (area.width() / 3), 0));
+        if (resizable(windows[i]))
+            QCOMPARE(windows[i]->height(), area.height());
+    }
+}
+
+void tst_main_window::firstShowing_opensTheControllerWindowFilled()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    const QList<QMdiSubWindow*> windows = main().childWindows(ChildTag::Controller);
+    QCOMPARE(windows.size(), 1);
+    auto* window = qobject_cast<TFZentik*>(windows.first());
+    QVERIFY(window);
+    QVERIFY(!main().Azentik->isEnabled());
+    QCOMPARE(window->Eserial->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(window->Eaddr2->text(), QStringLiteral("2"));
+    QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+}
+
+void tst_main_window::controllerShortcuts_bringTheWindowForward()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    QMdiSubWindow* other = main().MdiArea->addSubWindow(new QWidget);
+    other->show();
+    main().MdiArea->setActiveSubWindow(other);
+    QPointer<QMdiSubWindow> first = main().childWindows(ChildTag::Controller).value(0);
+    QVERIFY(first);
+
+    QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(ChildTag::Controller), QList<QMdiSubWindow*>{first.data()});
+    QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
+    main().MdiArea->setActiveSubWindow(other);
+    main().BChange->click();
+    QCOMPARE(main().childWindows(ChildTag::Controller).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
+
+    // Closed, the same keys open a new one.
+    first->close();
+    QTRY_VERIFY(!first);
+    QVERIFY(main().Azentik->isEnabled());
+    QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(ChildTag::Controller).size(), 1);
+    QVERIFY(!main().Azentik->isEnabled());
+    QVERIFY(m_bench->waitIdle());
+}
+
+void tst_main_window::refresh_reopensTheControllerWindow()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    QPointer<QMdiSubWindow> before = main().childWindows(ChildTag::Controller).value(0);
+    QVERIFY(before);
+    TParameters p = m_bench->sim->state();
+    p.NetAddr[0] = 42;
+    m_bench->sim->setState(p);
+    m_bench->messages.take();
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QTRY_VERIFY(!before);
+    const QList<QMdiSubWindow*> windows = main().childWindows(ChildTag::Controller);
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(qobject_cast<TFZentik*>(windows.first())->Eaddr1->text(), QStringLiteral("42"));
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("42"));
+}
+
+void tst_main_window::sensorShortcuts_openOnceThenBringForward_data()
+{
+    QTest::addColumn<int>("sensor");
+    QTest::newRow("sensor 1, Ctrl+F1") << 1;
+    QTest::newRow("sensor 2, Ctrl+F2") << 2;
+}
+
+void tst_main_window::sensorShortcuts_openOnceThenBringForward()
+{
+    QFETCH(int, sensor);
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    const int tag = sensor == 1 ? ChildTag::Sensor1 : ChildTag::Sensor2;
+    const Qt::Key key = sensor == 1 ? Qt::Key_F1 : Qt::Key_F2;
+    QAction* opening = sensor == 1 ? main().ASensor1 : main().ASensor2;
+    QToolButton* button = sensor == 1 ? main().TB1 : main().TB2;
+
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QPointer<QMdiSubWindow> window = main().childWindows(tag).first();
+    QVERIFY(!opening->isEnabled());
+    QCOMPARE(window->windowTitle(), main().language().LanguageText("MAIN", sensor == 1 ? "0007" : "0008"));
+
+    // The controller settings window in front; the key and the toolbar button bring the table back.
+    main().BChange->click();
+    QVERIFY(main().MdiArea->activeSubWindow() != window.data());
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), window.data());
+    main().BChange->click();
+    button->click();
+    QCOMPARE(main().childWindows(tag).size(), 1);
+    QCOMPARE(main().MdiArea->activeSubWindow(), window.data());
+
+    window->close();
+    QTRY_VERIFY(!window);
+    QVERIFY(opening->isEnabled());
+    QTest::keyClick(&main(), key, Qt::ControlModifier);
+    QCOMPARE(main().childWindows(tag).size(), 1);
+}
+
+QTEST_MAIN(tst_main_window)
+#include "tst_main_window.moc"

@@ -1,0 +1,27 @@
+// The configuration report of the simulated controller: the page as printed, and the preview window.
+
+#include "Version.h"
+#include "report/ConfigReport.h"
+#include "report/ReportOutput.h"
+#include "report/ReportPreview.h"
+#include "tests/common/AppBench.h"
+#include "tests/screenshots/Shots.h"
+
+namespace {
+
+const int kRegistered = RegisterShot("report", [](ShotSession& session) {
+    AppBench bench(session.language);
+    TZENTIK& z = bench.z();
+    if (!z.OpenPort() ||
+        bench.sim.run(&TZENTIK::OnReadAllSettings, [&] { z.ReadAllSettings(1000); }) != Result::Success)
+        return;
+    bench.sim.store.LoadTankVolumes(z.Parameters);
+    const ReportDocument document =
+        PrepareConfigReport(z.Parameters, bench.language,
+                            QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION));
+    session.save(QStringLiteral("report-page"), ReportOutput::renderPage(document.pages.first(), 150));
+    TFReportPreview preview(document, &bench.messages);
+    session.save(QStringLiteral("report-preview"), &preview);
+});
+
+} // namespace

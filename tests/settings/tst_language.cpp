@@ -1,0 +1,611 @@
+// The shipped language files and the language lookup: every text the program asks for is there in each
+// language, and the lookup, the list of languages and a switch behave as the windows rely on.
+
+#include "settings/LanguageCatalog.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+
+struct KeyRange
+{
+    int first;
+    int last;
+};
+
+struct UsedSection
+{
+    QByteArray name;
+    int digits; // keys are written with leading zeros to this width
+    QList<KeyRange> ranges;
+};
+
+// Every key the program looks up, by section. The shipped files are held against this one list.
+const QList<UsedSection> kUsedKeys = {
+    {"LANGUAGE", 3, {{1, 1}}},
+    {"MESSAGES", 3, {{1, 21}}},
+    {"MAIN", 4, {{2, 3}, {5, 13}, {18, 25}}},
+    {"ZENTIK", 4, {{1, 3}, {5, 7}, {11, 13}, {16, 20}, {22, 23}, {25, 35}}},
+    {"SENSOR", 4, {{1, 2}, {9, 10}, {12, 13}}},
+    {"ABOUT", 3, {{1, 4}}},
+    {"SETTINGS", 3, {{1, 5}}},
+};
+
+// The messages that get a result code glued to their end.
+const QList<QByteArray> kCodedMessages = {"003", "005", "007", "012", "019"};
+
+const QStringList kShippedFiles = {QStringLiteral("ZK_ENG.LNG"), QStringLiteral("ZK_RUS.LNG")};
+
+QList<QByteArray> keysOf(const UsedSection& section)
+{
+    QList<QByteArray> keys;
+    for (const KeyRange& range : section.ranges)
+        for (int n = range.first; n <= range.last; ++n)
+            keys << QByteArray::number(n).rightJustified(section.digits, '0');
+    return keys;
+}
+
+QList<QByteArray> usedKeysOf(const QByteArray& sectionName)
+{
+    for (const UsedSection& section : kUsedKeys)
+        if (section.name == sectionName)
+            return keysOf(section);
+    return {};
+}
+
+QString shippedDir()
+{
+    return QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath(QStringLiteral("LANGUAGE"));
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& content)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+}
+
+QByteArray languageFile(const QByteArray& displayName, const QByteArray& more = QByteArray())
+{
+    return "[LANGUAGE]\r\n001=" + displayName + "\r\n" + more;
+}
+
+bool hasCyrillic(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x0400 && c.unicode() <= 0x04FF)
+            return true;
+    return false;
+}
+
+QStringList fileNames(const QList<LanguageCatalog::Language>& languages)
+{
+    QStringList names;
+    for (const auto& language : languages)
+        names << language.fileName;
+    return names;
+}
+
+} // namespace
+
+class tst_language : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
+    void shippedFile_offersEveryUsedKey_data() { shippedFiles(); }
+    void shippedFile_offersEveryUsedKey();
+    void shippedFile_holdsNoUnknownOrRepeatedEntry_data() { shippedFiles(); }
+    void shippedFile_holdsNoUnknownOrRepeatedEntry();
+    void shippedFile_isUtf8WithCrLfLinesAndNoTrailingBlanks_data() { shippedFiles(); }
+    void shippedFile_isUtf8WithCrLfLinesAndNoTrailingBlanks();
+    void shippedFile_isWrittenInItsOwnLanguage_data() { shippedFiles(); }
+    void shippedFile_isWrittenInItsOwnLanguage();
+    void shippedFile_readsBackExactTexts_data();
+    void shippedFile_readsBackExactTexts();
+    void codedMessages_allEndSoThatAGluedCodeReadsWell_data() { shippedFiles(); }
+    void codedMessages_allEndSoThatAGluedCodeReadsWell();
+    void texts_holdNoPlaceholdersEscapesOrFilterSeparators_data() { shippedFiles(); }
+    void texts_holdNoPlaceholdersEscapesOrFilterSeparators();
+    void aboutAddress_isAnHttpsAddress_data() { shippedFiles(); }
+    void aboutAddress_isAnHttpsAddress();
+    void shippedFolder_offersBothLanguagesUnderDistinctNames();
+    void buildFolder_holdsTheShippedFilesByteForByte();
+
+    void missingText_readsHashAndKey_data();
+    void missingText_readsHashAndKey();
+    void explicitFallback_onlyWhenTheEntryIsMissing_data();
+    void explicitFallback_onlyWhenTheEntryIsMissing();
+    void windows1251File_readsAsCyrillic();
+    void fileWithByteOrderMark_keepsItsFirstSection();
+    void switchToAnotherFile_showsInTheNextLookup();
+    void fileChangedOnDisk_showsInTheNextLookup();
+    void fileWithoutDisplayName_isNotOfferedButStaysUsable();
+
+    void scan_offersOnlyFilesEndingInLngWithADisplayName_data();
+    void scan_offersOnlyFilesEndingInLngWithADisplayName();
+    void scan_listsFilesInFolderOrder();
+    void scan_keepsDuplicateDisplayNames();
+    void scan_worksWithoutAnOpenLanguage();
+    void scan_ofMissingFolder_isEmpty();
+
+private:
+    static void shippedFiles();
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void tst_language::shippedFiles()
+{
+    QTest::addColumn<QString>("file");
+    for (const QString& file : kShippedFiles)
+        QTest::newRow(qPrintable(file)) << file;
+}
+
+void tst_language::shippedFile_offersEveryUsedKey()
+{
+    QFETCH(QString, file);
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    const QString absent = QStringLiteral("<absent>");
+    QStringList missing;
+    for (const UsedSection& section : kUsedKeys) {
+        for (const QByteArray& key : keysOf(section)) {
+            const QString text = catalog.LanguageText(section.name, key, absent);
+            if (text == absent || text.isEmpty())
+                missing << QString::fromLatin1(section.name + ' ' + key);
+        }
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("missing or empty: ") + missing.join(", ")));
+}
+
+// The reader takes the first of two equal sections or keys, so a translator editing the second copy
+// would see no effect; a key outside the list is a typo for one that is then missing.
+void tst_language::shippedFile_holdsNoUnknownOrRepeatedEntry()
+{
+    QFETCH(QString, file);
+    const QByteArray content = readAll(QDir(shippedDir()).filePath(file));
+    QVERIFY(!content.isEmpty());
+
+    QStringList faults;
+    QList<QByteArray> seenSections;
+    QList<QByteArray> seenKeys;
+    const UsedSection* current = nullptr;
+    QList<QByteArray> allowed;
+    for (QByteArray line : content.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(';'))
+            continue;
+        if (line.startsWith('[')) {
+            const QByteArray name = line.mid(1, line.indexOf(']') - 1).trimmed().toUpper();
+            if (seenSections.contains(name))
+                faults << QStringLiteral("section %1 twice").arg(QString::fromLatin1(name));
+            seenSections << name;
+            seenKeys.clear();
+            current = nullptr;
+            for (const UsedSection& s : kUsedKeys)
+                if (s.name == name)
+                    current = &s;
+            if (!current)
+                faults << QStringLiteral("unknown section %1").arg(QString::fromLatin1(name));
+            allowed = current ? keysOf(*current) : QList<QByteArray>();
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (eq < 0) {
+            faults << QStringLiteral("line without '=': %1").arg(QString::fromUtf8(line));
+            continue;
+        }
+        const QByteArray key = line.left(eq).trimmed();
+        if (!current)
+            faults << QStringLiteral("key %1 outside a known section").arg(QString::fromUtf8(key));
+        else if (!allowed.contains(key))
+            faults << QStringLiteral("unknown key %1 %2")
+                          .arg(QString::fromLatin1(current->name), QString::fromUtf8(key));
+        if (seenKeys.contains(key))
+            faults << QStringLiteral("key %1 twice").arg(QString::fromUtf8(key));
+        seenKeys << key;
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+}
+
+void tst_language::shippedFile_isUtf8WithCrLfLinesAndNoTrailingBlanks()
+{
+    QFETCH(QString, file);
+    const QByteArray content = readAll(QDir(shippedDir()).filePath(file));
+    QVERIFY(!content.isEmpty());
+
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString decoded = utf8.decode(content);
+    QVERIFY2(!utf8.hasError(), "not valid UTF-8");
+    QVERIFY2(!content.startsWith("\xEF\xBB\xBF"), "starts with a byte-order mark");
+    QVERIFY2(content.endsWith("\r\n"), "last line does not end with CR LF");
+
+    const QList<QByteArray> lines = content.split('\n');
+    for (int i = 0; i + 1 < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        const QByteArray where = file.toLatin1() + " line " + QByteArray::number(i + 1);
+        QVERIFY2(line.endsWith('\r'), ("line ends with LF alone: " + where).constData());
+        QVERIFY2(line.count('\r') == 1, ("stray CR: " + where).constData());
+        const QByteArray text = line.chopped(1);
+        // The reader drops a blank at the end, so a text meant to end in one would silently lose it.
+        QVERIFY2(!text.endsWith(' ') && !text.endsWith('\t'), ("ends with a blank: " + where).constData());
+        QVERIFY2(!text.contains('\t'), ("holds a tab: " + where).constData());
+    }
+}
+
+// Catches an untranslated text left in the Russian file and a Russian text pasted into the English one.
+void tst_language::shippedFile_isWrittenInItsOwnLanguage()
+{
+    QFETCH(QString, file);
+    const bool russian = file.contains(QLatin1String("RUS"));
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    QStringList faults;
+    for (const UsedSection& section : kUsedKeys) {
+        for (const QByteArray& key : keysOf(section)) {
+            if (section.name == "ABOUT" && key == "004")
+                continue; // the web address
+            const QString text = catalog.LanguageText(section.name, key);
+            if (hasCyrillic(text) != russian)
+                faults << QString::fromLatin1(section.name + ' ' + key) + QLatin1Char('=') + text;
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+}
+
+void tst_language::shippedFile_readsBackExactTexts_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("English display name")
+        << "ZK_ENG.LNG" << QByteArray("LANGUAGE") << QByteArray("001") << QStringLiteral("English");
+    QTest::newRow("Russian display name")
+        << "ZK_RUS.LNG" << QByteArray("LANGUAGE") << QByteArray("001") << QStringLiteral("Русский");
+    QTest::newRow("English volume unit")
+        << "ZK_ENG.LNG" << QByteArray("SENSOR") << QByteArray("0009") << QStringLiteral("l");
+    QTest::newRow("Russian volume unit")
+        << "ZK_RUS.LNG" << QByteArray("SENSOR") << QByteArray("0009") << QStringLiteral("л");
+}
+
+void tst_language::shippedFile_readsBackExactTexts()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, expected);
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    QCOMPARE(catalog.LanguageText(section, key), expected);
+}
+
+// One convention for every message that gets a result code: the same closing words, ending in a sign
+// after which a number written without a blank reads well ("code:1", "№1").
+void tst_language::codedMessages_allEndSoThatAGluedCodeReadsWell()
+{
+    QFETCH(QString, file);
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    const QString first = catalog.LanguageText("MESSAGES", kCodedMessages.first());
+    const QString ending = first.section(QLatin1Char(' '), -2); // for example "Error code:"
+    QVERIFY2(ending.endsWith(QLatin1Char(':')) || ending.endsWith(QChar(0x2116)), qPrintable(first));
+    for (const QByteArray& key : kCodedMessages) {
+        const QString text = catalog.LanguageText("MESSAGES", key);
+        QVERIFY2(text.endsWith(QLatin1Char(' ') + ending),
+                 qPrintable(QString::fromLatin1(key) + ": " + text));
+    }
+    // The other messages are shown without a code, so none of them may end as if one followed.
+    for (const QByteArray& key : usedKeysOf("MESSAGES")) {
+        if (kCodedMessages.contains(key))
+            continue;
+        const QString text = catalog.LanguageText("MESSAGES", key);
+        QVERIFY2(!text.endsWith(ending), qPrintable(QString::fromLatin1(key) + ": " + text));
+    }
+}
+
+// Texts are shown as they stand: "%1" or "\n" would appear literally, and a "|" would split the file
+// dialog's filter, which is built as the text followed by " (*.zkt)".
+void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
+{
+    QFETCH(QString, file);
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    const QRegularExpression suspicious(QStringLiteral(R"(%[0-9sdi]|\\[nrt]|\|)"));
+    QStringList faults;
+    for (const UsedSection& section : kUsedKeys) {
+        for (const QByteArray& key : keysOf(section)) {
+            const QString text = catalog.LanguageText(section.name, key);
+            if (text.contains(suspicious))
+                faults << QString::fromLatin1(section.name + ' ' + key) + QLatin1Char('=') + text;
+        }
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+    const QString filter = catalog.LanguageText("MAIN", "0024");
+    QVERIFY2(!filter.contains(QLatin1String("zkt")) && !filter.contains(QLatin1Char('(')),
+             qPrintable(filter));
+}
+
+void tst_language::aboutAddress_isAnHttpsAddress()
+{
+    QFETCH(QString, file);
+    LanguageCatalog catalog(shippedDir());
+    catalog.OpenLanguage(file);
+    const QUrl url(catalog.LanguageText("ABOUT", "004"), QUrl::StrictMode);
+    QVERIFY2(url.isValid(), qPrintable(url.errorString()));
+    QCOMPARE(url.scheme(), QStringLiteral("https"));
+    QVERIFY(!url.host().isEmpty());
+}
+
+void tst_language::shippedFolder_offersBothLanguagesUnderDistinctNames()
+{
+    const LanguageCatalog catalog(shippedDir());
+    const auto languages = catalog.ScanLanguages();
+    QStringList names;
+    QStringList files;
+    for (const auto& language : languages) {
+        names << language.displayName;
+        files << language.fileName;
+    }
+    files.sort();
+    QCOMPARE(files, kShippedFiles);
+    QCOMPARE(names.size(), 2);
+    QVERIFY(names.contains(QStringLiteral("English")));
+    QVERIFY(names.contains(QStringLiteral("Русский")));
+}
+
+// The program finds its texts in LANGUAGE beside the executables of the build.
+void tst_language::buildFolder_holdsTheShippedFilesByteForByte()
+{
+    const QDir built(QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QStringLiteral("LANGUAGE")));
+    for (const QString& file : kShippedFiles) {
+        const QByteArray shipped = readAll(QDir(shippedDir()).filePath(file));
+        QVERIFY(!shipped.isEmpty());
+        QVERIFY2(readAll(built.filePath(file)) == shipped, qPrintable(built.filePath(file)));
+    }
+}
+
+void tst_language::missingText_readsHashAndKey_data()
+{
+    QTest::addColumn<QString>("openFile");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("no language opened")
+        << QString() << QByteArray("SENSOR") << QByteArray("0012") << QStringLiteral("#0012");
+    QTest::newRow("file missing") << QStringLiteral("XY_ENG.LNG") << QByteArray("SENSOR")
+                                  << QByteArray("0012") << QStringLiteral("#0012");
+    QTest::newRow("section missing") << QStringLiteral("t.LNG") << QByteArray("ABOUT") << QByteArray("0012")
+                                     << QStringLiteral("#0012");
+    QTest::newRow("key missing") << QStringLiteral("t.LNG") << QByteArray("SENSOR") << QByteArray("0013")
+                                 << QStringLiteral("#0013");
+    QTest::newRow("key only in another section")
+        << QStringLiteral("t.LNG") << QByteArray("MESSAGES") << QByteArray("0012") << QStringLiteral("#0012");
+    QTest::newRow("three-digit key is not its four-digit twin")
+        << QStringLiteral("t.LNG") << QByteArray("SENSOR") << QByteArray("012") << QStringLiteral("#012");
+    QTest::newRow("present") << QStringLiteral("t.LNG") << QByteArray("SENSOR") << QByteArray("0012")
+                             << QStringLiteral("first point");
+}
+
+void tst_language::missingText_readsHashAndKey()
+{
+    QFETCH(QString, openFile);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, expected);
+    QVERIFY(writeAll(path("t.LNG"), languageFile("Test", "[SENSOR]\r\n0012=first point\r\n")));
+    LanguageCatalog catalog(m_dir->path());
+    if (!openFile.isNull())
+        catalog.OpenLanguage(openFile);
+    QCOMPARE(catalog.LanguageText(section, key), expected);
+}
+
+void tst_language::explicitFallback_onlyWhenTheEntryIsMissing_data()
+{
+    QTest::addColumn<QString>("openFile");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("file missing") << QStringLiteral("none.LNG") << QByteArray("001")
+                                  << QStringLiteral("Settings");
+    QTest::newRow("key missing") << QStringLiteral("t.LNG") << QByteArray("003")
+                                 << QStringLiteral("Settings");
+    QTest::newRow("present") << QStringLiteral("t.LNG") << QByteArray("001") << QStringLiteral("Réglages");
+    QTest::newRow("present but empty stays empty")
+        << QStringLiteral("t.LNG") << QByteArray("002") << QString();
+}
+
+void tst_language::explicitFallback_onlyWhenTheEntryIsMissing()
+{
+    QFETCH(QString, openFile);
+    QFETCH(QByteArray, key);
+    QFETCH(QString, expected);
+    QVERIFY(writeAll(path("t.LNG"), languageFile("Test", "[SETTINGS]\r\n001=Réglages\r\n002=\r\n")));
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(openFile);
+    QCOMPARE(catalog.LanguageText("SETTINGS", key, QStringLiteral("Settings")), expected);
+}
+
+// Older language files were written in the Windows code page; they must still read as Cyrillic.
+void tst_language::windows1251File_readsAsCyrillic()
+{
+    // "Русский", then "Код №1 ёЁ" in Windows-1251.
+    const QByteArray content = "[LANGUAGE]\r\n001=\xD0\xF3\xF1\xF1\xEA\xE8\xE9\r\n"
+                               "[MESSAGES]\r\n003=\xCA\xEE\xE4 \xB9\x31 \xB8\xA8\r\n";
+    QVERIFY(writeAll(path("OLD.LNG"), content));
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(QStringLiteral("OLD.LNG"));
+    QCOMPARE(catalog.LanguageText("LANGUAGE", "001", QString()), QStringLiteral("Русский"));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "003"), QStringLiteral("Код №1 ёЁ"));
+    const auto languages = catalog.ScanLanguages();
+    QCOMPARE(languages.size(), 1);
+    QCOMPARE(languages.first().displayName, QStringLiteral("Русский"));
+}
+
+// Editors on Windows save UTF-8 with a byte-order mark; without care the first section would be lost
+// and the file would vanish from the language list.
+void tst_language::fileWithByteOrderMark_keepsItsFirstSection()
+{
+    QVERIFY(
+        writeAll(path("BOM.LNG"), "\xEF\xBB\xBF" + languageFile("Русский", "[MESSAGES]\r\n002=Готово\r\n")));
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(QStringLiteral("BOM.LNG"));
+    QCOMPARE(catalog.LanguageText("LANGUAGE", "001", QString()), QStringLiteral("Русский"));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("Готово"));
+    QCOMPARE(catalog.ScanLanguages().size(), 1);
+}
+
+void tst_language::switchToAnotherFile_showsInTheNextLookup()
+{
+    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=read\r\n")));
+    QVERIFY(writeAll(path("B.LNG"), languageFile("B", "[MESSAGES]\r\n002=прочитано\r\n")));
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(QStringLiteral("A.LNG"));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("read"));
+    catalog.OpenLanguage(QStringLiteral("B.LNG"));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("прочитано"));
+    QCOMPARE(catalog.fileName(), QStringLiteral("B.LNG"));
+    catalog.OpenLanguage(QStringLiteral("A.LNG"));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("read"));
+}
+
+// Nothing is remembered beyond the file itself: a file edited, removed or put back shows at once.
+void tst_language::fileChangedOnDisk_showsInTheNextLookup()
+{
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(QStringLiteral("A.LNG"));
+    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=old\r\n")));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("old"));
+    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=the new text\r\n")));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("the new text"));
+    QVERIFY(QFile::remove(path("A.LNG")));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("#002"));
+    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=back\r\n")));
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("back"));
+}
+
+void tst_language::fileWithoutDisplayName_isNotOfferedButStaysUsable()
+{
+    QVERIFY(writeAll(path("PLAIN.LNG"), "[MESSAGES]\r\n002=plain\r\n"));
+    LanguageCatalog catalog(m_dir->path());
+    catalog.OpenLanguage(QStringLiteral("PLAIN.LNG"));
+    QVERIFY(catalog.ScanLanguages().isEmpty());
+    QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("plain"));
+}
+
+void tst_language::scan_offersOnlyFilesEndingInLngWithADisplayName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("offered");
+
+    const QByteArray named = languageFile("Name");
+    QTest::newRow("upper-case suffix") << "ZK_ENG.LNG" << named << false << true;
+    QTest::newRow("lower-case suffix") << "zk_eng.lng" << named << false << true;
+    QTest::newRow("mixed-case suffix") << "ZK_ENG.Lng" << named << false << true;
+    QTest::newRow("hidden file") << ".ZK_ENG.LNG" << named << false << true;
+    QTest::newRow("LF line endings") << "LF.LNG" << QByteArray("[language]\n001=Name\n") << false << true;
+    QTest::newRow("other suffix") << "ZK_ENG.TXT" << named << false << false;
+    QTest::newRow("suffix not at the end") << "ZK_ENG.LNG.bak" << named << false << false;
+    QTest::newRow("longer suffix") << "ZK_ENG.LNGX" << named << false << false;
+    QTest::newRow("no dot before the suffix") << "ZKLNG" << named << false << false;
+    QTest::newRow("folder") << "DIR.LNG" << named << true << false;
+    QTest::newRow("no LANGUAGE section")
+        << "NONE.LNG" << QByteArray("[MESSAGES]\r\n001=Name\r\n") << false << false;
+    QTest::newRow("no key 001") << "NOKEY.LNG" << QByteArray("[LANGUAGE]\r\n002=Name\r\n") << false << false;
+    QTest::newRow("empty display name") << "EMPTY.LNG" << languageFile("") << false << false;
+    QTest::newRow("blank display name") << "BLANK.LNG" << languageFile("   ") << false << false;
+    QTest::newRow("empty file") << "ZERO.LNG" << QByteArray("") << false << false;
+}
+
+void tst_language::scan_offersOnlyFilesEndingInLngWithADisplayName()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, folder);
+    QFETCH(bool, offered);
+    if (folder)
+        QVERIFY(QDir(m_dir->path()).mkdir(name));
+    else
+        QVERIFY(writeAll(path(name), content));
+    const LanguageCatalog catalog(m_dir->path());
+    const auto languages = catalog.ScanLanguages();
+    QCOMPARE(languages.size(), offered ? 1 : 0);
+    if (offered) {
+        QCOMPARE(languages.first().fileName, name);
+        QCOMPARE(languages.first().displayName, QStringLiteral("Name"));
+    }
+}
+
+// The list keeps the order the folder gives, not an alphabetical one.
+void tst_language::scan_listsFilesInFolderOrder()
+{
+    const QStringList created = {"M.LNG", "C.LNG", "X.LNG", "A.LNG", "Q.LNG", "F.LNG", "Z.LNG", "B.LNG"};
+    for (const QString& name : created)
+        QVERIFY(writeAll(path(name), languageFile(name.left(1).toLatin1())));
+    QStringList folderOrder;
+    QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext())
+        folderOrder << it.next().section(QLatin1Char('/'), -1);
+
+    const LanguageCatalog catalog(m_dir->path());
+    const auto languages = catalog.ScanLanguages();
+    QCOMPARE(fileNames(languages), folderOrder);
+    for (const auto& language : languages)
+        QCOMPARE(language.displayName, language.fileName.left(1));
+}
+
+void tst_language::scan_keepsDuplicateDisplayNames()
+{
+    QVERIFY(writeAll(path("ONE.LNG"), languageFile("English")));
+    QVERIFY(writeAll(path("TWO.LNG"), languageFile("English")));
+    const LanguageCatalog catalog(m_dir->path());
+    const auto languages = catalog.ScanLanguages();
+    QCOMPARE(languages.size(), 2);
+    QCOMPARE(languages[0].displayName, QStringLiteral("English"));
+    QCOMPARE(languages[1].displayName, QStringLiteral("English"));
+    QStringList files = fileNames(languages);
+    files.sort();
+    QCOMPARE(files, QStringList({"ONE.LNG", "TWO.LNG"}));
+}
+
+// An options file whose LANGFILE is empty opens no language; the list must still be offered so that the
+// user can choose one again.
+void tst_language::scan_worksWithoutAnOpenLanguage()
+{
+    QVERIFY(writeAll(path("ZK_ENG.LNG"), languageFile("English")));
+    LanguageCatalog catalog(m_dir->path());
+    QCOMPARE(catalog.ScanLanguages().size(), 1);
+    catalog.OpenLanguage(QString());
+    QCOMPARE(catalog.ScanLanguages().size(), 1);
+    QCOMPARE(catalog.LanguageText("LANGUAGE", "001"), QStringLiteral("#001"));
+}
+
+void tst_language::scan_ofMissingFolder_isEmpty()
+{
+    QVERIFY(LanguageCatalog(path("LANGUAGE")).ScanLanguages().isEmpty());
+    QVERIFY(LanguageCatalog(QString()).ScanLanguages().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(tst_language)
+#include "tst_language.moc"

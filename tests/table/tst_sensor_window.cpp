@@ -1,0 +1,554 @@
+// The calibration table window driven by keys and commands, offscreen, against the simulated controller.
+
+#include "link/PortFactory.h"
+#include "sim/PtyServer.h"
+#include "table/StringGridModel.h"
+#include "table/Usensor1.h"
+#include "tests/common/AppBench.h"
+#include "tests/table/TableLanguage.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMdiArea>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+using Points = QList<QPair<QString, QString>>; // V, N
+
+class tst_sensor_window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opening_setsUpEachSensor_data();
+    void opening_setsUpEachSensor();
+    void closing_reportsTheSensor();
+    void keyFilter_refusesLettersSignsAndSeparators_data();
+    void keyFilter_refusesLettersSignsAndSeparators();
+    void keyRelease_capsTheTypedValue_data();
+    void keyRelease_capsTheTypedValue();
+    void enterAndTab_moveAndAppend_data();
+    void enterAndTab_moveAndAppend();
+    void typedPoints_giveTheTable();
+    void insert_addsZeroPointAboveTheCursor();
+    void delete_refusedWithOnePointOrWhileEditing();
+    void reduce_keepsFirstLastAndEverySecond_data();
+    void reduce_keepsFirstLastAndEverySecond();
+    void sortIsStableAndKeepsTheTable_clearLeavesOneZeroPoint();
+    void textThatIsNotANumber_abandonsTheComputation();
+    void fractionMode_followsEveryChange();
+    void writeCheck_data();
+    void writeCheck();
+    void read_fillsBothGridsInMessageOrder();
+    void readThenWrite_sendsTheSameWords();
+    void insert_worksAfterARead();
+    void pointsAboveTotal_areShownAsTheyAreAndWrittenAsWhole();
+    void writeTimeOut_dialogAloneThenStatusWithCode();
+    void closedPort_leavesNoProgressWindow_data();
+    void closedPort_leavesNoProgressWindow();
+    void readAndWrite_overAPseudoTerminal();
+
+private:
+    TFSensor1* openWindow(int sensor = 1, int adminMode = 1);
+    QWidget* focus() const;
+    void key(int key);
+    void type(const QString& text);
+    void setPoints(const Points& points);
+    Points points() const;
+    QString result(int entry) const { return m_w->results()->cell(entry, 0); }
+    QModelIndex cell(int row, int column) const { return m_w->points()->index(row, column); }
+    void moveTo(int row, int column) { m_w->SGUser->setCurrentIndex(cell(row, column)); }
+    // Triggers Read or Write and waits for the progress window to be gone; the messages seen.
+    QStringList transfer(QAction* command);
+    QString msg(const char* key) const { return m_bench->language.LanguageText("MESSAGES", key); }
+    QString sensorText(const char* key) const { return m_bench->language.LanguageText("SENSOR", key); }
+    QStringList seen() const { return m_bench->messages.seen; }
+
+    std::unique_ptr<AppBench> m_bench;
+    std::unique_ptr<QMdiArea> m_area;
+    QPointer<TFSensor1> m_w;
+    QStringList m_progressAtDialog; // whether the progress window was on screen at each dialog
+};
+
+void tst_sensor_window::init()
+{
+    m_bench = std::make_unique<AppBench>(QString());
+    QVERIFY(writeTableLanguage(m_bench->language.languageDir(), QStringLiteral("TABLE.LNG")));
+    m_bench->language.OpenLanguage(QStringLiteral("TABLE.LNG"));
+    QVERIFY(m_bench->z().OpenPort());
+    m_bench->z().Parameters.Volumes = {100, 100, 0, 0};
+    m_progressAtDialog.clear();
+    m_bench->messages.onDialog = [this](const QString&) {
+        m_progressAtDialog << (m_bench->progress.isVisible() ? "shown" : "closed");
+    };
+    m_area = std::make_unique<QMdiArea>();
+    m_area->resize(900, 700);
+    m_area->show();
+    m_area->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_area.get()));
+}
+
+void tst_sensor_window::cleanup()
+{
+    m_area.reset();
+    m_bench.reset();
+}
+
+TFSensor1* tst_sensor_window::openWindow(int sensor, int adminMode)
+{
+    m_bench->options.file().writeInteger(Options::kSection, "AdminMODE", adminMode);
+    m_w = TFSensor1::open(m_bench->context, m_area.get(), sensor);
+    m_w->setRequestTimeout(100);
+    m_w->SGUser->setFocus();
+    return m_w;
+}
+
+// Press and release each go to the widget that has the focus at that moment, as on a real keyboard.
+QWidget* tst_sensor_window::focus() const
+{
+    QWidget* widget = QApplication::focusWidget();
+    return widget ? widget : m_w->SGUser;
+}
+
+void tst_sensor_window::key(int k)
+{
+    QTest::keyPress(focus(), Qt::Key(k));
+    QTest::keyRelease(focus(), Qt::Key(k));
+}
+
+void tst_sensor_window::type(const QString& text)
+{
+    for (QChar c : text) {
+        QTest::keyPress(focus(), c.toLatin1());
+        QTest::keyRelease(focus(), c.toLatin1());
+    }
+}
+
+void tst_sensor_window::setPoints(const Points& pts)
+{
+    QStringList volumes, codes;
+    for (const auto& [v, n] : pts) {
+        volumes << v;
+        codes << n;
+    }
+    m_w->points()->setColumns({volumes, codes});
+    moveTo(0, 0);
+    QVERIFY(m_w->ComputeTable());
+    m_bench->messages.take();
+}
+
+Points tst_sensor_window::points() const
+{
+    Points all;
+    for (int row = 0; row < m_w->points()->rows(); ++row)
+        all << qMakePair(m_w->points()->cell(row, 0), m_w->points()->cell(row, 1));
+    return all;
+}
+
+QStringList tst_sensor_window::transfer(QAction* command)
+{
+    m_bench->messages.take();
+    command->trigger();
+    WaitUntil([&] { return !m_bench->progress.isVisible() && !m_bench->z().Timer->isActive(); });
+    return seen();
+}
+
+void tst_sensor_window::opening_setsUpEachSensor_data()
+{
+    QTest::addColumn<int>("sensor");
+    QTest::addColumn<int>("admin");
+    QTest::addColumn<QColor>("pointColour");
+    QTest::addColumn<QColor>("lineColour");
+    QTest::newRow("sensor 1") << 1 << 1 << QColor(0xA6CAF0) << QColor(Qt::blue);
+    QTest::newRow("sensor 2") << 2 << 1 << QColor(0xFAFEB1) << QColor(0xFFFF00);
+    QTest::newRow("not administrator") << 1 << 0 << QColor(0xA6CAF0) << QColor(Qt::blue);
+}
+
+void tst_sensor_window::opening_setsUpEachSensor()
+{
+    QFETCH(int, sensor);
+    QFETCH(int, admin);
+    QVERIFY(openWindow(sensor, admin));
+    QCOMPARE(m_w->tag(), sensor * 111);
+    QCOMPARE(m_w->windowTitle(), QStringLiteral("Sensor %1 calibration").arg(sensor));
+    QCOMPARE(m_w->points()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("V%1, l").arg(sensor));
+    QCOMPARE(m_w->RBue->text(), QStringLiteral("V%1/V").arg(sensor));
+    QTEST(m_w->SGUser->palette().color(QPalette::Base), "pointColour");
+    QTEST(m_w->Series1->pen().color(), "lineColour");
+    QCOMPARE(m_w->BRead->text(), QStringLiteral("Read level recoding table"));
+    QCOMPARE(points(), (Points{{"0", "0"}}));
+    QCOMPARE(m_w->results()->column(1).last(), QStringLiteral("1023"));
+    QCOMPARE(m_w->results()->column(0), QStringList(1024, QStringLiteral("0")));
+    QCOMPARE(m_w->SGRes->isVisible(), admin > 0);
+    QCOMPARE(m_w->RBL->isVisible(), admin > 0);
+    QCOMPARE(m_w->width(), 567);
+}
+
+void tst_sensor_window::closing_reportsTheSensor()
+{
+    QVERIFY(openWindow(2));
+    QSignalSpy closed(m_w, &TFSensor1::closed);
+    m_w->close();
+    QCOMPARE(closed.size(), 1);
+    QCOMPARE(closed.first().first().toInt(), 2);
+    QTRY_VERIFY(m_w.isNull()); // destroyed, not hidden
+}
+
+void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("letters in V") << 0 << "4a2b"
+                                  << "42";
+    QTest::newRow("minus in N") << 1 << "-5"
+                                << "5";
+    QTest::newRow("point in N") << 1 << "1.5"
+                                << "15";
+    QTest::newRow("comma, plus, blank in N") << 1 << "1,+7 1"
+                                             << "171";
+}
+
+void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators()
+{
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QVERIFY(openWindow());
+    moveTo(0, column);
+    type(typed);
+    QTEST(m_w->points()->cell(0, column), "cell");
+}
+
+void tst_sensor_window::keyRelease_capsTheTypedValue_data()
+{
+    QTest::addColumn<int>("sensor");
+    QTest::addColumn<int>("tank1");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("code 2000") << 1 << 100 << 1 << "2000"
+                               << "1023";
+    QTest::newRow("volume above tank 1") << 1 << 250 << 0 << "300"
+                                         << "250";
+    QTest::newRow("sensor 2 uses tank 2") << 2 << 250 << 0 << "150"
+                                          << "100";
+    QTest::newRow("tank volume 0") << 1 << 0 << 0 << "75"
+                                   << "0";
+    QTest::newRow("erased cell") << 1 << 100 << 0 << "5\b"
+                                 << "0";
+}
+
+void tst_sensor_window::keyRelease_capsTheTypedValue()
+{
+    QFETCH(int, sensor);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QVERIFY(openWindow(sensor));
+    QFETCH(int, tank1);
+    m_bench->z().Parameters.Volumes[0] = tank1;
+    moveTo(0, column);
+    type(typed);
+    QTEST(m_w->points()->cell(0, column), "cell");
+}
+
+void tst_sensor_window::enterAndTab_moveAndAppend_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("enter") << int(Qt::Key_Return);
+    QTest::newRow("tab") << int(Qt::Key_Tab);
+}
+
+void tst_sensor_window::enterAndTab_moveAndAppend()
+{
+    QFETCH(int, key);
+    QVERIFY(openWindow());
+    setPoints({{"10", "0"}, {"20", "500"}});
+    this->key(key);
+    QCOMPARE(m_w->SGUser->currentIndex(), cell(0, 1));
+    this->key(key);
+    QCOMPARE(m_w->SGUser->currentIndex(), cell(1, 0));
+    moveTo(1, 1);
+    this->key(key);
+    QCOMPARE(points(), (Points{{"10", "0"}, {"20", "500"}, {"0", "0"}}));
+    QCOMPARE(m_w->SGUser->currentIndex(), cell(2, 0));
+}
+
+void tst_sensor_window::typedPoints_giveTheTable()
+{
+    QVERIFY(openWindow());
+    key(Qt::Key_Return); // past the first point, (0, 0)
+    key(Qt::Key_Return);
+    type(QStringLiteral("100"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("1023"));
+    QCOMPARE(points(), (Points{{"0", "0"}, {"100", "1023"}}));
+    QCOMPARE(result(1), QStringLiteral("0.00049"));
+    QCOMPARE(result(511), QStringLiteral("0.24976"));
+    QCOMPARE(result(512), QStringLiteral("0.25024"));
+    QCOMPARE(result(1023), QStringLiteral("0.5"));
+}
+
+void tst_sensor_window::insert_addsZeroPointAboveTheCursor()
+{
+    QVERIFY(openWindow());
+    setPoints({{"10", "100"}, {"20", "200"}, {"30", "300"}});
+    moveTo(1, 1);
+    key(Qt::Key_Insert);
+    QCOMPARE(points(), (Points{{"10", "100"}, {"0", "0"}, {"20", "200"}, {"30", "300"}}));
+    QCOMPARE(m_w->SGUser->currentIndex(), cell(1, 1));
+}
+
+void tst_sensor_window::delete_refusedWithOnePointOrWhileEditing()
+{
+    QVERIFY(openWindow());
+    key(Qt::Key_Delete);
+    QCOMPARE(points(), (Points{{"0", "0"}}));
+    setPoints({{"10", "100"}, {"20", "200"}});
+    moveTo(1, 0);
+    type(QStringLiteral("25"));
+    QTest::keyPress(focus(), Qt::Key_Home);
+    key(Qt::Key_Delete); // in the editor it deletes a character
+    QCOMPARE(points(), (Points{{"10", "100"}, {"5", "200"}}));
+    key(Qt::Key_Return);
+    moveTo(0, 0);
+    key(Qt::Key_Delete);
+    QCOMPARE(points(), (Points{{"5", "200"}}));
+    QCOMPARE(result(0), QStringLiteral("0.025"));
+}
+
+void tst_sensor_window::reduce_keepsFirstLastAndEverySecond_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("by");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("5 by 2") << 5 << 2 << QStringList{"1", "3", "5"};
+    QTest::newRow("4 by 2") << 4 << 2 << QStringList{"1", "3", "4"};
+    QTest::newRow("3 by 2") << 3 << 2 << QStringList{"1", "3"};
+    QTest::newRow("2 by 2") << 2 << 2 << QStringList{"1", "2"};
+    QTest::newRow("9 by 4") << 9 << 4 << QStringList{"1", "5", "9"};
+}
+
+void tst_sensor_window::reduce_keepsFirstLastAndEverySecond()
+{
+    QFETCH(int, count);
+    QFETCH(int, by);
+    QFETCH(QStringList, kept);
+    QVERIFY(openWindow());
+    Points pts;
+    for (int i = 1; i <= count; ++i)
+        pts << qMakePair(QString::number(i), QString::number(i * 100));
+    setPoints(pts);
+    (by == 2 ? m_w->Ared2 : m_w->Ared4)->trigger();
+    QCOMPARE(m_w->points()->column(0), kept);
+    QCOMPARE(result(0), QString::number(kept.first().toInt() / 200.0)); // recomputed
+}
+
+void tst_sensor_window::sortIsStableAndKeepsTheTable_clearLeavesOneZeroPoint()
+{
+    QVERIFY(openWindow());
+    setPoints({{"50", "500"}, {"0", "0"}, {"60", "500"}, {"100", "1023"}});
+    const QStringList table = m_w->results()->column(0);
+    m_w->ASort->trigger();
+    QCOMPARE(points(), (Points{{"0", "0"}, {"50", "500"}, {"60", "500"}, {"100", "1023"}}));
+    QCOMPARE(m_w->results()->column(0), table);
+    m_w->AClear->trigger();
+    QCOMPARE(points(), (Points{{"0", "0"}}));
+    QCOMPARE(m_w->results()->column(0), QStringList(1024, QStringLiteral("0")));
+}
+
+void tst_sensor_window::textThatIsNotANumber_abandonsTheComputation()
+{
+    QVERIFY(openWindow());
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    const QStringList table = m_w->results()->column(0);
+    m_w->points()->setCell(1, 0, QStringLiteral("1x"));
+    type(QStringLiteral("50"));
+    QCOMPARE(seen().last(), QStringLiteral("error: '1x' is not a valid floating point value"));
+    QCOMPARE(m_w->results()->column(0), table);
+}
+
+void tst_sensor_window::fractionMode_followsEveryChange()
+{
+    QVERIFY(openWindow());
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    m_w->RBue->click();
+    QCOMPARE(m_w->Series1->count(), 0);
+    QCOMPARE(m_w->Series2->count(), 1024);
+    moveTo(1, 0);
+    type(QStringLiteral("60"));
+    QCOMPARE(m_w->Series2->at(1023), QPointF(0.3, 1023));
+    m_w->RBL->click();
+    QCOMPARE(m_w->Series1->points(), (QList<QPointF>{{0, 0}, {60, 1023}}));
+}
+
+void tst_sensor_window::writeCheck_data()
+{
+    QTest::addColumn<Points>("points");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<Points>("after");
+    const Points sorted{{"0", "0"}, {"9", "1023"}};
+    QTest::newRow("smallest N 5") << Points{{"9", "1023"}, {"1", "5"}} << "0012"
+                                  << Points{{"1", "5"}, {"9", "1023"}};
+    QTest::newRow("largest N 1000") << Points{{"0", "0"}, {"9", "1000"}} << "0013"
+                                    << Points{{"0", "0"}, {"9", "1000"}};
+    QTest::newRow("N text 00") << Points{{"0", "00"}, {"9", "1023"}} << "0012"
+                               << Points{{"0", "00"}, {"9", "1023"}};
+    QTest::newRow("duplicates") << Points{{"9", "1023"}, {"0", "0"}, {"9", "1023"}, {"0", "0"}, {"9", "1023"}}
+                                << "" << sorted;
+}
+
+void tst_sensor_window::writeCheck()
+{
+    QFETCH(QString, warning);
+    QVERIFY(openWindow());
+    QFETCH(Points, points);
+    setPoints(points);
+    m_bench->z().NewPages = patternPages();
+    const QStringList messages = transfer(m_w->AWrite);
+    QCOMPARE(messages.first(), "question: " + sensorText("0010"));
+    QTEST(this->points(), "after");
+    if (warning.isEmpty()) {
+        QCOMPARE(messages.last(), "dialog: " + msg("006"));
+    } else {
+        QCOMPARE(messages.mid(1), QStringList{"warning: " + sensorText(warning.toLatin1())});
+        QCOMPARE(m_bench->z().NewPages, patternPages());
+        QCOMPARE(m_bench->sim.controller().requestCount(), 0);
+    }
+}
+
+void tst_sensor_window::read_fillsBothGridsInMessageOrder()
+{
+    TPages pages = patternPages();
+    TableEntry(pages, 32, 0) = 32768;
+    m_bench->sim.controller().pages() = pages;
+    QVERIFY(openWindow(2));
+    QCOMPARE(transfer(m_w->ARead),
+             (QStringList{"status: " + msg("009"), "status: " + msg("008"), "dialog: " + msg("008")}));
+    QCOMPARE(m_progressAtDialog, QStringList{"closed"});
+    QCOMPARE(m_bench->progress.Label1->text(), msg("009"));
+    QCOMPARE(m_bench->progress.Gauge1->value(), 31);
+    QList<int> asked;
+    for (const SimExchange& e : m_bench->sim.controller().takeExchanges())
+        if (e.command == Cmd::SelectReadPage)
+            asked << e.page;
+    QCOMPARE(asked.first(), 32);
+    QCOMPARE(asked.last(), 63);
+    QCOMPARE(result(0), QStringLiteral("0.500007629510948"));
+    QCOMPARE(m_w->points()->cell(0, 0), QStringLiteral("100.002")); // of 200 litres
+    QCOMPARE(result(1023), QString::number(TableEntry(pages, 32, 1023) / 65535.0, 'g', 15));
+    QCOMPARE(m_w->points()->column(1), m_w->results()->column(1));
+}
+
+void tst_sensor_window::readThenWrite_sendsTheSameWords()
+{
+    TPages pages{};
+    const quint16 special[] = {0, 1, 2, 5, 6, 7, 32767, 32768, 65534, 65535};
+    for (int n = 0; n < kTableEntries; ++n)
+        TableEntry(pages, 0, n) = n < 10 ? special[n] : quint16(n * 61 + 7);
+    m_bench->sim.controller().pages() = pages;
+    m_bench->z().Parameters.Volumes = {0, 0, 0, 0}; // the points then read 0 litres, the table stays true
+    QVERIFY(openWindow(1));
+    QCOMPARE(transfer(m_w->ARead).last(), "dialog: " + msg("008"));
+    QCOMPARE(m_w->points()->cell(500, 0), QStringLiteral("0.000"));
+    m_bench->sim.controller().pages() = TPages{};
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    QCOMPARE(m_bench->sim.controller().pages(), pages);
+}
+
+void tst_sensor_window::insert_worksAfterARead()
+{
+    m_bench->sim.controller().pages() = patternPages();
+    QVERIFY(openWindow(1));
+    transfer(m_w->ARead);
+    m_bench->messages.take();
+    moveTo(10, 0);
+    key(Qt::Key_Insert);
+    QCOMPARE(m_w->points()->rows(), 1025);
+    QCOMPARE(m_w->points()->cell(10, 0), QStringLiteral("0"));
+    QVERIFY(seen().isEmpty());
+}
+
+void tst_sensor_window::pointsAboveTotal_areShownAsTheyAreAndWrittenAsWhole()
+{
+    QVERIFY(openWindow(1));
+    setPoints({{"0", "0"}, {"100", "511"}, {"300", "1023"}});
+    QCOMPARE(result(1023), QStringLiteral("1.5"));
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    const TPages& stored = m_bench->sim.controller().pages();
+    QCOMPARE(TableEntry(stored, 0, 511), quint16(32768));
+    QCOMPARE(TableEntry(stored, 0, 800), quint16(65535));
+    QCOMPARE(TableEntry(stored, 0, 1023), quint16(65535));
+}
+
+void tst_sensor_window::writeTimeOut_dialogAloneThenStatusWithCode()
+{
+    m_bench->sim.controller().addFault({SimFault::Silent, Cmd::StorePage, 12});
+    QVERIFY(openWindow(1));
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    QCOMPARE(transfer(m_w->AWrite), (QStringList{"question: " + sensorText("0010"), "status: " + msg("010"),
+                                                 "dialog: " + msg("005"), "status: " + msg("005") + "1"}));
+    QCOMPARE(m_progressAtDialog, QStringList{"shown"});
+    QCOMPARE(m_bench->progress.Gauge1->value(), 12);
+}
+
+void tst_sensor_window::closedPort_leavesNoProgressWindow_data()
+{
+    QTest::addColumn<bool>("write");
+    QTest::newRow("read") << false;
+    QTest::newRow("write") << true;
+}
+
+void tst_sensor_window::closedPort_leavesNoProgressWindow()
+{
+    QFETCH(bool, write);
+    QVERIFY(openWindow(1));
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    m_bench->z().ComPort->close();
+    const QStringList expected = write ? QStringList{"question: " + sensorText("0010"),
+                                                     "dialog: " + msg("005"), "status: " + msg("005") + "2"}
+                                       : QStringList{"status: " + msg("009"), "dialog: " + msg("007") + "2",
+                                                     "status: " + msg("007") + "2"};
+    QCOMPARE(transfer(write ? m_w->AWrite : m_w->ARead), expected);
+    QVERIFY(!m_bench->progress.isVisible());
+    QCOMPARE(m_progressAtDialog, QStringList{"closed"});
+}
+
+void tst_sensor_window::readAndWrite_overAPseudoTerminal()
+{
+    auto sim = std::make_shared<ControllerSimulator>();
+    sim->pages() = patternPages();
+    PtyServer server(sim);
+    QString error;
+    QVERIFY2(server.start(&error), qPrintable(error));
+    TZENTIK z(defaultSerialLinkFactory());
+    QObject::connect(&z, &TZENTIK::PageTransferred, &m_bench->progress, &TFProgress::advance);
+    QVERIFY(z.ComPort->setPortName(server.path()));
+    QVERIFY(z.OpenPort());
+    z.Parameters.Volumes = {100, 100, 0, 0};
+    m_bench->context.zentik = &z;
+    QVERIFY(openWindow(2));
+    m_w->setRequestTimeout(1000);
+    QCOMPARE(transfer(m_w->ARead).last(), "dialog: " + msg("008"));
+    QCOMPARE(m_bench->progress.Gauge1->value(), 31);
+
+    sim->pages() = TPages{};
+    TPages marked{};
+    marked[0].fill(0x5A5A);
+    z.NewPages = marked;
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    for (int page = 0; page < 64; ++page) {
+        QCOMPARE(sim->pages()[page], page < 32 ? TPage{} : patternPages()[page]);
+        QCOMPARE(z.NewPages[page], page < 32 ? marked[page] : patternPages()[page]);
+    }
+}
+
+QTEST_MAIN(tst_sensor_window)
+#include "tst_sensor_window.moc"
