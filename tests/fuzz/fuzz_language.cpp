@@ -1,7 +1,8 @@
 // The language lookup on arbitrary language files: invalid UTF-8, 8-bit texts, NUL bytes, endless lines.
 // A lookup never fails: a missing text gives "#" and the key or the fallback, a present one gives the
 // file's value decoded as one encoding for the whole file (UTF-8 when the file is valid UTF-8, otherwise
-// Windows-1251, one character per byte), and the language list offers the file only under its name.
+// Windows-1251, one character per byte; a byte-order mark in front is dropped), and the language list
+// offers the file only under its name.
 
 #include "settings/LanguageCatalog.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -44,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A catalogue per input: its cache tells files apart by size and time, which two inputs can share.
     LanguageCatalog catalog(languageDir());
     catalog.OpenLanguage(QStringLiteral("FUZZ.LNG"));
-    const IniDocument doc = IniDocument::parse(content);
-    const bool utf8 = isValidUtf8(content);
+    // A UTF-8 byte-order mark in front is not part of the first line.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QByteArray body = content.startsWith(bom) ? content.mid(bom.size()) : content;
+    const IniDocument doc = IniDocument::parse(body);
+    const bool utf8 = isValidUtf8(body);
 
     QList<QPair<QByteArray, QByteArray>> names = {{"LANGUAGE", "001"}, {"MESSAGES", "003"}, {"MAIN", "0024"}};
     for (const QByteArray& line : content.left(4096).split('\n')) {

@@ -115,6 +115,7 @@ def language_seeds():
     write('language', 'russian_utf8', '[LANGUAGE]\n001=Русский\n[MESSAGES]\n003=Ошибка чтения: \n'.encode())
     write('language', 'broken_utf8', b'[LANGUAGE]\n001=Fran\xc3\n[MESSAGES]\n003=\xe9t\xe9 \x98\n')
     write('language', 'no_name', b'[MESSAGES]\n001=x\n[LANGUAGE]\n001=\n')
+    write('language', 'byte_order_mark', b'\xef\xbb\xbf[LANGUAGE]\r\n001=English\r\n[MESSAGES]\r\n003=Failed: \r\n')
 
 
 if __name__ == '__main__':
