@@ -884,13 +884,14 @@ void TFMain::ALoadConfigExecute()
     const QString fileName = chooseConfigFile(false);
     if (fileName.isEmpty())
         return;
-    QFile file(fileName);
-    if (file.exists() && !file.open(QIODevice::ReadOnly)) {
-        messages().error(QStringLiteral("Unable to read %1: %2").arg(fileName, file.errorString()));
+    // A missing file reads as empty and fails the check; one that exists but cannot be read (no
+    // permission, a folder, a pipe) is said as such rather than loaded as zeros.
+    IniDocument doc;
+    QString error;
+    if (!ConfigFile::read(fileName, doc, &error)) {
+        messages().error(error);
         return;
     }
-    const IniDocument doc = IniDocument::parse(file.isOpen() ? file.readAll() : QByteArray());
-    file.close();
     const ConfigFile::CheckResult check = ConfigFile::check(doc);
     if (!check.valid &&
         messages().question(text("MESSAGES", "021") + QStringLiteral("\n\n") + describeProblems(check)))

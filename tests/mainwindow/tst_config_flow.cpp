@@ -46,6 +46,7 @@ private slots:
     void load_invalidEntries_askFirst_data();
     void load_invalidEntries_askFirst();
     void load_cancelledDialog_doesNothing();
+    void load_unreadableFile_isSaidAndNothingSent();
     void load_rejectedByController_reportsCode();
     void closedPort_oneDialogAndNoProgressWindow_data();
     void closedPort_oneDialogAndNoProgressWindow();
@@ -237,6 +238,18 @@ void tst_config_flow::load_cancelledDialog_doesNothing()
 {
     main().askOpenConfigName = [] { return QString(); };
     QVERIFY(run([&] { main().ALoadConfigExecute(); }).isEmpty());
+}
+
+void tst_config_flow::load_unreadableFile_isSaidAndNothingSent()
+{
+    // A folder under a .zkt name cannot be read (even by root): no question, no zeros sent.
+    QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("folder.zkt")));
+    main().askOpenConfigName = [&] { return path(QStringLiteral("folder.zkt")); };
+    const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen[0].startsWith(QStringLiteral("error: Unable to read ") + path(QStringLiteral("folder.zkt"))),
+             qPrintable(seen[0]));
+    QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(1));
 }
 
 void tst_config_flow::load_rejectedByController_reportsCode()
