@@ -58,6 +58,7 @@ private slots:
     void firstShowing_opensTheControllerWindowFilled();
     void controllerShortcuts_bringTheWindowForward();
     void refresh_reopensTheControllerWindow();
+    void controllerApply_showsInTheNextRefresh();
     void sensorShortcuts_openOnceThenBringForward_data();
     void sensorShortcuts_openOnceThenBringForward();
 
@@ -405,6 +406,29 @@ void tst_main_window::refresh_reopensTheControllerWindow()
     QCOMPARE(windows.size(), 1);
     QCOMPARE(qobject_cast<TFZentik*>(windows.first())->Eaddr1->text(), QStringLiteral("42"));
     QCOMPARE(main().LNetAddr1->text(), QStringLiteral("42"));
+}
+
+void tst_main_window::controllerApply_showsInTheNextRefresh()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    auto* window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
+    QVERIFY(window);
+    QPointer<TFZentik> guard(window);
+    window->Eaddr1->setText(QStringLiteral("33"));
+    window->Evol2->setText(QStringLiteral("750"));
+    window->BApply->click();
+    QVERIFY(m_bench->waitIdle());
+    QTRY_VERIFY(!guard);
+    QVERIFY(main().Azentik->isEnabled());
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
+    // A refresh reads the controller again and shows the same.
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
+    QCOMPARE(main().LVol2->text(), QStringLiteral("750"));
+    QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(33));
 }
 
 void tst_main_window::sensorShortcuts_openOnceThenBringForward_data()
