@@ -89,7 +89,8 @@ int main(int argc, char* argv[])
 
     const double wireMs = 1000.0 * 10 * 5061 / 19200; // the 5 061 bytes of process 5 on the line, both ways
     std::printf("exchange log benchmark (simulated controller at 19200 baud)\n");
-    std::printf("  100000 lines appended:              %8.1f ms (in the pane after %.1f ms)\n", appendMs, shownMs);
+    std::printf("  100000 lines appended:              %8.1f ms (in the pane after %.1f ms)\n", appendMs,
+                shownMs);
     std::printf("  process 5, empty log:               %8.1f ms (wire time %.1f ms)\n", emptyMs, wireMs);
     std::printf("  process 5, after 100000 lines:      %8.1f ms\n", fullMs);
     std::printf("  slow-down of the exchange:          %8.3f x\n", fullMs / emptyMs);

@@ -86,15 +86,16 @@ void draw(QPainter& p, IconKind kind)
     case IconKind::LoadConfig:
         p.setPen(inkPen(1.6));
         p.setBrush(QColor(0xF3, 0xC9, 0x6B));
-        p.drawPolygon(QPolygonF{QPointF(3, 9), QPointF(11, 9), QPointF(13, 12), QPointF(21, 12), QPointF(21, 27),
-                                QPointF(3, 27)});
+        p.drawPolygon(QPolygonF{QPointF(3, 9), QPointF(11, 9), QPointF(13, 12), QPointF(21, 12),
+                                QPointF(21, 27), QPointF(3, 27)});
         chip(p, QRectF(23, 18, 6, 8));
         arrow(p, QPointF(14, 6), QPointF(26, 13), kAccent);
         break;
     case IconKind::SaveConfig:
         p.setPen(inkPen(1.6));
         p.setBrush(kAccent);
-        p.drawPolygon(QPolygonF{QPointF(4, 4), QPointF(24, 4), QPointF(28, 8), QPointF(28, 28), QPointF(4, 28)});
+        p.drawPolygon(
+            QPolygonF{QPointF(4, 4), QPointF(24, 4), QPointF(28, 8), QPointF(28, 28), QPointF(4, 28)});
         p.setBrush(kPaper);
         p.drawRect(QRectF(8, 4, 14, 9));
         p.drawRect(QRectF(8, 18, 16, 10));

@@ -6,7 +6,8 @@
 
 QString InstanceCaption(const QString& title, const QString& version, int number)
 {
-    return title + QLatin1Char(' ') + version + QStringLiteral(" [") + QString::number(number) + QLatin1Char(']');
+    return title + QLatin1Char(' ') + version + QStringLiteral(" [") + QString::number(number) +
+           QLatin1Char(']');
 }
 
 bool AnyInstanceRunning(const QString& title, const QString& version, int storedCount,
@@ -21,7 +22,8 @@ bool AnyInstanceRunning(const QString& title, const QString& version, int stored
 InstanceAnnouncer::InstanceAnnouncer(const QString& scope, QObject* parent) : QObject(parent), m_scope(scope)
 {
     if (m_scope.isEmpty())
-        m_scope = qEnvironmentVariable("ZENTIK_INSTANCE_SCOPE", qEnvironmentVariable("USER", QStringLiteral("user")));
+        m_scope = qEnvironmentVariable("ZENTIK_INSTANCE_SCOPE",
+                                       qEnvironmentVariable("USER", QStringLiteral("user")));
     m_server = new QLocalServer(this);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* peer = m_server->nextPendingConnection()) {
@@ -35,7 +37,8 @@ QString InstanceAnnouncer::socketName(const QString& caption) const
 {
     // Socket names must be short and plain; the hash keeps captions of any length and character apart.
     const QByteArray digest =
-        QCryptographicHash::hash((m_scope + QLatin1Char('\n') + caption).toUtf8(), QCryptographicHash::Sha1).toHex();
+        QCryptographicHash::hash((m_scope + QLatin1Char('\n') + caption).toUtf8(), QCryptographicHash::Sha1)
+            .toHex();
     return QStringLiteral("zentik-") + QString::fromLatin1(digest.left(24));
 }
 

@@ -12,9 +12,9 @@
 #include "mainwindow/WidgetMessages.h"
 #include "report/ConfigReport.h"
 #include "report/ReportPreview.h"
-#include "settings/Uabout.h"
-#include "settings/USettings.h"
 #include "settings/SerialPorts.h"
+#include "settings/USettings.h"
+#include "settings/Uabout.h"
 #include "settings/unComPort.h"
 #include "table/UProgress.h"
 #include "table/Usensor1.h"
@@ -101,7 +101,8 @@ TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* par
     m_context.timeoutMs = deps.timeoutMs;
     m_context.showSummary = [this] { ShowSummary(); };
     showReport = [this] {
-        ShowReportPreview(PrepareConfigReport(Zentik->Parameters, m_language, windowTitle()), m_context.messages, this);
+        ShowReportPreview(PrepareConfigReport(Zentik->Parameters, m_language, windowTitle()),
+                          m_context.messages, this);
     };
 
     createActions();
@@ -507,14 +508,16 @@ void TFMain::FinishStartUp()
     if (m_settings)
         m_settings->ApplyTexts();
     // An options file that cannot be written is said once; the program then runs on its defaults.
-    const bool optionsWritable = m_options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle);
+    const bool optionsWritable =
+        m_options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle);
     if (!optionsWritable)
         messages().error(m_options.errorString());
     setWindowTitle(kApplicationTitle);
 
     const int stored = m_options.instanceCount();
-    const bool found = AnyInstanceRunning(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), stored,
-                                          [this](const QString& caption) { return m_announcer->isRunning(caption); });
+    const bool found =
+        AnyInstanceRunning(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), stored,
+                           [this](const QString& caption) { return m_announcer->isRunning(caption); });
     if (!found) {
         m_options.setInstanceCount(0);
         BRefreshClick();
@@ -772,8 +775,9 @@ void TFMain::MenuSaveClick()
     const QDateTime now = QDateTime::currentDateTime();
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QLatin1Char('t'));
-    Memo1->appendLine(QLatin1Char('[') + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                      locale.toString(now.time(), timeFormat.trimmed()) + QStringLiteral("] Saved to log-file"));
+    Memo1->appendLine(QLatin1Char('[') + locale.toString(now.date(), QLocale::ShortFormat) +
+                      QLatin1Char(' ') + locale.toString(now.time(), timeFormat.trimmed()) +
+                      QStringLiteral("] Saved to log-file"));
     QString error;
     if (!WriteLogFile(chosen + QStringLiteral(".log"), Memo1->lines(), &error)) {
         messages().error(error);
@@ -909,7 +913,8 @@ void TFMain::OnLoadAllSettings()
     if (code != Result::Success) {
         const QString message = text("MESSAGES", "019") + QString::number(code);
         // The store's own words name the file that could not be written.
-        const QString detail = Zentik->LastErrorText.isEmpty() ? QString() : QStringLiteral("\n") + Zentik->LastErrorText;
+        const QString detail =
+            Zentik->LastErrorText.isEmpty() ? QString() : QStringLiteral("\n") + Zentik->LastErrorText;
         messages().information(message + detail);
         messages().status(message);
         return;

@@ -36,10 +36,10 @@ class WidgetMessages;
 // What start-up may replace: tests put in their own message service, serial lines and port list.
 struct MainDependencies
 {
-    MessageService* messages = nullptr;          // none: the program's own boxes and status line
-    SerialLinkFactory portFactory;               // none: real ports, and "SIM" for the simulated controller
-    std::function<QStringList()> listPorts;      // none: the system's ports, then "SIM"
-    QString instanceScope;                       // none: the user's
+    MessageService* messages = nullptr;     // none: the program's own boxes and status line
+    SerialLinkFactory portFactory;          // none: real ports, and "SIM" for the simulated controller
+    std::function<QStringList()> listPorts; // none: the system's ports, then "SIM"
+    QString instanceScope;                  // none: the user's
     int timeoutMs = 1000;
 };
 
@@ -149,8 +149,8 @@ public:
     QSplitter* Splitter1 = nullptr;
     QWidget* Panel2 = nullptr;
     QMdiArea* MdiArea = nullptr;
-    QLabel* PortPanel = nullptr;   // status bar panel 0
-    QLabel* StatusLine = nullptr;  // status bar panel 1
+    QLabel* PortPanel = nullptr;  // status bar panel 0
+    QLabel* StatusLine = nullptr; // status bar panel 1
     QMenu* PopupMenu1 = nullptr;
     QAction* MenuClear = nullptr;
     QAction* MenuSave = nullptr;

@@ -1,8 +1,8 @@
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
-#include "settings/Uabout.h"
 #include "mainwindow/MessageService.h"
 #include "mainwindow/StartUp.h"
+#include "settings/Uabout.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -16,9 +16,10 @@ int main(int argc, char* argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(kApplicationTitle);
     parser.addHelpOption();
-    const QCommandLineOption home(QStringLiteral("home"),
-                                  QStringLiteral("Folder holding options.ini, SN.ini and LANGUAGE (default: beside the program)."),
-                                  QStringLiteral("DIR"));
+    const QCommandLineOption home(
+        QStringLiteral("home"),
+        QStringLiteral("Folder holding options.ini, SN.ini and LANGUAGE (default: beside the program)."),
+        QStringLiteral("DIR"));
     parser.addOption(home);
     parser.process(app);
 

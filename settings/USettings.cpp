@@ -13,7 +13,8 @@
 #include <QScreen>
 
 TFSettings::TFSettings(TFMain* main, TFAbout* about, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
       m_main(main), m_about(about)
 {
     setObjectName(QStringLiteral("FSettings"));
@@ -66,7 +67,8 @@ void TFSettings::FormCreate()
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
     ListSerialPorts(CBport, m_main->listPorts());
-    const QString port = m_main->options().file().readString(Options::kSection, "port", QStringLiteral("COM1"));
+    const QString port =
+        m_main->options().file().readString(Options::kSection, "port", QStringLiteral("COM1"));
     const int portIndex = IndexOfItem(CBport, port);
     if (portIndex >= 0)
         CBport->setCurrentIndex(portIndex);

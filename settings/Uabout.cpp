@@ -48,7 +48,8 @@ TFAbout::TFAbout(const LanguageCatalog& language, QWidget* parent)
     abcURLLabel1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     abcURLLabel1->setGeometry(8, 108, 246, 20);
     abcURLLabel1->setAlignment(Qt::AlignCenter);
-    connect(abcURLLabel1, &QLabel::linkActivated, this, [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    connect(abcURLLabel1, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     for (QLabel* label : {LProgram, LVersion, abcURLLabel1})
         label->setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(262, 134);
@@ -57,11 +58,13 @@ TFAbout::TFAbout(const LanguageCatalog& language, QWidget* parent)
 void TFAbout::ApplyTexts()
 {
     setWindowTitle(m_language.LanguageText("ABOUT", "001", QStringLiteral("About")));
-    LProgram->setText(m_language.LanguageText("ABOUT", "002", QStringLiteral("Program \"%1\"").arg(kApplicationTitle)));
+    LProgram->setText(
+        m_language.LanguageText("ABOUT", "002", QStringLiteral("Program \"%1\"").arg(kApplicationTitle)));
     LVersion->setText(m_language.LanguageText("ABOUT", "003", QStringLiteral("Version")) + QLatin1Char(' ') +
                       QStringLiteral(ZENTIK_VERSION));
     m_url = m_language.LanguageText("ABOUT", "004", kProductAddress);
-    abcURLLabel1->setText(QStringLiteral("<a href=\"%1\" style=\"color:#3399FF\">%1</a>").arg(m_url.toHtmlEscaped()));
+    abcURLLabel1->setText(
+        QStringLiteral("<a href=\"%1\" style=\"color:#3399FF\">%1</a>").arg(m_url.toHtmlEscaped()));
 }
 
 void TFAbout::paintEvent(QPaintEvent* event)

@@ -100,7 +100,8 @@ void tst_config_flow::save_writesTheFileAndConfirmsInTheStatusLine()
 void tst_config_flow::save_cancelled_saysSo()
 {
     main().askSaveConfigName = [] { return QString(); };
-    QCOMPARE(run([&] { main().ASaveConfigExecute(); }), (QStringList{"status: M014", "status: ", "status: M016"}));
+    QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
+             (QStringList{"status: M014", "status: ", "status: M016"}));
     QVERIFY(QDir(m_home->dir.path()).entryList({QStringLiteral("*.zkt")}).isEmpty());
 }
 
@@ -159,8 +160,8 @@ void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheControlle
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Volume_1", 640);
     main().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
-    QCOMPARE(seen, (QStringList{"status: M015 " + path(QStringLiteral("e.zkt")), "status: M018", "dialog: M018",
-                                "status: M004", "status: M002"}));
+    QCOMPARE(seen, (QStringList{"status: M015 " + path(QStringLiteral("e.zkt")), "status: M018",
+                                "dialog: M018", "status: M004", "status: M002"}));
     QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(main().LNetAddr2->text(), QStringLiteral("77"));
     QCOMPARE(main().LVol2->text(), QStringLiteral("640"));
@@ -197,11 +198,16 @@ void tst_config_flow::load_invalidEntries_askFirst_data()
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("answerYes");
     QTest::addColumn<int>("expectedPolling"); // -1: nothing written
-    QTest::newRow("address 300, Yes abandons") << QByteArray("PARAMETERS") << QByteArray("Net_addr_0") << QByteArray("300") << true << -1;
-    QTest::newRow("word 65536, Yes abandons") << QByteArray("PAGE_3") << QByteArray("Value_5") << QByteArray("65536") << true << -1;
-    QTest::newRow("volume -1, Yes abandons") << QByteArray("PARAMETERS") << QByteArray("Volume_1") << QByteArray("-1") << true << -1;
-    QTest::newRow("polling yes, No loads unpolled") << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("yes") << false << 1;
-    QTest::newRow("polling 2 is polled, no question") << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("2") << true << 3;
+    QTest::newRow("address 300, Yes abandons")
+        << QByteArray("PARAMETERS") << QByteArray("Net_addr_0") << QByteArray("300") << true << -1;
+    QTest::newRow("word 65536, Yes abandons")
+        << QByteArray("PAGE_3") << QByteArray("Value_5") << QByteArray("65536") << true << -1;
+    QTest::newRow("volume -1, Yes abandons")
+        << QByteArray("PARAMETERS") << QByteArray("Volume_1") << QByteArray("-1") << true << -1;
+    QTest::newRow("polling yes, No loads unpolled")
+        << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("yes") << false << 1;
+    QTest::newRow("polling 2 is polled, no question")
+        << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("2") << true << 3;
 }
 
 void tst_config_flow::load_invalidEntries_askFirst()
@@ -224,7 +230,8 @@ void tst_config_flow::load_invalidEntries_askFirst()
     const bool asked = !seen.isEmpty() && seen.first().startsWith(QStringLiteral("question: M021"));
     QCOMPARE(asked, value != "2");
     if (asked)
-        QVERIFY2(seen.first().contains(QString::fromLatin1("[" + section + "] " + key + "=" + value)), qPrintable(seen.first()));
+        QVERIFY2(seen.first().contains(QString::fromLatin1("[" + section + "] " + key + "=" + value)),
+                 qPrintable(seen.first()));
     const TParameters after = m_bench->sim->state();
     if (expectedPolling < 0) {
         QCOMPARE(seen.size(), 1);
@@ -247,8 +254,9 @@ void tst_config_flow::load_unreadableFile_isSaidAndNothingSent()
     main().askOpenConfigName = [&] { return path(QStringLiteral("folder.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QCOMPARE(seen.size(), 1);
-    QVERIFY2(seen[0].startsWith(QStringLiteral("error: Unable to read ") + path(QStringLiteral("folder.zkt"))),
-             qPrintable(seen[0]));
+    QVERIFY2(
+        seen[0].startsWith(QStringLiteral("error: Unable to read ") + path(QStringLiteral("folder.zkt"))),
+        qPrintable(seen[0]));
     QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(1));
 }
 

@@ -88,7 +88,8 @@ void tst_lost_port::adapterPulledDuringTransfer()
     QVERIFY(pointLink(port, server.path()));
     QVERIFY(bench.main().BRefreshClick());
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.messages.take().last(), QStringLiteral("status: ") + bench.main().language().LanguageText("MESSAGES", "002"));
+    QCOMPARE(bench.messages.take().last(),
+             QStringLiteral("status: ") + bench.main().language().LanguageText("MESSAGES", "002"));
     QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
 }
 

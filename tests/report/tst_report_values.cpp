@@ -11,10 +11,11 @@
 namespace {
 
 // Every text names its key, so a lookup in the wrong section or under the wrong key shows.
-const QByteArray kLanguage = "[ZENTIK]\n"
-                             "0009=zentik-0009\n0018=polled\n0019=not polled\n0020=Serial number\n"
-                             "0025=no output\n0027=binary\n0028=text\n0029=gauge\n0030=inverted\n0034=Report title\n"
-                             "[SENSOR]\n0009=l\n";
+const QByteArray kLanguage =
+    "[ZENTIK]\n"
+    "0009=zentik-0009\n0018=polled\n0019=not polled\n0020=Serial number\n"
+    "0025=no output\n0027=binary\n0028=text\n0029=gauge\n0030=inverted\n0034=Report title\n"
+    "[SENSOR]\n0009=l\n";
 
 } // namespace
 

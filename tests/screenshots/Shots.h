@@ -11,7 +11,10 @@ struct ShotSession
 {
     QString outDir;
     QString language; // "ZK_ENG.LNG" or "ZK_RUS.LNG"
-    QString languageTag() const { return language.contains(QLatin1String("RUS")) ? QStringLiteral("ru") : QStringLiteral("en"); }
+    QString languageTag() const
+    {
+        return language.contains(QLatin1String("RUS")) ? QStringLiteral("ru") : QStringLiteral("en");
+    }
     // Saves the widget's picture as <outDir>/<name>-<language tag>.png.
     void save(const QString& name, QWidget* widget) const;
     void save(const QString& name, const QImage& image) const;

@@ -37,7 +37,8 @@ void ShotSession::save(const QString& name, QWidget* widget) const
 
 void ShotSession::save(const QString& name, const QImage& image) const
 {
-    const QString file = QDir(outDir).filePath(name + QLatin1Char('-') + languageTag() + QStringLiteral(".png"));
+    const QString file =
+        QDir(outDir).filePath(name + QLatin1Char('-') + languageTag() + QStringLiteral(".png"));
     if (image.save(file))
         std::printf("%s\n", qPrintable(file));
     else

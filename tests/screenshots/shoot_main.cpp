@@ -10,9 +10,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
-#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
