@@ -931,8 +931,14 @@ void TFSensor1::AReadExecute()
     z->ReadTable(m_requestTimeoutMs);
     if (m_transferEnded)
         return;
+    showProgress(started);
+}
+
+void TFSensor1::showProgress(const QString& text)
+{
+    // The transfer has started: the progress window shows its 32 pages until the completion closes it.
     if (m_context.progress) {
-        m_context.progress->prepare(started, kSensorPages - 1);
+        m_context.progress->prepare(text, kSensorPages - 1);
         m_context.progress->showModal();
     }
 }
@@ -1024,10 +1030,7 @@ void TFSensor1::AWriteExecute()
         return;
     const QString started = text("MESSAGES", "010");
     m_context.messages->status(started);
-    if (m_context.progress) {
-        m_context.progress->prepare(started, kSensorPages - 1);
-        m_context.progress->showModal();
-    }
+    showProgress(started);
 }
 
 void TFSensor1::OnTableWrite(TZENTIK* z)

@@ -123,6 +123,7 @@ private:
     bool numberOf(const QString& text, double* value) const;
     // The grid's rows as chart points; false (the error shown) when a text is not a number.
     bool pointsOf(const StringGridModel& grid, QList<QPointF>* points) const;
+    void showProgress(const QString& text);
     void setAxisRange(QValueAxis* axis, double max, int ticks);
     void setSeries(QLineSeries* series, QList<QPointF> points, double initialMaxX, double initialMaxY);
     QString text(const char* section, const char* key) const;
