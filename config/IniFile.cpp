@@ -191,7 +191,11 @@ void IniDocument::terminateLastLine()
     m_finalNewline = true;
     for (auto it = m_sections.rbegin(); it != m_sections.rend(); ++it) {
         if (!it->lines.isEmpty()) {
-            it->lines.last() = withEol(lineText(it->lines.last()));
+            // The newline alone ends the line; a carriage return already there stays, since the reader
+            // takes one off either way and a second one belongs to the value.
+            QByteArray& line = it->lines.last();
+            if (m_eol == "\r\n" && !line.endsWith('\r'))
+                line += '\r';
             return;
         }
     }

@@ -196,6 +196,10 @@ void tst_inifile::write_leavesEveryOtherByteAlone_data()
         << QByteArray("[A]\nx=1") << QByteArray("S") << QByteArray("[A]\nx=1\n\n[S]\nk=v\n");
     QTest::newRow("CR alone at the very end")
         << QByteArray("[A]\r\nx=1\r") << QByteArray("S") << QByteArray("[A]\r\nx=1\r\n\r\n[S]\r\nk=v\r\n");
+    QTest::newRow("value ending in CR on an unterminated last line of an LF file")
+        << QByteArray("[A]\nx=w\r\r") << QByteArray("S") << QByteArray("[A]\nx=w\r\r\n\n[S]\nk=v\n");
+    QTest::newRow("new key after an unterminated last line ending in CR")
+        << QByteArray("[S]\nx=w\r\r") << QByteArray("S") << QByteArray("[S]\nx=w\r\r\nk=v\n");
     QTest::newRow("key before trailing blank lines, last one unterminated")
         << QByteArray("[S]\nold=1\n\n  ") << QByteArray("S") << QByteArray("[S]\nold=1\nk=v\n\n  ");
 }
