@@ -85,6 +85,9 @@ void tst_inifile::readText_data()
     QTest::newRow("value limited to 2047 bytes")
         << QByteArray("[s]\nk=" + QByteArray(3000, 'v') + "\n") << QByteArray("s") << QByteArray("k")
         << QByteArray(2047, 'v');
+    QTest::newRow("blanks dropped before the cut to 2047 bytes")
+        << QByteArray("[s]\nk=  " + QByteArray(2046, 'v') + " w \n") << QByteArray("s") << QByteArray("k")
+        << QByteArray(2046, 'v') + ' ';
     QTest::newRow("8-bit bytes kept") << QByteArray("[s]\nk=\xcf\xf0\xe8\n") << QByteArray("s")
                                       << QByteArray("k") << QByteArray("\xcf\xf0\xe8");
 }

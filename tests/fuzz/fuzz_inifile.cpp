@@ -1,7 +1,7 @@
 // The INI reader and writer on arbitrary bytes: any line length, NUL bytes, no newline at the end, CR
 // alone, mixed line endings. Reading and writing back an unchanged document gives the same bytes; a value
-// never exceeds 2047 bytes nor keeps blanks around it; a written entry reads back and every other entry
-// keeps its value, also after the document has been saved and read again.
+// never exceeds 2047 bytes nor keeps blanks around it (a cut one may end in a blank); a written entry reads
+// back and every other entry keeps its value, also after the document has been saved and read again.
 //
 // The input: a section name, a key and a value to write (each preceded by its length), an integer, and
 // then the file's content.
@@ -68,7 +68,10 @@ void checkValues(const IniDocument& doc, const QList<Name>& names)
         if (!value)
             continue;
         FUZZ_CHECK(value->size() <= kIniMaxValueLength);
-        FUZZ_CHECK(trimmedBlanks(*value) == *value);
+        // Blanks go before the cut to length, so only a value cut short may end in one.
+        FUZZ_CHECK(!value->startsWith(' ') && !value->startsWith('\t'));
+        if (value->size() < kIniMaxValueLength)
+            FUZZ_CHECK(trimmedBlanks(*value) == *value);
         const auto number = ParseIniInteger(*value);
         FUZZ_CHECK(doc.readInteger(n.first, n.second, -7) == (number ? *number : -7));
         if (number)
