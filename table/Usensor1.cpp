@@ -270,6 +270,11 @@ void TFSensor1::buildLayout()
     SGUser->setSelectionMode(QAbstractItemView::ContiguousSelection);
     SGUser->setTabKeyNavigation(false);
     SGUser->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A key pressed in the grid and released elsewhere must not count for a later release here.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now || (now != SGUser && !SGUser->isAncestorOf(now)))
+            m_pressedKeys.clear();
+    });
     SGUser->installEventFilter(this);
 
     SGRes = new QTableView(client);
@@ -573,11 +578,13 @@ bool TFSensor1::pointGridKeyEvent(QKeyEvent* event, bool inEditor)
 {
     const int key = event->key();
     if (event->type() == QEvent::KeyRelease) {
-        // One release per key stroke, however long the key was held.
-        if (!event->isAutoRepeat())
+        // One release per key stroke, however long the key was held, and only for a key pressed here:
+        // the Enter or Escape that closed a dialog over the window is released onto the grid.
+        if (!event->isAutoRepeat() && m_pressedKeys.remove(key))
             SGUserKeyUp(key);
         return false;
     }
+    m_pressedKeys.insert(key);
     // Delete and Insert type no character: in the editor they edit, on the grid they act on release.
     if (key == Qt::Key_Delete || key == Qt::Key_Insert)
         return !inEditor;

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QPointF>
+#include <QSet>
 
 class QAction;
 class QChart;
@@ -139,6 +140,8 @@ private:
     StringGridModel* m_results = nullptr;
     PointCellDelegate* m_delegate = nullptr;
     int m_tag = 0;
+    // Keys whose press the point grid or its cell editor received and whose release is still to come.
+    QSet<int> m_pressedKeys;
     bool m_shown = false;
     bool m_transferEnded = false;
     int m_requestTimeoutMs;
