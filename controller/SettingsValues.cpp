@@ -33,3 +33,62 @@ quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres)
         ++level;
     return static_cast<quint8>(qMin<qint64>(level, 255));
 }
+
+SettingsFields SettingsFieldsOf(const TParameters& p)
+{
+    SettingsFields f;
+    for (int slot = 0; slot < 2; ++slot) {
+        f.poll[slot] = p.SensorOn[slot];
+        f.address[slot] = QString::number(qMin<qint32>(p.NetAddr[slot], kMaxAddressField));
+        f.volume[slot] =
+            p.SensorOn[slot] ? QString::number(qMin(p.Volumes[slot], kMaxVolumeField)) : QStringLiteral("0");
+    }
+    f.serialNumber = p.SerialNumber;
+    f.programNumber = p.ProgramNumber;
+    f.interval = QString::number(p.Interval);
+    f.outputMode = p.OutputMode <= 2 ? p.OutputMode : SettingsFields::kNoOutputMode;
+    f.inversion = p.Inversion;
+    f.multFactor = QString::number(qMin<qint32>(p.MultFactor, kMaxMultFactorField));
+    f.total = QString::number(TotalVolume(p));
+    f.reserve = QString::number(ReserveLitres(p));
+    return f;
+}
+
+bool ParametersFromFields(const TParameters& read, const SettingsFields& shown, const SettingsFields& now,
+                          TParameters* written, QString* notAnInteger)
+{
+    // Every field is checked before anything is set, in the order of the window's Apply.
+    qint32 addr1 = 0, addr2 = 0, multFactor = 0, total = 0, reserve = 0, interval = 0, volume1 = 0,
+           volume2 = 0;
+    const std::pair<const QString*, qint32*> fields[] = {
+        {&now.address[0], &addr1},  {&now.address[1], &addr2}, {&now.multFactor, &multFactor},
+        {&now.total, &total},       {&now.reserve, &reserve},  {&now.interval, &interval},
+        {&now.volume[0], &volume1}, {&now.volume[1], &volume2}};
+    for (const auto& [text, value] : fields) {
+        const std::optional<qint32> number = FieldInteger(*text);
+        if (!number) {
+            *notAnInteger = *text;
+            return false;
+        }
+        *value = *number;
+    }
+    const auto kept = [](const QString& shownText, const QString& nowText, auto readValue, auto value) {
+        return shownText == nowText ? readValue : static_cast<decltype(readValue)>(value);
+    };
+    TParameters& p = *written;
+    p.SensorOn[0] = now.poll[0];
+    p.SensorOn[1] = now.poll[1];
+    p.NetAddr[0] = kept(shown.address[0], now.address[0], read.NetAddr[0], addr1);
+    p.NetAddr[1] = kept(shown.address[1], now.address[1], read.NetAddr[1], addr2);
+    p.Inversion = now.inversion;
+    p.MultFactor = kept(shown.multFactor, now.multFactor, read.MultFactor, multFactor);
+    p.OutputMode =
+        now.outputMode == shown.outputMode ? read.OutputMode : static_cast<quint8>(qMax(now.outputMode, 0));
+    const bool totalKept = now.volume == shown.volume;
+    p.ReserveLevel = totalKept && now.reserve == shown.reserve ? read.ReserveLevel
+                                                               : ReserveLevelFromLitres(total, reserve);
+    p.Interval = kept(shown.interval, now.interval, read.Interval, interval);
+    p.Volumes[0] = kept(shown.volume[0], now.volume[0], read.Volumes[0], volume1);
+    p.Volumes[1] = kept(shown.volume[1], now.volume[1], read.Volumes[1], volume2);
+    return true;
+}

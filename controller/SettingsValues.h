@@ -1,8 +1,11 @@
 // Turning the texts of the controller settings window into controller values and back.
 #pragma once
 
+#include "link/ControllerData.h"
+
 #include <QString>
 
+#include <array>
 #include <optional>
 
 // The integer a field holds: decimal with an optional sign, or hexadecimal after "$", "x" or "0x";
@@ -15,3 +18,38 @@ QString NotAnIntegerText(const QString& text);
 // The reserve level (a share of the total volume in steps of 1/255) for a reserve given in litres:
 // rounded to the nearest step with halves going to the even neighbour, at most 255; 0 for a total of 0.
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres);
+
+// The largest values the window's edits hold; a larger one is replaced by these as it is shown or typed.
+constexpr qint32 kMaxAddressField = 254;
+constexpr qint32 kMaxVolumeField = 65535;
+constexpr qint32 kMaxIntervalField = 255;
+constexpr qint32 kMaxMultFactorField = 127; // bit 7 of the gauge byte carries the inversion
+
+// What the controller settings window's fields hold: the edits' texts and the check states.
+struct SettingsFields
+{
+    static constexpr int kNoOutputMode = -1; // a mode without a button: the buttons stay as they are
+
+    std::array<bool, 2> poll{};
+    std::array<QString, 2> address;
+    std::array<QString, 2> volume;
+    QString serialNumber;
+    QString programNumber;
+    QString interval;
+    int outputMode = 0; // the checked button: 0 off, 1 binary, 2 text
+    bool inversion = false;
+    QString multFactor;
+    QString total;
+    QString reserve;
+};
+
+// The fields as the window shows a configuration: within the limits the edits keep (address 254,
+// volume 65535), the volume of a sensor that is not polled as 0, the reserve in whole litres.
+SettingsFields SettingsFieldsOf(const TParameters& p);
+
+// Sets the settings of `written` from the fields now. A field unchanged since it was shown keeps the value
+// read, since what it shows may be held to a limit or rounded; so does the reserve level while neither the
+// reserve nor the volumes were changed. False, with the text, for the first field that holds no integer;
+// `written` is then left as it was.
+bool ParametersFromFields(const TParameters& read, const SettingsFields& shown, const SettingsFields& now,
+                          TParameters* written, QString* notAnInteger);

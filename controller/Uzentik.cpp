@@ -24,11 +24,6 @@
 
 namespace {
 
-constexpr qint32 kMaxAddress = 254;
-constexpr qint32 kMaxVolume = 65535;
-constexpr qint32 kMaxInterval = 255;
-constexpr qint32 kMaxMultFactor = 127; // bit 7 of the gauge byte carries the inversion
-
 // An edit wide enough for the given number of digits, and never narrower than the form's width.
 QLineEdit* numberEdit(QWidget* parent, const char* name, const QString& text, int formWidth, int digits)
 {
@@ -83,6 +78,7 @@ TFZentik::TFZentik(const AppContext& context, QWidget* parent)
     buildControls();
     connectHandlers();
     fitToTexts();
+    m_shownFields = fields();
 }
 
 TFZentik* TFZentik::open(const AppContext& context, QMdiArea* area)
@@ -347,72 +343,75 @@ void TFZentik::OnConfigRead(const AppContext& context, TFZentik* window)
 void TFZentik::ShowParameters()
 {
     const TParameters& p = m_context.zentik->Parameters;
-    Eaddr1->setText(QString::number(p.NetAddr[0]));
-    Eaddr2->setText(QString::number(p.NetAddr[1]));
-    Evol1->setText(QString::number(p.Volumes[0]));
-    Evol2->setText(QString::number(p.Volumes[1]));
-    ChBask1->setChecked(p.SensorOn[0]);
-    ChBask2->setChecked(p.SensorOn[1]);
-    Eserial->setText(p.SerialNumber);
-    EModel->setText(p.ProgramNumber);
-    EInterval->setText(QString::number(p.Interval));
-    switch (p.OutputMode) {
+    const SettingsFields f = SettingsFieldsOf(p);
+    Eaddr1->setText(f.address[0]);
+    Eaddr2->setText(f.address[1]);
+    Evol1->setText(f.volume[0]);
+    Evol2->setText(f.volume[1]);
+    ChBask1->setChecked(f.poll[0]);
+    ChBask2->setChecked(f.poll[1]);
+    Eserial->setText(f.serialNumber);
+    EModel->setText(f.programNumber);
+    EInterval->setText(f.interval);
+    if (QRadioButton* mode = outputModeButton(f.outputMode))
+        mode->setChecked(true);
+    ChBInversion->setChecked(f.inversion);
+    EMultCoef->setText(f.multFactor);
+    Etotalvol->setText(f.total);
+    ECritical->setText(f.reserve);
+    m_read = p;
+    m_shownFields = fields();
+}
+
+SettingsFields TFZentik::fields() const
+{
+    SettingsFields f;
+    f.poll = {ChBask1->isChecked(), ChBask2->isChecked()};
+    f.address = {Eaddr1->text(), Eaddr2->text()};
+    f.volume = {Evol1->text(), Evol2->text()};
+    f.serialNumber = Eserial->text();
+    f.programNumber = EModel->text();
+    f.interval = EInterval->text();
+    f.outputMode = RBText->isChecked() ? 2 : RBBinary->isChecked() ? 1 : 0;
+    f.inversion = ChBInversion->isChecked();
+    f.multFactor = EMultCoef->text();
+    f.total = Etotalvol->text();
+    f.reserve = ECritical->text();
+    return f;
+}
+
+QRadioButton* TFZentik::outputModeButton(int mode) const
+{
+    switch (mode) {
     case 0:
-        RBOutputOff->setChecked(true);
-        break;
+        return RBOutputOff;
     case 1:
-        RBBinary->setChecked(true);
-        break;
+        return RBBinary;
     case 2:
-        RBText->setChecked(true);
-        break;
+        return RBText;
     default:
-        break; // a mode this window does not know leaves the buttons as they are
+        return nullptr; // a mode this window does not know leaves the buttons as they are
     }
-    ChBInversion->setChecked(p.Inversion);
-    EMultCoef->setText(QString::number(p.MultFactor));
-    Etotalvol->setText(QString::number(TotalVolume(p)));
-    ECritical->setText(QString::number(ReserveLitres(p)));
 }
 
 void TFZentik::BApplyClick()
 {
     // Every field is checked before anything starts, so a field that holds no number leaves nothing
     // half done: no write, the buttons enabled, the error named.
-    qint32 addr1 = 0, addr2 = 0, multFactor = 0, total = 0, reserve = 0, interval = 0, volume1 = 0,
-           volume2 = 0;
-    const std::pair<const QLineEdit*, qint32*> fields[] = {
-        {Eaddr1, &addr1},      {Eaddr2, &addr2},       {EMultCoef, &multFactor}, {Etotalvol, &total},
-        {ECritical, &reserve}, {EInterval, &interval}, {Evol1, &volume1},        {Evol2, &volume2}};
-    for (const auto& [edit, value] : fields) {
-        const std::optional<qint32> number = FieldInteger(edit->text());
-        if (!number) {
-            m_context.messages->error(NotAnIntegerText(edit->text()));
-            return;
-        }
-        *value = *number;
+    TZENTIK* z = m_context.zentik;
+    TParameters written = z->Parameters;
+    QString notAnInteger;
+    if (!ParametersFromFields(m_read, m_shownFields, fields(), &written, &notAnInteger)) {
+        m_context.messages->error(NotAnIntegerText(notAnInteger));
+        return;
     }
 
     m_context.messages->status(messageText(m_context, "013"));
     setButtonsEnabled(false);
-    TZENTIK* z = m_context.zentik;
     z->OnConfigSave.bindFunction(z, [context = m_context, window = QPointer<TFZentik>(this)](TZENTIK*) {
         OnConfigSave(context, window.data());
     });
-
-    TParameters& np = z->NewParameters;
-    np = z->Parameters;
-    np.SensorOn[0] = ChBask1->isChecked();
-    np.SensorOn[1] = ChBask2->isChecked();
-    np.NetAddr[0] = static_cast<quint8>(addr1);
-    np.NetAddr[1] = static_cast<quint8>(addr2);
-    np.Inversion = ChBInversion->isChecked();
-    np.MultFactor = static_cast<quint8>(multFactor);
-    np.OutputMode = RBText->isChecked() ? 2 : RBBinary->isChecked() ? 1 : 0;
-    np.ReserveLevel = ReserveLevelFromLitres(total, reserve);
-    np.Interval = static_cast<quint8>(interval);
-    np.Volumes[0] = volume1;
-    np.Volumes[1] = volume2;
+    z->NewParameters = written;
     z->SaveConfig(m_timeoutMs);
 }
 
@@ -494,13 +493,13 @@ void TFZentik::limitText(QLineEdit* edit, qint32 limit)
 void TFZentik::Eaddr1Change()
 {
     setButtonsEnabled(true);
-    limitText(Eaddr1, kMaxAddress);
+    limitText(Eaddr1, kMaxAddressField);
 }
 
 void TFZentik::Eaddr2Change()
 {
     setButtonsEnabled(true);
-    limitText(Eaddr2, kMaxAddress);
+    limitText(Eaddr2, kMaxAddressField);
 }
 
 void TFZentik::Evol1Change()
@@ -509,8 +508,8 @@ void TFZentik::Evol1Change()
     qint64 sum = 0;
     for (QLineEdit* edit : {Evol1, Evol2}) {
         qint32 value = FieldInteger(edit->text()).value_or(0);
-        if (value > kMaxVolume) {
-            value = kMaxVolume;
+        if (value > kMaxVolumeField) {
+            value = kMaxVolumeField;
             edit->setText(QString::number(value));
         }
         sum += value;
@@ -520,13 +519,13 @@ void TFZentik::Evol1Change()
 
 void TFZentik::EIntervalChange()
 {
-    limitText(EInterval, kMaxInterval);
+    limitText(EInterval, kMaxIntervalField);
     setButtonsEnabled(true);
 }
 
 void TFZentik::EMultCoefChange()
 {
-    limitText(EMultCoef, kMaxMultFactor);
+    limitText(EMultCoef, kMaxMultFactorField);
     setButtonsEnabled(true);
 }
 

@@ -2,6 +2,7 @@
 // edits within the controller's limits and writes them back with Apply.
 #pragma once
 
+#include "controller/SettingsValues.h"
 #include "mainwindow/AppContext.h"
 
 #include <QMdiSubWindow>
@@ -108,9 +109,15 @@ private:
     void pollBoxClicked(QCheckBox* box, QLineEdit* volume, int slot);
     void limitText(QLineEdit* edit, qint32 limit);
     void fitToTexts();
+    SettingsFields fields() const;
+    QRadioButton* outputModeButton(int mode) const;
 
     AppContext m_context;
     int m_timeoutMs;
     bool m_shown = false;
     bool m_closed = false;
+    // The configuration last shown and the fields as it showed them: Apply keeps what was read wherever
+    // a field has not been changed since.
+    TParameters m_read;
+    SettingsFields m_shownFields;
 };

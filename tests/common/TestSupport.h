@@ -6,6 +6,7 @@
 #include "sim/ControllerSimulator.h"
 #include "sim/SimulatedLink.h"
 
+#include <QRandomGenerator>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -39,3 +40,7 @@ bool WaitUntil(const std::function<bool()>& done, int waitMs = 10000);
 
 // Words of a recognisable table: entry k of sensor s is k * 64 + s.
 TPages patternPages();
+
+// A record as a read with the tank volumes loaded can leave it: any address, reserve, interval and output
+// mode byte, a 7-bit gauge coefficient, volumes anywhere in 32 bits (often at an edge), any words.
+TParameters randomParameters(QRandomGenerator& random);

@@ -1,6 +1,8 @@
 // The controller settings window against the simulated controller: what a read shows, the limits of
 // the edits, what Apply writes, how failures and an early close end.
 
+#include "config/ConfigFile.h"
+#include "controller/SettingsValues.h"
 #include "controller/Uzentik.h"
 #include "tests/common/AppBench.h"
 
@@ -81,6 +83,9 @@ private slots:
     void apply_writesReserveLevelAndOutputMode_data();
     void apply_writesReserveLevelAndOutputMode();
     void apply_writesEveryFieldStoresVolumesAndCloses();
+    void unchangedFields_writeBackWhatWasRead();
+    void applyWithoutEdits_readsBackTheSameConfiguration_data();
+    void applyWithoutEdits_readsBackTheSameConfiguration();
     void rejectedReserveLevel_endsWithCode7_keepsTheEdits();
     void unwritableVolumeStore_namesTheFileThenCode13();
     void apply_withFieldWithoutNumber_startsNoWrite_data();
@@ -296,6 +301,59 @@ void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
     QCOMPARE(w->Eaddr2->text(), QStringLiteral("201"));
     QCOMPARE(w->Evol2->text(), QStringLiteral("800"));
     QCOMPARE(w->ECritical->text(), QStringLiteral("401")); // 800 l × 128 / 255, truncated
+}
+
+void tst_zentik_window::unchangedFields_writeBackWhatWasRead()
+{
+    QRandomGenerator random(10);
+    for (int i = 0; i < 500; ++i) {
+        const TParameters read = randomParameters(random);
+        const SettingsFields shown = SettingsFieldsOf(read);
+        TParameters written;
+        written.SerialNumber = read.SerialNumber;
+        written.ProgramNumber = read.ProgramNumber;
+        QString notAnInteger;
+        QVERIFY(ParametersFromFields(read, shown, shown, &written, &notAnInteger));
+        QCOMPARE(ConfigFile::parameterEntries(written), ConfigFile::parameterEntries(read));
+    }
+}
+
+void tst_zentik_window::applyWithoutEdits_readsBackTheSameConfiguration_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("tank1");
+    QTest::addColumn<int>("tank2");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("reserve"); // as shown
+    // 100 l × 10 / 255 shows 3 l, which would round back to level 8.
+    QTest::newRow("100 l, level 10") << 7 << 100 << 0 << 10 << "3";
+    QTest::newRow("values beyond the edits") << 255 << 70000 << -5 << 255 << "69995";
+}
+
+void tst_zentik_window::applyWithoutEdits_readsBackTheSameConfiguration()
+{
+    QFETCH(int, address);
+    QFETCH(int, tank1);
+    QFETCH(int, tank2);
+    QFETCH(int, level);
+    WindowBench b;
+    TParameters state = b.sim().state();
+    state.SensorOn = {true, tank2 != 0, false, false};
+    state.NetAddr = {static_cast<quint8>(address), 9, 0, 0};
+    state.ReserveLevel = static_cast<quint8>(level);
+    b.sim().setState(state);
+    TParameters stored;
+    stored.Volumes = {tank1, tank2, 0, 0};
+    b.bench.sim.store.SaveTankVolumes(state.SerialNumber, stored);
+
+    TFZentik* w = b.openFilled();
+    QVERIFY(w);
+    QTEST(w->ECritical->text(), "reserve");
+    const QList<ConfigFile::Entry> read = ConfigFile::parameterEntries(b.bench.z().Parameters);
+    QVERIFY(b.applyAndWait());
+    QVERIFY(b.window.isNull()); // written
+    QVERIFY(b.openFilled());
+    QCOMPARE(ConfigFile::parameterEntries(b.bench.z().Parameters), read);
 }
 
 void tst_zentik_window::rejectedReserveLevel_endsWithCode7_keepsTheEdits()
