@@ -710,22 +710,18 @@ void TFMain::AzentikExecute()
 bool TFMain::BRefreshClick()
 {
     if (!Zentik->ComPort->setPortName(PortName)) {
-        PortPanel->setText(PortName);
-        messages().error(Zentik->ComPort->errorString());
+        messages().error(showPortFailure());
         return false;
     }
     PortPanel->setText(PortName);
     PortPanel->setToolTip(QString());
     Zentik->OnConfigRead.bind(this, &TFMain::OnConfigRead);
     if (!Zentik->OpenPort()) {
-        QString reason = Zentik->ComPort->errorString();
-        if (reason.contains(QLatin1String("ermission")))
-            reason += QStringLiteral(" (on Linux, membership of the group that owns the port, usually "
-                                     "\"dialout\", gives access)");
-        PortPanel->setToolTip(reason);
+        showPortFailure();
         messages().status(text("MESSAGES", "001"));
         return true;
     }
+    m_portInUse = PortName;
     messages().status(text("MESSAGES", "004"));
     Zentik->ReadConfig(m_context.timeoutMs);
     if (!Azentik->isEnabled()) {
@@ -734,6 +730,21 @@ bool TFMain::BRefreshClick()
         Azentik->trigger();
     }
     return true;
+}
+
+QString TFMain::showPortFailure()
+{
+    // The panel names the port in use, so a name that could not be opened does not stand there.
+    const QString reason = Zentik->ComPort->errorString();
+    QString failure = PortName + QStringLiteral(": ") + reason;
+#ifdef Q_OS_LINUX
+    if (reason.contains(QLatin1String("ermission")))
+        failure += QStringLiteral(" (membership of the group that owns the port, usually \"dialout\", gives "
+                                  "access)");
+#endif
+    PortPanel->setText(m_portInUse);
+    PortPanel->setToolTip(failure);
+    return failure;
 }
 
 void TFMain::OnConfigRead()

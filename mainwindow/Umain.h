@@ -195,6 +195,8 @@ private:
     QString chooseConfigFile(bool save);
     QString describeProblems(const ConfigFile::CheckResult& check) const;
     void startPageProcess(const QString& message, void (TZENTIK::*starter)(int));
+    // The port panel back on the port last opened; the failure, with the port's name, as its tooltip.
+    QString showPortFailure();
 
     AppPaths m_paths;
     Options m_options;
@@ -209,4 +211,5 @@ private:
     bool m_shown = false;
     Qt::Orientation m_tiling = Qt::Horizontal;
     QString m_configFilter;
+    QString m_portInUse; // the port Refresh last opened
 };

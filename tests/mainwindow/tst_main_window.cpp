@@ -45,7 +45,8 @@ private slots:
     void summary_showsVolumesOfPolledSensorsOnly_data();
     void summary_showsVolumesOfPolledSensorsOnly();
     void summary_addressIsUnsigned();
-    void refresh_reopenFailure_isReportedAndStops();
+    void refresh_portFailure_isReportedAndStops_data();
+    void refresh_portFailure_isReportedAndStops();
     void logSave_writesLinesWithTimeStampAndCrLf();
     void logSave_twiceInARow();
     void logSave_alwaysAppendsDotLog();
@@ -145,23 +146,39 @@ void tst_main_window::summary_addressIsUnsigned()
     QCOMPARE(main().LNetAddr2->text(), QStringLiteral("255"));
 }
 
-void tst_main_window::refresh_reopenFailure_isReportedAndStops()
+void tst_main_window::refresh_portFailure_isReportedAndStops_data()
 {
+    QTest::addColumn<bool>("wasOpen");
+    QTest::addColumn<QString>("message");
+    // Reopening an open port under the new name fails with a box; a closed port only says so.
+    QTest::newRow("reopening") << true << "error: ttyUSB0: Permission denied (";
+    QTest::newRow("opening") << false << "status: EN cannot open";
+}
+
+void tst_main_window::refresh_portFailure_isReportedAndStops()
+{
+    QFETCH(bool, wasOpen);
+    QFETCH(QString, message);
     start();
-    QVERIFY(main().Zentik->ComPort->isOpen());
+    if (!wasOpen)
+        main().Zentik->ComPort->close();
     main().PortName = QStringLiteral("ttyUSB0");
-    QVERIFY(!main().BRefreshClick());
+    QCOMPARE(main().BRefreshClick(), !wasOpen);
     const QStringList seen = m_bench->messages.take();
     QCOMPARE(seen.size(), 1);
-    QVERIFY(seen[0].startsWith(QStringLiteral("error: ")));
+    QVERIFY2(seen[0].startsWith(message), qPrintable(seen[0]));
     QVERIFY(!main().Zentik->ComPort->isOpen());
     QCOMPARE(main().Zentik->ProcessId, 0);
+    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM")); // the port last opened
+    QVERIFY(main().PortPanel->toolTip().startsWith(QStringLiteral("ttyUSB0: Permission denied")));
+    QVERIFY(main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
     // Back to a port that works: Refresh reads again.
     main().PortName = QStringLiteral("SIM");
     QVERIFY(main().BRefreshClick());
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(m_bench->messages.take(),
              (QStringList{QStringLiteral("status: EN reading"), QStringLiteral("status: EN read")}));
+    QCOMPARE(main().PortPanel->toolTip(), QString());
 }
 
 void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()
