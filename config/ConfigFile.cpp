@@ -1,5 +1,7 @@
 #include "config/ConfigFile.h"
 
+#include <limits>
+
 namespace ConfigFile {
 
 namespace {
@@ -12,23 +14,28 @@ QByteArray flag(bool on)
 struct CheckedKey
 {
     const char* key;
+    qint64 min;
     qint64 max;
 };
 
-// The settings keys in the order they are examined, with the largest value their field holds.
+constexpr qint64 kInt32Min = std::numeric_limits<qint32>::min();
+constexpr qint64 kInt32Max = std::numeric_limits<qint32>::max();
+
+// The settings keys in the order they are examined, with the range their field holds. The tank volumes
+// are signed: the tank volume store keeps whatever was written, and a saved file carries it.
 constexpr CheckedKey kCheckedKeys[] = {
-    {"Sensor_on_0", 0x7FFFFFFF}, {"Net_addr_0", 255},  {"Volume_0", 65535},
-    {"Sensor_on_1", 0x7FFFFFFF}, {"Net_addr_1", 255},  {"Volume_1", 65535},
-    {"Inversion", 0x7FFFFFFF},   {"Mult_Factor", 127}, {"trl", 255},
-    {"Interval", 255},           {"P_Mode", 255},
+    {"Sensor_on_0", 0, kInt32Max}, {"Net_addr_0", 0, 255},  {"Volume_0", kInt32Min, kInt32Max},
+    {"Sensor_on_1", 0, kInt32Max}, {"Net_addr_1", 0, 255},  {"Volume_1", kInt32Min, kInt32Max},
+    {"Inversion", 0, kInt32Max},   {"Mult_Factor", 0, 127}, {"trl", 0, 255},
+    {"Interval", 0, 255},          {"P_Mode", 0, 255},
 };
 
-void checkEntry(const IniDocument& doc, const QByteArray& section, const QByteArray& key, qint64 max,
-                CheckResult& result)
+void checkEntry(const IniDocument& doc, const QByteArray& section, const QByteArray& key, qint64 min,
+                qint64 max, CheckResult& result)
 {
     const auto raw = doc.value(section, key);
     const auto number = raw ? ParseIniInteger(*raw) : std::nullopt;
-    if (!number || *number < 0 || *number > max) {
+    if (!number || *number < min || *number > max) {
         result.valid = false;
         result.problems.append(Problem{section, key, raw});
     }
@@ -128,11 +135,11 @@ CheckResult check(const IniDocument& doc)
 {
     CheckResult result;
     for (const CheckedKey& k : kCheckedKeys)
-        checkEntry(doc, kParametersSection, k.key, k.max, result);
+        checkEntry(doc, kParametersSection, k.key, k.min, k.max, result);
     for (int page = 0; page < kPageCount; ++page) {
         const QByteArray section = pageSection(page);
         for (int word = 0; word < kPageWords; ++word)
-            checkEntry(doc, section, wordKey(word), 65535, result);
+            checkEntry(doc, section, wordKey(word), 0, 65535, result);
     }
     return result;
 }

@@ -45,7 +45,8 @@ struct CheckResult
 };
 
 // Examines the 11 setting keys and the 2048 table words. An entry is invalid when it is missing, not an
-// integer, negative, or larger than its field holds (ID and SW are not examined).
+// integer, or outside the range its field holds: negative, except for the signed tank volumes, or too
+// large (ID and SW are not examined).
 CheckResult check(const IniDocument& doc);
 
 // Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count

@@ -80,8 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TParameters record = np;
     record.Pages = pages;
     record.MultFactor &= 0x7F;
-    for (int n = 0; n < 2; ++n)
-        record.Volumes[n] = qBound(0, record.Volumes[n], 65535);
     IniDocument stored = doc;
     ConfigFile::store(stored, record);
     const IniDocument reread = IniDocument::parse(stored.serialize());

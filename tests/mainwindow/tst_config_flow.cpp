@@ -202,8 +202,8 @@ void tst_config_flow::load_invalidEntries_askFirst_data()
         << QByteArray("PARAMETERS") << QByteArray("Net_addr_0") << QByteArray("300") << true << -1;
     QTest::newRow("word 65536, Yes abandons")
         << QByteArray("PAGE_3") << QByteArray("Value_5") << QByteArray("65536") << true << -1;
-    QTest::newRow("volume -1, Yes abandons")
-        << QByteArray("PARAMETERS") << QByteArray("Volume_1") << QByteArray("-1") << true << -1;
+    QTest::newRow("volume beyond 32 bits, Yes abandons")
+        << QByteArray("PARAMETERS") << QByteArray("Volume_1") << QByteArray("2147483648") << true << -1;
     QTest::newRow("polling yes, No loads unpolled")
         << QByteArray("PARAMETERS") << QByteArray("Sensor_on_1") << QByteArray("yes") << false << 1;
     QTest::newRow("polling 2 is polled, no question")
