@@ -43,8 +43,8 @@ struct SettingsFields
     QString reserve;
 };
 
-// The fields as the window shows a configuration: within the limits the edits keep (address 254,
-// volume 65535), the volume of a sensor that is not polled as 0, the reserve in whole litres.
+// The fields as the window shows a configuration: within the limits above, the volume of a sensor that is
+// not polled as 0, the reserve in whole litres.
 SettingsFields SettingsFieldsOf(const TParameters& p);
 
 // Sets the settings of `written` from the fields now. A field unchanged since it was shown keeps the value
