@@ -6,6 +6,7 @@
 #include "sim/ControllerSimulator.h"
 #include "sim/SimulatedLink.h"
 
+#include <QRectF>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -39,3 +40,11 @@ bool WaitUntil(const std::function<bool()>& done, int waitMs = 10000);
 
 // Words of a recognisable table: entry k of sensor s is k * 64 + s.
 TPages patternPages();
+
+// Whether inner lies within outer, give or take a rounding error; unlike QRectF::contains it also takes
+// rectangles of no width or height, such as those of lines.
+inline bool ContainsWithin(const QRectF& outer, const QRectF& inner, double tolerance = 1e-6)
+{
+    return inner.left() >= outer.left() - tolerance && inner.right() <= outer.right() + tolerance &&
+           inner.top() >= outer.top() - tolerance && inner.bottom() <= outer.bottom() + tolerance;
+}
