@@ -25,8 +25,9 @@ ReportItem line(const QString& element, QPointF from, QPointF to, const QColor& 
     return item;
 }
 
+// A label in its cell, moved back inside the chart where it would stand out (if only by a rounding error).
 ReportItem label(const QString& element, const QRectF& cell, const QString& text, const ReportFont& font,
-                 Qt::Alignment alignment)
+                 Qt::Alignment alignment, const QRectF& chart)
 {
     ReportItem item;
     item.element = element;
@@ -44,6 +45,10 @@ ReportItem label(const QString& element, const QRectF& cell, const QString& text
     if (alignment & Qt::AlignVCenter)
         y = cell.center().y() - size.height() / 2;
     item.textRect = QRectF(QPointF(x, y), size);
+    const QPointF shift(qMax(chart.left(), qMin(x, chart.right() - size.width())) - x,
+                        qMax(chart.top(), qMin(y, chart.bottom() - size.height())) - y);
+    item.rect.translate(shift);
+    item.textRect.translate(shift);
     return item;
 }
 
@@ -140,6 +145,8 @@ QList<ReportItem> LayoutLineChart(const ReportLineChart& chart, const QRectF& re
     const double lastHalf = labels.isEmpty() ? 0 : ReportMetrics::textWidth(font, labels.last()) / 2;
     const double plotRight = rect.right() - qMax(lastHalf, kTick);
     const double spacing = labels.size() > 1 ? (plotRight - plotLeft) / (labels.size() - 1) : 0;
+    // The last point ends the axis exactly; plotLeft + i * spacing may miss it by a rounding error.
+    auto xOf = [&](int i) { return i > 0 && i == labels.size() - 1 ? plotRight : plotLeft + i * spacing; };
     auto yOf = [&](double v) { return plotBottom - (v - low) / (high - low) * (plotBottom - plotTop); };
 
     for (int i = 0; i < yTicks.size(); ++i) {
@@ -149,17 +156,17 @@ QList<ReportItem> LayoutLineChart(const ReportLineChart& chart, const QRectF& re
         items << line(axisName, {plotLeft - kTick, y}, {plotLeft, y}, kAxisColor, 0.2);
         items << label(yLabelName,
                        QRectF(rect.left() + kLabelGap, y - labelHeight / 2, yLabelWidth, labelHeight),
-                       yTexts[i], font, Qt::AlignRight | Qt::AlignVCenter);
+                       yTexts[i], font, Qt::AlignRight | Qt::AlignVCenter, rect);
     }
     items << line(axisName, {plotLeft, plotTop}, {plotLeft, plotBottom}, kAxisColor, 0.2);
     items << line(axisName, {plotLeft, plotBottom}, {plotRight, plotBottom}, kAxisColor, 0.2);
 
     for (int i : shownLabels(int(labels.size()), spacing, xLabelWidth)) {
-        const double x = plotLeft + i * spacing;
+        const double x = xOf(i);
         const double width = ReportMetrics::textWidth(font, labels[i]);
         items << line(axisName, {x, plotBottom}, {x, plotBottom + kTick}, kAxisColor, 0.2);
         items << label(xLabelName, QRectF(x - width / 2, plotBottom + kTick + kLabelGap, width, labelHeight),
-                       labels[i], font, Qt::AlignHCenter | Qt::AlignTop);
+                       labels[i], font, Qt::AlignHCenter | Qt::AlignTop, rect);
     }
 
     if (!values.isEmpty()) {
@@ -167,7 +174,7 @@ QList<ReportItem> LayoutLineChart(const ReportLineChart& chart, const QRectF& re
         series.kind = ReportItem::Kind::Polyline;
         series.element = chart.name;
         for (int i = 0; i < values.size(); ++i)
-            series.points << QPointF(plotLeft + i * spacing, yOf(values[i]));
+            series.points << QPointF(xOf(i), yOf(values[i]));
         series.rect = series.points.boundingRect();
         series.color = chart.lineColor;
         series.lineWidth = 0.35;

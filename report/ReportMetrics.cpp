@@ -30,6 +30,7 @@ QFont ReportMetrics::font(const ReportFont& font)
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
     f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::PreferNoShaping);
     return f;
 }
 

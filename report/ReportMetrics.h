@@ -7,7 +7,9 @@
 
 namespace ReportMetrics {
 
-// The font as drawn, at its point size; hinting is off so that every device lays text out alike.
+// The font as drawn, at its point size; hinting is off so that every device lays text out alike, and
+// shaping is off so that each character keeps a glyph of its own: a ligature such as "fi" would make a
+// PDF's text read and search as something else than the letters printed.
 QFont font(const ReportFont& font);
 double textWidth(const ReportFont& font, const QString& text);
 // Height of one line, and the distance from one line to the next.

@@ -7,6 +7,7 @@
 #include "sim/SimulatedLink.h"
 
 #include <QRandomGenerator>
+#include <QRectF>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -44,3 +45,10 @@ TPages patternPages();
 // A record as a read with the tank volumes loaded can leave it: any address, reserve, interval and output
 // mode byte, a 7-bit gauge coefficient, volumes anywhere in 32 bits (often at an edge), any words.
 TParameters randomParameters(QRandomGenerator& random);
+// Whether inner lies within outer, give or take a rounding error; unlike QRectF::contains it also takes
+// rectangles of no width or height, such as those of lines.
+inline bool ContainsWithin(const QRectF& outer, const QRectF& inner, double tolerance = 1e-6)
+{
+    return inner.left() >= outer.left() - tolerance && inner.right() <= outer.right() + tolerance &&
+           inner.top() >= outer.top() - tolerance && inner.bottom() <= outer.bottom() + tolerance;
+}
