@@ -113,4 +113,5 @@ private:
     int m_timeoutMs;
     bool m_shown = false;
     bool m_closed = false;
+    bool m_readRefused = false; // shown while the controller was busy
 };

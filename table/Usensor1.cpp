@@ -920,6 +920,8 @@ bool TFSensor1::CopyTableToPoints()
 
 void TFSensor1::AReadExecute()
 {
+    if (m_context.refuseIfBusy())
+        return;
     SGUser->setFocus();
     finishEditing();
     const QString started = text("MESSAGES", "009");
@@ -1003,11 +1005,15 @@ bool TFSensor1::CheckPointsForWrite()
 
 void TFSensor1::AWriteExecute()
 {
+    // Known before the question, and again before NewPages is filled: the question box lets events
+    // through, and a completion may have started a process meanwhile.
+    if (m_context.refuseIfBusy())
+        return;
     SGUser->setFocus();
     finishEditing();
     if (!m_context.messages->question(text("SENSOR", "0010")))
         return;
-    if (!CheckPointsForWrite())
+    if (!CheckPointsForWrite() || m_context.refuseIfBusy())
         return;
     TZENTIK* z = m_context.zentik;
     z->OnTableWrite.bind(this, &TFSensor1::OnTableWrite);

@@ -12,7 +12,7 @@
 
 namespace {
 
-using Starter = void (TZENTIK::*)(int);
+using Starter = bool (TZENTIK::*)(int);
 
 struct ProcessInfo
 {
