@@ -94,8 +94,10 @@ TFZentik* TFZentik::open(const AppContext& context, QMdiArea* area)
     window->setWindowTitle(context.language->LanguageText("MAIN", "0009"));
     window->show();
     if (window->m_readRefused) {
-        // A window that could not read would offer its empty form for writing.
+        // A window that could not read would offer its empty form for writing. It goes before it is
+        // ever painted, and only then is the user told.
         window->close();
+        context.tellBusy();
         return nullptr;
     }
     return window;
@@ -325,7 +327,6 @@ void TFZentik::FormShow()
     // the window opens or is reopened right after it).
     if (z->IsBusy() && !z->IsFreshConfigRead()) {
         m_readRefused = true;
-        m_context.tellBusy();
         return;
     }
     // Bound to the controller object, which lives for the whole run, so the outcome still reaches the

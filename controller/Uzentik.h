@@ -26,6 +26,8 @@ public:
     explicit TFZentik(const AppContext& context, QWidget* parent = nullptr);
 
     // Creates the window inside the area, captions it and shows it, which starts the configuration read.
+    // nullptr, after telling the user, when the controller is busy with anything but a read that has
+    // only just started.
     static TFZentik* open(const AppContext& context, QMdiArea* area);
 
     int tag() const { return kTag; }
@@ -113,5 +115,5 @@ private:
     int m_timeoutMs;
     bool m_shown = false;
     bool m_closed = false;
-    bool m_readRefused = false; // shown while the controller was busy
+    bool m_readRefused = false; // shown while the controller was busy: no read started
 };
