@@ -438,7 +438,7 @@ void tst_main_window::controllerApply_showsInTheNextRefresh()
 void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char* command : {"Refresh", "Details", "Read", "Write", "Save", "Load", "Print"})
+    for (const char* command : {"Refresh", "Details", "Read", "Write", "Save", "Load", "Print", "Settings"})
         QTest::newRow(command) << QString::fromLatin1(command);
 }
 
@@ -480,6 +480,14 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
         table->BRead->click();
     } else if (command == QLatin1String("Write")) {
         table->BWrite->click();
+    } else if (command == QLatin1String("Settings")) {
+        TFSettings* settings = m_bench->program->FSettings;
+        settings->CBLanguage->setCurrentIndex(
+            static_cast<int>(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG"))));
+        const QString refreshCaption = main().BRefresh->text();
+        settings->Button1Click();
+        QCOMPARE(main().BRefresh->text(), refreshCaption); // the language stays
+        QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("<none>"));
     } else {
         QAction* action = command == QLatin1String("Save")   ? main().ASaveConfig
                           : command == QLatin1String("Load") ? main().ALoadConfig
