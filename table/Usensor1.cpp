@@ -1013,7 +1013,7 @@ void TFSensor1::AWriteExecute()
     finishEditing();
     if (!m_context.messages->question(text("SENSOR", "0010")))
         return;
-    if (!CheckPointsForWrite() || m_context.refuseIfBusy())
+    if (m_context.refuseIfBusy() || !CheckPointsForWrite())
         return;
     TZENTIK* z = m_context.zentik;
     z->OnTableWrite.bind(this, &TFSensor1::OnTableWrite);
