@@ -498,6 +498,14 @@ void TFSensor1::fitCommandCaptions()
 
 void TFSensor1::closeEvent(QCloseEvent* event)
 {
+    // Its own transfer reports into it and closes the progress window, so it stays until that ends (the
+    // modal progress window keeps the user from asking anyway).
+    const TZENTIK* z = m_context.zentik;
+    if ((z->ProcessId == Process::ReadTable && z->OnTableRead.receiver() == this) ||
+        (z->ProcessId == Process::WriteTable && z->OnTableWrite.receiver() == this)) {
+        event->ignore();
+        return;
+    }
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed(sensor());
