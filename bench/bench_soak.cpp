@@ -277,7 +277,7 @@ private:
             e->clear();
         events[m_process - 1]->bindFunction(this, [this](TZENTIK*) { onCompleted(); });
         m_watchdog.start(static_cast<int>(m_steps.size()) * (m_settings.timeoutMs + 20) + 5000);
-        using Starter = void (TZENTIK::*)(int);
+        using Starter = bool (TZENTIK::*)(int);
         const Starter starters[] = {&TZENTIK::ReadConfig,      &TZENTIK::SaveConfig,
                                     &TZENTIK::ReadTable,       &TZENTIK::WriteTable,
                                     &TZENTIK::ReadAllSettings, &TZENTIK::LoadAllSettings};

@@ -123,7 +123,7 @@ public:
     }
 
     // Starts a process through start() and waits for its completion event; returns the result code.
-    int runProcess(TCompletionEvent TZENTIK::*event, int pageTotal, const std::function<void(int)>& start)
+    int runProcess(TCompletionEvent TZENTIK::*event, int pageTotal, const std::function<bool(int)>& start)
     {
         QEventLoop loop;
         bool done = false;
@@ -133,7 +133,11 @@ public:
             done = true;
             loop.quit();
         });
-        start(m_timeout);
+        if (!start(m_timeout)) {
+            // Never expected: one process per run. Its completion would never come to end the wait.
+            printErr(QStringLiteral("zentikctl: the controller is busy with another process"));
+            return Exit::Busy;
+        }
         if (!done)
             loop.exec();
         if (m_pages > 0)
@@ -256,7 +260,8 @@ int CtlRunner::run(const QStringList& arguments)
     TZENTIK& z = session.device();
 
     if (command == QLatin1String("read")) {
-        const int result = session.runProcess(&TZENTIK::OnConfigRead, 0, [&](int t) { z.ReadConfig(t); });
+        const int result =
+            session.runProcess(&TZENTIK::OnConfigRead, 0, [&](int t) { return z.ReadConfig(t); });
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -265,8 +270,8 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("save")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount, [&](int t) { z.ReadAllSettings(t); });
+        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
+                                              [&](int t) { return z.ReadAllSettings(t); });
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -278,8 +283,8 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("report")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount, [&](int t) { z.ReadAllSettings(t); });
+        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
+                                              [&](int t) { return z.ReadAllSettings(t); });
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -296,13 +301,13 @@ int CtlRunner::run(const QStringList& arguments)
     if (command == QLatin1String("load")) {
         ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
         return session.runProcess(&TZENTIK::OnLoadAllSettings, kPageCount,
-                                  [&](int t) { z.LoadAllSettings(t); });
+                                  [&](int t) { return z.LoadAllSettings(t); });
     }
     const int first = FirstPageOfSensor(sensorOf(args[1]));
     z.PageIndex = first;
     if (command == QLatin1String("read-table")) {
         const int result =
-            session.runProcess(&TZENTIK::OnTableRead, kSensorPages, [&](int t) { z.ReadTable(t); });
+            session.runProcess(&TZENTIK::OnTableRead, kSensorPages, [&](int t) { return z.ReadTable(t); });
         if (result != Result::Success)
             return result;
         for (int k = 0; k < kTableEntries; ++k)
@@ -311,5 +316,5 @@ int CtlRunner::run(const QStringList& arguments)
     }
     for (int k = 0; k < kTableEntries; ++k)
         TableEntry(z.NewPages, first, k) = words[k];
-    return session.runProcess(&TZENTIK::OnTableWrite, kSensorPages, [&](int t) { z.WriteTable(t); });
+    return session.runProcess(&TZENTIK::OnTableWrite, kSensorPages, [&](int t) { return z.WriteTable(t); });
 }

@@ -9,6 +9,7 @@ constexpr int Usage = 64;
 constexpr int InvalidFile = 65;
 constexpr int PortUnavailable = 69;
 constexpr int FileError = 74;
+constexpr int Busy = 75; // the controller object refused to start the process
 } // namespace Exit
 
 namespace CtlRunner {

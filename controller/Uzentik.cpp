@@ -89,6 +89,13 @@ TFZentik* TFZentik::open(const AppContext& context, QMdiArea* area)
     area->addSubWindow(window);
     window->setWindowTitle(context.language->LanguageText("MAIN", "0009"));
     window->show();
+    if (window->m_readRefused) {
+        // A window that could not read would offer its empty form for writing. It goes before it is
+        // ever painted, and only then is the user told.
+        window->close();
+        context.tellBusy();
+        return nullptr;
+    }
     return window;
 }
 
@@ -312,13 +319,19 @@ void TFZentik::FormShow()
 {
     ApplyTexts();
     TZENTIK* z = m_context.zentik;
+    // Only a configuration read that has just been started may give way to this one (Refresh's, when
+    // the window opens or is reopened right after it).
+    if (z->IsBusy() && !z->IsFreshConfigRead()) {
+        m_readRefused = true;
+        return;
+    }
     // Bound to the controller object, which lives for the whole run, so the outcome still reaches the
     // status line and the summary when this window has been closed in the meantime.
     z->OnConfigRead.bindFunction(z, [context = m_context, window = QPointer<TFZentik>(this)](TZENTIK*) {
         OnConfigRead(context, window.data());
     });
     z->OpenPort(); // a port that cannot be opened makes the read fail with its own result code
-    z->ReadConfig(m_timeoutMs);
+    z->ReplaceConfigRead(m_timeoutMs);
 }
 
 void TFZentik::OnConfigRead(const AppContext& context, TFZentik* window)
@@ -396,6 +409,8 @@ QRadioButton* TFZentik::outputModeButton(int mode) const
 
 void TFZentik::BApplyClick()
 {
+    if (m_context.refuseIfBusy())
+        return;
     // Every field is checked before anything starts, so a field that holds no number leaves nothing
     // half done: no write, the buttons enabled, the error named.
     TZENTIK* z = m_context.zentik;

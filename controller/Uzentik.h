@@ -27,6 +27,8 @@ public:
     explicit TFZentik(const AppContext& context, QWidget* parent = nullptr);
 
     // Creates the window inside the area, captions it and shows it, which starts the configuration read.
+    // nullptr, after telling the user, when the controller is busy with anything but a read that has
+    // only just started.
     static TFZentik* open(const AppContext& context, QMdiArea* area);
 
     int tag() const { return kTag; }
@@ -120,4 +122,5 @@ private:
     // a field has not been changed since.
     TParameters m_read;
     SettingsFields m_shownFields;
+    bool m_readRefused = false; // shown while the controller was busy: no read started
 };

@@ -60,61 +60,87 @@ void TZENTIK::ClearParameters()
 
 bool TZENTIK::OpenPort()
 {
+    if (IsBusy())
+        return ComPort->isOpen();
     RxBuffer.clear();
     ClearParameters();
     return ComPort->open();
 }
 
-void TZENTIK::ReadConfig(int timeoutMs)
+bool TZENTIK::IsFreshConfigRead() const
 {
-    ClearParameters();
-    Timer->setInterval(timeoutMs);
-    ProcessId = Process::ReadConfig;
-    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+    // Process 1 sends 0x82 only first; once its answer is accepted the next request replaces it.
+    return ProcessId == Process::ReadConfig && Command.Request.Cmd == Cmd::ReadSerialNumber &&
+           Command.Waiting;
 }
 
-void TZENTIK::ReadAllSettings(int timeoutMs)
+void TZENTIK::enter(int process, int timeoutMs)
 {
-    ClearParameters();
+    const bool wasIdle = !IsBusy();
     Timer->setInterval(timeoutMs);
-    ProcessId = Process::ReadAllSettings;
-    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+    ProcessId = process;
+    if (wasIdle)
+        emit BusyChanged(true);
 }
 
-void TZENTIK::SaveConfig(int timeoutMs)
+bool TZENTIK::startConfigChain(int process, int timeoutMs)
 {
-    ClearParameters();
-    Timer->setInterval(timeoutMs);
-    ProcessId = Process::SaveConfig;
+    // Processes 1, 2 and 5 start from a reset record; process 6 keeps it (only the serial number is read).
+    if (process != Process::LoadAllSettings)
+        ClearParameters();
+    enter(process, timeoutMs);
     SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+    return true;
 }
 
-void TZENTIK::LoadAllSettings(int timeoutMs)
+bool TZENTIK::ReadConfig(int timeoutMs)
 {
-    Timer->setInterval(timeoutMs);
-    ProcessId = Process::LoadAllSettings;
-    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
+    return !IsBusy() && startConfigChain(Process::ReadConfig, timeoutMs);
 }
 
-void TZENTIK::ReadTable(int timeoutMs)
+bool TZENTIK::ReplaceConfigRead(int timeoutMs)
 {
-    Timer->setInterval(timeoutMs);
+    return (!IsBusy() || IsFreshConfigRead()) && startConfigChain(Process::ReadConfig, timeoutMs);
+}
+
+bool TZENTIK::ReadAllSettings(int timeoutMs)
+{
+    return !IsBusy() && startConfigChain(Process::ReadAllSettings, timeoutMs);
+}
+
+bool TZENTIK::SaveConfig(int timeoutMs)
+{
+    return !IsBusy() && startConfigChain(Process::SaveConfig, timeoutMs);
+}
+
+bool TZENTIK::LoadAllSettings(int timeoutMs)
+{
+    return !IsBusy() && startConfigChain(Process::LoadAllSettings, timeoutMs);
+}
+
+bool TZENTIK::ReadTable(int timeoutMs)
+{
+    if (IsBusy())
+        return false;
     // A table is one sensor's 32 pages: the first page is 0 or 32.
     PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
     LastPage = PageIndex + kSensorPages - 1;
     for (int page = PageIndex; page <= LastPage; ++page)
         Parameters.Pages[page].fill(0);
-    ProcessId = Process::ReadTable;
+    enter(Process::ReadTable, timeoutMs);
     sendPageSelect(timeoutMs);
+    return true;
 }
 
-void TZENTIK::WriteTable(int timeoutMs)
+bool TZENTIK::WriteTable(int timeoutMs)
 {
-    Timer->setInterval(timeoutMs);
+    if (IsBusy())
+        return false;
     PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
     LastPage = PageIndex + kSensorPages - 1;
-    ProcessId = Process::WriteTable;
+    enter(Process::WriteTable, timeoutMs);
     sendPageData(timeoutMs);
+    return true;
 }
 
 QByteArray TZENTIK::PackPage(const TPage& page)
@@ -213,13 +239,15 @@ void TZENTIK::FinishProcess(int result)
         LastErrorText.clear();
     log(QStringLiteral("ERROR: ") + QString::number(result));
     log(QString());
+    // A copy, taken before anyone hears of the end: the handler may install a new event (and start a
+    // new process) while it runs.
     const TCompletionEvent* event = eventOf(ProcessId);
+    const TCompletionEvent handler = event ? *event : TCompletionEvent();
+    const bool wasBusy = IsBusy();
     ProcessId = Process::Idle;
-    if (event && event->isSet()) {
-        // A copy: the handler may install a new event (and start a new process) while it runs.
-        const TCompletionEvent handler = *event;
-        handler.call(this);
-    }
+    if (wasBusy)
+        emit BusyChanged(false);
+    handler.call(this);
 }
 
 void TZENTIK::TimeOut()

@@ -111,14 +111,29 @@ public:
     void setTankVolumeStore(TankVolumeStore* store) { m_volumeStore = store; }
 
     void ClearParameters();
+    // While a process runs this leaves its buffer and what it has decoded alone and only says whether
+    // the port is open.
     bool OpenPort();
 
-    void ReadConfig(int timeoutMs);
-    void SaveConfig(int timeoutMs);
-    void ReadTable(int timeoutMs);
-    void WriteTable(int timeoutMs);
-    void ReadAllSettings(int timeoutMs);
-    void LoadAllSettings(int timeoutMs);
+    // One process at a time: while one runs (ProcessId not 0) every starter refuses, returning false
+    // without sending anything or touching a store. Callers check IsBusy() before they fill the stores
+    // or install the completion event, since both belong to the running process until it ends.
+    bool IsBusy() const { return ProcessId != Process::Idle; }
+    // A configuration read whose first request is out and still unanswered: nothing has been decoded,
+    // so another configuration read may take its place (ReplaceConfigRead).
+    bool IsFreshConfigRead() const;
+
+    // Each starter returns true when its process has started; its completion event follows, or has
+    // already been called when the first request could not be written.
+    bool ReadConfig(int timeoutMs);
+    // ReadConfig that may also take the place of a fresh configuration read, whose completion event is
+    // then never called: the controller settings window's read replacing Refresh's.
+    bool ReplaceConfigRead(int timeoutMs);
+    bool SaveConfig(int timeoutMs);
+    bool ReadTable(int timeoutMs);
+    bool WriteTable(int timeoutMs);
+    bool ReadAllSettings(int timeoutMs);
+    bool LoadAllSettings(int timeoutMs);
 
     bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
     bool FindResponse(const QByteArray& buffer);
@@ -133,10 +148,14 @@ signals:
     void LogLine(const QString& line);
     // One more page has been read or stored.
     void PageTransferred();
+    // A process has started (true) or ended (false); the end is told before the completion event runs.
+    void BusyChanged(bool busy);
 
 private:
     void init(SerialLinkFactory factory);
     void log(const QString& line) { emit LogLine(line); }
+    void enter(int process, int timeoutMs);
+    bool startConfigChain(int process, int timeoutMs);
     TCompletionEvent* eventOf(int process);
     void takeStep(int timeoutMs);
     void readChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);

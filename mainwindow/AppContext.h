@@ -22,4 +22,10 @@ struct AppContext
     std::function<void()> showSummary;
     // Time-out of every request, in milliseconds (tests shorten it).
     int timeoutMs = 1000;
+
+    // Tells the user that a command was refused because the controller is running a process.
+    void tellBusy() const;
+    // True, after telling the user, while the controller runs a process: the command that asks then
+    // stops without changing anything.
+    bool refuseIfBusy() const;
 };

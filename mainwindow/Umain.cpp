@@ -709,6 +709,9 @@ void TFMain::AzentikExecute()
 
 bool TFMain::BRefreshClick()
 {
+    // Before the port is renamed: a new name would reopen the port under the running process.
+    if (m_context.refuseIfBusy())
+        return false;
     if (!Zentik->ComPort->setPortName(PortName)) {
         messages().error(showPortFailure());
         return false;
@@ -823,7 +826,7 @@ QString TFMain::chooseConfigFile(bool save)
     return chosen;
 }
 
-void TFMain::startPageProcess(const QString& message, void (TZENTIK::*starter)(int))
+void TFMain::startPageProcess(const QString& message, bool (TZENTIK::*starter)(int))
 {
     TFProgress* progress = m_context.progress;
     if (progress)
@@ -838,6 +841,9 @@ void TFMain::startPageProcess(const QString& message, void (TZENTIK::*starter)(i
 
 void TFMain::ASaveConfigExecute()
 {
+    // The print request belongs to a running process 5 until it ends.
+    if (m_context.refuseIfBusy())
+        return;
     PrintRequest = false;
     const QString message = text("MESSAGES", "014");
     messages().status(message);
@@ -846,6 +852,8 @@ void TFMain::ASaveConfigExecute()
 
 void TFMain::APrintConfigExecute()
 {
+    if (m_context.refuseIfBusy())
+        return;
     PrintRequest = true;
     const QString message = text("MESSAGES", "020");
     messages().status(message);
@@ -896,6 +904,10 @@ QString TFMain::describeProblems(const ConfigFile::CheckResult& check) const
 
 void TFMain::ALoadConfigExecute()
 {
+    // Known before the file dialog opens, and again before the stores are filled: the dialogs let
+    // events through, and a completion may have started a process meanwhile.
+    if (m_context.refuseIfBusy())
+        return;
     const QString fileName = chooseConfigFile(false);
     if (fileName.isEmpty())
         return;
@@ -910,6 +922,8 @@ void TFMain::ALoadConfigExecute()
     const ConfigFile::CheckResult check = ConfigFile::check(doc);
     if (!check.valid &&
         messages().question(text("MESSAGES", "021") + QStringLiteral("\n\n") + describeProblems(check)))
+        return;
+    if (m_context.refuseIfBusy())
         return;
     ConfigFile::fill(doc, Zentik->NewParameters, Zentik->NewPages);
     messages().status(text("MESSAGES", "015") + QLatin1Char(' ') + fileName);

@@ -97,7 +97,8 @@ public:
     void TB1Click();
     void TB2Click();
     void BChangeClick();
-    // False when the port could not be reopened under the new name (the error has been shown).
+    // False when no read started because the controller is busy or the port could not be reopened
+    // under the new name (the user has been told).
     bool BRefreshClick();
     void OnConfigRead();
     void MenuClearClick();
@@ -194,7 +195,7 @@ private:
     QString text(const char* section, const char* key) const;
     QString chooseConfigFile(bool save);
     QString describeProblems(const ConfigFile::CheckResult& check) const;
-    void startPageProcess(const QString& message, void (TZENTIK::*starter)(int));
+    void startPageProcess(const QString& message, bool (TZENTIK::*starter)(int));
     // The port panel back on the port last opened; the failure, with the port's name, as its tooltip.
     QString showPortFailure();
 

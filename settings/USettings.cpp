@@ -103,6 +103,9 @@ void TFSettings::SwitchLanguage(int index)
 
 void TFSettings::Button1Click()
 {
+    // Apply ends in a Refresh; while the controller is busy nothing is applied and the window stays.
+    if (m_main->context().refuseIfBusy())
+        return;
     const int index = CBLanguage->currentIndex();
     if (index < 0 || index >= LanguageFiles.size()) {
         m_main->messages().error(QStringLiteral("No language is selected. Choose a language in the list."));

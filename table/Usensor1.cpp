@@ -503,6 +503,14 @@ void TFSensor1::fitCommandCaptions()
 
 void TFSensor1::closeEvent(QCloseEvent* event)
 {
+    // Its own transfer reports into it and closes the progress window, so it stays until that ends (the
+    // modal progress window keeps the user from asking anyway).
+    const TZENTIK* z = m_context.zentik;
+    if ((z->ProcessId == Process::ReadTable && z->OnTableRead.receiver() == this) ||
+        (z->ProcessId == Process::WriteTable && z->OnTableWrite.receiver() == this)) {
+        event->ignore();
+        return;
+    }
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed(sensor());
@@ -927,6 +935,8 @@ bool TFSensor1::CopyTableToPoints()
 
 void TFSensor1::AReadExecute()
 {
+    if (m_context.refuseIfBusy())
+        return;
     SGUser->setFocus();
     finishEditing();
     const QString started = text("MESSAGES", "009");
@@ -1010,11 +1020,15 @@ bool TFSensor1::CheckPointsForWrite()
 
 void TFSensor1::AWriteExecute()
 {
+    // Known before the question, and again before NewPages is filled: the question box lets events
+    // through, and a completion may have started a process meanwhile.
+    if (m_context.refuseIfBusy())
+        return;
     SGUser->setFocus();
     finishEditing();
     if (!m_context.messages->question(text("SENSOR", "0010")))
         return;
-    if (!CheckPointsForWrite())
+    if (m_context.refuseIfBusy() || !CheckPointsForWrite())
         return;
     TZENTIK* z = m_context.zentik;
     z->OnTableWrite.bind(this, &TFSensor1::OnTableWrite);

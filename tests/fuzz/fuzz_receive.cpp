@@ -327,7 +327,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     default:
         z.PageIndex = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
     }
-    using Starter = void (TZENTIK::*)(int);
+    using Starter = bool (TZENTIK::*)(int);
     const Starter starters[] = {&TZENTIK::ReadConfig, &TZENTIK::SaveConfig,      &TZENTIK::ReadTable,
                                 &TZENTIK::WriteTable, &TZENTIK::ReadAllSettings, &TZENTIK::LoadAllSettings};
     (z.*starters[line.process - 1])(1000);

@@ -7,12 +7,13 @@
 #include "tests/common/TestSupport.h"
 
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-using Starter = void (TZENTIK::*)(int);
+using Starter = bool (TZENTIK::*)(int);
 
 struct ProcessInfo
 {
@@ -59,6 +60,28 @@ TParameters someSettings()
     return p;
 }
 
+// Every store a process reads or fills, and the receive buffer, as one comparable value.
+QByteArray storesOf(const TZENTIK& z)
+{
+    QByteArray all;
+    const auto add = [&all](const void* data, size_t size) {
+        all.append(static_cast<const char*>(data), size);
+    };
+    for (const TParameters* p : {&z.Parameters, &z.NewParameters}) {
+        all += (p->SerialNumber + QLatin1Char('|') + p->ProgramNumber + QLatin1Char('|')).toUtf8();
+        add(&p->SensorOn, sizeof p->SensorOn);
+        add(&p->NetAddr, sizeof p->NetAddr);
+        add(&p->Pages, sizeof p->Pages);
+        add(&p->Volumes, sizeof p->Volumes);
+        all += char(p->Inversion) + char(p->MultFactor) + char(p->ReserveLevel) + char(p->Interval) +
+               char(p->OutputMode);
+    }
+    add(&z.NewPages, sizeof z.NewPages);
+    add(&z.PageIndex, sizeof z.PageIndex);
+    add(&z.LastPage, sizeof z.LastPage);
+    return all + z.RxBuffer;
+}
+
 int countLines(const QStringList& log, const QString& prefix)
 {
     return static_cast<int>(
@@ -98,6 +121,10 @@ private slots:
     void destroyedReceiver_isNeverCalled();
     void unsetEvent_processStillEnds();
     void handlerMayStartTheNextProcess();
+    void startWhileBusy_isRefusedAndTheRunningOneEnds_data();
+    void startWhileBusy_isRefusedAndTheRunningOneEnds();
+    void freshConfigRead_onlyAnotherConfigReadTakesItsPlace_data();
+    void freshConfigRead_onlyAnotherConfigReadTakesItsPlace();
     void openPort_refusedQuietly();
     void idleNoise_keepsReceiveBufferBounded();
 
@@ -576,6 +603,98 @@ void tst_controller::handlerMayStartTheNextProcess()
     QTRY_VERIFY(readDone);
     QCOMPARE(b.z.LastError, 0);
     QCOMPARE(b.z.Parameters.NetAddr[0], quint8(17));
+}
+
+void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds_data()
+{
+    QTest::addColumn<int>("running");
+    QTest::addColumn<int>("second"); // a process number; 7 ReplaceConfigRead, 8 OpenPort
+    const char* names[] = {"",           "ReadConfig",      "SaveConfig",      "ReadTable",
+                           "WriteTable", "ReadAllSettings", "LoadAllSettings", "ReplaceConfigRead",
+                           "OpenPort"};
+    for (int running = 1; running <= 6; ++running)
+        for (int second = 1; second <= 8; ++second)
+            QTest::addRow("%s, then %s", names[running], names[second]) << running << second;
+}
+
+void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
+{
+    QFETCH(int, running);
+    QFETCH(int, second);
+    SimBench b;
+    QVERIFY(b.z.OpenPort());
+    b.z.NewParameters = someSettings();
+    b.z.NewPages = patternPages();
+    b.z.PageIndex = 32;
+    int ended = 0, othersEnded = 0;
+    for (int id = 1; id <= 6; ++id)
+        (b.z.*processInfo(id).event).bindFunction(nullptr, [&, id](TZENTIK*) {
+            ++(id == running ? ended : othersEnded);
+        });
+    QSignalSpy busy(&b.z, &TZENTIK::BusyChanged);
+    (b.z.*processInfo(running).start)(1000);
+    // Under way, past the first answer.
+    QVERIFY(WaitUntil([&] { return countLines(b.log, QStringLiteral("Response has been ACCEPTED")) >= 2; }));
+
+    const QByteArray stores = storesOf(b.z);
+    const qsizetype logLines = b.log.size();
+    const int requests = b.controller().requestCount();
+    if (second == 8) {
+        QVERIFY(b.z.OpenPort());
+    } else {
+        const Starter start = second == 7 ? &TZENTIK::ReplaceConfigRead : processInfo(second).start;
+        QVERIFY(!(b.z.*start)(1000));
+    }
+    QCOMPARE(b.z.ProcessId, running);
+    QCOMPARE(b.controller().requestCount(), requests);
+    QCOMPARE(b.log.size(), logLines);
+    QVERIFY(storesOf(b.z) == stores);
+    QVERIFY(b.z.Timer->isActive());
+
+    QVERIFY(WaitUntil([&] { return ended > 0; }));
+    QCOMPARE(b.z.LastError, 0);
+    QCOMPARE(othersEnded, 0);
+    QCOMPARE(busy.size(), 2);
+    // The whole chain went out, once.
+    const int requestsOf[] = {0, 9, 8, 64, 64, 9 + 128, 8 + 128};
+    QCOMPARE(countLines(b.log, QStringLiteral("WRITE: ")), requestsOf[running]);
+    QCOMPARE(ended, 1);
+}
+
+void tst_controller::freshConfigRead_onlyAnotherConfigReadTakesItsPlace_data()
+{
+    QTest::addColumn<int>("running");
+    QTest::addColumn<bool>("replace"); // ReplaceConfigRead, else ReadConfig
+    QTest::addColumn<bool>("takesPlace");
+    QTest::newRow("read replaced by the settings window's read") << 1 << true << true;
+    QTest::newRow("read, Refresh pressed again") << 1 << false << false;
+    QTest::newRow("read with pages") << 5 << true << false;
+    QTest::newRow("write") << 2 << true << false;
+}
+
+void tst_controller::freshConfigRead_onlyAnotherConfigReadTakesItsPlace()
+{
+    QFETCH(int, running);
+    QFETCH(bool, replace);
+    QFETCH(bool, takesPlace);
+    SimBench b;
+    QVERIFY(b.z.OpenPort());
+    QStringList ended;
+    (b.z.*processInfo(running).event).bindFunction(nullptr, [&](TZENTIK*) {
+        ended << QStringLiteral("first");
+    });
+    (b.z.*processInfo(running).start)(1000);
+    // Only the first request is out: nothing has been answered yet.
+    QCOMPARE(b.z.IsFreshConfigRead(), running == 1);
+    if (takesPlace)
+        b.z.OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { ended << QStringLiteral("second"); });
+    QCOMPARE((b.z.*(replace ? &TZENTIK::ReplaceConfigRead : &TZENTIK::ReadConfig))(1000), takesPlace);
+    QVERIFY(WaitUntil([&] { return !b.z.IsBusy(); }));
+    QCOMPARE(ended, QStringList{QLatin1String(takesPlace ? "second" : "first")});
+    QCOMPARE(b.z.LastError, 0);
+    QCOMPARE(countLines(b.log, QStringLiteral("WRITE: 61 82")), takesPlace ? 2 : 1);
+    if (running != Process::SaveConfig) // a write adopts its own record
+        QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
 }
 
 void tst_controller::openPort_refusedQuietly()

@@ -5,6 +5,8 @@
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
 #include "settings/USettings.h"
+#include "table/UProgress.h"
+#include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
@@ -60,6 +62,8 @@ private slots:
     void controllerShortcuts_bringTheWindowForward();
     void refresh_reopensTheControllerWindow();
     void controllerApply_showsInTheNextRefresh();
+    void slowApply_otherCommandsAreRefusedUntilItEnds_data();
+    void slowApply_otherCommandsAreRefusedUntilItEnds();
     void sensorShortcuts_openOnceThenBringForward_data();
     void sensorShortcuts_openOnceThenBringForward();
 
@@ -446,6 +450,86 @@ void tst_main_window::controllerApply_showsInTheNextRefresh()
     QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
     QCOMPARE(main().LVol2->text(), QStringLiteral("750"));
     QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(33));
+}
+
+void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char* command : {"Refresh", "Details", "Read", "Write", "Save", "Load", "Print", "Settings"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+}
+
+// Seen: a command given while Apply waited for a slow answer to 0x0C sent its own requests, the rest of
+// the configuration was never written and Apply never reported.
+void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
+{
+    QFETCH(QString, command);
+    ProgramSetup setup;
+    setup.timeoutMs = 600;
+    start(setup);
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    main().TB1->click();
+    auto* table = qobject_cast<TFSensor1*>(main().childWindows(ChildTag::Sensor1).value(0));
+    QPointer<TFZentik> window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
+    QVERIFY(table && window);
+    bool asked = false;
+    main().askOpenConfigName = [&] { return asked = true, QString(); };
+    main().showReport = [&] { asked = true; };
+
+    ControllerSimulator& sim = *m_bench->sim;
+    sim.setLateDelayMs(300);
+    sim.addFault({SimFault::Late, Cmd::WriteReserve, -1, 0, 1});
+    window->Eaddr1->setText(QStringLiteral("33"));
+    const int requests = sim.requestCount();
+    window->BApply->click();
+    QVERIFY(WaitUntil([&] { return sim.requestCount() == requests + 6; })); // 0x82 .. 0x0C
+    m_bench->messages.take();
+
+    if (command == QLatin1String("Refresh")) {
+        main().BRefresh->click();
+    } else if (command == QLatin1String("Details")) {
+        window->close(); // the close box works during the write
+        QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
+        QVERIFY(main().childWindows(ChildTag::Controller).isEmpty());
+        QVERIFY(main().Azentik->isEnabled());
+    } else if (command == QLatin1String("Read")) {
+        table->BRead->click();
+    } else if (command == QLatin1String("Write")) {
+        table->BWrite->click();
+    } else if (command == QLatin1String("Settings")) {
+        TFSettings* settings = m_bench->program->FSettings;
+        settings->CBLanguage->setCurrentIndex(
+            static_cast<int>(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG"))));
+        const QString refreshCaption = main().BRefresh->text();
+        settings->Button1Click();
+        QCOMPARE(main().BRefresh->text(), refreshCaption); // the language stays
+        QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("<none>"));
+    } else {
+        QAction* action = command == QLatin1String("Save")   ? main().ASaveConfig
+                          : command == QLatin1String("Load") ? main().ALoadConfig
+                                                             : main().APrintConfig;
+        action->trigger();
+    }
+    const QString written = main().language().LanguageText("MESSAGES", "011");
+    QCOMPARE(m_bench->messages.take(),
+             QStringList{QStringLiteral("dialog: ") + main().language().LanguageText("MESSAGES", "022")});
+    QVERIFY(!asked);
+    QCOMPARE(sim.requestCount(), requests + 6);
+    QCOMPARE(main().Zentik->ProcessId, int(Process::SaveConfig));
+    QVERIFY(!m_bench->program->FProgress->isVisible());
+
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().Zentik->LastError, 0);
+    QCOMPARE(m_bench->messages.take(), QStringList{QStringLiteral("status: ") + written});
+    QCOMPARE(sim.requestCount(), requests + 8);
+    QCOMPARE(sim.state().NetAddr[0], quint8(33));
+    QTRY_VERIFY(!window);
+    QVERIFY(main().Azentik->isEnabled());
+    // Idle again: the command that was refused now runs.
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
 }
 
 void tst_main_window::sensorShortcuts_openOnceThenBringForward_data()

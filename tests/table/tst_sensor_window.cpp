@@ -31,6 +31,7 @@ private slots:
     void opening_setsUpEachSensor_data();
     void opening_setsUpEachSensor();
     void closing_reportsTheSensor();
+    void closing_waitsForItsOwnTransfer();
     void keyFilter_refusesLettersSignsAndSeparators_data();
     void keyFilter_refusesLettersSignsAndSeparators();
     void keyRelease_capsTheTypedValue_data();
@@ -201,6 +202,22 @@ void tst_sensor_window::closing_reportsTheSensor()
     QCOMPARE(closed.size(), 1);
     QCOMPARE(closed.first().first().toInt(), 2);
     QTRY_VERIFY(m_w.isNull()); // destroyed, not hidden
+}
+
+// Only a script gets past the modal progress window; the transfer still reports into the window and
+// closes the progress window.
+void tst_sensor_window::closing_waitsForItsOwnTransfer()
+{
+    QVERIFY(openWindow(1));
+    m_w->ARead->trigger();
+    QVERIFY(m_bench->z().IsBusy());
+    m_w->close();
+    QVERIFY(m_w && m_w->isVisible());
+    QTRY_VERIFY(!m_bench->z().IsBusy());
+    QCOMPARE(seen().last(), "dialog: " + msg("008"));
+    QVERIFY(!m_bench->progress.isVisible());
+    m_w->close();
+    QTRY_VERIFY(m_w.isNull());
 }
 
 void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators_data()
