@@ -1,9 +1,21 @@
 // zentikctl: the controller link without windows, for scripts and production benches.
 
 #include "cli/CtlRunner.h"
+#include "mainwindow/MessageService.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+
+namespace {
+
+// The configuration folder (options.ini, SN.ini) is named after the application: the same name as the
+// windows use, so that both keep one port choice and one tank volume store.
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(kApplicationTitle);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -15,10 +27,10 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        QCoreApplication::setApplicationName(QStringLiteral("zentikctl"));
+        nameApplication();
         return CtlRunner::run(QCoreApplication::arguments());
     }
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("zentikctl"));
+    nameApplication();
     return CtlRunner::run(QCoreApplication::arguments());
 }
