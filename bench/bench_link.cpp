@@ -100,7 +100,7 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
 
     TankVolumeStore store(QDir(workDir).filePath(QStringLiteral("SN.ini")));
     TZENTIK z(defaultSerialLinkFactory());
-    z.setTankVolumeStore(&store);
+    z.setTankVolumeSaver(store.saver());
     z.ComPort->setPortName(path);
     if (!z.OpenPort()) {
         std::fprintf(stderr, "bench_link: cannot open %s: %s\n", qPrintable(path),

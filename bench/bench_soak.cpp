@@ -175,7 +175,7 @@ public:
         TParameters start = m_sim->state();
         start.Pages = randomPages();
         m_sim->setState(start);
-        m_z.setTankVolumeStore(&m_store);
+        m_z.setTankVolumeSaver(m_store.saver());
         connect(&m_z, &TZENTIK::LogLine, this, [this](const QString& line) { onLog(line); });
         connect(&m_z, &TZENTIK::PageTransferred, this, [this] { ++m_pages; });
         m_watchdog.setSingleShot(true);

@@ -2,6 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
+#include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/AppPaths.h"
 #include "mainwindow/Options.h"
@@ -94,9 +95,9 @@ class Session
 {
 public:
     Session(const QString& port, int timeoutMs, const AppPaths& paths, bool log)
-        : m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
+        : m_device(defaultSerialLinkFactory()), m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
     {
-        m_device.setTankVolumeStore(&m_store);
+        m_device.setTankVolumeSaver(m_store.saver());
         m_device.ComPort->setPortName(port);
         if (log)
             QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,

@@ -130,7 +130,7 @@ void TFMain::FormCreate()
     m_options.file().setFileName(m_paths.optionsFile());
     PortName = m_options.port();
     m_volumes.setFileName(m_paths.volumeStoreFile());
-    Zentik->setTankVolumeStore(&m_volumes);
+    Zentik->setTankVolumeSaver(m_volumes.saver());
     Zentik->ClearParameters();
     Zentik->OnReadAllSettings.bind(this, &TFMain::OnReadAllSettings);
     Zentik->OnLoadAllSettings.bind(this, &TFMain::OnLoadAllSettings);

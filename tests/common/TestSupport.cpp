@@ -15,7 +15,7 @@ SimBench::SimBench(const QString& volumeStorePath)
       })
 {
     if (!volumeStorePath.isEmpty())
-        z.setTankVolumeStore(&store);
+        z.setTankVolumeSaver(store.saver());
     QObject::connect(&z, &TZENTIK::LogLine, &z, [this](const QString& line) { log.append(line); });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [this] { ++pages; });
     z.ComPort->setPortName(kSimulatedPortName);
