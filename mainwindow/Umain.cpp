@@ -79,7 +79,7 @@ QLabel* summaryLabel(QWidget* parent, const char* name, bool bold = false)
 } // namespace
 
 TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* parent)
-    : QMainWindow(parent), m_paths(paths), m_listPorts(deps.listPorts)
+    : QMainWindow(parent), m_paths(paths)
 {
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
@@ -90,8 +90,7 @@ TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* par
         m_ownMessages->setParentWindow(this);
         m_context.messages = m_ownMessages.get();
     }
-    if (!m_listPorts)
-        m_listPorts = SystemSerialPorts;
+    m_context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     m_announcer = new InstanceAnnouncer(deps.instanceScope, this);
     Zentik = new TZENTIK(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory(), this);
     m_context.zentik = Zentik;
@@ -151,6 +150,12 @@ void TFMain::setAboutWindow(TFAbout* about)
 void TFMain::setSettingsWindow(TFSettings* settings)
 {
     m_settings = settings;
+    settings->finishStartUp = [this] { FinishStartUp(); };
+    settings->refresh = [this](const QString& port) {
+        PortName = port;
+        return BRefreshClick();
+    };
+    connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
 TFSettings* TFMain::settingsWindow() const
@@ -828,7 +833,7 @@ QString TFMain::chooseConfigFile(bool save)
 
 void TFMain::startPageProcess(const QString& message, bool (TZENTIK::*starter)(int))
 {
-    TFProgress* progress = m_context.progress;
+    ProgressView* progress = m_context.progress;
     if (progress)
         progress->prepare(message, kPageCount - 1);
     (Zentik->*starter)(m_context.timeoutMs);
