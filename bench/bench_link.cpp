@@ -7,9 +7,9 @@
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
 //                                        file write and check < 20 ms each)
 
+#include "app/PortFactory.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
-#include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 
 #include <QCommandLineParser>

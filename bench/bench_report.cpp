@@ -2,9 +2,9 @@
 // PDF. Prints the median of several runs in milliseconds.
 
 #include "Version.h"
+#include "app/LanguageCatalog.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "settings/LanguageCatalog.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

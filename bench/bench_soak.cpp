@@ -10,8 +10,8 @@
 // Prints the processes, the faults applied and the mismatches (target: 0), and the resident size after
 // warm-up and at the end.
 
+#include "app/PortFactory.h"
 #include "config/TankVolumeStore.h"
-#include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/PtyServer.h"

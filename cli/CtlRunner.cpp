@@ -1,14 +1,14 @@
 #include "cli/CtlRunner.h"
 
+#include "app/AppPaths.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
+#include "app/PortFactory.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
-#include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/AppPaths.h"
-#include "mainwindow/Options.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "settings/LanguageCatalog.h"
 
 #include "Version.h"
 

@@ -2,8 +2,8 @@
 // edits within the controller's limits and writes them back with Apply.
 #pragma once
 
-#include "controller/SettingsValues.h"
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
+#include "app/SettingsValues.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>

@@ -3,14 +3,14 @@
 // windows. Its creation opens the options file and the tank volume store and creates the controller object.
 #pragma once
 
+#include "app/AppContext.h"
+#include "app/AppPaths.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "link/SerialLink.h"
-#include "mainwindow/AppContext.h"
-#include "mainwindow/AppPaths.h"
-#include "mainwindow/MessageService.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
 
 #include <QMainWindow>
 #include <QPointer>

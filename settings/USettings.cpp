@@ -1,8 +1,8 @@
 #include "settings/USettings.h"
 
-#include "mainwindow/MessageService.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
 

@@ -2,7 +2,7 @@
 // Created once at start-up, where its creation also finishes the start-up; shown modally afterwards.
 #pragma once
 
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
 
 #include <QDialog>
 #include <QStringList>

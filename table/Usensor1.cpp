@@ -1,11 +1,11 @@
 #include "table/Usensor1.h"
 
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
+#include "app/TableMath.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/MessageService.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
 #include "table/StringGridModel.h"
-#include "table/TableMath.h"
 #include "table/UProgress.h"
 
 #include <QAction>

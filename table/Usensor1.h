@@ -2,7 +2,7 @@
 // points into, the 1024-entry table computed from them, its chart, and reading and writing the table.
 #pragma once
 
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>

@@ -2,10 +2,10 @@
 // lines, unreadable, in a read-only folder or on a full file system. Each gives its default or an error
 // naming the file, and a write that fails leaves the previous file as it was.
 
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
 
 #include <QDir>
 #include <QFile>

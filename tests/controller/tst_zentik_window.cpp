@@ -1,8 +1,8 @@
 // The controller settings window against the simulated controller: what a read shows, the limits of
 // the edits, what Apply writes, how failures and an early close end.
 
+#include "app/SettingsValues.h"
 #include "config/ConfigFile.h"
-#include "controller/SettingsValues.h"
 #include "controller/Uzentik.h"
 #include "tests/common/AppBench.h"
 

@@ -8,8 +8,8 @@
 // a good answer (whole, in pieces or after noise), a good frame for another command, a frame with a wrong
 // CRC, a time-out tick, and refusing or accepting writes.
 
-#include "link/MemoryLink.h"
 #include "link/UzentikDevice.h"
+#include "tests/common/MemoryLink.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>

@@ -2,8 +2,8 @@
 // the log lines and their order.
 
 #include "link/HexText.h"
-#include "link/MemoryLink.h"
 #include "link/unCRC.h"
+#include "tests/common/MemoryLink.h"
 #include "tests/common/TestSupport.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 // The configuration report's page: every cell, frame and chart where it belongs, on one A4 page.
 
+#include "app/LanguageCatalog.h"
 #include "report/ConfigReport.h"
-#include "settings/LanguageCatalog.h"
 #include "tests/common/TestSupport.h"
 
 #include <QFile>

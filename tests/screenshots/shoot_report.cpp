@@ -1,9 +1,9 @@
 // The configuration report of the simulated controller: the page as printed, and the preview window.
 
 #include "Version.h"
+#include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "report/ReportPreview.h"
 #include "tests/common/AppBench.h"
 #include "tests/screenshots/Shots.h"
 

@@ -1,6 +1,6 @@
 // The calibration table window driven by keys and commands, offscreen, against the simulated controller.
 
-#include "link/PortFactory.h"
+#include "app/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "table/StringGridModel.h"
 #include "table/Usensor1.h"

@@ -1,7 +1,7 @@
 // The configuration report's variables: every value the report prints, from one controller record.
 
-#include "report/ConfigReportValues.h"
-#include "settings/LanguageCatalog.h"
+#include "app/ConfigReportValues.h"
+#include "app/LanguageCatalog.h"
 #include "tests/common/TestSupport.h"
 
 #include <QFile>

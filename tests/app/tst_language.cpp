@@ -1,7 +1,7 @@
 // The shipped language files and the language lookup: every text the program asks for is there in each
 // language, and the lookup, the list of languages and a switch behave as the windows rely on.
 
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
 
 #include <QDir>
 #include <QDirIterator>
