@@ -12,7 +12,7 @@
 
 #include "app/PortFactory.h"
 #include "config/TankVolumeStore.h"
-#include "link/UzentikDevice.h"
+#include "link/Processes.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedLink.h"
@@ -271,18 +271,13 @@ private:
         m_waitingLate = false;
         m_lateArrived = false;
 
-        TCompletionEvent* events[] = {&m_z.OnConfigRead, &m_z.OnConfigSave,      &m_z.OnTableRead,
-                                      &m_z.OnTableWrite, &m_z.OnReadAllSettings, &m_z.OnLoadAllSettings};
-        for (TCompletionEvent* e : events)
-            e->clear();
-        events[m_process - 1]->bindFunction(this, [this](TZENTIK*) { onCompleted(); });
+        for (const ProcessKind& kind : kProcesses)
+            (m_z.*kind.event).clear();
+        const ProcessKind& kind = *FindProcess(m_process);
+        (m_z.*kind.event).bindFunction(this, [this](TZENTIK*) { onCompleted(); });
         m_watchdog.start(static_cast<int>(m_steps.size()) * (m_settings.timeoutMs + 20) + 5000);
-        using Starter = bool (TZENTIK::*)(int);
-        const Starter starters[] = {&TZENTIK::ReadConfig,      &TZENTIK::SaveConfig,
-                                    &TZENTIK::ReadTable,       &TZENTIK::WriteTable,
-                                    &TZENTIK::ReadAllSettings, &TZENTIK::LoadAllSettings};
         m_z.PageIndex = m_firstPage;
-        (m_z.*starters[m_process - 1])(m_settings.timeoutMs);
+        (m_z.*kind.start)(m_settings.timeoutMs);
     }
 
     void planFaults()

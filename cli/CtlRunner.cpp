@@ -6,6 +6,7 @@
 #include "app/PortFactory.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
+#include "link/Processes.h"
 #include "link/UzentikDevice.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
@@ -14,7 +15,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 
@@ -123,27 +123,19 @@ public:
         return false;
     }
 
-    // Starts a process through start() and waits for its completion event; returns the result code.
-    int runProcess(TCompletionEvent TZENTIK::*event, int pageTotal, const std::function<bool(int)>& start)
+    // Runs the process to its end; returns its result code, or Exit::Busy when it could not start.
+    int runProcess(int process, int pageTotal)
     {
-        QEventLoop loop;
-        bool done = false;
         m_pageTotal = pageTotal;
         m_pages = 0;
-        (m_device.*event).bindFunction(&loop, [&](TZENTIK*) {
-            done = true;
-            loop.quit();
-        });
-        if (!start(m_timeout)) {
-            // Never expected: one process per run. Its completion would never come to end the wait.
+        const int result = RunProcess(m_device, process, m_timeout);
+        if (result == ProcessRun::Refused) {
+            // Never expected: one process per run.
             printErr(QStringLiteral("zentikctl: the controller is busy with another process"));
             return Exit::Busy;
         }
-        if (!done)
-            loop.exec();
         if (m_pages > 0)
             std::fputs("\n", stderr);
-        const int result = m_device.LastError;
         if (result != Result::Success) {
             QString text = QStringLiteral("zentikctl: the process ended with result code %1").arg(result);
             if (!m_device.LastErrorText.isEmpty())
@@ -261,8 +253,7 @@ int CtlRunner::run(const QStringList& arguments)
     TZENTIK& z = session.device();
 
     if (command == QLatin1String("read")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnConfigRead, 0, [&](int t) { return z.ReadConfig(t); });
+        const int result = session.runProcess(Process::ReadConfig, 0);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -271,8 +262,7 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("save")) {
-        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
-                                              [&](int t) { return z.ReadAllSettings(t); });
+        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -284,8 +274,7 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("report")) {
-        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
-                                              [&](int t) { return z.ReadAllSettings(t); });
+        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -301,14 +290,12 @@ int CtlRunner::run(const QStringList& arguments)
     }
     if (command == QLatin1String("load")) {
         ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
-        return session.runProcess(&TZENTIK::OnLoadAllSettings, kPageCount,
-                                  [&](int t) { return z.LoadAllSettings(t); });
+        return session.runProcess(Process::LoadAllSettings, kPageCount);
     }
     const int first = FirstPageOfSensor(sensorOf(args[1]));
     z.PageIndex = first;
     if (command == QLatin1String("read-table")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnTableRead, kSensorPages, [&](int t) { return z.ReadTable(t); });
+        const int result = session.runProcess(Process::ReadTable, kSensorPages);
         if (result != Result::Success)
             return result;
         for (int k = 0; k < kTableEntries; ++k)
@@ -317,5 +304,5 @@ int CtlRunner::run(const QStringList& arguments)
     }
     for (int k = 0; k < kTableEntries; ++k)
         TableEntry(z.NewPages, first, k) = words[k];
-    return session.runProcess(&TZENTIK::OnTableWrite, kSensorPages, [&](int t) { return z.WriteTable(t); });
+    return session.runProcess(Process::WriteTable, kSensorPages);
 }

@@ -1,6 +1,7 @@
 #include "link/UzentikDevice.h"
 
 #include "link/HexText.h"
+#include "link/Processes.h"
 #include "link/unCRC.h"
 
 namespace {
@@ -200,22 +201,8 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
 
 TCompletionEvent* TZENTIK::eventOf(int process)
 {
-    switch (process) {
-    case Process::ReadConfig:
-        return &OnConfigRead;
-    case Process::SaveConfig:
-        return &OnConfigSave;
-    case Process::ReadTable:
-        return &OnTableRead;
-    case Process::WriteTable:
-        return &OnTableWrite;
-    case Process::ReadAllSettings:
-        return &OnReadAllSettings;
-    case Process::LoadAllSettings:
-        return &OnLoadAllSettings;
-    default:
-        return nullptr;
-    }
+    const ProcessKind* kind = FindProcess(process);
+    return kind ? &(this->*kind->event) : nullptr;
 }
 
 void TZENTIK::FinishProcess(int result)

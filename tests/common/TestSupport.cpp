@@ -26,18 +26,9 @@ SimulatedLink* SimBench::link() const
     return qobject_cast<SimulatedLink*>(z.ComPort->link());
 }
 
-int SimBench::run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start, int waitMs)
+int SimBench::run(int process, int timeoutMs, int waitMs)
 {
-    bool done = false;
-    (z.*event).bindFunction(nullptr, [&](TZENTIK*) {
-        done = true;
-        ++completions;
-    });
-    start();
-    if (!WaitUntil([&] { return done; }, waitMs))
-        return -1;
-    (z.*event).clear();
-    return z.LastError;
+    return RunProcess(z, process, timeoutMs, waitMs);
 }
 
 QString SimBench::logTail(int from) const

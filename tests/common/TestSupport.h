@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/TankVolumeStore.h"
+#include "link/Processes.h"
 #include "link/UzentikDevice.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/SimulatedLink.h"
@@ -24,13 +25,12 @@ public:
     TZENTIK z;
     QStringList log;
     int pages = 0;
-    int completions = 0;
 
     ControllerSimulator& controller() { return *sim; }
     SimulatedLink* link() const;
-    // Runs the process started by start() and waits (on the event loop) for its completion event.
-    // Returns the result code, or -1 when no completion came within the wait.
-    int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start, int waitMs = 10000);
+    // Runs process 1 to 6 to its end (RunProcess): the result code, or ProcessRun::Unfinished (-1) when no
+    // completion came within the wait.
+    int run(int process, int timeoutMs = 1000, int waitMs = 10000);
     // The log from its line "from" on, joined with "|" for compact comparisons.
     QString logTail(int from = 0) const;
 };

@@ -12,8 +12,7 @@ namespace {
 const int kRegistered = RegisterShot("report", [](ShotSession& session) {
     AppBench bench(session.language);
     TZENTIK& z = bench.z();
-    if (!z.OpenPort() ||
-        bench.sim.run(&TZENTIK::OnReadAllSettings, [&] { z.ReadAllSettings(1000); }) != Result::Success)
+    if (!z.OpenPort() || bench.sim.run(Process::ReadAllSettings) != Result::Success)
         return;
     bench.sim.store.LoadTankVolumes(z.Parameters);
     const ReportDocument document =
