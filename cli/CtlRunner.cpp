@@ -19,7 +19,12 @@
 #include <QFileInfo>
 
 #include <cstdio>
+
+#if defined(Q_OS_UNIX)
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
 
 namespace {
 
@@ -31,6 +36,18 @@ const char* kUsage =
     "  read-table 1|2         print the 1024 table words of a sensor\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
+
+// The page count is drawn on a terminal only, never into a file that stderr goes to.
+bool stderrIsTerminal()
+{
+#if defined(Q_OS_UNIX)
+    return isatty(STDERR_FILENO);
+#elif defined(Q_OS_WIN)
+    return _isatty(_fileno(stderr));
+#else
+    return false;
+#endif
+}
 
 void printErr(const QString& text)
 {
@@ -102,7 +119,7 @@ public:
         if (log)
             QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
                              [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
-        if (isatty(STDERR_FILENO)) {
+        if (stderrIsTerminal()) {
             QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] {
                 ++m_pages;
                 std::fprintf(stderr, "\rpage %d/%d", m_pages, m_pageTotal);
