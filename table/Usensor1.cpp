@@ -443,7 +443,6 @@ bool TFSensor1::setUpSensor(int sensor)
     RBL->setText(prefix);
     RBue->setText(prefix + QStringLiteral("/V"));
     RBL->parentWidget()->adjustSize();
-    m_tag = sensor == 1 ? kSensor1Tag : kSensor2Tag;
     if (m_context.options->adminMode() <= 0) {
         SGRes->hide();
         RBL->parentWidget()->hide();

@@ -116,7 +116,6 @@ void tst_zentik_window::showing_readsTheControllerAndFillsEveryControl()
     TFZentik* w = b.openFilled();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("#0009"));
-    QCOMPARE(w->tag(), 777);
     QCOMPARE(w->Eserial->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(w->EModel->text(), QStringLiteral("00010203"));
     QCOMPARE(w->Eaddr1->text(), QStringLiteral("254")); // 255 is held to the limit on showing
