@@ -3,10 +3,10 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/ProgressView.h"
 #include "app/TableMath.h"
 #include "link/UzentikDevice.h"
 #include "table/StringGridModel.h"
-#include "table/UProgress.h"
 
 #include <QAction>
 #include <QApplication>
