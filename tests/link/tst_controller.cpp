@@ -15,16 +15,11 @@ namespace {
 
 using Starter = bool (TZENTIK::*)(int);
 
+// Settings to write that differ in every field from what the simulated controller holds at first.
 TParameters someSettings()
 {
-    TParameters p;
-    p.SensorOn = {false, true, false, false};
-    p.NetAddr = {17, 201, 0, 0};
-    p.Inversion = true;
-    p.MultFactor = 5;
-    p.ReserveLevel = 51;
-    p.Interval = 9;
-    p.OutputMode = 2;
+    TParameters p = SampleRecord();
+    p.NetAddr = {17, 201, 0, 0}; // the sample's first address is the simulated controller's
     p.Volumes = {1200, 800, 0, 0};
     return p;
 }
@@ -308,8 +303,8 @@ void tst_controller::rejectedReserveLevel_keepsEarlierWritesAndSerial()
     const TParameters inController = b.controller().state();
     QCOMPARE(inController.NetAddr[0], quint8(17));
     QCOMPARE(inController.NetAddr[1], quint8(201));
-    QCOMPARE(inController.SensorOn[1], true);
-    QCOMPARE(inController.MultFactor, quint8(5));
+    QCOMPARE(inController.SensorOn[1], false);
+    QCOMPARE(inController.MultFactor, quint8(127));
     QCOMPARE(inController.ReserveLevel, quint8(25)); // unchanged
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(b.z.Parameters.NetAddr[0], quint8(0));
@@ -444,8 +439,8 @@ void tst_controller::loadAllSettings_writesEverythingAndAdoptsIt()
     QCOMPARE(b.controller().pages(), patternPages());
     const TParameters c = b.controller().state();
     QCOMPARE(c.NetAddr[1], quint8(201));
-    QCOMPARE(c.OutputMode, quint8(2));
-    QCOMPARE(c.Interval, quint8(9));
+    QCOMPARE(c.OutputMode, quint8(1));
+    QCOMPARE(c.Interval, quint8(200));
     // Success adopts the record to be written as a whole, texts included.
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("KEPT"));
     QCOMPARE(b.z.Parameters.Volumes[0], 1200);
