@@ -575,12 +575,12 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds_data()
 {
     QTest::addColumn<int>("running");
     QTest::addColumn<int>("second"); // a process number; 7 ReplaceConfigRead, 8 OpenPort
-    const char* names[] = {"",           "ReadConfig",      "SaveConfig",      "ReadTable",
-                           "WriteTable", "ReadAllSettings", "LoadAllSettings", "ReplaceConfigRead",
-                           "OpenPort"};
+    const auto name = [](int id) {
+        return id == 7 ? "ReplaceConfigRead" : id == 8 ? "OpenPort" : FindProcess(id)->name;
+    };
     for (int running = 1; running <= 6; ++running)
         for (int second = 1; second <= 8; ++second)
-            QTest::addRow("%s, then %s", names[running], names[second]) << running << second;
+            QTest::addRow("%s, then %s", name(running), name(second)) << running << second;
 }
 
 void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
