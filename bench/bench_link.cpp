@@ -7,16 +7,16 @@
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
 //                                        file write and check < 20 ms each)
 
+#include "app/PortFactory.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
-#include "link/PortFactory.h"
-#include "link/UzentikDevice.h"
+#include "link/Processes.h"
+#include "tests/common/Fixtures.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -100,7 +100,7 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
 
     TankVolumeStore store(QDir(workDir).filePath(QStringLiteral("SN.ini")));
     TZENTIK z(defaultSerialLinkFactory());
-    z.setTankVolumeStore(&store);
+    z.setTankVolumeSaver(store.saver());
     z.ComPort->setPortName(path);
     if (!z.OpenPort()) {
         std::fprintf(stderr, "bench_link: cannot open %s: %s\n", qPrintable(path),
@@ -112,23 +112,10 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
     z.NewParameters.Volumes = {800, 1200, 0, 0};
     z.NewPages = benchPages();
 
-    QEventLoop loop;
-    bool done = false;
-    TCompletionEvent& event = process == Process::ReadAllSettings ? z.OnReadAllSettings : z.OnLoadAllSettings;
-    event.bindFunction(&loop, [&](TZENTIK*) {
-        done = true;
-        loop.quit();
-    });
     QElapsedTimer clock;
     clock.start();
-    if (process == Process::ReadAllSettings)
-        z.ReadAllSettings(1000);
-    else
-        z.LoadAllSettings(1000);
-    if (!done)
-        loop.exec();
+    run.result = RunProcess(z, process, 1000);
     run.measuredMs = clock.nsecsElapsed() / 1e6;
-    run.result = z.LastError;
     z.ComPort->close();
 
     sim.terminate();
@@ -147,12 +134,7 @@ template <class T> T percentile(QList<T> values, double q)
 
 void timeFiles(const QString& workDir, int rounds)
 {
-    TParameters p;
-    p.SerialNumber = QStringLiteral("A1B2C3D4");
-    p.ProgramNumber = QStringLiteral("00010203");
-    p.SensorOn = {true, true, false, false};
-    p.NetAddr = {3, 4, 0, 0};
-    p.Volumes = {800, 1200, 0, 0};
+    TParameters p = SampleRecord();
     p.Pages = benchPages();
     QList<double> fresh, rewrite, check;
     for (int i = 0; i < rounds; ++i) {

@@ -2,9 +2,10 @@
 // PDF. Prints the median of several runs in milliseconds.
 
 #include "Version.h"
+#include "app/LanguageCatalog.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "settings/LanguageCatalog.h"
+#include "tests/common/Fixtures.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -36,12 +37,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    TParameters p;
-    p.SensorOn = {true, true, false, false};
-    p.Volumes = {500, 500, 0, 0};
-    for (int s = 1; s <= 2; ++s)
-        for (int k = 0; k < kTableEntries; ++k)
-            TableEntry(p.Pages, FirstPageOfSensor(s), k) = quint16(k * 64);
+    const TParameters p = SampleRecord();
     const LanguageCatalog language;
     const QString name = QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION);
     QTemporaryDir dir;

@@ -10,9 +10,9 @@
 // Prints the processes, the faults applied and the mismatches (target: 0), and the resident size after
 // warm-up and at the end.
 
+#include "app/PortFactory.h"
 #include "config/TankVolumeStore.h"
-#include "link/PortFactory.h"
-#include "link/UzentikDevice.h"
+#include "link/Processes.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedLink.h"
@@ -175,7 +175,7 @@ public:
         TParameters start = m_sim->state();
         start.Pages = randomPages();
         m_sim->setState(start);
-        m_z.setTankVolumeStore(&m_store);
+        m_z.setTankVolumeSaver(m_store.saver());
         connect(&m_z, &TZENTIK::LogLine, this, [this](const QString& line) { onLog(line); });
         connect(&m_z, &TZENTIK::PageTransferred, this, [this] { ++m_pages; });
         m_watchdog.setSingleShot(true);
@@ -271,18 +271,13 @@ private:
         m_waitingLate = false;
         m_lateArrived = false;
 
-        TCompletionEvent* events[] = {&m_z.OnConfigRead, &m_z.OnConfigSave,      &m_z.OnTableRead,
-                                      &m_z.OnTableWrite, &m_z.OnReadAllSettings, &m_z.OnLoadAllSettings};
-        for (TCompletionEvent* e : events)
-            e->clear();
-        events[m_process - 1]->bindFunction(this, [this](TZENTIK*) { onCompleted(); });
+        for (const ProcessKind& kind : kProcesses)
+            (m_z.*kind.event).clear();
+        const ProcessKind& kind = *FindProcess(m_process);
+        (m_z.*kind.event).bindFunction(this, [this](TZENTIK*) { onCompleted(); });
         m_watchdog.start(static_cast<int>(m_steps.size()) * (m_settings.timeoutMs + 20) + 5000);
-        using Starter = bool (TZENTIK::*)(int);
-        const Starter starters[] = {&TZENTIK::ReadConfig,      &TZENTIK::SaveConfig,
-                                    &TZENTIK::ReadTable,       &TZENTIK::WriteTable,
-                                    &TZENTIK::ReadAllSettings, &TZENTIK::LoadAllSettings};
         m_z.PageIndex = m_firstPage;
-        (m_z.*starters[m_process - 1])(m_settings.timeoutMs);
+        (m_z.*kind.start)(m_settings.timeoutMs);
     }
 
     void planFaults()

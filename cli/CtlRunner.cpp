@@ -1,24 +1,30 @@
 #include "cli/CtlRunner.h"
 
+#include "app/AppPaths.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
+#include "app/PortFactory.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
+#include "link/Processes.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/AppPaths.h"
-#include "mainwindow/Options.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "settings/LanguageCatalog.h"
 
 #include "Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+
+#if defined(Q_OS_UNIX)
 #include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
 
 namespace {
 
@@ -30,6 +36,18 @@ const char* kUsage =
     "  read-table 1|2         print the 1024 table words of a sensor\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
+
+// The page count is drawn on a terminal only, never into a file that stderr goes to.
+bool stderrIsTerminal()
+{
+#if defined(Q_OS_UNIX)
+    return isatty(STDERR_FILENO);
+#elif defined(Q_OS_WIN)
+    return _isatty(_fileno(stderr));
+#else
+    return false;
+#endif
+}
 
 void printErr(const QString& text)
 {
@@ -94,14 +112,14 @@ class Session
 {
 public:
     Session(const QString& port, int timeoutMs, const AppPaths& paths, bool log)
-        : m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
+        : m_device(defaultSerialLinkFactory()), m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
     {
-        m_device.setTankVolumeStore(&m_store);
+        m_device.setTankVolumeSaver(m_store.saver());
         m_device.ComPort->setPortName(port);
         if (log)
             QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
                              [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
-        if (isatty(STDERR_FILENO)) {
+        if (stderrIsTerminal()) {
             QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] {
                 ++m_pages;
                 std::fprintf(stderr, "\rpage %d/%d", m_pages, m_pageTotal);
@@ -122,27 +140,19 @@ public:
         return false;
     }
 
-    // Starts a process through start() and waits for its completion event; returns the result code.
-    int runProcess(TCompletionEvent TZENTIK::*event, int pageTotal, const std::function<bool(int)>& start)
+    // Runs the process to its end; returns its result code, or Exit::Busy when it could not start.
+    int runProcess(int process, int pageTotal)
     {
-        QEventLoop loop;
-        bool done = false;
         m_pageTotal = pageTotal;
         m_pages = 0;
-        (m_device.*event).bindFunction(&loop, [&](TZENTIK*) {
-            done = true;
-            loop.quit();
-        });
-        if (!start(m_timeout)) {
-            // Never expected: one process per run. Its completion would never come to end the wait.
+        const int result = RunProcess(m_device, process, m_timeout);
+        if (result == ProcessRun::Refused) {
+            // Never expected: one process per run.
             printErr(QStringLiteral("zentikctl: the controller is busy with another process"));
             return Exit::Busy;
         }
-        if (!done)
-            loop.exec();
         if (m_pages > 0)
             std::fputs("\n", stderr);
-        const int result = m_device.LastError;
         if (result != Result::Success) {
             QString text = QStringLiteral("zentikctl: the process ended with result code %1").arg(result);
             if (!m_device.LastErrorText.isEmpty())
@@ -260,8 +270,7 @@ int CtlRunner::run(const QStringList& arguments)
     TZENTIK& z = session.device();
 
     if (command == QLatin1String("read")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnConfigRead, 0, [&](int t) { return z.ReadConfig(t); });
+        const int result = session.runProcess(Process::ReadConfig, 0);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -270,8 +279,7 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("save")) {
-        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
-                                              [&](int t) { return z.ReadAllSettings(t); });
+        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -283,8 +291,7 @@ int CtlRunner::run(const QStringList& arguments)
         return Exit::Ok;
     }
     if (command == QLatin1String("report")) {
-        const int result = session.runProcess(&TZENTIK::OnReadAllSettings, kPageCount,
-                                              [&](int t) { return z.ReadAllSettings(t); });
+        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
         if (result != Result::Success)
             return result;
         session.store().LoadTankVolumes(z.Parameters);
@@ -300,14 +307,12 @@ int CtlRunner::run(const QStringList& arguments)
     }
     if (command == QLatin1String("load")) {
         ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
-        return session.runProcess(&TZENTIK::OnLoadAllSettings, kPageCount,
-                                  [&](int t) { return z.LoadAllSettings(t); });
+        return session.runProcess(Process::LoadAllSettings, kPageCount);
     }
     const int first = FirstPageOfSensor(sensorOf(args[1]));
     z.PageIndex = first;
     if (command == QLatin1String("read-table")) {
-        const int result =
-            session.runProcess(&TZENTIK::OnTableRead, kSensorPages, [&](int t) { return z.ReadTable(t); });
+        const int result = session.runProcess(Process::ReadTable, kSensorPages);
         if (result != Result::Success)
             return result;
         for (int k = 0; k < kTableEntries; ++k)
@@ -316,5 +321,5 @@ int CtlRunner::run(const QStringList& arguments)
     }
     for (int k = 0; k < kTableEntries; ++k)
         TableEntry(z.NewPages, first, k) = words[k];
-    return session.runProcess(&TZENTIK::OnTableWrite, kSensorPages, [&](int t) { return z.WriteTable(t); });
+    return session.runProcess(Process::WriteTable, kSensorPages);
 }

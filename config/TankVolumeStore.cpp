@@ -18,3 +18,14 @@ bool TankVolumeStore::SaveTankVolumes(const QString& serialNumber, const TParame
         doc.writeInteger(section, "Tank2", newParameters.Volumes[1]);
     });
 }
+
+TankVolumeSaver TankVolumeStore::saver()
+{
+    return [this](const QString& serialNumber, const TParameters& newParameters, QString* error) {
+        if (SaveTankVolumes(serialNumber, newParameters))
+            return true;
+        if (error)
+            *error = errorString();
+        return false;
+    };
+}

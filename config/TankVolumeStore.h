@@ -3,6 +3,7 @@
 
 #include "config/IniFile.h"
 #include "link/ControllerData.h"
+#include "link/UzentikDevice.h"
 
 constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store does not know yet
 
@@ -21,6 +22,8 @@ public:
     // Stores both volumes of newParameters under the given serial number, whatever the polling flags.
     bool SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters);
     QString errorString() const { return m_file.errorString(); }
+    // SaveTankVolumes as the controller object's write chains call it; the store must outlive it.
+    TankVolumeSaver saver();
 
 private:
     IniFile m_file;

@@ -1,10 +1,10 @@
 #include "controller/Uzentik.h"
 
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/SettingsValues.h"
 #include "config/TankVolumeStore.h"
-#include "controller/SettingsValues.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/MessageService.h"
-#include "settings/LanguageCatalog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

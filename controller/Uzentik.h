@@ -2,8 +2,8 @@
 // edits within the controller's limits and writes them back with Apply.
 #pragma once
 
-#include "controller/SettingsValues.h"
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
+#include "app/SettingsValues.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -21,7 +21,6 @@ class TFZentik : public QMdiSubWindow
 {
     Q_OBJECT
 public:
-    static constexpr int kTag = 777;
     static constexpr int kTimeoutMs = 1000;
 
     explicit TFZentik(const AppContext& context, QWidget* parent = nullptr);
@@ -31,7 +30,6 @@ public:
     // only just started.
     static TFZentik* open(const AppContext& context, QMdiArea* area);
 
-    int tag() const { return kTag; }
     // The response time-out of the window's reads and writes.
     void setResponseTimeout(int ms) { m_timeoutMs = ms; }
 

@@ -1,8 +1,7 @@
 #include "link/UzentikDevice.h"
 
-#include "config/TankVolumeStore.h"
 #include "link/HexText.h"
-#include "link/PortFactory.h"
+#include "link/Processes.h"
 #include "link/unCRC.h"
 
 namespace {
@@ -25,17 +24,7 @@ QByteArray oneByte(int value)
 
 } // namespace
 
-TZENTIK::TZENTIK(QObject* parent) : QObject(parent)
-{
-    init(defaultSerialLinkFactory());
-}
-
 TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
-{
-    init(std::move(factory));
-}
-
-void TZENTIK::init(SerialLinkFactory factory)
 {
     ComPort = new TComPort(this);
     ComPort->setPortName(QStringLiteral("COM1"));
@@ -212,22 +201,8 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
 
 TCompletionEvent* TZENTIK::eventOf(int process)
 {
-    switch (process) {
-    case Process::ReadConfig:
-        return &OnConfigRead;
-    case Process::SaveConfig:
-        return &OnConfigSave;
-    case Process::ReadTable:
-        return &OnTableRead;
-    case Process::WriteTable:
-        return &OnTableWrite;
-    case Process::ReadAllSettings:
-        return &OnReadAllSettings;
-    case Process::LoadAllSettings:
-        return &OnLoadAllSettings;
-    default:
-        return nullptr;
-    }
+    const ProcessKind* kind = FindProcess(process);
+    return kind ? &(this->*kind->event) : nullptr;
 }
 
 void TZENTIK::FinishProcess(int result)
@@ -361,11 +336,11 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
     const bool rejected = firstByte(data) == kStatusRejected;
     const TParameters& np = NewParameters;
     switch (cmd) {
-    case Cmd::ReadSerialNumber:
+    case Cmd::ReadSerialNumber: {
         Parameters.SerialNumber = BytesToHex(data, QString(), true);
         // The volumes are stored as soon as the controller is known, before anything is written to it.
-        if (m_volumeStore && !m_volumeStore->SaveTankVolumes(Parameters.SerialNumber, np)) {
-            const QString reason = m_volumeStore->errorString();
+        QString reason;
+        if (m_saveVolumes && !m_saveVolumes(Parameters.SerialNumber, np, &reason)) {
             LastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);
@@ -373,6 +348,7 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         }
         SendCommand(Cmd::WriteAddress1, oneByte(np.NetAddr[0]), 4, t);
         break;
+    }
     case Cmd::WriteAddress1:
         if (rejected)
             return FinishProcess(Result::RejectedAddress1);

@@ -14,7 +14,6 @@
 #include <functional>
 
 class TZENTIK;
-class TankVolumeStore;
 
 // Result codes of a process (LastError).
 namespace Result {
@@ -80,12 +79,17 @@ private:
     std::function<void(TZENTIK*)> m_handler;
 };
 
+// Saves the tank volumes of the record to be written under the controller's serial number; false, with
+// the reason naming the file, when that fails.
+using TankVolumeSaver =
+    std::function<bool(const QString& serialNumber, const TParameters& newParameters, QString* error)>;
+
 class TZENTIK : public QObject
 {
     Q_OBJECT
 public:
-    explicit TZENTIK(QObject* parent = nullptr);
-    TZENTIK(SerialLinkFactory factory, QObject* parent = nullptr);
+    // The factory makes the serial line behind each port name.
+    explicit TZENTIK(SerialLinkFactory factory, QObject* parent = nullptr);
 
     TComPort* ComPort = nullptr;
     QTimer* Timer = nullptr;
@@ -107,8 +111,8 @@ public:
     // What went wrong beyond the code, for result 13 the store's "Unable to write to <file>".
     QString LastErrorText;
 
-    // The store the write chains save tank volumes into; without one nothing is saved.
-    void setTankVolumeStore(TankVolumeStore* store) { m_volumeStore = store; }
+    // How the write chains save tank volumes; without it nothing is saved.
+    void setTankVolumeSaver(TankVolumeSaver saver) { m_saveVolumes = std::move(saver); }
 
     void ClearParameters();
     // While a process runs this leaves its buffer and what it has decoded alone and only says whether
@@ -152,7 +156,6 @@ signals:
     void BusyChanged(bool busy);
 
 private:
-    void init(SerialLinkFactory factory);
     void log(const QString& line) { emit LogLine(line); }
     void enter(int process, int timeoutMs);
     bool startConfigChain(int process, int timeoutMs);
@@ -165,5 +168,5 @@ private:
     bool sendPageSelect(int timeoutMs);
     bool sendPageData(int timeoutMs);
 
-    TankVolumeStore* m_volumeStore = nullptr;
+    TankVolumeSaver m_saveVolumes;
 };

@@ -9,7 +9,7 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     FMain = std::make_unique<TFMain>(paths, deps);
     FAbout = new TFAbout(FMain->language(), FMain.get());
     FMain->setAboutWindow(FAbout);
-    FSettings = new TFSettings(FMain.get(), FAbout, FMain.get());
+    FSettings = new TFSettings(FMain->context(), FAbout, FMain.get());
     FMain->setSettingsWindow(FSettings);
     FSettings->FormCreate();
     FProgress = new TFProgress(FMain.get());

@@ -1,18 +1,18 @@
 #include "mainwindow/Umain.h"
 
 #include "Version.h"
+#include "app/LogFile.h"
+#include "app/PortFactory.h"
+#include "app/SerialPorts.h"
 #include "config/ConfigFile.h"
 #include "controller/Uzentik.h"
-#include "link/PortFactory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/Icons.h"
 #include "mainwindow/InstanceCheck.h"
-#include "mainwindow/LogFile.h"
+#include "mainwindow/ReportPreview.h"
 #include "mainwindow/WidgetMessages.h"
 #include "report/ConfigReport.h"
-#include "report/ReportPreview.h"
-#include "settings/SerialPorts.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
@@ -79,7 +79,7 @@ QLabel* summaryLabel(QWidget* parent, const char* name, bool bold = false)
 } // namespace
 
 TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* parent)
-    : QMainWindow(parent), m_paths(paths), m_listPorts(deps.listPorts)
+    : QMainWindow(parent), m_paths(paths)
 {
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
@@ -90,8 +90,7 @@ TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* par
         m_ownMessages->setParentWindow(this);
         m_context.messages = m_ownMessages.get();
     }
-    if (!m_listPorts)
-        m_listPorts = SystemSerialPorts;
+    m_context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     m_announcer = new InstanceAnnouncer(deps.instanceScope, this);
     Zentik = new TZENTIK(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory(), this);
     m_context.zentik = Zentik;
@@ -130,7 +129,7 @@ void TFMain::FormCreate()
     m_options.file().setFileName(m_paths.optionsFile());
     PortName = m_options.port();
     m_volumes.setFileName(m_paths.volumeStoreFile());
-    Zentik->setTankVolumeStore(&m_volumes);
+    Zentik->setTankVolumeSaver(m_volumes.saver());
     Zentik->ClearParameters();
     Zentik->OnReadAllSettings.bind(this, &TFMain::OnReadAllSettings);
     Zentik->OnLoadAllSettings.bind(this, &TFMain::OnLoadAllSettings);
@@ -151,6 +150,12 @@ void TFMain::setAboutWindow(TFAbout* about)
 void TFMain::setSettingsWindow(TFSettings* settings)
 {
     m_settings = settings;
+    settings->finishStartUp = [this] { FinishStartUp(); };
+    settings->refresh = [this](const QString& port) {
+        PortName = port;
+        return BRefreshClick();
+    };
+    connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
 TFSettings* TFMain::settingsWindow() const
@@ -828,7 +833,7 @@ QString TFMain::chooseConfigFile(bool save)
 
 void TFMain::startPageProcess(const QString& message, bool (TZENTIK::*starter)(int))
 {
-    TFProgress* progress = m_context.progress;
+    ProgressView* progress = m_context.progress;
     if (progress)
         progress->prepare(message, kPageCount - 1);
     (Zentik->*starter)(m_context.timeoutMs);

@@ -3,14 +3,14 @@
 // windows. Its creation opens the options file and the tank volume store and creates the controller object.
 #pragma once
 
+#include "app/AppContext.h"
+#include "app/AppPaths.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "link/SerialLink.h"
-#include "mainwindow/AppContext.h"
-#include "mainwindow/AppPaths.h"
-#include "mainwindow/MessageService.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -66,12 +66,12 @@ public:
     const AppContext& context() const { return m_context; }
     MessageService& messages() { return *m_context.messages; }
     InstanceAnnouncer& announcer() { return *m_announcer; }
-    std::function<QStringList()> listPorts() const { return m_listPorts; }
     QString PortName;
     QString AppIdent;
     bool PrintRequest = false; // process 5 was started for the report rather than for saving
 
     void setAboutWindow(TFAbout* about);
+    // Wires the settings window's start-up, Refresh and language change to this window.
     void setSettingsWindow(TFSettings* settings);
     void setProgressWindow(TFProgress* progress);
     TFSettings* settingsWindow() const;
@@ -205,7 +205,6 @@ private:
     LanguageCatalog m_language;
     std::unique_ptr<WidgetMessages> m_ownMessages;
     AppContext m_context;
-    std::function<QStringList()> m_listPorts;
     InstanceAnnouncer* m_announcer = nullptr;
     QPointer<TFAbout> m_about;
     QPointer<TFSettings> m_settings;

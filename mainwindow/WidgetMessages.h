@@ -1,7 +1,7 @@
 // The message service of the running program: the status line of the main window and modal boxes.
 #pragma once
 
-#include "mainwindow/MessageService.h"
+#include "app/MessageService.h"
 
 #include <QPointer>
 

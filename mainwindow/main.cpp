@@ -1,6 +1,6 @@
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
-#include "mainwindow/MessageService.h"
+#include "app/MessageService.h"
 #include "mainwindow/StartUp.h"
 #include "settings/Uabout.h"
 

@@ -3,7 +3,7 @@
 // variables.
 #pragma once
 
-#include "report/ConfigReportValues.h"
+#include "app/ConfigReportValues.h"
 #include "report/ReportEngine.h"
 
 #include <optional>

@@ -1,7 +1,8 @@
 #include "settings/USettings.h"
 
-#include "link/UzentikDevice.h"
-#include "mainwindow/Umain.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
 
@@ -12,10 +13,10 @@
 #include <QPushButton>
 #include <QScreen>
 
-TFSettings::TFSettings(TFMain* main, TFAbout* about, QWidget* parent)
+TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main), m_about(about)
+      m_context(context), m_about(about)
 {
     setObjectName(QStringLiteral("FSettings"));
     setModal(true);
@@ -54,9 +55,9 @@ TFSettings::TFSettings(TFMain* main, TFAbout* about, QWidget* parent)
 
 void TFSettings::FormCreate()
 {
-    LanguageCatalog& language = m_main->language();
+    LanguageCatalog& language = *m_context.language;
     LanguageFiles.clear();
-    const QString fileName = m_main->options().languageFile();
+    const QString fileName = m_context.options->languageFile();
     language.OpenLanguage(fileName);
     const QString current = language.LanguageText("LANGUAGE", "001", QString());
     CBLanguage->clear();
@@ -66,23 +67,24 @@ void TFSettings::FormCreate()
     }
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
-    ListSerialPorts(CBport, m_main->listPorts());
+    ListSerialPorts(CBport, m_context.listPorts);
     const QString port =
-        m_main->options().file().readString(Options::kSection, "port", QStringLiteral("COM1"));
+        m_context.options->file().readString(Options::kSection, "port", QStringLiteral("COM1"));
     const int portIndex = IndexOfItem(CBport, port);
     if (portIndex >= 0)
         CBport->setCurrentIndex(portIndex);
     else if (CBport->count() > 0)
         CBport->setCurrentIndex(0);
     else
-        m_main->messages().information(QStringLiteral("Нет доступных портов"));
+        m_context.messages->information(QStringLiteral("Нет доступных портов"));
 
-    m_main->FinishStartUp();
+    if (finishStartUp)
+        finishStartUp();
 }
 
 void TFSettings::ApplyTexts()
 {
-    const LanguageCatalog& language = m_main->language();
+    const LanguageCatalog& language = *m_context.language;
     setWindowTitle(language.LanguageText("SETTINGS", "001", QStringLiteral("Settings")));
     Label1->setText(language.LanguageText("SETTINGS", "002", QStringLiteral("Language")));
     Label2->setText(language.LanguageText("SETTINGS", "003", QStringLiteral("Port")));
@@ -92,10 +94,11 @@ void TFSettings::ApplyTexts()
 
 void TFSettings::SwitchLanguage(int index)
 {
-    if (!m_main->options().setLanguageFile(LanguageFiles[index]))
-        m_main->messages().error(m_main->options().errorString());
-    m_main->language().OpenLanguage(LanguageFiles[index]);
-    m_main->ApplyTexts();
+    Options& options = *m_context.options;
+    if (!options.setLanguageFile(LanguageFiles[index]))
+        m_context.messages->error(options.errorString());
+    m_context.language->OpenLanguage(LanguageFiles[index]);
+    emit languageChanged();
     if (m_about)
         m_about->ApplyTexts();
     ApplyTexts();
@@ -104,19 +107,18 @@ void TFSettings::SwitchLanguage(int index)
 void TFSettings::Button1Click()
 {
     // Apply ends in a Refresh; while the controller is busy nothing is applied and the window stays.
-    if (m_main->context().refuseIfBusy())
+    if (m_context.refuseIfBusy())
         return;
     const int index = CBLanguage->currentIndex();
     if (index < 0 || index >= LanguageFiles.size()) {
-        m_main->messages().error(QStringLiteral("No language is selected. Choose a language in the list."));
+        m_context.messages->error(QStringLiteral("No language is selected. Choose a language in the list."));
         return;
     }
     SwitchLanguage(index);
     const QString port = CBport->currentIndex() >= 0 ? CBport->currentText() : QString();
-    if (!m_main->options().setPort(port))
-        m_main->messages().error(m_main->options().errorString());
-    m_main->PortName = port;
-    if (!m_main->BRefreshClick())
+    if (!m_context.options->setPort(port))
+        m_context.messages->error(m_context.options->errorString());
+    if (refresh && !refresh(port))
         return; // the error has been shown; the window stays open
     m_closing = true;
     accept();

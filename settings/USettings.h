@@ -2,20 +2,28 @@
 // Created once at start-up, where its creation also finishes the start-up; shown modally afterwards.
 #pragma once
 
+#include "app/AppContext.h"
+
 #include <QDialog>
 #include <QStringList>
+
+#include <functional>
 
 class QComboBox;
 class QLabel;
 class QPushButton;
-class TFMain;
 class TFAbout;
 
 class TFSettings : public QDialog
 {
     Q_OBJECT
 public:
-    TFSettings(TFMain* main, TFAbout* about, QWidget* parent = nullptr);
+    TFSettings(const AppContext& context, TFAbout* about, QWidget* parent = nullptr);
+
+    // What the window asks of the program: the last steps of start-up once the lists are built, and a
+    // Refresh over the chosen port (false when none started; the user has been told why).
+    std::function<void()> finishStartUp;
+    std::function<bool(const QString& port)> refresh;
 
     // Builds the lists, then finishes the program's start-up.
     void FormCreate();
@@ -32,6 +40,10 @@ public:
     QPushButton* Button2 = nullptr;
     QStringList LanguageFiles; // item i of CBLanguage is file i
 
+signals:
+    // Another language has been opened; the windows take their texts from it.
+    void languageChanged();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -39,7 +51,7 @@ protected:
 private:
     void SwitchLanguage(int index);
 
-    TFMain* m_main;
+    AppContext m_context;
     TFAbout* m_about;
     bool m_closing = false;
 };

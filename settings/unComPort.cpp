@@ -1,6 +1,6 @@
 #include "settings/unComPort.h"
 
-#include "settings/SerialPorts.h"
+#include "app/SerialPorts.h"
 
 #include <QComboBox>
 

@@ -18,8 +18,10 @@
 #include <deque>
 #include <numeric>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <unistd.h>
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace {
 
@@ -163,8 +165,10 @@ int main(int argc, char* argv[])
     ControllerSimulator sim;
     sim.setPacing(parser.isSet(pace));
     // The kernel may wake a sleeper up to 50 us late by default; pacing wants the answer on time.
+#ifdef Q_OS_LINUX
     if (parser.isSet(pace))
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
     sim.setLateDelayMs(parser.value(lateMs).toInt());
     const std::pair<const QCommandLineOption*, SimFault> faultFlags[] = {
         {&reject, SimFault::Reject}, {&silent, SimFault::Silent},         {&garbage, SimFault::Garbage},

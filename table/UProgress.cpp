@@ -1,6 +1,6 @@
 #include "table/UProgress.h"
 
-#include "mainwindow/MessageService.h"
+#include "app/MessageService.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

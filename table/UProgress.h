@@ -2,12 +2,14 @@
 // Created once at start-up and reused by every transfer; only the program closes it.
 #pragma once
 
+#include "app/ProgressView.h"
+
 #include <QDialog>
 
 class QLabel;
 class QProgressBar;
 
-class TFProgress : public QDialog
+class TFProgress : public QDialog, public ProgressView
 {
     Q_OBJECT
 public:
@@ -16,14 +18,12 @@ public:
     QLabel* Label1 = nullptr;
     QProgressBar* Gauge1 = nullptr;
 
-    // Before the process starts: label text, centred on the screen, gauge at 0 with this maximum.
-    void prepare(const QString& text, int maximum);
-    // After the process has started: show modally. Returns at once; the completion closes the window.
-    void showModal();
-    // One more page; the gauge stays at its maximum once there.
-    void advance();
+    // The window is centred on the screen and fits the label.
+    void prepare(const QString& text, int maximum) override;
+    void showModal() override;
+    void advance() override;
     // Closes the window (the completion handlers call this).
-    void finish();
+    void finish() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,12 +1,12 @@
 #include "table/Usensor1.h"
 
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
+#include "app/ProgressView.h"
+#include "app/TableMath.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/MessageService.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
 #include "table/StringGridModel.h"
-#include "table/TableMath.h"
-#include "table/UProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -443,7 +443,6 @@ bool TFSensor1::setUpSensor(int sensor)
     RBL->setText(prefix);
     RBue->setText(prefix + QStringLiteral("/V"));
     RBL->parentWidget()->adjustSize();
-    m_tag = sensor == 1 ? kSensor1Tag : kSensor2Tag;
     if (m_context.options->adminMode() <= 0) {
         SGRes->hide();
         RBL->parentWidget()->hide();

@@ -2,7 +2,7 @@
 // points into, the 1024-entry table computed from them, its chart, and reading and writing the table.
 #pragma once
 
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
@@ -35,10 +35,6 @@ public:
     // computation. nullptr when a step failed; the failure is not reported.
     static TFSensor1* open(const AppContext& context, QMdiArea* area, int sensor);
 
-    static constexpr int kSensor1Tag = 111;
-    static constexpr int kSensor2Tag = 222;
-
-    int tag() const { return m_tag; }
     // 1 or 2 as shown by LSensor; 0 before the window has been set up.
     int sensor() const;
     // Every request of a transfer waits this long for its answer; tests shorten it.
@@ -139,7 +135,6 @@ private:
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
     PointCellDelegate* m_delegate = nullptr;
-    int m_tag = 0;
     // Keys whose press the point grid or its cell editor received and whose release is still to come.
     QSet<int> m_pressedKeys;
     bool m_shown = false;

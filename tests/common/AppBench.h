@@ -3,9 +3,9 @@
 // recording message service and the progress window.
 #pragma once
 
-#include "mainwindow/AppContext.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
+#include "app/AppContext.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "table/UProgress.h"
 #include "tests/common/RecordingMessages.h"
 #include "tests/common/TestSupport.h"

@@ -19,10 +19,11 @@ QString NewInstanceScope()
 
 QByteArray TaggedLanguage(const QByteArray& displayName, const QByteArray& tag)
 {
-    return "[LANGUAGE]\r\n001=" + displayName + "\r\n[MESSAGES]\r\n001=" + tag +
-           " cannot open\r\n002=" + tag + " read\r\n003=" + tag + " failed:\r\n004=" + tag +
-           " reading\r\n[ZENTIK]\r\n0017=" + tag + " refresh\r\n0018=" + tag + " on\r\n0019=" + tag +
-           " off\r\n[SETTINGS]\r\n004=" + tag + " apply\r\n";
+    return LanguageFile(displayName, "[MESSAGES]\r\n001=" + tag + " cannot open\r\n002=" + tag +
+                                         " read\r\n003=" + tag + " failed:\r\n004=" + tag +
+                                         " reading\r\n[ZENTIK]\r\n0017=" + tag + " refresh\r\n0018=" + tag +
+                                         " on\r\n0019=" + tag + " off\r\n[SETTINGS]\r\n004=" + tag +
+                                         " apply\r\n");
 }
 
 ProgramHome::ProgramHome(const QStringList& languages)
@@ -59,9 +60,7 @@ QString ProgramHome::option(const QByteArray& key) const
 
 void ProgramHome::writeLanguage(const QString& fileName, const QByteArray& content)
 {
-    QFile f(path(QStringLiteral("LANGUAGE/") + fileName));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+    WriteFile(path(QStringLiteral("LANGUAGE/") + fileName), content);
 }
 
 ProgramBench::ProgramBench(ProgramHome& home, const QString& scope, const ProgramSetup& setup)

@@ -2,7 +2,7 @@
 // from a queue (Yes when the queue is empty), so no modal box ever blocks a test.
 #pragma once
 
-#include "mainwindow/MessageService.h"
+#include "app/MessageService.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,12 +1,14 @@
-// Shared pieces of the tests: a controller object wired to a simulated controller, a log recorder.
+// Shared pieces of the tests: a controller object wired to a simulated controller, a log recorder, waiting
+// on the event loop; and the shared fixtures.
 #pragma once
 
 #include "config/TankVolumeStore.h"
+#include "link/Processes.h"
 #include "link/UzentikDevice.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/SimulatedLink.h"
+#include "tests/common/Fixtures.h"
 
-#include <QRandomGenerator>
 #include <QRectF>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,13 +26,12 @@ public:
     TZENTIK z;
     QStringList log;
     int pages = 0;
-    int completions = 0;
 
     ControllerSimulator& controller() { return *sim; }
     SimulatedLink* link() const;
-    // Runs the process started by start() and waits (on the event loop) for its completion event.
-    // Returns the result code, or -1 when no completion came within the wait.
-    int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start, int waitMs = 10000);
+    // Runs process 1 to 6 to its end (RunProcess): the result code, or ProcessRun::Unfinished (-1) when no
+    // completion came within the wait.
+    int run(int process, int timeoutMs = 1000, int waitMs = 10000);
     // The log from its line "from" on, joined with "|" for compact comparisons.
     QString logTail(int from = 0) const;
 };
@@ -39,12 +40,6 @@ public:
 // sleep between turns, so exchanges run at full speed. Returns done().
 bool WaitUntil(const std::function<bool()>& done, int waitMs = 10000);
 
-// Words of a recognisable table: entry k of sensor s is k * 64 + s.
-TPages patternPages();
-
-// A record as a read with the tank volumes loaded can leave it: any address, reserve, interval and output
-// mode byte, a 7-bit gauge coefficient, volumes anywhere in 32 bits (often at an edge), any words.
-TParameters randomParameters(QRandomGenerator& random);
 // Whether inner lies within outer, give or take a rounding error; unlike QRectF::contains it also takes
 // rectangles of no width or height, such as those of lines.
 inline bool ContainsWithin(const QRectF& outer, const QRectF& inner, double tolerance = 1e-6)

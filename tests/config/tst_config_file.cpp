@@ -11,23 +11,6 @@
 
 namespace {
 
-TParameters sampleRecord()
-{
-    TParameters p;
-    p.SerialNumber = QStringLiteral("0012AB34");
-    p.ProgramNumber = QStringLiteral("00010203");
-    p.SensorOn = {true, false, false, false};
-    p.NetAddr = {1, 255, 0, 0};
-    p.Inversion = true;
-    p.MultFactor = 127;
-    p.ReserveLevel = 51;
-    p.Interval = 200;
-    p.OutputMode = 1;
-    p.Volumes = {1000, 0, 0, 0};
-    p.Pages = patternPages();
-    return p;
-}
-
 QByteArray fileContent(const QString& path)
 {
     QFile f(path);
@@ -61,7 +44,7 @@ private:
 
 void tst_config_file::write_newFileHasTheDescribedOrder()
 {
-    QVERIFY(ConfigFile::write(path(), sampleRecord()));
+    QVERIFY(ConfigFile::write(path(), SampleRecord()));
     const QByteArray content = fileContent(path());
     QVERIFY(content.startsWith(
         "[PARAMETERS]\r\nID=0012AB34\r\nSW=00010203\r\nSensor_on_0=1\r\nSensor_on_1=0\r\n"
@@ -80,7 +63,7 @@ void tst_config_file::write_existingFileKeepsOtherSections()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("[Notes]\nwho=bench 3\n[PARAMETERS]\nID=OLD\nComment=keep me\n[PAGE_0]\nValue_0=9\n");
     f.close();
-    QVERIFY(ConfigFile::write(path(), sampleRecord()));
+    QVERIFY(ConfigFile::write(path(), SampleRecord()));
     const IniDocument doc = IniFile(path()).load();
     QCOMPARE(doc.readString("Notes", "who", ""), QByteArray("bench 3"));
     QCOMPARE(doc.readString("PARAMETERS", "Comment", ""), QByteArray("keep me"));
@@ -94,7 +77,7 @@ void tst_config_file::write_failureNamesTheFile()
 {
     const QString target = m_dir->filePath(QStringLiteral("no-folder/x.zkt"));
     QString error;
-    QVERIFY(!ConfigFile::write(target, sampleRecord(), &error));
+    QVERIFY(!ConfigFile::write(target, SampleRecord(), &error));
     QCOMPARE(error, QStringLiteral("Unable to write to ") + target);
 }
 
@@ -102,7 +85,7 @@ void tst_config_file::savedFile_passesTheCheck()
 {
     // Any record a read can leave, tank volumes from the store at any 32-bit value included.
     QRandomGenerator random(5);
-    TParameters record = sampleRecord();
+    TParameters record = SampleRecord();
     for (int i = 0; i < 100; ++i, record = randomParameters(random)) {
         QVERIFY(ConfigFile::write(path(), record));
         const ConfigFile::CheckResult result = ConfigFile::check(IniFile(path()).load());
@@ -153,7 +136,7 @@ void tst_config_file::check()
     QFETCH(QByteArray, value);
     QFETCH(bool, valid);
 
-    QVERIFY(ConfigFile::write(path(), sampleRecord()));
+    QVERIFY(ConfigFile::write(path(), SampleRecord()));
     QByteArray content = fileContent(path());
     const QByteArray header = "[" + section + "]\r\n";
     const qsizetype sectionAt = content.indexOf(header);

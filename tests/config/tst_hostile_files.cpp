@@ -2,10 +2,11 @@
 // lines, unreadable, in a read-only folder or on a full file system. Each gives its default or an error
 // naming the file, and a write that fails leaves the previous file as it was.
 
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
-#include "mainwindow/Options.h"
-#include "settings/LanguageCatalog.h"
+#include "tests/common/Fixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,27 +52,12 @@ QByteArray fileContent(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
-}
-
+// The sample record of the controller the files belong to, both tanks filled.
 TParameters sampleRecord()
 {
-    TParameters p;
+    TParameters p = SampleRecord();
     p.SerialNumber = kSerial;
-    p.ProgramNumber = QStringLiteral("00010203");
-    p.SensorOn = {true, true, false, false};
-    p.NetAddr = {7, 9, 0, 0};
-    p.MultFactor = 12;
-    p.ReserveLevel = 40;
-    p.Interval = 3;
-    p.OutputMode = 1;
     p.Volumes = {750, 1250, 0, 0};
-    for (int page = 0; page < kPageCount; ++page)
-        for (int w = 0; w < kPageWords; ++w)
-            p.Pages[page][w] = static_cast<quint16>(page * 1000 + w);
     return p;
 }
 
@@ -91,10 +77,10 @@ struct Files
     bool writeGood() const
     {
         QDir().mkpath(languageDir);
-        return writeFile(options, "[OPTIONS]\r\nPort=COM5\r\nAppIdent=XY\r\nInstCount=3\r\n") &&
-               writeFile(volumes, "[SNA1B2C3D4]\r\nTank1=750\r\nTank2=1250\r\n") &&
+        return WriteFile(options, "[OPTIONS]\r\nPort=COM5\r\nAppIdent=XY\r\nInstCount=3\r\n") &&
+               WriteFile(volumes, "[SNA1B2C3D4]\r\nTank1=750\r\nTank2=1250\r\n") &&
                ConfigFile::write(config, sampleRecord()) &&
-               writeFile(language, "[LANGUAGE]\r\n001=English\r\n[MESSAGES]\r\n003=Reading failed: \r\n");
+               WriteFile(language, "[LANGUAGE]\r\n001=English\r\n[MESSAGES]\r\n003=Reading failed: \r\n");
     }
 };
 
@@ -217,7 +203,7 @@ void tst_hostile_files::hostileContent_givesEveryDefault()
     const Files files(m_dir->path());
     QDir().mkpath(files.languageDir);
     for (const QString& file : {files.options, files.volumes, files.config, files.language})
-        QVERIFY(writeFile(file, content));
+        QVERIFY(WriteFile(file, content));
 
     const Options options(files.options);
     QCOMPARE(options.port(), QStringLiteral("COM1"));
@@ -261,7 +247,7 @@ void tst_hostile_files::hostileContent_canBeWrittenInto()
     QFETCH(QByteArray, content);
     const Files files(m_dir->path());
     for (const QString& file : {files.options, files.volumes, files.config})
-        QVERIFY(writeFile(file, content));
+        QVERIFY(WriteFile(file, content));
 
     Options options(files.options);
     QVERIFY2(options.setPort(QStringLiteral("/dev/ttyUSB1")), qPrintable(options.errorString()));
@@ -296,7 +282,7 @@ void tst_hostile_files::entriesAfterTenMegabytes_areFound()
     QVERIFY(files.writeGood());
     const QByteArray filler = fillerLines(kTenMegabytes);
     for (const QString& file : {files.options, files.volumes, files.config, files.language})
-        QVERIFY(writeFile(file, filler + fileContent(file)));
+        QVERIFY(WriteFile(file, filler + fileContent(file)));
 
     Options options(files.options);
     QCOMPARE(options.port(), QStringLiteral("COM5"));
@@ -316,7 +302,7 @@ void tst_hostile_files::entriesAfterTenMegabytes_areFound()
     TParameters np;
     TPages pages{};
     ConfigFile::fill(doc, np, pages);
-    QCOMPARE(pages[63][31], quint16(63031));
+    QCOMPARE(pages[63][31], patternPages()[63][31]);
     QCOMPARE(np.Volumes[1], 1250);
 
     LanguageCatalog language(files.languageDir);
@@ -331,9 +317,9 @@ void tst_hostile_files::hundredThousandCharacterValues_areCutAt2047()
     QDir().mkpath(files.languageDir);
     const QByteArray endless(100000, 'A');
     const QByteArray endlessDigits(100000, '7');
-    QVERIFY(writeFile(files.options, "[OPTIONS]\r\nPort=" + endless + "\r\nInstCount=" + endlessDigits));
-    QVERIFY(writeFile(files.volumes, "[SNA1B2C3D4]\nTank1=" + endlessDigits + "\nTank2=0x" + endlessDigits));
-    QVERIFY(writeFile(files.language, "[LANGUAGE]\n001=" + endless + "\n[MESSAGES]\n003=" + endless));
+    QVERIFY(WriteFile(files.options, "[OPTIONS]\r\nPort=" + endless + "\r\nInstCount=" + endlessDigits));
+    QVERIFY(WriteFile(files.volumes, "[SNA1B2C3D4]\nTank1=" + endlessDigits + "\nTank2=0x" + endlessDigits));
+    QVERIFY(WriteFile(files.language, "[LANGUAGE]\n001=" + endless + "\n[MESSAGES]\n003=" + endless));
     QVERIFY(ConfigFile::write(files.config, sampleRecord()));
     QVERIFY(IniFile(files.config).writeBytes("PAGE_7", "Value_7", endlessDigits));
 
@@ -390,7 +376,7 @@ void tst_hostile_files::eightBitLanguageFile_readsAsWindows1251()
     QFETCH(QByteArray, content);
     const Files files(m_dir->path());
     QVERIFY(QDir().mkpath(files.languageDir));
-    QVERIFY(writeFile(files.language, content));
+    QVERIFY(WriteFile(files.language, content));
     LanguageCatalog language(files.languageDir);
     language.OpenLanguage(QStringLiteral("ZK_ENG.LNG"));
     QTEST(language.LanguageText("MESSAGES", "003"), "message");

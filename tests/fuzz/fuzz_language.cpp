@@ -4,7 +4,7 @@
 // Windows-1251, one character per byte; a byte-order mark in front is dropped), and the language list
 // offers the file only under its name.
 
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QDir>

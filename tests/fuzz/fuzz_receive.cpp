@@ -8,8 +8,8 @@
 // a good answer (whole, in pieces or after noise), a good frame for another command, a frame with a wrong
 // CRC, a time-out tick, and refusing or accepting writes.
 
-#include "link/MemoryLink.h"
-#include "link/UzentikDevice.h"
+#include "link/Processes.h"
+#include "tests/common/MemoryLink.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>
@@ -313,9 +313,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             checkAccepted(line, z);
     });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [&line] { ++line.pages; });
-    for (TCompletionEvent* event : {&z.OnConfigRead, &z.OnConfigSave, &z.OnTableRead, &z.OnTableWrite,
-                                    &z.OnReadAllSettings, &z.OnLoadAllSettings})
-        event->bindFunction(nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
+    for (const ProcessKind& kind : kProcesses)
+        (z.*kind.event).bindFunction(nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
 
     switch (pageChoice % 4) {
     case 0:
@@ -327,10 +326,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     default:
         z.PageIndex = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
     }
-    using Starter = bool (TZENTIK::*)(int);
-    const Starter starters[] = {&TZENTIK::ReadConfig, &TZENTIK::SaveConfig,      &TZENTIK::ReadTable,
-                                &TZENTIK::WriteTable, &TZENTIK::ReadAllSettings, &TZENTIK::LoadAllSettings};
-    (z.*starters[line.process - 1])(1000);
+    (z.*FindProcess(line.process)->start)(1000);
 
     while (!in.empty()) {
         const quint8 cmd = line.expected;

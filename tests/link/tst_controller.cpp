@@ -2,8 +2,8 @@
 // the log lines and their order.
 
 #include "link/HexText.h"
-#include "link/MemoryLink.h"
 #include "link/unCRC.h"
+#include "tests/common/MemoryLink.h"
 #include "tests/common/TestSupport.h"
 
 #include <QPointer>
@@ -15,47 +15,11 @@ namespace {
 
 using Starter = bool (TZENTIK::*)(int);
 
-struct ProcessInfo
-{
-    int id;
-    Starter start;
-    TCompletionEvent TZENTIK::*event;
-};
-
-ProcessInfo processInfo(int id)
-{
-    switch (id) {
-    case 1:
-        return {1, &TZENTIK::ReadConfig, &TZENTIK::OnConfigRead};
-    case 2:
-        return {2, &TZENTIK::SaveConfig, &TZENTIK::OnConfigSave};
-    case 3:
-        return {3, &TZENTIK::ReadTable, &TZENTIK::OnTableRead};
-    case 4:
-        return {4, &TZENTIK::WriteTable, &TZENTIK::OnTableWrite};
-    case 5:
-        return {5, &TZENTIK::ReadAllSettings, &TZENTIK::OnReadAllSettings};
-    default:
-        return {6, &TZENTIK::LoadAllSettings, &TZENTIK::OnLoadAllSettings};
-    }
-}
-
-int runProcess(SimBench& b, int id, int timeoutMs = 1000)
-{
-    const ProcessInfo p = processInfo(id);
-    return b.run(p.event, [&] { (b.z.*p.start)(timeoutMs); });
-}
-
+// Settings to write that differ in every field from what the simulated controller holds at first.
 TParameters someSettings()
 {
-    TParameters p;
-    p.SensorOn = {false, true, false, false};
-    p.NetAddr = {17, 201, 0, 0};
-    p.Inversion = true;
-    p.MultFactor = 5;
-    p.ReserveLevel = 51;
-    p.Interval = 9;
-    p.OutputMode = 2;
+    TParameters p = SampleRecord();
+    p.NetAddr = {17, 201, 0, 0}; // the sample's first address is the simulated controller's
     p.Volumes = {1200, 800, 0, 0};
     return p;
 }
@@ -152,7 +116,7 @@ void tst_controller::readConfig_logsEveryFrameAndDecodes()
 {
     SimBench b;
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 1), 0);
+    QCOMPARE(b.run(1), 0);
     const TParameters& p = b.z.Parameters;
     QCOMPARE(p.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(p.ProgramNumber, QStringLiteral("00010203"));
@@ -239,7 +203,7 @@ void tst_controller::closedPort_endsWithCode2InsideStarter()
 {
     QFETCH(int, process);
     SimBench b;
-    const ProcessInfo p = processInfo(process);
+    const ProcessKind& p = *FindProcess(process);
     bool calledInside = false;
     (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) {
         calledInside = true;
@@ -250,6 +214,8 @@ void tst_controller::closedPort_endsWithCode2InsideStarter()
     QVERIFY(calledInside);
     QCOMPARE(b.log, (QStringList{QStringLiteral("ERROR: 2"), QString()}));
     QVERIFY(!b.z.Timer->isActive());
+    // Running it to its end sees that end without waiting for one that will not come.
+    QCOMPARE(b.run(process, 1000, 0), 2);
 }
 
 void tst_controller::rejection_endsWithItsCode_data()
@@ -292,7 +258,7 @@ void tst_controller::rejection_endsWithItsCode()
     b.z.PageIndex = (process == 3 || process == 4) ? (page >= 32 ? 32 : 0) : 0;
     QVERIFY(b.z.OpenPort());
     int eventPageIndex = -1;
-    const ProcessInfo p = processInfo(process);
+    const ProcessKind& p = *FindProcess(process);
     (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) { eventPageIndex = z->PageIndex; });
     (b.z.*p.start)(1000);
     QTRY_COMPARE(b.z.ProcessId, 0);
@@ -333,12 +299,12 @@ void tst_controller::rejectedReserveLevel_keepsEarlierWritesAndSerial()
     b.controller().addFault({SimFault::Reject, Cmd::WriteReserve});
     b.z.NewParameters = someSettings();
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 2), 7);
+    QCOMPARE(b.run(2), 7);
     const TParameters inController = b.controller().state();
     QCOMPARE(inController.NetAddr[0], quint8(17));
     QCOMPARE(inController.NetAddr[1], quint8(201));
-    QCOMPARE(inController.SensorOn[1], true);
-    QCOMPARE(inController.MultFactor, quint8(5));
+    QCOMPARE(inController.SensorOn[1], false);
+    QCOMPARE(inController.MultFactor, quint8(127));
     QCOMPARE(inController.ReserveLevel, quint8(25)); // unchanged
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(b.z.Parameters.NetAddr[0], quint8(0));
@@ -352,7 +318,7 @@ void tst_controller::timeOutInTheMiddle_keepsWhatWasDecoded()
     SimBench b;
     b.controller().addFault({SimFault::Silent, Cmd::ReadReserve});
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 1, 50), 1);
+    QCOMPARE(b.run(1, 50), 1);
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(b.z.Parameters.MultFactor, quint8(10));
     QCOMPARE(b.z.Parameters.ReserveLevel, quint8(0));
@@ -365,7 +331,7 @@ void tst_controller::splitAnswer_givesOneReadLinePerPiece()
     SimBench b;
     b.controller().addFault({SimFault::Split, Cmd::ReadSerialNumber});
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 1), 0);
+    QCOMPARE(b.run(1), 0);
     QCOMPARE(b.log.mid(0, 6),
              (QStringList{QStringLiteral("WRITE: 61 82 AE "), QStringLiteral("READ:  6E 82 "),
                           QStringLiteral("READ:  D4 C3 "), QStringLiteral("READ:  B2 A1 42 "),
@@ -378,7 +344,7 @@ void tst_controller::lateAnswer_isLoggedWithProcessIdZero()
     b.controller().setLateDelayMs(120);
     b.controller().addFault({SimFault::Late, Cmd::ReadSerialNumber});
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 1, 40), 1);
+    QCOMPARE(b.run(1, 40), 1);
     QCOMPARE(b.log, (QStringList{QStringLiteral("WRITE: 61 82 AE "), QStringLiteral("ERROR: 1"), QString()}));
     QTRY_COMPARE(b.log.size(), 7);
     QCOMPARE(b.log.mid(3), (QStringList{QStringLiteral("READ:  6E 82 D4 C3 B2 A1 42 "),
@@ -396,7 +362,7 @@ void tst_controller::noisyLine_answersStillFound()
     b.controller().addFault({SimFault::WrongCommand, Cmd::SelectReadPage});
     b.controller().addFault({SimFault::Split, Cmd::ReadPage, 7});
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 5), 0);
+    QCOMPARE(b.run(5), 0);
     QCOMPARE(b.z.Parameters.Pages, b.controller().pages());
 }
 
@@ -405,7 +371,7 @@ void tst_controller::readAllSettings_readsEveryPage()
     SimBench b;
     b.controller().pages() = patternPages();
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 5), 0);
+    QCOMPARE(b.run(5), 0);
     QCOMPARE(b.pages, 64);
     QCOMPARE(b.z.Parameters.Pages, patternPages());
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
@@ -427,7 +393,7 @@ void tst_controller::readTable_sensor2_usesPages32to63()
     QVERIFY(b.z.OpenPort());
     b.z.Parameters.Pages[0][0] = 4242; // another sensor's pages stay as they were
     b.z.PageIndex = 32;
-    QCOMPARE(runProcess(b, 3), 0);
+    QCOMPARE(b.run(3), 0);
     QCOMPARE(b.pages, 32);
     QCOMPARE(b.z.Parameters.Pages[0][0], quint16(4242));
     for (int page = 32; page < 64; ++page)
@@ -449,7 +415,7 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
     b.z.NewPages = patternPages();
     QVERIFY(b.z.OpenPort());
     b.z.PageIndex = 0;
-    QCOMPARE(runProcess(b, 4), 0);
+    QCOMPARE(b.run(4), 0);
     QCOMPARE(b.pages, 32);
     for (int page = 0; page < 32; ++page)
         QCOMPARE(b.controller().pages()[page], patternPages()[page]);
@@ -468,13 +434,13 @@ void tst_controller::loadAllSettings_writesEverythingAndAdoptsIt()
     b.z.NewPages = patternPages();
     QVERIFY(b.z.OpenPort());
     b.z.Parameters.ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
-    QCOMPARE(runProcess(b, 6), 0);
+    QCOMPARE(b.run(6), 0);
     QCOMPARE(b.pages, 64);
     QCOMPARE(b.controller().pages(), patternPages());
     const TParameters c = b.controller().state();
     QCOMPARE(c.NetAddr[1], quint8(201));
-    QCOMPARE(c.OutputMode, quint8(2));
-    QCOMPARE(c.Interval, quint8(9));
+    QCOMPARE(c.OutputMode, quint8(1));
+    QCOMPARE(c.Interval, quint8(200));
     // Success adopts the record to be written as a whole, texts included.
     QCOMPARE(b.z.Parameters.SerialNumber, QStringLiteral("KEPT"));
     QCOMPARE(b.z.Parameters.Volumes[0], 1200);
@@ -508,7 +474,7 @@ void tst_controller::writeChain_encodesGaugeAndPolling()
     b.z.NewParameters.MultFactor = static_cast<quint8>(mult);
     b.z.NewParameters.SensorOn = {s1, s2, false, false};
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 2), 0);
+    QCOMPARE(b.run(2), 0);
     QFETCH(QString, gaugeFrame);
     QFETCH(QString, pollingFrame);
     QCOMPARE(countLines(b.log, QStringLiteral("WRITE: ") + gaugeFrame + ' '), 1);
@@ -524,7 +490,7 @@ void tst_controller::writeChain_storesVolumesBeforeWriting()
     b.z.NewParameters.Volumes = {300, 450, 0, 0}; // neither sensor polled: both are stored anyway
     b.controller().addFault({SimFault::Reject, Cmd::WriteAddress1});
     QVERIFY(b.z.OpenPort());
-    QCOMPARE(runProcess(b, 2), 3);
+    QCOMPARE(b.run(2), 3);
     const IniFile store(storePath());
     QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank1", -1), 300);
     QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank2", -1), 450);
@@ -551,7 +517,7 @@ void tst_controller::unwritableVolumeStore_endsWithCode13()
     QVERIFY(b.z.OpenPort());
     for (int process : {2, 6}) {
         b.log.clear();
-        QCOMPARE(runProcess(b, process), 13);
+        QCOMPARE(b.run(process), 13);
         QCOMPARE(b.log, (QStringList{QStringLiteral("WRITE: 61 82 AE "),
                                      QStringLiteral("READ:  6E 82 D4 C3 B2 A1 42 "),
                                      QStringLiteral("Response has been ACCEPTED"),
@@ -609,12 +575,12 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds_data()
 {
     QTest::addColumn<int>("running");
     QTest::addColumn<int>("second"); // a process number; 7 ReplaceConfigRead, 8 OpenPort
-    const char* names[] = {"",           "ReadConfig",      "SaveConfig",      "ReadTable",
-                           "WriteTable", "ReadAllSettings", "LoadAllSettings", "ReplaceConfigRead",
-                           "OpenPort"};
+    const auto name = [](int id) {
+        return id == 7 ? "ReplaceConfigRead" : id == 8 ? "OpenPort" : FindProcess(id)->name;
+    };
     for (int running = 1; running <= 6; ++running)
         for (int second = 1; second <= 8; ++second)
-            QTest::addRow("%s, then %s", names[running], names[second]) << running << second;
+            QTest::addRow("%s, then %s", name(running), name(second)) << running << second;
 }
 
 void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
@@ -628,11 +594,11 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
     b.z.PageIndex = 32;
     int ended = 0, othersEnded = 0;
     for (int id = 1; id <= 6; ++id)
-        (b.z.*processInfo(id).event).bindFunction(nullptr, [&, id](TZENTIK*) {
+        (b.z.*FindProcess(id)->event).bindFunction(nullptr, [&, id](TZENTIK*) {
             ++(id == running ? ended : othersEnded);
         });
     QSignalSpy busy(&b.z, &TZENTIK::BusyChanged);
-    (b.z.*processInfo(running).start)(1000);
+    (b.z.*FindProcess(running)->start)(1000);
     // Under way, past the first answer.
     QVERIFY(WaitUntil([&] { return countLines(b.log, QStringLiteral("Response has been ACCEPTED")) >= 2; }));
 
@@ -642,8 +608,11 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
     if (second == 8) {
         QVERIFY(b.z.OpenPort());
     } else {
-        const Starter start = second == 7 ? &TZENTIK::ReplaceConfigRead : processInfo(second).start;
+        const Starter start = second == 7 ? &TZENTIK::ReplaceConfigRead : FindProcess(second)->start;
         QVERIFY(!(b.z.*start)(1000));
+        // Running it to its end is refused as well, without taking the running one's completion event.
+        if (second <= 6)
+            QCOMPARE(RunProcess(b.z, second, 1000), ProcessRun::Refused);
     }
     QCOMPARE(b.z.ProcessId, running);
     QCOMPARE(b.controller().requestCount(), requests);
@@ -680,10 +649,10 @@ void tst_controller::freshConfigRead_onlyAnotherConfigReadTakesItsPlace()
     SimBench b;
     QVERIFY(b.z.OpenPort());
     QStringList ended;
-    (b.z.*processInfo(running).event).bindFunction(nullptr, [&](TZENTIK*) {
+    (b.z.*FindProcess(running)->event).bindFunction(nullptr, [&](TZENTIK*) {
         ended << QStringLiteral("first");
     });
-    (b.z.*processInfo(running).start)(1000);
+    (b.z.*FindProcess(running)->start)(1000);
     // Only the first request is out: nothing has been answered yet.
     QCOMPARE(b.z.IsFreshConfigRead(), running == 1);
     if (takesPlace)

@@ -1,6 +1,6 @@
 // End to end over a real pseudo-terminal: QSerialPort on one side, the simulated controller on the other.
 
-#include "link/PortFactory.h"
+#include "app/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "tests/common/TestSupport.h"
 

@@ -17,7 +17,7 @@ namespace {
 
 QByteArray languageFile()
 {
-    QByteArray text = "[LANGUAGE]\r\n001=Test\r\n[MESSAGES]\r\n";
+    QByteArray text = LanguageFile("Test", "[MESSAGES]\r\n");
     for (int i = 1; i <= 21; ++i) {
         const QByteArray key = QByteArray::number(i).rightJustified(3, '0');
         text += key + "=M" + key + "\r\n";

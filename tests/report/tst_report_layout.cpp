@@ -1,10 +1,9 @@
 // The configuration report's page: every cell, frame and chart where it belongs, on one A4 page.
 
+#include "app/LanguageCatalog.h"
 #include "report/ConfigReport.h"
-#include "settings/LanguageCatalog.h"
 #include "tests/common/TestSupport.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,30 +15,23 @@ const QByteArrayList kZentikKeys{"0002", "0003", "0005", "0011", "0012", "0018",
                                  "0030", "0031", "0032", "0033", "0034"};
 
 // Each text is "T" and its key, optionally followed by filler that makes it far too long for its cell.
-void writeLanguage(const QString& path, const QByteArray& filler)
+QByteArray languageTexts(const QByteArray& filler)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[ZENTIK]\n");
+    QByteArray text = "[ZENTIK]\n";
     for (const QByteArray& key : kZentikKeys)
-        file.write(key + "=T" + key + filler + "\n");
-    file.write("[SENSOR]\n0009=ltr\n");
+        text += key + "=T" + key + filler + "\n";
+    return text + "[SENSOR]\n0009=ltr\n";
 }
 
+// The sample record with both tanks filled, 900 l in all, and numbers that each show in one cell only.
 TParameters controller()
 {
-    TParameters p;
-    p.SerialNumber = QStringLiteral("0012AB34");
+    TParameters p = SampleRecord();
     p.ProgramNumber = QStringLiteral("00000102");
-    p.SensorOn = {true, false, false, false};
     p.NetAddr = {7, 9, 0, 0};
-    p.Inversion = true;
     p.MultFactor = 11;
-    p.ReserveLevel = 51;
     p.Interval = 13;
-    p.OutputMode = 1;
     p.Volumes = {500, 400, 0, 0};
-    p.Pages = patternPages();
     return p;
 }
 
@@ -150,8 +142,9 @@ private:
 
 void tst_report_layout::initTestCase()
 {
-    writeLanguage(m_dir.filePath(QStringLiteral("SHORT.LNG")), QByteArray());
-    writeLanguage(m_dir.filePath(QStringLiteral("LONG.LNG")), " with many more words than any cell can hold");
+    QVERIFY(WriteFile(m_dir.filePath(QStringLiteral("SHORT.LNG")), languageTexts(QByteArray())));
+    QVERIFY(WriteFile(m_dir.filePath(QStringLiteral("LONG.LNG")),
+                      languageTexts(" with many more words than any cell can hold")));
     const ReportDocument document = prepare(QStringLiteral("SHORT.LNG"));
     QCOMPARE(document.title, QStringLiteral("T0034"));
     QCOMPARE(document.pages.size(), 1);

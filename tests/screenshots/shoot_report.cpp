@@ -1,9 +1,9 @@
 // The configuration report of the simulated controller: the page as printed, and the preview window.
 
 #include "Version.h"
+#include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "report/ReportPreview.h"
 #include "tests/common/AppBench.h"
 #include "tests/screenshots/Shots.h"
 
@@ -12,8 +12,7 @@ namespace {
 const int kRegistered = RegisterShot("report", [](ShotSession& session) {
     AppBench bench(session.language);
     TZENTIK& z = bench.z();
-    if (!z.OpenPort() ||
-        bench.sim.run(&TZENTIK::OnReadAllSettings, [&] { z.ReadAllSettings(1000); }) != Result::Success)
+    if (!z.OpenPort() || bench.sim.run(Process::ReadAllSettings) != Result::Success)
         return;
     bench.sim.store.LoadTankVolumes(z.Parameters);
     const ReportDocument document =

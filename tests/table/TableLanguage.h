@@ -1,8 +1,9 @@
 // A small language file with the texts of the calibration window, for its tests and pictures.
 #pragma once
 
+#include "tests/common/Fixtures.h"
+
 #include <QDir>
-#include <QFile>
 #include <QString>
 
 inline bool writeTableLanguage(const QString& dir, const QString& fileName, bool russian = false)
@@ -26,8 +27,5 @@ inline bool writeTableLanguage(const QString& dir, const QString& fileName, bool
                                "007=Ошибка чтения таблицы, код\n008=Таблица прочитана\n"
                                "009=Чтение таблицы перекодирования уровня\n"
                                "010=Запись таблицы перекодирования уровня\n";
-    QDir().mkpath(dir);
-    QFile file(QDir(dir).filePath(fileName));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(russian ? russianTexts : english) > 0;
+    return WriteFile(QDir(dir).filePath(fileName), russian ? russianTexts : english);
 }

@@ -1,6 +1,6 @@
 // The calibration table window driven by keys and commands, offscreen, against the simulated controller.
 
-#include "link/PortFactory.h"
+#include "app/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "table/StringGridModel.h"
 #include "table/Usensor1.h"
@@ -179,7 +179,7 @@ void tst_sensor_window::opening_setsUpEachSensor()
     QFETCH(int, sensor);
     QFETCH(int, admin);
     QVERIFY(openWindow(sensor, admin));
-    QCOMPARE(m_w->tag(), sensor * 111);
+    QCOMPARE(m_w->sensor(), sensor);
     QCOMPARE(m_w->windowTitle(), QStringLiteral("Sensor %1 calibration").arg(sensor));
     QCOMPARE(m_w->points()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("V%1, l").arg(sensor));
     QCOMPARE(m_w->RBue->text(), QStringLiteral("V%1/V").arg(sensor));

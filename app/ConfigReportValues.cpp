@@ -1,6 +1,6 @@
-#include "report/ConfigReportValues.h"
+#include "app/ConfigReportValues.h"
 
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
 
 #include <QHash>
 

@@ -1,10 +1,9 @@
 // The configuration report's variables: every value the report prints, from one controller record.
 
-#include "report/ConfigReportValues.h"
-#include "settings/LanguageCatalog.h"
+#include "app/ConfigReportValues.h"
+#include "app/LanguageCatalog.h"
 #include "tests/common/TestSupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,10 +55,7 @@ private:
 
 void tst_report_values::initTestCase()
 {
-    QFile file(m_dir.filePath(QStringLiteral("TEST.LNG")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kLanguage);
-    file.close();
+    QVERIFY(WriteFile(m_dir.filePath(QStringLiteral("TEST.LNG")), kLanguage));
     m_language = std::make_unique<LanguageCatalog>(m_dir.path());
     m_language->OpenLanguage(QStringLiteral("TEST.LNG"));
 }

@@ -1,4 +1,4 @@
-#include "table/TableMath.h"
+#include "app/TableMath.h"
 
 #include <algorithm>
 #include <cmath>

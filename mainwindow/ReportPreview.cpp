@@ -1,6 +1,6 @@
-#include "report/ReportPreview.h"
+#include "mainwindow/ReportPreview.h"
 
-#include "mainwindow/MessageService.h"
+#include "app/MessageService.h"
 #include "report/ReportOutput.h"
 
 #include <QAction>

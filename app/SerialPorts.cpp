@@ -1,4 +1,4 @@
-#include "settings/SerialPorts.h"
+#include "app/SerialPorts.h"
 
 #include "link/SerialLink.h"
 

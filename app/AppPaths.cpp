@@ -1,4 +1,4 @@
-#include "mainwindow/AppPaths.h"
+#include "app/AppPaths.h"
 
 #include "Version.h"
 

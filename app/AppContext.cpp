@@ -1,8 +1,8 @@
-#include "mainwindow/AppContext.h"
+#include "app/AppContext.h"
 
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
 #include "link/UzentikDevice.h"
-#include "mainwindow/MessageService.h"
-#include "settings/LanguageCatalog.h"
 
 void AppContext::tellBusy() const
 {

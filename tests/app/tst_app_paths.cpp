@@ -1,7 +1,7 @@
 // Where the program finds its files: the home folder from --home, ZENTIK_HOME or beside the program, and
 // the language folder in the home folder or beside the program.
 
-#include "mainwindow/AppPaths.h"
+#include "app/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

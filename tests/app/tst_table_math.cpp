@@ -1,6 +1,6 @@
 // The table arithmetic: interpolation, rounding, the fraction texts and the word conversions.
 
-#include "table/TableMath.h"
+#include "app/TableMath.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "link/PortFactory.h"
+#include "app/PortFactory.h"
 
 #include "link/QSerialLink.h"
 #include "sim/SimulatedLink.h"

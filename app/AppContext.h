@@ -1,6 +1,8 @@
 // The process-wide objects every window works with, created at start-up and alive until the program ends.
 #pragma once
 
+#include <QStringList>
+
 #include <functional>
 
 class TZENTIK;
@@ -8,7 +10,7 @@ class Options;
 class TankVolumeStore;
 class LanguageCatalog;
 class MessageService;
-class TFProgress;
+class ProgressView;
 
 struct AppContext
 {
@@ -17,7 +19,9 @@ struct AppContext
     TankVolumeStore* volumes = nullptr;
     LanguageCatalog* language = nullptr;
     MessageService* messages = nullptr;
-    TFProgress* progress = nullptr;
+    ProgressView* progress = nullptr; // shown while table pages travel
+    // The serial ports to offer: the system's, then "SIM".
+    std::function<QStringList()> listPorts;
     // Redraws the main window's summary panel from the controller object's Parameters.
     std::function<void()> showSummary;
     // Time-out of every request, in milliseconds (tests shorten it).

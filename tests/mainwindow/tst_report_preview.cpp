@@ -1,8 +1,8 @@
 // The report's preview window: 100 % zoom, the report on the printer's sheet, saving as PDF.
 
+#include "app/LanguageCatalog.h"
+#include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
-#include "report/ReportPreview.h"
-#include "settings/LanguageCatalog.h"
 #include "tests/common/RecordingMessages.h"
 
 #include <QAction>

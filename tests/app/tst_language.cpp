@@ -1,7 +1,8 @@
 // The shipped language files and the language lookup: every text the program asks for is there in each
 // language, and the lookup, the list of languages and a switch behave as the windows rely on.
 
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
+#include "tests/common/Fixtures.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -71,17 +72,6 @@ QByteArray readAll(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& content)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
-}
-
-QByteArray languageFile(const QByteArray& displayName, const QByteArray& more = QByteArray())
-{
-    return "[LANGUAGE]\r\n001=" + displayName + "\r\n" + more;
 }
 
 bool hasCyrillic(const QString& text)
@@ -412,7 +402,7 @@ void tst_language::missingText_readsHashAndKey()
     QFETCH(QByteArray, section);
     QFETCH(QByteArray, key);
     QFETCH(QString, expected);
-    QVERIFY(writeAll(path("t.LNG"), languageFile("Test", "[SENSOR]\r\n0012=first point\r\n")));
+    QVERIFY(WriteFile(path("t.LNG"), LanguageFile("Test", "[SENSOR]\r\n0012=first point\r\n")));
     LanguageCatalog catalog(m_dir->path());
     if (!openFile.isNull())
         catalog.OpenLanguage(openFile);
@@ -439,7 +429,7 @@ void tst_language::explicitFallback_onlyWhenTheEntryIsMissing()
     QFETCH(QString, openFile);
     QFETCH(QByteArray, key);
     QFETCH(QString, expected);
-    QVERIFY(writeAll(path("t.LNG"), languageFile("Test", "[SETTINGS]\r\n001=Réglages\r\n002=\r\n")));
+    QVERIFY(WriteFile(path("t.LNG"), LanguageFile("Test", "[SETTINGS]\r\n001=Réglages\r\n002=\r\n")));
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(openFile);
     QCOMPARE(catalog.LanguageText("SETTINGS", key, QStringLiteral("Settings")), expected);
@@ -451,7 +441,7 @@ void tst_language::windows1251File_readsAsCyrillic()
     // "Русский", then "Код №1 ёЁ" in Windows-1251.
     const QByteArray content = "[LANGUAGE]\r\n001=\xD0\xF3\xF1\xF1\xEA\xE8\xE9\r\n"
                                "[MESSAGES]\r\n003=\xCA\xEE\xE4 \xB9\x31 \xB8\xA8\r\n";
-    QVERIFY(writeAll(path("OLD.LNG"), content));
+    QVERIFY(WriteFile(path("OLD.LNG"), content));
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(QStringLiteral("OLD.LNG"));
     QCOMPARE(catalog.LanguageText("LANGUAGE", "001", QString()), QStringLiteral("Русский"));
@@ -466,7 +456,7 @@ void tst_language::windows1251File_readsAsCyrillic()
 void tst_language::fileWithByteOrderMark_keepsItsFirstSection()
 {
     QVERIFY(
-        writeAll(path("BOM.LNG"), "\xEF\xBB\xBF" + languageFile("Русский", "[MESSAGES]\r\n002=Готово\r\n")));
+        WriteFile(path("BOM.LNG"), "\xEF\xBB\xBF" + LanguageFile("Русский", "[MESSAGES]\r\n002=Готово\r\n")));
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(QStringLiteral("BOM.LNG"));
     QCOMPARE(catalog.LanguageText("LANGUAGE", "001", QString()), QStringLiteral("Русский"));
@@ -476,8 +466,8 @@ void tst_language::fileWithByteOrderMark_keepsItsFirstSection()
 
 void tst_language::switchToAnotherFile_showsInTheNextLookup()
 {
-    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=read\r\n")));
-    QVERIFY(writeAll(path("B.LNG"), languageFile("B", "[MESSAGES]\r\n002=прочитано\r\n")));
+    QVERIFY(WriteFile(path("A.LNG"), LanguageFile("A", "[MESSAGES]\r\n002=read\r\n")));
+    QVERIFY(WriteFile(path("B.LNG"), LanguageFile("B", "[MESSAGES]\r\n002=прочитано\r\n")));
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(QStringLiteral("A.LNG"));
     QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("read"));
@@ -493,19 +483,19 @@ void tst_language::fileChangedOnDisk_showsInTheNextLookup()
 {
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(QStringLiteral("A.LNG"));
-    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=old\r\n")));
+    QVERIFY(WriteFile(path("A.LNG"), LanguageFile("A", "[MESSAGES]\r\n002=old\r\n")));
     QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("old"));
-    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=the new text\r\n")));
+    QVERIFY(WriteFile(path("A.LNG"), LanguageFile("A", "[MESSAGES]\r\n002=the new text\r\n")));
     QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("the new text"));
     QVERIFY(QFile::remove(path("A.LNG")));
     QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("#002"));
-    QVERIFY(writeAll(path("A.LNG"), languageFile("A", "[MESSAGES]\r\n002=back\r\n")));
+    QVERIFY(WriteFile(path("A.LNG"), LanguageFile("A", "[MESSAGES]\r\n002=back\r\n")));
     QCOMPARE(catalog.LanguageText("MESSAGES", "002"), QStringLiteral("back"));
 }
 
 void tst_language::fileWithoutDisplayName_isNotOfferedButStaysUsable()
 {
-    QVERIFY(writeAll(path("PLAIN.LNG"), "[MESSAGES]\r\n002=plain\r\n"));
+    QVERIFY(WriteFile(path("PLAIN.LNG"), "[MESSAGES]\r\n002=plain\r\n"));
     LanguageCatalog catalog(m_dir->path());
     catalog.OpenLanguage(QStringLiteral("PLAIN.LNG"));
     QVERIFY(catalog.ScanLanguages().isEmpty());
@@ -519,7 +509,7 @@ void tst_language::scan_offersOnlyFilesEndingInLngWithADisplayName_data()
     QTest::addColumn<bool>("folder");
     QTest::addColumn<bool>("offered");
 
-    const QByteArray named = languageFile("Name");
+    const QByteArray named = LanguageFile("Name");
     QTest::newRow("upper-case suffix") << "ZK_ENG.LNG" << named << false << true;
     QTest::newRow("lower-case suffix") << "zk_eng.lng" << named << false << true;
     QTest::newRow("mixed-case suffix") << "ZK_ENG.Lng" << named << false << true;
@@ -533,8 +523,8 @@ void tst_language::scan_offersOnlyFilesEndingInLngWithADisplayName_data()
     QTest::newRow("no LANGUAGE section")
         << "NONE.LNG" << QByteArray("[MESSAGES]\r\n001=Name\r\n") << false << false;
     QTest::newRow("no key 001") << "NOKEY.LNG" << QByteArray("[LANGUAGE]\r\n002=Name\r\n") << false << false;
-    QTest::newRow("empty display name") << "EMPTY.LNG" << languageFile("") << false << false;
-    QTest::newRow("blank display name") << "BLANK.LNG" << languageFile("   ") << false << false;
+    QTest::newRow("empty display name") << "EMPTY.LNG" << LanguageFile("") << false << false;
+    QTest::newRow("blank display name") << "BLANK.LNG" << LanguageFile("   ") << false << false;
     QTest::newRow("empty file") << "ZERO.LNG" << QByteArray("") << false << false;
 }
 
@@ -547,7 +537,7 @@ void tst_language::scan_offersOnlyFilesEndingInLngWithADisplayName()
     if (folder)
         QVERIFY(QDir(m_dir->path()).mkdir(name));
     else
-        QVERIFY(writeAll(path(name), content));
+        QVERIFY(WriteFile(path(name), content));
     const LanguageCatalog catalog(m_dir->path());
     const auto languages = catalog.ScanLanguages();
     QCOMPARE(languages.size(), offered ? 1 : 0);
@@ -562,7 +552,7 @@ void tst_language::scan_listsFilesInFolderOrder()
 {
     const QStringList created = {"M.LNG", "C.LNG", "X.LNG", "A.LNG", "Q.LNG", "F.LNG", "Z.LNG", "B.LNG"};
     for (const QString& name : created)
-        QVERIFY(writeAll(path(name), languageFile(name.left(1).toLatin1())));
+        QVERIFY(WriteFile(path(name), LanguageFile(name.left(1).toLatin1())));
     QStringList folderOrder;
     QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden | QDir::System);
     while (it.hasNext())
@@ -577,8 +567,8 @@ void tst_language::scan_listsFilesInFolderOrder()
 
 void tst_language::scan_keepsDuplicateDisplayNames()
 {
-    QVERIFY(writeAll(path("ONE.LNG"), languageFile("English")));
-    QVERIFY(writeAll(path("TWO.LNG"), languageFile("English")));
+    QVERIFY(WriteFile(path("ONE.LNG"), LanguageFile("English")));
+    QVERIFY(WriteFile(path("TWO.LNG"), LanguageFile("English")));
     const LanguageCatalog catalog(m_dir->path());
     const auto languages = catalog.ScanLanguages();
     QCOMPARE(languages.size(), 2);
@@ -593,7 +583,7 @@ void tst_language::scan_keepsDuplicateDisplayNames()
 // user can choose one again.
 void tst_language::scan_worksWithoutAnOpenLanguage()
 {
-    QVERIFY(writeAll(path("ZK_ENG.LNG"), languageFile("English")));
+    QVERIFY(WriteFile(path("ZK_ENG.LNG"), LanguageFile("English")));
     LanguageCatalog catalog(m_dir->path());
     QCOMPARE(catalog.ScanLanguages().size(), 1);
     catalog.OpenLanguage(QString());

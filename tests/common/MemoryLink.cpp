@@ -1,4 +1,4 @@
-#include "link/MemoryLink.h"
+#include "tests/common/MemoryLink.h"
 
 MemoryLink::MemoryLink(const QString& name, QObject* parent) : SerialLink(name, parent) {}
 

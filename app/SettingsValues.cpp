@@ -1,4 +1,4 @@
-#include "controller/SettingsValues.h"
+#include "app/SettingsValues.h"
 
 #include "config/IniFile.h"
 

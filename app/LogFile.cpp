@@ -1,4 +1,4 @@
-#include "mainwindow/LogFile.h"
+#include "app/LogFile.h"
 
 #include <QSaveFile>
 

@@ -1,4 +1,4 @@
-#include "settings/LanguageCatalog.h"
+#include "app/LanguageCatalog.h"
 
 #include <QDateTime>
 #include <QDir>

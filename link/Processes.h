@@ -1,0 +1,38 @@
+// The controller object's processes as one table (number, name, starter, completion event), and running
+// one to its end.
+#pragma once
+
+#include "link/UzentikDevice.h"
+
+struct ProcessKind
+{
+    int id;
+    const char* name; // the starter's name
+    bool (TZENTIK::*start)(int timeoutMs);
+    TCompletionEvent TZENTIK::*event;
+};
+
+// Processes 1 to 6, in the order of their numbers.
+inline constexpr ProcessKind kProcesses[] = {
+    {Process::ReadConfig, "ReadConfig", &TZENTIK::ReadConfig, &TZENTIK::OnConfigRead},
+    {Process::SaveConfig, "SaveConfig", &TZENTIK::SaveConfig, &TZENTIK::OnConfigSave},
+    {Process::ReadTable, "ReadTable", &TZENTIK::ReadTable, &TZENTIK::OnTableRead},
+    {Process::WriteTable, "WriteTable", &TZENTIK::WriteTable, &TZENTIK::OnTableWrite},
+    {Process::ReadAllSettings, "ReadAllSettings", &TZENTIK::ReadAllSettings, &TZENTIK::OnReadAllSettings},
+    {Process::LoadAllSettings, "LoadAllSettings", &TZENTIK::LoadAllSettings, &TZENTIK::OnLoadAllSettings},
+};
+
+// The process with this number; nullptr for any other number.
+const ProcessKind* FindProcess(int id);
+
+// What RunProcess returns instead of a result code.
+namespace ProcessRun {
+constexpr int Unfinished = -1; // no completion within the wait
+constexpr int Refused = -2;    // another process was running: nothing was started, bound or filled
+} // namespace ProcessRun
+
+// Starts the process with this request time-out and runs an event loop until its completion event has
+// been called, or at most waitMs (a negative wait has no limit). A process that ends inside its own
+// starter, as one whose first request cannot be written does, needs no loop. The completion event is
+// bound for the run only. Returns the result code (LastError).
+int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs = -1);

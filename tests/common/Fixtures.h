@@ -1,0 +1,27 @@
+// What tests start from: sample controller records and table pages, and the files a test writes before
+// the program reads them (language files among them).
+#pragma once
+
+#include "link/ControllerData.h"
+
+#include <QByteArray>
+#include <QRandomGenerator>
+#include <QString>
+
+// Words of a recognisable table: entry k of sensor s is k * 64 + s.
+TPages patternPages();
+
+// A record with every field set: serial 0012AB34, program 00010203, sensor 1 polled at address 1 and
+// sensor 2 not polled at address 255, an inverted gauge with coefficient 127, reserve level 51, interval
+// 200 s, binary output, tanks of 1000 and 0 l, and the pattern pages.
+TParameters SampleRecord();
+
+// A record as a read with the tank volumes loaded can leave it: any address, reserve, interval and output
+// mode byte, a 7-bit gauge coefficient, volumes anywhere in 32 bits (often at an edge), any words.
+TParameters randomParameters(QRandomGenerator& random);
+
+// Writes the whole file, creating its folder; false when that fails.
+bool WriteFile(const QString& path, const QByteArray& content);
+
+// The text of a language file: its display name (LANGUAGE 001), then the given sections.
+QByteArray LanguageFile(const QByteArray& displayName, const QByteArray& sections = QByteArray());
