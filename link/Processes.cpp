@@ -11,22 +11,28 @@ const ProcessKind* FindProcess(int id)
     return nullptr;
 }
 
-int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
+bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
+                  std::function<void(TZENTIK*)> done)
 {
     const ProcessKind* kind = FindProcess(process);
     // The event belongs to the running process until it ends: binding it first would steal its end.
     if (!kind || z.IsBusy())
-        return ProcessRun::Refused;
+        return false;
+    (z.*kind->event).bindFunction(receiver, std::move(done));
+    return (z.*kind->start)(timeoutMs);
+}
+
+int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
+{
     QEventLoop loop;
     bool done = false;
-    TCompletionEvent& event = z.*kind->event;
     // Bound to the loop, so a completion after a run that gave up reaches nothing.
-    event.bindFunction(&loop, [&done, &loop](TZENTIK*) {
-        done = true;
-        loop.quit();
-    });
-    if (!(z.*kind->start)(timeoutMs))
+    if (!StartProcess(z, process, timeoutMs, &loop, [&done, &loop](TZENTIK*) {
+            done = true;
+            loop.quit();
+        }))
         return ProcessRun::Refused;
+    TCompletionEvent& event = z.*FindProcess(process)->event;
     if (!done) {
         if (waitMs >= 0)
             QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);

@@ -31,6 +31,13 @@ constexpr int Unfinished = -1; // no completion within the wait
 constexpr int Refused = -2;    // another process was running: nothing was started, bound or filled
 } // namespace ProcessRun
 
+// Binds the completion event of the process to done (tracked by receiver, which may be null) and starts
+// it with this request time-out. False when another process is running: then nothing was bound or started.
+// done may already have run when this returns: a process whose first request cannot be written ends
+// inside its starter.
+bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
+                  std::function<void(TZENTIK*)> done);
+
 // Starts the process with this request time-out and runs an event loop until its completion event has
 // been called, or at most waitMs (a negative wait has no limit). A process that ends inside its own
 // starter, as one whose first request cannot be written does, needs no loop. The completion event is

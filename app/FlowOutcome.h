@@ -1,0 +1,34 @@
+// The outcome of a flow: one job done with the controller and files (save a configuration file, load one,
+// read or write a table, the report, ...). The windows turn it into a dialog and the status line, zentikctl
+// into an exit status and a line on stderr; a case both front-ends must tell apart is a kind here.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct FlowOutcome
+{
+    enum class Kind {
+        Done,            // the job is done
+        Cancelled,       // the user answered No or chose no file: nothing was sent
+        Busy,            // another process was running: nothing was started or changed
+        PortUnavailable, // the port could not be opened (detail: the port and the system's reason)
+        ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
+        InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
+        FileError,       // a file could not be read or written (detail names the file and the reason)
+    };
+
+    Kind kind = Kind::Done;
+    int resultCode = 0;
+    QString detail;
+    QStringList problems;
+
+    bool ok() const { return kind == Kind::Done; }
+
+    static FlowOutcome done() { return {}; }
+    static FlowOutcome of(Kind kind, const QString& detail = QString()) { return {kind, 0, detail, {}}; }
+    static FlowOutcome processFailed(int code, const QString& detail = QString())
+    {
+        return {Kind::ProcessFailed, code, detail, {}};
+    }
+};
