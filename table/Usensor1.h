@@ -3,15 +3,15 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/PointList.h"
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
-#include <QPointF>
-#include <QSet>
 
+struct FlowOutcome;
 class QAction;
-class QChart;
-class QChartView;
 class QLabel;
 class QLineSeries;
 class QMdiArea;
@@ -19,11 +19,7 @@ class QMenu;
 class QRadioButton;
 class QTableView;
 class QToolButton;
-class QValueAxis;
-class QKeyEvent;
 class StringGridModel;
-class PointCellDelegate;
-class TZENTIK;
 
 class TFSensor1 : public QMdiSubWindow
 {
@@ -45,13 +41,11 @@ public:
     QWidget* Panel2 = nullptr;
     QToolButton* BRead = nullptr;
     QToolButton* BWrite = nullptr;
-    QTableView* SGUser = nullptr;
+    PointGrid* SGUser = nullptr;
     QTableView* SGRes = nullptr;
-    QChartView* Chart1 = nullptr;
+    CalibrationChart* Chart1 = nullptr;
     QLineSeries* Series1 = nullptr;
     QLineSeries* Series2 = nullptr;
-    QValueAxis* AxisBottom = nullptr;
-    QValueAxis* AxisLeft = nullptr;
     QRadioButton* RBL = nullptr;
     QRadioButton* RBue = nullptr;
     QLabel* LSensor = nullptr;
@@ -64,10 +58,6 @@ public:
     QMenu* PopupMenu1 = nullptr;
 
     void ApplyTexts();
-    void AdvanceCell();
-    // Orders the points by N, keeping the order of equal codes; false after a conversion error.
-    bool SortPoints();
-    void HalvePoints();
     // Recomputes the table from the points and redraws the chart; false after a conversion error.
     bool ComputeTable();
     bool DrawVolumeChart();
@@ -94,50 +84,32 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class PointCellDelegate;
+    static constexpr int kDefaultWidth = 567;
 
     void FormShow();
     bool setUpSensor(int sensor);
-    // Key handling of the point grid and its cell editor; true when the event is used up.
-    bool pointGridKeyEvent(QKeyEvent* event, bool inEditor);
-    bool SGUserKeyPress(QChar key) const;
     void SGUserKeyDown(int key);
     void SGUserKeyUp(int key);
-    bool insertPoint();
-    bool deletePoint();
-    void OnTableRead(TZENTIK* z);
-    void OnTableWrite(TZENTIK* z);
+    void OnTableRead(const FlowOutcome& outcome, const TableWords& words);
+    void OnTableWrite(const FlowOutcome& outcome);
 
     void buildLayout();
-    QChart* buildChart();
-    void buildModeSwitch();
     void fitCommandCaptions();
-    void finishEditing();
-    void moveCursor(int row, int column);
     void setGridColours(const QColor& points, const QColor& results);
-    // The integer or number of a grid text; shows the conversion error and returns false otherwise.
-    bool integerOf(const QString& text, qint32* value) const;
-    bool numberOf(const QString& text, double* value) const;
-    // The grid's rows as chart points; false (the error shown) when a text is not a number.
-    bool pointsOf(const StringGridModel& grid, QList<QPointF>* points) const;
-    void showProgress(const QString& text);
-    void setAxisRange(QValueAxis* axis, double max, int ticks);
-    void setSeries(QLineSeries* series, QList<QPointF> points, double initialMaxX, double initialMaxY);
+    // Plots two columns of grid texts; false, the error shown, when a text is not a number.
+    bool plot(QLineSeries* series, const StringGridModel& grid);
     QString text(const char* section, const char* key) const;
     QString volumeUnit() const;
     qint32 tankVolumeLimit() const;
     qint32 totalVolume() const;
-    int firstPage() const;
+    // The sensor whose table pages the window reads and writes: 1 only for the sensor 1 window.
+    int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
 
     AppContext m_context;
     QLocale m_locale;
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
-    PointCellDelegate* m_delegate = nullptr;
-    // Keys whose press the point grid or its cell editor received and whose release is still to come.
-    QSet<int> m_pressedKeys;
     bool m_shown = false;
-    bool m_transferEnded = false;
     int m_requestTimeoutMs;
 };

@@ -1,5 +1,6 @@
 // The calibration table window driven by keys and commands, offscreen, against the simulated controller.
 
+#include "app/PointList.h"
 #include "app/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "table/StringGridModel.h"
@@ -49,6 +50,8 @@ private slots:
     void writeCheck_data();
     void writeCheck();
     void read_fillsBothGridsInMessageOrder();
+    void write_sendsTheWordsOfThePointList_data();
+    void write_sendsTheWordsOfThePointList();
     void readThenWrite_sendsTheSameWords_data();
     void readThenWrite_sendsTheSameWords();
     void insert_worksAfterARead();
@@ -63,6 +66,7 @@ private:
     QWidget* focus() const;
     void key(int key);
     void type(const QString& text);
+    static PointList listOf(const Points& points);
     void setPoints(const Points& points);
     Points points() const;
     QString result(int entry) const { return m_w->results()->cell(entry, 0); }
@@ -134,14 +138,20 @@ void tst_sensor_window::type(const QString& text)
     }
 }
 
-void tst_sensor_window::setPoints(const Points& pts)
+PointList tst_sensor_window::listOf(const Points& pts)
 {
     QStringList volumes, codes;
     for (const auto& [v, n] : pts) {
         volumes << v;
         codes << n;
     }
-    m_w->points()->setColumns({volumes, codes});
+    return PointList(volumes, codes);
+}
+
+void tst_sensor_window::setPoints(const Points& pts)
+{
+    const PointList list = listOf(pts);
+    m_w->points()->setColumns({list.volumes(), list.codes()});
     moveTo(0, 0);
     QVERIFY(m_w->ComputeTable());
     m_bench->messages.take();
@@ -463,6 +473,37 @@ void tst_sensor_window::read_fillsBothGridsInMessageOrder()
     QCOMPARE(m_w->points()->cell(0, 0), QStringLiteral("100.002")); // of 200 litres
     QCOMPARE(result(1023), QString::number(TableEntry(pages, 32, 1023) / 65535.0, 'g', 15));
     QCOMPARE(m_w->points()->column(1), m_w->results()->column(1));
+}
+
+// A table computed from points outside the window gives the words the window writes.
+void tst_sensor_window::write_sendsTheWordsOfThePointList_data()
+{
+    QTest::addColumn<int>("tank1");
+    QTest::addColumn<Points>("points");
+    QTest::newRow("two points") << 100 << Points{{"0", "0"}, {"100", "1023"}};
+    QTest::newRow("unsorted, ties to even")
+        << 50 << Points{{"30", "500"}, {"0", "0"}, {"10", "500"}, {"60", "1023"}};
+    QTest::newRow("above the total") << 100 << Points{{"0", "0"}, {"100", "511"}, {"300", "1023"}};
+    QTest::newRow("many points") << 37
+                                 << Points{
+                                        {"0", "0"}, {"7", "3"}, {"19", "200"}, {"44", "801"}, {"45", "1023"}};
+}
+
+void tst_sensor_window::write_sendsTheWordsOfThePointList()
+{
+    QFETCH(int, tank1);
+    QFETCH(Points, points);
+    m_bench->z().Parameters.Volumes = {tank1, 50, 0, 0};
+    QVERIFY(openWindow(1));
+    setPoints(points);
+    TableWords words{};
+    QString error;
+    QVERIFY(TableWordsOf(listOf(points), tank1 + 50, QLocale(), &words, &error));
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    QList<quint16> sent;
+    for (int n = 0; n < kTableEntries; ++n)
+        sent << TableEntry(m_bench->sim.controller().pages(), 0, n);
+    QCOMPARE(sent, QList<quint16>(words.begin(), words.end()));
 }
 
 void tst_sensor_window::readThenWrite_sendsTheSameWords_data()

@@ -1,0 +1,177 @@
+#include "table/CalibrationChart.h"
+
+#include "app/TableMath.h"
+
+#include <QChart>
+#include <QHBoxLayout>
+#include <QLineSeries>
+#include <QRadioButton>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Until the points give the axes a size: the codes' full range over a unit of volume.
+constexpr double kInitialMaxX = 1;
+constexpr double kInitialMaxY = kLastLevelCode;
+
+// The chart is narrow and tall: fewer labels along the bottom.
+constexpr int kBottomTicks = 5;
+constexpr int kLeftTicks = 8;
+
+// A step of 1, 2 or 5 times a power of ten giving at most about the given number of ticks up to max.
+double tickStep(double max, int ticks)
+{
+    const double raw = max / ticks;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= raw)
+            return m * power;
+    }
+    return 10 * power;
+}
+
+} // namespace
+
+// Made with its chart: a chart view's own first chart would not be freed when replaced.
+CalibrationChart::CalibrationChart(QWidget* parent) : QChartView(new QChart, parent)
+{
+    buildChart();
+    buildModeSwitch();
+}
+
+void CalibrationChart::buildChart()
+{
+    QChart* chart = this->chart();
+    chart->legend()->hide();
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(4, 22, 10, 4));
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setPlotAreaBackgroundBrush(QColor(0xF4, 0xF6, 0xF8));
+    chart->setPlotAreaBackgroundVisible(true);
+
+    Series1 = new QLineSeries(chart);
+    Series1->setObjectName(QStringLiteral("Series1"));
+    Series2 = new QLineSeries(chart);
+    Series2->setObjectName(QStringLiteral("Series2"));
+    chart->addSeries(Series1);
+    chart->addSeries(Series2);
+
+    AxisBottom = new QValueAxis(chart);
+    AxisLeft = new QValueAxis(chart);
+    AxisLeft->setTitleText(QStringLiteral("N"));
+    for (QValueAxis* axis : {AxisBottom, AxisLeft}) {
+        axis->setLabelFormat(QStringLiteral("%g"));
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+        QFont f = axis->titleFont();
+        f.setBold(true);
+        axis->setTitleFont(f);
+    }
+    setAxisRange(AxisBottom, kInitialMaxX, kBottomTicks);
+    setAxisRange(AxisLeft, kInitialMaxY, kLeftTicks);
+    chart->addAxis(AxisBottom, Qt::AlignBottom);
+    chart->addAxis(AxisLeft, Qt::AlignLeft);
+    for (QLineSeries* series : {Series1, Series2}) {
+        series->attachAxis(AxisBottom);
+        series->attachAxis(AxisLeft);
+    }
+    Series1->setPen(QPen(Qt::blue, 2));
+    Series2->setPen(QPen(Qt::red, 2));
+}
+
+void CalibrationChart::buildModeSwitch()
+{
+    setRenderHint(QPainter::Antialiasing);
+
+    // The mode switch sits on the chart's top edge.
+    auto* modes = new QWidget(this);
+    auto* modeLayout = new QHBoxLayout(modes);
+    modeLayout->setContentsMargins(6, 2, 6, 0);
+    modeLayout->setSpacing(12);
+    RBL = new QRadioButton(QStringLiteral("V1"), modes);
+    RBL->setObjectName(QStringLiteral("RBL"));
+    RBue = new QRadioButton(QStringLiteral("V1/V"), modes);
+    RBue->setObjectName(QStringLiteral("RBue"));
+    RBL->setChecked(true);
+    modeLayout->addWidget(RBL);
+    modeLayout->addWidget(RBue);
+    modes->move(0, 0);
+    modes->adjustSize();
+}
+
+void CalibrationChart::useSecondSensorColours()
+{
+    Series1->setPen(QPen(QColor(0xFF, 0xFF, 0x00), 2));
+    Series2->setPen(QPen(QColor(0x00, 0x80, 0x00), 2));
+    // A yellow line needs a dark ground to be seen.
+    chart()->setPlotAreaBackgroundBrush(QColor(0x3A, 0x40, 0x4A));
+    for (QValueAxis* axis : {AxisBottom, AxisLeft})
+        axis->setGridLineColor(QColor(0x5C, 0x64, 0x70));
+}
+
+void CalibrationChart::setModeCaptions(const QString& prefix)
+{
+    RBL->setText(prefix);
+    RBue->setText(prefix + QStringLiteral("/V"));
+    RBL->parentWidget()->adjustSize();
+}
+
+void CalibrationChart::hideModeSwitch()
+{
+    RBL->parentWidget()->hide();
+}
+
+void CalibrationChart::plot(QLineSeries* series, QList<QPointF> points)
+{
+    double maxX = 0, maxY = 0;
+    for (const QPointF& p : points) {
+        maxX = qMax(maxX, p.x());
+        maxY = qMax(maxY, p.y());
+    }
+    // The line joins the points in the order of their volumes.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    Series1->clear();
+    Series2->clear();
+    series->replace(points);
+    if (maxX != 0 || maxY != 0) {
+        // An axis whose points all lie at 0 keeps a drawable range.
+        const double rangeX = maxX > 0 ? maxX : kInitialMaxX;
+        const double rangeY = maxY > 0 ? maxY : kInitialMaxY;
+        setAxisRange(AxisBottom, rangeX, kBottomTicks);
+        setAxisRange(AxisLeft, rangeY, kLeftTicks);
+    }
+}
+
+void CalibrationChart::setAxisRange(QValueAxis* axis, double max, int ticks)
+{
+    // Never a moment with a fine step over a wide range: the axis would lay out hundreds of labels.
+    const double step = tickStep(max, ticks);
+    if (step > axis->tickInterval()) {
+        axis->setTickInterval(step);
+        axis->setRange(0, max);
+    } else {
+        axis->setRange(0, max);
+        axis->setTickInterval(step);
+    }
+}
+
+bool CalibrationChart::pointsOf(const QStringList& x, const QStringList& y, const QLocale& locale,
+                                QList<QPointF>* points, QString* error)
+{
+    points->reserve(y.size());
+    for (qsizetype i = 0; i < y.size(); ++i) {
+        double px = 0, py = 0;
+        for (auto [text, value] : {std::pair{x.value(i), &px}, std::pair{y[i], &py}}) {
+            if (!TextToFloat(text, locale, value)) {
+                *error = FloatConversionError(text);
+                return false;
+            }
+        }
+        points->append(QPointF(px, py));
+    }
+    return true;
+}

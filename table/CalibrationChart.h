@@ -1,0 +1,46 @@
+// The chart of the calibration window: the points as volume over code (mode V) or the computed table as
+// fraction over code (mode V1/V), with the switch between the two on its top edge.
+#pragma once
+
+#include <QChartView>
+#include <QList>
+#include <QLocale>
+#include <QPointF>
+
+class QLineSeries;
+class QRadioButton;
+class QValueAxis;
+
+class CalibrationChart : public QChartView
+{
+    Q_OBJECT
+public:
+    explicit CalibrationChart(QWidget* parent = nullptr);
+
+    QLineSeries* Series1 = nullptr; // mode V
+    QLineSeries* Series2 = nullptr; // mode V1/V
+    QValueAxis* AxisBottom = nullptr;
+    QValueAxis* AxisLeft = nullptr;
+    QRadioButton* RBL = nullptr;  // mode V, checked at first
+    QRadioButton* RBue = nullptr; // mode V1/V
+
+    // The colours of sensor 2's window: a yellow and a green line on a dark ground.
+    void useSecondSensorColours();
+    // The mode switch's captions: the prefix ("V1" or "V2") and the prefix followed by "/V".
+    void setModeCaptions(const QString& prefix);
+    void hideModeSwitch();
+
+    // Plots the points on the series, alone, after the bottom axis has got its title. The axes reach from
+    // 0 to the largest values; they stay as they are when every point lies at 0.
+    void plot(QLineSeries* series, QList<QPointF> points);
+
+    // The chart points of two columns of grid texts, the horizontal values first; false, with the
+    // conversion error's text, when a text is not a number.
+    static bool pointsOf(const QStringList& x, const QStringList& y, const QLocale& locale,
+                         QList<QPointF>* points, QString* error);
+
+private:
+    void buildChart();
+    void buildModeSwitch();
+    void setAxisRange(QValueAxis* axis, double max, int ticks);
+};

@@ -1,0 +1,239 @@
+#include "table/Usensor1.h"
+
+#include "table/StringGridModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// A fraction in exponent form too long for its column loses digits of its mantissa, never its exponent:
+// "1.52590218966964E-5" shows as "1.5…E-5", not as a "1.525902" that reads like one and a half.
+class FractionDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shortened = option;
+        initStyleOption(&shortened, index);
+        const QFontMetrics metrics(shortened.font);
+        const int room = option.rect.width() - 6;
+        // Plain decimals are cut like a plain grid cuts them: their leading digits stay right.
+        QString text = shortened.text;
+        const qsizetype e = text.indexOf(QLatin1Char('E'));
+        if (e >= 0 && metrics.horizontalAdvance(text) > room) {
+            const QString exponent = text.mid(e);
+            text =
+                metrics.elidedText(text.left(e), Qt::ElideRight, room - metrics.horizontalAdvance(exponent)) +
+                exponent;
+        }
+        shortened.text = text;
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &shortened, painter, widget);
+    }
+};
+
+constexpr int kDefaultHeight = 537;
+constexpr int kGridWidth = 134;
+constexpr int kRowHeight = 18;
+constexpr int kCommandStripHeight = 30;
+// Room a tool button needs beside its icon and caption.
+constexpr int kCommandButtonPadding = 20;
+constexpr qreal kSmallestCaptionPoints = 7;
+
+} // namespace
+
+TFSensor1::TFSensor1(const AppContext& context, QWidget* parent)
+    : QMdiSubWindow(parent), m_context(context), m_requestTimeoutMs(context.timeoutMs)
+{
+    setObjectName(QStringLiteral("FSensor1"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Настройка 1-го датчика"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+
+    ARead = new QAction(style()->standardIcon(QStyle::SP_ArrowDown),
+                        QStringLiteral("Прочитать таблицу перекодирования уровня"), this);
+    ARead->setObjectName(QStringLiteral("ARead"));
+    AWrite = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                         QStringLiteral("Записать таблицу перекодирования уровня"), this);
+    AWrite->setObjectName(QStringLiteral("AWrite"));
+    // The grid commands keep these captions in every language.
+    ASort = new QAction(QStringLiteral("Сортировать"), this);
+    ASort->setObjectName(QStringLiteral("ASort"));
+    Ared2 = new QAction(QStringLiteral("Сократить в 2 раза"), this);
+    Ared2->setObjectName(QStringLiteral("Ared2"));
+    Ared4 = new QAction(QStringLiteral("Сократить в 4 раза"), this);
+    Ared4->setObjectName(QStringLiteral("Ared4"));
+    AClear = new QAction(QStringLiteral("Очистить"), this);
+    AClear->setObjectName(QStringLiteral("AClear"));
+    connect(ARead, &QAction::triggered, this, &TFSensor1::AReadExecute);
+    connect(AWrite, &QAction::triggered, this, &TFSensor1::AWriteExecute);
+    connect(ASort, &QAction::triggered, this, &TFSensor1::ASortExecute);
+    connect(Ared2, &QAction::triggered, this, &TFSensor1::Ared2Execute);
+    connect(Ared4, &QAction::triggered, this, &TFSensor1::Ared4Execute);
+    connect(AClear, &QAction::triggered, this, &TFSensor1::AClearExecute);
+
+    m_points = new StringGridModel(2, this);
+    m_points->setEditable(true);
+    m_results = new StringGridModel(2, this);
+
+    buildLayout();
+    setGridColours(QColor(0xA6, 0xCA, 0xF0), QColor(0xFF, 0x80, 0x80));
+
+    setMinimumSize(500, 220);
+    resize(kDefaultWidth, kDefaultHeight);
+}
+
+void TFSensor1::buildLayout()
+{
+    auto* client = new QWidget(this);
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* rule = new QFrame(client);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    layout->addWidget(rule);
+
+    Panel2 = new QWidget(client);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(kCommandStripHeight);
+    auto* strip = new QHBoxLayout(Panel2);
+    strip->setContentsMargins(2, 2, 2, 2);
+    strip->setSpacing(2);
+    BRead = new QToolButton(Panel2);
+    BRead->setObjectName(QStringLiteral("BRead"));
+    BWrite = new QToolButton(Panel2);
+    BWrite->setObjectName(QStringLiteral("BWrite"));
+    for (auto [button, action] : {std::pair{BRead, ARead}, std::pair{BWrite, AWrite}}) {
+        button->setDefaultAction(action);
+        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        button->setAutoRaise(true);
+        button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+        strip->addWidget(button, 1);
+    }
+    BRead->installEventFilter(this);
+    layout->addWidget(Panel2);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    layout->addLayout(body, 1);
+
+    QFont bold = font();
+    bold.setBold(true);
+
+    SGUser = new PointGrid(m_points, m_context.messages, client);
+    SGUser->setObjectName(QStringLiteral("SGUser"));
+    SGUser->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(SGUser, &PointGrid::keyDown, this, &TFSensor1::SGUserKeyDown);
+    connect(SGUser, &PointGrid::keyUp, this, &TFSensor1::SGUserKeyUp);
+
+    SGRes = new QTableView(client);
+    SGRes->setObjectName(QStringLiteral("SGRes"));
+    SGRes->setModel(m_results);
+    SGRes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGRes->setSelectionMode(QAbstractItemView::ContiguousSelection);
+
+    const int widths[2][2] = {{64, 45}, {65, 44}};
+    int g = 0;
+    for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
+        grid->setFont(bold);
+        grid->setFixedWidth(kGridWidth);
+        grid->verticalHeader()->hide();
+        grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+        grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+        grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+        grid->horizontalHeader()->setHighlightSections(false);
+        grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        grid->horizontalHeader()->setFixedHeight(kRowHeight + 2);
+        grid->setColumnWidth(0, widths[g][0]);
+        grid->setColumnWidth(1, widths[g][1]);
+        grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // Cut like a plain grid: the leading digits of a long fraction stay readable.
+        grid->setTextElideMode(Qt::ElideNone);
+        grid->setWordWrap(false);
+        grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        body->addWidget(grid);
+        ++g;
+    }
+
+    SGRes->setItemDelegateForColumn(0, new FractionDelegate(SGRes));
+
+    Chart1 = new CalibrationChart(client);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    body->addWidget(Chart1, 1);
+    Series1 = Chart1->Series1;
+    Series2 = Chart1->Series2;
+    RBL = Chart1->RBL;
+    RBue = Chart1->RBue;
+    connect(RBL, &QRadioButton::clicked, this, &TFSensor1::RBLClick);
+    connect(RBue, &QRadioButton::clicked, this, &TFSensor1::RBueClick);
+    LSensor = new QLabel(Chart1);
+    LSensor->setObjectName(QStringLiteral("LSensor"));
+    LSensor->hide();
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(ASort);
+    PopupMenu1->addAction(Ared2);
+    PopupMenu1->addAction(Ared4);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(AClear);
+    connect(SGUser, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(SGUser->viewport()->mapToGlobal(at)); });
+
+    setWidget(client);
+}
+
+void TFSensor1::setGridColours(const QColor& points, const QColor& results)
+{
+    for (auto [grid, colour] : {std::pair<QTableView*, QColor>{SGUser, points}, {SGRes, results}}) {
+        QPalette palette = grid->palette();
+        palette.setColor(QPalette::Base, colour);
+        palette.setColor(QPalette::AlternateBase, colour);
+        palette.setColor(QPalette::Text, Qt::black);
+        grid->setPalette(palette);
+    }
+}
+
+void TFSensor1::fitCommandCaptions()
+{
+    // A caption longer than its button is set narrower, then smaller, rather than cut.
+    const int room = BRead->width() - BRead->iconSize().width() - kCommandButtonPadding;
+    const auto fits = [&](const QFont& f) {
+        const QFontMetrics metrics(f);
+        return metrics.horizontalAdvance(ARead->text()) <= room &&
+               metrics.horizontalAdvance(AWrite->text()) <= room;
+    };
+    QFont f = font();
+    if (!fits(f))
+        f.setStretch(QFont::Condensed);
+    while (!fits(f) && f.pointSizeF() > kSmallestCaptionPoints)
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    BRead->setFont(f);
+    BWrite->setFont(f);
+}
+
+bool TFSensor1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == BRead && event->type() == QEvent::Resize)
+        fitCommandCaptions();
+    return QMdiSubWindow::eventFilter(watched, event);
+}
