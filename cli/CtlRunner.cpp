@@ -4,6 +4,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
+#include "app/TableFlows.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "link/Processes.h"
@@ -73,7 +74,7 @@ int sensorOf(const QString& text)
 }
 
 // 1024 decimal words, one per line; blank lines at the end are allowed.
-bool readWordFile(const QString& path, std::array<quint16, kTableEntries>& words, int* exitCode)
+bool readWordFile(const QString& path, TableWords& words, int* exitCode)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -106,6 +107,14 @@ bool readWordFile(const QString& path, std::array<quint16, kTableEntries>& words
         words[i] = static_cast<quint16>(value);
     }
     return true;
+}
+
+// The exit status of a table flow: 0, the process's result code, or Busy.
+int tableExitCode(const FlowOutcome& outcome)
+{
+    if (outcome.kind == FlowOutcome::Kind::Busy)
+        return Exit::Busy;
+    return outcome.ok() ? Exit::Ok : outcome.resultCode;
 }
 
 class Session
@@ -242,7 +251,7 @@ int CtlRunner::run(const QStringList& arguments)
 
     // Files are checked before anything is sent.
     IniDocument loadDoc;
-    std::array<quint16, kTableEntries> words{};
+    TableWords words{};
     if (command == QLatin1String("load")) {
         const QString path = args[1];
         QFile file(path);
@@ -309,17 +318,20 @@ int CtlRunner::run(const QStringList& arguments)
         ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
         return session.runProcess(Process::LoadAllSettings, kPageCount);
     }
-    const int first = FirstPageOfSensor(sensorOf(args[1]));
-    z.PageIndex = first;
+    // The calibration window's table flows, run to their end by the session, which counts the pages.
+    const TableFlows::ProcessRunner run = [&session](int process) {
+        const int result = session.runProcess(process, kSensorPages);
+        return result == Exit::Busy ? ProcessRun::Refused : result;
+    };
+    const int sensor = sensorOf(args[1]);
     if (command == QLatin1String("read-table")) {
-        const int result = session.runProcess(Process::ReadTable, kSensorPages);
-        if (result != Result::Success)
-            return result;
-        for (int k = 0; k < kTableEntries; ++k)
-            printOut(QString::number(TableEntry(z.Parameters.Pages, first, k)));
-        return Exit::Ok;
+        TableWords read{};
+        const FlowOutcome outcome = TableFlows::runRead(z, sensor, run, &read);
+        if (outcome.ok()) {
+            for (quint16 word : read)
+                printOut(QString::number(word));
+        }
+        return tableExitCode(outcome);
     }
-    for (int k = 0; k < kTableEntries; ++k)
-        TableEntry(z.NewPages, first, k) = words[k];
-    return session.runProcess(Process::WriteTable, kSensorPages);
+    return tableExitCode(TableFlows::runWrite(z, sensor, words, run));
 }
