@@ -34,6 +34,22 @@ quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres)
     return static_cast<quint8>(qMin<qint64>(level, 255));
 }
 
+QString FieldWithinLimit(const QString& text, qint32 limit)
+{
+    const std::optional<qint32> value = FieldInteger(text);
+    return value && *value > limit ? QString::number(limit) : text;
+}
+
+QString VolumeTotalWithinLimit(std::array<QString, 2>& volumes)
+{
+    qint64 sum = 0;
+    for (QString& volume : volumes) {
+        volume = FieldWithinLimit(volume, kMaxVolumeField);
+        sum += FieldInteger(volume).value_or(0);
+    }
+    return QString::number(sum);
+}
+
 SettingsFields SettingsFieldsOf(const TParameters& p)
 {
     SettingsFields f;

@@ -25,6 +25,13 @@ constexpr qint32 kMaxVolumeField = 65535;
 constexpr qint32 kMaxIntervalField = 255;
 constexpr qint32 kMaxMultFactorField = 127; // bit 7 of the gauge byte carries the inversion
 
+// The text a field shows once typed into: the limit when its integer lies above it, otherwise the text as
+// it is (a text that holds no integer included).
+QString FieldWithinLimit(const QString& text, qint32 limit);
+// The total of the two volume fields, each held to kMaxVolumeField first; a field that holds no integer
+// counts as 0.
+QString VolumeTotalWithinLimit(std::array<QString, 2>& volumes);
+
 // What the controller settings window's fields hold: the edits' texts and the check states.
 struct SettingsFields
 {

@@ -108,6 +108,7 @@ private:
     void setButtonsEnabled(bool enabled);
     void pollBoxClicked(QCheckBox* box, QLineEdit* volume, int slot);
     void limitText(QLineEdit* edit, qint32 limit);
+    void setChangedText(QLineEdit* edit, const QString& text);
     void fitToTexts();
     SettingsFields fields() const;
     QRadioButton* outputModeButton(int mode) const;
