@@ -159,18 +159,18 @@ void tst_point_list::readTable_givesBackItsWordsThroughItsPoints_data()
 {
     QTest::addColumn<int>("total");
     QTest::addColumn<TableWords>("words");
-    TableWords ramp{}, specials{}, random{};
+    TableWords ramp{}, edges{}, random{};
     QRandomGenerator generator(11);
-    const quint16 special[] = {0, 1, 2, 5, 6553, 6554, 32767, 32768, 65534, 65535};
+    const quint16 edge[] = {0, 1, 2, 5, 6553, 6554, 32767, 32768, 65534, 65535};
     for (int n = 0; n < kTableEntries; ++n) {
         ramp[n] = static_cast<quint16>(n * 64);
-        specials[n] = special[n % std::size(special)];
+        edges[n] = edge[n % std::size(edge)];
         random[n] = static_cast<quint16>(generator.bounded(65536));
     }
     // From 200 l on, three decimals of litres and five of the fraction keep every word apart.
     for (int total : {200, 400, 131070}) {
         QTest::addRow("ramp, %d l", total) << total << ramp;
-        QTest::addRow("special words, %d l", total) << total << specials;
+        QTest::addRow("edge words, %d l", total) << total << edges;
         QTest::addRow("random, %d l", total) << total << random;
     }
 }
