@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 inline const QString kApplicationTitle = QStringLiteral("ZENTIK Configurator");
 
@@ -18,8 +19,25 @@ public:
     virtual void information(const QString& text) = 0;
     // A modal Yes/No box with the question icon; true for Yes.
     virtual bool question(const QString& text) = 0;
+    // The question about a list of findings, such as the entries of a file that failed its check: the text,
+    // a blank line and the first five findings with the count of the rest. true for Yes.
+    virtual bool questionAbout(const QString& text, const QStringList& findings)
+    {
+        constexpr int kShown = 5;
+        QStringList lines = findings.mid(0, kShown);
+        if (findings.size() > kShown)
+            lines << QStringLiteral("… (+%1)").arg(findings.size() - kShown);
+        return question(text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
+    }
     // A modal box with the exclamation icon and an OK button.
     virtual void warning(const QString& text) = 0;
     // The general error handler: an error that abandoned a command, shown as a box with its text.
     virtual void error(const QString& text) = 0;
+
+    // A failure: the dialog first, then the same text in the status line.
+    void failure(const QString& text)
+    {
+        information(text);
+        status(text);
+    }
 };

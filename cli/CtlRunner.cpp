@@ -1,14 +1,14 @@
 #include "cli/CtlRunner.h"
 
-#include "app/AppPaths.h"
-#include "app/LanguageCatalog.h"
+#include "app/LoadConfigFlow.h"
 #include "app/Options.h"
-#include "app/PortFactory.h"
+#include "app/ReadFlows.h"
+#include "app/ReportFlow.h"
+#include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
+#include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
-#include "config/TankVolumeStore.h"
 #include "link/Processes.h"
-#include "link/UzentikDevice.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 
@@ -21,12 +21,6 @@
 
 #include <cstdio>
 
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#elif defined(Q_OS_WIN)
-#include <io.h>
-#endif
-
 namespace {
 
 const char* kUsage =
@@ -37,28 +31,6 @@ const char* kUsage =
     "  read-table 1|2         print the 1024 table words of a sensor\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
-
-// The page count is drawn on a terminal only, never into a file that stderr goes to.
-bool stderrIsTerminal()
-{
-#if defined(Q_OS_UNIX)
-    return isatty(STDERR_FILENO);
-#elif defined(Q_OS_WIN)
-    return _isatty(_fileno(stderr));
-#else
-    return false;
-#endif
-}
-
-void printErr(const QString& text)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(text));
-}
-
-void printOut(const QString& text)
-{
-    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
-}
 
 int usage(const QString& problem = QString())
 {
@@ -117,68 +89,6 @@ int tableExitCode(const FlowOutcome& outcome)
     return outcome.ok() ? Exit::Ok : outcome.resultCode;
 }
 
-class Session
-{
-public:
-    Session(const QString& port, int timeoutMs, const AppPaths& paths, bool log)
-        : m_device(defaultSerialLinkFactory()), m_timeout(timeoutMs), m_store(paths.volumeStoreFile())
-    {
-        m_device.setTankVolumeSaver(m_store.saver());
-        m_device.ComPort->setPortName(port);
-        if (log)
-            QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
-                             [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
-        if (stderrIsTerminal()) {
-            QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] {
-                ++m_pages;
-                std::fprintf(stderr, "\rpage %d/%d", m_pages, m_pageTotal);
-                std::fflush(stderr);
-            });
-        }
-    }
-
-    TZENTIK& device() { return m_device; }
-    TankVolumeStore& store() { return m_store; }
-
-    bool open()
-    {
-        if (m_device.OpenPort())
-            return true;
-        printErr(QStringLiteral("zentikctl: cannot open port %1: %2")
-                     .arg(m_device.ComPort->portName(), m_device.ComPort->errorString()));
-        return false;
-    }
-
-    // Runs the process to its end; returns its result code, or Exit::Busy when it could not start.
-    int runProcess(int process, int pageTotal)
-    {
-        m_pageTotal = pageTotal;
-        m_pages = 0;
-        const int result = RunProcess(m_device, process, m_timeout);
-        if (result == ProcessRun::Refused) {
-            // Never expected: one process per run.
-            printErr(QStringLiteral("zentikctl: the controller is busy with another process"));
-            return Exit::Busy;
-        }
-        if (m_pages > 0)
-            std::fputs("\n", stderr);
-        if (result != Result::Success) {
-            QString text = QStringLiteral("zentikctl: the process ended with result code %1").arg(result);
-            if (!m_device.LastErrorText.isEmpty())
-                text += QStringLiteral(": ") + m_device.LastErrorText;
-            printErr(text);
-        }
-        return result;
-    }
-
-private:
-    TZENTIK m_device;
-    int m_timeout;
-    TankVolumeStore m_store;
-    int m_pages = 0;
-    int m_pageTotal = 0;
-};
-
 struct CommandLine
 {
     QCommandLineParser parser;
@@ -198,6 +108,38 @@ struct CommandLine
 };
 
 const QString kReportProgramName = QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION);
+
+// read, save, load and report: each command is one flow, the same the windows run; the port is opened
+// right before the flow's process, after any file has been read and checked.
+int runFlowCommand(const QString& command, const QString& file, const CtlSettings& settings)
+{
+    CtlSession session(settings);
+    const AppContext& context = session.context();
+    if (command == QLatin1String("read")) {
+        const int status = session.runFlow([&](const FlowRun& run) { StartConfigRead(context, run); });
+        if (status == Exit::Ok)
+            for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(context.zentik->Parameters))
+                printOut(QString::fromUtf8(e.first + '=' + e.second));
+        return status;
+    }
+    if (command == QLatin1String("save")) {
+        const auto fileName = [file] { return file; };
+        return session.runFlow(
+            [&](const FlowRun& run) { StartConfigSave(context, fileName, QString(), run); });
+    }
+    if (command == QLatin1String("load")) {
+        session.messages().setSubject(file);
+        return session.runFlow([&](const FlowRun& run) { StartConfigLoad(context, file, QString(), run); });
+    }
+    const auto writePdf = [&](const TParameters& record) {
+        QString error;
+        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, kReportProgramName), file,
+                                    &error))
+            return FlowOutcome::of(FlowOutcome::Kind::FileError, error);
+        return FlowOutcome::done();
+    };
+    return session.runFlow([&](const FlowRun& run) { StartReport(context, writePdf, QString(), run); });
+}
 
 } // namespace
 
@@ -245,79 +187,29 @@ int CtlRunner::run(const QStringList& arguments)
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
         return usage(QStringLiteral("--force belongs to load"));
 
-    const AppPaths paths = AppPaths::resolve(parser.value(homeOption));
-    const QString port =
-        parser.isSet(portOption) ? parser.value(portOption) : Options(paths.optionsFile()).port();
+    CtlSettings settings;
+    settings.paths = AppPaths::resolve(parser.value(homeOption));
+    settings.port =
+        parser.isSet(portOption) ? parser.value(portOption) : Options(settings.paths.optionsFile()).port();
+    settings.timeoutMs = timeoutMs;
+    settings.log = parser.isSet(logOption);
+    settings.force = parser.isSet(forceOption);
+    if (command != QLatin1String("read-table") && command != QLatin1String("write-table"))
+        return runFlowCommand(command, args.value(1), settings);
 
     // Files are checked before anything is sent.
-    IniDocument loadDoc;
     TableWords words{};
-    if (command == QLatin1String("load")) {
-        const QString path = args[1];
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, file.errorString()));
-            return Exit::FileError;
-        }
-        loadDoc = IniDocument::parse(file.readAll());
-        const ConfigFile::CheckResult check = ConfigFile::check(loadDoc);
-        if (!check.valid) {
-            for (const ConfigFile::Problem& problem : check.problems)
-                printErr(QStringLiteral("%1: invalid entry %2").arg(path, problem.describe()));
-            if (!parser.isSet(forceOption))
-                return Exit::InvalidFile;
-        }
-    } else if (command == QLatin1String("write-table")) {
+    if (command == QLatin1String("write-table")) {
         int exitCode = Exit::Ok;
         if (!readWordFile(args[2], words, &exitCode))
             return exitCode;
     }
 
-    Session session(port, timeoutMs, paths, parser.isSet(logOption));
+    CtlSession session(settings);
     if (!session.open())
         return Exit::PortUnavailable;
     TZENTIK& z = session.device();
 
-    if (command == QLatin1String("read")) {
-        const int result = session.runProcess(Process::ReadConfig, 0);
-        if (result != Result::Success)
-            return result;
-        session.store().LoadTankVolumes(z.Parameters);
-        for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(z.Parameters))
-            printOut(QString::fromUtf8(e.first + '=' + e.second));
-        return Exit::Ok;
-    }
-    if (command == QLatin1String("save")) {
-        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
-        if (result != Result::Success)
-            return result;
-        session.store().LoadTankVolumes(z.Parameters);
-        QString error;
-        if (!ConfigFile::write(args[1], z.Parameters, &error)) {
-            printErr(QStringLiteral("zentikctl: ") + error);
-            return Exit::FileError;
-        }
-        return Exit::Ok;
-    }
-    if (command == QLatin1String("report")) {
-        const int result = session.runProcess(Process::ReadAllSettings, kPageCount);
-        if (result != Result::Success)
-            return result;
-        session.store().LoadTankVolumes(z.Parameters);
-        LanguageCatalog language(paths.languageDir());
-        language.OpenLanguage(Options(paths.optionsFile()).languageFile());
-        QString error;
-        if (!ReportOutput::writePdf(PrepareConfigReport(z.Parameters, language, kReportProgramName), args[1],
-                                    &error)) {
-            printErr(QStringLiteral("zentikctl: ") + error);
-            return Exit::FileError;
-        }
-        return Exit::Ok;
-    }
-    if (command == QLatin1String("load")) {
-        ConfigFile::fill(loadDoc, z.NewParameters, z.NewPages);
-        return session.runProcess(Process::LoadAllSettings, kPageCount);
-    }
     // The calibration window's table flows, run to their end by the session, which counts the pages.
     const TableFlows::ProcessRunner run = [&session](int process) {
         const int result = session.runProcess(process, kSensorPages);

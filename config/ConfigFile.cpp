@@ -1,5 +1,7 @@
 #include "config/ConfigFile.h"
 
+#include <QFileInfo>
+
 #include <limits>
 
 namespace ConfigFile {
@@ -116,6 +118,11 @@ bool write(const QString& path, const TParameters& p, QString* error)
 bool read(const QString& path, IniDocument& doc, QString* error)
 {
     IniFile file(path);
+    if (!QFileInfo::exists(path)) {
+        if (error)
+            *error = IniFile::readErrorText(path);
+        return false;
+    }
     const bool ok = file.read(doc);
     if (!ok && error)
         *error = file.errorString();

@@ -25,8 +25,8 @@ void store(IniDocument& doc, const TParameters& p);
 // stays. False with error ("Unable to write to <file>") on failure; the previous file is then intact.
 bool write(const QString& path, const TParameters& p, QString* error = nullptr);
 
-// Reads the file for loading: false with error ("Unable to read <file>") when it exists but cannot be
-// read; a missing file reads as empty (and then fails the check).
+// Reads the file for loading: false with error ("Unable to read <file>") when it cannot be read, a
+// missing file included (nothing to load is a file error, not a file of zeros).
 bool read(const QString& path, IniDocument& doc, QString* error = nullptr);
 
 // One entry that fails the check.

@@ -1,6 +1,10 @@
 #include "mainwindow/ExchangeLog.h"
 
+#include "app/LogFile.h"
+
+#include <QDateTime>
 #include <QFontDatabase>
+#include <QLocale>
 
 TExchangeLog::TExchangeLog(QWidget* parent) : QPlainTextEdit(parent)
 {
@@ -50,4 +54,20 @@ void TExchangeLog::clearLines()
     m_pending.clear();
     m_flushTimer.stop();
     clear();
+}
+
+bool TExchangeLog::SaveToFile(const QString& path, QString* error)
+{
+    appendLine(QString());
+    const QLocale locale = QLocale::system();
+    const QDateTime now = QDateTime::currentDateTime();
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QLatin1Char('t'));
+    appendLine(QLatin1Char('[') + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+               locale.toString(now.time(), timeFormat.trimmed()) + QStringLiteral("] Saved to log-file"));
+    if (!WriteLogFile(path, m_lines, error))
+        return false;
+    appendLine(QString());
+    appendLine(QString());
+    return true;
 }

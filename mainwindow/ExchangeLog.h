@@ -19,6 +19,10 @@ public:
     const QStringList& lines() const { return m_lines; }
     // Shows pending lines at once.
     void flush();
+    // Writes the log with a time stamp line to the file, CR LF after every line. The stamp stays in the
+    // log either way; two empty lines follow it only after a successful write. False with error set when
+    // the file cannot be written.
+    bool SaveToFile(const QString& path, QString* error);
 
 private:
     QStringList m_lines;

@@ -1,24 +1,88 @@
 #include "mainwindow/StartUp.h"
 
+#include "Version.h"
+#include "app/PortFactory.h"
+#include "app/SerialPorts.h"
+#include "link/UzentikDevice.h"
+#include "mainwindow/InstanceCheck.h"
+#include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/UProgress.h"
 
+#include <QLabel>
+
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
+    : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
+      zentik(std::make_unique<TZENTIK>(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory())),
+      m_announcer(std::make_unique<InstanceAnnouncer>(deps.instanceScope))
 {
-    FMain = std::make_unique<TFMain>(paths, deps);
-    FAbout = new TFAbout(FMain->language(), FMain.get());
+    zentik->setTankVolumeSaver(volumes.saver());
+    zentik->ClearParameters();
+    if (deps.messages) {
+        context.messages = deps.messages;
+    } else {
+        m_ownMessages = std::make_unique<WidgetMessages>();
+        context.messages = m_ownMessages.get();
+    }
+    context.zentik = zentik.get();
+    context.options = &options;
+    context.volumes = &volumes;
+    context.language = &language;
+    context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
+    context.timeoutMs = deps.timeoutMs;
+
+    FMain = std::make_unique<TFMain>(context);
+    context.showSummary = [main = FMain.get()] { main->ShowSummary(); };
+    if (m_ownMessages) {
+        m_ownMessages->setParentWindow(FMain.get());
+        m_ownMessages->setStatusLabel(FMain->StatusLine);
+    }
+    FAbout = new TFAbout(language, FMain.get());
     FMain->setAboutWindow(FAbout);
-    FSettings = new TFSettings(FMain->context(), FAbout, FMain.get());
+    FSettings = new TFSettings(context, FAbout, FMain.get());
     FMain->setSettingsWindow(FSettings);
+    FSettings->finishStartUp = [this] { FinishStartUp(); };
     FSettings->FormCreate();
     FProgress = new TFProgress(FMain.get());
-    FMain->setProgressWindow(FProgress);
+    context.progress = FProgress;
+    QObject::connect(zentik.get(), &TZENTIK::PageTransferred, FProgress, &TFProgress::advance);
 }
 
-ZentikProgram::~ZentikProgram() = default;
+ZentikProgram::~ZentikProgram()
+{
+    // The windows first: while they close they may still use every service.
+    FMain.reset();
+}
 
 void ZentikProgram::show()
 {
     FMain->show();
+}
+
+void ZentikProgram::FinishStartUp()
+{
+    FMain->ApplyTexts();
+    FAbout->ApplyTexts();
+    FSettings->ApplyTexts();
+    // An options file that cannot be written is said once; the program then runs on its defaults.
+    if (!options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle))
+        context.messages->error(options.errorString());
+    FMain->setWindowTitle(kApplicationTitle);
+
+    const int stored = options.instanceCount();
+    const bool found =
+        AnyInstanceRunning(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), stored,
+                           [this](const QString& caption) { return m_announcer->isRunning(caption); });
+    if (!found) {
+        options.setInstanceCount(0);
+        FMain->BRefreshClick();
+    } else {
+        // Another instance runs: the user may pick another port or language before anything is read.
+        FMain->ASettings->trigger();
+    }
+    const int count = options.instanceCount() + 1;
+    options.setInstanceCount(count);
+    FMain->setWindowTitle(InstanceCaption(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), count));
+    m_announcer->announce(FMain->windowTitle());
 }

@@ -1,26 +1,63 @@
-// The program's start-up: the main window, the about window, the settings window (whose creation finishes
-// the start-up), the progress window, in this order.
+// The program's start-up: the shared services (options file, tank volume store, language catalogue,
+// controller object, message service), then the main window, the about window, the settings window (whose
+// creation finishes the start-up) and the progress window, in this order.
 #pragma once
 
+#include "app/AppContext.h"
+#include "app/AppPaths.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
+#include "config/TankVolumeStore.h"
+#include "link/SerialLink.h"
 #include "mainwindow/Umain.h"
 
 #include <memory>
 
+class InstanceAnnouncer;
 class TFAbout;
 class TFSettings;
 class TFProgress;
+class WidgetMessages;
+
+// What start-up may replace: tests put in their own message service, serial lines and port list.
+struct MainDependencies
+{
+    MessageService* messages = nullptr;     // none: the program's own boxes and status line
+    SerialLinkFactory portFactory;          // none: real ports, and "SIM" for the simulated controller
+    std::function<QStringList()> listPorts; // none: the system's ports, then "SIM"
+    QString instanceScope;                  // none: the user's
+    int timeoutMs = 1000;
+};
 
 class ZentikProgram
 {
 public:
     ZentikProgram(const AppPaths& paths, const MainDependencies& deps = MainDependencies());
     ~ZentikProgram();
+    // The windows hold the context by reference.
+    ZentikProgram(const ZentikProgram&) = delete;
+    ZentikProgram& operator=(const ZentikProgram&) = delete;
 
     // Shows the main window; its first showing opens the controller settings window.
     void show();
+    // The last steps of start-up, run when the settings window has been created: the windows' texts,
+    // version and title in the options file, the instance check, then the first Refresh or, for a second
+    // instance, the settings window; last the instance number in the caption.
+    void FinishStartUp();
+
+    // The process-wide services, alive until the program ends.
+    Options options;
+    TankVolumeStore volumes;
+    LanguageCatalog language;
+    std::unique_ptr<TZENTIK> zentik;
+    AppContext context;
 
     std::unique_ptr<TFMain> FMain;
     TFAbout* FAbout = nullptr;
     TFSettings* FSettings = nullptr;
     TFProgress* FProgress = nullptr;
+
+private:
+    std::unique_ptr<WidgetMessages> m_ownMessages;
+    std::unique_ptr<InstanceAnnouncer> m_announcer;
 };

@@ -1,35 +1,23 @@
 #include "mainwindow/Umain.h"
 
-#include "Version.h"
-#include "app/LogFile.h"
-#include "app/PortFactory.h"
-#include "app/SerialPorts.h"
-#include "config/ConfigFile.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
+#include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/Icons.h"
-#include "mainwindow/InstanceCheck.h"
-#include "mainwindow/ReportPreview.h"
-#include "mainwindow/WidgetMessages.h"
-#include "report/ConfigReport.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
-#include "settings/unComPort.h"
-#include "table/UProgress.h"
 #include "table/Usensor1.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -41,75 +29,19 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-const QColor kGradientLight(162, 162, 162);
-const QColor kGradientDark(70, 70, 70);
-
-// The frame's client area: a diagonal gradient from the top right corner to the bottom left one.
-class GradientMdiArea : public QMdiArea
-{
-public:
-    using QMdiArea::QMdiArea;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override
-    {
-        const QRect r = viewport()->rect();
-        QLinearGradient gradient(r.topRight(), r.bottomLeft());
-        gradient.setColorAt(0, kGradientLight);
-        gradient.setColorAt(1, kGradientDark);
-        setBackground(gradient);
-        QMdiArea::resizeEvent(event);
-    }
-};
-
-QLabel* summaryLabel(QWidget* parent, const char* name, bool bold = false)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    if (bold) {
-        QFont font = label->font();
-        font.setBold(true);
-        label->setFont(font);
-    }
-    return label;
-}
-
-} // namespace
-
-TFMain::TFMain(const AppPaths& paths, const MainDependencies& deps, QWidget* parent)
-    : QMainWindow(parent), m_paths(paths)
+TFMain::TFMain(const AppContext& context, QWidget* parent)
+    : QMainWindow(parent), Zentik(context.zentik), m_context(context)
 {
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
-    if (deps.messages) {
-        m_context.messages = deps.messages;
-    } else {
-        m_ownMessages = std::make_unique<WidgetMessages>();
-        m_ownMessages->setParentWindow(this);
-        m_context.messages = m_ownMessages.get();
-    }
-    m_context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
-    m_announcer = new InstanceAnnouncer(deps.instanceScope, this);
-    Zentik = new TZENTIK(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory(), this);
-    m_context.zentik = Zentik;
-    m_context.options = &m_options;
-    m_context.volumes = &m_volumes;
-    m_context.language = &m_language;
-    m_context.timeoutMs = deps.timeoutMs;
-    m_context.showSummary = [this] { ShowSummary(); };
-    showReport = [this] {
-        ShowReportPreview(PrepareConfigReport(Zentik->Parameters, m_language, windowTitle()),
-                          m_context.messages, this);
-    };
+    m_files = new FileCommands(m_context, this, [this] { BRefreshClick(); });
 
     createActions();
     createMenus();
     createToolBars();
     createPanels();
-    if (m_ownMessages)
-        m_ownMessages->setStatusLabel(StatusLine);
+    m_children = new ChildWindows(MdiArea, this);
+    addChildKinds();
 
     resize(867, 640);
     setMinimumSize(640, 480);
@@ -125,18 +57,10 @@ TFMain::~TFMain() = default;
 
 void TFMain::FormCreate()
 {
-    PrintRequest = false;
-    m_options.file().setFileName(m_paths.optionsFile());
-    PortName = m_options.port();
-    m_volumes.setFileName(m_paths.volumeStoreFile());
-    Zentik->setTankVolumeSaver(m_volumes.saver());
-    Zentik->ClearParameters();
-    Zentik->OnReadAllSettings.bind(this, &TFMain::OnReadAllSettings);
-    Zentik->OnLoadAllSettings.bind(this, &TFMain::OnLoadAllSettings);
+    PortName = m_context.options->port();
     connect(Zentik, &TZENTIK::LogLine, Memo1, &TExchangeLog::appendLine);
-    AppIdent = m_options.appIdent();
-    m_language.setLanguageDir(m_paths.languageDir());
-    if (m_options.adminMode() <= 0) {
+    AppIdent = m_context.options->appIdent();
+    if (m_context.options->adminMode() <= 0) {
         // The log keeps collecting lines; only the pane is hidden.
         Panel1->hide();
     }
@@ -150,7 +74,6 @@ void TFMain::setAboutWindow(TFAbout* about)
 void TFMain::setSettingsWindow(TFSettings* settings)
 {
     m_settings = settings;
-    settings->finishStartUp = [this] { FinishStartUp(); };
     settings->refresh = [this](const QString& port) {
         PortName = port;
         return BRefreshClick();
@@ -158,21 +81,9 @@ void TFMain::setSettingsWindow(TFSettings* settings)
     connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
-TFSettings* TFMain::settingsWindow() const
-{
-    return m_settings;
-}
-
-void TFMain::setProgressWindow(TFProgress* progress)
-{
-    m_context.progress = progress;
-    if (progress)
-        connect(Zentik, &TZENTIK::PageTransferred, progress, &TFProgress::advance);
-}
-
 QString TFMain::text(const char* section, const char* key) const
 {
-    return m_language.LanguageText(section, key);
+    return m_context.language->LanguageText(section, key);
 }
 
 void TFMain::createActions()
@@ -341,8 +252,10 @@ void TFMain::createPanels()
     Splitter1->setSizes({185, 500});
     row->addWidget(Splitter1, 1);
 
-    Panel2 = createSummaryPanel();
+    Panel2 = new TSummaryPanel(*m_context.language, central);
     row->addWidget(Panel2);
+    connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
+    connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
     setCentralWidget(central);
 
     PortPanel = new QLabel(this);
@@ -355,90 +268,24 @@ void TFMain::createPanels()
     statusBar()->addWidget(StatusLine, 1);
 }
 
-QWidget* TFMain::createSummaryPanel()
+void TFMain::addChildKinds()
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel2"));
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setFixedWidth(185);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(16, 10, 8, 10);
-    grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(4);
-    grid->setColumnStretch(0, 1);
-
-    Label4 = summaryLabel(panel, "Label4", true);
-    QFont title = Label4->font();
-    title.setUnderline(true);
-    Label4->setFont(title);
-    Label4->setWordWrap(true);
-    Label2 = summaryLabel(panel, "Label2", true);
-    Label1 = summaryLabel(panel, "Label1");
-    Label3 = summaryLabel(panel, "Label3");
-    Label7 = summaryLabel(panel, "Label7");
-    Label16 = summaryLabel(panel, "Label16", true);
-    Label9 = summaryLabel(panel, "Label9");
-    Label11 = summaryLabel(panel, "Label11");
-    Label12 = summaryLabel(panel, "Label12");
-    Label5 = summaryLabel(panel, "Label5");
-    LSN = summaryLabel(panel, "LSN");
-    LCond1 = summaryLabel(panel, "LCond1", true);
-    LNetAddr1 = summaryLabel(panel, "LNetAddr1", true);
-    LVol1 = summaryLabel(panel, "LVol1", true);
-    LCond2 = summaryLabel(panel, "LCond2", true);
-    LNetAddr2 = summaryLabel(panel, "LNetAddr2", true);
-    LVol2 = summaryLabel(panel, "LVol2", true);
-    LTotalVol = summaryLabel(panel, "LTotalVol", true);
-    LSerialNumber = summaryLabel(panel, "LSerialNumber", true);
-    for (QLabel* caption : {Label1, Label3, Label7, Label9, Label11, Label12, Label5, LSN})
-        caption->setWordWrap(true);
-
-    // Initial values until the first summary.
-    LCond1->setText(QStringLiteral("Выкл."));
-    LCond2->setText(QStringLiteral("Выкл."));
-    for (QLabel* value : {LNetAddr1, LVol1, LNetAddr2, LVol2, LTotalVol})
-        value->setText(QStringLiteral("0"));
-    LSerialNumber->setText(QStringLiteral("00000000"));
-
-    int r = 0;
-    grid->addWidget(Label4, r++, 0, 1, 2);
-    grid->setRowMinimumHeight(r++, 6);
-    grid->addWidget(Label2, r++, 0, 1, 2);
-    const auto pair = [&](QLabel* caption, QLabel* value) {
-        grid->addWidget(caption, r, 0);
-        grid->addWidget(value, r++, 1, Qt::AlignLeft | Qt::AlignTop);
+    const auto sensorWindow = [this](int sensor, QAction* opening) {
+        return [this, sensor, opening](const std::function<void()>& closed) -> QMdiSubWindow* {
+            TFSensor1* window = TFSensor1::open(m_context, MdiArea, sensor);
+            if (window)
+                connect(window, &TFSensor1::closed, opening, closed);
+            return window;
+        };
     };
-    pair(Label1, LCond1);
-    pair(Label3, LNetAddr1);
-    pair(Label7, LVol1);
-    grid->setRowMinimumHeight(r++, 6);
-    grid->addWidget(Label16, r++, 0, 1, 2);
-    pair(Label9, LCond2);
-    pair(Label11, LNetAddr2);
-    pair(Label12, LVol2);
-    grid->setRowMinimumHeight(r++, 6);
-    pair(Label5, LTotalVol);
-    grid->setRowMinimumHeight(r++, 6);
-    grid->addWidget(LSN, r++, 0, 1, 2);
-    grid->addWidget(LSerialNumber, r++, 0, 1, 2);
-    grid->setRowStretch(r++, 1);
-
-    BChange = new QPushButton(panel);
-    BChange->setObjectName(QStringLiteral("BChange"));
-    BRefresh = new QPushButton(panel);
-    BRefresh->setObjectName(QStringLiteral("BRefresh"));
-    for (QPushButton* b : {BChange, BRefresh})
-        b->setMinimumSize(75, 25);
-    auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(6);
-    buttons->addWidget(BChange);
-    buttons->addWidget(BRefresh);
-    grid->addLayout(buttons, r++, 0, 1, 2);
-    // The value column starts where the values stand in every language; captions wrap when long.
-    grid->setColumnMinimumWidth(1, 48);
-    connect(BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
-    connect(BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
-    return panel;
+    m_children->addKind(ChildTag::Sensor1, ASensor1, sensorWindow(1, ASensor1));
+    m_children->addKind(ChildTag::Sensor2, ASensor2, sensorWindow(2, ASensor2));
+    m_children->addKind(ChildTag::Controller, Azentik, [this](const std::function<void()>& closed) {
+        TFZentik* window = TFZentik::open(m_context, MdiArea);
+        if (window)
+            connect(window, &TFZentik::closed, Azentik, closed);
+        return window;
+    });
 }
 
 void TFMain::ApplyTexts()
@@ -457,7 +304,6 @@ void TFMain::ApplyTexts()
     action(ASensor1, "0007");
     action(ASensor2, "0008");
     action(Azentik, "0009");
-    Label4->setText(text("MAIN", "0009"));
     action(ACascade, "0010");
     action(Ahor, "0011");
     action(Avert, "0012");
@@ -465,18 +311,7 @@ void TFMain::ApplyTexts()
     action(ALoadConfig, "0022");
     action(ASaveConfig, "0023");
     action(APrintConfig, "0025");
-    Label1->setText(text("ZENTIK", "0013"));
-    Label9->setText(text("ZENTIK", "0013"));
-    Label7->setText(text("ZENTIK", "0003"));
-    Label12->setText(text("ZENTIK", "0003"));
-    Label5->setText(text("ZENTIK", "0005"));
-    Label2->setText(text("ZENTIK", "0011"));
-    Label16->setText(text("ZENTIK", "0012"));
-    Label3->setText(text("ZENTIK", "0002"));
-    Label11->setText(text("ZENTIK", "0002"));
-    LSN->setText(text("MAIN", "0018"));
-    BChange->setText(text("ZENTIK", "0016"));
-    BRefresh->setText(text("ZENTIK", "0017"));
+    Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());
     TB1->setToolTip(ASensor1->toolTip());
@@ -485,7 +320,7 @@ void TFMain::ApplyTexts()
     Nconf1->setText(ASensor1->text());
     Nconf2->setText(ASensor2->text());
     Nzentik->setText(Azentik->text());
-    m_configFilter = text("MAIN", "0024") + QStringLiteral(" (*.zkt)");
+    m_files->ApplyTexts();
     MenuClear->setText(text("MAIN", "0019"));
     MenuSave->setText(text("MAIN", "0020"));
     N9->setText(ASettings->text());
@@ -494,46 +329,7 @@ void TFMain::ApplyTexts()
 
 void TFMain::ShowSummary()
 {
-    const TParameters& p = Zentik->Parameters;
-    LNetAddr1->setText(QString::number(p.NetAddr[0]));
-    LNetAddr2->setText(QString::number(p.NetAddr[1]));
-    LVol1->setText(QString::number(p.Volumes[0]));
-    LVol2->setText(QString::number(p.Volumes[1]));
-    LTotalVol->setText(QString::number(TotalVolume(p)));
-    LCond1->setText(p.SensorOn[0] ? text("ZENTIK", "0018") : text("ZENTIK", "0019"));
-    LCond2->setText(p.SensorOn[1] ? text("ZENTIK", "0018") : text("ZENTIK", "0019"));
-    LSerialNumber->setText(p.SerialNumber);
-}
-
-void TFMain::FinishStartUp()
-{
-    ApplyTexts();
-    if (m_about)
-        m_about->ApplyTexts();
-    if (m_settings)
-        m_settings->ApplyTexts();
-    // An options file that cannot be written is said once; the program then runs on its defaults.
-    const bool optionsWritable =
-        m_options.setVersionAndTitle(QStringLiteral(ZENTIK_VERSION), kApplicationTitle);
-    if (!optionsWritable)
-        messages().error(m_options.errorString());
-    setWindowTitle(kApplicationTitle);
-
-    const int stored = m_options.instanceCount();
-    const bool found =
-        AnyInstanceRunning(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), stored,
-                           [this](const QString& caption) { return m_announcer->isRunning(caption); });
-    if (!found) {
-        m_options.setInstanceCount(0);
-        BRefreshClick();
-    } else {
-        // Another instance runs: the user may pick another port or language before anything is read.
-        ASettings->trigger();
-    }
-    const int count = m_options.instanceCount() + 1;
-    m_options.setInstanceCount(count);
-    setWindowTitle(InstanceCaption(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), count));
-    m_announcer->announce(windowTitle());
+    Panel2->ShowSummary(Zentik->Parameters);
 }
 
 void TFMain::showEvent(QShowEvent* event)
@@ -587,131 +383,6 @@ void TFMain::AAboutExecute()
     m_about->exec();
 }
 
-void TFMain::ACascadeExecute()
-{
-    MdiArea->cascadeSubWindows();
-}
-
-void TFMain::tile(Qt::Orientation orientation)
-{
-    m_tiling = orientation;
-    QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized())
-            windows << w;
-    if (windows.isEmpty())
-        return;
-    const QRect area = MdiArea->viewport()->rect();
-    const int n = static_cast<int>(windows.size());
-    for (int i = 0; i < n; ++i) {
-        if (windows[i]->isMaximized())
-            windows[i]->showNormal();
-        if (orientation == Qt::Horizontal) {
-            const int h = area.height() / n;
-            windows[i]->setGeometry(0, i * h, area.width(), i == n - 1 ? area.height() - i * h : h);
-        } else {
-            const int w = area.width() / n;
-            windows[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
-        }
-    }
-}
-
-void TFMain::AhorExecute()
-{
-    tile(Qt::Horizontal);
-}
-
-void TFMain::AvertExecute()
-{
-    tile(Qt::Vertical);
-}
-
-QList<QMdiSubWindow*> TFMain::childWindows(int tag) const
-{
-    QList<QMdiSubWindow*> found;
-    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder))
-        if (w->property("Tag").toInt() == tag)
-            found << w;
-    return found;
-}
-
-void TFMain::openOrRaise(QAction* opening, int tag)
-{
-    if (opening->isEnabled()) {
-        opening->trigger();
-        return;
-    }
-    for (QMdiSubWindow* w : childWindows(tag)) {
-        if (w->isMinimized())
-            w->showNormal();
-        w->raise();
-        MdiArea->setActiveSubWindow(w);
-    }
-}
-
-void TFMain::keepReachable(QMdiSubWindow* window)
-{
-    // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
-    // window starts at the left and top edges, and the scroll bars reach the rest.
-    QPoint at = window->pos();
-    const QSize room = MdiArea->viewport()->size();
-    if (window->x() < 0 || window->x() + window->width() > room.width())
-        at.setX(qMax(0, qMin(window->x(), room.width() - window->width())));
-    if (window->y() < 0 || window->y() + window->height() > room.height())
-        at.setY(qMax(0, qMin(window->y(), room.height() - window->height())));
-    window->move(at);
-}
-
-void TFMain::TB1Click()
-{
-    openOrRaise(ASensor1, ChildTag::Sensor1);
-}
-
-void TFMain::TB2Click()
-{
-    openOrRaise(ASensor2, ChildTag::Sensor2);
-}
-
-void TFMain::BChangeClick()
-{
-    openOrRaise(Azentik, ChildTag::Controller);
-}
-
-void TFMain::openSensorWindow(int sensor)
-{
-    QAction* opening = sensor == 1 ? ASensor1 : ASensor2;
-    TFSensor1* window = TFSensor1::open(m_context, MdiArea, sensor);
-    if (!window)
-        return; // nothing shown; the action stays enabled
-    window->setProperty("Tag", sensor == 1 ? ChildTag::Sensor1 : ChildTag::Sensor2);
-    window->setWindowIcon(opening->icon());
-    keepReachable(window);
-    connect(window, &TFSensor1::closed, this, [opening] { opening->setEnabled(true); });
-    opening->setEnabled(false);
-}
-
-void TFMain::ASensor1Execute()
-{
-    openSensorWindow(1);
-}
-
-void TFMain::ASensor2Execute()
-{
-    openSensorWindow(2);
-}
-
-void TFMain::AzentikExecute()
-{
-    TFZentik* window = TFZentik::open(m_context, MdiArea);
-    if (!window)
-        return; // nothing shown; the action stays enabled
-    window->setProperty("Tag", ChildTag::Controller);
-    window->setWindowIcon(Azentik->icon());
-    keepReachable(window);
-    connect(window, &TFZentik::closed, this, [this] { Azentik->setEnabled(true); });
-    Azentik->setEnabled(false);
-}
-
 bool TFMain::BRefreshClick()
 {
     // Before the port is renamed: a new name would reopen the port under the running process.
@@ -723,7 +394,6 @@ bool TFMain::BRefreshClick()
     }
     PortPanel->setText(PortName);
     PortPanel->setToolTip(QString());
-    Zentik->OnConfigRead.bind(this, &TFMain::OnConfigRead);
     if (!Zentik->OpenPort()) {
         showPortFailure();
         messages().status(text("MESSAGES", "001"));
@@ -731,7 +401,7 @@ bool TFMain::BRefreshClick()
     }
     m_portInUse = PortName;
     messages().status(text("MESSAGES", "004"));
-    Zentik->ReadConfig(m_context.timeoutMs);
+    StartConfigRead(m_context, FlowRun(this, [this](const FlowOutcome& outcome) { OnConfigRead(outcome); }));
     if (!Azentik->isEnabled()) {
         for (QMdiSubWindow* w : childWindows(ChildTag::Controller))
             w->close();
@@ -755,17 +425,14 @@ QString TFMain::showPortFailure()
     return failure;
 }
 
-void TFMain::OnConfigRead()
+void TFMain::OnConfigRead(const FlowOutcome& outcome)
 {
-    const int code = Zentik->LastError;
-    if (code != Result::Success) {
-        const QString message = text("MESSAGES", "003") + QString::number(code);
-        messages().information(message);
-        messages().status(message);
-    } else {
+    if (outcome.kind == FlowOutcome::Kind::Busy)
+        return m_context.tellBusy();
+    if (outcome.ok())
         messages().status(text("MESSAGES", "002"));
-        m_volumes.LoadTankVolumes(Zentik->Parameters);
-    }
+    else
+        messages().failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
     ShowSummary();
 }
 
@@ -789,168 +456,7 @@ void TFMain::MenuSaveClick()
     }
     if (chosen.isEmpty())
         return;
-    Memo1->appendLine(QString());
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t'));
-    Memo1->appendLine(QLatin1Char('[') + locale.toString(now.date(), QLocale::ShortFormat) +
-                      QLatin1Char(' ') + locale.toString(now.time(), timeFormat.trimmed()) +
-                      QStringLiteral("] Saved to log-file"));
     QString error;
-    if (!WriteLogFile(chosen + QStringLiteral(".log"), Memo1->lines(), &error)) {
+    if (!Memo1->SaveToFile(chosen + QStringLiteral(".log"), &error))
         messages().error(error);
-        return;
-    }
-    Memo1->appendLine(QString());
-    Memo1->appendLine(QString());
-}
-
-QString TFMain::chooseConfigFile(bool save)
-{
-    QString chosen;
-    if (save && askSaveConfigName) {
-        chosen = askSaveConfigName();
-    } else if (!save && askOpenConfigName) {
-        chosen = askOpenConfigName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setObjectName(save ? QStringLiteral("SDzkt") : QStringLiteral("ODzkt"));
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(m_configFilter);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (save)
-            dialog.setDefaultSuffix(QStringLiteral("zkt"));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
-    }
-    // A name typed without an extension is saved as a configuration file.
-    if (save && !chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
-        chosen += QStringLiteral(".zkt");
-    return chosen;
-}
-
-void TFMain::startPageProcess(const QString& message, bool (TZENTIK::*starter)(int))
-{
-    ProgressView* progress = m_context.progress;
-    if (progress)
-        progress->prepare(message, kPageCount - 1);
-    (Zentik->*starter)(m_context.timeoutMs);
-    // A process that could not even send its first request has already reported and ended.
-    if (Zentik->ProcessId == Process::Idle)
-        return;
-    if (progress)
-        progress->showModal();
-}
-
-void TFMain::ASaveConfigExecute()
-{
-    // The print request belongs to a running process 5 until it ends.
-    if (m_context.refuseIfBusy())
-        return;
-    PrintRequest = false;
-    const QString message = text("MESSAGES", "014");
-    messages().status(message);
-    startPageProcess(message, &TZENTIK::ReadAllSettings);
-}
-
-void TFMain::APrintConfigExecute()
-{
-    if (m_context.refuseIfBusy())
-        return;
-    PrintRequest = true;
-    const QString message = text("MESSAGES", "020");
-    messages().status(message);
-    startPageProcess(message, &TZENTIK::ReadAllSettings);
-}
-
-void TFMain::OnReadAllSettings()
-{
-    if (m_context.progress)
-        m_context.progress->finish();
-    const int code = Zentik->LastError;
-    if (code != Result::Success) {
-        const QString message = text("MESSAGES", "003") + QString::number(code);
-        messages().information(message);
-        messages().status(message);
-    } else if (PrintRequest) {
-        m_volumes.LoadTankVolumes(Zentik->Parameters);
-        messages().status(QString());
-        if (showReport)
-            showReport();
-    } else {
-        messages().status(QString());
-        const QString fileName = chooseConfigFile(true);
-        if (fileName.isEmpty()) {
-            messages().status(text("MESSAGES", "016"));
-        } else {
-            m_volumes.LoadTankVolumes(Zentik->Parameters);
-            QString error;
-            if (ConfigFile::write(fileName, Zentik->Parameters, &error))
-                messages().status(text("MESSAGES", "017") + QStringLiteral(": ") + fileName);
-            else
-                messages().error(error);
-        }
-    }
-    PrintRequest = false;
-}
-
-QString TFMain::describeProblems(const ConfigFile::CheckResult& check) const
-{
-    constexpr int kShown = 5;
-    QStringList lines;
-    for (int i = 0; i < check.problems.size() && i < kShown; ++i)
-        lines << check.problems[i].describe();
-    if (check.problems.size() > kShown)
-        lines << QStringLiteral("… (+%1)").arg(check.problems.size() - kShown);
-    return lines.join(QLatin1Char('\n'));
-}
-
-void TFMain::ALoadConfigExecute()
-{
-    // Known before the file dialog opens, and again before the stores are filled: the dialogs let
-    // events through, and a completion may have started a process meanwhile.
-    if (m_context.refuseIfBusy())
-        return;
-    const QString fileName = chooseConfigFile(false);
-    if (fileName.isEmpty())
-        return;
-    // A missing file reads as empty and fails the check; one that exists but cannot be read (no
-    // permission, a folder, a pipe) is said as such rather than loaded as zeros.
-    IniDocument doc;
-    QString error;
-    if (!ConfigFile::read(fileName, doc, &error)) {
-        messages().error(error);
-        return;
-    }
-    const ConfigFile::CheckResult check = ConfigFile::check(doc);
-    if (!check.valid &&
-        messages().question(text("MESSAGES", "021") + QStringLiteral("\n\n") + describeProblems(check)))
-        return;
-    if (m_context.refuseIfBusy())
-        return;
-    ConfigFile::fill(doc, Zentik->NewParameters, Zentik->NewPages);
-    messages().status(text("MESSAGES", "015") + QLatin1Char(' ') + fileName);
-    startPageProcess(text("MESSAGES", "015"), &TZENTIK::LoadAllSettings);
-}
-
-void TFMain::OnLoadAllSettings()
-{
-    if (m_context.progress)
-        m_context.progress->finish();
-    const int code = Zentik->LastError;
-    if (code != Result::Success) {
-        const QString message = text("MESSAGES", "019") + QString::number(code);
-        // The store's own words name the file that could not be written.
-        const QString detail =
-            Zentik->LastErrorText.isEmpty() ? QString() : QStringLiteral("\n") + Zentik->LastErrorText;
-        messages().information(message + detail);
-        messages().status(message);
-        return;
-    }
-    const QString message = text("MESSAGES", "018");
-    messages().status(message);
-    messages().information(message);
-    BRefreshClick();
 }

@@ -91,9 +91,9 @@ public:
         : m_random(seed), m_bench(m_home, NewInstanceScope(), setup()), m_sim(*m_bench.sim), m_z(m_bench.z())
     {
         m_sim.setRandomFaults(kFaultRate, seed);
-        main().askSaveConfigName = [this] { return chooseSaveName(); };
-        main().askOpenConfigName = [this] { return chooseLoadName(); };
-        main().showReport = [this] { printReport(); };
+        main().files().askSaveConfigName = [this] { return chooseSaveName(); };
+        main().files().askOpenConfigName = [this] { return chooseLoadName(); };
+        main().files().showReport = [this] { printReport(); };
         m_bench.messages.onDialog = [this](const QString&) { releaseDialogKey(); };
         connect(&m_z, &TZENTIK::BusyChanged, this, [this](bool busy) { busy ? onStarted() : onEnded(); });
         if (m_z.IsBusy())
@@ -111,7 +111,7 @@ public:
                 (z->*button)->click();
         };
         m_userSteps = {
-            {"Refresh", 8, [this] { main().BRefresh->click(); }},
+            {"Refresh", 8, [this] { main().Panel2->BRefresh->click(); }},
             {"open window", 10, [this] { openWindow(); }},
             {"close window", 6, [this] { closeWindow(); }},
             {"table Read", 6, [table] { table(&TFSensor1::BRead); }},
@@ -241,7 +241,7 @@ private:
 
     void openWindow()
     {
-        QAbstractButton* buttons[] = {main().TB1, main().TB2, main().BChange};
+        QAbstractButton* buttons[] = {main().TB1, main().TB2, main().Panel2->BChange};
         const Qt::Key keys[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3};
         const int which = m_random.bounded(3);
         if (m_random.bounded(2))
@@ -477,7 +477,7 @@ private:
         for (QAction* a : {main().ALoadConfig, main().ASaveConfig, main().APrintConfig})
             if (!a->isEnabled())
                 violation(a->objectName() + QStringLiteral(" stays disabled"));
-        if (!main().BRefresh->isEnabled() || !main().BChange->isEnabled())
+        if (!main().Panel2->BRefresh->isEnabled() || !main().Panel2->BChange->isEnabled())
             violation(QStringLiteral("Refresh or Details stays disabled"));
         if (wireOf(m_sim.state()) != m_expectedConfig || m_sim.pages() != m_expectedPages)
             violation(QStringLiteral("the controller changed outside a write"));

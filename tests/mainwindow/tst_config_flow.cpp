@@ -46,6 +46,7 @@ private slots:
     void load_invalidEntries_askFirst_data();
     void load_invalidEntries_askFirst();
     void load_cancelledDialog_doesNothing();
+    void load_unreadableFile_isSaidAndNothingSent_data();
     void load_unreadableFile_isSaidAndNothingSent();
     void load_rejectedByController_reportsCode();
     void closedPort_oneDialogAndNoProgressWindow_data();
@@ -86,20 +87,20 @@ QStringList tst_config_flow::run(const std::function<void()>& action)
 void tst_config_flow::save_writesTheFileAndConfirmsInTheStatusLine()
 {
     m_bench->sim->pages() = patternPages();
-    main().askSaveConfigName = [&] { return path(QStringLiteral("a.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("a.zkt")); };
     QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
              (QStringList{"status: M014", "status: ", "status: M017: " + path(QStringLiteral("a.zkt"))}));
     const IniDocument doc = IniFile(path(QStringLiteral("a.zkt"))).load();
     QCOMPARE(doc.readString("PARAMETERS", "ID", ""), QByteArray("A1B2C3D4"));
     QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 500);
     QCOMPARE(doc.readInteger("PAGE_63", "Value_31", -1), 1023 * 64 + 2);
-    QCOMPARE(main().configFileFilter(), QStringLiteral("Configuration files (*.zkt)"));
-    QVERIFY(!main().PrintRequest);
+    QCOMPARE(main().files().configFileFilter(), QStringLiteral("Configuration files (*.zkt)"));
+    QVERIFY(!main().files().PrintRequest);
 }
 
 void tst_config_flow::save_cancelled_saysSo()
 {
-    main().askSaveConfigName = [] { return QString(); };
+    main().files().askSaveConfigName = [] { return QString(); };
     QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
              (QStringList{"status: M014", "status: ", "status: M016"}));
     QVERIFY(QDir(m_home->dir.path()).entryList({QStringLiteral("*.zkt")}).isEmpty());
@@ -107,7 +108,7 @@ void tst_config_flow::save_cancelled_saysSo()
 
 void tst_config_flow::save_nameWithoutExtensionGetsZkt()
 {
-    main().askSaveConfigName = [&] { return path(QStringLiteral("plain")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("plain")); };
     const QStringList seen = run([&] { main().ASaveConfigExecute(); });
     QCOMPARE(seen.last(), "status: M017: " + path(QStringLiteral("plain.zkt")));
     QVERIFY(QFile::exists(path(QStringLiteral("plain.zkt"))));
@@ -119,7 +120,7 @@ void tst_config_flow::save_intoExistingFileKeepsItsOtherSections()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("[Bench]\r\nLine=4\r\n[PARAMETERS]\r\nID=OLD\r\nNote=kept\r\n");
     old.close();
-    main().askSaveConfigName = [&] { return path(QStringLiteral("b.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("b.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     const IniDocument doc = IniFile(path(QStringLiteral("b.zkt"))).load();
     QCOMPARE(doc.readInteger("Bench", "Line", -1), 4);
@@ -133,7 +134,7 @@ void tst_config_flow::save_unpolledSensorsVolumeIsZero()
     p.SensorOn = {true, false, false, false};
     m_bench->sim->setState(p);
     IniFile(path(QStringLiteral("SN.ini"))).writeInteger("SNA1B2C3D4", "Tank2", 900);
-    main().askSaveConfigName = [&] { return path(QStringLiteral("c.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("c.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     const IniDocument doc = IniFile(path(QStringLiteral("c.zkt"))).load();
     QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 500);
@@ -144,7 +145,7 @@ void tst_config_flow::save_unwritableFile_namesItAndLeavesTheOldOne()
 {
     // A folder in the file's place: nothing can be written there.
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("d.zkt")));
-    main().askSaveConfigName = [&] { return path(QStringLiteral("d.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("d.zkt")); };
     const QStringList seen = run([&] { main().ASaveConfigExecute(); });
     QCOMPARE(seen.last(), "error: Unable to write to " + path(QStringLiteral("d.zkt")));
     QVERIFY(QFileInfo(path(QStringLiteral("d.zkt"))).isDir());
@@ -152,19 +153,19 @@ void tst_config_flow::save_unwritableFile_namesItAndLeavesTheOldOne()
 
 void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheController()
 {
-    main().askSaveConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("e.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     // Another controller's file: its ID is not what the summary shows afterwards.
     IniFile(path(QStringLiteral("e.zkt"))).writeString("PARAMETERS", "ID", QStringLiteral("0BADF00D"));
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Net_addr_1", 77);
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Volume_1", 640);
-    main().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QCOMPARE(seen, (QStringList{"status: M015 " + path(QStringLiteral("e.zkt")), "status: M018",
                                 "dialog: M018", "status: M004", "status: M002"}));
-    QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
-    QCOMPARE(main().LNetAddr2->text(), QStringLiteral("77"));
-    QCOMPARE(main().LVol2->text(), QStringLiteral("640"));
+    QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(main().Panel2->LNetAddr2->text(), QStringLiteral("77"));
+    QCOMPARE(main().Panel2->LVol2->text(), QStringLiteral("640"));
     // The volumes went into the connected controller's section.
     QCOMPARE(IniFile(path(QStringLiteral("SN.ini"))).readInteger("SNA1B2C3D4", "Tank2", -1), 640);
     QVERIFY(!IniFile(path(QStringLiteral("SN.ini"))).load().hasSection("SN0BADF00D"));
@@ -172,7 +173,7 @@ void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheControlle
 
 void tst_config_flow::load_withoutIdAndSw_asksNothing()
 {
-    main().askSaveConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("f.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     QByteArray content;
     {
@@ -185,7 +186,7 @@ void tst_config_flow::load_withoutIdAndSw_asksNothing()
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
     f.close();
-    main().askOpenConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(QStringLiteral("f.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QVERIFY(!seen.join('|').contains(QStringLiteral("question")));
     QVERIFY(seen.contains(QStringLiteral("dialog: M018")));
@@ -217,7 +218,7 @@ void tst_config_flow::load_invalidEntries_askFirst()
     QFETCH(QByteArray, value);
     QFETCH(bool, answerYes);
     QFETCH(int, expectedPolling);
-    main().askSaveConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("g.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     QVERIFY(IniFile(path(QStringLiteral("g.zkt"))).writeBytes(section, key, value));
     TParameters inController = m_bench->sim->state();
@@ -225,7 +226,7 @@ void tst_config_flow::load_invalidEntries_askFirst()
     m_bench->sim->setState(inController);
 
     m_bench->messages.answers = {answerYes};
-    main().askOpenConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(QStringLiteral("g.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     const bool asked = !seen.isEmpty() && seen.first().startsWith(QStringLiteral("question: M021"));
     QCOMPARE(asked, value != "2");
@@ -243,29 +244,37 @@ void tst_config_flow::load_invalidEntries_askFirst()
 
 void tst_config_flow::load_cancelledDialog_doesNothing()
 {
-    main().askOpenConfigName = [] { return QString(); };
+    main().files().askOpenConfigName = [] { return QString(); };
     QVERIFY(run([&] { main().ALoadConfigExecute(); }).isEmpty());
+}
+
+void tst_config_flow::load_unreadableFile_isSaidAndNothingSent_data()
+{
+    QTest::addColumn<QString>("name");
+    // A folder under a .zkt name cannot be read (even by root).
+    QTest::newRow("folder") << QStringLiteral("folder.zkt");
+    // Nothing to load is a file error as in zentikctl, not an invalid file to be loaded as zeros.
+    QTest::newRow("missing") << QStringLiteral("missing.zkt");
 }
 
 void tst_config_flow::load_unreadableFile_isSaidAndNothingSent()
 {
-    // A folder under a .zkt name cannot be read (even by root): no question, no zeros sent.
+    QFETCH(QString, name);
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("folder.zkt")));
-    main().askOpenConfigName = [&] { return path(QStringLiteral("folder.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(name); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
+    // No question, no zeros sent.
     QCOMPARE(seen.size(), 1);
-    QVERIFY2(
-        seen[0].startsWith(QStringLiteral("error: Unable to read ") + path(QStringLiteral("folder.zkt"))),
-        qPrintable(seen[0]));
+    QVERIFY2(seen[0].startsWith(QStringLiteral("error: Unable to read ") + path(name)), qPrintable(seen[0]));
     QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(1));
 }
 
 void tst_config_flow::load_rejectedByController_reportsCode()
 {
-    main().askSaveConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("h.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     m_bench->sim->addFault({SimFault::Reject, Cmd::StorePage, 40});
-    main().askOpenConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(QStringLiteral("h.zkt")); };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QCOMPARE(seen.mid(1), (QStringList{"dialog: M01912", "status: M01912"}));
     QVERIFY(!m_bench->program->FProgress->isVisible());
@@ -284,12 +293,12 @@ void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
 {
     QFETCH(int, action);
     QFETCH(QStringList, expected);
-    main().askSaveConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    main().files().askSaveConfigName = [&] { return path(QStringLiteral("i.zkt")); };
     run([&] { main().ASaveConfigExecute(); });
     main().Zentik->ComPort->close();
-    main().askOpenConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    main().files().askOpenConfigName = [&] { return path(QStringLiteral("i.zkt")); };
     bool reportShown = false;
-    main().showReport = [&] { reportShown = true; };
+    main().files().showReport = [&] { reportShown = true; };
     const QStringList seen = run([&] {
         if (action == 0)
             main().ASaveConfigExecute();
@@ -302,7 +311,7 @@ void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
     QCOMPARE(seen, expected);
     QVERIFY(!m_bench->program->FProgress->isVisible());
     QVERIFY(!reportShown);
-    QVERIFY(!main().PrintRequest);
+    QVERIFY(!main().files().PrintRequest);
 }
 
 void tst_config_flow::progressWindow_advancesPerPageAndCloses()
@@ -315,7 +324,7 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
         visibleWhileRunning = visibleWhileRunning || progress->isVisible();
     });
     bool reportShown = false;
-    main().showReport = [&] { reportShown = true; };
+    main().files().showReport = [&] { reportShown = true; };
     run([&] { main().APrintConfigExecute(); });
     QVERIFY(visibleWhileRunning);
     QCOMPARE(highest, 63);
@@ -323,7 +332,7 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
     QCOMPARE(progress->Label1->text(), QStringLiteral("M020"));
     QVERIFY(!progress->isVisible());
     QVERIFY(reportShown);
-    QVERIFY(!main().PrintRequest);
+    QVERIFY(!main().files().PrintRequest);
 }
 
 QTEST_MAIN(tst_config_flow)

@@ -1,6 +1,7 @@
 // A serial adapter pulled out in the middle of a transfer: the process ends with a described code, the
 // program stays usable and reads the controller again once the device is back, without a restart.
 
+#include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
 #include "sim/PtyServer.h"
 #include "table/UProgress.h"
@@ -54,7 +55,7 @@ void tst_lost_port::adapterPulledDuringTransfer()
     setup.timeoutMs = 300;
     ProgramBench bench(home, QUuid::createUuid().toString(), setup);
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     bench.messages.take();
 
     int pages = 0;
@@ -63,11 +64,11 @@ void tst_lost_port::adapterPulledDuringTransfer()
             server.stop();
     });
     if (process == 5) {
-        bench.main().askSaveConfigName = [&] { return home.path(QStringLiteral("never.zkt")); };
+        bench.main().files().askSaveConfigName = [&] { return home.path(QStringLiteral("never.zkt")); };
         bench.main().ASaveConfigExecute();
     } else {
         ConfigFile::write(home.path(QStringLiteral("x.zkt")), sim->state());
-        bench.main().askOpenConfigName = [&] { return home.path(QStringLiteral("x.zkt")); };
+        bench.main().files().askOpenConfigName = [&] { return home.path(QStringLiteral("x.zkt")); };
         bench.main().ALoadConfigExecute();
     }
     QVERIFY(bench.waitIdle(10000));
@@ -90,7 +91,7 @@ void tst_lost_port::adapterPulledDuringTransfer()
     QVERIFY(bench.waitIdle());
     QCOMPARE(bench.messages.take().last(),
              QStringLiteral("status: ") + bench.main().language().LanguageText("MESSAGES", "002"));
-    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
 }
 
 QTEST_MAIN(tst_lost_port)

@@ -130,11 +130,13 @@ void tst_main_window::summary_showsVolumesOfPolledSensorsOnly()
     ProgramSetup setup;
     setup.sim = sim;
     start(setup);
-    QTEST(main().LVol1->text(), "vol1");
-    QTEST(main().LVol2->text(), "vol2");
-    QTEST(main().LTotalVol->text(), "total");
-    QCOMPARE(main().LCond1->text(), (polling & 1) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
-    QCOMPARE(main().LCond2->text(), (polling & 2) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
+    QTEST(main().Panel2->LVol1->text(), "vol1");
+    QTEST(main().Panel2->LVol2->text(), "vol2");
+    QTEST(main().Panel2->LTotalVol->text(), "total");
+    QCOMPARE(main().Panel2->LCond1->text(),
+             (polling & 1) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
+    QCOMPARE(main().Panel2->LCond2->text(),
+             (polling & 2) ? QStringLiteral("EN on") : QStringLiteral("EN off"));
 }
 
 void tst_main_window::summary_addressIsUnsigned()
@@ -146,8 +148,8 @@ void tst_main_window::summary_addressIsUnsigned()
     ProgramSetup setup;
     setup.sim = sim;
     start(setup);
-    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("200"));
-    QCOMPARE(main().LNetAddr2->text(), QStringLiteral("255"));
+    QCOMPARE(main().Panel2->LNetAddr1->text(), QStringLiteral("200"));
+    QCOMPARE(main().Panel2->LNetAddr2->text(), QStringLiteral("255"));
 }
 
 void tst_main_window::refresh_portFailure_isReportedAndStops_data()
@@ -292,7 +294,7 @@ void tst_main_window::settingsApply_switchesLanguagePortAndRefreshes()
     QVERIFY(!settings->isVisible());
     QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("ZK_RUS.LNG"));
     QCOMPARE(m_home->option("Port"), QStringLiteral("SIM"));
-    QCOMPARE(main().BRefresh->text(), QStringLiteral("RU refresh"));
+    QCOMPARE(main().Panel2->BRefresh->text(), QStringLiteral("RU refresh"));
     QCOMPARE(settings->Button1->text(), QStringLiteral("RU apply"));
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(m_bench->messages.take(),
@@ -377,7 +379,7 @@ void tst_main_window::firstShowing_opensTheControllerWindowFilled()
     QVERIFY(!main().Azentik->isEnabled());
     QCOMPARE(window->Eserial->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(window->Eaddr2->text(), QStringLiteral("2"));
-    QCOMPARE(main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
 }
 
 void tst_main_window::controllerShortcuts_bringTheWindowForward()
@@ -395,7 +397,7 @@ void tst_main_window::controllerShortcuts_bringTheWindowForward()
     QCOMPARE(main().childWindows(ChildTag::Controller), QList<QMdiSubWindow*>{first.data()});
     QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
     main().MdiArea->setActiveSubWindow(other);
-    main().BChange->click();
+    main().Panel2->BChange->click();
     QCOMPARE(main().childWindows(ChildTag::Controller).size(), 1);
     QCOMPARE(main().MdiArea->activeSubWindow(), first.data());
 
@@ -426,7 +428,7 @@ void tst_main_window::refresh_reopensTheControllerWindow()
     const QList<QMdiSubWindow*> windows = main().childWindows(ChildTag::Controller);
     QCOMPARE(windows.size(), 1);
     QCOMPARE(qobject_cast<TFZentik*>(windows.first())->Eaddr1->text(), QStringLiteral("42"));
-    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("42"));
+    QCOMPARE(main().Panel2->LNetAddr1->text(), QStringLiteral("42"));
 }
 
 void tst_main_window::controllerApply_showsInTheNextRefresh()
@@ -443,12 +445,12 @@ void tst_main_window::controllerApply_showsInTheNextRefresh()
     QVERIFY(m_bench->waitIdle());
     QTRY_VERIFY(!guard);
     QVERIFY(main().Azentik->isEnabled());
-    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
+    QCOMPARE(main().Panel2->LNetAddr1->text(), QStringLiteral("33"));
     // A refresh reads the controller again and shows the same.
     QVERIFY(main().BRefreshClick());
     QVERIFY(m_bench->waitIdle());
-    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
-    QCOMPARE(main().LVol2->text(), QStringLiteral("750"));
+    QCOMPARE(main().Panel2->LNetAddr1->text(), QStringLiteral("33"));
+    QCOMPARE(main().Panel2->LVol2->text(), QStringLiteral("750"));
     QCOMPARE(m_bench->sim->state().NetAddr[0], quint8(33));
 }
 
@@ -474,8 +476,8 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
     QPointer<TFZentik> window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
     QVERIFY(table && window);
     bool asked = false;
-    main().askOpenConfigName = [&] { return asked = true, QString(); };
-    main().showReport = [&] { asked = true; };
+    main().files().askOpenConfigName = [&] { return asked = true, QString(); };
+    main().files().showReport = [&] { asked = true; };
 
     ControllerSimulator& sim = *m_bench->sim;
     sim.setLateDelayMs(300);
@@ -487,7 +489,7 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
     m_bench->messages.take();
 
     if (command == QLatin1String("Refresh")) {
-        main().BRefresh->click();
+        main().Panel2->BRefresh->click();
     } else if (command == QLatin1String("Details")) {
         window->close(); // the close box works during the write
         QTest::keyClick(&main(), Qt::Key_F3, Qt::ControlModifier);
@@ -501,9 +503,9 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
         TFSettings* settings = m_bench->program->FSettings;
         settings->CBLanguage->setCurrentIndex(
             static_cast<int>(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG"))));
-        const QString refreshCaption = main().BRefresh->text();
+        const QString refreshCaption = main().Panel2->BRefresh->text();
         settings->Button1Click();
-        QCOMPARE(main().BRefresh->text(), refreshCaption); // the language stays
+        QCOMPARE(main().Panel2->BRefresh->text(), refreshCaption); // the language stays
         QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("<none>"));
     } else {
         QAction* action = command == QLatin1String("Save")   ? main().ASaveConfig
@@ -529,7 +531,7 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
     // Idle again: the command that was refused now runs.
     QVERIFY(main().BRefreshClick());
     QVERIFY(m_bench->waitIdle());
-    QCOMPARE(main().LNetAddr1->text(), QStringLiteral("33"));
+    QCOMPARE(main().Panel2->LNetAddr1->text(), QStringLiteral("33"));
 }
 
 void tst_main_window::sensorShortcuts_openOnceThenBringForward_data()
@@ -557,12 +559,12 @@ void tst_main_window::sensorShortcuts_openOnceThenBringForward()
     QCOMPARE(window->windowTitle(), main().language().LanguageText("MAIN", sensor == 1 ? "0007" : "0008"));
 
     // The controller settings window in front; the key and the toolbar button bring the table back.
-    main().BChange->click();
+    main().Panel2->BChange->click();
     QVERIFY(main().MdiArea->activeSubWindow() != window.data());
     QTest::keyClick(&main(), key, Qt::ControlModifier);
     QCOMPARE(main().childWindows(tag).size(), 1);
     QCOMPARE(main().MdiArea->activeSubWindow(), window.data());
-    main().BChange->click();
+    main().Panel2->BChange->click();
     button->click();
     QCOMPARE(main().childWindows(tag).size(), 1);
     QCOMPARE(main().MdiArea->activeSubWindow(), window.data());

@@ -47,8 +47,8 @@ void tst_startup::firstInstance_writesOptionsAndReadsTheController()
     QCOMPARE(home.option("title"), QStringLiteral("ZENTIK Configurator"));
     QCOMPARE(home.option("InstCount"), QStringLiteral("1"));
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
-    QCOMPARE(bench.main().LTotalVol->text(), QStringLiteral("1000"));
+    QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(bench.main().Panel2->LTotalVol->text(), QStringLiteral("1000"));
     QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("SIM"));
     const QStringList seen = bench.messages.take();
     QCOMPARE(seen.size(), 2);
@@ -69,7 +69,7 @@ void tst_startup::instances_areNumberedWhileOthersRun()
     QCOMPARE(second.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [2]"));
     // The second instance read nothing at start-up: its settings window came first and was cancelled.
     QCOMPARE(second.z().ProcessId, 0);
-    QCOMPARE(second.main().LSerialNumber->text(), QStringLiteral("00000000"));
+    QCOMPARE(second.main().Panel2->LSerialNumber->text(), QStringLiteral("00000000"));
     {
         ProgramBench third(home, scope);
         QVERIFY(third.settingsShownAtStart);
@@ -102,7 +102,7 @@ void tst_startup::storedCount_absentOrNegative_startsAtOne()
     QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
     QCOMPARE(home.option("InstCount"), QStringLiteral("1"));
     QVERIFY(bench.waitIdle());
-    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
+    QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
 }
 
 void tst_startup::adminMode_showsTheLogOnlyWhenPositive_data()
@@ -217,9 +217,9 @@ void tst_startup::firstRead_timesOut_withoutLanguageFiles()
     QCOMPARE(bench.messages.take(),
              (QStringList{QStringLiteral("status: #004"), QStringLiteral("dialog: #0031"),
                           QStringLiteral("status: #0031")}));
-    QCOMPARE(bench.main().LSerialNumber->text(), QStringLiteral("00000000"));
-    QCOMPARE(bench.main().LCond1->text(), QStringLiteral("#0019"));
-    QCOMPARE(bench.main().Label4->text(), QStringLiteral("#0009"));
+    QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("00000000"));
+    QCOMPARE(bench.main().Panel2->LCond1->text(), QStringLiteral("#0019"));
+    QCOMPARE(bench.main().Panel2->Label4->text(), QStringLiteral("#0009"));
 }
 
 void tst_startup::firstRead_portCannotBeOpened()

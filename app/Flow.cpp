@@ -1,0 +1,55 @@
+#include "app/Flow.h"
+
+#include "app/AppContext.h"
+#include "app/ProgressView.h"
+#include "link/Processes.h"
+
+#include <memory>
+
+namespace {
+
+// The pages a process moves; 0 for the configuration alone.
+int pagesOf(int process)
+{
+    switch (process) {
+    case Process::ReadTable:
+    case Process::WriteTable:
+        return kSensorPages;
+    case Process::ReadAllSettings:
+    case Process::LoadAllSettings:
+        return kPageCount;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+void Flow::runProcess(const AppContext& context, int process, const QString& progressLabel,
+                      const FlowRun& run, FlowDone then)
+{
+    TZENTIK& z = *context.zentik;
+    if (z.IsBusy())
+        return then(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    const FlowOutcome before = run.beforeProcess();
+    if (!before.ok())
+        return then(before);
+    ProgressView* progress = pagesOf(process) > 0 ? context.progress : nullptr;
+    if (progress)
+        progress->prepare(progressLabel, pagesOf(process) - 1);
+    auto ended = std::make_shared<bool>(false);
+    const bool started =
+        StartProcess(z, process, context.timeoutMs, run.receiver(), [progress, ended, then](TZENTIK* z) {
+            *ended = true;
+            if (progress)
+                progress->finish();
+            then(z->LastError == Result::Success
+                     ? FlowOutcome::done()
+                     : FlowOutcome::processFailed(z->LastError, z->LastErrorText));
+        });
+    if (!started)
+        return then(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    // A process whose first request could not be written has already ended and said so.
+    if (progress && !*ended)
+        progress->showModal();
+}

@@ -1,0 +1,37 @@
+#include "app/LoadConfigFlow.h"
+
+#include "app/AppContext.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "config/ConfigFile.h"
+#include "link/UzentikDevice.h"
+
+void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
+                     const FlowRun& run)
+{
+    TZENTIK& z = *context.zentik;
+    if (z.IsBusy())
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    IniDocument doc;
+    QString error;
+    if (!ConfigFile::read(fileName, doc, &error))
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::FileError, error));
+    const ConfigFile::CheckResult check = ConfigFile::check(doc);
+    if (!check.valid) {
+        FlowOutcome invalid = FlowOutcome::of(FlowOutcome::Kind::InvalidFile);
+        for (const ConfigFile::Problem& problem : check.problems)
+            invalid.problems << problem.describe();
+        const bool abandon = context.messages->questionAbout(
+            context.language->LanguageText("MESSAGES", "021"), invalid.problems);
+        if (abandon)
+            return run.finish(invalid);
+        if (run.gone())
+            return;
+    }
+    // The question let events through: a process may have started meanwhile, and the stores are its own.
+    if (z.IsBusy())
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    ConfigFile::fill(doc, z.NewParameters, z.NewPages);
+    Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
+                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
+}

@@ -1,0 +1,12 @@
+// Reading the controller with the tank volumes of its polled sensors: the configuration alone (process 1;
+// the main window's Refresh, zentikctl's read) or everything (process 5: the configuration and all 64
+// pages; the first half of saving a configuration file and of the report). Both end Done with the record
+// in the controller object's Parameters.
+#pragma once
+
+#include "app/Flow.h"
+
+// The port is used as it is: the front-end opens it first, or in the run's beforeProcess.
+void StartConfigRead(const AppContext& context, const FlowRun& run);
+// The progress view shows progressLabel while the pages travel.
+void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run);

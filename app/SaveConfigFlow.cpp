@@ -1,0 +1,22 @@
+#include "app/SaveConfigFlow.h"
+
+#include "app/AppContext.h"
+#include "app/ReadFlows.h"
+#include "config/ConfigFile.h"
+#include "link/UzentikDevice.h"
+
+void StartConfigSave(const AppContext& context, std::function<QString()> fileName,
+                     const QString& progressLabel, const FlowRun& run)
+{
+    StartReadAll(context, progressLabel, run.continuedBy([context, fileName, run](const FlowOutcome& read) {
+        if (!read.ok())
+            return run.finish(read);
+        const QString name = fileName();
+        if (name.isEmpty())
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::Cancelled));
+        QString error;
+        if (!ConfigFile::write(name, context.zentik->Parameters, &error))
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::FileError, error));
+        run.finish(FlowOutcome::of(FlowOutcome::Kind::Done, name));
+    }));
+}

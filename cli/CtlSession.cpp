@@ -1,0 +1,115 @@
+#include "cli/CtlSession.h"
+
+#include "app/Options.h"
+#include "app/PortFactory.h"
+#include "cli/CtlRunner.h"
+#include "link/Processes.h"
+
+#include <QEventLoop>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+void printProcessFailure(int code, const QString& detail)
+{
+    QString text = QStringLiteral("zentikctl: the process ended with result code %1").arg(code);
+    if (!detail.isEmpty())
+        text += QStringLiteral(": ") + detail;
+    printErr(text);
+}
+
+void printBusy()
+{
+    // Never expected: one process per run.
+    printErr(QStringLiteral("zentikctl: the controller is busy with another process"));
+}
+
+} // namespace
+
+CtlSession::CtlSession(const CtlSettings& settings)
+    : m_device(defaultSerialLinkFactory()), m_store(settings.paths.volumeStoreFile()),
+      m_language(settings.paths.languageDir()), m_messages(settings.force)
+{
+    m_device.setTankVolumeSaver(m_store.saver());
+    m_device.ComPort->setPortName(settings.port);
+    m_language.OpenLanguage(Options(settings.paths.optionsFile()).languageFile());
+    if (settings.log)
+        QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
+                         [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
+    QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] { m_pages.advance(); });
+    m_context.zentik = &m_device;
+    m_context.volumes = &m_store;
+    m_context.language = &m_language;
+    m_context.messages = &m_messages;
+    m_context.progress = &m_pages;
+    m_context.timeoutMs = settings.timeoutMs;
+}
+
+bool CtlSession::open()
+{
+    if (m_device.OpenPort())
+        return true;
+    printErr(QStringLiteral("zentikctl: cannot open port %1: %2")
+                 .arg(m_device.ComPort->portName(), m_device.ComPort->errorString()));
+    return false;
+}
+
+int CtlSession::runProcess(int process, int pageTotal)
+{
+    m_pages.prepare(QString(), pageTotal - 1);
+    const int result = RunProcess(m_device, process, m_context.timeoutMs);
+    if (result == ProcessRun::Refused) {
+        printBusy();
+        return Exit::Busy;
+    }
+    m_pages.finish();
+    if (result != Result::Success)
+        printProcessFailure(result, m_device.LastErrorText);
+    return result;
+}
+
+int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
+{
+    QEventLoop loop;
+    std::optional<FlowOutcome> outcome;
+    const auto openPort = [this] {
+        return open() ? FlowOutcome::done() : FlowOutcome::of(FlowOutcome::Kind::PortUnavailable);
+    };
+    start(FlowRun(
+        &loop,
+        [&](const FlowOutcome& end) {
+            outcome = end;
+            loop.quit();
+        },
+        openPort));
+    if (!outcome)
+        loop.exec();
+    return exitStatus(*outcome);
+}
+
+int CtlSession::exitStatus(const FlowOutcome& outcome)
+{
+    switch (outcome.kind) {
+    case FlowOutcome::Kind::Done:
+        return Exit::Ok;
+    case FlowOutcome::Kind::Busy:
+        printBusy();
+        return Exit::Busy;
+    case FlowOutcome::Kind::PortUnavailable: // open() has said why
+        return Exit::PortUnavailable;
+    case FlowOutcome::Kind::ProcessFailed:
+        printProcessFailure(outcome.resultCode, outcome.detail);
+        return outcome.resultCode;
+    case FlowOutcome::Kind::InvalidFile: // the question has listed the problems
+        return Exit::InvalidFile;
+    case FlowOutcome::Kind::FileError:
+        printErr(QStringLiteral("zentikctl: ") + outcome.detail);
+        return Exit::FileError;
+    case FlowOutcome::Kind::Cancelled: // a file argument that names no file
+        printErr(QStringLiteral("zentikctl: no file name given"));
+        return Exit::FileError;
+    }
+    return Exit::Ok;
+}

@@ -1,0 +1,50 @@
+// One zentikctl run against a controller: the controller object on the chosen port, the tank volume
+// store, the language catalogue of the options file, the terminal's message service and page counter,
+// all as the context the flows work in; and running a process or a flow to its end as an exit status.
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/AppPaths.h"
+#include "app/Flow.h"
+#include "app/LanguageCatalog.h"
+#include "cli/CtlTerminal.h"
+#include "config/TankVolumeStore.h"
+#include "link/UzentikDevice.h"
+
+struct CtlSettings
+{
+    QString port;
+    int timeoutMs = 1000;
+    AppPaths paths;
+    bool log = false;   // every frame on stderr
+    bool force = false; // load a file that failed its check
+};
+
+class CtlSession
+{
+public:
+    explicit CtlSession(const CtlSettings& settings);
+
+    TZENTIK& device() { return m_device; }
+    const AppContext& context() const { return m_context; }
+    CtlMessages& messages() { return m_messages; }
+
+    // Opens the port; false, after saying why on stderr, when it cannot be opened.
+    bool open();
+    // Runs the process to its end with pageTotal pages counted; returns its result code, or Exit::Busy
+    // when it could not start.
+    int runProcess(int process, int pageTotal);
+    // Starts the flow with a run whose last step before sending opens the port, waits for its end and
+    // turns the outcome into an exit status, saying on stderr what went wrong.
+    int runFlow(const std::function<void(const FlowRun&)>& start);
+
+private:
+    int exitStatus(const FlowOutcome& outcome);
+
+    TZENTIK m_device;
+    TankVolumeStore m_store;
+    LanguageCatalog m_language;
+    CtlMessages m_messages;
+    CtlPageCounter m_pages;
+    AppContext m_context;
+};

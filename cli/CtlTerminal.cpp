@@ -1,0 +1,84 @@
+#include "cli/CtlTerminal.h"
+
+#include <cstdio>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
+namespace {
+
+bool stderrIsTerminal()
+{
+#if defined(Q_OS_UNIX)
+    return isatty(STDERR_FILENO);
+#elif defined(Q_OS_WIN)
+    return _isatty(_fileno(stderr));
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+void printOut(const QString& text)
+{
+    std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
+}
+
+void printErr(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void CtlMessages::information(const QString& text)
+{
+    printErr(QStringLiteral("zentikctl: ") + text);
+}
+
+bool CtlMessages::question(const QString&)
+{
+    return !m_force;
+}
+
+bool CtlMessages::questionAbout(const QString&, const QStringList& findings)
+{
+    for (const QString& finding : findings)
+        printErr(QStringLiteral("%1: invalid entry %2").arg(m_subject, finding));
+    return !m_force;
+}
+
+void CtlMessages::warning(const QString& text)
+{
+    information(text);
+}
+
+void CtlMessages::error(const QString& text)
+{
+    information(text);
+}
+
+CtlPageCounter::CtlPageCounter() : m_terminal(stderrIsTerminal()) {}
+
+void CtlPageCounter::prepare(const QString&, int maximum)
+{
+    m_pages = 0;
+    m_total = maximum + 1;
+}
+
+void CtlPageCounter::advance()
+{
+    if (!m_terminal)
+        return;
+    ++m_pages;
+    std::fprintf(stderr, "\rpage %d/%d", m_pages, m_total);
+    std::fflush(stderr);
+}
+
+void CtlPageCounter::finish()
+{
+    if (m_pages > 0)
+        std::fputs("\n", stderr);
+}

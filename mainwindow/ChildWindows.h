@@ -1,0 +1,57 @@
+// The child windows of the main window's frame, one kind per tag: a kind's opening action makes its
+// window and stays disabled while the window exists; the kind's control opens the window or, when it
+// exists, brings it forward. Also the frame's arrangements: cascade and the two tilings.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+
+// Tags by which the main window finds its child windows.
+namespace ChildTag {
+constexpr int Sensor1 = 111;
+constexpr int Sensor2 = 222;
+constexpr int Controller = 777;
+} // namespace ChildTag
+
+class ChildWindows : public QObject
+{
+public:
+    // Makes a window of the kind and shows it inside the frame; null when that failed. closed is to run
+    // when the window closes.
+    using Opener = std::function<QMdiSubWindow*(const std::function<void()>& closed)>;
+
+    explicit ChildWindows(QMdiArea* area, QObject* parent = nullptr);
+
+    void addKind(int tag, QAction* opening, Opener open);
+    // What the opening action does: a window that could not be made leaves the action enabled and shows
+    // nothing.
+    void open(int tag);
+    // The kind's control: opens the window while the opening action is enabled, otherwise brings every
+    // window of the tag forward.
+    void openOrRaise(int tag);
+    // The windows with this tag, in the frame's order.
+    QList<QMdiSubWindow*> windows(int tag) const;
+
+    void cascade();
+    // Horizontal: each window spans the full width, one above another; vertical: side by side.
+    void tile(Qt::Orientation orientation);
+
+private:
+    struct Kind
+    {
+        QAction* opening;
+        Opener open;
+    };
+
+    void keepReachable(QMdiSubWindow* window);
+
+    QMdiArea* m_area;
+    QHash<int, Kind> m_kinds;
+    Qt::Orientation m_tiling = Qt::Horizontal; // the frame remembers its last tiling
+};

@@ -1,0 +1,168 @@
+#include "mainwindow/FileCommands.h"
+
+#include "app/AppContext.h"
+#include "app/LanguageCatalog.h"
+#include "app/LoadConfigFlow.h"
+#include "app/MessageService.h"
+#include "app/ReportFlow.h"
+#include "app/SaveConfigFlow.h"
+#include "link/UzentikDevice.h"
+#include "mainwindow/ReportPreview.h"
+#include "report/ConfigReport.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+FileCommands::FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh)
+    : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
+{
+    showReport = [this] {
+        ShowReportPreview(
+            PrepareConfigReport(m_context.zentik->Parameters, *m_context.language, m_window->windowTitle()),
+            m_context.messages, m_window);
+    };
+}
+
+QString FileCommands::text(const char* key) const
+{
+    return m_context.language->LanguageText("MESSAGES", key);
+}
+
+void FileCommands::ApplyTexts()
+{
+    m_filter = m_context.language->LanguageText("MAIN", "0024") + QStringLiteral(" (*.zkt)");
+}
+
+QString FileCommands::chooseConfigFile(bool save)
+{
+    QString chosen;
+    if (save && askSaveConfigName) {
+        chosen = askSaveConfigName();
+    } else if (!save && askOpenConfigName) {
+        chosen = askOpenConfigName();
+    } else {
+        QFileDialog dialog(m_window);
+        dialog.setObjectName(save ? QStringLiteral("SDzkt") : QStringLiteral("ODzkt"));
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(m_filter);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (save)
+            dialog.setDefaultSuffix(QStringLiteral("zkt"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().first();
+    }
+    // A name typed without an extension is saved as a configuration file.
+    if (save && !chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+        chosen += QStringLiteral(".zkt");
+    return chosen;
+}
+
+std::optional<QString> FileCommands::startReadingAll(bool print)
+{
+    // The print request belongs to a running process 5 until it ends.
+    if (m_context.refuseIfBusy())
+        return std::nullopt;
+    PrintRequest = print;
+    const QString message = text(print ? "020" : "014");
+    m_context.messages->status(message);
+    return message;
+}
+
+void FileCommands::ASaveConfigExecute()
+{
+    const std::optional<QString> message = startReadingAll(false);
+    if (!message)
+        return;
+    const auto fileName = [this] {
+        m_context.messages->status(QString());
+        return chooseConfigFile(true);
+    };
+    StartConfigSave(m_context, fileName, *message,
+                    FlowRun(this, [this](const FlowOutcome& outcome) { OnReadAllSettings(outcome); }));
+}
+
+void FileCommands::APrintConfigExecute()
+{
+    const std::optional<QString> message = startReadingAll(true);
+    if (!message)
+        return;
+    const auto present = [this](const TParameters&) {
+        m_context.messages->status(QString());
+        if (showReport)
+            showReport();
+        return FlowOutcome::done();
+    };
+    StartReport(m_context, present, *message,
+                FlowRun(this, [this](const FlowOutcome& outcome) { OnReadAllSettings(outcome); }));
+}
+
+bool FileCommands::tellFileErrorOrBusy(const FlowOutcome& outcome)
+{
+    if (outcome.kind == FlowOutcome::Kind::FileError)
+        m_context.messages->error(outcome.detail);
+    else if (outcome.kind == FlowOutcome::Kind::Busy)
+        m_context.tellBusy();
+    else
+        return false;
+    return true;
+}
+
+void FileCommands::OnReadAllSettings(const FlowOutcome& outcome)
+{
+    if (outcome.kind == FlowOutcome::Kind::ProcessFailed) {
+        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+    } else if (outcome.kind == FlowOutcome::Kind::Cancelled) {
+        m_context.messages->status(text("016"));
+    } else if (outcome.ok()) {
+        // The report has shown itself; a save names its file.
+        if (!PrintRequest)
+            m_context.messages->status(text("017") + QStringLiteral(": ") + outcome.detail);
+    } else {
+        tellFileErrorOrBusy(outcome);
+    }
+    PrintRequest = false;
+}
+
+void FileCommands::ALoadConfigExecute()
+{
+    // Known before the file dialog opens; the flow asks again before it fills the stores, since the
+    // dialogs let events through.
+    if (m_context.refuseIfBusy())
+        return;
+    const QString fileName = chooseConfigFile(false);
+    if (fileName.isEmpty())
+        return;
+    const QString message = text("015");
+    const auto underWay = [this, message, fileName] {
+        m_context.messages->status(message + QLatin1Char(' ') + fileName);
+        return FlowOutcome::done();
+    };
+    const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
+    StartConfigLoad(m_context, fileName, message, FlowRun(this, done, underWay));
+}
+
+void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
+{
+    if (tellFileErrorOrBusy(outcome))
+        return;
+    switch (outcome.kind) {
+    case FlowOutcome::Kind::Done: {
+        const QString message = text("018");
+        m_context.messages->status(message);
+        m_context.messages->information(message);
+        m_refresh();
+        break;
+    }
+    case FlowOutcome::Kind::ProcessFailed: {
+        const QString message = text("019") + QString::number(outcome.resultCode);
+        // The store's own words name the file that could not be written.
+        const QString detail = outcome.detail.isEmpty() ? QString() : QStringLiteral("\n") + outcome.detail;
+        m_context.messages->information(message + detail);
+        m_context.messages->status(message);
+        break;
+    }
+    default: // the user abandoned an invalid file: nothing was sent, nothing more to say
+        break;
+    }
+}

@@ -1,0 +1,56 @@
+// The main window's file and print commands over the flows: saving the controller to a configuration
+// file, loading a configuration file into it and the report, with their file dialogs and the words in
+// which each outcome is shown.
+#pragma once
+
+#include "app/FlowOutcome.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+struct AppContext;
+class QWidget;
+
+class FileCommands : public QObject
+{
+public:
+    // window: the parent of the dialogs and the report's preview, whose caption the report prints.
+    // refresh: the main window's Refresh, clicked after a successful load.
+    FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh);
+
+    // The filter of the configuration file dialogs.
+    void ApplyTexts();
+    QString configFileFilter() const { return m_filter; }
+
+    void ASaveConfigExecute();
+    void ALoadConfigExecute();
+    void APrintConfigExecute();
+    // How the reads for saving and for the report end, and how a load ends.
+    void OnReadAllSettings(const FlowOutcome& outcome);
+    void OnLoadAllSettings(const FlowOutcome& outcome);
+
+    bool PrintRequest = false; // the running read is the report's rather than a save's
+
+    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
+    std::function<QString()> askSaveConfigName;
+    std::function<QString()> askOpenConfigName;
+    // Shows the configuration report of Parameters (the print request's end).
+    std::function<void()> showReport;
+
+private:
+    QString text(const char* key) const;
+    QString chooseConfigFile(bool save);
+    // The start of saving and of the report: refused while the controller is busy (nothing returned),
+    // else the print request set and the status line telling what is read; returns that text.
+    std::optional<QString> startReadingAll(bool print);
+    // The outcomes every command tells alike: a file error in the file's own words, the controller busy.
+    // False, having said nothing, for any other.
+    bool tellFileErrorOrBusy(const FlowOutcome& outcome);
+
+    const AppContext& m_context;
+    QWidget* m_window;
+    std::function<void()> m_refresh;
+    QString m_filter;
+};
