@@ -26,10 +26,11 @@ int pagesOf(int process)
 } // namespace
 
 void Flow::runProcess(const AppContext& context, int process, const QString& progressLabel,
-                      const FlowRun& run, FlowDone then)
+                      const FlowRun& run, FlowDone then, Start start)
 {
     TZENTIK& z = *context.zentik;
-    if (z.IsBusy())
+    const bool replacing = start == Start::MayReplaceFreshConfigRead && process == Process::ReadConfig;
+    if (z.IsBusy() && !(replacing && z.IsFreshConfigRead()))
         return then(FlowOutcome::of(FlowOutcome::Kind::Busy));
     const FlowOutcome before = run.beforeProcess();
     if (!before.ok())
@@ -38,15 +39,17 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
     if (progress)
         progress->prepare(progressLabel, pagesOf(process) - 1);
     auto ended = std::make_shared<bool>(false);
+    const bool closesProgress = run.processClosesProgress();
+    auto completion = [progress, closesProgress, ended, then](TZENTIK* z) {
+        *ended = true;
+        if (progress && closesProgress)
+            progress->finish();
+        then(z->LastError == Result::Success ? FlowOutcome::done()
+                                             : FlowOutcome::processFailed(z->LastError, z->LastErrorText));
+    };
     const bool started =
-        StartProcess(z, process, context.timeoutMs, run.receiver(), [progress, ended, then](TZENTIK* z) {
-            *ended = true;
-            if (progress)
-                progress->finish();
-            then(z->LastError == Result::Success
-                     ? FlowOutcome::done()
-                     : FlowOutcome::processFailed(z->LastError, z->LastErrorText));
-        });
+        replacing ? StartReplacingConfigRead(z, context.timeoutMs, run.receiver(), std::move(completion))
+                  : StartProcess(z, process, context.timeoutMs, run.receiver(), std::move(completion));
     if (!started)
         return then(FlowOutcome::of(FlowOutcome::Kind::Busy));
     // A process whose first request could not be written has already ended and said so.

@@ -36,6 +36,15 @@ public:
         run.m_done = std::move(next);
         return run;
     }
+    // The front-end closes the progress view itself (ProgressView::finish), where its report of the outcome
+    // wants it gone; otherwise the end of the process closes it before the outcome is handed on.
+    FlowRun closingProgressItself() const
+    {
+        FlowRun run = *this;
+        run.m_closesProgress = false;
+        return run;
+    }
+    bool processClosesProgress() const { return m_closesProgress; }
     // Hands the outcome to the front-end unless the receiver is gone.
     void finish(const FlowOutcome& outcome) const
     {
@@ -48,14 +57,23 @@ private:
     bool m_tracked;
     FlowDone m_done;
     std::function<FlowOutcome()> m_beforeProcess;
+    bool m_closesProgress = true;
 };
 
 namespace Flow {
 
+// Whether a process may start while another runs.
+enum class Start {
+    WhenIdle,
+    // A configuration read may take the place of one whose first request is still unanswered (the
+    // controller settings window's read replacing Refresh's at start-up); the replaced read never ends.
+    MayReplaceFreshConfigRead,
+};
+
 // Starts the process and hands its outcome to then: Done, Busy (nothing started), the outcome of
-// beforeProcess, or ProcessFailed with the result code and the controller object's own words. With a
-// progress label the context's progress view shows the pages while they travel.
+// beforeProcess, or ProcessFailed with the result code and the controller object's own words. A process
+// that moves pages shows them in the context's progress view under progressLabel while they travel.
 void runProcess(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run,
-                FlowDone then);
+                FlowDone then, Start start = Start::WhenIdle);
 
 } // namespace Flow

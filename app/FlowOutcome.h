@@ -15,20 +15,26 @@ struct FlowOutcome
         PortUnavailable, // the port could not be opened (detail: the port and the system's reason)
         ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
-        FileError,       // a file could not be read or written (detail names the file and the reason)
+        FileError,       // a file could not be written (detail names the file)
+        UnreadableFile,  // a file to read could not be, a missing one included (file; detail: the reason)
     };
 
     Kind kind = Kind::Done;
     int resultCode = 0;
     QString detail;
     QStringList problems;
+    QString file;
 
     bool ok() const { return kind == Kind::Done; }
 
     static FlowOutcome done() { return {}; }
-    static FlowOutcome of(Kind kind, const QString& detail = QString()) { return {kind, 0, detail, {}}; }
+    static FlowOutcome of(Kind kind, const QString& detail = QString()) { return {kind, 0, detail, {}, {}}; }
+    static FlowOutcome unreadable(const QString& file, const QString& reason)
+    {
+        return {Kind::UnreadableFile, 0, reason, {}, file};
+    }
     static FlowOutcome processFailed(int code, const QString& detail = QString())
     {
-        return {Kind::ProcessFailed, code, detail, {}};
+        return {Kind::ProcessFailed, code, detail, {}, {}};
     }
 };

@@ -13,9 +13,9 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     IniDocument doc;
-    QString error;
-    if (!ConfigFile::read(fileName, doc, &error))
-        return run.finish(FlowOutcome::of(FlowOutcome::Kind::FileError, error));
+    QString reason;
+    if (!ConfigFile::read(fileName, doc, nullptr, &reason))
+        return run.finish(FlowOutcome::unreadable(fileName, reason));
     const ConfigFile::CheckResult check = ConfigFile::check(doc);
     if (!check.valid) {
         FlowOutcome invalid = FlowOutcome::of(FlowOutcome::Kind::InvalidFile);

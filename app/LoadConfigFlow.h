@@ -5,7 +5,7 @@
 
 #include "app/Flow.h"
 
-// A file that cannot be read, a missing one included, ends FileError before anything is asked. Yes to the
-// question ends InvalidFile with the problems, one line per entry; nothing is then sent.
+// A file that cannot be read, a missing one included, ends UnreadableFile before anything is asked. Yes to
+// the question ends InvalidFile with the problems, one line per entry; nothing is then sent.
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
                      const FlowRun& run);

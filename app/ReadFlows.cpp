@@ -6,24 +6,26 @@
 
 namespace {
 
-void readWithVolumes(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run)
+void readWithVolumes(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run,
+                     Flow::Start start)
 {
-    Flow::runProcess(context, process, progressLabel, run, [context, run](const FlowOutcome& outcome) {
+    const auto then = [context, run](const FlowOutcome& outcome) {
         // The controller keeps no tank volumes; the store holds them per serial number.
         if (outcome.ok())
             context.volumes->LoadTankVolumes(context.zentik->Parameters);
         run.finish(outcome);
-    });
+    };
+    Flow::runProcess(context, process, progressLabel, run, then, start);
 }
 
 } // namespace
 
-void StartConfigRead(const AppContext& context, const FlowRun& run)
+void StartConfigRead(const AppContext& context, const FlowRun& run, Flow::Start start)
 {
-    readWithVolumes(context, Process::ReadConfig, QString(), run);
+    readWithVolumes(context, Process::ReadConfig, QString(), run, start);
 }
 
 void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run)
 {
-    readWithVolumes(context, Process::ReadAllSettings, progressLabel, run);
+    readWithVolumes(context, Process::ReadAllSettings, progressLabel, run, Flow::Start::WhenIdle);
 }

@@ -6,7 +6,9 @@
 
 #include "app/Flow.h"
 
-// The port is used as it is: the front-end opens it first, or in the run's beforeProcess.
-void StartConfigRead(const AppContext& context, const FlowRun& run);
+// The port is used as it is: the front-end opens it first, or in the run's beforeProcess. start says
+// whether the read may replace one that has only just been started.
+void StartConfigRead(const AppContext& context, const FlowRun& run,
+                     Flow::Start start = Flow::Start::WhenIdle);
 // The progress view shows progressLabel while the pages travel.
 void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run);

@@ -1,22 +1,9 @@
 #include "app/TableFlows.h"
 
-#include "app/ProgressView.h"
-#include "link/Processes.h"
-
-#include <memory>
-
-namespace TableFlows {
+#include "app/AppContext.h"
+#include "link/UzentikDevice.h"
 
 namespace {
-
-TableWords wordsOf(const TPages& pages, int sensor)
-{
-    TableWords words{};
-    const int first = FirstPageOfSensor(sensor);
-    for (int n = 0; n < kTableEntries; ++n)
-        words[n] = TableEntry(pages, first, n);
-    return words;
-}
 
 // Sets the first page and, for a write, the sensor's pages of NewPages; false, changing nothing, while
 // another process runs, since the stores belong to it until it ends.
@@ -33,71 +20,33 @@ bool prepare(TZENTIK& z, int sensor, const TableWords* written)
     return true;
 }
 
-FlowOutcome outcomeOf(const TZENTIK& z, int result)
+void transfer(const AppContext& context, int process, int sensor, const TableWords* written,
+              const QString& progressLabel, const FlowRun& run)
 {
-    if (result == ProcessRun::Refused)
-        return FlowOutcome::of(FlowOutcome::Kind::Busy);
-    if (result == Result::Success)
-        return FlowOutcome::done();
-    return FlowOutcome::processFailed(result, z.LastErrorText);
-}
-
-Start start(TZENTIK& z, int process, int timeoutMs, QObject* receiver, std::function<void(TZENTIK*)> done)
-{
-    // Set by the completion, which runs inside the starter when the first request cannot be written.
-    auto ended = std::make_shared<bool>(false);
-    if (!StartProcess(z, process, timeoutMs, receiver, [ended, done = std::move(done)](TZENTIK* z) {
-            *ended = true;
-            done(z);
-        }))
-        return Start::Refused;
-    return *ended ? Start::Ended : Start::Running;
+    if (!prepare(*context.zentik, sensor, written))
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    Flow::runProcess(context, process, progressLabel, run,
+                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
 }
 
 } // namespace
 
-Start startRead(TZENTIK& z, int sensor, int timeoutMs, QObject* receiver, ReadDone done)
+void StartTableRead(const AppContext& context, int sensor, const QString& progressLabel, const FlowRun& run)
 {
-    if (!prepare(z, sensor, nullptr))
-        return Start::Refused;
-    return start(z, Process::ReadTable, timeoutMs, receiver, [sensor, done = std::move(done)](TZENTIK* z) {
-        const FlowOutcome outcome = outcomeOf(*z, z->LastError);
-        done(outcome, outcome.ok() ? wordsOf(z->Parameters.Pages, sensor) : TableWords{});
-    });
+    transfer(context, Process::ReadTable, sensor, nullptr, progressLabel, run);
 }
 
-Start startWrite(TZENTIK& z, int sensor, const TableWords& words, int timeoutMs, QObject* receiver,
-                 WriteDone done)
+void StartTableWrite(const AppContext& context, int sensor, const TableWords& words,
+                     const QString& progressLabel, const FlowRun& run)
 {
-    if (!prepare(z, sensor, &words))
-        return Start::Refused;
-    return start(z, Process::WriteTable, timeoutMs, receiver,
-                 [done = std::move(done)](TZENTIK* z) { done(outcomeOf(*z, z->LastError)); });
+    transfer(context, Process::WriteTable, sensor, &words, progressLabel, run);
 }
 
-void showProgress(ProgressView* view, const QString& label)
+TableWords TableWordsRead(const TZENTIK& z, int sensor)
 {
-    if (!view)
-        return;
-    view->prepare(label, kSensorPages - 1);
-    view->showModal();
+    TableWords words{};
+    const int first = FirstPageOfSensor(sensor);
+    for (int n = 0; n < kTableEntries; ++n)
+        words[n] = TableEntry(z.Parameters.Pages, first, n);
+    return words;
 }
-
-FlowOutcome runRead(TZENTIK& z, int sensor, const ProcessRunner& run, TableWords* words)
-{
-    if (!prepare(z, sensor, nullptr))
-        return FlowOutcome::of(FlowOutcome::Kind::Busy);
-    const FlowOutcome outcome = outcomeOf(z, run(Process::ReadTable));
-    if (outcome.ok())
-        *words = wordsOf(z.Parameters.Pages, sensor);
-    return outcome;
-}
-
-FlowOutcome runWrite(TZENTIK& z, int sensor, const TableWords& words, const ProcessRunner& run)
-{
-    if (!prepare(z, sensor, &words))
-        return FlowOutcome::of(FlowOutcome::Kind::Busy);
-    return outcomeOf(z, run(Process::WriteTable));
-}
-
-} // namespace TableFlows

@@ -8,7 +8,6 @@
 #include "app/TableFlows.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
-#include "link/Processes.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 
@@ -81,14 +80,6 @@ bool readWordFile(const QString& path, TableWords& words, int* exitCode)
     return true;
 }
 
-// The exit status of a table flow: 0, the process's result code, or Busy.
-int tableExitCode(const FlowOutcome& outcome)
-{
-    if (outcome.kind == FlowOutcome::Kind::Busy)
-        return Exit::Busy;
-    return outcome.ok() ? Exit::Ok : outcome.resultCode;
-}
-
 struct CommandLine
 {
     QCommandLineParser parser;
@@ -109,10 +100,19 @@ struct CommandLine
 
 const QString kReportProgramName = QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION);
 
-// read, save, load and report: each command is one flow, the same the windows run; the port is opened
-// right before the flow's process, after any file has been read and checked.
-int runFlowCommand(const QString& command, const QString& file, const CtlSettings& settings)
+// Each command is one flow, the same the windows run; the port is opened right before the flow's process,
+// after any file has been read and checked.
+int runFlowCommand(const QStringList& args, const CtlSettings& settings)
 {
+    const QString& command = args[0];
+    const QString file = args.value(1);
+    // Files are checked before anything is sent.
+    TableWords words{};
+    if (command == QLatin1String("write-table")) {
+        int exitCode = Exit::Ok;
+        if (!readWordFile(args[2], words, &exitCode))
+            return exitCode;
+    }
     CtlSession session(settings);
     const AppContext& context = session.context();
     if (command == QLatin1String("read")) {
@@ -121,6 +121,20 @@ int runFlowCommand(const QString& command, const QString& file, const CtlSetting
             for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(context.zentik->Parameters))
                 printOut(QString::fromUtf8(e.first + '=' + e.second));
         return status;
+    }
+    if (command == QLatin1String("read-table")) {
+        const int sensor = sensorOf(args[1]);
+        const int status =
+            session.runFlow([&](const FlowRun& run) { StartTableRead(context, sensor, QString(), run); });
+        if (status == Exit::Ok)
+            for (quint16 word : TableWordsRead(*context.zentik, sensor))
+                printOut(QString::number(word));
+        return status;
+    }
+    if (command == QLatin1String("write-table")) {
+        const int sensor = sensorOf(args[1]);
+        return session.runFlow(
+            [&](const FlowRun& run) { StartTableWrite(context, sensor, words, QString(), run); });
     }
     if (command == QLatin1String("save")) {
         const auto fileName = [file] { return file; };
@@ -194,36 +208,5 @@ int CtlRunner::run(const QStringList& arguments)
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
-    if (command != QLatin1String("read-table") && command != QLatin1String("write-table"))
-        return runFlowCommand(command, args.value(1), settings);
-
-    // Files are checked before anything is sent.
-    TableWords words{};
-    if (command == QLatin1String("write-table")) {
-        int exitCode = Exit::Ok;
-        if (!readWordFile(args[2], words, &exitCode))
-            return exitCode;
-    }
-
-    CtlSession session(settings);
-    if (!session.open())
-        return Exit::PortUnavailable;
-    TZENTIK& z = session.device();
-
-    // The calibration window's table flows, run to their end by the session, which counts the pages.
-    const TableFlows::ProcessRunner run = [&session](int process) {
-        const int result = session.runProcess(process, kSensorPages);
-        return result == Exit::Busy ? ProcessRun::Refused : result;
-    };
-    const int sensor = sensorOf(args[1]);
-    if (command == QLatin1String("read-table")) {
-        TableWords read{};
-        const FlowOutcome outcome = TableFlows::runRead(z, sensor, run, &read);
-        if (outcome.ok()) {
-            for (quint16 word : read)
-                printOut(QString::number(word));
-        }
-        return tableExitCode(outcome);
-    }
-    return tableExitCode(TableFlows::runWrite(z, sensor, words, run));
+    return runFlowCommand(args, settings);
 }

@@ -3,7 +3,6 @@
 #include "app/Options.h"
 #include "app/PortFactory.h"
 #include "cli/CtlRunner.h"
-#include "link/Processes.h"
 
 #include <QEventLoop>
 
@@ -56,20 +55,6 @@ bool CtlSession::open()
     return false;
 }
 
-int CtlSession::runProcess(int process, int pageTotal)
-{
-    m_pages.prepare(QString(), pageTotal - 1);
-    const int result = RunProcess(m_device, process, m_context.timeoutMs);
-    if (result == ProcessRun::Refused) {
-        printBusy();
-        return Exit::Busy;
-    }
-    m_pages.finish();
-    if (result != Result::Success)
-        printProcessFailure(result, m_device.LastErrorText);
-    return result;
-}
-
 int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
 {
     QEventLoop loop;
@@ -106,6 +91,9 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
         printErr(QStringLiteral("zentikctl: ") + outcome.detail);
+        return Exit::FileError;
+    case FlowOutcome::Kind::UnreadableFile:
+        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(outcome.file, outcome.detail));
         return Exit::FileError;
     case FlowOutcome::Kind::Cancelled: // a file argument that names no file
         printErr(QStringLiteral("zentikctl: no file name given"));

@@ -25,15 +25,11 @@ class CtlSession
 public:
     explicit CtlSession(const CtlSettings& settings);
 
-    TZENTIK& device() { return m_device; }
     const AppContext& context() const { return m_context; }
     CtlMessages& messages() { return m_messages; }
 
     // Opens the port; false, after saying why on stderr, when it cannot be opened.
     bool open();
-    // Runs the process to its end with pageTotal pages counted; returns its result code, or Exit::Busy
-    // when it could not start.
-    int runProcess(int process, int pageTotal);
     // Starts the flow with a run whose last step before sending opens the port, waits for its end and
     // turns the outcome into an exit status, saying on stderr what went wrong.
     int runFlow(const std::function<void(const FlowRun&)>& start);

@@ -1,6 +1,5 @@
 #include "config/ConfigFile.h"
 
-#include <QFileInfo>
 
 #include <limits>
 
@@ -115,18 +114,16 @@ bool write(const QString& path, const TParameters& p, QString* error)
     return ok;
 }
 
-bool read(const QString& path, IniDocument& doc, QString* error)
+bool read(const QString& path, IniDocument& doc, QString* error, QString* reason)
 {
     IniFile file(path);
-    if (!QFileInfo::exists(path)) {
-        if (error)
-            *error = IniFile::readErrorText(path);
-        return false;
-    }
-    const bool ok = file.read(doc);
-    if (!ok && error)
+    if (file.read(doc, IniFile::Missing::IsError))
+        return true;
+    if (error)
         *error = file.errorString();
-    return ok;
+    if (reason)
+        *reason = file.errorReason();
+    return false;
 }
 
 QString Problem::describe() const

@@ -25,9 +25,9 @@ void store(IniDocument& doc, const TParameters& p);
 // stays. False with error ("Unable to write to <file>") on failure; the previous file is then intact.
 bool write(const QString& path, const TParameters& p, QString* error = nullptr);
 
-// Reads the file for loading: false with error ("Unable to read <file>") when it cannot be read, a
-// missing file included (nothing to load is a file error, not a file of zeros).
-bool read(const QString& path, IniDocument& doc, QString* error = nullptr);
+// Reads the file for loading: false with error ("Unable to read <file>") and the system's reason when it
+// cannot be read, a missing file included (nothing to load is a file error, not a file of zeros).
+bool read(const QString& path, IniDocument& doc, QString* error = nullptr, QString* reason = nullptr);
 
 // One entry that fails the check.
 struct Problem

@@ -292,21 +292,29 @@ namespace {
 
 enum class FileState { Missing, Readable, Unreadable };
 
-// Reads the whole file when it is a regular file that can be read.
-FileState readContent(const QString& path, QByteArray* content)
+// Reads the whole file when it is a regular file that can be read; otherwise reason gets the system's
+// words on why.
+FileState readContent(const QString& path, QByteArray* content, QString* reason = nullptr)
 {
+    const auto fail = [reason](FileState state, const QString& why) {
+        if (reason)
+            *reason = why;
+        return state;
+    };
     if (path.isEmpty())
-        return FileState::Missing;
+        return fail(FileState::Missing, QStringLiteral("no file name"));
     const QFileInfo info(path);
-    if (!info.exists())
-        return FileState::Missing;
-    if (!info.isFile())
-        return FileState::Unreadable;
     QFile file(path);
+    if (!info.exists())
+        return fail(FileState::Missing, file.open(QIODevice::ReadOnly) ? QString() : file.errorString());
+    if (!info.isFile())
+        return fail(FileState::Unreadable, QStringLiteral("not a regular file"));
     if (!file.open(QIODevice::ReadOnly))
-        return FileState::Unreadable;
+        return fail(FileState::Unreadable, file.errorString());
     *content = file.readAll();
-    return file.error() == QFileDevice::NoError ? FileState::Readable : FileState::Unreadable;
+    if (file.error() != QFileDevice::NoError)
+        return fail(FileState::Unreadable, file.errorString());
+    return FileState::Readable;
 }
 
 } // namespace
@@ -319,14 +327,17 @@ IniDocument IniFile::load() const
     return IniDocument::parse(content);
 }
 
-bool IniFile::read(IniDocument& doc)
+bool IniFile::read(IniDocument& doc, Missing missing)
 {
     m_error.clear();
+    m_reason.clear();
     QByteArray content;
-    if (readContent(m_path, &content) == FileState::Unreadable) {
+    const FileState state = readContent(m_path, &content, &m_reason);
+    if (state == FileState::Unreadable || (state == FileState::Missing && missing == Missing::IsError)) {
         m_error = readErrorText(m_path);
         return false;
     }
+    m_reason.clear();
     doc = IniDocument::parse(content);
     return true;
 }

@@ -77,8 +77,10 @@ public:
     IniDocument load() const;
     // The same for a caller that must tell an unreadable file from a missing one (a configuration file
     // about to be written into a controller): false with errorString() "Unable to read <file>" when the
-    // file exists but cannot be read; a missing file reads as empty.
-    bool read(IniDocument& doc);
+    // file exists but cannot be read; a missing file reads as empty, or is unreadable for a caller that has
+    // nothing to do without it.
+    enum class Missing { ReadsEmpty, IsError };
+    bool read(IniDocument& doc, Missing missing = Missing::ReadsEmpty);
 
     QByteArray readBytes(const QByteArray& section, const QByteArray& key, const QByteArray& def) const;
     QString readString(const QByteArray& section, const QByteArray& key, const QString& def) const;
@@ -95,10 +97,13 @@ public:
 
     // "Unable to write to <file>" after a failed write, "Unable to read <file>" after a failed read().
     QString errorString() const { return m_error; }
+    // The system's words on why the last read() failed ("No such file or directory", ...).
+    QString errorReason() const { return m_reason; }
     static QString writeErrorText(const QString& path);
     static QString readErrorText(const QString& path);
 
 private:
     QString m_path;
     QString m_error;
+    QString m_reason;
 };

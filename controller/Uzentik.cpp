@@ -2,8 +2,8 @@
 
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "app/ReadFlows.h"
 #include "app/SettingsValues.h"
-#include "config/TankVolumeStore.h"
 #include "link/UzentikDevice.h"
 
 #include <QCheckBox>
@@ -23,8 +23,7 @@ QString messageText(const AppContext& context, const char* key)
 
 } // namespace
 
-TFZentik::TFZentik(const AppContext& context, QWidget* parent)
-    : QMdiSubWindow(parent), m_context(context), m_timeoutMs(context.timeoutMs)
+TFZentik::TFZentik(const AppContext& context, QWidget* parent) : QMdiSubWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("FZentik"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -91,32 +90,34 @@ void TFZentik::FormShow()
 {
     ApplyTexts();
     TZENTIK* z = m_context.zentik;
+    // Tracked by the controller object, which lives for the whole run, so the outcome still reaches the
+    // status line and the summary when this window has been closed in the meantime.
+    const auto done = [context = m_context, window = QPointer<TFZentik>(this)](const FlowOutcome& outcome) {
+        if (outcome.kind == FlowOutcome::Kind::Busy) {
+            if (window)
+                window->m_readRefused = true;
+            return;
+        }
+        OnConfigRead(context, outcome, window.data());
+    };
+    // A port that cannot be opened makes the read fail with its own result code.
+    const auto openPort = [z] {
+        z->OpenPort();
+        return FlowOutcome::done();
+    };
     // Only a configuration read that has just been started may give way to this one (Refresh's, when
     // the window opens or is reopened right after it).
-    if (z->IsBusy() && !z->IsFreshConfigRead()) {
-        m_readRefused = true;
-        return;
-    }
-    // Bound to the controller object, which lives for the whole run, so the outcome still reaches the
-    // status line and the summary when this window has been closed in the meantime.
-    z->OnConfigRead.bindFunction(z, [context = m_context, window = QPointer<TFZentik>(this)](TZENTIK*) {
-        OnConfigRead(context, window.data());
-    });
-    z->OpenPort(); // a port that cannot be opened makes the read fail with its own result code
-    z->ReplaceConfigRead(m_timeoutMs);
+    StartConfigRead(m_context, FlowRun(z, done, openPort), Flow::Start::MayReplaceFreshConfigRead);
 }
 
-void TFZentik::OnConfigRead(const AppContext& context, TFZentik* window)
+void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcome, TFZentik* window)
 {
-    TZENTIK& z = *context.zentik;
-    if (z.LastError != Result::Success) {
-        const QString text = messageText(context, "003") + QString::number(z.LastError);
+    if (!outcome.ok()) {
+        const QString text = messageText(context, "003") + QString::number(outcome.resultCode);
         context.messages->information(text);
         context.messages->status(text);
     } else {
         context.messages->status(messageText(context, "002"));
-        if (context.volumes)
-            context.volumes->LoadTankVolumes(z.Parameters);
     }
     // The dialog above may have run while the window was being closed.
     if (window && !window->m_closed)
@@ -199,7 +200,7 @@ void TFZentik::BApplyClick()
         OnConfigSave(context, window.data());
     });
     z->NewParameters = written;
-    z->SaveConfig(m_timeoutMs);
+    z->SaveConfig(m_context.timeoutMs);
 }
 
 void TFZentik::OnConfigSave(const AppContext& context, TFZentik* window)

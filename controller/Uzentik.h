@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
+struct FlowOutcome;
 class QCheckBox;
 class QGroupBox;
 class QKeyEvent;
@@ -31,7 +32,7 @@ public:
     static TFZentik* open(const AppContext& context, QMdiArea* area);
 
     // The response time-out of the window's reads and writes.
-    void setResponseTimeout(int ms) { m_timeoutMs = ms; }
+    void setResponseTimeout(int ms) { m_context.timeoutMs = ms; }
 
     void ApplyTexts();
     void ShowParameters();
@@ -56,7 +57,7 @@ public:
 
     // Completion of the read and the write. They run after the window has closed too: window is then null
     // and only the steps that need no window are taken.
-    static void OnConfigRead(const AppContext& context, TFZentik* window);
+    static void OnConfigRead(const AppContext& context, const FlowOutcome& outcome, TFZentik* window);
     static void OnConfigSave(const AppContext& context, TFZentik* window);
 
     QGroupBox* GroupBox1 = nullptr;
@@ -114,7 +115,6 @@ private:
     QRadioButton* outputModeButton(int mode) const;
 
     AppContext m_context;
-    int m_timeoutMs;
     bool m_shown = false;
     bool m_closed = false;
     // The configuration last shown and the fields as it showed them: Apply keeps what was read wherever

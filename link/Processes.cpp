@@ -22,6 +22,15 @@ bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
     return (z.*kind->start)(timeoutMs);
 }
 
+bool StartReplacingConfigRead(TZENTIK& z, int timeoutMs, QObject* receiver,
+                              std::function<void(TZENTIK*)> done)
+{
+    if (z.IsBusy() && !z.IsFreshConfigRead())
+        return false;
+    z.OnConfigRead.bindFunction(receiver, std::move(done));
+    return z.ReplaceConfigRead(timeoutMs);
+}
+
 int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
 {
     QEventLoop loop;

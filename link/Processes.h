@@ -38,6 +38,11 @@ constexpr int Refused = -2;    // another process was running: nothing was start
 bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
                   std::function<void(TZENTIK*)> done);
 
+// StartProcess for process 1 that may also take the place of a configuration read whose first request is
+// still unanswered (TZENTIK::ReplaceConfigRead); the replaced read's completion event is never called.
+bool StartReplacingConfigRead(TZENTIK& z, int timeoutMs, QObject* receiver,
+                              std::function<void(TZENTIK*)> done);
+
 // Starts the process with this request time-out and runs an event loop until its completion event has
 // been called, or at most waitMs (a negative wait has no limit). A process that ends inside its own
 // starter, as one whose first request cannot be written does, needs no loop. The completion event is

@@ -6,6 +6,7 @@
 #include "app/MessageService.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
+#include "config/IniFile.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
@@ -101,6 +102,8 @@ bool FileCommands::tellFileErrorOrBusy(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::FileError)
         m_context.messages->error(outcome.detail);
+    else if (outcome.kind == FlowOutcome::Kind::UnreadableFile)
+        m_context.messages->error(IniFile::readErrorText(outcome.file));
     else if (outcome.kind == FlowOutcome::Kind::Busy)
         m_context.tellBusy();
     else

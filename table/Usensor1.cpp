@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QValueAxis>
 
+#include <memory>
+
 namespace {
 
 constexpr int kVolumeColumn = PointGrid::kVolumeColumn;
@@ -262,16 +264,14 @@ void TFSensor1::AReadExecute()
     SGUser->finishEditing();
     const QString started = text("MESSAGES", "009");
     m_context.messages->status(started);
-    const auto done = [this](const FlowOutcome& outcome, const TableWords& words) {
-        OnTableRead(outcome, words);
-    };
-    if (TableFlows::startRead(*m_context.zentik, tableSensor(), m_requestTimeoutMs, this, done) ==
-        TableFlows::Start::Running)
-        TableFlows::showProgress(m_context.progress, started);
+    const auto done = [this](const FlowOutcome& outcome) { OnTableRead(outcome); };
+    StartTableRead(m_context, tableSensor(), started, FlowRun(this, done).closingProgressItself());
 }
 
-void TFSensor1::OnTableRead(const FlowOutcome& outcome, const TableWords& words)
+void TFSensor1::OnTableRead(const FlowOutcome& outcome)
 {
+    if (outcome.kind == FlowOutcome::Kind::Busy)
+        return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "007") + QString::number(outcome.resultCode);
         m_context.messages->information(failed);
@@ -282,7 +282,8 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome, const TableWords& words)
     }
     const QString done = text("MESSAGES", "008");
     m_context.messages->status(done);
-    m_results->setColumn(kVolumeColumn, TableTextsOfWords(words, m_locale));
+    m_results->setColumn(kVolumeColumn,
+                         TableTextsOfWords(TableWordsRead(*m_context.zentik, tableSensor()), m_locale));
     CopyTableToPoints();
     RedrawChart();
     if (m_context.progress)
@@ -334,17 +335,22 @@ void TFSensor1::AWriteExecute()
         m_context.messages->error(error);
         return;
     }
-    const auto done = [this](const FlowOutcome& outcome) { OnTableWrite(outcome); };
-    if (TableFlows::startWrite(*m_context.zentik, tableSensor(), words, m_requestTimeoutMs, this, done) !=
-        TableFlows::Start::Running)
-        return;
+    // Said only once the pages travel: a write that ends inside its start reports that alone.
     const QString started = text("MESSAGES", "010");
-    m_context.messages->status(started);
-    TableFlows::showProgress(m_context.progress, started);
+    auto ended = std::make_shared<bool>(false);
+    const auto done = [this, ended](const FlowOutcome& outcome) {
+        *ended = true;
+        OnTableWrite(outcome);
+    };
+    StartTableWrite(m_context, tableSensor(), words, started, FlowRun(this, done).closingProgressItself());
+    if (!*ended)
+        m_context.messages->status(started);
 }
 
 void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
 {
+    if (outcome.kind == FlowOutcome::Kind::Busy)
+        return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "005");
         m_context.messages->information(failed);

@@ -34,7 +34,7 @@ public:
     // 1 or 2 as shown by LSensor; 0 before the window has been set up.
     int sensor() const;
     // Every request of a transfer waits this long for its answer; tests shorten it.
-    void setRequestTimeout(int ms) { m_requestTimeoutMs = ms; }
+    void setRequestTimeout(int ms) { m_context.timeoutMs = ms; }
     StringGridModel* points() const { return m_points; }
     StringGridModel* results() const { return m_results; }
 
@@ -90,7 +90,7 @@ private:
     bool setUpSensor(int sensor);
     void SGUserKeyDown(int key);
     void SGUserKeyUp(int key);
-    void OnTableRead(const FlowOutcome& outcome, const TableWords& words);
+    void OnTableRead(const FlowOutcome& outcome);
     void OnTableWrite(const FlowOutcome& outcome);
 
     void buildLayout();
@@ -111,5 +111,4 @@ private:
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
     bool m_shown = false;
-    int m_requestTimeoutMs;
 };

@@ -57,8 +57,7 @@ constexpr qreal kSmallestCaptionPoints = 7;
 
 } // namespace
 
-TFSensor1::TFSensor1(const AppContext& context, QWidget* parent)
-    : QMdiSubWindow(parent), m_context(context), m_requestTimeoutMs(context.timeoutMs)
+TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow(parent), m_context(context)
 {
     setObjectName(QStringLiteral("FSensor1"));
     setAttribute(Qt::WA_DeleteOnClose);
