@@ -16,6 +16,7 @@ struct FlowOutcome
         ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
         FileError,       // a file could not be read or written (detail names the file and the reason)
+        Differs,         // the controller holds other values than the file (told by the front-end)
     };
 
     Kind kind = Kind::Done;

@@ -5,6 +5,12 @@
 
 #include "app/Flow.h"
 
+class IniDocument;
+
+// Reads the file and checks it as a load does: FileError when it cannot be read (a missing file included),
+// InvalidFile with the problems, one line per entry, when it fails its check, else Done.
+FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc);
+
 // A file that cannot be read, a missing one included, ends FileError before anything is asked. Yes to the
 // question ends InvalidFile with the problems, one line per entry; nothing is then sent.
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,

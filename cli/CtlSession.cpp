@@ -102,7 +102,9 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
         return outcome.resultCode;
-    case FlowOutcome::Kind::InvalidFile: // the question has listed the problems
+    case FlowOutcome::Kind::Differs: // the command has printed the differences
+        return Exit::Differs;
+    case FlowOutcome::Kind::InvalidFile: // the message service has listed the problems
         return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
         printErr(QStringLiteral("zentikctl: ") + outcome.detail);
