@@ -42,10 +42,11 @@ TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog&
     };
     for (const ConfigCompare::Difference& d : result.parameters)
         addRow(entryName(d), d);
+    // "[PAGE_7] Value_3 (words that differ: 12/32)": the first word that differs and how many do.
     const QString pageText = language.LanguageText("MAIN", "0036");
     for (const ConfigCompare::PageDifference& page : result.pages)
-        addRow(QStringLiteral("[%1] ").arg(QString::fromLatin1(page.first.section)) +
-                   pageText.arg(page.count).arg(kPageWords).arg(QString::fromLatin1(page.first.key)),
+        addRow(entryName(page.first) +
+                   QStringLiteral(" (%1 %2/%3)").arg(pageText).arg(page.count).arg(kPageWords),
                page.first);
     Grid->resizeColumnsToContents();
     Grid->horizontalHeader()->setStretchLastSection(true);

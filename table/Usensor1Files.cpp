@@ -26,22 +26,24 @@ void TFSensor1::AImportPointsExecute()
         return;
     using Status = PointsCsv::ReadResult::Status;
     const PointsCsv::ReadResult read = PointsCsv::readFile(name, m_locale);
+    const QString named = QStringLiteral(": ") + name;
     switch (read.status) {
     case Status::Ok:
         break;
     case Status::FileError:
-        return m_context.messages->warning(text("SENSOR", "0027").arg(name, read.error));
+        return m_context.messages->warning(text("SENSOR", "0028") + named + QLatin1Char('\n') + read.error);
     case Status::TooLarge:
-        return m_context.messages->warning(text("SENSOR", "0026").arg(name));
+        return m_context.messages->warning(text("SENSOR", "0027") + named);
     case Status::BadLine:
-        return m_context.messages->warning(text("SENSOR", "0024").arg(read.line).arg(name) +
-                                           QLatin1Char('\n') + read.lineText);
+        return m_context.messages->warning(text("SENSOR", "0024") + named + QLatin1Char('\n') +
+                                           text("SENSOR", "0025") + QLatin1Char(' ') +
+                                           QString::number(read.line) + QStringLiteral(": ") + read.lineText);
     case Status::NoPoints:
-        return m_context.messages->warning(text("SENSOR", "0025").arg(name));
+        return m_context.messages->warning(text("SENSOR", "0026") + named);
     }
     SGUser->resetPoints(read.points);
     if (ComputeTable())
-        m_context.messages->status(text("SENSOR", "0029") + QStringLiteral(": ") + name);
+        m_context.messages->status(text("SENSOR", "0030") + QStringLiteral(": ") + name);
 }
 
 void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)
@@ -51,14 +53,15 @@ void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)
         return;
     QString error;
     if (!PointsCsv::writeFile(name, lines, &error))
-        return m_context.messages->warning(text("SENSOR", "0028").arg(name, error));
+        return m_context.messages->warning(text("SENSOR", "0029") + QStringLiteral(": ") + name +
+                                           QLatin1Char('\n') + error);
     m_context.messages->status(text("SENSOR", doneKey) + QStringLiteral(": ") + name);
 }
 
 void TFSensor1::AExportPointsExecute()
 {
     SGUser->finishEditing();
-    writeSpreadsheet(PointsCsv::pointLines(SGUser->points(), m_locale), "0030");
+    writeSpreadsheet(PointsCsv::pointLines(SGUser->points(), m_locale), "0031");
 }
 
 void TFSensor1::AExportTableExecute()
@@ -68,5 +71,5 @@ void TFSensor1::AExportTableExecute()
     QString error;
     if (!WordsOfTableTexts(m_results->column(PointGrid::kVolumeColumn), m_locale, &words, &error))
         return m_context.messages->error(error);
-    writeSpreadsheet(PointsCsv::tableLines(words, totalVolume()), "0031");
+    writeSpreadsheet(PointsCsv::tableLines(words, totalVolume()), "0032");
 }

@@ -27,7 +27,7 @@ QByteArray languageFile()
         text += key + "=M" + key + "\r\n";
     }
     return text + "[MAIN]\r\n0024=Configuration files\r\n0032=Entry\r\n0033=File\r\n0034=Controller\r\n"
-                  "0036=%1 of %2 words differ, first %3\r\n";
+                  "0036=words that differ:\r\n";
 }
 
 } // namespace
@@ -366,7 +366,7 @@ void tst_config_flow::compare_saysAMatchOrListsTheDifferences()
     window.BCopy->click();
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("Entry\tFile\tController\n[PARAMETERS] Mult_Factor\t99\t10\n"
-                            "[PAGE_40] 2 of 32 words differ, first Value_2\t%1\t%2\n")
+                            "[PAGE_40] Value_2 (words that differ: 2/32)\t%1\t%2\n")
                  .arg(held + 1)
                  .arg(held));
 }

@@ -685,7 +685,8 @@ void tst_sensor_window::import_unreadableLineLeavesThePoints()
     QVERIFY(openWindow(1));
     setPoints({{"0", "0"}, {"100", "1023"}});
     const QString file = spreadsheet(m_w->AImportPoints, "0;0\n\n50;2000\n100;1023\n");
-    QCOMPARE(seen(), QStringList{"warning: " + sensorText("0024").arg(3).arg(file) + "\n50;2000"});
+    QCOMPARE(seen(), QStringList{"warning: " + sensorText("0024") + ": " + file + '\n' + sensorText("0025") +
+                                 " 3: 50;2000"});
     QCOMPARE(points(), (Points{{"0", "0"}, {"100", "1023"}}));
 }
 
