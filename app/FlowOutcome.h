@@ -17,6 +17,7 @@ struct FlowOutcome
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
         FileError,       // a file could not be written (detail names the file)
         UnreadableFile,  // a file to read could not be, a missing one included (file; detail: the reason)
+        Differs,         // the controller holds other values than the file (told by the front-end)
     };
 
     Kind kind = Kind::Done;

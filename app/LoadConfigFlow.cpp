@@ -6,6 +6,20 @@
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
 
+FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc)
+{
+    QString reason;
+    if (!ConfigFile::read(fileName, doc, nullptr, &reason))
+        return FlowOutcome::unreadable(fileName, reason);
+    const ConfigFile::CheckResult check = ConfigFile::check(doc);
+    if (check.valid)
+        return FlowOutcome::done();
+    FlowOutcome invalid = FlowOutcome::of(FlowOutcome::Kind::InvalidFile);
+    for (const ConfigFile::Problem& problem : check.problems)
+        invalid.problems << problem.describe();
+    return invalid;
+}
+
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
                      const FlowRun& run)
 {
@@ -13,14 +27,11 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     IniDocument doc;
-    QString reason;
-    if (!ConfigFile::read(fileName, doc, nullptr, &reason))
-        return run.finish(FlowOutcome::unreadable(fileName, reason));
-    const ConfigFile::CheckResult check = ConfigFile::check(doc);
-    if (!check.valid) {
-        FlowOutcome invalid = FlowOutcome::of(FlowOutcome::Kind::InvalidFile);
-        for (const ConfigFile::Problem& problem : check.problems)
-            invalid.problems << problem.describe();
+    const FlowOutcome read = ReadCheckedConfig(fileName, doc);
+    if (read.kind == FlowOutcome::Kind::UnreadableFile)
+        return run.finish(read);
+    if (read.kind == FlowOutcome::Kind::InvalidFile) {
+        const FlowOutcome& invalid = read;
         const bool abandon = context.messages->questionAbout(
             context.language->LanguageText("MESSAGES", "021"), invalid.problems);
         if (abandon)

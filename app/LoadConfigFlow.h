@@ -5,7 +5,13 @@
 
 #include "app/Flow.h"
 
-// A file that cannot be read, a missing one included, ends UnreadableFile before anything is asked. Yes to
-// the question ends InvalidFile with the problems, one line per entry; nothing is then sent.
+class IniDocument;
+
+// Reads the file and checks it as a load does: UnreadableFile when it cannot be read (a missing file included),
+// InvalidFile with the problems, one line per entry, when it fails its check, else Done.
+FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc);
+
+// A file that cannot be read, a missing one included, ends UnreadableFile before anything is asked. Yes to the
+// question ends InvalidFile with the problems, one line per entry; nothing is then sent.
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
                      const FlowRun& run);

@@ -23,16 +23,27 @@ public:
     // a blank line and the first five findings with the count of the rest. true for Yes.
     virtual bool questionAbout(const QString& text, const QStringList& findings)
     {
-        constexpr int kShown = 5;
-        QStringList lines = findings.mid(0, kShown);
-        if (findings.size() > kShown)
-            lines << QStringLiteral("… (+%1)").arg(findings.size() - kShown);
-        return question(text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')));
+        return question(withFindings(text, findings));
+    }
+    // The same list told in a dialog, for a command that cannot go on with such a file.
+    virtual void informationAbout(const QString& text, const QStringList& findings)
+    {
+        information(withFindings(text, findings));
     }
     // A modal box with the exclamation icon and an OK button.
     virtual void warning(const QString& text) = 0;
     // The general error handler: an error that abandoned a command, shown as a box with its text.
     virtual void error(const QString& text) = 0;
+
+    // The text, a blank line and the first five findings with the count of the rest.
+    static QString withFindings(const QString& text, const QStringList& findings)
+    {
+        constexpr int kShown = 5;
+        QStringList lines = findings.mid(0, kShown);
+        if (findings.size() > kShown)
+            lines << QStringLiteral("… (+%1)").arg(findings.size() - kShown);
+        return text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
+    }
 
     // A failure: the dialog first, then the same text in the status line.
     void failure(const QString& text)

@@ -1,22 +1,29 @@
-// bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything)
-// and process 6 (write everything) over a pseudo-terminal against zentik-sim answering at 19200 baud, and
-// prints the wire time (bytes on the line x 10 / 19200), the measured time, their ratio and the time the
-// tool adds between the end of an answer and the start of its next request. Then times writing and
+// bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything),
+// process 6 (write everything) and the comparison of the controller with a configuration file (the file
+// checked, everything read, then compared) over a pseudo-terminal against zentik-sim answering at 19200
+// baud, and prints the wire time (bytes on the line x 10 / 19200), the measured time, their ratio and the
+// time the tool adds between the end of an answer and the start of its next request. Then times writing and
 // checking a full configuration file.
 //
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
 //                                        file write and check < 20 ms each)
 
+#include "app/AppContext.h"
+#include "app/LanguageCatalog.h"
 #include "app/PortFactory.h"
+#include "app/VerifyFlow.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "link/Processes.h"
+#include "sim/ControllerSimulator.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/RecordingMessages.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -24,6 +31,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -85,8 +94,37 @@ TPages benchPages()
     return pages;
 }
 
-// One process against a fresh paced simulator; its statistics cover exactly this process.
-Run runOnce(int process, const QString& simulator, const QString& workDir, int index)
+// What is timed: a process or a flow over the controller object, ending in its result code.
+using Job = std::function<int(TZENTIK& z, TankVolumeStore& store)>;
+
+// The comparison with a configuration file: 0 once compared, whether or not the controller matches it
+// (the time is the same either way), else the result code.
+int verifyOnce(TZENTIK& z, TankVolumeStore& store, const QString& file)
+{
+    LanguageCatalog language{QString()};
+    RecordingMessages messages;
+    AppContext context;
+    context.zentik = &z;
+    context.volumes = &store;
+    context.language = &language;
+    context.messages = &messages;
+    QEventLoop loop;
+    std::optional<int> result;
+    StartConfigVerify(
+        context, file, QString(), [](const ConfigCompare::Result&) {},
+        FlowRun(&loop, [&](const FlowOutcome& outcome) {
+            result = outcome.ok() || outcome.kind == FlowOutcome::Kind::Differs ? 0 : -1;
+            if (outcome.kind == FlowOutcome::Kind::ProcessFailed)
+                result = outcome.resultCode;
+            loop.quit();
+        }));
+    if (!result)
+        loop.exec();
+    return *result;
+}
+
+// One job against a fresh paced simulator; its statistics cover exactly this job.
+Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index)
 {
     Run run;
     const QString statsPath = QDir(workDir).filePath(QStringLiteral("stats-%1").arg(index));
@@ -114,7 +152,7 @@ Run runOnce(int process, const QString& simulator, const QString& workDir, int i
 
     QElapsedTimer clock;
     clock.start();
-    run.result = RunProcess(z, process, 1000);
+    run.result = job(z, store);
     run.measuredMs = clock.nsecsElapsed() / 1e6;
     z.ComPort->close();
 
@@ -186,21 +224,33 @@ int main(int argc, char* argv[])
     std::printf("Controller link at 19200 baud over a pseudo-terminal (zentik-sim --pace)\n");
     std::printf("process       result  bytes  wire ms  measured ms  ratio  added: median      p99      max"
                 "   sim late\n");
+    // A file with a fresh simulator's record and the store's default tank volumes.
+    const QString verified = QDir(work.path()).filePath(QStringLiteral("verify.zkt"));
+    TParameters fresh = ControllerSimulator().state();
+    fresh.Volumes = {kDefaultTankVolume, kDefaultTankVolume, 0, 0};
+    ConfigFile::write(verified, fresh);
+    const auto process = [](int number) {
+        return [number](TZENTIK& z, TankVolumeStore&) { return RunProcess(z, number, 1000); };
+    };
+    const QList<QPair<const char*, Job>> jobs = {
+        {"5 read all", process(Process::ReadAllSettings)},
+        {"6 write all", process(Process::LoadAllSettings)},
+        {"  verify", [&](TZENTIK& z, TankVolumeStore& store) { return verifyOnce(z, store, verified); }},
+    };
     int index = 0;
     bool allGood = true;
-    for (int process : {Process::ReadAllSettings, Process::LoadAllSettings}) {
+    for (const auto& [name, job] : jobs) {
         QList<double> ratios;
         QList<qint64> medians;
         for (int i = 0; i < parser.value(runs).toInt(); ++i) {
-            const Run r = runOnce(process, simulator, work.path(), index++);
+            const Run r = runOnce(job, simulator, work.path(), index++);
             const double wire = wireMs(r.line.bytes);
             const double ratio = wire > 0 ? r.measuredMs / wire : 0;
             ratios << ratio;
             medians << r.line.gapMedianUs;
             allGood = allGood && r.result == 0;
-            std::printf("%d %-11s %6d %6lld %8.1f %12.1f %6.4f %10.3f ms %6.3f ms %6.3f ms %6.1f ms\n",
-                        process, process == Process::ReadAllSettings ? "read all" : "write all", r.result,
-                        static_cast<long long>(r.line.bytes), wire, r.measuredMs, ratio,
+            std::printf("%-13s %6d %6lld %8.1f %12.1f %6.4f %10.3f ms %6.3f ms %6.3f ms %6.1f ms\n", name,
+                        r.result, static_cast<long long>(r.line.bytes), wire, r.measuredMs, ratio,
                         r.line.gapMedianUs / 1e3, r.line.gapP99Us / 1e3, r.line.gapMaxUs / 1e3,
                         r.line.lateTotalUs / 1e3);
         }

@@ -2,10 +2,13 @@
 
 #include "app/LoadConfigFlow.h"
 #include "app/Options.h"
+#include "app/PointsCsv.h"
+#include "app/PointsFlow.h"
 #include "app/ReadFlows.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
+#include "app/VerifyFlow.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
 #include "report/ConfigReport.h"
@@ -27,8 +30,10 @@ const char* kUsage =
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
     "  load [--force] FILE    check FILE and write it into the controller\n"
-    "  read-table 1|2         print the 1024 table words of a sensor\n"
+    "  verify FILE            read configuration and both tables, print where they differ from FILE\n"
+    "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
+    "  write-points 1|2 FILE  write the table computed from FILE's points (litres, code per line)\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
 
 int usage(const QString& problem = QString())
@@ -89,23 +94,76 @@ struct CommandLine
     const QCommandLineOption homeOption{QStringLiteral("home"), QString(), QStringLiteral("DIR")};
     const QCommandLineOption logOption{QStringLiteral("log")};
     const QCommandLineOption forceOption{QStringLiteral("force")};
+    const QCommandLineOption csvOption{QStringLiteral("csv")};
     const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
 
     CommandLine()
     {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-        parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, helpOption});
+        parser.addOptions(
+            {portOption, timeoutOption, homeOption, logOption, forceOption, csvOption, helpOption});
     }
 };
 
+QString lineOf(const ConfigCompare::Difference& d)
+{
+    return QStringLiteral("file=%1 controller=%2")
+        .arg(QString::fromUtf8(d.fileValue), QString::fromUtf8(d.controllerValue));
+}
+
+// One line per differing setting, one per page with differing words, the count last.
+void printComparison(const ConfigCompare::Result& result)
+{
+    for (const ConfigCompare::Difference& d : result.parameters)
+        printOut(QStringLiteral("[%1] %2: %3")
+                     .arg(QString::fromLatin1(d.section), QString::fromLatin1(d.key), lineOf(d)));
+    for (const ConfigCompare::PageDifference& page : result.pages)
+        printOut(QStringLiteral("[%1] %2 of %3 words differ, first %4: %5")
+                     .arg(QString::fromLatin1(page.first.section))
+                     .arg(page.count)
+                     .arg(kPageWords)
+                     .arg(QString::fromLatin1(page.first.key), lineOf(page.first)));
+    const int count = result.count();
+    printOut(count == 1 ? QStringLiteral("1 entry differs") : QStringLiteral("%1 entries differ").arg(count));
+}
+
+// The points of a file, checked before anything is sent; false with the exit status.
+bool readPointsFile(const QString& path, PointList* points, int* exitCode)
+{
+    const PointsCsv::ReadResult read = PointsCsv::readFile(path, QLocale::c());
+    *exitCode = Exit::InvalidFile;
+    switch (read.status) {
+    case PointsCsv::ReadResult::Status::Ok:
+        *points = read.points;
+        return true;
+    case PointsCsv::ReadResult::Status::FileError:
+        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, read.error));
+        *exitCode = Exit::FileError;
+        return false;
+    case PointsCsv::ReadResult::Status::TooLarge:
+        printErr(QStringLiteral("zentikctl: %1 is larger than a points file can be").arg(path));
+        return false;
+    case PointsCsv::ReadResult::Status::BadLine:
+        printErr(QStringLiteral("zentikctl: %1 line %2 does not hold a volume and a level code: '%3'")
+                     .arg(path)
+                     .arg(read.line)
+                     .arg(read.lineText));
+        return false;
+    case PointsCsv::ReadResult::Status::NoPoints:
+        printErr(QStringLiteral("zentikctl: %1 holds no points").arg(path));
+        return false;
+    }
+    return false;
+}
+
 const QString kReportProgramName = QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION);
 
-// Each command is one flow, the same the windows run; the port is opened right before the flow's process,
-// after any file has been read and checked.
-int runFlowCommand(const QStringList& args, const CtlSettings& settings)
+// Each command is one flow, the same the windows run; the port is opened right before the flow's first
+// process, after any file has been read and checked.
+int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool csv)
 {
     const QString& command = args[0];
-    const QString file = args.value(1);
+    const QString file = args.size() > 1 ? args.last() : QString();
     // Files are checked before anything is sent.
     TableWords words{};
     if (command == QLatin1String("write-table")) {
@@ -115,6 +173,28 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings)
     }
     CtlSession session(settings);
     const AppContext& context = session.context();
+    if (command == QLatin1String("verify")) {
+        session.messages().setSubject(file);
+        return session.runFlow(
+            [&](const FlowRun& run) { StartConfigVerify(context, file, QString(), printComparison, run); });
+    }
+    if (command == QLatin1String("write-points")) {
+        PointList points;
+        int exitCode = Exit::Ok;
+        if (!readPointsFile(file, &points, &exitCode))
+            return exitCode;
+        return session.runFlow([&](const FlowRun& run) {
+            StartPointsWrite(context, sensorOf(args[1]), points, QLocale::c(), run);
+        });
+    }
+    if (command == QLatin1String("read-table") && csv) {
+        const auto print = [](const TableWords& words, qint32 totalVolume) {
+            for (const QString& line : PointsCsv::tableLines(words, totalVolume))
+                printOut(line);
+        };
+        return session.runFlow(
+            [&](const FlowRun& run) { StartTableReadInLitres(context, sensorOf(args[1]), print, run); });
+    }
     if (command == QLatin1String("read")) {
         const int status = session.runFlow([&](const FlowRun& run) { StartConfigRead(context, run); });
         if (status == Exit::Ok)
@@ -195,11 +275,16 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("load") && argCount == 2) ||
                        (command == QLatin1String("read-table") && argCount == 2 && sensorOf(args[1])) ||
                        (command == QLatin1String("write-table") && argCount == 3 && sensorOf(args[1])) ||
+                       (command == QLatin1String("write-points") && argCount == 3 && sensorOf(args[1])) ||
+                       (command == QLatin1String("verify") && argCount == 2) ||
                        (command == QLatin1String("report") && argCount == 2);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
         return usage(QStringLiteral("--force belongs to load"));
+    const bool csv = parser.isSet(line.csvOption);
+    if (csv && command != QLatin1String("read-table"))
+        return usage(QStringLiteral("--csv belongs to read-table"));
 
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));
@@ -208,5 +293,5 @@ int CtlRunner::run(const QStringList& arguments)
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
-    return runFlowCommand(args, settings);
+    return runFlowCommand(args, settings, csv);
 }

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 namespace Exit {
-constexpr int Ok = 0; // 1..13: the process's result code
+constexpr int Ok = 0;       // 1..13: the process's result code
+constexpr int Differs = 20; // verify: the controller does not hold what the file says
 constexpr int Usage = 64;
 constexpr int InvalidFile = 65;
 constexpr int PortUnavailable = 69;

@@ -59,7 +59,10 @@ int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
 {
     QEventLoop loop;
     std::optional<FlowOutcome> outcome;
+    // Only a flow's first process opens the port: opening again would clear what the first one read.
     const auto openPort = [this] {
+        if (m_device.ComPort->isOpen())
+            return FlowOutcome::done();
         return open() ? FlowOutcome::done() : FlowOutcome::of(FlowOutcome::Kind::PortUnavailable);
     };
     start(FlowRun(
@@ -87,7 +90,9 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
         return outcome.resultCode;
-    case FlowOutcome::Kind::InvalidFile: // the question has listed the problems
+    case FlowOutcome::Kind::Differs: // the command has printed the differences
+        return Exit::Differs;
+    case FlowOutcome::Kind::InvalidFile: // the message service has listed the problems
         return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
         printErr(QStringLiteral("zentikctl: ") + outcome.detail);

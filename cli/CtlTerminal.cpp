@@ -43,11 +43,16 @@ bool CtlMessages::question(const QString&)
     return !m_force;
 }
 
-bool CtlMessages::questionAbout(const QString&, const QStringList& findings)
+bool CtlMessages::questionAbout(const QString& text, const QStringList& findings)
+{
+    informationAbout(text, findings);
+    return !m_force;
+}
+
+void CtlMessages::informationAbout(const QString&, const QStringList& findings)
 {
     for (const QString& finding : findings)
         printErr(QStringLiteral("%1: invalid entry %2").arg(m_subject, finding));
-    return !m_force;
 }
 
 void CtlMessages::warning(const QString& text)

@@ -23,6 +23,7 @@ public:
     void information(const QString& text) override;
     bool question(const QString& text) override;
     bool questionAbout(const QString& text, const QStringList& findings) override;
+    void informationAbout(const QString& text, const QStringList& findings) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
 

@@ -6,8 +6,10 @@
 #include "app/MessageService.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
+#include "app/VerifyFlow.h"
 #include "config/IniFile.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/CompareResult.h"
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 
@@ -21,6 +23,10 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
         ShowReportPreview(
             PrepareConfigReport(m_context.zentik->Parameters, *m_context.language, m_window->windowTitle()),
             m_context.messages, m_window);
+    };
+    showComparison = [this](const ConfigCompare::Result& result) {
+        auto* window = new TFCompare(result, *m_context.language, m_window);
+        window->show();
     };
 }
 
@@ -168,4 +174,47 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
     default: // the user abandoned an invalid file: nothing was sent, nothing more to say
         break;
     }
+}
+
+void FileCommands::ACompareConfigExecute()
+{
+    if (m_context.refuseIfBusy())
+        return;
+    const QString fileName = chooseConfigFile(false);
+    if (fileName.isEmpty())
+        return;
+    const QString message = text("030");
+    const auto underWay = [this, message] {
+        m_context.messages->status(message);
+        return FlowOutcome::done();
+    };
+    const auto keep = [this](const ConfigCompare::Result& result) { m_comparison = result; };
+    StartConfigVerify(m_context, fileName, message, keep,
+                      FlowRun(
+                          this, [this](const FlowOutcome& outcome) { OnCompared(outcome); }, underWay));
+}
+
+void FileCommands::OnCompared(const FlowOutcome& outcome)
+{
+    if (tellFileErrorOrBusy(outcome))
+        return;
+    switch (outcome.kind) {
+    case FlowOutcome::Kind::Done: {
+        const QString message = text("032");
+        m_context.messages->status(message);
+        m_context.messages->information(message);
+        break;
+    }
+    case FlowOutcome::Kind::Differs:
+        m_context.messages->status(text("033") + QLatin1Char(' ') + QString::number(m_comparison.count()));
+        if (showComparison)
+            showComparison(m_comparison);
+        break;
+    case FlowOutcome::Kind::ProcessFailed:
+        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+        break;
+    default: // an invalid file: the flow has listed its entries
+        break;
+    }
+    m_comparison = {};
 }

@@ -1,8 +1,9 @@
 // The main window's file and print commands over the flows: saving the controller to a configuration
-// file, loading a configuration file into it and the report, with their file dialogs and the words in
-// which each outcome is shown.
+// file, loading a configuration file into it, comparing the controller with one and the report, with their
+// file dialogs and the words in which each outcome is shown.
 #pragma once
 
+#include "app/ConfigCompare.h"
 #include "app/FlowOutcome.h"
 
 #include <QObject>
@@ -27,9 +28,11 @@ public:
     void ASaveConfigExecute();
     void ALoadConfigExecute();
     void APrintConfigExecute();
+    void ACompareConfigExecute();
     // How the reads for saving and for the report end, and how a load ends.
     void OnReadAllSettings(const FlowOutcome& outcome);
     void OnLoadAllSettings(const FlowOutcome& outcome);
+    void OnCompared(const FlowOutcome& outcome);
 
     bool PrintRequest = false; // the running read is the report's rather than a save's
 
@@ -38,6 +41,8 @@ public:
     std::function<QString()> askOpenConfigName;
     // Shows the configuration report of Parameters (the print request's end).
     std::function<void()> showReport;
+    // Shows the differences found by the last comparison (a window of its own).
+    std::function<void(const ConfigCompare::Result&)> showComparison;
 
 private:
     QString text(const char* key) const;
@@ -53,4 +58,5 @@ private:
     QWidget* m_window;
     std::function<void()> m_refresh;
     QString m_filter;
+    ConfigCompare::Result m_comparison;
 };

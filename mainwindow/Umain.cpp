@@ -97,6 +97,8 @@ void TFMain::createActions()
     make(ALoadConfig, "ALoadConfig", IconKind::LoadConfig);
     make(ASaveConfig, "ASaveConfig", IconKind::SaveConfig);
     make(APrintConfig, "APrintConfig", IconKind::Print);
+    ACompareConfig = new QAction(this);
+    ACompareConfig->setObjectName(QStringLiteral("ACompareConfig"));
     make(ACascade, "ACascade", IconKind::Cascade);
     make(Ahor, "Ahor", IconKind::TileHorizontal);
     make(Avert, "Avert", IconKind::TileVertical);
@@ -126,6 +128,7 @@ void TFMain::createActions()
     connect(ALoadConfig, &QAction::triggered, this, &TFMain::ALoadConfigExecute);
     connect(ASaveConfig, &QAction::triggered, this, &TFMain::ASaveConfigExecute);
     connect(APrintConfig, &QAction::triggered, this, &TFMain::APrintConfigExecute);
+    connect(ACompareConfig, &QAction::triggered, this, &TFMain::ACompareConfigExecute);
     connect(ACascade, &QAction::triggered, this, &TFMain::ACascadeExecute);
     connect(Ahor, &QAction::triggered, this, &TFMain::AhorExecute);
     connect(Avert, &QAction::triggered, this, &TFMain::AvertExecute);
@@ -154,6 +157,7 @@ void TFMain::createMenus()
     N3->addAction(APrintConfig);
     N3->addAction(ALoadConfig);
     N3->addAction(ASaveConfig);
+    N3->addAction(ACompareConfig);
     N3->addSeparator();
     N3->addAction(AExit);
     N9 = bar->addAction(QString());
@@ -311,6 +315,7 @@ void TFMain::ApplyTexts()
     action(ALoadConfig, "0022");
     action(ASaveConfig, "0023");
     action(APrintConfig, "0025");
+    action(ACompareConfig, "0030");
     Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());

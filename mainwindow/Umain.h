@@ -74,6 +74,7 @@ public:
     void ALoadConfigExecute() { m_files->ALoadConfigExecute(); }
     void ASaveConfigExecute() { m_files->ASaveConfigExecute(); }
     void APrintConfigExecute() { m_files->APrintConfigExecute(); }
+    void ACompareConfigExecute() { m_files->ACompareConfigExecute(); }
 
     // The child windows with this tag, in the frame's order.
     QList<QMdiSubWindow*> childWindows(int tag) const { return m_children->windows(tag); }
@@ -85,6 +86,7 @@ public:
     QAction* ALoadConfig = nullptr;
     QAction* ASaveConfig = nullptr;
     QAction* APrintConfig = nullptr;
+    QAction* ACompareConfig = nullptr;
     QAction* ACascade = nullptr;
     QAction* Ahor = nullptr;
     QAction* Avert = nullptr;

@@ -3,6 +3,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PointsFlow.h"
 #include "app/ProgressView.h"
 #include "app/TableFlows.h"
 #include "link/UzentikDevice.h"
@@ -89,6 +90,9 @@ void TFSensor1::ApplyTexts()
 {
     ARead->setText(text("SENSOR", "0001"));
     AWrite->setText(text("SENSOR", "0002"));
+    AImportPoints->setText(text("SENSOR", "0020"));
+    AExportPoints->setText(text("SENSOR", "0021"));
+    AExportTable->setText(text("SENSOR", "0022"));
     fitCommandCaptions();
 }
 
@@ -300,20 +304,7 @@ bool TFSensor1::CheckPointsForWrite()
     // Duplicates removed and the order by N stay in the grid whatever the check says.
     if (check != PointList::WriteCheck::NotANumber || points.size() != count)
         SGUser->replacePoints(points);
-    switch (check) {
-    case PointList::WriteCheck::Passed:
-        return true;
-    case PointList::WriteCheck::NotANumber:
-        m_context.messages->error(error);
-        return false;
-    case PointList::WriteCheck::FirstCodeNotZero:
-        m_context.messages->warning(text("SENSOR", "0012"));
-        return false;
-    case PointList::WriteCheck::LastCodeNotLast:
-        m_context.messages->warning(text("SENSOR", "0013"));
-        return false;
-    }
-    return false;
+    return TellPointsCheck(m_context, check, error);
 }
 
 void TFSensor1::AWriteExecute()

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 
+#include <functional>
+
 struct FlowOutcome;
 class QAction;
 class QLabel;
@@ -55,6 +57,9 @@ public:
     QAction* Ared2 = nullptr;
     QAction* Ared4 = nullptr;
     QAction* AClear = nullptr;
+    QAction* AImportPoints = nullptr;
+    QAction* AExportPoints = nullptr;
+    QAction* AExportTable = nullptr;
     QMenu* PopupMenu1 = nullptr;
 
     void ApplyTexts();
@@ -72,6 +77,13 @@ public:
     void Ared2Execute();
     void Ared4Execute();
     void AClearExecute();
+    // Points and the table as spreadsheet files (PointsCsv): an import replaces the points and recomputes
+    // as typing does; a line that cannot be read leaves the grid as it was.
+    void AImportPointsExecute();
+    void AExportPointsExecute();
+    void AExportTableExecute();
+    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
+    std::function<QString(bool save)> askSpreadsheetName;
     void RBLClick();
     void RBueClick();
 
@@ -105,6 +117,8 @@ private:
     // The sensor whose table pages the window reads and writes: 1 only for the sensor 1 window.
     int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
+    QString chooseSpreadsheet(bool save);
+    void writeSpreadsheet(const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
     QLocale m_locale;

@@ -85,6 +85,14 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
     connect(Ared2, &QAction::triggered, this, &TFSensor1::Ared2Execute);
     connect(Ared4, &QAction::triggered, this, &TFSensor1::Ared4Execute);
     connect(AClear, &QAction::triggered, this, &TFSensor1::AClearExecute);
+    const auto fileCommand = [this](QAction*& action, const char* name, void (TFSensor1::*handler)()) {
+        action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+    };
+    fileCommand(AImportPoints, "AImportPoints", &TFSensor1::AImportPointsExecute);
+    fileCommand(AExportPoints, "AExportPoints", &TFSensor1::AExportPointsExecute);
+    fileCommand(AExportTable, "AExportTable", &TFSensor1::AExportTableExecute);
 
     m_points = new StringGridModel(2, this);
     m_points->setEditable(true);
@@ -195,6 +203,10 @@ void TFSensor1::buildLayout()
     PopupMenu1->addAction(Ared4);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(AClear);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(AImportPoints);
+    PopupMenu1->addAction(AExportPoints);
+    PopupMenu1->addAction(AExportTable);
     connect(SGUser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(SGUser->viewport()->mapToGlobal(at)); });
 

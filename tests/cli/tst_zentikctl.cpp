@@ -70,6 +70,9 @@ private slots:
     void overPseudoTerminal_faultFlags_data();
     void overPseudoTerminal_faultFlags();
     void portFromOptionsFile();
+    void overPseudoTerminal_verify();
+    void overPseudoTerminal_writePoints_data();
+    void overPseudoTerminal_writePoints();
     void report_isOneA4PageWithTheControllersData_data();
     void report_isOneA4PageWithTheControllersData();
 
@@ -162,6 +165,8 @@ void tst_zentikctl::usageErrors_exit64_data()
     QTest::newRow("force on read") << QStringList{"--force", "read"};
     QTest::newRow("unknown option") << QStringList{"--baud", "9600", "read"};
     QTest::newRow("report without file") << QStringList{"report"};
+    QTest::newRow("csv on write-table") << QStringList{"--csv", "write-table", "1", "w.txt"};
+    QTest::newRow("write-points sensor 0") << QStringList{"write-points", "0", "p.csv"};
 }
 
 void tst_zentikctl::usageErrors_exit64()
@@ -258,6 +263,78 @@ void tst_zentikctl::portFromOptionsFile()
     QCOMPARE(ctl({"read"}).exitCode, 0);
     QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "Port", QStringLiteral("/dev/zentik-none")));
     QCOMPARE(ctl({"read"}).exitCode, 69);
+}
+
+void tst_zentikctl::overPseudoTerminal_verify()
+{
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    const QString saved = path("x.zkt");
+    QCOMPARE(ctl({"--port", sim.path(), "save", saved}).exitCode, 0);
+    // Numbers compare by value.
+    QVERIFY(IniFile(saved).writeString("PARAMETERS", "Interval", QStringLiteral("0x05")));
+    Outcome o = ctl({"--port", sim.path(), "verify", saved});
+    QCOMPARE(o.exitCode, 0);
+    QCOMPARE(o.out, QStringLiteral("0 entries differ\n"));
+
+    // One setting and one table word changed in the controller.
+    const QString changed = path("y.zkt");
+    QVERIFY(QFile::copy(saved, changed));
+    const int word = IniFile(saved).readInteger("PAGE_7", "Value_3", -1);
+    QVERIFY(IniFile(changed).writeInteger("PARAMETERS", "Mult_Factor", 12));
+    QVERIFY(IniFile(changed).writeInteger("PAGE_7", "Value_3", word + 1));
+    QCOMPARE(ctl({"--port", sim.path(), "load", changed}).exitCode, 0);
+    o = ctl({"--port", sim.path(), "verify", saved});
+    QCOMPARE(o.exitCode, 20);
+    QCOMPARE(o.out, QStringLiteral("[PARAMETERS] Mult_Factor: file=10 controller=12\n"
+                                   "[PAGE_7] 1 of 32 words differ, first Value_3: file=%1 controller=%2\n"
+                                   "2 entries differ\n")
+                        .arg(word)
+                        .arg(word + 1));
+
+    QVERIFY(IniFile(saved).writeString("PARAMETERS", "trl", QStringLiteral("much")));
+    o = ctl({"--port", sim.path(), "--log", "verify", saved});
+    QCOMPARE(o.exitCode, 65);
+    QCOMPARE(o.err, saved + QStringLiteral(": invalid entry [PARAMETERS] trl=much\n"));
+}
+
+void tst_zentikctl::overPseudoTerminal_writePoints_data()
+{
+    QTest::addColumn<QByteArray>("points");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("said"); // lines of read-table --csv afterwards, or what stderr holds
+    // Over the simulator's 1000 l, as 100 l of a 200 l total: the same fractions, written by hand.
+    QTest::newRow("unsorted, a duplicate, decimal comma")
+        << QByteArray("V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n") << 0
+        << QStringList{"0;0.000;0", "1;0.488;32", "511;249.760;16368", "512;250.233;16399",
+                       "1023;500.008;32768"};
+    QTest::newRow("first code not 0")
+        << QByteArray("5,10\n500,1023\n") << 65 << QStringList{"The first point must have level code N = 0"};
+    QTest::newRow("unreadable line") << QByteArray("0,0\n500,x\n") << 65 << QStringList{"line 2"};
+}
+
+void tst_zentikctl::overPseudoTerminal_writePoints()
+{
+    QFETCH(QByteArray, points);
+    QFETCH(QStringList, said);
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    QFile file(path("points.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(points) == points.size());
+    file.close();
+    const Outcome o = ctl({"--port", sim.path(), "--log", "write-points", "2", file.fileName()});
+    QTEST(o.exitCode, "exitCode");
+    if (o.exitCode != 0) {
+        QVERIFY2(o.err.contains(said.first()), qPrintable(o.err));
+        QVERIFY(!o.err.contains(QStringLiteral("WRITE:")));
+        return;
+    }
+    const Outcome back = ctl({"--port", sim.path(), "read-table", "2", "--csv"});
+    QCOMPARE(back.exitCode, 0);
+    const QStringList lines = back.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1024);
+    for (const QString& expected : said)
+        QCOMPARE(lines[expected.section(';', 0, 0).toInt()], expected);
 }
 
 void tst_zentikctl::report_isOneA4PageWithTheControllersData_data()

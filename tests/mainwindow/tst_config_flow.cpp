@@ -2,14 +2,18 @@
 
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/CompareResult.h"
 #include "table/UProgress.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QUuid>
 
@@ -18,11 +22,12 @@ namespace {
 QByteArray languageFile()
 {
     QByteArray text = LanguageFile("Test", "[MESSAGES]\r\n");
-    for (int i = 1; i <= 21; ++i) {
+    for (int i = 1; i <= 33; ++i) {
         const QByteArray key = QByteArray::number(i).rightJustified(3, '0');
         text += key + "=M" + key + "\r\n";
     }
-    return text + "[MAIN]\r\n0024=Configuration files\r\n";
+    return text + "[MAIN]\r\n0024=Configuration files\r\n0032=Entry\r\n0033=File\r\n0034=Controller\r\n"
+                  "0036=words that differ:\r\n";
 }
 
 } // namespace
@@ -52,6 +57,7 @@ private slots:
     void closedPort_oneDialogAndNoProgressWindow_data();
     void closedPort_oneDialogAndNoProgressWindow();
     void progressWindow_advancesPerPageAndCloses();
+    void compare_saysAMatchOrListsTheDifferences();
 
 private:
     QString path(const QString& name) const { return m_home->path(name); }
@@ -337,3 +343,30 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
 
 QTEST_MAIN(tst_config_flow)
 #include "tst_config_flow.moc"
+
+void tst_config_flow::compare_saysAMatchOrListsTheDifferences()
+{
+    const QString file = path(QStringLiteral("v.zkt"));
+    main().files().askSaveConfigName = [&] { return file; };
+    run([&] { main().ASaveConfigExecute(); });
+    main().files().askOpenConfigName = [&] { return file; };
+    std::optional<ConfigCompare::Result> shown;
+    main().files().showComparison = [&](const ConfigCompare::Result& result) { shown = result; };
+    QCOMPARE(run([&] { main().ACompareConfigExecute(); }),
+             (QStringList{"status: M030", "status: M032", "dialog: M032"}));
+    QVERIFY(!shown);
+
+    const int held = IniFile(file).readInteger("PAGE_40", "Value_2", -1);
+    IniFile(file).writeInteger("PARAMETERS", "Mult_Factor", 99);
+    IniFile(file).writeInteger("PAGE_40", "Value_2", held + 1);
+    IniFile(file).writeInteger("PAGE_40", "Value_9", 7);
+    QCOMPARE(run([&] { main().ACompareConfigExecute(); }), (QStringList{"status: M030", "status: M033 3"}));
+    QVERIFY(shown);
+    TFCompare window(*shown, m_bench->program->language);
+    window.BCopy->click();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("Entry\tFile\tController\n[PARAMETERS] Mult_Factor\t99\t10\n"
+                            "[PAGE_40] Value_2 (words that differ: 2/32)\t%1\t%2\n")
+                 .arg(held + 1)
+                 .arg(held));
+}

@@ -1,11 +1,15 @@
-// Pictures of the calibration table windows and the progress window.
+// Pictures of the calibration table windows with their context menu, the progress window and the result
+// of comparing a controller with a configuration file.
 
+#include "config/ConfigFile.h"
+#include "mainwindow/CompareResult.h"
 #include "table/StringGridModel.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QMdiArea>
+#include <QMenu>
 #include <QRadioButton>
 #include <QTableView>
 
@@ -44,6 +48,9 @@ void shootTables(ShotSession& session)
     session.save(QStringLiteral("table-sensor1-volume"), one);
     one->RBue->click();
     session.save(QStringLiteral("table-sensor1-fraction"), one);
+    one->PopupMenu1->popup(one->mapToGlobal(QPoint(40, 80)));
+    session.save(QStringLiteral("table-context-menu"), one->PopupMenu1);
+    one->PopupMenu1->hide();
     one->close();
 
     TPages pages{};
@@ -71,7 +78,24 @@ void shootProgress(ShotSession& session)
     session.save(QStringLiteral("progress"), &bench.progress);
 }
 
+// The result of comparing a controller with a configuration file that differs from it.
+void shootComparison(ShotSession& session)
+{
+    AppBench bench(session.language);
+    TParameters controller = bench.sim.controller().state();
+    IniDocument file;
+    ConfigFile::store(file, controller);
+    file.setValue("PARAMETERS", "Mult_Factor", "12");
+    file.setValue("PARAMETERS", "Volume_1", "650");
+    for (int word = 3; word < 15; ++word)
+        file.setValue("PAGE_7", ConfigFile::wordKey(word), "4096");
+    TFCompare window(ConfigCompare::compare(file, controller), bench.language);
+    window.show();
+    session.save(QStringLiteral("compare-result"), &window);
+}
+
 const int kTables = RegisterShot("table", shootTables);
+const int kComparison = RegisterShot("compare", shootComparison);
 const int kProgress = RegisterShot("progress", shootProgress);
 
 } // namespace

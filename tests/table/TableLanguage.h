@@ -13,6 +13,7 @@ inline bool writeTableLanguage(const QString& dir, const QString& fileName, bool
                           "[SENSOR]\n0001=Read level recoding table\n0002=Write level recoding table\n"
                           "0009=l\n0010=Write the table into the controller?\n"
                           "0012=The first point must have N = 0\n0013=The last point must have N = 1023\n"
+                          "0024=No point in the file\n0025=Line\n"
                           "[MESSAGES]\n005=Table write failed, code\n006=Table written\n"
                           "007=Table read failed, code\n008=Table read\n009=Reading the table\n"
                           "010=Writing the table\n";
@@ -23,6 +24,7 @@ inline bool writeTableLanguage(const QString& dir, const QString& fileName, bool
                                "0010=Записать таблицу в контроллер?\n"
                                "0012=Первая точка должна иметь N = 0\n"
                                "0013=Последняя точка должна иметь N = 1023\n"
+                               "0024=В файле не точка\n0025=Строка\n"
                                "[MESSAGES]\n005=Ошибка записи таблицы, код\n006=Таблица записана\n"
                                "007=Ошибка чтения таблицы, код\n008=Таблица прочитана\n"
                                "009=Чтение таблицы перекодирования уровня\n"

@@ -9,6 +9,7 @@
 #include "tests/table/TableLanguage.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiArea>
@@ -60,6 +61,9 @@ private slots:
     void closedPort_leavesNoProgressWindow_data();
     void closedPort_leavesNoProgressWindow();
     void readAndWrite_overAPseudoTerminal();
+    void spreadsheets_exportedPointsImportToTheSameTable();
+    void importedPoints_writeTheTableWritePointsWrites();
+    void import_unreadableLineLeavesThePoints();
 
 private:
     TFSensor1* openWindow(int sensor = 1, int adminMode = 1);
@@ -77,6 +81,8 @@ private:
     QString msg(const char* key) const { return m_bench->language.LanguageText("MESSAGES", key); }
     QString sensorText(const char* key) const { return m_bench->language.LanguageText("SENSOR", key); }
     QStringList seen() const { return m_bench->messages.seen; }
+    // The spreadsheet commands on a file of the test's folder.
+    QString spreadsheet(QAction* command, const QByteArray& content = QByteArray());
 
     std::unique_ptr<AppBench> m_bench;
     std::unique_ptr<QMdiArea> m_area;
@@ -621,6 +627,67 @@ void tst_sensor_window::readAndWrite_overAPseudoTerminal()
         QCOMPARE(sim->pages()[page], page < 32 ? TPage{} : patternPages()[page]);
         QCOMPARE(z.NewPages[page], page < 32 ? marked[page] : patternPages()[page]);
     }
+}
+
+QString tst_sensor_window::spreadsheet(QAction* command, const QByteArray& content)
+{
+    const QString file = m_bench->path(QStringLiteral("points.csv"));
+    if (!content.isEmpty() && !WriteFile(file, content))
+        return QString();
+    m_w->askSpreadsheetName = [file](bool) { return file; };
+    m_bench->messages.take();
+    command->trigger();
+    return file;
+}
+
+void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
+{
+    TPages pages{};
+    for (int n = 0; n < kTableEntries; ++n)
+        TableEntry(pages, 0, n) = quint16(n * 61 + n % 7);
+    m_bench->sim.controller().pages() = pages;
+    QVERIFY(openWindow(1));
+    transfer(m_w->ARead);
+    const QString file = spreadsheet(m_w->AExportTable);
+    QFile table(file);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = table.readAll().split('\n');
+    QCOMPARE(lines.size(), kTableEntries + 1);                 // the last line ends too
+    QCOMPARE(lines[1023], QByteArray("1023;190.445;62404\r")); // 62404 / 65535 × 200 l
+
+    // The table computed from the points read, before and after a trip through a file.
+    const Points read = points();
+    QVERIFY(m_w->ComputeTable());
+    const QStringList computed = m_w->results()->column(0);
+    spreadsheet(m_w->AExportPoints);
+    m_w->AClearExecute();
+    spreadsheet(m_w->AImportPoints);
+    QCOMPARE(points(), read);
+    QCOMPARE(m_w->results()->column(0), computed);
+}
+
+void tst_sensor_window::importedPoints_writeTheTableWritePointsWrites()
+{
+    // The points and the words of zentikctl's write-points test, over the same 1000 l.
+    m_bench->z().Parameters.Volumes = {500, 500, 0, 0};
+    QVERIFY(openWindow(1));
+    spreadsheet(m_w->AImportPoints, "V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n");
+    QCOMPARE(points(), (Points{{"500.0", "1023"}, {"0", "0"}, {"0", "0"}}));
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    const TPages& sent = m_bench->sim.controller().pages();
+    for (const auto& [entry, word] : {qMakePair(0, 0), qMakePair(1, 32), qMakePair(511, 16368),
+                                      qMakePair(512, 16399), qMakePair(1023, 32768)})
+        QCOMPARE(TableEntry(sent, 0, entry), quint16(word));
+}
+
+void tst_sensor_window::import_unreadableLineLeavesThePoints()
+{
+    QVERIFY(openWindow(1));
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    const QString file = spreadsheet(m_w->AImportPoints, "0;0\n\n50;2000\n100;1023\n");
+    QCOMPARE(seen(), QStringList{"warning: " + sensorText("0024") + ": " + file + '\n' + sensorText("0025") +
+                                 " 3: 50;2000"});
+    QCOMPARE(points(), (Points{{"0", "0"}, {"100", "1023"}}));
 }
 
 QTEST_MAIN(tst_sensor_window)

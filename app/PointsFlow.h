@@ -1,0 +1,24 @@
+// A sensor's table from calibration points and back to litres, as zentikctl runs them beside the
+// calibration window: writing the table computed from points, and reading a table with the total volume
+// its words are shares of. Both read the configuration first (process 1), for the tank volumes.
+#pragma once
+
+#include "app/Flow.h"
+#include "app/PointList.h"
+
+// Tells the refusal of the check before a table is written from points (PointList::prepareForWrite) as
+// the calibration window tells it: SENSOR 0012 or 0013 as a warning, or the conversion error. True, having
+// said nothing, when the check passed.
+bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, const QString& error);
+
+// The points readied as the window's Write readies them (a refusal ends InvalidFile and nothing is sent),
+// the configuration read, the table computed over the total volume with the window's arithmetic in
+// locale, and written as the sensor's table (1 or 2).
+void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
+                      const FlowRun& run);
+
+// The configuration read, then the table of sensor 1 or 2; present gets the words and the total volume
+// before the flow ends Done.
+void StartTableReadInLitres(const AppContext& context, int sensor,
+                            std::function<void(const TableWords&, qint32 totalVolume)> present,
+                            const FlowRun& run);

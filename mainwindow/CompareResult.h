@@ -1,0 +1,26 @@
+// The window that lists where the controller differs from a configuration file: one row per setting, one
+// per table page with differing words, and the list copied as text for a service report.
+#pragma once
+
+#include "app/ConfigCompare.h"
+
+#include <QDialog>
+
+class LanguageCatalog;
+class QPushButton;
+class QTableWidget;
+
+class TFCompare : public QDialog
+{
+public:
+    TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language,
+              QWidget* parent = nullptr);
+
+    // The table as text: a header line, then entry, file and controller of each row separated by tabs.
+    QString asText() const;
+    void BCopyClick();
+
+    QTableWidget* Grid = nullptr;
+    QPushButton* BCopy = nullptr;
+    QPushButton* BClose = nullptr;
+};

@@ -1,0 +1,75 @@
+// The calibration window's spreadsheet commands: points in, points and the table out.
+
+#include "table/Usensor1.h"
+
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/PointsCsv.h"
+#include "table/StringGridModel.h"
+
+#include <QFileDialog>
+
+QString TFSensor1::chooseSpreadsheet(bool save)
+{
+    if (askSpreadsheetName)
+        return askSpreadsheetName(save);
+    const QString filter = text("SENSOR", "0023") + QStringLiteral(" (*.csv *.txt)");
+    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
+                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+}
+
+void TFSensor1::AImportPointsExecute()
+{
+    SGUser->finishEditing();
+    const QString name = chooseSpreadsheet(false);
+    if (name.isEmpty())
+        return;
+    using Status = PointsCsv::ReadResult::Status;
+    const PointsCsv::ReadResult read = PointsCsv::readFile(name, m_locale);
+    const QString named = QStringLiteral(": ") + name;
+    switch (read.status) {
+    case Status::Ok:
+        break;
+    case Status::FileError:
+        return m_context.messages->warning(text("SENSOR", "0028") + named + QLatin1Char('\n') + read.error);
+    case Status::TooLarge:
+        return m_context.messages->warning(text("SENSOR", "0027") + named);
+    case Status::BadLine:
+        return m_context.messages->warning(text("SENSOR", "0024") + named + QLatin1Char('\n') +
+                                           text("SENSOR", "0025") + QLatin1Char(' ') +
+                                           QString::number(read.line) + QStringLiteral(": ") + read.lineText);
+    case Status::NoPoints:
+        return m_context.messages->warning(text("SENSOR", "0026") + named);
+    }
+    SGUser->resetPoints(read.points);
+    if (ComputeTable())
+        m_context.messages->status(text("SENSOR", "0030") + QStringLiteral(": ") + name);
+}
+
+void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)
+{
+    const QString name = chooseSpreadsheet(true);
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!PointsCsv::writeFile(name, lines, &error))
+        return m_context.messages->warning(text("SENSOR", "0029") + QStringLiteral(": ") + name +
+                                           QLatin1Char('\n') + error);
+    m_context.messages->status(text("SENSOR", doneKey) + QStringLiteral(": ") + name);
+}
+
+void TFSensor1::AExportPointsExecute()
+{
+    SGUser->finishEditing();
+    writeSpreadsheet(PointsCsv::pointLines(SGUser->points(), m_locale), "0031");
+}
+
+void TFSensor1::AExportTableExecute()
+{
+    // The table as shown: last computed from the points, or last read.
+    TableWords words{};
+    QString error;
+    if (!WordsOfTableTexts(m_results->column(PointGrid::kVolumeColumn), m_locale, &words, &error))
+        return m_context.messages->error(error);
+    writeSpreadsheet(PointsCsv::tableLines(words, totalVolume()), "0032");
+}
