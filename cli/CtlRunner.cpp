@@ -6,6 +6,7 @@
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
+#include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
 #include "link/Processes.h"
@@ -24,7 +25,8 @@
 namespace {
 
 const char* kUsage =
-    "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "  --port auto            ask every port for the controller and use the one that answers\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
     "  load [--force] FILE    check FILE and write it into the controller\n"
@@ -194,6 +196,11 @@ int CtlRunner::run(const QStringList& arguments)
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
+    if (settings.port == kAutoPortName) {
+        const int status = FindControllerPort(settings);
+        if (status != Exit::Ok)
+            return status;
+    }
     if (command != QLatin1String("read-table") && command != QLatin1String("write-table"))
         return runFlowCommand(command, args.value(1), settings);
 
