@@ -47,7 +47,9 @@ void tst_settings_window::start(const QMap<QString, QString>& serials)
         {QStringLiteral("ttyACM0")},
         {QStringLiteral("ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"), true},
         {kSimulatedPortName}};
-    const SerialLinkFactory lines = SearchLines(setup.sim, serials, {QStringLiteral("ttyACM0")});
+    const QStringList silent =
+        serials.contains(QStringLiteral("ttyACM0")) ? QStringList() : QStringList{QStringLiteral("ttyACM0")};
+    const SerialLinkFactory lines = SearchLines(setup.sim, serials, silent);
     setup.portFactory = [this, lines](const QString& name, QObject* parent) {
         if (name != kSimulatedPortName)
             ++m_linesMade;
