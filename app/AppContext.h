@@ -1,6 +1,8 @@
 // The process-wide objects every window works with, created at start-up and alive until the program ends.
 #pragma once
 
+#include "app/SerialPorts.h"
+
 #include <QStringList>
 
 #include <functional>
@@ -20,8 +22,8 @@ struct AppContext
     LanguageCatalog* language = nullptr;
     MessageService* messages = nullptr;
     ProgressView* progress = nullptr; // shown while table pages travel
-    // The serial ports to offer: the system's, then "SIM".
-    std::function<QStringList()> listPorts;
+    // The serial ports to offer: the system's, the extra paths, then "SIM".
+    std::function<QList<SerialPortEntry>()> listPorts;
     // Redraws the main window's summary panel from the controller object's Parameters.
     std::function<void()> showSummary;
     // Time-out of every request, in milliseconds (tests shorten it).

@@ -9,6 +9,7 @@
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
+#include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
 #include "report/ConfigReport.h"
@@ -26,7 +27,8 @@
 namespace {
 
 const char* kUsage =
-    "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "  --port auto            ask every port for the controller and use the one that answers\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
     "  load [--force] FILE    check FILE and write it into the controller\n"
@@ -293,5 +295,10 @@ int CtlRunner::run(const QStringList& arguments)
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
+    if (settings.port == kAutoPortName) {
+        const int status = FindControllerPort(settings);
+        if (status != Exit::Ok)
+            return status;
+    }
     return runFlowCommand(args, settings, csv);
 }

@@ -63,3 +63,18 @@ QByteArray BuildFrame(quint8 start, quint8 command, const QByteArray& data)
     frame.append(static_cast<char>(CRC8(frame)));
     return frame;
 }
+
+qsizetype FindFrame(const QByteArray& buffer, quint8 start, quint8 command, qsizetype length)
+{
+    const qsizetype n = buffer.size();
+    if (length < 3 || n < length)
+        return -1;
+    const char* bytes = buffer.constData();
+    for (qsizetype i = 0; n - i >= length; ++i) {
+        if (static_cast<quint8>(bytes[i]) != start || static_cast<quint8>(bytes[i + 1]) != command)
+            continue;
+        if (CRC8(bytes + i, length - 1) == static_cast<quint8>(bytes[i + length - 1]))
+            return i;
+    }
+    return -1;
+}

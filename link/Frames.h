@@ -58,3 +58,6 @@ struct TCommand
 
 // Start byte, command, data and the CRC-8 of all of them.
 QByteArray BuildFrame(quint8 start, quint8 command, const QByteArray& data);
+// Where in the buffer the first whole frame of this start byte, command and length (CRC included) begins
+// whose CRC is right; -1 while there is none. Noise and frames of other commands before it are passed over.
+qsizetype FindFrame(const QByteArray& buffer, quint8 start, quint8 command, qsizetype length);

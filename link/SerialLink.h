@@ -50,6 +50,8 @@ public:
     explicit TComPort(QObject* parent = nullptr);
 
     void setFactory(SerialLinkFactory factory);
+    // The factory, for lines of their own beside this one (probing other ports).
+    SerialLinkFactory factory() const { return m_factory; }
     QString portName() const { return m_name; }
     // A new name on an open port closes it and opens it again under the new name; false when that
     // reopening fails (the port is then left closed, errorString() says why).

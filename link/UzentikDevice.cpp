@@ -2,7 +2,6 @@
 
 #include "link/HexText.h"
 #include "link/Processes.h"
-#include "link/unCRC.h"
 
 namespace {
 
@@ -179,24 +178,14 @@ bool TZENTIK::SendCommand(quint8 command, const QByteArray& data, int responseLe
 
 bool TZENTIK::FindResponse(const QByteArray& buffer)
 {
-    const qsizetype n = buffer.size();
     const qsizetype length = Command.Response.Length;
-    if (length < 3 || n < length)
+    const qsizetype at = FindFrame(buffer, Command.Response.Start, Command.Response.Cmd, length);
+    if (at < 0)
         return false;
-    const char* bytes = buffer.constData();
-    for (qsizetype i = 0; n - i >= length; ++i) {
-        if (static_cast<quint8>(bytes[i]) != Command.Response.Start ||
-            static_cast<quint8>(bytes[i + 1]) != Command.Response.Cmd)
-            continue;
-        const quint8 crc = CRC8(bytes + i, length - 1);
-        if (crc != static_cast<quint8>(bytes[i + length - 1]))
-            continue;
-        Command.Response.Data = buffer.mid(i + 2, length - 3);
-        Command.Response.CRC = crc;
-        Command.Waiting = false;
-        return true;
-    }
-    return false;
+    Command.Response.Data = buffer.mid(at + 2, length - 3);
+    Command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
+    Command.Waiting = false;
+    return true;
 }
 
 TCompletionEvent* TZENTIK::eventOf(int process)

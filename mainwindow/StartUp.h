@@ -22,10 +22,10 @@ class WidgetMessages;
 // What start-up may replace: tests put in their own message service, serial lines and port list.
 struct MainDependencies
 {
-    MessageService* messages = nullptr;     // none: the program's own boxes and status line
-    SerialLinkFactory portFactory;          // none: real ports, and "SIM" for the simulated controller
-    std::function<QStringList()> listPorts; // none: the system's ports, then "SIM"
-    QString instanceScope;                  // none: the user's
+    MessageService* messages = nullptr; // none: the program's own boxes and status line
+    SerialLinkFactory portFactory;      // none: real ports, and "SIM" for the simulated controller
+    std::function<QList<SerialPortEntry>()> listPorts; // none: the system's ports, then "SIM"
+    QString instanceScope;                             // none: the user's
     int timeoutMs = 1000;
 };
 

@@ -3,9 +3,11 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "link/UzentikDevice.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -33,15 +35,37 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     Button1->setDefault(true);
     Button2 = new QPushButton(this);
     Button2->setObjectName(QStringLiteral("Button2"));
+    BFind = new QPushButton(this);
+    BFind->setObjectName(QStringLiteral("BFind"));
+    LSearch = new QLabel(this);
+    LSearch->setObjectName(QStringLiteral("LSearch"));
+    LSearch->setWordWrap(true);
+    LSearch->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_finder = new PortFinder(context.zentik->ComPort->factory(), this);
 
-    // The described places, scaled a little so that the larger fonts of this platform fit.
+    // The described places, scaled a little so that the larger fonts of this platform fit, and widened
+    // for the ports' descriptions; the search sits below the lists.
     Label1->setGeometry(8, 16, 66, 20);
-    CBLanguage->setGeometry(78, 12, 160, 26);
+    CBLanguage->setGeometry(78, 12, 240, 26);
     Label2->setGeometry(8, 48, 66, 20);
-    CBport->setGeometry(78, 44, 160, 26);
-    Button1->setGeometry(78, 84, 78, 28);
-    Button2->setGeometry(160, 84, 78, 28);
-    setFixedSize(248, 122);
+    CBport->setGeometry(78, 44, 240, 26);
+    LSearch->setGeometry(78, 76, 240, 34);
+    BFind->setGeometry(8, 116, 142, 28);
+    Button1->setGeometry(158, 116, 78, 28);
+    Button2->setGeometry(240, 116, 78, 28);
+    setFixedSize(328, 154);
+
+    m_portWatch.setInterval(1500);
+    connect(&m_portWatch, &QTimer::timeout, this, &TFSettings::RefreshPorts);
+    connect(m_finder, &PortFinder::asking, this, [this](int index, int count, const QString& port) {
+        LSearch->setText(m_context.language->LanguageText("MESSAGES", "050") +
+                         QStringLiteral(" %1 (%2/%3)").arg(port).arg(index + 1).arg(count));
+    });
+    connect(m_finder, &PortFinder::answered, this, [this](const PortAnswer& answer) {
+        m_answers.insert(answer.port, answer);
+        showPorts(CBport->currentData().toString());
+    });
+    connect(BFind, &QPushButton::clicked, this, &TFSettings::BFindClick);
 
     connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
     connect(Button1, &QPushButton::clicked, this, &TFSettings::Button1Click);
@@ -67,10 +91,11 @@ void TFSettings::FormCreate()
     }
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
-    ListSerialPorts(CBport, m_context.listPorts);
+    m_ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
+    ListSerialPorts(CBport, m_ports);
     const QString port =
         m_context.options->file().readString(Options::kSection, "port", QStringLiteral("COM1"));
-    const int portIndex = IndexOfItem(CBport, port);
+    const int portIndex = IndexOfItem(CBport, port, Qt::UserRole);
     if (portIndex >= 0)
         CBport->setCurrentIndex(portIndex);
     else if (CBport->count() > 0)
@@ -90,6 +115,101 @@ void TFSettings::ApplyTexts()
     Label2->setText(language.LanguageText("SETTINGS", "003", QStringLiteral("Port")));
     Button1->setText(language.LanguageText("SETTINGS", "004", QStringLiteral("Apply")));
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
+    BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
+    showPorts(CBport->currentData().toString());
+}
+
+QString TFSettings::portText(const SerialPortEntry& port) const
+{
+    const QString text = PortDisplayText(port);
+    const auto found = m_answers.constFind(port.name);
+    if (found == m_answers.cend())
+        return text;
+    const LanguageCatalog& language = *m_context.language;
+    QString mark;
+    switch (found->kind) {
+    case PortAnswer::Kind::Answered:
+        mark = language.LanguageText("SETTINGS", "011", QStringLiteral("controller")) + QLatin1Char(' ') +
+               found->text;
+        break;
+    case PortAnswer::Kind::Silent:
+        mark = language.LanguageText("SETTINGS", "012", QStringLiteral("no answer"));
+        break;
+    case PortAnswer::Kind::Failed:
+        mark = language.LanguageText("SETTINGS", "013", QStringLiteral("not opened:")) + QLatin1Char(' ') +
+               found->text;
+        break;
+    }
+    return text + QStringLiteral(" — ") + mark;
+}
+
+void TFSettings::showPorts(const QString& selected)
+{
+    ListSerialPorts(CBport, m_ports);
+    int widest = CBport->width();
+    for (int i = 0; i < CBport->count(); ++i) {
+        const QString text = portText(m_ports[i]);
+        CBport->setItemText(i, text);
+        CBport->setItemData(i, text, Qt::ToolTipRole);
+        widest = qMax(widest, CBport->fontMetrics().horizontalAdvance(text) + 32);
+    }
+    // The drop-down shows whole texts even where the closed list cuts them.
+    CBport->view()->setMinimumWidth(widest);
+    const int index = IndexOfItem(CBport, selected, Qt::UserRole);
+    CBport->setCurrentIndex(index >= 0 ? index : (CBport->count() > 0 ? 0 : -1));
+}
+
+void TFSettings::RefreshPorts()
+{
+    if (m_finder->isRunning())
+        return; // the list of a running search stays as it was asked
+    const QList<SerialPortEntry> ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
+    if (ports == m_ports)
+        return;
+    m_ports = ports;
+    showPorts(CBport->currentData().toString());
+}
+
+void TFSettings::BFindClick()
+{
+    QStringList candidates = PortNames(m_ports);
+    // The built-in simulated controller always answers; asking it would find nothing.
+    candidates.removeAll(kSimulatedPortName);
+    m_answers.clear();
+    showPorts(CBport->currentData().toString());
+    if (candidates.isEmpty()) {
+        LSearch->setText(m_context.language->LanguageText("MESSAGES", "054"));
+        return;
+    }
+    setSearching(true);
+    StartPortSearch(m_context, *m_finder, candidates,
+                    FlowRun(this, [this](const FlowOutcome& outcome) { OnPortSearch(outcome); }));
+}
+
+void TFSettings::OnPortSearch(const FlowOutcome& outcome)
+{
+    setSearching(false);
+    const LanguageCatalog& language = *m_context.language;
+    if (outcome.kind == FlowOutcome::Kind::Busy) {
+        LSearch->clear();
+        m_context.tellBusy();
+        return;
+    }
+    const QStringList found = m_finder->found();
+    if (found.size() == 1) {
+        showPorts(found.first());
+        LSearch->setText(language.LanguageText("MESSAGES", "051") + QLatin1Char(' ') + found.first());
+    } else {
+        LSearch->setText(language.LanguageText("MESSAGES", found.isEmpty() ? "052" : "053"));
+    }
+}
+
+void TFSettings::setSearching(bool searching)
+{
+    // Apply would open the port under question; Cancel stops the search instead.
+    BFind->setEnabled(!searching);
+    Button1->setEnabled(!searching);
+    CBport->setEnabled(!searching);
 }
 
 void TFSettings::SwitchLanguage(int index)
@@ -109,13 +229,14 @@ void TFSettings::Button1Click()
     // Apply ends in a Refresh; while the controller is busy nothing is applied and the window stays.
     if (m_context.refuseIfBusy())
         return;
+    m_finder->stop(); // the port under question goes back to its owner first
     const int index = CBLanguage->currentIndex();
     if (index < 0 || index >= LanguageFiles.size()) {
         m_context.messages->error(QStringLiteral("No language is selected. Choose a language in the list."));
         return;
     }
     SwitchLanguage(index);
-    const QString port = CBport->currentIndex() >= 0 ? CBport->currentText() : QString();
+    const QString port = CBport->currentIndex() >= 0 ? CBport->currentData().toString() : QString();
     if (!m_context.options->setPort(port))
         m_context.messages->error(m_context.options->errorString());
     if (refresh && !refresh(port))
@@ -127,6 +248,7 @@ void TFSettings::Button1Click()
 
 void TFSettings::Button2Click()
 {
+    m_finder->stop();
     m_closing = true;
     reject();
     m_closing = false;
@@ -146,4 +268,17 @@ void TFSettings::closeEvent(QCloseEvent* event)
 {
     if (!m_closing)
         event->ignore();
+}
+
+void TFSettings::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    RefreshPorts();
+    m_portWatch.start();
+}
+
+void TFSettings::hideEvent(QHideEvent* event)
+{
+    m_portWatch.stop();
+    QDialog::hideEvent(event);
 }

@@ -3,9 +3,13 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/PortFinder.h"
+#include "app/SerialPorts.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -31,6 +35,11 @@ public:
     void Button1Click();
     void Button2Click();
     void CBLanguageChange() {}
+    // Asks every listed port but SIM for the controller's serial number; where exactly one answers, that
+    // port is selected.
+    void BFindClick();
+    // Takes the system's port list anew when it has changed, keeping the selection and the search marks.
+    void RefreshPorts();
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -38,6 +47,8 @@ public:
     QComboBox* CBport = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
+    QPushButton* BFind = nullptr;
+    QLabel* LSearch = nullptr; // the search's progress and outcome
     QStringList LanguageFiles; // item i of CBLanguage is file i
 
 signals:
@@ -47,11 +58,21 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void SwitchLanguage(int index);
+    void showPorts(const QString& selected);
+    QString portText(const SerialPortEntry& port) const;
+    void OnPortSearch(const FlowOutcome& outcome);
+    void setSearching(bool searching);
 
     AppContext m_context;
     TFAbout* m_about;
     bool m_closing = false;
+    QList<SerialPortEntry> m_ports;
+    QMap<QString, PortAnswer> m_answers; // by port name, from the last search
+    PortFinder* m_finder;
+    QTimer m_portWatch; // follows adapters plugged in or pulled out while the window is shown
 };

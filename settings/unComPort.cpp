@@ -1,19 +1,18 @@
 #include "settings/unComPort.h"
 
-#include "app/SerialPorts.h"
-
 #include <QComboBox>
 
-int IndexOfItem(const QComboBox* list, const QString& text)
+int IndexOfItem(const QComboBox* list, const QString& text, int role)
 {
     for (int i = list->count() - 1; i >= 0; --i)
-        if (list->itemText(i) == text)
+        if (list->itemData(i, role).toString() == text)
             return i;
     return -1;
 }
 
-void ListSerialPorts(QComboBox* list, const std::function<QStringList()>& source)
+void ListSerialPorts(QComboBox* list, const QList<SerialPortEntry>& ports)
 {
     list->clear();
-    list->addItems(source ? source() : SystemSerialPorts());
+    for (const SerialPortEntry& port : ports)
+        list->addItem(PortDisplayText(port), port.name);
 }

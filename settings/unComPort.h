@@ -1,13 +1,15 @@
 // Helpers of the settings window's drop-down lists.
 #pragma once
 
-#include <QStringList>
+#include "app/SerialPorts.h"
 
-#include <functional>
+#include <Qt>
 
 class QComboBox;
 
-// The index of the last item exactly equal to text (letter case counts), -1 when none is.
-int IndexOfItem(const QComboBox* list, const QString& text);
-// Fills the list with the port names the source gives (the system's ports, then "SIM").
-void ListSerialPorts(QComboBox* list, const std::function<QStringList()>& source);
+// The index of the last item whose text (or data of that role) exactly equals text (letter case counts),
+// -1 when none does.
+int IndexOfItem(const QComboBox* list, const QString& text, int role = Qt::DisplayRole);
+// Fills the list with the ports: each item shows the port's text and holds its bare name as data
+// (Qt::UserRole), the name that options.ini stores.
+void ListSerialPorts(QComboBox* list, const QList<SerialPortEntry>& ports);

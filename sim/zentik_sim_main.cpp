@@ -158,8 +158,11 @@ int main(int argc, char* argv[])
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Also make PATH a symbolic link to the terminal."),
                                   QStringLiteral("PATH"));
-    parser.addOptions(
-        {pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs, random, seed, stats, link});
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("The controller's serial number (8 hexadecimal digits)."),
+                                    QStringLiteral("HEX"));
+    parser.addOptions({pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs, random, seed,
+                       stats, link, serial});
     parser.process(app);
 
     ControllerSimulator sim;
@@ -170,6 +173,17 @@ int main(int argc, char* argv[])
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
     sim.setLateDelayMs(parser.value(lateMs).toInt());
+    if (parser.isSet(serial)) {
+        bool ok = false;
+        parser.value(serial).toUInt(&ok, 16);
+        if (!ok) {
+            std::fprintf(stderr, "zentik-sim: bad serial number '%s'\n", qPrintable(parser.value(serial)));
+            return 64;
+        }
+        TParameters state = sim.state();
+        state.SerialNumber = parser.value(serial);
+        sim.setState(state);
+    }
     const std::pair<const QCommandLineOption*, SimFault> faultFlags[] = {
         {&reject, SimFault::Reject}, {&silent, SimFault::Silent},         {&garbage, SimFault::Garbage},
         {&badCrc, SimFault::BadCrc}, {&wrongCmd, SimFault::WrongCommand}, {&split, SimFault::Split},

@@ -33,12 +33,12 @@ struct UsedSection
 // Every key the program looks up, by section. The shipped files are held against this one list.
 const QList<UsedSection> kUsedKeys = {
     {"LANGUAGE", 3, {{1, 1}}},
-    {"MESSAGES", 3, {{1, 22}, {30, 33}}},
+    {"MESSAGES", 3, {{1, 22}, {30, 33}, {50, 54}}},
     {"MAIN", 4, {{2, 3}, {5, 13}, {18, 25}, {30, 37}}},
     {"ZENTIK", 4, {{1, 3}, {5, 7}, {11, 13}, {16, 20}, {22, 23}, {25, 35}}},
     {"SENSOR", 4, {{1, 2}, {9, 10}, {12, 13}, {20, 32}}},
     {"ABOUT", 3, {{1, 4}}},
-    {"SETTINGS", 3, {{1, 5}}},
+    {"SETTINGS", 3, {{1, 5}, {10, 13}}},
 };
 
 // The messages that get a result code glued to their end.

@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 QString binary(const char* name)
@@ -73,18 +76,24 @@ private slots:
     void overPseudoTerminal_verify();
     void overPseudoTerminal_writePoints_data();
     void overPseudoTerminal_writePoints();
+    void portAuto_usesTheOnlyPortThatAnswers_data();
+    void portAuto_usesTheOnlyPortThatAnswers();
     void report_isOneA4PageWithTheControllersData_data();
     void report_isOneA4PageWithTheControllersData();
 
 private:
-    Outcome ctl(const QStringList& args);
+    // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds).
+    Outcome ctl(const QStringList& args, const QString& extraPorts = QString());
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-Outcome tst_zentikctl::ctl(const QStringList& args)
+Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts)
 {
     QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ZENTIK_EXTRA_PORTS"), extraPorts);
+    p.setProcessEnvironment(environment);
     p.start(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args);
     Outcome o;
     if (!p.waitForFinished(60000)) {
@@ -141,7 +150,8 @@ void tst_zentikctl::fileErrors_exit74WithTheName()
     Outcome o = ctl({"--port", "SIM", "load", missing});
     QCOMPARE(o.exitCode, 74);
     // The window's short text would hide why; the tool names the reason.
-    QVERIFY2(o.err.contains("zentikctl: cannot read " + missing + ": No such file or directory"), qPrintable(o.err));
+    QVERIFY2(o.err.contains("zentikctl: cannot read " + missing + ": No such file or directory"),
+             qPrintable(o.err));
     const QString unwritable = path("no/folder/x.zkt");
     o = ctl({"--port", "SIM", "save", unwritable});
     QCOMPARE(o.exitCode, 74);
@@ -335,6 +345,46 @@ void tst_zentikctl::overPseudoTerminal_writePoints()
     QCOMPARE(lines.size(), 1024);
     for (const QString& expected : said)
         QCOMPARE(lines[expected.section(';', 0, 0).toInt()], expected);
+}
+
+void tst_zentikctl::portAuto_usesTheOnlyPortThatAnswers_data()
+{
+    QTest::addColumn<QStringList>("sims"); // the flags of each zentik-sim; its path is %1, %2, ...
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("said"); // on stderr
+    QTest::newRow("one") << QStringList{"--serial 0000002A"} << 0 << QStringList{"controller on %1"};
+    QTest::newRow("one beside a silent one")
+        << QStringList{"--silent 0x82", "--serial 0000002A"} << 0 << QStringList{"controller on %2"};
+    QTest::newRow("two") << QStringList{"--serial 0000002A", "--serial A1B2C3D4"} << 69
+                         << QStringList{"answered on 2 ports", "  %1: serial number 0000002A\n",
+                                        "  %2: serial number A1B2C3D4\n"};
+    QTest::newRow("silent") << QStringList{"--silent 0x82"} << 69
+                            << QStringList{"no controller answered", "  %1: no answer within 300 ms\n"};
+    QTest::newRow("none") << QStringList{} << 69
+                          << QStringList{"no controller answered", "  /dev/zentik-none: cannot open: "};
+}
+
+void tst_zentikctl::portAuto_usesTheOnlyPortThatAnswers()
+{
+    QFETCH(QStringList, sims);
+    QFETCH(QStringList, said);
+    std::vector<std::unique_ptr<SimProcess>> running;
+    QStringList paths;
+    for (const QString& flags : sims) {
+        running.push_back(std::make_unique<SimProcess>(flags.split(' ')));
+        QVERIFY(!running.back()->path().isEmpty());
+        paths << running.back()->path();
+    }
+    const QString extra = sims.isEmpty() ? QStringLiteral("/dev/zentik-none") : paths.join(':');
+    const Outcome o = ctl({"--port", "auto", "read"}, extra);
+    QTEST(o.exitCode, "exitCode");
+    for (QString text : said) {
+        for (int i = 0; i < paths.size(); ++i)
+            text.replace(QStringLiteral("%") + QString::number(i + 1), paths[i]);
+        QVERIFY2(o.err.contains(text), qPrintable(o.err));
+    }
+    if (o.exitCode == 0)
+        QVERIFY(o.out.startsWith(QStringLiteral("ID=0000002A\n")));
 }
 
 void tst_zentikctl::report_isOneA4PageWithTheControllersData_data()

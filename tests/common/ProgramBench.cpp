@@ -73,20 +73,7 @@ ProgramBench::ProgramBench(ProgramHome& home, const QString& scope, const Progra
     deps.timeoutMs = setup.timeoutMs;
     deps.listPorts = [this] { return portList; };
     // Ports other than SIM refuse to open, as a missing device does.
-    deps.portFactory = [s = sim](const QString& name, QObject* parent) -> SerialLink* {
-        struct Refusing : SimulatedLink
-        {
-            using SimulatedLink::SimulatedLink;
-            bool open() override
-            {
-                setErrorString(QStringLiteral("Permission denied"));
-                return false;
-            }
-        };
-        if (name == kSimulatedPortName)
-            return new SimulatedLink(s, name, parent);
-        return new Refusing(s, name, parent);
-    };
+    deps.portFactory = setup.portFactory ? setup.portFactory : SearchLines(sim, {});
     if (setup.realPorts) {
         deps.portFactory = [s = sim](const QString& name, QObject* parent) -> SerialLink* {
             if (name == kSimulatedPortName)

@@ -35,7 +35,9 @@ struct ProgramSetup
 {
     std::shared_ptr<ControllerSimulator> sim; // none: a fresh one
     bool applySettingsAtStart = false;        // a modal settings window at start-up gets Apply, else Cancel
-    QStringList ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyUSB0"), QStringLiteral("SIM")};
+    QList<SerialPortEntry> ports = {
+        {QStringLiteral("ttyS0")}, {QStringLiteral("ttyUSB0")}, {QStringLiteral("SIM")}};
+    SerialLinkFactory portFactory; // none: SIM is the bench's simulator, other names refuse to open
     int timeoutMs = 200;
     bool realPorts = false; // names other than SIM open real serial ports (pseudo-terminals in tests)
 };
@@ -56,7 +58,7 @@ public:
     TZENTIK& z();
     // Waits until the controller object is idle again.
     bool waitIdle(int ms = 5000);
-    QStringList portList;
+    QList<SerialPortEntry> portList;
 
 private:
     bool m_applySettings;

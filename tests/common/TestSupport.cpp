@@ -33,6 +33,24 @@ QString SimBench::logTail(int from) const
     return log.mid(from).join(QLatin1Char('|'));
 }
 
+SerialLinkFactory SearchLines(std::shared_ptr<ControllerSimulator> sim, const QMap<QString, QString>& serials,
+                              const QStringList& silent)
+{
+    return [=](const QString& name, QObject* parent) -> SerialLink* {
+        if (name == kSimulatedPortName)
+            return new SimulatedLink(sim, name, parent);
+        if (!serials.contains(name) && !silent.contains(name))
+            return new RefusingLink(sim, name, parent);
+        auto controller = std::make_shared<ControllerSimulator>();
+        TParameters state = controller->state();
+        state.SerialNumber = serials.value(name);
+        controller->setState(state);
+        if (silent.contains(name))
+            controller->addFault({SimFault::Silent, -1, -1, 0, -1});
+        return new SimulatedLink(controller, name, parent);
+    };
+}
+
 bool WaitUntil(const std::function<bool()>& done, int waitMs)
 {
     if (done())

@@ -9,6 +9,7 @@
 #include "sim/SimulatedLink.h"
 #include "tests/common/Fixtures.h"
 
+#include <QMap>
 #include <QRectF>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,6 +36,23 @@ public:
     // The log from its line "from" on, joined with "|" for compact comparisons.
     QString logTail(int from = 0) const;
 };
+
+// A port whose device is missing or forbidden: opening it fails with "Permission denied".
+class RefusingLink : public SimulatedLink
+{
+public:
+    using SimulatedLink::SimulatedLink;
+    bool open() override
+    {
+        setErrorString(QStringLiteral("Permission denied"));
+        return false;
+    }
+};
+
+// Serial lines for port searches, by name: "SIM" leads to sim, a name in serials to a controller of its
+// own with that serial number, a name in silent to one that never answers, any other name refuses to open.
+SerialLinkFactory SearchLines(std::shared_ptr<ControllerSimulator> sim, const QMap<QString, QString>& serials,
+                              const QStringList& silent = {});
 
 // Runs the event loop until done() holds or waitMs have passed; unlike QTest::qWaitFor it does not
 // sleep between turns, so exchanges run at full speed. Returns done().

@@ -1,0 +1,147 @@
+// The settings window's port list: what it says of each port, following adapters plugged in and pulled
+// out, and the search for the controller's port.
+
+#include "link/UzentikDevice.h"
+#include "settings/USettings.h"
+#include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+class tst_settings_window : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_home = std::make_unique<ProgramHome>(); }
+    void cleanup()
+    {
+        m_bench.reset();
+        m_home.reset();
+    }
+
+    void findController_marksEveryPortAndSelectsTheOnlyOneThatAnswered_data();
+    void findController_marksEveryPortAndSelectsTheOnlyOneThatAnswered();
+    void findController_refusedWhileTheControllerIsBusy();
+    void portList_followsAdaptersAndKeepsTheSelection();
+
+private:
+    void start(const QMap<QString, QString>& serials);
+    TFSettings& settings() { return *m_bench->program->FSettings; }
+    QStringList items() const;
+
+    std::unique_ptr<ProgramHome> m_home;
+    std::unique_ptr<ProgramBench> m_bench;
+    int m_linesMade = 0;
+};
+
+void tst_settings_window::start(const QMap<QString, QString>& serials)
+{
+    ProgramSetup setup;
+    setup.sim = std::make_shared<ControllerSimulator>();
+    setup.ports = {
+        {QStringLiteral("ttyS0")},
+        {QStringLiteral("ttyACM0")},
+        {QStringLiteral("ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"), true},
+        {kSimulatedPortName}};
+    const QStringList silent =
+        serials.contains(QStringLiteral("ttyACM0")) ? QStringList() : QStringList{QStringLiteral("ttyACM0")};
+    const SerialLinkFactory lines = SearchLines(setup.sim, serials, silent);
+    setup.portFactory = [this, lines](const QString& name, QObject* parent) {
+        if (name != kSimulatedPortName)
+            ++m_linesMade;
+        return lines(name, parent);
+    };
+    m_bench = std::make_unique<ProgramBench>(*m_home, NewInstanceScope(), setup);
+    QVERIFY(m_bench->waitIdle());
+    m_bench->messages.take();
+    m_linesMade = 0;
+}
+
+QStringList tst_settings_window::items() const
+{
+    QStringList texts;
+    const QComboBox* list = m_bench->program->FSettings->CBport;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}
+
+void tst_settings_window::findController_marksEveryPortAndSelectsTheOnlyOneThatAnswered_data()
+{
+    QTest::addColumn<QStringList>("answering"); // "port=serial"; ttyACM0 is silent otherwise, ttyUSB0 refuses
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QStringList>("marks"); // of ttyACM0 and ttyUSB0
+    QTest::newRow("one answers") << QStringList{"ttyUSB0=0000002A"} << "ttyUSB0"
+                                 << "The controller answered on port ttyUSB0"
+                                 << QStringList{"no answer", "controller 0000002A"};
+    QTest::newRow("two answer") << QStringList{"ttyUSB0=0000002A", "ttyACM0=A1B2C3D4"} << "SIM"
+                                << "Controllers answered on several ports. Choose one in the list."
+                                << QStringList{"controller A1B2C3D4", "controller 0000002A"};
+    QTest::newRow("none answers") << QStringList{} << "SIM"
+                                  << "No controller answered on any port"
+                                  << QStringList{"no answer", "not opened: Permission denied"};
+}
+
+void tst_settings_window::findController_marksEveryPortAndSelectsTheOnlyOneThatAnswered()
+{
+    QFETCH(QStringList, answering);
+    QFETCH(QString, selected);
+    QFETCH(QStringList, marks);
+    QMap<QString, QString> serials;
+    for (const QString& pair : answering)
+        serials.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    start(serials);
+    settings().show();
+    QTest::mouseClick(settings().BFind, Qt::LeftButton);
+    QVERIFY(!settings().Button1->isEnabled()); // no Apply onto a port under question
+    QTRY_VERIFY(settings().BFind->isEnabled());
+    QTEST(settings().LSearch->text(), "outcome");
+    QCOMPARE(settings().CBport->currentData().toString(), selected);
+    QCOMPARE(items(), (QStringList{"ttyS0 — not opened: Permission denied", "ttyACM0 — " + marks[0],
+                                   "ttyUSB0 — FT232R USB UART (FTDI) — " + marks[1], "SIM"}));
+    QCOMPARE(m_linesMade, 3); // SIM is never asked
+
+    // options.ini keeps the bare name.
+    settings().Button1Click();
+    QCOMPARE(m_home->option("Port"), selected);
+    QVERIFY(m_bench->waitIdle());
+}
+
+void tst_settings_window::findController_refusedWhileTheControllerIsBusy()
+{
+    start({{QStringLiteral("ttyUSB0"), QStringLiteral("0000002A")}});
+    m_bench->sim->addFault({SimFault::Silent, -1, -1, 0, -1});
+    QVERIFY(m_bench->main().BRefreshClick());
+    m_bench->messages.take();
+    settings().show();
+    settings().BFindClick();
+    QCOMPARE(
+        m_bench->messages.take(),
+        QStringList{QStringLiteral("dialog: The controller is busy. Wait until the current exchange ends.")});
+    QCOMPARE(m_linesMade, 0);
+    QVERIFY(settings().BFind->isEnabled());
+}
+
+void tst_settings_window::portList_followsAdaptersAndKeepsTheSelection()
+{
+    start({});
+    settings().CBport->setCurrentIndex(2); // ttyUSB0
+    settings().show();
+    m_bench->portList.removeFirst();
+    m_bench->portList.insert(1, {QStringLiteral("ttyUSB1")});
+    QTRY_COMPARE(items(), (QStringList{"ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)", "SIM"}));
+    QCOMPARE(settings().CBport->currentData().toString(), QStringLiteral("ttyUSB0"));
+    // Taken anew as the window shows.
+    settings().hide();
+    m_bench->portList.removeLast();
+    settings().show();
+    QCOMPARE(items().size(), 3);
+}
+
+QTEST_MAIN(tst_settings_window)
+#include "tst_settings_window.moc"
