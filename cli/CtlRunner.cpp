@@ -25,12 +25,23 @@ namespace {
 
 const char* kUsage =
     "Usage: zentikctl [--port NAME] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "       zentikctl --help\n"
+    "Commands:\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
     "  load [--force] FILE    check FILE and write it into the controller\n"
     "  read-table 1|2         print the 1024 table words of a sensor\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
-    "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
+    "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
+    "Options:\n"
+    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
+    "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
+    "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
+    "  --log                  print the exchange log on the standard error\n"
+    "  --force                with load: write a file with invalid entries too\n"
+    "  -h, --help             print this help\n"
+    "Exit status: 0 success, 1-13 result code, 64 usage, 65 invalid file, 69 port, 74 file, 75 busy\n"
+    "See zentikctl(1).\n";
 
 int usage(const QString& problem = QString())
 {

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -34,14 +36,7 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     Button2 = new QPushButton(this);
     Button2->setObjectName(QStringLiteral("Button2"));
 
-    // The described places, scaled a little so that the larger fonts of this platform fit.
-    Label1->setGeometry(8, 16, 66, 20);
-    CBLanguage->setGeometry(78, 12, 160, 26);
-    Label2->setGeometry(8, 48, 66, 20);
-    CBport->setGeometry(78, 44, 160, 26);
-    Button1->setGeometry(78, 84, 78, 28);
-    Button2->setGeometry(160, 84, 78, 28);
-    setFixedSize(248, 122);
+    fitToTexts();
 
     connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
     connect(Button1, &QPushButton::clicked, this, &TFSettings::Button1Click);
@@ -68,15 +63,15 @@ void TFSettings::FormCreate()
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
     ListSerialPorts(CBport, m_context.listPorts);
-    const QString port =
-        m_context.options->file().readString(Options::kSection, "port", QStringLiteral("COM1"));
+    const QString port = m_context.options->port();
     const int portIndex = IndexOfItem(CBport, port);
     if (portIndex >= 0)
         CBport->setCurrentIndex(portIndex);
     else if (CBport->count() > 0)
         CBport->setCurrentIndex(0);
     else
-        m_context.messages->information(QStringLiteral("Нет доступных портов"));
+        m_context.messages->information(
+            language.LanguageText("SETTINGS", "007", QStringLiteral("Нет доступных портов")));
 
     if (finishStartUp)
         finishStartUp();
@@ -90,6 +85,32 @@ void TFSettings::ApplyTexts()
     Label2->setText(language.LanguageText("SETTINGS", "003", QStringLiteral("Port")));
     Button1->setText(language.LanguageText("SETTINGS", "004", QStringLiteral("Apply")));
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
+    fitToTexts();
+}
+
+void TFSettings::fitToTexts()
+{
+    // The described places, scaled a little so that the larger fonts of this platform fit; longer captions,
+    // list items or a larger desktop font move the lists right and the buttons down, never cut a text.
+    const int labelWidth = std::max({66, Label1->sizeHint().width(), Label2->sizeHint().width()});
+    const int labelHeight = std::max({20, Label1->sizeHint().height(), Label2->sizeHint().height()});
+    const int rowHeight =
+        std::max({26, labelHeight, CBLanguage->sizeHint().height(), CBport->sizeHint().height()});
+    const int listX = 8 + labelWidth + 4;
+    const int listWidth = std::max({160, CBLanguage->sizeHint().width(), CBport->sizeHint().width()});
+    const int buttonWidth = std::max({78, Button1->sizeHint().width(), Button2->sizeHint().width()});
+    const int buttonHeight = std::max({28, Button1->sizeHint().height(), Button2->sizeHint().height()});
+    int y = 12;
+    for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
+        label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
+        list->setGeometry(listX, y, listWidth, rowHeight);
+        y += rowHeight + 6;
+    }
+    y += 8;
+    const int right = listX + listWidth;
+    Button2->setGeometry(right - buttonWidth, y, buttonWidth, buttonHeight);
+    Button1->setGeometry(std::max(8, right - 2 * buttonWidth - 4), y, buttonWidth, buttonHeight);
+    setFixedSize(right + 10, y + buttonHeight + 10);
 }
 
 void TFSettings::SwitchLanguage(int index)
@@ -111,7 +132,8 @@ void TFSettings::Button1Click()
         return;
     const int index = CBLanguage->currentIndex();
     if (index < 0 || index >= LanguageFiles.size()) {
-        m_context.messages->error(QStringLiteral("No language is selected. Choose a language in the list."));
+        m_context.messages->error(m_context.language->LanguageText(
+            "SETTINGS", "006", QStringLiteral("No language is selected. Choose a language in the list.")));
         return;
     }
     SwitchLanguage(index);

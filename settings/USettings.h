@@ -50,6 +50,7 @@ protected:
 
 private:
     void SwitchLanguage(int index);
+    void fitToTexts();
 
     AppContext m_context;
     TFAbout* m_about;

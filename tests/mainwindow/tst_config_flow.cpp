@@ -52,6 +52,8 @@ private slots:
     void closedPort_oneDialogAndNoProgressWindow_data();
     void closedPort_oneDialogAndNoProgressWindow();
     void progressWindow_advancesPerPageAndCloses();
+    void commandLineFile_askedAfterTheRead_onlyYesLoads_data();
+    void commandLineFile_askedAfterTheRead_onlyYesLoads();
 
 private:
     QString path(const QString& name) const { return m_home->path(name); }
@@ -333,6 +335,35 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
     QVERIFY(!progress->isVisible());
     QVERIFY(reportShown);
     QVERIFY(!main().files().PrintRequest);
+}
+
+void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads()
+{
+    QFETCH(bool, yes);
+    const QString file = path(QStringLiteral("e.zkt"));
+    main().files().askSaveConfigName = [&] { return file; };
+    run([&] { main().ASaveConfigExecute(); });
+    m_bench->messages.answers = {yes};
+    main().BRefreshClick(); // start-up's read, still under way when the file is offered
+    m_bench->program->offerConfigFile(file);
+    QVERIFY(
+        WaitUntil([&] { return !m_bench->messages.seen.filter(QStringLiteral("question: ")).isEmpty(); }));
+    QStringList expected{"status: M004", "status: M002",
+                         "question: Write the configuration file " + QDir::toNativeSeparators(file) +
+                             " into the controller on port SIM?"};
+    if (yes)
+        expected << "status: M015 " + file << "status: M018"
+                 << "dialog: M018"
+                 << "status: M004"
+                 << "status: M002";
+    QCOMPARE(run([] {}), expected);
 }
 
 QTEST_MAIN(tst_config_flow)
