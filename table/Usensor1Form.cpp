@@ -158,7 +158,10 @@ void TFSensor1::buildLayout()
     int g = 0;
     for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
         grid->setFont(bold);
-        grid->setFixedWidth(kGridWidth);
+        // The code column holds up to four digits; a larger desktop font widens it and the grid with it.
+        const int codeWidth =
+            std::max(widths[g][1], QFontMetrics(bold).horizontalAdvance(QStringLiteral("1023")) + 10);
+        grid->setFixedWidth(kGridWidth + codeWidth - widths[g][1]);
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid->verticalHeader()->setMinimumSectionSize(rowHeight);
@@ -168,7 +171,7 @@ void TFSensor1::buildLayout()
         grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         grid->horizontalHeader()->setFixedHeight(rowHeight + 2);
         grid->setColumnWidth(0, widths[g][0]);
-        grid->setColumnWidth(1, widths[g][1]);
+        grid->setColumnWidth(1, codeWidth);
         grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         // Cut like a plain grid: the leading digits of a long fraction stay readable.
         grid->setTextElideMode(Qt::ElideNone);
