@@ -35,22 +35,27 @@ AppPaths AppPaths::at(const QString& home)
     return paths;
 }
 
-AppPaths AppPaths::resolve(const QString& homeOption)
+AppPaths AppPaths::resolve(const QString& homeOption, const QString& programDir)
 {
+    const QString exeDir = programDir.isEmpty() ? executableDir() : programDir;
+    const QString installedData =
+        QDir::cleanPath(QDir(exeDir).filePath(QStringLiteral(ZENTIK_DATA_FROM_BIN)));
     QString home = homeOption;
     if (home.isEmpty())
         home = qEnvironmentVariable("ZENTIK_HOME");
-    const QString exeDir = executableDir();
     if (home.isEmpty()) {
+        // Installed, the programs' folder is shared by every user: each keeps options and volumes of their
+        // own.
+        const bool installed = QFileInfo(QDir(installedData).filePath(kLanguageFolder)).isDir();
         home = exeDir;
-        if (!folderIsWritable(home)) {
+        if (installed || !folderIsWritable(home)) {
             home = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
             QDir().mkpath(home);
         }
     }
     AppPaths paths = at(home);
-    paths.m_languageCandidates << QDir(exeDir).filePath(kLanguageFolder)
-                               << QDir(QStringLiteral(ZENTIK_DATA_DIR)).filePath(kLanguageFolder);
+    paths.m_languageCandidates << QDir(installedData).filePath(kLanguageFolder)
+                               << QDir(exeDir).filePath(kLanguageFolder);
     return paths;
 }
 

@@ -1,6 +1,8 @@
-// Where the program's files live: options.ini and SN.ini in the home folder (beside the executable, or
-// the folder given by --home / ZENTIK_HOME, or the user's configuration folder when the executable's
-// folder cannot be written), and the language files in a folder LANGUAGE.
+// Where the program's files live. options.ini and SN.ini: in the folder given by --home / ZENTIK_HOME, else
+// beside the executable (the build tree and the described layout), else in the user's configuration folder
+// (an installed program, or one whose folder cannot be written). The language files: LANGUAGE in the home
+// folder if it exists, else in the data folder relative to the executable (bin/../share/zentik), else
+// beside the executable.
 #pragma once
 
 #include <QString>
@@ -9,15 +11,14 @@
 class AppPaths
 {
 public:
-    // homeOption: the --home argument, empty when not given.
-    static AppPaths resolve(const QString& homeOption = QString());
+    // homeOption: the --home argument, empty when not given. programDir: the executable's folder (tests
+    // give another).
+    static AppPaths resolve(const QString& homeOption = QString(), const QString& programDir = QString());
     static AppPaths at(const QString& home); // everything in one folder, for tests
 
     QString home() const { return m_home; }
     QString optionsFile() const;
     QString volumeStoreFile() const;
-    // The folder holding the *.LNG files: LANGUAGE in the home folder if it exists, otherwise beside the
-    // executable, otherwise in the installed data folder.
     QString languageDir() const;
 
 private:

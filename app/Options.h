@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/IniFile.h"
+#include "link/SerialLink.h"
 
 class Options
 {
@@ -12,7 +13,9 @@ public:
     IniFile& file() { return m_file; }
     QString fileName() const { return m_file.fileName(); }
 
-    QString port() const { return m_file.readString(kSection, "Port", QStringLiteral("COM1")); }
+    // A first start (no options file) opens on the simulated controller: a port that works on every machine,
+    // where a fixed COM1 would greet a new user with an error.
+    QString port() const { return m_file.readString(kSection, "Port", kSimulatedPortName); }
     QString appIdent() const { return m_file.readString(kSection, "AppIdent", QStringLiteral("ZK")); }
     qint32 adminMode() const { return m_file.readInteger(kSection, "AdminMODE", 0); }
     QString languageFile() const

@@ -28,7 +28,8 @@ namespace {
 
 const char* kUsage =
     "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
-    "  --port auto            ask every port for the controller and use the one that answers\n"
+    "       zentikctl --help\n"
+    "Commands:\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
     "  load [--force] FILE    check FILE and write it into the controller\n"
@@ -36,7 +37,18 @@ const char* kUsage =
     "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
     "  write-points 1|2 FILE  write the table computed from FILE's points (litres, code per line)\n"
-    "  report FILE            read configuration and both tables, write the report as PDF FILE\n";
+    "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
+    "Options:\n"
+    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
+    "  --port auto            ask every port for the controller and use the one that answers\n"
+    "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
+    "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
+    "  --log                  print the exchange log on the standard error\n"
+    "  --force                with load: write a file with invalid entries too\n"
+    "  -h, --help             print this help\n"
+    "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
+    "  69 port, 74 file, 75 busy\n"
+    "See zentikctl(1).\n";
 
 int usage(const QString& problem = QString())
 {

@@ -30,9 +30,13 @@ TFZentik::TFZentik(const AppContext& context, QWidget* parent) : QMdiSubWindow(p
     // A fixed single border: the window can be moved, minimised and closed, not resized.
     setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    // The window's compact 11-pixel font keeps its many captions within the frame beside the panels.
+    // The window's compact font (11 pixels at the platform's 9-point font) keeps its many captions within
+    // the frame beside the panels; it grows with a larger desktop font.
     QFont compact = font();
-    compact.setPixelSize(11);
+    if (compact.pointSizeF() > 0)
+        compact.setPointSizeF(compact.pointSizeF() * 11 / 12);
+    else
+        compact.setPixelSize(11);
     setFont(compact);
     buildControls();
     connectHandlers();

@@ -13,16 +13,21 @@
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QTimer>
 
 FileCommands::FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh)
     : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
 {
     showReport = [this] {
-        ShowReportPreview(
-            PrepareConfigReport(m_context.zentik->Parameters, *m_context.language, m_window->windowTitle()),
+        const LanguageCatalog& language = *m_context.language;
+        TFReportPreview* preview = ShowReportPreview(
+            PrepareConfigReport(m_context.zentik->Parameters, language, m_window->windowTitle()),
             m_context.messages, m_window);
+        preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
+                          language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
     };
     showComparison = [this](const ConfigCompare::Result& result) {
         auto* window = new TFCompare(result, *m_context.language, m_window);
@@ -140,8 +145,35 @@ void FileCommands::ALoadConfigExecute()
     if (m_context.refuseIfBusy())
         return;
     const QString fileName = chooseConfigFile(false);
-    if (fileName.isEmpty())
+    if (!fileName.isEmpty())
+        loadConfigFile(fileName);
+}
+
+void FileCommands::offerConfigFile(const QString& fileName, const std::function<QString()>& port)
+{
+    TZENTIK* z = m_context.zentik;
+    if (z->IsBusy()) {
+        // Start-up's reads go first. A completion may start the next process at once, so look again once
+        // the completion is over.
+        connect(
+            z, &TZENTIK::BusyChanged, this,
+            [this, fileName, port] {
+                QTimer::singleShot(0, this, [this, fileName, port] { offerConfigFile(fileName, port); });
+            },
+            Qt::SingleShotConnection);
         return;
+    }
+    const QString question =
+        m_context.language
+            ->LanguageText("MESSAGES", "023",
+                           QStringLiteral("Write the configuration file %1 into the controller on port %2?"))
+            .arg(QDir::toNativeSeparators(fileName), port());
+    if (m_context.messages->question(question))
+        loadConfigFile(fileName);
+}
+
+void FileCommands::loadConfigFile(const QString& fileName)
+{
     const QString message = text("015");
     const auto underWay = [this, message, fileName] {
         m_context.messages->status(message + QLatin1Char(' ') + fileName);

@@ -33,6 +33,9 @@ public:
     void OnReadAllSettings(const FlowOutcome& outcome);
     void OnLoadAllSettings(const FlowOutcome& outcome);
     void OnCompared(const FlowOutcome& outcome);
+    // A file named on the command line: when the controller is idle, asks whether to write it into the
+    // controller on the port port() names; Yes loads it as the menu command does.
+    void offerConfigFile(const QString& fileName, const std::function<QString()>& port);
 
     bool PrintRequest = false; // the running read is the report's rather than a save's
 
@@ -53,6 +56,7 @@ private:
     // The outcomes every command tells alike: a file error in the file's own words, the controller busy.
     // False, having said nothing, for any other.
     bool tellFileErrorOrBusy(const FlowOutcome& outcome);
+    void loadConfigFile(const QString& fileName);
 
     const AppContext& m_context;
     QWidget* m_window;

@@ -31,9 +31,9 @@ TFReportPreview::TFReportPreview(ReportDocument document, MessageService* messag
     connect(this, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { ReportOutput::paint(m_document, *target); });
 
-    ASaveAsPdf = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton), tr("Save as PDF"), this);
+    ASaveAsPdf = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QString(), this);
     ASaveAsPdf->setObjectName(QStringLiteral("ASaveAsPdf"));
-    ASaveAsPdf->setToolTip(tr("Save as PDF"));
+    setTexts(QStringLiteral("Save as PDF"), m_pdfFiles);
     connect(ASaveAsPdf, &QAction::triggered, this, &TFReportPreview::ASaveAsPdfExecute);
     if (QToolBar* toolBar = findChild<QToolBar*>()) {
         toolBar->addSeparator();
@@ -70,11 +70,18 @@ void TFReportPreview::showEvent(QShowEvent* event)
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
 }
 
+void TFReportPreview::setTexts(const QString& saveAsPdf, const QString& pdfFiles)
+{
+    ASaveAsPdf->setText(saveAsPdf);
+    ASaveAsPdf->setToolTip(saveAsPdf);
+    m_pdfFiles = pdfFiles;
+}
+
 QString TFReportPreview::askWithFileDialog()
 {
-    QFileDialog dialog(this, tr("Save as PDF"));
+    QFileDialog dialog(this, ASaveAsPdf->text());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(tr("PDF files (*.pdf)"));
+    dialog.setNameFilter(m_pdfFiles + QStringLiteral(" (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();

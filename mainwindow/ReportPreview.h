@@ -18,6 +18,8 @@ public:
     TFReportPreview(ReportDocument document, MessageService* messages, QWidget* parent = nullptr);
 
     QAction* ASaveAsPdf = nullptr;
+    // The caption of the PDF command and the name of its file type, from the language file.
+    void setTexts(const QString& saveAsPdf, const QString& pdfFiles);
 
     const ReportDocument& document() const { return m_document; }
     QPrintPreviewWidget* preview() const { return m_preview; }
@@ -39,6 +41,7 @@ private:
     MessageService* m_messages = nullptr;
     QPrintPreviewWidget* m_preview = nullptr;
     bool m_zoomSet = false;
+    QString m_pdfFiles = QStringLiteral("PDF files");
 };
 
 // Opens a preview window for the prepared report and returns at once. The window is modal to its parent

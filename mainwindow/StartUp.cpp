@@ -11,6 +11,7 @@
 #include "table/UProgress.h"
 
 #include <QLabel>
+#include <QTimer>
 
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
     : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
@@ -43,6 +44,8 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     FSettings = new TFSettings(context, FAbout, FMain.get());
     FMain->setSettingsWindow(FSettings);
     FSettings->finishStartUp = [this] { FinishStartUp(); };
+    QObject::connect(FSettings, &TFSettings::languageChanged, FSettings,
+                     [this] { qtTexts.follow(language); });
     FSettings->FormCreate();
     FProgress = new TFProgress(FMain.get());
     context.progress = FProgress;
@@ -62,6 +65,7 @@ void ZentikProgram::show()
 
 void ZentikProgram::FinishStartUp()
 {
+    qtTexts.follow(language);
     FMain->ApplyTexts();
     FAbout->ApplyTexts();
     FSettings->ApplyTexts();
@@ -85,4 +89,13 @@ void ZentikProgram::FinishStartUp()
     options.setInstanceCount(count);
     FMain->setWindowTitle(InstanceCaption(kApplicationTitle, QStringLiteral(ZENTIK_VERSION), count));
     m_announcer->announce(FMain->windowTitle());
+}
+
+void ZentikProgram::offerConfigFile(const QString& fileName)
+{
+    // After the event loop has drawn the main window, so that the question stands in front of it.
+    TFMain* main = FMain.get();
+    QTimer::singleShot(0, main, [main, fileName] {
+        main->files().offerConfigFile(fileName, [main] { return main->PortName; });
+    });
 }

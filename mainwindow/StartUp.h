@@ -7,6 +7,7 @@
 #include "app/AppPaths.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
+#include "app/QtTranslations.h"
 #include "config/TankVolumeStore.h"
 #include "link/SerialLink.h"
 #include "mainwindow/Umain.h"
@@ -44,6 +45,9 @@ public:
     // version and title in the options file, the instance check, then the first Refresh or, for a second
     // instance, the settings window; last the instance number in the caption.
     void FinishStartUp();
+    // A configuration file named on the command line (a double click in a file manager): once start-up's
+    // reads are over, the question naming the file and the port; only Yes writes it into the controller.
+    void offerConfigFile(const QString& fileName);
 
     // The process-wide services, alive until the program ends.
     Options options;
@@ -51,6 +55,7 @@ public:
     LanguageCatalog language;
     std::unique_ptr<TZENTIK> zentik;
     AppContext context;
+    QtTranslations qtTexts; // follows the language file
 
     std::unique_ptr<TFMain> FMain;
     TFAbout* FAbout = nullptr;

@@ -7,7 +7,11 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
+
+constexpr int kWidth = 185;
 
 QLabel* summaryLabel(QWidget* parent, const char* name, bool bold = false)
 {
@@ -28,7 +32,7 @@ TSummaryPanel::TSummaryPanel(const LanguageCatalog& language, QWidget* parent)
 {
     setObjectName(QStringLiteral("Panel2"));
     setFrameShape(QFrame::StyledPanel);
-    setFixedWidth(185);
+    setFixedWidth(kWidth);
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(16, 10, 8, 10);
     grid->setHorizontalSpacing(6);
@@ -126,6 +130,12 @@ void TSummaryPanel::ApplyTexts()
     LSN->setText(text("MAIN", "0018"));
     BChange->setText(text("ZENTIK", "0016"));
     BRefresh->setText(text("ZENTIK", "0017"));
+    // The described width at the described font; the panel widens only where its buttons or its longest
+    // words need it.
+    for (QPushButton* b : {BChange, BRefresh})
+        b->setMinimumWidth(std::max(75, b->fontMetrics().horizontalAdvance(b->text()) + 24));
+    layout()->invalidate();
+    setFixedWidth(std::max(kWidth, layout()->minimumSize().width()));
 }
 
 void TSummaryPanel::ShowSummary(const TParameters& p)

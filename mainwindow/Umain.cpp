@@ -268,8 +268,9 @@ void TFMain::createPanels()
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setMinimumWidth(50);
-    statusBar()->addWidget(PortPanel);
-    statusBar()->addWidget(StatusLine, 1);
+    // Permanent panels: an action's status tip takes only the free space to their left and hides neither.
+    statusBar()->addPermanentWidget(PortPanel);
+    statusBar()->addPermanentWidget(StatusLine);
 }
 
 void TFMain::addChildKinds()
@@ -422,8 +423,11 @@ QString TFMain::showPortFailure()
     QString failure = PortName + QStringLiteral(": ") + reason;
 #ifdef Q_OS_LINUX
     if (reason.contains(QLatin1String("ermission")))
-        failure += QStringLiteral(" (membership of the group that owns the port, usually \"dialout\", gives "
-                                  "access)");
+        failure += QLatin1Char(' ') +
+                   m_context.language->LanguageText(
+                       "MESSAGES", "025",
+                       QStringLiteral(
+                           "(members of the group that owns the port, usually \"dialout\", may open it)"));
 #endif
     PortPanel->setText(m_portInUse);
     PortPanel->setToolTip(failure);
@@ -454,7 +458,9 @@ void TFMain::MenuSaveClick()
     } else {
         QFileDialog dialog(this);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(QStringLiteral("Log files (*.log)"));
+        dialog.setNameFilter(
+            m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
+            QStringLiteral(" (*.log)"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().first();

@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setWindowIcon(QIcon(TFAbout::logo()));
+    // The desktop entry's name: the desktop matches the running window to its menu entry and icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.zentik.Configurator"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(kApplicationTitle);
@@ -21,9 +24,17 @@ int main(int argc, char* argv[])
         QStringLiteral("Folder holding options.ini, SN.ini and LANGUAGE (default: beside the program)."),
         QStringLiteral("DIR"));
     parser.addOption(home);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("A configuration file (*.zkt) to write into the controller, after a question."),
+        QStringLiteral("[FILE]"));
     parser.process(app);
+    if (parser.positionalArguments().size() > 1)
+        parser.showHelp(1);
 
     ZentikProgram program(AppPaths::resolve(parser.value(home)));
     program.show();
+    if (!parser.positionalArguments().isEmpty())
+        program.offerConfigFile(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
     return app.exec();
 }

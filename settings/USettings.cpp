@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* parent)
     : QDialog(parent,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -43,18 +45,6 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     LSearch->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_finder = new PortFinder(context.zentik->ComPort->factory(), this);
 
-    // The described places, scaled a little so that the larger fonts of this platform fit, and widened
-    // for the ports' descriptions; the search sits below the lists.
-    Label1->setGeometry(8, 16, 66, 20);
-    CBLanguage->setGeometry(78, 12, 240, 26);
-    Label2->setGeometry(8, 48, 66, 20);
-    CBport->setGeometry(78, 44, 240, 26);
-    LSearch->setGeometry(78, 76, 240, 34);
-    BFind->setGeometry(8, 116, 142, 28);
-    Button1->setGeometry(158, 116, 78, 28);
-    Button2->setGeometry(240, 116, 78, 28);
-    setFixedSize(328, 154);
-
     m_portWatch.setInterval(1500);
     connect(&m_portWatch, &QTimer::timeout, this, &TFSettings::RefreshPorts);
     connect(m_finder, &PortFinder::asking, this, [this](int index, int count, const QString& port) {
@@ -66,6 +56,7 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
         showPorts(CBport->currentData().toString());
     });
     connect(BFind, &QPushButton::clicked, this, &TFSettings::BFindClick);
+    fitToTexts();
 
     connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
     connect(Button1, &QPushButton::clicked, this, &TFSettings::Button1Click);
@@ -93,15 +84,15 @@ void TFSettings::FormCreate()
 
     m_ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
     ListSerialPorts(CBport, m_ports);
-    const QString port =
-        m_context.options->file().readString(Options::kSection, "port", QStringLiteral("COM1"));
+    const QString port = m_context.options->port();
     const int portIndex = IndexOfItem(CBport, port, Qt::UserRole);
     if (portIndex >= 0)
         CBport->setCurrentIndex(portIndex);
     else if (CBport->count() > 0)
         CBport->setCurrentIndex(0);
     else
-        m_context.messages->information(QStringLiteral("Нет доступных портов"));
+        m_context.messages->information(
+            language.LanguageText("SETTINGS", "007", QStringLiteral("Нет доступных портов")));
 
     if (finishStartUp)
         finishStartUp();
@@ -117,6 +108,7 @@ void TFSettings::ApplyTexts()
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
     BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
     showPorts(CBport->currentData().toString());
+    fitToTexts();
 }
 
 QString TFSettings::portText(const SerialPortEntry& port) const
@@ -212,6 +204,39 @@ void TFSettings::setSearching(bool searching)
     CBport->setEnabled(!searching);
 }
 
+void TFSettings::fitToTexts()
+{
+    // The described places, scaled a little so that the larger fonts of this platform fit and widened for
+    // the ports' descriptions; longer captions or a larger desktop font move the lists right and the
+    // buttons down, never cut a text. The search's line sits below the lists.
+    const int labelWidth = std::max({66, Label1->sizeHint().width(), Label2->sizeHint().width()});
+    const int labelHeight = std::max({20, Label1->sizeHint().height(), Label2->sizeHint().height()});
+    const int rowHeight =
+        std::max({26, labelHeight, CBLanguage->sizeHint().height(), CBport->sizeHint().height()});
+    const int listX = 8 + labelWidth + 4;
+    const int buttonWidth = std::max({78, Button1->sizeHint().width(), Button2->sizeHint().width()});
+    const int buttonHeight = std::max(
+        {28, Button1->sizeHint().height(), Button2->sizeHint().height(), BFind->sizeHint().height()});
+    const int findWidth = std::max(142, BFind->sizeHint().width());
+    // A port's description may be long: the open list shows it whole, the closed one keeps its width.
+    const int listWidth =
+        std::max({240, CBLanguage->sizeHint().width(), findWidth + 2 * buttonWidth + 8 - listX + 8});
+    int y = 12;
+    for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
+        label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
+        list->setGeometry(listX, y, listWidth, rowHeight);
+        y += rowHeight + 6;
+    }
+    const int right = listX + listWidth;
+    const int searchHeight = 2 * LSearch->fontMetrics().lineSpacing() + 4;
+    LSearch->setGeometry(listX, y, listWidth, searchHeight);
+    y += searchHeight + 6;
+    Button2->setGeometry(right - buttonWidth, y, buttonWidth, buttonHeight);
+    Button1->setGeometry(right - 2 * buttonWidth - 4, y, buttonWidth, buttonHeight);
+    BFind->setGeometry(8, y, findWidth, buttonHeight);
+    setFixedSize(right + 10, y + buttonHeight + 10);
+}
+
 void TFSettings::SwitchLanguage(int index)
 {
     Options& options = *m_context.options;
@@ -232,7 +257,8 @@ void TFSettings::Button1Click()
     m_finder->stop(); // the port under question goes back to its owner first
     const int index = CBLanguage->currentIndex();
     if (index < 0 || index >= LanguageFiles.size()) {
-        m_context.messages->error(QStringLiteral("No language is selected. Choose a language in the list."));
+        m_context.messages->error(m_context.language->LanguageText(
+            "SETTINGS", "006", QStringLiteral("No language is selected. Choose a language in the list.")));
         return;
     }
     SwitchLanguage(index);

@@ -67,6 +67,7 @@ private:
     QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
     void setSearching(bool searching);
+    void fitToTexts();
 
     AppContext m_context;
     TFAbout* m_about;

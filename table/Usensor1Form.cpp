@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // A fraction in exponent form too long for its column loses digits of its mantissa, never its exponent:
@@ -119,7 +121,8 @@ void TFSensor1::buildLayout()
 
     Panel2 = new QWidget(client);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFixedHeight(kCommandStripHeight);
+    // Taller only when the desktop's font needs it.
+    Panel2->setFixedHeight(std::max(kCommandStripHeight, QFontMetrics(font()).height() + 12));
     auto* strip = new QHBoxLayout(Panel2);
     strip->setContentsMargins(2, 2, 2, 2);
     strip->setSpacing(2);
@@ -157,21 +160,25 @@ void TFSensor1::buildLayout()
     SGRes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SGRes->setSelectionMode(QAbstractItemView::ContiguousSelection);
 
+    const int rowHeight = std::max(kRowHeight, QFontMetrics(bold).height() + 2);
     const int widths[2][2] = {{64, 45}, {65, 44}};
     int g = 0;
     for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
         grid->setFont(bold);
-        grid->setFixedWidth(kGridWidth);
+        // The code column holds up to four digits; a larger desktop font widens it and the grid with it.
+        const int codeWidth =
+            std::max(widths[g][1], QFontMetrics(bold).horizontalAdvance(QStringLiteral("1023")) + 10);
+        grid->setFixedWidth(kGridWidth + codeWidth - widths[g][1]);
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
-        grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+        grid->verticalHeader()->setMinimumSectionSize(rowHeight);
+        grid->verticalHeader()->setDefaultSectionSize(rowHeight);
         grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
         grid->horizontalHeader()->setHighlightSections(false);
         grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        grid->horizontalHeader()->setFixedHeight(kRowHeight + 2);
+        grid->horizontalHeader()->setFixedHeight(rowHeight + 2);
         grid->setColumnWidth(0, widths[g][0]);
-        grid->setColumnWidth(1, widths[g][1]);
+        grid->setColumnWidth(1, codeWidth);
         grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         // Cut like a plain grid: the leading digits of a long fraction stay readable.
         grid->setTextElideMode(Qt::ElideNone);

@@ -1,10 +1,12 @@
-// Where the program finds its files: the home folder from --home, ZENTIK_HOME or beside the program, and
-// the language folder in the home folder or beside the program.
+// Where the program finds its files: the home folder from --home, ZENTIK_HOME, beside the program or,
+// installed, the user's configuration folder; the language folder in the home folder, relative to the program
+// or beside it.
 
 #include "app/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +17,8 @@ class tst_app_paths : public QObject
 private slots:
     void homeOption_beatsEnvironmentBeatsProgramFolder();
     void languageFolder_homeFirstThenBesideTheProgram();
+    void layout_data();
+    void layout();
 };
 
 void tst_app_paths::homeOption_beatsEnvironmentBeatsProgramFolder()
@@ -44,6 +48,33 @@ void tst_app_paths::languageFolder_homeFirstThenBesideTheProgram()
     QVERIFY(QDir(home.path()).mkdir(QStringLiteral("LANGUAGE")));
     QCOMPARE(AppPaths::resolve(home.path()).languageDir(),
              QDir(home.path()).filePath(QStringLiteral("LANGUAGE")));
+}
+
+void tst_app_paths::layout_data()
+{
+    QTest::addColumn<QStringList>("folders"); // below a temporary root, whose bin/ holds the program
+    QTest::addColumn<QString>("language");    // the language folder found, below the root
+    QTest::addColumn<bool>("configFolder");   // options.ini and SN.ini in the user's configuration folder
+    QTest::newRow("unpacked package")
+        << QStringList{"bin", "share/zentik/LANGUAGE"} << "share/zentik/LANGUAGE" << true;
+    QTest::newRow("build tree") << QStringList{"bin/LANGUAGE"} << "bin/LANGUAGE" << false;
+    QTest::newRow("both: the package's wins")
+        << QStringList{"bin/LANGUAGE", "share/zentik/LANGUAGE"} << "share/zentik/LANGUAGE" << true;
+}
+
+void tst_app_paths::layout()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QString, language);
+    QFETCH(bool, configFolder);
+    qunsetenv("ZENTIK_HOME");
+    QTemporaryDir root;
+    for (const QString& folder : folders)
+        QVERIFY(QDir(root.path()).mkpath(folder));
+    const AppPaths paths = AppPaths::resolve(QString(), root.filePath(QStringLiteral("bin")));
+    QCOMPARE(paths.languageDir(), root.filePath(language));
+    QCOMPARE(paths.home(), configFolder ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+                                        : root.filePath(QStringLiteral("bin")));
 }
 
 QTEST_GUILESS_MAIN(tst_app_paths)

@@ -52,6 +52,40 @@ private:
     QString m_path;
 };
 
+// The options (and commands) a manual page lists: the tags of its OPTIONS (and COMMANDS) section.
+QStringList manualTags(const QString& page, const QString& section, const QRegularExpression& pattern)
+{
+    QFile file(
+        QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath(QStringLiteral("packaging/man/") + page));
+    if (!file.open(QIODevice::ReadOnly))
+        return {QStringLiteral("cannot read ") + file.fileName()};
+    const QStringList lines = QString::fromUtf8(file.readAll())
+                                  .replace(QStringLiteral("\\-"), QStringLiteral("-"))
+                                  .split(QLatin1Char('\n'));
+    QStringList tags;
+    bool inSection = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].startsWith(QLatin1String(".SH ")))
+            inSection = lines[i] == QStringLiteral(".SH ") + section;
+        else if (inSection && lines[i] == QLatin1String(".TP") && i + 1 < lines.size())
+            for (const QRegularExpressionMatch& m : pattern.globalMatch(lines[i + 1]))
+                tags << m.captured(1);
+    }
+    tags.sort();
+    tags.removeDuplicates();
+    return tags;
+}
+
+QStringList matches(const QString& text, const QRegularExpression& pattern)
+{
+    QStringList found;
+    for (const QRegularExpressionMatch& m : pattern.globalMatch(text))
+        found << m.captured(1);
+    found.sort();
+    found.removeDuplicates();
+    return found;
+}
+
 } // namespace
 
 class tst_zentikctl : public QObject
@@ -80,6 +114,8 @@ private slots:
     void portAuto_usesTheOnlyPortThatAnswers();
     void report_isOneA4PageWithTheControllersData_data();
     void report_isOneA4PageWithTheControllersData();
+    void help_matchesTheManualPage_data();
+    void help_matchesTheManualPage();
 
 private:
     // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds).
@@ -429,6 +465,34 @@ void tst_zentikctl::report_isOneA4PageWithTheControllersData()
          {QStringLiteral("Settings sheet"), QStringLiteral("A1B2C3D4"), QStringLiteral("1023"),
           QStringLiteral("499.992"), QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
         QVERIFY2(words.contains(expected), qPrintable(expected));
+}
+
+void tst_zentikctl::help_matchesTheManualPage_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("zentik") << QStringLiteral("zentik");
+    QTest::newRow("zentikctl") << QStringLiteral("zentikctl");
+    QTest::newRow("zentik-sim") << QStringLiteral("zentik-sim");
+}
+
+void tst_zentikctl::help_matchesTheManualPage()
+{
+    QFETCH(QString, program);
+    QProcess p;
+    p.start(binary(program.toLatin1().constData()), {QStringLiteral("--help")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString help = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QRegularExpression option(QStringLiteral("(?<![\\w-])(--?[a-z][a-z-]*)"));
+    QCOMPARE(matches(help, option),
+             manualTags(program + QStringLiteral(".1.in"), QStringLiteral("OPTIONS"), option));
+    if (program == QLatin1String("zentikctl")) {
+        const QRegularExpression command(QStringLiteral("^  ([a-z][a-z-]+)"),
+                                         QRegularExpression::MultilineOption);
+        const QRegularExpression tag(QStringLiteral("^\\.B[IR]? ([a-z][a-z-]+)"));
+        QCOMPARE(matches(help, command),
+                 manualTags(QStringLiteral("zentikctl.1.in"), QStringLiteral("COMMANDS"), tag));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl)

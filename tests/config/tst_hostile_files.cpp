@@ -206,7 +206,7 @@ void tst_hostile_files::hostileContent_givesEveryDefault()
         QVERIFY(WriteFile(file, content));
 
     const Options options(files.options);
-    QCOMPARE(options.port(), QStringLiteral("COM1"));
+    QCOMPARE(options.port(), QStringLiteral("SIM"));
     QCOMPARE(options.appIdent(), QStringLiteral("ZK"));
     QCOMPARE(options.languageFile(), QStringLiteral("ZK_ENG.LNG"));
     QCOMPARE(options.instanceCount(), 0);
@@ -415,7 +415,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     const bool folder = kind == QLatin1String("folder");
 
     Options options(files.options);
-    QCOMPARE(options.port(), QStringLiteral("COM1"));
+    QCOMPARE(options.port(), QStringLiteral("SIM"));
     QCOMPARE(options.instanceCount(), 0);
     TParameters p = polledController();
     TankVolumeStore store(files.volumes);

@@ -24,7 +24,10 @@ QByteArray languageFile()
     QByteArray text = LanguageFile("Test", "[MESSAGES]\r\n");
     for (int i = 1; i <= 33; ++i) {
         const QByteArray key = QByteArray::number(i).rightJustified(3, '0');
-        text += key + "=M" + key + "\r\n";
+        // The question about a file named on the command line needs its places for the file and the port.
+        text += key +
+                (i == 23 ? "=Write the configuration file %1 into the controller on port %2?" : "=M" + key) +
+                "\r\n";
     }
     return text + "[MAIN]\r\n0024=Configuration files\r\n0032=Entry\r\n0033=File\r\n0034=Controller\r\n"
                   "0036=words that differ:\r\n";
@@ -58,6 +61,8 @@ private slots:
     void closedPort_oneDialogAndNoProgressWindow();
     void progressWindow_advancesPerPageAndCloses();
     void compare_saysAMatchOrListsTheDifferences();
+    void commandLineFile_askedAfterTheRead_onlyYesLoads_data();
+    void commandLineFile_askedAfterTheRead_onlyYesLoads();
 
 private:
     QString path(const QString& name) const { return m_home->path(name); }
@@ -339,6 +344,35 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
     QVERIFY(!progress->isVisible());
     QVERIFY(reportShown);
     QVERIFY(!main().files().PrintRequest);
+}
+
+void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads()
+{
+    QFETCH(bool, yes);
+    const QString file = path(QStringLiteral("e.zkt"));
+    main().files().askSaveConfigName = [&] { return file; };
+    run([&] { main().ASaveConfigExecute(); });
+    m_bench->messages.answers = {yes};
+    main().BRefreshClick(); // start-up's read, still under way when the file is offered
+    m_bench->program->offerConfigFile(file);
+    QVERIFY(
+        WaitUntil([&] { return !m_bench->messages.seen.filter(QStringLiteral("question: ")).isEmpty(); }));
+    QStringList expected{"status: M004", "status: M002",
+                         "question: Write the configuration file " + QDir::toNativeSeparators(file) +
+                             " into the controller on port SIM?"};
+    if (yes)
+        expected << "status: M015 " + file << "status: M018"
+                 << "dialog: M018"
+                 << "status: M004"
+                 << "status: M002";
+    QCOMPARE(run([] {}), expected);
 }
 
 QTEST_MAIN(tst_config_flow)

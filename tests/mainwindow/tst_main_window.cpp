@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 #include <QUuid>
@@ -58,6 +59,7 @@ private slots:
     void settingsApply_withoutLanguage_changesNothing();
     void settingsCancel_keepsSelectionForNextTime();
     void tiling_placesWindowsSideBySideOrStacked();
+    void statusTip_leavesPortAndStatusPanels();
     void firstShowing_opensTheControllerWindowFilled();
     void controllerShortcuts_bringTheWindowForward();
     void refresh_reopensTheControllerWindow();
@@ -574,6 +576,17 @@ void tst_main_window::sensorShortcuts_openOnceThenBringForward()
     QVERIFY(opening->isEnabled());
     QTest::keyClick(&main(), key, Qt::ControlModifier);
     QCOMPARE(main().childWindows(tag).size(), 1);
+}
+
+void tst_main_window::statusTip_leavesPortAndStatusPanels()
+{
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    main().statusBar()->showMessage(main().ASettings->statusTip());
+    QVERIFY(main().PortPanel->isVisible());
+    QVERIFY(main().StatusLine->isVisible());
+    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM"));
 }
 
 QTEST_MAIN(tst_main_window)

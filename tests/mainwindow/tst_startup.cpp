@@ -35,6 +35,7 @@ private slots:
     void firstRead_timesOut_withoutLanguageFiles();
     void firstRead_portCannotBeOpened();
     void unwritableOptionsFile_isSaidOnceAndTheProgramRuns();
+    void qtTexts_followTheLanguageFile();
 };
 
 void tst_startup::firstInstance_writesOptionsAndReadsTheController()
@@ -179,7 +180,7 @@ void tst_startup::portPreselection_data()
     QTest::newRow("simulated") << QStringLiteral("SIM") << 2;
     QTest::newRow("unknown") << QStringLiteral("COM7") << 0;
     QTest::newRow("other letter case") << QStringLiteral("TTYUSB0") << 0;
-    QTest::newRow("absent") << QString() << 0;
+    QTest::newRow("absent: the simulated controller") << QString() << 2;
 }
 
 void tst_startup::portPreselection()
@@ -192,7 +193,7 @@ void tst_startup::portPreselection()
         home.setOption("port", port);
     ProgramBench bench(home, NewInstanceScope());
     QTEST(bench.program->FSettings->CBport->currentIndex(), "selected");
-    QCOMPARE(bench.main().PortName, port.isNull() ? QStringLiteral("COM1") : port);
+    QCOMPARE(bench.main().PortName, port.isNull() ? QStringLiteral("SIM") : port);
 }
 
 void tst_startup::noPortsAtAll_saysSoAndSelectsNothing()
@@ -201,7 +202,7 @@ void tst_startup::noPortsAtAll_saysSoAndSelectsNothing()
     ProgramSetup setup;
     setup.ports = {};
     ProgramBench bench(home, NewInstanceScope(), setup);
-    QCOMPARE(bench.messages.seen.first(), QStringLiteral("dialog: Нет доступных портов"));
+    QCOMPARE(bench.messages.seen.first(), QStringLiteral("dialog: No serial ports are available"));
     QCOMPARE(bench.program->FSettings->CBport->currentIndex(), -1);
 }
 
@@ -246,7 +247,27 @@ void tst_startup::unwritableOptionsFile_isSaidOnceAndTheProgramRuns()
              QStringLiteral("error: Unable to write to ") + home.path(QStringLiteral("options.ini")));
     QCOMPARE(seen.filter(QStringLiteral("error: ")).size(), 1);
     QCOMPARE(bench.main().windowTitle(), QStringLiteral("ZENTIK Configurator 1.0.0.24 [1]"));
-    QCOMPARE(bench.main().PortName, QStringLiteral("COM1"));
+    QCOMPARE(bench.main().PortName, QStringLiteral("SIM"));
+}
+
+void tst_startup::qtTexts_followTheLanguageFile()
+{
+    ProgramHome home;
+    home.setOption("LANGFILE", QStringLiteral("ZK_RUS.LNG"));
+    home.writeLanguage(QStringLiteral("ZK_XX.LNG"), "[LANGUAGE]\r\n001=Unnamed\r\n");
+    ProgramBench bench(home, NewInstanceScope());
+    QVERIFY(bench.waitIdle());
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    QCOMPARE(cancel(), QStringLiteral("Отмена"));
+    // A file that names no language leaves Qt's texts in English.
+    TFSettings* settings = bench.program->FSettings;
+    settings->CBLanguage->setCurrentIndex(settings->LanguageFiles.indexOf(QStringLiteral("ZK_XX.LNG")));
+    settings->Button1Click();
+    QVERIFY(bench.waitIdle());
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    settings->CBLanguage->setCurrentIndex(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG")));
+    settings->Button1Click();
+    QCOMPARE(cancel(), QStringLiteral("Отмена"));
 }
 
 QTEST_MAIN(tst_startup)

@@ -11,11 +11,13 @@ struct ShotSession
 {
     QString outDir;
     QString language; // "ZK_ENG.LNG" or "ZK_RUS.LNG"
+    int points = 0;   // the application font's size; 0: the platform's own
     QString languageTag() const
     {
         return language.contains(QLatin1String("RUS")) ? QStringLiteral("ru") : QStringLiteral("en");
     }
-    // Saves the widget's picture as <outDir>/<name>-<language tag>.png.
+    // Saves the widget's picture as <outDir>/<name>-<language tag>.png, with "-12pt" before ".png" for
+    // an application font of 12 points.
     void save(const QString& name, QWidget* widget) const;
     void save(const QString& name, const QImage& image) const;
 };

@@ -37,8 +37,9 @@ void ShotSession::save(const QString& name, QWidget* widget) const
 
 void ShotSession::save(const QString& name, const QImage& image) const
 {
-    const QString file =
-        QDir(outDir).filePath(name + QLatin1Char('-') + languageTag() + QStringLiteral(".png"));
+    const QString file = QDir(outDir).filePath(
+        name + QLatin1Char('-') + languageTag() +
+        (points > 0 ? QStringLiteral("-%1pt").arg(points) : QString()) + QStringLiteral(".png"));
     if (image.save(file))
         std::printf("%s\n", qPrintable(file));
     else
@@ -53,12 +54,20 @@ int main(int argc, char* argv[])
     const QString outDir = args.size() > 1 ? args[1] : QStringLiteral("screenshots");
     const QString only = args.size() > 2 ? args[2] : QString();
     QDir().mkpath(outDir);
-    for (const QString& language : {QStringLiteral("ZK_ENG.LNG"), QStringLiteral("ZK_RUS.LNG")}) {
-        for (auto& [name, shoot] : registry()) {
-            if (!only.isEmpty() && name != only)
-                continue;
-            ShotSession session{QFileInfo(outDir).absoluteFilePath(), language};
-            shoot(session);
+    const QFont platformFont = QApplication::font();
+    // The platform's font, then a large desktop font, where long captions must still fit.
+    for (int points : {0, 12}) {
+        QFont font = platformFont;
+        if (points > 0)
+            font.setPointSize(points);
+        QApplication::setFont(font);
+        for (const QString& language : {QStringLiteral("ZK_ENG.LNG"), QStringLiteral("ZK_RUS.LNG")}) {
+            for (auto& [name, shoot] : registry()) {
+                if (!only.isEmpty() && name != only)
+                    continue;
+                ShotSession session{QFileInfo(outDir).absoluteFilePath(), language, points};
+                shoot(session);
+            }
         }
     }
     return 0;
