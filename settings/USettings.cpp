@@ -220,7 +220,7 @@ void TFSettings::fitToTexts()
     const int findWidth = std::max(142, BFind->sizeHint().width());
     // A port's description may be long: the open list shows it whole, the closed one keeps its width.
     const int listWidth =
-        std::max({240, CBLanguage->sizeHint().width(), findWidth + 2 * buttonWidth + 8 - listX + 8});
+        std::max({240, CBLanguage->sizeHint().width(), 8 + findWidth + 8 + 2 * buttonWidth + 4 - listX});
     int y = 12;
     for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
         label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
