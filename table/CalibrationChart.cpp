@@ -3,6 +3,7 @@
 #include "app/TableMath.h"
 
 #include <QChart>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineSeries>
 #include <QRadioButton>
@@ -141,9 +142,31 @@ void CalibrationChart::plot(QLineSeries* series, QList<QPointF> points)
         // An axis whose points all lie at 0 keeps a drawable range.
         const double rangeX = maxX > 0 ? maxX : kInitialMaxX;
         const double rangeY = maxY > 0 ? maxY : kInitialMaxY;
-        setAxisRange(AxisBottom, rangeX, kBottomTicks);
+        setAxisRange(AxisBottom, rangeX, bottomTicks(rangeX));
         setAxisRange(AxisLeft, rangeY, kLeftTicks);
     }
+}
+
+int CalibrationChart::bottomTicks(double max) const
+{
+    // A larger desktop font would otherwise shorten the labels to "1..." and "2...".
+    const QFontMetrics metrics(AxisBottom->labelsFont());
+    const int leftAxis = metrics.horizontalAdvance(QStringLiteral("1000")) + 2 * metrics.height() + 16;
+    const int plotWidth = width() - 14 - leftAxis;
+    for (int ticks = kBottomTicks; ticks > 2; --ticks) {
+        const double step = tickStep(max, ticks);
+        const int labels = static_cast<int>(std::floor(max / step)) + 1;
+        const QString widest = QString::number((labels - 1) * step, 'g', 6);
+        if (labels * (metrics.horizontalAdvance(widest) + 2 * metrics.averageCharWidth()) <= plotWidth)
+            return ticks;
+    }
+    return 2;
+}
+
+void CalibrationChart::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    setAxisRange(AxisBottom, AxisBottom->max(), bottomTicks(AxisBottom->max()));
 }
 
 void CalibrationChart::setAxisRange(QValueAxis* axis, double max, int ticks)

@@ -39,7 +39,12 @@ public:
     static bool pointsOf(const QStringList& x, const QStringList& y, const QLocale& locale,
                          QList<QPointF>* points, QString* error);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    // How many labels fit along the bottom axis up to max at the chart's width and the labels' font.
+    int bottomTicks(double max) const;
     void buildChart();
     void buildModeSwitch();
     void setAxisRange(QValueAxis* axis, double max, int ticks);
