@@ -8,6 +8,8 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -18,7 +20,7 @@ int main(int argc, char* argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(kApplicationTitle);
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption home(
         QStringLiteral("home"),
         QStringLiteral("Folder holding options.ini, SN.ini and LANGUAGE (default: beside the program)."),
@@ -28,9 +30,20 @@ int main(int argc, char* argv[])
         QStringLiteral("FILE"),
         QStringLiteral("A configuration file (*.zkt) to write into the controller, after a question."),
         QStringLiteral("[FILE]"));
-    parser.process(app);
-    if (parser.positionalArguments().size() > 1)
-        parser.showHelp(1);
+    // Help and usage errors return from here rather than exit() inside the parser, so that the application
+    // and what it has loaded are taken down in order.
+    if (!parser.parse(QApplication::arguments())) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+        return 1;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return 1;
+    }
 
     ZentikProgram program(AppPaths::resolve(parser.value(home)));
     program.show();
