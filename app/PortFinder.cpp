@@ -113,6 +113,13 @@ void PortFinder::conclude(PortAnswer::Kind kind, const QString& text)
     QTimer::singleShot(0, this, &PortFinder::askNext);
 }
 
+QStringList PortSearchCandidates(const QList<SerialPortEntry>& ports)
+{
+    QStringList candidates = PortNames(ports);
+    candidates.removeAll(kSimulatedPortName);
+    return candidates;
+}
+
 void StartPortSearch(const AppContext& context, PortFinder& finder, const QStringList& ports,
                      const FlowRun& run)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/Flow.h"
+#include "app/SerialPorts.h"
 #include "link/SerialLink.h"
 
 #include <QList>
@@ -74,6 +75,10 @@ private:
     QList<PortAnswer> m_answers;
     std::function<void()> m_done;
 };
+
+// The ports a search asks, in order: every listed port but the built-in simulated controller, which always
+// answers and so would hide the real result.
+QStringList PortSearchCandidates(const QList<SerialPortEntry>& ports);
 
 // The search as a flow: Busy while the controller object runs a process (nothing is asked), otherwise
 // every port is asked and the flow ends Done with the answers in the finder. The controller object's port

@@ -23,9 +23,7 @@ QString describe(const PortAnswer& answer, int timeoutMs)
 
 int FindControllerPort(CtlSettings& settings)
 {
-    QStringList candidates = PortNames(SystemSerialPorts());
-    // The built-in simulated controller always answers; asking it would find nothing.
-    candidates.removeAll(kSimulatedPortName);
+    const QStringList candidates = PortSearchCandidates(SystemSerialPorts());
     CtlSession session(settings); // its port is never opened
     PortFinder finder(session.context().zentik->ComPort->factory());
     const int status = session.runFlow(

@@ -164,9 +164,7 @@ void TFSettings::RefreshPorts()
 
 void TFSettings::BFindClick()
 {
-    QStringList candidates = PortNames(m_ports);
-    // The built-in simulated controller always answers; asking it would find nothing.
-    candidates.removeAll(kSimulatedPortName);
+    const QStringList candidates = PortSearchCandidates(m_ports);
     m_answers.clear();
     showPorts(CBport->currentData().toString());
     if (candidates.isEmpty()) {
