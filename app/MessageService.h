@@ -6,8 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-inline const QString kApplicationTitle = QStringLiteral("ZENTIK Configurator");
-
 class MessageService
 {
 public:

@@ -5,8 +5,8 @@
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
 
-void StartConfigSave(const AppContext& context, std::function<QString()> fileName,
-                     const QString& progressLabel, const FlowRun& run)
+void StartConfigFileSave(const AppContext& context, std::function<QString()> fileName,
+                         const QString& progressLabel, const FlowRun& run)
 {
     StartReadAll(context, progressLabel, run.continuedBy([context, fileName, run](const FlowOutcome& read) {
         if (!read.ok())

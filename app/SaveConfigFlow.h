@@ -7,5 +7,5 @@
 // fileName gives the file's name once the read has succeeded (the window asks the user only then); no
 // name ends the flow Cancelled with nothing written. Done carries the name in detail; FileError names the
 // file that could not be written.
-void StartConfigSave(const AppContext& context, std::function<QString()> fileName,
-                     const QString& progressLabel, const FlowRun& run);
+void StartConfigFileSave(const AppContext& context, std::function<QString()> fileName,
+                         const QString& progressLabel, const FlowRun& run);

@@ -2,6 +2,8 @@
 // redrawn) with 32 and with 1024 points, and filling both grids after a table of 1024 entries was read.
 
 #include "table/StringGridModel.h"
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
 #include "tests/table/TableLanguage.h"

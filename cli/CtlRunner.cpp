@@ -233,7 +233,7 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     if (command == QLatin1String("save")) {
         const auto fileName = [file] { return file; };
         return session.runFlow(
-            [&](const FlowRun& run) { StartConfigSave(context, fileName, QString(), run); });
+            [&](const FlowRun& run) { StartConfigFileSave(context, fileName, QString(), run); });
     }
     if (command == QLatin1String("load")) {
         session.messages().setSubject(file);

@@ -1,7 +1,7 @@
 // zentikctl: the controller link without windows, for scripts and production benches.
 
+#include "app/ApplicationTitle.h"
 #include "cli/CtlRunner.h"
-#include "app/MessageService.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

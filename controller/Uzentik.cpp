@@ -1,9 +1,9 @@
 #include "controller/Uzentik.h"
 
+#include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/ReadFlows.h"
-#include "app/SettingsValues.h"
 #include "link/UzentikDevice.h"
 
 #include <QCheckBox>
@@ -118,8 +118,7 @@ void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcom
 {
     if (!outcome.ok()) {
         const QString text = messageText(context, "003") + QString::number(outcome.resultCode);
-        context.messages->information(text);
-        context.messages->status(text);
+        context.messages->failure(text);
     } else {
         context.messages->status(messageText(context, "002"));
     }
@@ -133,7 +132,7 @@ void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcom
 void TFZentik::ShowParameters()
 {
     const TParameters& p = m_context.zentik->Parameters;
-    const SettingsFields f = SettingsFieldsOf(p);
+    const ControllerFields f = ControllerFieldsOf(p);
     Eaddr1->setText(f.address[0]);
     Eaddr2->setText(f.address[1]);
     Evol1->setText(f.volume[0]);
@@ -153,9 +152,9 @@ void TFZentik::ShowParameters()
     m_shownFields = fields();
 }
 
-SettingsFields TFZentik::fields() const
+ControllerFields TFZentik::fields() const
 {
-    SettingsFields f;
+    ControllerFields f;
     f.poll = {ChBask1->isChecked(), ChBask2->isChecked()};
     f.address = {Eaddr1->text(), Eaddr2->text()};
     f.volume = {Evol1->text(), Evol2->text()};
@@ -215,8 +214,7 @@ void TFZentik::OnConfigSave(const AppContext& context, TFZentik* window)
         if (z.LastError == Result::VolumeStoreWriteFailed && !z.LastErrorText.isEmpty())
             context.messages->error(z.LastErrorText);
         const QString text = messageText(context, "012") + QString::number(z.LastError);
-        context.messages->information(text);
-        context.messages->status(text);
+        context.messages->failure(text);
         if (window && !window->m_closed)
             window->setButtonsEnabled(true);
         return;

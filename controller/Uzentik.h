@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/SettingsValues.h"
+#include "app/ControllerFields.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -111,7 +111,7 @@ private:
     void limitText(QLineEdit* edit, qint32 limit);
     void setChangedText(QLineEdit* edit, const QString& text);
     void fitToTexts();
-    SettingsFields fields() const;
+    ControllerFields fields() const;
     QRadioButton* outputModeButton(int mode) const;
 
     AppContext m_context;
@@ -120,6 +120,6 @@ private:
     // The configuration last shown and the fields as it showed them: Apply keeps what was read wherever
     // a field has not been changed since.
     TParameters m_read;
-    SettingsFields m_shownFields;
+    ControllerFields m_shownFields;
     bool m_readRefused = false; // shown while the controller was busy: no read started
 };

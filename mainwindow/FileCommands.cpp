@@ -90,8 +90,8 @@ void FileCommands::ASaveConfigExecute()
         m_context.messages->status(QString());
         return chooseConfigFile(true);
     };
-    StartConfigSave(m_context, fileName, *message,
-                    FlowRun(this, [this](const FlowOutcome& outcome) { OnReadAllSettings(outcome); }));
+    StartConfigFileSave(m_context, fileName, *message,
+                        FlowRun(this, [this](const FlowOutcome& outcome) { OnReadAllSettings(outcome); }));
 }
 
 void FileCommands::APrintConfigExecute()

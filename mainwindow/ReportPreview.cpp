@@ -1,5 +1,6 @@
 #include "mainwindow/ReportPreview.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/MessageService.h"
 #include "report/ReportOutput.h"
 

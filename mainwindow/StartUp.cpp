@@ -1,6 +1,9 @@
 #include "mainwindow/StartUp.h"
 
+#include "mainwindow/FileCommands.h"
+
 #include "Version.h"
+#include "app/ApplicationTitle.h"
 #include "app/PortFactory.h"
 #include "app/SerialPorts.h"
 #include "link/UzentikDevice.h"

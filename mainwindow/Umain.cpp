@@ -1,5 +1,11 @@
 #include "mainwindow/Umain.h"
 
+#include "app/AppContext.h"
+#include "app/FlowOutcome.h"
+#include "mainwindow/ChildWindows.h"
+#include "mainwindow/FileCommands.h"
+#include "mainwindow/SummaryPanel.h"
+#include "app/ApplicationTitle.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
@@ -81,143 +87,6 @@ void TFMain::setSettingsWindow(TFSettings* settings)
     connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
-QString TFMain::text(const char* section, const char* key) const
-{
-    return m_context.language->LanguageText(section, key);
-}
-
-void TFMain::createActions()
-{
-    const auto make = [this](QAction*& action, const char* name, IconKind icon) {
-        action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setIcon(ActionIcon(icon));
-    };
-    make(AExit, "AExit", IconKind::Exit);
-    make(ALoadConfig, "ALoadConfig", IconKind::LoadConfig);
-    make(ASaveConfig, "ASaveConfig", IconKind::SaveConfig);
-    make(APrintConfig, "APrintConfig", IconKind::Print);
-    ACompareConfig = new QAction(this);
-    ACompareConfig->setObjectName(QStringLiteral("ACompareConfig"));
-    make(ACascade, "ACascade", IconKind::Cascade);
-    make(Ahor, "Ahor", IconKind::TileHorizontal);
-    make(Avert, "Avert", IconKind::TileVertical);
-    make(ASettings, "ASettings", IconKind::Settings);
-    make(AAbout, "AAbout", IconKind::About);
-    make(ASensor1, "ASensor1", IconKind::Sensor1);
-    make(ASensor2, "ASensor2", IconKind::Sensor2);
-    make(Azentik, "Azentik", IconKind::Controller);
-    make(Nconf1, "Nconf1", IconKind::Sensor1);
-    make(Nconf2, "Nconf2", IconKind::Sensor2);
-    make(Nzentik, "Nzentik", IconKind::Controller);
-
-    ALoadConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    ASaveConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    APrintConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    ASettings->setShortcut(QKeySequence(Qt::Key_F10));
-    AAbout->setShortcut(QKeySequence(Qt::Key_F1));
-    // Ctrl+F1..F3 belong to the Window items, which open a window or bring it forward and stay enabled
-    // while the opening actions are disabled; the same keys on both would make neither work.
-    Nconf1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    Nconf2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F2));
-    Nzentik->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F3));
-    for (QAction* a : {Nconf1, Nconf2, Nzentik})
-        a->setShortcutContext(Qt::ApplicationShortcut);
-
-    connect(AExit, &QAction::triggered, this, &TFMain::AExitExecute);
-    connect(ALoadConfig, &QAction::triggered, this, &TFMain::ALoadConfigExecute);
-    connect(ASaveConfig, &QAction::triggered, this, &TFMain::ASaveConfigExecute);
-    connect(APrintConfig, &QAction::triggered, this, &TFMain::APrintConfigExecute);
-    connect(ACompareConfig, &QAction::triggered, this, &TFMain::ACompareConfigExecute);
-    connect(ACascade, &QAction::triggered, this, &TFMain::ACascadeExecute);
-    connect(Ahor, &QAction::triggered, this, &TFMain::AhorExecute);
-    connect(Avert, &QAction::triggered, this, &TFMain::AvertExecute);
-    connect(ASettings, &QAction::triggered, this, &TFMain::ASettingsExecute);
-    connect(AAbout, &QAction::triggered, this, &TFMain::AAboutExecute);
-    connect(ASensor1, &QAction::triggered, this, &TFMain::ASensor1Execute);
-    connect(ASensor2, &QAction::triggered, this, &TFMain::ASensor2Execute);
-    connect(Azentik, &QAction::triggered, this, &TFMain::AzentikExecute);
-    connect(Nconf1, &QAction::triggered, this, &TFMain::TB1Click);
-    connect(Nconf2, &QAction::triggered, this, &TFMain::TB2Click);
-    connect(Nzentik, &QAction::triggered, this, &TFMain::BChangeClick);
-
-    MenuClear = new QAction(this);
-    MenuClear->setObjectName(QStringLiteral("MenuClear"));
-    MenuSave = new QAction(this);
-    MenuSave->setObjectName(QStringLiteral("MenuSave"));
-    connect(MenuClear, &QAction::triggered, this, &TFMain::MenuClearClick);
-    connect(MenuSave, &QAction::triggered, this, &TFMain::MenuSaveClick);
-}
-
-void TFMain::createMenus()
-{
-    QMenuBar* bar = menuBar();
-    N3 = bar->addMenu(QString());
-    N3->setObjectName(QStringLiteral("N3"));
-    N3->addAction(APrintConfig);
-    N3->addAction(ALoadConfig);
-    N3->addAction(ASaveConfig);
-    N3->addAction(ACompareConfig);
-    N3->addSeparator();
-    N3->addAction(AExit);
-    N9 = bar->addAction(QString());
-    N9->setObjectName(QStringLiteral("N9"));
-    connect(N9, &QAction::triggered, this, &TFMain::ASettingsExecute);
-    N13 = bar->addMenu(QString());
-    N13->setObjectName(QStringLiteral("N13"));
-    N13->addAction(Nconf1);
-    N13->addAction(Nconf2);
-    N13->addAction(Nzentik);
-    N2 = bar->addMenu(QString());
-    N2->setObjectName(QStringLiteral("N2"));
-    N2->addAction(ACascade);
-    N2->addAction(Ahor);
-    N2->addAction(Avert);
-    N1 = bar->addAction(QString());
-    N1->setObjectName(QStringLiteral("N1"));
-    connect(N1, &QAction::triggered, this, &TFMain::AAboutExecute);
-}
-
-void TFMain::createToolBars()
-{
-    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setIconSize(QSize(20, 20));
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    ToolBar1->addAction(AExit);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ALoadConfig);
-    ToolBar1->addAction(ASaveConfig);
-    ToolBar1->addAction(APrintConfig);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ACascade);
-    ToolBar1->addAction(Ahor);
-    ToolBar1->addAction(Avert);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(ASettings);
-    ToolBar1->addAction(AAbout);
-
-    addToolBarBreak();
-    ToolBar2 = addToolBar(QStringLiteral("ToolBar2"));
-    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    ToolBar2->setMovable(false);
-    ToolBar2->setIconSize(QSize(20, 20));
-    const auto button = [this](QToolButton*& b, const char* name, const QIcon& icon) {
-        b = new QToolButton(ToolBar2);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setIcon(icon);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setAutoRaise(true);
-        b->setMinimumHeight(36);
-        ToolBar2->addWidget(b);
-    };
-    button(TB1, "TB1", ASensor1->icon());
-    button(TB2, "TB2", ASensor2->icon());
-    connect(TB1, &QToolButton::clicked, this, &TFMain::TB1Click);
-    connect(TB2, &QToolButton::clicked, this, &TFMain::TB2Click);
-}
-
 void TFMain::createPanels()
 {
     auto* central = new QWidget(this);
@@ -291,46 +160,6 @@ void TFMain::addChildKinds()
             connect(window, &TFZentik::closed, Azentik, closed);
         return window;
     });
-}
-
-void TFMain::ApplyTexts()
-{
-    const auto action = [this](QAction* a, const char* key) {
-        const QString t = text("MAIN", key);
-        a->setText(t);
-        a->setToolTip(t);
-        a->setStatusTip(t);
-    };
-    N13->setTitle(text("MAIN", "0002"));
-    N2->setTitle(text("MAIN", "0003"));
-    N3->setTitle(text("MAIN", "0021"));
-    action(ASettings, "0005");
-    action(AExit, "0006");
-    action(ASensor1, "0007");
-    action(ASensor2, "0008");
-    action(Azentik, "0009");
-    action(ACascade, "0010");
-    action(Ahor, "0011");
-    action(Avert, "0012");
-    action(AAbout, "0013");
-    action(ALoadConfig, "0022");
-    action(ASaveConfig, "0023");
-    action(APrintConfig, "0025");
-    action(ACompareConfig, "0030");
-    Panel2->ApplyTexts();
-    // The toolbar buttons and Window items follow the actions' new captions.
-    TB1->setText(ASensor1->text());
-    TB1->setToolTip(ASensor1->toolTip());
-    TB2->setText(ASensor2->text());
-    TB2->setToolTip(ASensor2->toolTip());
-    Nconf1->setText(ASensor1->text());
-    Nconf2->setText(ASensor2->text());
-    Nzentik->setText(Azentik->text());
-    m_files->ApplyTexts();
-    MenuClear->setText(text("MAIN", "0019"));
-    MenuSave->setText(text("MAIN", "0020"));
-    N9->setText(ASettings->text());
-    N1->setText(AAbout->text());
 }
 
 void TFMain::ShowSummary()
@@ -470,4 +299,84 @@ void TFMain::MenuSaveClick()
     QString error;
     if (!Memo1->SaveToFile(chosen + QStringLiteral(".log"), &error))
         messages().error(error);
+}
+
+LanguageCatalog& TFMain::language() const
+{
+    return *m_context.language;
+}
+
+MessageService& TFMain::messages() const
+{
+    return *m_context.messages;
+}
+
+void TFMain::ACascadeExecute()
+{
+    m_children->cascade();
+}
+
+void TFMain::AhorExecute()
+{
+    m_children->tile(Qt::Horizontal);
+}
+
+void TFMain::AvertExecute()
+{
+    m_children->tile(Qt::Vertical);
+}
+
+void TFMain::ASensor1Execute()
+{
+    m_children->open(ChildTag::Sensor1);
+}
+
+void TFMain::ASensor2Execute()
+{
+    m_children->open(ChildTag::Sensor2);
+}
+
+void TFMain::AzentikExecute()
+{
+    m_children->open(ChildTag::Controller);
+}
+
+void TFMain::TB1Click()
+{
+    m_children->openOrRaise(ChildTag::Sensor1);
+}
+
+void TFMain::TB2Click()
+{
+    m_children->openOrRaise(ChildTag::Sensor2);
+}
+
+void TFMain::BChangeClick()
+{
+    m_children->openOrRaise(ChildTag::Controller);
+}
+
+void TFMain::ALoadConfigExecute()
+{
+    m_files->ALoadConfigExecute();
+}
+
+void TFMain::ASaveConfigExecute()
+{
+    m_files->ASaveConfigExecute();
+}
+
+void TFMain::APrintConfigExecute()
+{
+    m_files->APrintConfigExecute();
+}
+
+void TFMain::ACompareConfigExecute()
+{
+    m_files->ACompareConfigExecute();
+}
+
+QList<QMdiSubWindow*> TFMain::childWindows(int tag) const
+{
+    return m_children->windows(tag);
 }

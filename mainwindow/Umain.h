@@ -3,17 +3,15 @@
 // child windows, Refresh and the file commands; start-up hands it the program's shared services.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/FlowOutcome.h"
-#include "mainwindow/ChildWindows.h"
-#include "mainwindow/FileCommands.h"
-#include "mainwindow/SummaryPanel.h"
-
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
 
+struct AppContext;
+struct FlowOutcome;
+class ChildWindows;
+class FileCommands;
 class LanguageCatalog;
 class MessageService;
 class QLabel;
@@ -26,6 +24,7 @@ class QToolButton;
 class TExchangeLog;
 class TFAbout;
 class TFSettings;
+class TSummaryPanel;
 class TZENTIK;
 
 class TFMain : public QMainWindow
@@ -37,8 +36,8 @@ public:
     ~TFMain() override;
 
     TZENTIK* Zentik = nullptr;
-    LanguageCatalog& language() const { return *m_context.language; }
-    MessageService& messages() const { return *m_context.messages; }
+    LanguageCatalog& language() const;
+    MessageService& messages() const;
     FileCommands& files() const { return *m_files; }
     QString PortName;
     QString AppIdent;
@@ -56,28 +55,28 @@ public:
     void AExitExecute();
     void ASettingsExecute();
     void AAboutExecute();
-    void ACascadeExecute() { m_children->cascade(); }
-    void AhorExecute() { m_children->tile(Qt::Horizontal); }
-    void AvertExecute() { m_children->tile(Qt::Vertical); }
-    void ASensor1Execute() { m_children->open(ChildTag::Sensor1); }
-    void ASensor2Execute() { m_children->open(ChildTag::Sensor2); }
-    void AzentikExecute() { m_children->open(ChildTag::Controller); }
-    void TB1Click() { m_children->openOrRaise(ChildTag::Sensor1); }
-    void TB2Click() { m_children->openOrRaise(ChildTag::Sensor2); }
-    void BChangeClick() { m_children->openOrRaise(ChildTag::Controller); }
+    void ACascadeExecute();
+    void AhorExecute();
+    void AvertExecute();
+    void ASensor1Execute();
+    void ASensor2Execute();
+    void AzentikExecute();
+    void TB1Click();
+    void TB2Click();
+    void BChangeClick();
     // False when no read started because the controller is busy or the port could not be reopened
     // under the new name (the user has been told).
     bool BRefreshClick();
     void OnConfigRead(const FlowOutcome& outcome);
     void MenuClearClick();
     void MenuSaveClick();
-    void ALoadConfigExecute() { m_files->ALoadConfigExecute(); }
-    void ASaveConfigExecute() { m_files->ASaveConfigExecute(); }
-    void APrintConfigExecute() { m_files->APrintConfigExecute(); }
-    void ACompareConfigExecute() { m_files->ACompareConfigExecute(); }
+    void ALoadConfigExecute();
+    void ASaveConfigExecute();
+    void APrintConfigExecute();
+    void ACompareConfigExecute();
 
     // The child windows with this tag, in the frame's order.
-    QList<QMdiSubWindow*> childWindows(int tag) const { return m_children->windows(tag); }
+    QList<QMdiSubWindow*> childWindows(int tag) const;
     // The log file name the dialog returns (empty when cancelled); tests replace the dialog.
     std::function<QString()> askLogFileName;
 

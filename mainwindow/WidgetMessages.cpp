@@ -1,5 +1,7 @@
 #include "mainwindow/WidgetMessages.h"
 
+#include "app/ApplicationTitle.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>

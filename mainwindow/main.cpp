@@ -1,6 +1,6 @@
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
-#include "app/MessageService.h"
+#include "app/ApplicationTitle.h"
 #include "mainwindow/StartUp.h"
 #include "settings/Uabout.h"
 

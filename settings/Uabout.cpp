@@ -1,8 +1,8 @@
 #include "settings/Uabout.h"
 
 #include "Version.h"
+#include "app/ApplicationTitle.h"
 #include "app/LanguageCatalog.h"
-#include "app/MessageService.h"
 
 #include <QDesktopServices>
 #include <QFrame>

@@ -46,33 +46,33 @@ qint64 nowUs()
 // "0x89", "89h", "137", "all"; an optional "@PAGE" and ":N" (only the N-th matching request).
 bool parseRule(const QString& text, SimFault kind, SimFaultRule* rule)
 {
-    QString spec = text.trimmed().toLower();
+    QString pattern = text.trimmed().toLower();
     rule->kind = kind;
-    if (const int colon = spec.indexOf(QLatin1Char(':')); colon >= 0) {
+    if (const int colon = pattern.indexOf(QLatin1Char(':')); colon >= 0) {
         bool ok = false;
-        const int nth = spec.mid(colon + 1).toInt(&ok);
+        const int nth = pattern.mid(colon + 1).toInt(&ok);
         if (!ok || nth < 1)
             return false;
         rule->skip = nth - 1;
         rule->times = 1;
-        spec.truncate(colon);
+        pattern.truncate(colon);
     }
-    if (const int at = spec.indexOf(QLatin1Char('@')); at >= 0) {
+    if (const int at = pattern.indexOf(QLatin1Char('@')); at >= 0) {
         bool ok = false;
-        rule->page = spec.mid(at + 1).toInt(&ok, 0);
+        rule->page = pattern.mid(at + 1).toInt(&ok, 0);
         if (!ok)
             return false;
-        spec.truncate(at);
+        pattern.truncate(at);
     }
-    if (spec == QLatin1String("all") || spec == QLatin1String("*")) {
+    if (pattern == QLatin1String("all") || pattern == QLatin1String("*")) {
         rule->command = -1;
         return true;
     }
     bool ok = false;
-    if (spec.endsWith(QLatin1Char('h')))
-        rule->command = spec.chopped(1).toInt(&ok, 16);
+    if (pattern.endsWith(QLatin1Char('h')))
+        rule->command = pattern.chopped(1).toInt(&ok, 16);
     else
-        rule->command = spec.toInt(&ok, 0);
+        rule->command = pattern.toInt(&ok, 0);
     return ok && rule->command >= 0 && rule->command <= 0xFF;
 }
 

@@ -1,6 +1,6 @@
 #include "table/UProgress.h"
 
-#include "app/MessageService.h"
+#include "app/ApplicationTitle.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -7,6 +7,8 @@
 #include "app/ProgressView.h"
 #include "app/TableFlows.h"
 #include "link/UzentikDevice.h"
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 
 #include <QCloseEvent>
@@ -278,8 +280,7 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome)
         return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "007") + QString::number(outcome.resultCode);
-        m_context.messages->information(failed);
-        m_context.messages->status(failed);
+        m_context.messages->failure(failed);
         if (m_context.progress)
             m_context.progress->finish();
         return;

@@ -3,9 +3,6 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/PointList.h"
-#include "table/CalibrationChart.h"
-#include "table/PointGrid.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
@@ -13,6 +10,8 @@
 #include <functional>
 
 struct FlowOutcome;
+class CalibrationChart;
+class PointGrid;
 class QAction;
 class QLabel;
 class QLineSeries;

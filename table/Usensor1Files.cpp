@@ -5,6 +5,8 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/PointsCsv.h"
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 
 #include <QFileDialog>

@@ -1,5 +1,7 @@
 #include "table/Usensor1.h"
 
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 
 #include <QAction>

@@ -13,6 +13,7 @@
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 #include "table/UProgress.h"
+#include "table/PointGrid.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"

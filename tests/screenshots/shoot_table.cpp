@@ -4,6 +4,7 @@
 #include "config/ConfigFile.h"
 #include "mainwindow/CompareResult.h"
 #include "table/StringGridModel.h"
+#include "table/PointGrid.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
 #include "tests/screenshots/Shots.h"

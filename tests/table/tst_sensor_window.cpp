@@ -3,6 +3,8 @@
 #include "app/PointList.h"
 #include "app/PortFactory.h"
 #include "sim/PtyServer.h"
+#include "table/CalibrationChart.h"
+#include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"

@@ -33,7 +33,7 @@ QString FieldWithinLimit(const QString& text, qint32 limit);
 QString VolumeTotalWithinLimit(std::array<QString, 2>& volumes);
 
 // What the controller settings window's fields hold: the edits' texts and the check states.
-struct SettingsFields
+struct ControllerFields
 {
     static constexpr int kNoOutputMode = -1; // a mode without a button: the buttons stay as they are
 
@@ -52,11 +52,11 @@ struct SettingsFields
 
 // The fields as the window shows a configuration: within the limits above, the volume of a sensor that is
 // not polled as 0, the reserve in whole litres.
-SettingsFields SettingsFieldsOf(const TParameters& p);
+ControllerFields ControllerFieldsOf(const TParameters& p);
 
 // Sets the settings of `written` from the fields now. A field unchanged since it was shown keeps the value
 // read, since what it shows may be held to a limit or rounded; so does the reserve level while neither the
 // reserve nor the volumes were changed. False, with the text, for the first field that holds no integer;
 // `written` is then left as it was.
-bool ParametersFromFields(const TParameters& read, const SettingsFields& shown, const SettingsFields& now,
+bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
                           TParameters* written, QString* notAnInteger);

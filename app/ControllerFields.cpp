@@ -1,4 +1,4 @@
-#include "app/SettingsValues.h"
+#include "app/ControllerFields.h"
 
 #include "config/IniFile.h"
 
@@ -50,9 +50,9 @@ QString VolumeTotalWithinLimit(std::array<QString, 2>& volumes)
     return QString::number(sum);
 }
 
-SettingsFields SettingsFieldsOf(const TParameters& p)
+ControllerFields ControllerFieldsOf(const TParameters& p)
 {
-    SettingsFields f;
+    ControllerFields f;
     for (int slot = 0; slot < 2; ++slot) {
         f.poll[slot] = p.SensorOn[slot];
         f.address[slot] = QString::number(qMin<qint32>(p.NetAddr[slot], kMaxAddressField));
@@ -62,7 +62,7 @@ SettingsFields SettingsFieldsOf(const TParameters& p)
     f.serialNumber = p.SerialNumber;
     f.programNumber = p.ProgramNumber;
     f.interval = QString::number(p.Interval);
-    f.outputMode = p.OutputMode <= 2 ? p.OutputMode : SettingsFields::kNoOutputMode;
+    f.outputMode = p.OutputMode <= 2 ? p.OutputMode : ControllerFields::kNoOutputMode;
     f.inversion = p.Inversion;
     f.multFactor = QString::number(qMin<qint32>(p.MultFactor, kMaxMultFactorField));
     f.total = QString::number(TotalVolume(p));
@@ -70,7 +70,7 @@ SettingsFields SettingsFieldsOf(const TParameters& p)
     return f;
 }
 
-bool ParametersFromFields(const TParameters& read, const SettingsFields& shown, const SettingsFields& now,
+bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
                           TParameters* written, QString* notAnInteger)
 {
     // Every field is checked before anything is set, in the order of the window's Apply.

@@ -1,13 +1,13 @@
 // The controller settings window's values without the window: the limits of its fields, and Apply
 // writing back what was read wherever a field was left alone.
 
-#include "app/SettingsValues.h"
+#include "app/ControllerFields.h"
 #include "config/ConfigFile.h"
 #include "tests/common/Fixtures.h"
 
 #include <QTest>
 
-class tst_settings_values : public QObject
+class tst_controller_fields : public QObject
 {
     Q_OBJECT
 
@@ -19,7 +19,7 @@ private slots:
     void unchangedFields_writeBackWhatWasRead();
 };
 
-void tst_settings_values::field_isHeldToItsLimit_data()
+void tst_controller_fields::field_isHeldToItsLimit_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("limit");
@@ -31,14 +31,14 @@ void tst_settings_values::field_isHeldToItsLimit_data()
     QTest::newRow("empty") << "" << 254 << "";
 }
 
-void tst_settings_values::field_isHeldToItsLimit()
+void tst_controller_fields::field_isHeldToItsLimit()
 {
     QFETCH(QString, text);
     QFETCH(int, limit);
     QTEST(FieldWithinLimit(text, limit), "shown");
 }
 
-void tst_settings_values::volumes_areHeldToTheLimitThenAddedUp_data()
+void tst_controller_fields::volumes_areHeldToTheLimitThenAddedUp_data()
 {
     QTest::addColumn<QString>("volume1");
     QTest::addColumn<QString>("volume2");
@@ -58,7 +58,7 @@ void tst_settings_values::volumes_areHeldToTheLimitThenAddedUp_data()
                                       << "12";
 }
 
-void tst_settings_values::volumes_areHeldToTheLimitThenAddedUp()
+void tst_controller_fields::volumes_areHeldToTheLimitThenAddedUp()
 {
     QFETCH(QString, volume1);
     QFETCH(QString, volume2);
@@ -68,12 +68,12 @@ void tst_settings_values::volumes_areHeldToTheLimitThenAddedUp()
     QCOMPARE(volumes[1], volume2);
 }
 
-void tst_settings_values::unchangedFields_writeBackWhatWasRead()
+void tst_controller_fields::unchangedFields_writeBackWhatWasRead()
 {
     QRandomGenerator random(10);
     for (int i = 0; i < 500; ++i) {
         const TParameters read = randomParameters(random);
-        const SettingsFields shown = SettingsFieldsOf(read);
+        const ControllerFields shown = ControllerFieldsOf(read);
         TParameters written;
         written.SerialNumber = read.SerialNumber;
         written.ProgramNumber = read.ProgramNumber;
@@ -83,5 +83,5 @@ void tst_settings_values::unchangedFields_writeBackWhatWasRead()
     }
 }
 
-QTEST_MAIN(tst_settings_values)
-#include "tst_settings_values.moc"
+QTEST_MAIN(tst_controller_fields)
+#include "tst_controller_fields.moc"
