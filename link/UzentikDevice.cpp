@@ -3,6 +3,8 @@
 #include "link/HexText.h"
 #include "link/Processes.h"
 
+#include <cstddef>
+
 namespace {
 
 // A response frame is at most 67 bytes and the buffer is searched after every arrival, so a frame that
@@ -19,6 +21,91 @@ quint8 firstByte(const QByteArray& data)
 QByteArray oneByte(int value)
 {
     return QByteArray(1, static_cast<char>(static_cast<quint8>(value)));
+}
+
+// The serial and program numbers travel as 4 bytes, last byte first in their text.
+QString identifier(const QByteArray& data)
+{
+    return BytesToHex(data, QString(), true);
+}
+
+constexpr quint8 kChainEnd = 0; // no next request: the chain is through
+constexpr int kNoStatus = Result::Success;
+
+// Read chain (processes 1 and 5): each answer is decoded into Parameters and followed by the next read.
+// The read commands carry no status byte; whatever arrives is stored.
+struct ReadStep
+{
+    quint8 answered;
+    void (*decode)(TParameters& p, const QByteArray& data);
+    quint8 next;
+};
+
+constexpr ReadStep kReadChain[] = {
+    {Cmd::ReadSerialNumber, [](TParameters& p, const QByteArray& d) { p.SerialNumber = identifier(d); },
+     Cmd::ReadAddress1},
+    {Cmd::ReadAddress1, [](TParameters& p, const QByteArray& d) { p.NetAddr[0] = firstByte(d); },
+     Cmd::ReadAddress2},
+    {Cmd::ReadAddress2, [](TParameters& p, const QByteArray& d) { p.NetAddr[1] = firstByte(d); },
+     Cmd::ReadPolling},
+    {Cmd::ReadPolling,
+     [](TParameters& p, const QByteArray& d) {
+         p.SensorOn[0] = (firstByte(d) & 0x01) != 0;
+         p.SensorOn[1] = (firstByte(d) & 0x02) != 0;
+     },
+     Cmd::ReadProgramNumber},
+    {Cmd::ReadProgramNumber, [](TParameters& p, const QByteArray& d) { p.ProgramNumber = identifier(d); },
+     Cmd::ReadGauge},
+    {Cmd::ReadGauge,
+     [](TParameters& p, const QByteArray& d) {
+         p.Inversion = (firstByte(d) & 0x80) != 0;
+         p.MultFactor = firstByte(d) & 0x7F;
+     },
+     Cmd::ReadReserve},
+    {Cmd::ReadReserve, [](TParameters& p, const QByteArray& d) { p.ReserveLevel = firstByte(d); },
+     Cmd::ReadInterval},
+    {Cmd::ReadInterval, [](TParameters& p, const QByteArray& d) { p.Interval = firstByte(d); },
+     Cmd::ReadOutputMode},
+    {Cmd::ReadOutputMode, [](TParameters& p, const QByteArray& d) { p.OutputMode = firstByte(d); },
+     kChainEnd},
+};
+
+// Write chain (processes 2 and 6): each answer is judged, then the next value goes out from NewParameters.
+// A rejection ends the process with the step's code; what was written before it stays written.
+struct WriteStep
+{
+    quint8 answered;
+    int rejectedResult; // kNoStatus: the answer carries no status byte
+    bool savesVolumes;  // the tank volumes are stored once the controller is known, before any write
+    quint8 next;
+    int (*encode)(const TParameters& np);
+};
+
+constexpr WriteStep kWriteChain[] = {
+    {Cmd::ReadSerialNumber, kNoStatus, true, Cmd::WriteAddress1,
+     [](const TParameters& np) -> int { return np.NetAddr[0]; }},
+    {Cmd::WriteAddress1, Result::RejectedAddress1, false, Cmd::WriteAddress2,
+     [](const TParameters& np) -> int { return np.NetAddr[1]; }},
+    {Cmd::WriteAddress2, Result::RejectedAddress2, false, Cmd::WritePolling,
+     [](const TParameters& np) -> int { return (np.SensorOn[0] ? 0x01 : 0) | (np.SensorOn[1] ? 0x02 : 0); }},
+    // The gauge byte: inversion flips bit 7 of the coefficient (exclusive-or) rather than setting it.
+    {Cmd::WritePolling, Result::RejectedPolling, false, Cmd::WriteGauge,
+     [](const TParameters& np) -> int { return np.Inversion ? (np.MultFactor ^ 0x80) : np.MultFactor; }},
+    {Cmd::WriteGauge, Result::RejectedGauge, false, Cmd::WriteReserve,
+     [](const TParameters& np) -> int { return np.ReserveLevel; }},
+    {Cmd::WriteReserve, Result::RejectedReserve, false, Cmd::WriteInterval,
+     [](const TParameters& np) -> int { return np.Interval; }},
+    {Cmd::WriteInterval, Result::RejectedInterval, false, Cmd::WriteOutputMode,
+     [](const TParameters& np) -> int { return np.OutputMode; }},
+    {Cmd::WriteOutputMode, Result::RejectedOutputMode, false, kChainEnd, nullptr},
+};
+
+template <class Step, std::size_t N> const Step* findStep(const Step (&chain)[N], quint8 answered)
+{
+    for (const Step& step : chain)
+        if (step.answered == answered)
+            return &step;
+    return nullptr;
 }
 
 } // namespace
@@ -263,131 +350,55 @@ void TZENTIK::takeStep(int timeoutMs)
 
 void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
 {
-    const quint8 b = firstByte(data);
-    TParameters& p = Parameters;
-    switch (cmd) {
-    case Cmd::ReadSerialNumber:
-        p.SerialNumber = BytesToHex(data, QString(), true);
-        SendCommand(Cmd::ReadAddress1, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadAddress1:
-        p.NetAddr[0] = b;
-        SendCommand(Cmd::ReadAddress2, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadAddress2:
-        p.NetAddr[1] = b;
-        SendCommand(Cmd::ReadPolling, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadPolling:
-        p.SensorOn[0] = (b & 0x01) != 0;
-        p.SensorOn[1] = (b & 0x02) != 0;
-        SendCommand(Cmd::ReadProgramNumber, QByteArray(), 7, t);
-        break;
-    case Cmd::ReadProgramNumber:
-        p.ProgramNumber = BytesToHex(data, QString(), true);
-        SendCommand(Cmd::ReadGauge, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadGauge:
-        p.Inversion = (b & 0x80) != 0;
-        p.MultFactor = b & 0x7F;
-        SendCommand(Cmd::ReadReserve, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadReserve:
-        p.ReserveLevel = b;
-        SendCommand(Cmd::ReadInterval, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadInterval:
-        p.Interval = b;
-        SendCommand(Cmd::ReadOutputMode, QByteArray(), 4, t);
-        break;
-    case Cmd::ReadOutputMode:
-        p.OutputMode = b;
-        if (ProcessId == Process::ReadConfig) {
-            FinishProcess(Result::Success);
-        } else {
-            LastPage = kPageCount - 1;
-            PageIndex = 0;
-            sendPageSelect(t);
-        }
-        break;
-    case Cmd::SelectReadPage:
-    case Cmd::ReadPage:
+    const ReadStep* step = findStep(kReadChain, cmd);
+    if (!step) {
         if (ProcessId == Process::ReadAllSettings)
             pageReadStep(cmd, data, t);
-        break;
-    default:
-        break;
+        return;
+    }
+    step->decode(Parameters, data);
+    if (step->next != kChainEnd) {
+        SendCommand(step->next, QByteArray(), ResponseLength(step->next), t);
+    } else if (ProcessId == Process::ReadConfig) {
+        FinishProcess(Result::Success);
+    } else {
+        LastPage = kPageCount - 1;
+        PageIndex = 0;
+        sendPageSelect(t);
     }
 }
 
 void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
 {
-    const bool rejected = firstByte(data) == kStatusRejected;
-    const TParameters& np = NewParameters;
-    switch (cmd) {
-    case Cmd::ReadSerialNumber: {
-        Parameters.SerialNumber = BytesToHex(data, QString(), true);
-        // The volumes are stored as soon as the controller is known, before anything is written to it.
+    const WriteStep* step = findStep(kWriteChain, cmd);
+    if (!step) {
+        if (ProcessId == Process::LoadAllSettings)
+            pageWriteStep(cmd, data, t);
+        return;
+    }
+    if (step->rejectedResult != kNoStatus && firstByte(data) == kStatusRejected)
+        return FinishProcess(step->rejectedResult);
+    if (step->savesVolumes) {
+        Parameters.SerialNumber = identifier(data);
         QString reason;
-        if (m_saveVolumes && !m_saveVolumes(Parameters.SerialNumber, np, &reason)) {
+        if (m_saveVolumes && !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
             LastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);
             return;
         }
-        SendCommand(Cmd::WriteAddress1, oneByte(np.NetAddr[0]), 4, t);
-        break;
     }
-    case Cmd::WriteAddress1:
-        if (rejected)
-            return FinishProcess(Result::RejectedAddress1);
-        SendCommand(Cmd::WriteAddress2, oneByte(np.NetAddr[1]), 4, t);
-        break;
-    case Cmd::WriteAddress2:
-        if (rejected)
-            return FinishProcess(Result::RejectedAddress2);
-        SendCommand(Cmd::WritePolling, oneByte((np.SensorOn[0] ? 0x01 : 0) | (np.SensorOn[1] ? 0x02 : 0)), 4,
-                    t);
-        break;
-    case Cmd::WritePolling:
-        if (rejected)
-            return FinishProcess(Result::RejectedPolling);
-        SendCommand(Cmd::WriteGauge, oneByte(np.Inversion ? (np.MultFactor ^ 0x80) : np.MultFactor), 4, t);
-        break;
-    case Cmd::WriteGauge:
-        if (rejected)
-            return FinishProcess(Result::RejectedGauge);
-        SendCommand(Cmd::WriteReserve, oneByte(np.ReserveLevel), 4, t);
-        break;
-    case Cmd::WriteReserve:
-        if (rejected)
-            return FinishProcess(Result::RejectedReserve);
-        SendCommand(Cmd::WriteInterval, oneByte(np.Interval), 4, t);
-        break;
-    case Cmd::WriteInterval:
-        if (rejected)
-            return FinishProcess(Result::RejectedInterval);
-        SendCommand(Cmd::WriteOutputMode, oneByte(np.OutputMode), 4, t);
-        break;
-    case Cmd::WriteOutputMode:
-        if (rejected)
-            return FinishProcess(Result::RejectedOutputMode);
-        Parameters = NewParameters;
-        if (ProcessId == Process::SaveConfig) {
-            FinishProcess(Result::Success);
-        } else {
-            LastPage = kPageCount - 1;
-            PageIndex = 0;
-            sendPageData(t);
-        }
-        break;
-    case Cmd::LoadPage:
-    case Cmd::StorePage:
-        if (ProcessId == Process::LoadAllSettings)
-            pageWriteStep(cmd, data, t);
-        break;
-    default:
-        break;
+    if (step->next != kChainEnd) {
+        SendCommand(step->next, oneByte(step->encode(NewParameters)), ResponseLength(step->next), t);
+        return;
+    }
+    Parameters = NewParameters;
+    if (ProcessId == Process::SaveConfig) {
+        FinishProcess(Result::Success);
+    } else {
+        LastPage = kPageCount - 1;
+        PageIndex = 0;
+        sendPageData(t);
     }
 }
 
@@ -425,7 +436,7 @@ void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
             log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
             return;
         }
-        SendCommand(Cmd::StorePage, oneByte(PageIndex), 4, t);
+        SendCommand(Cmd::StorePage, oneByte(PageIndex), ResponseLength(Cmd::StorePage), t);
     } else if (cmd == Cmd::StorePage) {
         if (rejected) {
             const int page = PageIndex;
