@@ -6,13 +6,31 @@
 #include <QString>
 #include <QStringList>
 
+// Why the controller's port could not be opened: the port, the system's words and what they mean.
+struct PortFailure
+{
+    enum class Cause {
+        Unknown,    // the system's reason says no more
+        Missing,    // no such device
+        Permission, // the user may not open it
+        InUse,      // another program holds it
+    };
+
+    QString port;
+    QString reason;
+    Cause cause = Cause::Unknown;
+    qint64 holderPid = 0; // InUse: the program that holds the port, where the system names it
+    // The port was open under another name and could not be opened again under this one: it is now closed.
+    bool reopening = false;
+};
+
 struct FlowOutcome
 {
     enum class Kind {
         Done,            // the job is done
         Cancelled,       // the user answered No or chose no file: nothing was sent
         Busy,            // another process was running: nothing was started or changed
-        PortUnavailable, // the port could not be opened (detail: the port and the system's reason)
+        PortUnavailable, // the port could not be opened (portFailure says which and why)
         ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
         FileError,       // a file could not be written (detail names the file)
@@ -25,17 +43,27 @@ struct FlowOutcome
     QString detail;
     QStringList problems;
     QString file;
+    PortFailure portFailure;
 
     bool ok() const { return kind == Kind::Done; }
 
     static FlowOutcome done() { return {}; }
-    static FlowOutcome of(Kind kind, const QString& detail = QString()) { return {kind, 0, detail, {}, {}}; }
+    static FlowOutcome of(Kind kind, const QString& detail = QString())
+    {
+        return {kind, 0, detail, {}, {}, {}};
+    }
     static FlowOutcome unreadable(const QString& file, const QString& reason)
     {
-        return {Kind::UnreadableFile, 0, reason, {}, file};
+        return {Kind::UnreadableFile, 0, reason, {}, file, {}};
+    }
+    static FlowOutcome portUnavailable(const PortFailure& failure)
+    {
+        FlowOutcome outcome = of(Kind::PortUnavailable, failure.reason);
+        outcome.portFailure = failure;
+        return outcome;
     }
     static FlowOutcome processFailed(int code, const QString& detail = QString())
     {
-        return {Kind::ProcessFailed, code, detail, {}, {}};
+        return {Kind::ProcessFailed, code, detail, {}, {}, {}};
     }
 };

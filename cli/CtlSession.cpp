@@ -2,6 +2,7 @@
 
 #include "app/Options.h"
 #include "app/PortFactory.h"
+#include "app/PortOpening.h"
 #include "cli/CtlRunner.h"
 
 #include <QEventLoop>
@@ -28,11 +29,10 @@ void printBusy()
 } // namespace
 
 CtlSession::CtlSession(const CtlSettings& settings)
-    : m_device(defaultSerialLinkFactory()), m_store(settings.paths.volumeStoreFile()),
+    : m_port(settings.port), m_device(defaultSerialLinkFactory()), m_store(settings.paths.volumeStoreFile()),
       m_language(settings.paths.languageDir()), m_messages(settings.force)
 {
     m_device.setTankVolumeSaver(m_store.saver());
-    m_device.ComPort->setPortName(settings.port);
     m_language.OpenLanguage(Options(settings.paths.optionsFile()).languageFile());
     if (settings.log)
         QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
@@ -46,25 +46,16 @@ CtlSession::CtlSession(const CtlSettings& settings)
     m_context.timeoutMs = settings.timeoutMs;
 }
 
-bool CtlSession::open()
+void CtlSession::tellPortFailure(const PortFailure& failure) const
 {
-    if (m_device.OpenPort())
-        return true;
-    printErr(QStringLiteral("zentikctl: cannot open port %1: %2")
-                 .arg(m_device.ComPort->portName(), m_device.ComPort->errorString()));
-    return false;
+    printErr(QStringLiteral("zentikctl: cannot open port ") + PortFailureText(m_language, failure));
 }
 
 int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
 {
     QEventLoop loop;
     std::optional<FlowOutcome> outcome;
-    // Only a flow's first process opens the port: opening again would clear what the first one read.
-    const auto openPort = [this] {
-        if (m_device.ComPort->isOpen())
-            return FlowOutcome::done();
-        return open() ? FlowOutcome::done() : FlowOutcome::of(FlowOutcome::Kind::PortUnavailable);
-    };
+    const auto openPort = OpenPortBeforeProcess(m_device, m_port);
     start(FlowRun(
         &loop,
         [&](const FlowOutcome& end) {
@@ -85,7 +76,8 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
     case FlowOutcome::Kind::Busy:
         printBusy();
         return Exit::Busy;
-    case FlowOutcome::Kind::PortUnavailable: // open() has said why
+    case FlowOutcome::Kind::PortUnavailable:
+        tellPortFailure(outcome.portFailure);
         return Exit::PortUnavailable;
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);

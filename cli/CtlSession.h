@@ -28,15 +28,15 @@ public:
     const AppContext& context() const { return m_context; }
     CtlMessages& messages() { return m_messages; }
 
-    // Opens the port; false, after saying why on stderr, when it cannot be opened.
-    bool open();
     // Starts the flow with a run whose last step before sending opens the port, waits for its end and
     // turns the outcome into an exit status, saying on stderr what went wrong.
     int runFlow(const std::function<void(const FlowRun&)>& start);
 
 private:
     int exitStatus(const FlowOutcome& outcome);
+    void tellPortFailure(const PortFailure& failure) const;
 
+    QString m_port;
     TZENTIK m_device;
     TankVolumeStore m_store;
     LanguageCatalog m_language;

@@ -3,6 +3,7 @@
 #include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "app/PortOpening.h"
 #include "app/ReadFlows.h"
 #include "link/UzentikDevice.h"
 
@@ -106,7 +107,7 @@ void TFZentik::FormShow()
     };
     // A port that cannot be opened makes the read fail with its own result code.
     const auto openPort = [z] {
-        z->OpenPort();
+        OpenControllerPort(*z, z->ComPort->portName());
         return FlowOutcome::done();
     };
     // Only a configuration read that has just been started may give way to this one (Refresh's, when

@@ -1,20 +1,21 @@
 #include "mainwindow/Umain.h"
 
 #include "app/AppContext.h"
-#include "app/FlowOutcome.h"
-#include "mainwindow/ChildWindows.h"
-#include "mainwindow/FileCommands.h"
-#include "mainwindow/SummaryPanel.h"
 #include "app/ApplicationTitle.h"
+#include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortOpening.h"
 #include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/ChildWindows.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/Icons.h"
+#include "mainwindow/SummaryPanel.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
@@ -223,14 +224,15 @@ bool TFMain::BRefreshClick()
     // Before the port is renamed: a new name would reopen the port under the running process.
     if (m_context.refuseIfBusy())
         return false;
-    if (!Zentik->ComPort->setPortName(PortName)) {
-        messages().error(showPortFailure());
+    const FlowOutcome opened = OpenControllerPort(*Zentik, PortName);
+    if (!opened.ok() && opened.portFailure.reopening) {
+        messages().error(showPortFailure(opened.portFailure));
         return false;
     }
     PortPanel->setText(PortName);
     PortPanel->setToolTip(QString());
-    if (!Zentik->OpenPort()) {
-        showPortFailure();
+    if (!opened.ok()) {
+        showPortFailure(opened.portFailure);
         messages().status(text("MESSAGES", "001"));
         return true;
     }
@@ -245,22 +247,13 @@ bool TFMain::BRefreshClick()
     return true;
 }
 
-QString TFMain::showPortFailure()
+QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
-    const QString reason = Zentik->ComPort->errorString();
-    QString failure = PortName + QStringLiteral(": ") + reason;
-#ifdef Q_OS_LINUX
-    if (reason.contains(QLatin1String("ermission")))
-        failure += QLatin1Char(' ') +
-                   m_context.language->LanguageText(
-                       "MESSAGES", "025",
-                       QStringLiteral(
-                           "(members of the group that owns the port, usually \"dialout\", may open it)"));
-#endif
+    const QString text = PortFailureText(*m_context.language, failure);
     PortPanel->setText(m_portInUse);
-    PortPanel->setToolTip(failure);
-    return failure;
+    PortPanel->setToolTip(text);
+    return text;
 }
 
 void TFMain::OnConfigRead(const FlowOutcome& outcome)

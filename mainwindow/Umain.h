@@ -10,6 +10,7 @@
 
 struct AppContext;
 struct FlowOutcome;
+struct PortFailure;
 class ChildWindows;
 class FileCommands;
 class LanguageCatalog;
@@ -130,7 +131,7 @@ private:
     void addChildKinds();
     QString text(const char* section, const char* key) const;
     // The port panel back on the port last opened; the failure, with the port's name, as its tooltip.
-    QString showPortFailure();
+    QString showPortFailure(const PortFailure& failure);
 
     const AppContext& m_context;
     ChildWindows* m_children = nullptr;
