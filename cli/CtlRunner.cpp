@@ -1,5 +1,6 @@
 #include "cli/CtlRunner.h"
 
+#include "app/ConfigWriteFlow.h"
 #include "app/LoadConfigFlow.h"
 #include "app/Options.h"
 #include "app/PointsCsv.h"
@@ -37,6 +38,10 @@ const char* kUsage =
     "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
     "  write-points 1|2 FILE  write the table computed from FILE's points (litres, code per line)\n"
+    "  write-settings KEY=VALUE...\n"
+    "                         read the configuration, change the settings named (keys of a configuration\n"
+    "                         file: Sensor_on_0/1, Net_addr_0/1, Inversion, Mult_Factor, trl, Interval,\n"
+    "                         P_Mode, Volume_0/1) and write it back\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
@@ -185,8 +190,19 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
         if (!readWordFile(args[2], words, &exitCode))
             return exitCode;
     }
+    QList<ConfigFile::Entry> settingEntries;
+    if (command == QLatin1String("write-settings")) {
+        const FlowOutcome parsed = ParseSettingAssignments(args.mid(1), &settingEntries);
+        if (!parsed.ok()) {
+            for (const QString& problem : parsed.problems)
+                printErr(QStringLiteral("zentikctl: ") + problem);
+            return Exit::InvalidFile;
+        }
+    }
     CtlSession session(settings);
     const AppContext& context = session.context();
+    if (command == QLatin1String("write-settings"))
+        return session.runFlow([&](const FlowRun& run) { StartSettingsWrite(context, settingEntries, run); });
     if (command == QLatin1String("verify")) {
         session.messages().setSubject(file);
         return session.runFlow(
@@ -291,6 +307,7 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("write-table") && argCount == 3 && sensorOf(args[1])) ||
                        (command == QLatin1String("write-points") && argCount == 3 && sensorOf(args[1])) ||
                        (command == QLatin1String("verify") && argCount == 2) ||
+                       (command == QLatin1String("write-settings") && argCount >= 2) ||
                        (command == QLatin1String("report") && argCount == 2);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));

@@ -1,6 +1,5 @@
 #include "config/ConfigFile.h"
 
-
 #include <limits>
 
 namespace ConfigFile {
@@ -135,11 +134,25 @@ QString Problem::describe() const
     return name + QLatin1Char('=') + QString::fromUtf8(value->left(40));
 }
 
-CheckResult check(const IniDocument& doc)
+std::optional<QByteArray> settingKey(const QByteArray& key)
+{
+    for (const CheckedKey& k : kCheckedKeys)
+        if (key.compare(k.key, Qt::CaseInsensitive) == 0)
+            return QByteArray(k.key);
+    return std::nullopt;
+}
+
+CheckResult checkSettings(const IniDocument& doc)
 {
     CheckResult result;
     for (const CheckedKey& k : kCheckedKeys)
         checkEntry(doc, kParametersSection, k.key, k.min, k.max, result);
+    return result;
+}
+
+CheckResult check(const IniDocument& doc)
+{
+    CheckResult result = checkSettings(doc);
     for (int page = 0; page < kPageCount; ++page) {
         const QByteArray section = pageSection(page);
         for (int word = 0; word < kPageWords; ++word)
@@ -149,6 +162,16 @@ CheckResult check(const IniDocument& doc)
 }
 
 void fill(const IniDocument& doc, TParameters& np, TPages& pages)
+{
+    fillSettings(doc, np);
+    for (int page = 0; page < kPageCount; ++page) {
+        const QByteArray section = pageSection(page);
+        for (int word = 0; word < kPageWords; ++word)
+            pages[page][word] = static_cast<quint16>(readOrZero(doc, section, wordKey(word)));
+    }
+}
+
+void fillSettings(const IniDocument& doc, TParameters& np)
 {
     const QByteArray& s = kParametersSection;
     for (int n = 0; n < 2; ++n) {
@@ -162,11 +185,6 @@ void fill(const IniDocument& doc, TParameters& np, TPages& pages)
     np.ReserveLevel = static_cast<quint8>(readOrZero(doc, s, "trl"));
     np.Interval = static_cast<quint8>(readOrZero(doc, s, "Interval"));
     np.OutputMode = static_cast<quint8>(readOrZero(doc, s, "P_Mode"));
-    for (int page = 0; page < kPageCount; ++page) {
-        const QByteArray section = pageSection(page);
-        for (int word = 0; word < kPageWords; ++word)
-            pages[page][word] = static_cast<quint16>(readOrZero(doc, section, wordKey(word)));
-    }
 }
 
 } // namespace ConfigFile

@@ -48,9 +48,16 @@ struct CheckResult
 // integer, or outside the range its field holds: negative, except for the signed tank volumes, or too
 // large (ID and SW are not examined).
 CheckResult check(const IniDocument& doc);
+// The same for the 11 setting keys alone.
+CheckResult checkSettings(const IniDocument& doc);
+// The setting key (Sensor_on_0 .. P_Mode, Volume_0/1) a name stands for, matched without regard to letter
+// case as INI keys are; nullopt for any other name (ID and SW are not settings: they are never written).
+std::optional<QByteArray> settingKey(const QByteArray& key);
 
 // Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count
 // as 0 and larger values keep their low bits. Identifiers, slots 2 and 3 and newParameters.Pages stay.
 void fill(const IniDocument& doc, TParameters& newParameters, TPages& newPages);
+// The same for the settings fields alone.
+void fillSettings(const IniDocument& doc, TParameters& newParameters);
 
 } // namespace ConfigFile

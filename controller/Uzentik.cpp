@@ -1,5 +1,6 @@
 #include "controller/Uzentik.h"
 
+#include "app/ConfigWriteFlow.h"
 #include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -200,31 +201,33 @@ void TFZentik::BApplyClick()
 
     m_context.messages->status(messageText(m_context, "013"));
     setButtonsEnabled(false);
-    z->OnConfigSave.bindFunction(z, [context = m_context, window = QPointer<TFZentik>(this)](TZENTIK*) {
-        OnConfigSave(context, window.data());
-    });
-    z->NewParameters = written;
-    z->SaveConfig(m_context.timeoutMs);
+    // Tracked by the controller object: the outcome is told even when the window has closed meanwhile.
+    StartConfigWrite(
+        m_context, written,
+        FlowRun(z, [context = m_context, window = QPointer<TFZentik>(this)](const FlowOutcome& outcome) {
+            OnConfigSave(context, outcome, window.data());
+        }));
 }
 
-void TFZentik::OnConfigSave(const AppContext& context, TFZentik* window)
+void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcome, TFZentik* window)
 {
-    TZENTIK& z = *context.zentik;
-    if (z.LastError != Result::Success) {
+    if (outcome.kind == FlowOutcome::Kind::Busy) {
+        context.tellBusy();
+    } else if (!outcome.ok()) {
         // The tank volume store could not be written: the file's own error comes first.
-        if (z.LastError == Result::VolumeStoreWriteFailed && !z.LastErrorText.isEmpty())
-            context.messages->error(z.LastErrorText);
-        const QString text = messageText(context, "012") + QString::number(z.LastError);
-        context.messages->failure(text);
-        if (window && !window->m_closed)
-            window->setButtonsEnabled(true);
+        if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())
+            context.messages->error(outcome.detail);
+        context.messages->failure(messageText(context, "012") + QString::number(outcome.resultCode));
+    } else {
+        context.messages->status(messageText(context, "011"));
+        if (window)
+            window->close();
+        if (context.showSummary)
+            context.showSummary();
         return;
     }
-    context.messages->status(messageText(context, "011"));
-    if (window)
-        window->close();
-    if (context.showSummary)
-        context.showSummary();
+    if (window && !window->m_closed)
+        window->setButtonsEnabled(true);
 }
 
 void TFZentik::Button2Click()

@@ -58,7 +58,7 @@ public:
     // Completion of the read and the write. They run after the window has closed too: window is then null
     // and only the steps that need no window are taken.
     static void OnConfigRead(const AppContext& context, const FlowOutcome& outcome, TFZentik* window);
-    static void OnConfigSave(const AppContext& context, TFZentik* window);
+    static void OnConfigSave(const AppContext& context, const FlowOutcome& outcome, TFZentik* window);
 
     QGroupBox* GroupBox1 = nullptr;
     QGroupBox* GroupBox2 = nullptr;

@@ -108,6 +108,8 @@ private slots:
     void overPseudoTerminal_faultFlags();
     void portFromOptionsFile();
     void overPseudoTerminal_verify();
+    void overPseudoTerminal_writeSettings_data();
+    void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
     void overPseudoTerminal_writePoints();
     void portAuto_usesTheOnlyPortThatAnswers_data();
@@ -342,6 +344,44 @@ void tst_zentikctl::overPseudoTerminal_verify()
     o = ctl({"--port", sim.path(), "--log", "verify", saved});
     QCOMPARE(o.exitCode, 65);
     QCOMPARE(o.err, saved + QStringLiteral(": invalid entry [PARAMETERS] trl=much\n"));
+}
+
+void tst_zentikctl::overPseudoTerminal_writeSettings_data()
+{
+    QTest::addColumn<QStringList>("assignments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("said"); // lines of read afterwards, or what stderr holds
+    QTest::newRow("named settings change, the rest stays")
+        << QStringList{"trl=51", "net_addr_0=0x0C", "Volume_0=300"} << 0
+        << QStringList{"Net_addr_0=12", "Net_addr_1=2", "trl=51", "Interval=5", "Volume_0=300", "Volume_1=500"};
+    QTest::newRow("bad entries send nothing")
+        << QStringList{"Mult_Factor=128", "Speed=3", "trl", "Interval=often"} << 65
+        << QStringList{"[PARAMETERS] Mult_Factor=128", "Speed: no such setting", "trl: no '='",
+                       "[PARAMETERS] Interval=often"};
+}
+
+void tst_zentikctl::overPseudoTerminal_writeSettings()
+{
+    QFETCH(QStringList, assignments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, said);
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    const Outcome o = ctl(QStringList{"--port", sim.path(), "--log", "write-settings"} + assignments);
+    QCOMPARE(o.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY(!o.err.contains(QStringLiteral("WRITE:")));
+        for (const QString& problem : said)
+            QVERIFY2(o.err.contains(problem), qPrintable(o.err));
+        return;
+    }
+    // The configuration is read whole, then the write chain runs.
+    const qsizetype written = o.err.indexOf(QStringLiteral("WRITE: 61 05 0C "));
+    QVERIFY(written > o.err.indexOf(QStringLiteral("WRITE: 61 8E ")));
+    QVERIFY(o.err.endsWith(QStringLiteral("Process ID: 2\n\nERROR: 0\n\n")));
+    const Outcome read = ctl({"--port", sim.path(), "read"});
+    for (const QString& line : said)
+        QVERIFY2(read.out.contains(line + QLatin1Char('\n')), qPrintable(read.out));
 }
 
 void tst_zentikctl::overPseudoTerminal_writePoints_data()
