@@ -18,6 +18,7 @@
 #include "sim/ControllerSimulator.h"
 #include "tests/common/Fixtures.h"
 #include "tests/common/RecordingMessages.h"
+#include "tests/common/TestSupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,8 +1,5 @@
 #include "link/Processes.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
 const ProcessKind* FindProcess(int id)
 {
     for (const ProcessKind& kind : kProcesses)
@@ -29,25 +26,4 @@ bool StartReplacingConfigRead(TZENTIK& z, int timeoutMs, QObject* receiver,
         return false;
     z.OnConfigRead.bindFunction(receiver, std::move(done));
     return z.ReplaceConfigRead(timeoutMs);
-}
-
-int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
-{
-    QEventLoop loop;
-    bool done = false;
-    // Bound to the loop, so a completion after a run that gave up reaches nothing.
-    if (!StartProcess(z, process, timeoutMs, &loop, [&done, &loop](TZENTIK*) {
-            done = true;
-            loop.quit();
-        }))
-        return ProcessRun::Refused;
-    TCompletionEvent& event = z.*FindProcess(process)->event;
-    if (!done) {
-        if (waitMs >= 0)
-            QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    if (event.receiver() == &loop)
-        event.clear();
-    return done ? z.LastError : ProcessRun::Unfinished;
 }

@@ -1,5 +1,5 @@
-// The controller object's processes as one table (number, name, starter, completion event), and running
-// one to its end.
+// The controller object's processes as one table (number, name, starter, completion event), and starting
+// one with its completion bound.
 #pragma once
 
 #include "link/UzentikDevice.h"
@@ -25,12 +25,6 @@ inline constexpr ProcessKind kProcesses[] = {
 // The process with this number; nullptr for any other number.
 const ProcessKind* FindProcess(int id);
 
-// What RunProcess returns instead of a result code.
-namespace ProcessRun {
-constexpr int Unfinished = -1; // no completion within the wait
-constexpr int Refused = -2;    // another process was running: nothing was started, bound or filled
-} // namespace ProcessRun
-
 // Binds the completion event of the process to done (tracked by receiver, which may be null) and starts
 // it with this request time-out. False when another process is running: then nothing was bound or started.
 // done may already have run when this returns: a process whose first request cannot be written ends
@@ -42,9 +36,3 @@ bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
 // still unanswered (TZENTIK::ReplaceConfigRead); the replaced read's completion event is never called.
 bool StartReplacingConfigRead(TZENTIK& z, int timeoutMs, QObject* receiver,
                               std::function<void(TZENTIK*)> done);
-
-// Starts the process with this request time-out and runs an event loop until its completion event has
-// been called, or at most waitMs (a negative wait has no limit). A process that ends inside its own
-// starter, as one whose first request cannot be written does, needs no loop. The completion event is
-// bound for the run only. Returns the result code (LastError).
-int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs = -1);

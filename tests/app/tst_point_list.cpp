@@ -71,6 +71,9 @@ void tst_point_list::commands_data()
     QTest::newRow("halve 4 keeps the last") << "halve"
                                             << "1:1 2:2 3:3 4:4"
                                             << "1:1 3:3 4:4";
+    QTest::newRow("halve 3") << "halve"
+                             << "1:1 2:2 3:3"
+                             << "1:1 3:3";
     QTest::newRow("halve 2") << "halve"
                              << "1:1 2:2"
                              << "1:1 2:2";

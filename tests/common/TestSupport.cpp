@@ -67,3 +67,24 @@ bool WaitUntil(const std::function<bool()>& done, int waitMs)
     loop.exec();
     return done();
 }
+
+int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
+{
+    QEventLoop loop;
+    bool done = false;
+    // Bound to the loop, so a completion after a run that gave up reaches nothing.
+    if (!StartProcess(z, process, timeoutMs, &loop, [&done, &loop](TZENTIK*) {
+            done = true;
+            loop.quit();
+        }))
+        return ProcessRun::Refused;
+    TCompletionEvent& event = z.*FindProcess(process)->event;
+    if (!done) {
+        if (waitMs >= 0)
+            QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (event.receiver() == &loop)
+        event.clear();
+    return done ? z.LastError : ProcessRun::Unfinished;
+}

@@ -16,6 +16,18 @@
 
 #include <memory>
 
+// What RunProcess returns instead of a result code.
+namespace ProcessRun {
+constexpr int Unfinished = -1; // no completion within the wait
+constexpr int Refused = -2;    // another process was running: nothing was started, bound or filled
+} // namespace ProcessRun
+
+// Starts the process with this request time-out and runs an event loop until its completion event has
+// been called, or at most waitMs (a negative wait has no limit). A process that ends inside its own
+// starter, as one whose first request cannot be written does, needs no loop. The completion event is
+// bound for the run only. Returns the result code (LastError).
+int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs = -1);
+
 // A controller object whose every port name leads to one in-memory simulated controller.
 class SimBench
 {
