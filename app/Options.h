@@ -8,7 +8,7 @@
 class Options
 {
 public:
-    explicit Options(const QString& path = QString()) : m_file(path) {}
+    explicit Options(const QString& path = QString()) : m_file(path) { m_file.setShared(true); }
 
     IniFile& file() { return m_file; }
     QString fileName() const { return m_file.fileName(); }

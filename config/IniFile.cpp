@@ -1,8 +1,9 @@
 #include "config/IniFile.h"
 
+#include "config/SafeFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -385,7 +386,7 @@ bool IniFile::writeBool(const QByteArray& section, const QByteArray& key, bool v
 
 QString IniFile::writeErrorText(const QString& path)
 {
-    return QStringLiteral("Unable to write to %1").arg(path);
+    return SafeFile::writeErrorText(path);
 }
 
 QString IniFile::readErrorText(const QString& path)
@@ -396,23 +397,25 @@ QString IniFile::readErrorText(const QString& path)
 bool IniFile::update(const std::function<void(IniDocument&)>& change)
 {
     m_error.clear();
+    m_reason.clear();
+    // A shared file is re-read under its lock, so that a change another program made meanwhile stays.
+    std::optional<FileLock> lock;
+    if (m_shared && !m_path.isEmpty()) {
+        lock.emplace(m_path);
+        if (!lock->isLocked()) {
+            m_error = writeErrorText(m_path);
+            m_reason = lock->errorString();
+            return false;
+        }
+    }
     QByteArray content;
     // A file that exists but cannot be read must not be replaced by one holding only our keys.
-    if (readContent(m_path, &content) == FileState::Unreadable) {
+    if (readContent(m_path, &content, &m_reason) == FileState::Unreadable) {
         m_error = writeErrorText(m_path);
         return false;
     }
+    m_reason.clear();
     IniDocument doc = IniDocument::parse(content);
     change(doc);
-    const QByteArray out = doc.serialize();
-
-    // Unbuffered: QSaveFile only notices errors of its own writes, so a buffer that fails to reach a full
-    // disk on commit would still replace the file, with an empty one.
-    QSaveFile file(m_path);
-    if (m_path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(out) != out.size() || !file.flush() || !file.commit()) {
-        m_error = writeErrorText(m_path);
-        return false;
-    }
-    return true;
+    return SafeFile::write(m_path, doc.serialize(), &m_error, &m_reason);
 }

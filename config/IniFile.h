@@ -5,8 +5,8 @@
 // dropped; a value reads as at most 2047 bytes. Values are bytes: nothing is converted. A write replaces
 // a key's value in place, appends a new key at the end of its section and a new section at the end of the
 // file, and leaves every other byte alone; new lines take the ending of the file's first line (CRLF for a
-// new file). Every write replaces the file atomically (temporary file in the same folder, then rename), so
-// a crash or a full disk never leaves half a file behind.
+// new file). Every write goes through the checked writer (SafeFile): whole or not at all, onto a regular
+// file only; a shared file is changed under its lock.
 #pragma once
 
 #include <QByteArray>
@@ -71,6 +71,8 @@ public:
 
     QString fileName() const { return m_path; }
     void setFileName(const QString& path) { m_path = path; }
+    // A file that other programs change too (options.ini, SN.ini): every write takes its lock first.
+    void setShared(bool shared) { m_shared = shared; }
 
     // The file's current content; a missing or unreadable file reads as empty, and so does anything that
     // is not a regular file (a folder, a pipe or a device would block or never end).
@@ -97,7 +99,7 @@ public:
 
     // "Unable to write to <file>" after a failed write, "Unable to read <file>" after a failed read().
     QString errorString() const { return m_error; }
-    // The system's words on why the last read() failed ("No such file or directory", ...).
+    // The system's words on why the last read() or write failed ("No such file or directory", ...).
     QString errorReason() const { return m_reason; }
     static QString writeErrorText(const QString& path);
     static QString readErrorText(const QString& path);
@@ -106,4 +108,5 @@ private:
     QString m_path;
     QString m_error;
     QString m_reason;
+    bool m_shared = false;
 };

@@ -10,7 +10,7 @@ constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store
 class TankVolumeStore
 {
 public:
-    explicit TankVolumeStore(const QString& path = QString()) : m_file(path) {}
+    explicit TankVolumeStore(const QString& path = QString()) : m_file(path) { m_file.setShared(true); }
 
     QString fileName() const { return m_file.fileName(); }
     void setFileName(const QString& path) { m_file.setFileName(path); }
