@@ -31,15 +31,61 @@ struct UsedSection
 };
 
 // Every key the program looks up, by section. The shipped files are held against this one list.
-const QList<UsedSection> kUsedKeys = {
-    {"LANGUAGE", 3, {{1, 2}}},
-    {"MESSAGES", 3, {{1, 27}, {30, 33}, {50, 54}}},
-    {"MAIN", 4, {{2, 3}, {5, 13}, {18, 25}, {30, 37}}},
-    {"ZENTIK", 4, {{1, 3}, {5, 7}, {11, 13}, {16, 20}, {22, 23}, {25, 35}}},
-    {"SENSOR", 4, {{1, 2}, {9, 10}, {12, 13}, {20, 32}}},
-    {"ABOUT", 3, {{1, 4}}},
-    {"SETTINGS", 3, {{1, 7}, {10, 13}}},
+const QList<UsedSection> kSections = {
+    {"LANGUAGE", 3, {}}, {"MESSAGES", 3, {}}, {"MAIN", 4, {}},     {"ZENTIK", 4, {}},
+    {"SENSOR", 4, {}},   {"ABOUT", 3, {}},    {"SETTINGS", 3, {}},
 };
+
+struct UsedRange
+{
+    QByteArray section;
+    KeyRange keys;
+};
+
+// One row per range of keys, grouped by what the texts serve.
+// clang-format off
+const QList<UsedRange> kUsedRanges = {
+    {"LANGUAGE", {1, 2}},
+    {"MESSAGES", {1, 27}},
+    {"MESSAGES", {30, 33}},
+    {"MESSAGES", {50, 54}},
+    {"MAIN", {2, 3}},
+    {"MAIN", {5, 13}},
+    {"MAIN", {18, 25}},
+    {"MAIN", {30, 37}},
+    {"ZENTIK", {1, 3}},
+    {"ZENTIK", {5, 7}},
+    {"ZENTIK", {11, 13}},
+    {"ZENTIK", {16, 20}},
+    {"ZENTIK", {22, 23}},
+    {"ZENTIK", {25, 35}},
+    {"SENSOR", {1, 2}},
+    {"SENSOR", {9, 10}},
+    {"SENSOR", {12, 13}},
+    {"SENSOR", {20, 32}},
+    {"ABOUT", {1, 4}},
+    {"SETTINGS", {1, 7}},
+    {"SETTINGS", {10, 13}},
+    // Backups, the controller history and undo.
+    // Looking at the points and settings before they are lost.
+    // Files, locks and hostile input.
+    // Configuration files as virtual controllers; points from the tank's shape.
+    // A technician's first day.
+    // The licence, the version and the connection doctor.
+};
+// clang-format on
+
+QList<UsedSection> usedSections()
+{
+    QList<UsedSection> sections = kSections;
+    for (const UsedRange& range : kUsedRanges)
+        for (UsedSection& section : sections)
+            if (section.name == range.section)
+                section.ranges.append(range.keys);
+    return sections;
+}
+
+const QList<UsedSection> kUsedKeys = usedSections();
 
 // The messages that get a result code glued to their end.
 const QList<QByteArray> kCodedMessages = {"003", "005", "007", "012", "019"};
