@@ -33,7 +33,7 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
     if (read.kind == FlowOutcome::Kind::InvalidFile) {
         const FlowOutcome& invalid = read;
         const bool abandon = context.messages->questionAbout(
-            context.language->LanguageText("MESSAGES", "021"), invalid.problems);
+            context.language->LanguageText("MESSAGES", "021"), invalid.problems, MessageService::Answer::Yes);
         if (abandon)
             return run.finish(invalid);
         if (run.gone())

@@ -9,6 +9,10 @@
 class MessageService
 {
 public:
+    // The answer to a question that writes nothing: the default button, and what Escape and the box's close
+    // button answer, so that no key or click that means "away" ever goes on with a write.
+    enum class Answer { Yes, No };
+
     virtual ~MessageService() = default;
 
     // Replaces the text of the main window's status line.
@@ -16,12 +20,12 @@ public:
     // A modal dialog with the text, one OK button and the application title as caption.
     virtual void information(const QString& text) = 0;
     // A modal Yes/No box with the question icon; true for Yes.
-    virtual bool question(const QString& text) = 0;
+    virtual bool question(const QString& text, Answer safe) = 0;
     // The question about a list of findings, such as the entries of a file that failed its check: the text,
     // a blank line and the first five findings with the count of the rest. true for Yes.
-    virtual bool questionAbout(const QString& text, const QStringList& findings)
+    virtual bool questionAbout(const QString& text, const QStringList& findings, Answer safe)
     {
-        return question(withFindings(text, findings));
+        return question(withFindings(text, findings), safe);
     }
     // The same list told in a dialog, for a command that cannot go on with such a file.
     virtual void informationAbout(const QString& text, const QStringList& findings)

@@ -38,12 +38,13 @@ void CtlMessages::information(const QString& text)
     printErr(QStringLiteral("zentikctl: ") + text);
 }
 
-bool CtlMessages::question(const QString&)
+// The only question zentikctl meets is whether to abandon a file that failed its check.
+bool CtlMessages::question(const QString&, Answer)
 {
     return !m_force;
 }
 
-bool CtlMessages::questionAbout(const QString& text, const QStringList& findings)
+bool CtlMessages::questionAbout(const QString& text, const QStringList& findings, Answer)
 {
     informationAbout(text, findings);
     return !m_force;

@@ -21,8 +21,8 @@ public:
 
     void status(const QString&) override {}
     void information(const QString& text) override;
-    bool question(const QString& text) override;
-    bool questionAbout(const QString& text, const QStringList& findings) override;
+    bool question(const QString& text, Answer safe) override;
+    bool questionAbout(const QString& text, const QStringList& findings, Answer safe) override;
     void informationAbout(const QString& text, const QStringList& findings) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;

@@ -168,7 +168,7 @@ void FileCommands::offerConfigFile(const QString& fileName, const std::function<
             ->LanguageText("MESSAGES", "023",
                            QStringLiteral("Write the configuration file %1 into the controller on port %2?"))
             .arg(QDir::toNativeSeparators(fileName), port());
-    if (m_context.messages->question(question))
+    if (m_context.messages->question(question, MessageService::Answer::No))
         loadConfigFile(fileName);
 }
 

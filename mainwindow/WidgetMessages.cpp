@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 QWidget* WidgetMessages::dialogParent() const
 {
@@ -25,10 +26,18 @@ void WidgetMessages::information(const QString& text)
     QMessageBox::information(dialogParent(), kApplicationTitle, text);
 }
 
-bool WidgetMessages::question(const QString& text)
+bool WidgetMessages::question(const QString& text, Answer safe)
 {
-    return QMessageBox::question(dialogParent(), kApplicationTitle, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, kApplicationTitle, text, QMessageBox::Yes | QMessageBox::No,
+                    dialogParent());
+    QAbstractButton* safeButton = box.button(safe == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box.setDefaultButton(static_cast<QPushButton*>(safeButton));
+    box.setEscapeButton(safeButton);
+    // Escape, the close button and Enter all end on the safe answer; only a click on the other one, or its
+    // keyboard shortcut, gives the answer that writes.
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    return (clicked ? clicked : safeButton) == box.button(QMessageBox::Yes);
 }
 
 void WidgetMessages::warning(const QString& text)

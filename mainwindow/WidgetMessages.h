@@ -16,7 +16,7 @@ public:
 
     void status(const QString& text) override;
     void information(const QString& text) override;
-    bool question(const QString& text) override;
+    bool question(const QString& text, Answer safe) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
 

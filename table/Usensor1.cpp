@@ -316,7 +316,7 @@ void TFSensor1::AWriteExecute()
         return;
     SGUser->setFocus();
     SGUser->finishEditing();
-    if (!m_context.messages->question(text("SENSOR", "0010")))
+    if (!m_context.messages->question(text("SENSOR", "0010"), MessageService::Answer::No))
         return;
     if (m_context.refuseIfBusy() || !CheckPointsForWrite())
         return;

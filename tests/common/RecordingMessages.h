@@ -12,8 +12,9 @@
 class RecordingMessages : public MessageService
 {
 public:
-    QStringList seen;    // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
-    QList<bool> answers; // next question answers; Yes when empty
+    QStringList seen;          // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
+    QList<bool> answers;       // next question answers; Yes when empty
+    QList<Answer> safeAnswers; // of every question asked, the answer that writes nothing
     std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
     std::function<void(const QString&)> onStatus; // also shows status texts somewhere (screenshots)
 
@@ -29,9 +30,10 @@ public:
         if (onDialog)
             onDialog(text);
     }
-    bool question(const QString& text) override
+    bool question(const QString& text, Answer safe) override
     {
         seen << QStringLiteral("question: ") + text;
+        safeAnswers << safe;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }

@@ -241,6 +241,9 @@ void tst_config_flow::load_invalidEntries_askFirst()
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     const bool asked = !seen.isEmpty() && seen.first().startsWith(QStringLiteral("question: M021"));
     QCOMPARE(asked, value != "2");
+    // Abandoning is what Escape and the close button answer.
+    if (asked)
+        QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::Yes});
     if (asked)
         QVERIFY2(seen.first().contains(QString::fromLatin1("[" + section + "] " + key + "=" + value)),
                  qPrintable(seen.first()));
@@ -364,6 +367,7 @@ void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads()
     m_bench->program->offerConfigFile(file);
     QVERIFY(
         WaitUntil([&] { return !m_bench->messages.seen.filter(QStringLiteral("question: ")).isEmpty(); }));
+    QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
     QStringList expected{"status: M004", "status: M002",
                          "question: Write the configuration file " + QDir::toNativeSeparators(file) +
                              " into the controller on port SIM?"};

@@ -4,12 +4,14 @@
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
 #include "table/UProgress.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUuid>
 
@@ -42,6 +45,8 @@ class tst_main_window : public QObject
     Q_OBJECT
 
 private slots:
+    void question_keysThatMeanAwayGiveTheSafeAnswer_data();
+    void question_keysThatMeanAwayGiveTheSafeAnswer();
     void init();
     void cleanup();
 
@@ -75,6 +80,33 @@ private:
     void start(const ProgramSetup& setup = ProgramSetup());
     TFMain& main() { return m_bench->main(); }
 };
+
+void tst_main_window::question_keysThatMeanAwayGiveTheSafeAnswer_data()
+{
+    QTest::addColumn<int>("safe");
+    QTest::addColumn<QString>("action");
+    for (const auto safe : {MessageService::Answer::Yes, MessageService::Answer::No})
+        for (const char* action : {"Escape", "close button", "Enter"})
+            QTest::addRow("%s, safe %s", action, safe == MessageService::Answer::Yes ? "Yes" : "No")
+                << int(safe) << QString::fromLatin1(action);
+}
+
+void tst_main_window::question_keysThatMeanAwayGiveTheSafeAnswer()
+{
+    QFETCH(int, safe);
+    QFETCH(QString, action);
+    WidgetMessages messages;
+    QTimer::singleShot(0, [action] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        if (action == QLatin1String("close button"))
+            box->close();
+        else
+            QTest::keyClick(box, action == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    const bool yes = messages.question(QStringLiteral("Write?"), MessageService::Answer(safe));
+    QCOMPARE(yes, MessageService::Answer(safe) == MessageService::Answer::Yes);
+}
 
 void tst_main_window::init()
 {

@@ -433,6 +433,7 @@ void tst_sensor_window::writeCheck()
     m_bench->z().NewPages = patternPages();
     const QStringList messages = transfer(m_w->AWrite);
     QCOMPARE(messages.first(), "question: " + sensorText("0010"));
+    QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
     QTEST(this->points(), "after");
     if (warning.isEmpty()) {
         QCOMPARE(messages.last(), "dialog: " + msg("006"));
