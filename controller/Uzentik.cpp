@@ -236,8 +236,7 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
 void TFZentik::Button2Click()
 {
     m_cancelled = true;
-    if (!close())
-        m_cancelled = false;
+    close();
 }
 
 bool TFZentik::hasUnappliedEdits() const

@@ -79,7 +79,7 @@ private:
     TFAbout* m_about;
     bool m_closing = false;
     QList<SerialPortEntry> m_ports;      // as the system lists them
-    QList<SerialPortEntry> m_listed;     // as the box lists them: the port in use first if the system has not
+    QList<SerialPortEntry> m_listed;     // the box's: the port in use first when the system does not list it
     QString m_portInUse;                 // options.ini Port
     QMap<QString, PortAnswer> m_answers; // by port name, from the last search
     PortFinder* m_finder;

@@ -350,7 +350,7 @@ void TFSensor1::AWriteExecute()
         return;
     SGUser->setFocus();
     SGUser->finishEditing();
-    // Over no tank volume every point is 0 litres: the table computed from them is all zeros.
+    // With no tank volume every point's share of it is 0: the table computed from them would be all zeros.
     if (!m_tableRead && totalVolume() == 0) {
         m_context.messages->warning(m_context.language->LanguageText(
             "MESSAGES", "082",
