@@ -48,6 +48,15 @@ struct ControllerFields
     QString multFactor;
     QString total;
     QString reserve;
+
+    bool operator==(const ControllerFields& other) const
+    {
+        return poll == other.poll && address == other.address && volume == other.volume &&
+               serialNumber == other.serialNumber && programNumber == other.programNumber &&
+               interval == other.interval && outputMode == other.outputMode && inversion == other.inversion &&
+               multFactor == other.multFactor && total == other.total && reserve == other.reserve;
+    }
+    bool operator!=(const ControllerFields& other) const { return !(*this == other); }
 };
 
 // The fields as the window shows a configuration: within the limits above, the volume of a sensor that is

@@ -33,6 +33,7 @@ struct FlowOutcome
         PortUnavailable, // the port could not be opened (portFailure says which and why)
         ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
+        VolumesUnknown,  // the total tank volume is 0: no table can be computed from points, nothing was sent
         FileError,       // a file could not be written (detail names the file)
         UnreadableFile,  // a file to read could not be, a missing one included (file; detail: the reason)
         Differs,         // the controller holds other values than the file (told by the front-end)

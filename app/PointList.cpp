@@ -38,6 +38,19 @@ bool PointList::codeValues(QList<qint32>* values, QString* error) const
     return true;
 }
 
+PointList::VolumesAbove PointList::volumesAbove(qint32 totalVolume, const QLocale& locale) const
+{
+    VolumesAbove above;
+    for (const QString& text : m_volumes) {
+        double litres = 0;
+        if (TextToFloat(text, locale, &litres) && litres > totalVolume) {
+            above.largest = above.count == 0 ? litres : qMax(above.largest, litres);
+            ++above.count;
+        }
+    }
+    return above;
+}
+
 bool PointList::sortByCode(QString* error)
 {
     QList<qint32> codes;

@@ -28,6 +28,7 @@ public:
     {
         return m_volumes == other.m_volumes && m_codes == other.m_codes;
     }
+    bool operator!=(const PointList& other) const { return !(*this == other); }
 
     // The whole-number values of the code texts; false, with the conversion error's text, for the first
     // code that is not a whole number.
@@ -49,6 +50,15 @@ public:
     // Readies the points for writing a table from them: duplicates removed, sorted by code, both ends of
     // the code range present. The list keeps those changes whatever the outcome.
     WriteCheck prepareForWrite(QString* error);
+
+    // The points whose volume lies above the total volume (an imported file measured in another tank), and
+    // the largest such volume; texts that do not read as numbers count for nothing here.
+    struct VolumesAbove
+    {
+        int count = 0;
+        double largest = 0;
+    };
+    VolumesAbove volumesAbove(qint32 totalVolume, const QLocale& locale) const;
 
 private:
     QStringList m_volumes;

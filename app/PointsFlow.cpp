@@ -34,9 +34,12 @@ void StartPointsWrite(const AppContext& context, int sensor, PointList points, c
     StartConfigRead(context, run.continuedBy([context, sensor, points, locale, run](const FlowOutcome& read) {
         if (!read.ok())
             return run.finish(read);
+        const qint32 total = TotalVolume(context.zentik->Parameters);
+        if (total == 0)
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::VolumesUnknown));
         TableWords words{};
         QString error;
-        if (!TableWordsOf(points, TotalVolume(context.zentik->Parameters), locale, &words, &error)) {
+        if (!TableWordsOf(points, total, locale, &words, &error)) {
             context.messages->error(error);
             return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
         }

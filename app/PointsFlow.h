@@ -13,7 +13,8 @@ bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, con
 
 // The points readied as the window's Write readies them (a refusal ends InvalidFile and nothing is sent),
 // the configuration read, the table computed over the total volume with the window's arithmetic in
-// locale, and written as the sensor's table (1 or 2).
+// locale, and written as the sensor's table (1 or 2). A total volume of 0 would make every word 0: the
+// flow then ends VolumesUnknown with nothing sent.
 void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
                       const FlowRun& run);
 

@@ -86,6 +86,11 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         return Exit::Differs;
     case FlowOutcome::Kind::InvalidFile: // the message service has listed the problems
         return Exit::InvalidFile;
+    case FlowOutcome::Kind::VolumesUnknown:
+        printErr(QStringLiteral("zentikctl: the tank volumes are not known (the total volume is 0), so no "
+                                "table can be computed from points; nothing was sent. Poll the sensor and "
+                                "set its tank volume first: write-settings Sensor_on_0=1 Volume_0=LITRES"));
+        return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
         printErr(QStringLiteral("zentikctl: ") + outcome.detail);
         return Exit::FileError;

@@ -201,6 +201,7 @@ void TFZentik::BApplyClick()
 
     m_context.messages->status(messageText(m_context, "013"));
     setButtonsEnabled(false);
+    m_applying = true;
     // Tracked by the controller object: the outcome is told even when the window has closed meanwhile.
     StartConfigWrite(
         m_context, written,
@@ -211,6 +212,8 @@ void TFZentik::BApplyClick()
 
 void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcome, TFZentik* window)
 {
+    if (window && !outcome.ok())
+        window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
     } else if (!outcome.ok()) {
@@ -232,11 +235,32 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
 
 void TFZentik::Button2Click()
 {
+    m_cancelled = true;
     close();
+}
+
+bool TFZentik::hasUnappliedEdits() const
+{
+    return fields() != m_shownFields;
+}
+
+bool TFZentik::confirmDiscardingEdits()
+{
+    if (m_applying || m_cancelled || !hasUnappliedEdits())
+        return true;
+    const QString question = m_context.language->LanguageText(
+        "MESSAGES", "081",
+        QStringLiteral(
+            "The changed controller settings have not been written to the controller. Discard them?"));
+    return m_context.messages->question(question, MessageService::Answer::No);
 }
 
 void TFZentik::closeEvent(QCloseEvent* event)
 {
+    if (!m_closed && !confirmDiscardingEdits()) {
+        event->ignore();
+        return;
+    }
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted() && !m_closed)
         FormClose();

@@ -37,6 +37,12 @@ public:
     void ApplyTexts();
     void ShowParameters();
 
+    // Whether the fields differ from the configuration last shown: closing would lose the edits.
+    bool hasUnappliedEdits() const;
+    // Asks whether such edits may be discarded (No, the default and Escape, keeps them); true without a
+    // question when there are none, or while Apply writes them.
+    bool confirmDiscardingEdits();
+
     // Published handlers.
     void FormShow();
     void FormClose();
@@ -122,4 +128,6 @@ private:
     TParameters m_read;
     ControllerFields m_shownFields;
     bool m_readRefused = false; // shown while the controller was busy: no read started
+    bool m_applying = false;    // Apply's write is under way or has succeeded
+    bool m_cancelled = false;   // Cancel discards the edits: closing asks nothing more
 };

@@ -184,6 +184,14 @@ void TFMain::FormShow()
 
 bool TFMain::FormCloseQuery()
 {
+    // Each window with typed work asks in turn; the first No keeps the program open.
+    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* sensor = qobject_cast<TFSensor1*>(w); sensor && !sensor->confirmDiscardingPoints())
+            return false;
+        if (auto* controller = qobject_cast<TFZentik*>(w);
+            controller && !controller->confirmDiscardingEdits())
+            return false;
+    }
     Zentik->ComPort->close();
     return true;
 }

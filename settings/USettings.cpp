@@ -32,6 +32,11 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     CBLanguage->setObjectName(QStringLiteral("CBLanguage"));
     CBport = new QComboBox(this);
     CBport->setObjectName(QStringLiteral("CBport"));
+    // A port the system does not list (a pseudo-terminal, a /dev/serial/by-id path) can be typed in; it is
+    // stored as typed, so neither a completion nor a new item may change it.
+    CBport->setEditable(true);
+    CBport->setInsertPolicy(QComboBox::NoInsert);
+    CBport->setCompleter(nullptr);
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
@@ -83,14 +88,9 @@ void TFSettings::FormCreate()
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
     m_ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
-    ListSerialPorts(CBport, m_ports);
-    const QString port = m_context.options->port();
-    const int portIndex = IndexOfItem(CBport, port, Qt::UserRole);
-    if (portIndex >= 0)
-        CBport->setCurrentIndex(portIndex);
-    else if (CBport->count() > 0)
-        CBport->setCurrentIndex(0);
-    else
+    m_portInUse = m_context.options->port();
+    showPorts(m_portInUse, false);
+    if (m_ports.isEmpty())
         m_context.messages->information(
             language.LanguageText("SETTINGS", "007", QStringLiteral("Нет доступных портов")));
 
@@ -135,12 +135,19 @@ QString TFSettings::portText(const SerialPortEntry& port) const
     return text + QStringLiteral(" — ") + mark;
 }
 
-void TFSettings::showPorts(const QString& selected)
+void TFSettings::showPorts(const QString& selected, bool keepTyped)
 {
-    ListSerialPorts(CBport, m_ports);
+    const QString typed = keepTyped ? typedPort() : QString();
+    m_listed = m_ports;
+    const auto inUse = [this](const SerialPortEntry& port) { return port.name == m_portInUse; };
+    // The port in use is offered even when the system does not list it, so that an Apply for another
+    // setting keeps it.
+    if (!m_portInUse.isEmpty() && std::none_of(m_listed.cbegin(), m_listed.cend(), inUse))
+        m_listed.prepend(SerialPortEntry(m_portInUse));
+    ListSerialPorts(CBport, m_listed);
     int widest = CBport->width();
     for (int i = 0; i < CBport->count(); ++i) {
-        const QString text = portText(m_ports[i]);
+        const QString text = portText(m_listed[i]);
         CBport->setItemText(i, text);
         CBport->setItemData(i, text, Qt::ToolTipRole);
         widest = qMax(widest, CBport->fontMetrics().horizontalAdvance(text) + 32);
@@ -149,6 +156,25 @@ void TFSettings::showPorts(const QString& selected)
     CBport->view()->setMinimumWidth(widest);
     const int index = IndexOfItem(CBport, selected, Qt::UserRole);
     CBport->setCurrentIndex(index >= 0 ? index : (CBport->count() > 0 ? 0 : -1));
+    if (!typed.isNull())
+        CBport->setEditText(typed);
+}
+
+QString TFSettings::typedPort() const
+{
+    const int index = CBport->currentIndex();
+    const QString text = CBport->currentText();
+    if (index >= 0 && text == CBport->itemText(index))
+        return QString();
+    return text;
+}
+
+QString TFSettings::chosenPort() const
+{
+    const QString typed = typedPort();
+    if (!typed.isNull())
+        return typed.trimmed();
+    return CBport->currentIndex() >= 0 ? CBport->currentData().toString() : QString();
 }
 
 void TFSettings::RefreshPorts()
@@ -187,7 +213,7 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
     }
     const QStringList found = m_finder->found();
     if (found.size() == 1) {
-        showPorts(found.first());
+        showPorts(found.first(), false);
         LSearch->setText(language.LanguageText("MESSAGES", "051") + QLatin1Char(' ') + found.first());
     } else {
         LSearch->setText(language.LanguageText("MESSAGES", found.isEmpty() ? "052" : "053"));
@@ -259,10 +285,12 @@ void TFSettings::Button1Click()
             "SETTINGS", "006", QStringLiteral("No language is selected. Choose a language in the list.")));
         return;
     }
+    const QString port = chosenPort();
     SwitchLanguage(index);
-    const QString port = CBport->currentIndex() >= 0 ? CBport->currentData().toString() : QString();
     if (!m_context.options->setPort(port))
         m_context.messages->error(m_context.options->errorString());
+    m_portInUse = port;
+    showPorts(port, false);
     if (refresh && !refresh(port))
         return; // the error has been shown; the window stays open
     m_closing = true;

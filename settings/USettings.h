@@ -63,7 +63,13 @@ protected:
 
 private:
     void SwitchLanguage(int index);
-    void showPorts(const QString& selected);
+    // Lists the ports anew with the one named selected; a port name the user has typed stays in the box
+    // unless keepTyped is false.
+    void showPorts(const QString& selected, bool keepTyped = true);
+    // The port the box names: the selected item's port, or a name or path typed into it, as typed.
+    QString chosenPort() const;
+    // The text typed into the box when it is no item's text, else a null string.
+    QString typedPort() const;
     QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
     void setSearching(bool searching);
@@ -72,7 +78,9 @@ private:
     AppContext m_context;
     TFAbout* m_about;
     bool m_closing = false;
-    QList<SerialPortEntry> m_ports;
+    QList<SerialPortEntry> m_ports;      // as the system lists them
+    QList<SerialPortEntry> m_listed;     // the box's: the port in use first when the system does not list it
+    QString m_portInUse;                 // options.ini Port
     QMap<QString, PortAnswer> m_answers; // by port name, from the last search
     PortFinder* m_finder;
     QTimer m_portWatch; // follows adapters plugged in or pulled out while the window is shown

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 
+#include <utility>
+
 namespace {
 
 const QString kZeroText = QStringLiteral("0");
@@ -33,10 +35,13 @@ public:
         editor->setAttribute(Qt::WA_InputMethodEnabled, false);
         const QPersistentModelIndex cell(index);
         QAbstractItemModel* model = const_cast<QAbstractItemModel*>(index.model());
-        QObject::connect(editor, &QLineEdit::textEdited, model, [model, cell](const QString& text) {
-            if (cell.isValid())
-                model->setData(cell, text);
-        });
+        QObject::connect(editor, &QLineEdit::textEdited, m_grid,
+                         [grid = m_grid, model, cell](const QString& text) {
+                             if (!cell.isValid())
+                                 return;
+                             model->setData(cell, text);
+                             grid->m_typedCell = cell;
+                         });
         m_editor = editor;
         m_original = index.data(Qt::EditRole).toString();
         return editor;
@@ -181,6 +186,9 @@ bool PointGrid::SGUserKeyPress(QChar key)
 
 bool PointGrid::releaseKey(int key, qint32 volumeLimit)
 {
+    // Only a volume being typed is held to the tank: a cell the cursor moves onto or leaves unchanged keeps
+    // its value, whatever the tank volumes are at the moment (0 after a failed read).
+    const QPersistentModelIndex typed = std::exchange(m_typedCell, QPersistentModelIndex());
     const QModelIndex current = currentIndex();
     if (current.isValid()) {
         const int row = current.row();
@@ -199,14 +207,17 @@ bool PointGrid::releaseKey(int key, qint32 volumeLimit)
                 m_points->setCell(row, kCodeColumn, QString::number(kLastLevelCode));
         } else {
             double litres = 0;
-            if (TextToFloat(cell, m_locale, &litres)) {
-                if (litres > volumeLimit)
-                    m_points->setCell(row, kVolumeColumn, QString::number(volumeLimit));
-            } else {
+            if (!TextToFloat(cell, m_locale, &litres)) {
                 cell.chop(1);
                 m_points->setCell(row, kVolumeColumn, cell);
             }
         }
+    }
+    if (typed.isValid() && typed.column() == kVolumeColumn) {
+        double litres = 0;
+        if (TextToFloat(m_points->cell(typed.row(), kVolumeColumn), m_locale, &litres) &&
+            litres > volumeLimit)
+            m_points->setCell(typed.row(), kVolumeColumn, QString::number(volumeLimit));
     }
     switch (key) {
     case Qt::Key_Tab:

@@ -39,8 +39,8 @@ public:
     void HalvePoints();
 
     // The release of a key in the grid or its cell editor: the current cell corrected (empty to 0, N held
-    // to 1023, V to the volume limit), then Tab, Insert or Delete acted on. False when the handling
-    // stopped, so the table is not to be recomputed.
+    // to 1023), a volume the key typed held to the volume limit, then Tab, Insert or Delete acted on. False
+    // when the handling stopped, so the table is not to be recomputed.
     bool releaseKey(int key, qint32 volumeLimit);
     // Closes a cell editor that is open, keeping what was typed.
     void finishEditing();
@@ -70,4 +70,6 @@ private:
     QLocale m_locale;
     // Keys whose press the grid or its cell editor received and whose release is still to come.
     QSet<int> m_pressedKeys;
+    // The cell whose text was typed since the last key release.
+    QPersistentModelIndex m_typedCell;
 };

@@ -52,6 +52,7 @@ bool TFSensor1::setUpSensor(int sensor)
         Chart1->useSecondSensorColours();
     }
     SGUser->resetPoints(PointList::zero());
+    m_keptPoints = SGUser->points();
     m_points->setHeader(kCodeColumn, QStringLiteral("N"));
     m_points->setHeader(kVolumeColumn, prefix + QStringLiteral(", ") + volumeUnit());
     m_results->setHeader(kCodeColumn, QStringLiteral("N"));
@@ -108,9 +109,31 @@ void TFSensor1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (!confirmDiscardingPoints()) {
+        event->ignore();
+        return;
+    }
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted())
         emit closed(sensor());
+}
+
+bool TFSensor1::hasUnwrittenPoints() const
+{
+    return SGUser->points() != m_keptPoints;
+}
+
+bool TFSensor1::confirmDiscardingPoints()
+{
+    if (!hasUnwrittenPoints())
+        return true;
+    const QString question =
+        m_context.language
+            ->LanguageText("MESSAGES", "080",
+                           QStringLiteral("The points of sensor %1 have not been written to the controller. "
+                                          "Discard them?"))
+            .arg(tableSensor());
+    return m_context.messages->question(question, MessageService::Answer::No);
 }
 
 int TFSensor1::sensor() const
@@ -162,8 +185,11 @@ void TFSensor1::SGUserKeyDown(int key)
 
 void TFSensor1::SGUserKeyUp(int key)
 {
-    if (SGUser->releaseKey(key, tankVolumeLimit()))
-        ComputeTable();
+    if (!SGUser->releaseKey(key, tankVolumeLimit()))
+        return;
+    if (m_tableRead && SGUser->points() == m_pointsRead)
+        return;
+    ComputeTable();
 }
 
 void TFSensor1::ASortExecute()
@@ -187,6 +213,7 @@ void TFSensor1::Ared4Execute()
 void TFSensor1::AClearExecute()
 {
     SGUser->resetPoints(PointList::zero());
+    m_keptPoints = SGUser->points();
     ComputeTable();
 }
 
@@ -196,11 +223,14 @@ bool TFSensor1::ComputeTable()
 {
     QStringList texts;
     QString error;
-    if (!TableTextsOf(SGUser->points(), totalVolume(), m_locale, &texts, &error)) {
+    const qint32 total = totalVolume();
+    if (!TableTextsOf(SGUser->points(), total, m_locale, &texts, &error)) {
         m_context.messages->error(error);
         return false;
     }
     m_results->setColumn(kVolumeColumn, texts);
+    m_tableRead = false;
+    m_computedTotal = total;
     AWrite->setEnabled(true);
     return RedrawChart();
 }
@@ -289,7 +319,11 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome)
     m_context.messages->status(done);
     m_results->setColumn(kVolumeColumn,
                          TableTextsOfWords(TableWordsRead(*m_context.zentik, tableSensor()), m_locale));
-    CopyTableToPoints();
+    if (CopyTableToPoints()) {
+        m_tableRead = true;
+        m_pointsRead = SGUser->points();
+        m_keptPoints = m_pointsRead;
+    }
     RedrawChart();
     if (m_context.progress)
         m_context.progress->finish();
@@ -316,9 +350,21 @@ void TFSensor1::AWriteExecute()
         return;
     SGUser->setFocus();
     SGUser->finishEditing();
+    // With no tank volume every point's share of it is 0: the table computed from them would be all zeros.
+    if (!m_tableRead && totalVolume() == 0) {
+        m_context.messages->warning(m_context.language->LanguageText(
+            "MESSAGES", "082",
+            QStringLiteral(
+                "The tank volumes are not known (the total volume is 0), so no table can be computed "
+                "from the points. Nothing has been written. Read the controller first.")));
+        return;
+    }
     if (!m_context.messages->question(text("SENSOR", "0010"), MessageService::Answer::No))
         return;
     if (m_context.refuseIfBusy() || !CheckPointsForWrite())
+        return;
+    // A table computed before the tank volumes last changed would not be the one the points give now.
+    if (!m_tableRead && m_computedTotal != totalVolume() && !ComputeTable())
         return;
     // What is written is the table as shown: last computed from the points, or last read.
     TableWords words{};
@@ -329,6 +375,7 @@ void TFSensor1::AWriteExecute()
     }
     // Said only once the pages travel: a write that ends inside its start reports that alone.
     const QString started = text("MESSAGES", "010");
+    m_pointsBeingWritten = SGUser->points();
     auto ended = std::make_shared<bool>(false);
     const auto done = [this, ended](const FlowOutcome& outcome) {
         *ended = true;
@@ -348,6 +395,7 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         m_context.messages->information(failed);
         m_context.messages->status(failed + QString::number(outcome.resultCode));
     } else {
+        m_keptPoints = m_pointsBeingWritten;
         const QString done = text("MESSAGES", "006");
         m_context.messages->status(done);
         m_context.messages->information(done);

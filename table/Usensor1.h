@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/PointList.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
@@ -38,6 +39,13 @@ public:
     void setRequestTimeout(int ms) { m_context.timeoutMs = ms; }
     StringGridModel* points() const { return m_points; }
     StringGridModel* results() const { return m_results; }
+
+    // Whether the points differ from those last read, written, imported or cleared (or those of the fresh
+    // window): closing the window would lose them.
+    bool hasUnwrittenPoints() const;
+    // Asks whether such points may be discarded (No, the default and Escape, keeps them); true without a
+    // question when there are none. Whatever drops or replaces the grid's points asks here first.
+    bool confirmDiscardingPoints();
 
     QWidget* Panel2 = nullptr;
     QToolButton* BRead = nullptr;
@@ -124,4 +132,11 @@ private:
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
     bool m_shown = false;
+    PointList m_keptPoints;         // last read, written, imported or cleared
+    PointList m_pointsBeingWritten; // kept once their write has succeeded
+    // The result grid holds the words last read, with the points made from them: a key that changes no
+    // point leaves those words to be written back as they were read, whatever the total volume.
+    bool m_tableRead = false;
+    PointList m_pointsRead;
+    qint32 m_computedTotal = 0; // the total volume the table was last computed over
 };

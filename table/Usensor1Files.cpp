@@ -43,7 +43,23 @@ void TFSensor1::AImportPointsExecute()
     case Status::NoPoints:
         return m_context.messages->warning(text("SENSOR", "0026") + named);
     }
+    // Points measured in a larger tank would make the table saturate from some code on, unnoticed.
+    const PointList::VolumesAbove above = read.points.volumesAbove(totalVolume(), m_locale);
+    if (above.count > 0) {
+        const QString question =
+            m_context.language
+                ->LanguageText(
+                    "SENSOR", "0040",
+                    QStringLiteral("%1 of the imported volumes exceed the total volume of %2 l; the "
+                                   "largest is %3 l. The table holds no more than the total volume. "
+                                   "Import the points anyway?"))
+                .arg(QString::number(above.count), QString::number(totalVolume()),
+                     FractionText(above.largest, m_locale));
+        if (!m_context.messages->question(question, MessageService::Answer::No))
+            return;
+    }
     SGUser->resetPoints(read.points);
+    m_keptPoints = SGUser->points();
     if (ComputeTable())
         m_context.messages->status(text("SENSOR", "0030") + QStringLiteral(": ") + name);
 }

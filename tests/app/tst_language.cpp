@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -68,6 +69,8 @@ const QList<UsedRange> kUsedRanges = {
     {"SETTINGS", {10, 13}},
     // Backups, the controller history and undo.
     // Looking at the points and settings before they are lost.
+    {"MESSAGES", {80, 82}},
+    {"SENSOR", {40, 40}},
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     // A technician's first day.
@@ -358,8 +361,15 @@ void tst_language::codedMessages_allEndSoThatAGluedCodeReadsWell()
     }
 }
 
-// Texts are shown as they stand (but for the question's file and port): "%1" or "\n" would appear literally,
-// and a "|" would split the file dialog's filter, which is built as the text followed by " (*.zkt)".
+// The texts the program fills in, with how many values each takes (%1, %2, ... once each).
+const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
+    {"MESSAGES", "023", 2}, // the file, the port
+    {"MESSAGES", "080", 1}, // the sensor
+    {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
+};
+
+// Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
+// "|" would split the file dialog's filter, which is built as the text followed by " (*.zkt)".
 void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
 {
     QFETCH(QString, file);
@@ -371,11 +381,15 @@ void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
         for (const QByteArray& key : keysOf(section)) {
             QString text = catalog.LanguageText(section.name, key);
             const QString entry = QString::fromLatin1(section.name + ' ' + key) + QLatin1Char('=') + text;
-            if (section.name == "MESSAGES" && key == "023") {
-                // The one text the program fills in: the file for %1, the port for %2, once each.
-                if (text.count(QLatin1String("%1")) != 1 || text.count(QLatin1String("%2")) != 1)
-                    faults << entry;
-                text.remove(QLatin1String("%1")).remove(QLatin1String("%2"));
+            for (const auto& [filledSection, filledKey, values] : kFilledTexts) {
+                if (section.name != filledSection || key != filledKey)
+                    continue;
+                for (int n = 1; n <= values; ++n) {
+                    const QString placeholder = QLatin1Char('%') + QString::number(n);
+                    if (text.count(placeholder) != 1)
+                        faults << entry;
+                    text.remove(placeholder);
+                }
             }
             if (text.contains(suspicious))
                 faults << entry;

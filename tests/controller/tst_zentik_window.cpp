@@ -91,6 +91,8 @@ private slots:
     void closingWhileRunning_stillReportsTheOutcome_data();
     void closingWhileRunning_stillReportsTheOutcome();
     void cancel_closesWithoutWriting();
+    void closing_asksOnlyForUnappliedEdits_data();
+    void closing_asksOnlyForUnappliedEdits();
     void captions_fitInBothLanguages_data();
     void captions_fitInBothLanguages();
 };
@@ -442,6 +444,43 @@ void tst_zentik_window::cancel_closesWithoutWriting()
     QCOMPARE(b.closings, 1);
     QCOMPARE(b.sim().requestCount(), requests);
     QVERIFY(b.bench.messages.take().isEmpty());
+}
+
+void tst_zentik_window::closing_asksOnlyForUnappliedEdits_data()
+{
+    QTest::addColumn<QString>("edit"); // a field typed into, or none
+    QTest::addColumn<bool>("cancel");  // closed with Cancel rather than the close button
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("no edit") << "" << false << false << false;
+    QTest::newRow("edited, No keeps the window") << "Eaddr1" << false << false << true;
+    QTest::newRow("edited, Yes discards") << "EInterval" << false << true << true;
+    QTest::newRow("edited, Cancel discards") << "ECritical" << true << false << false;
+}
+
+void tst_zentik_window::closing_asksOnlyForUnappliedEdits()
+{
+    QFETCH(QString, edit);
+    QFETCH(bool, cancel);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    WindowBench b;
+    TFZentik* w = b.openFilled();
+    QVERIFY(w);
+    if (!edit.isEmpty())
+        type(w->findChild<QLineEdit*>(edit), QStringLiteral("17"));
+    b.bench.messages.answers = {answer};
+    if (cancel)
+        w->Button2->click();
+    else
+        w->close();
+    QCOMPARE(b.bench.messages.take(),
+             asked ? QStringList{"question: The changed controller settings have not been written to the "
+                                 "controller. Discard them?"}
+                   : QStringList{});
+    QCOMPARE(b.bench.messages.safeAnswers,
+             asked ? QList{MessageService::Answer::No} : QList<MessageService::Answer>{});
+    QCOMPARE(b.closings, asked && !answer ? 0 : 1);
 }
 
 void tst_zentik_window::captions_fitInBothLanguages_data()

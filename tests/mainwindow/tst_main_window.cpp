@@ -6,6 +6,7 @@
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
+#include "table/StringGridModel.h"
 #include "table/UProgress.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
@@ -63,6 +64,7 @@ private slots:
     void settingsApply_switchesLanguagePortAndRefreshes();
     void settingsApply_withoutLanguage_changesNothing();
     void settingsCancel_keepsSelectionForNextTime();
+    void closing_asksForEachWindowWithUnwrittenWork();
     void tiling_placesWindowsSideBySideOrStacked();
     void statusTip_leavesPortAndStatusPanels();
     void firstShowing_opensTheControllerWindowFilled();
@@ -374,6 +376,36 @@ void tst_main_window::settingsCancel_keepsSelectionForNextTime()
     QCOMPARE(settings->CBLanguage->currentIndex(), 1 - before);
     QCOMPARE(settings->CBport->currentIndex(), 0);
     QVERIFY(m_bench->messages.take().isEmpty());
+}
+
+void tst_main_window::closing_asksForEachWindowWithUnwrittenWork()
+{
+    start();
+    main().ASensor1->trigger();
+    main().ASensor2->trigger();
+    main().Azentik->trigger();
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().MdiArea->subWindowList().size(), 3);
+    for (TFSensor1* sensor : main().MdiArea->findChildren<TFSensor1*>())
+        sensor->points()->setCell(0, 0, QStringLiteral("5"));
+    main().MdiArea->findChild<TFZentik*>()->Eaddr1->setText(QStringLiteral("17"));
+    const QString sensor1 =
+        "question: The points of sensor 1 have not been written to the controller. Discard them?";
+    const QString sensor2 =
+        "question: The points of sensor 2 have not been written to the controller. Discard them?";
+    m_bench->messages.take();
+    m_bench->messages.answers = {true, false};
+    main().AExit->trigger();
+    QCOMPARE(m_bench->messages.take(), (QStringList{sensor1, sensor2}));
+    QCOMPARE(main().MdiArea->subWindowList().size(), 3);
+    QVERIFY(main().Zentik->ComPort->isOpen());
+    m_bench->messages.answers = {true, true, true};
+    QVERIFY(main().close());
+    QCOMPARE(
+        m_bench->messages.take(),
+        (QStringList{sensor1, sensor2,
+                     "question: The changed controller settings have not been written to the controller. "
+                     "Discard them?"}));
 }
 
 void tst_main_window::tiling_placesWindowsSideBySideOrStacked()

@@ -31,7 +31,7 @@ private slots:
     void sameDisplayName_twice_laterOneIsSelected();
     void portPreselection_data();
     void portPreselection();
-    void noPortsAtAll_saysSoAndSelectsNothing();
+    void noPortsAtAll_saysSoAndOffersThePortInUse();
     void firstRead_timesOut_withoutLanguageFiles();
     void firstRead_portCannotBeOpened();
     void unwritableOptionsFile_isSaidOnceAndTheProgramRuns();
@@ -178,7 +178,8 @@ void tst_startup::portPreselection_data()
     QTest::addColumn<int>("selected");
     QTest::newRow("known") << QStringLiteral("ttyUSB0") << 1;
     QTest::newRow("simulated") << QStringLiteral("SIM") << 2;
-    QTest::newRow("unknown") << QStringLiteral("COM7") << 0;
+    // A port the system does not list is offered first, as it is written.
+    QTest::newRow("not listed") << QStringLiteral("COM7") << 0;
     QTest::newRow("other letter case") << QStringLiteral("TTYUSB0") << 0;
     QTest::newRow("absent: the simulated controller") << QString() << 2;
 }
@@ -194,16 +195,18 @@ void tst_startup::portPreselection()
     ProgramBench bench(home, NewInstanceScope());
     QTEST(bench.program->FSettings->CBport->currentIndex(), "selected");
     QCOMPARE(bench.main().PortName, port.isNull() ? QStringLiteral("SIM") : port);
+    QCOMPARE(bench.program->FSettings->CBport->currentData().toString(), bench.main().PortName);
 }
 
-void tst_startup::noPortsAtAll_saysSoAndSelectsNothing()
+void tst_startup::noPortsAtAll_saysSoAndOffersThePortInUse()
 {
     ProgramHome home;
     ProgramSetup setup;
     setup.ports = {};
     ProgramBench bench(home, NewInstanceScope(), setup);
     QCOMPARE(bench.messages.seen.first(), QStringLiteral("dialog: No serial ports are available"));
-    QCOMPARE(bench.program->FSettings->CBport->currentIndex(), -1);
+    QCOMPARE(bench.program->FSettings->CBport->count(), 1);
+    QCOMPARE(bench.program->FSettings->CBport->currentData().toString(), QStringLiteral("SIM"));
 }
 
 void tst_startup::firstRead_timesOut_withoutLanguageFiles()

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -27,6 +28,8 @@ private slots:
     void findController_marksEveryPortAndSelectsTheOnlyOneThatAnswered();
     void findController_refusedWhileTheControllerIsBusy();
     void portList_followsAdaptersAndKeepsTheSelection();
+    void apply_keepsOrStoresAPortTheSystemDoesNotList_data();
+    void apply_keepsOrStoresAPortTheSystemDoesNotList();
 
 private:
     void start(const QMap<QString, QString>& serials);
@@ -136,11 +139,50 @@ void tst_settings_window::portList_followsAdaptersAndKeepsTheSelection()
     m_bench->portList.insert(1, {QStringLiteral("ttyUSB1")});
     QTRY_COMPARE(items(), (QStringList{"ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)", "SIM"}));
     QCOMPARE(settings().CBport->currentData().toString(), QStringLiteral("ttyUSB0"));
-    // Taken anew as the window shows.
+    // Taken anew as the window shows; the port in use stays offered when the system no longer lists it.
     settings().hide();
     m_bench->portList.removeLast();
     settings().show();
-    QCOMPARE(items().size(), 3);
+    QCOMPARE(items(), (QStringList{"SIM", "ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)"}));
+}
+
+void tst_settings_window::apply_keepsOrStoresAPortTheSystemDoesNotList_data()
+{
+    QTest::addColumn<QString>("inUse");
+    QTest::addColumn<QString>("typed"); // into the port box; empty: only the language changes
+    QTest::addColumn<QString>("stored");
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3Q2D-if00-port0";
+    QTest::newRow("pseudo-terminal in use") << "/dev/pts/3" << QString() << "/dev/pts/3";
+    QTest::newRow("by-id path in use") << byId << QString() << byId;
+    QTest::newRow("listed port in use") << "ttyUSB0" << QString() << "ttyUSB0";
+    QTest::newRow("path typed") << "SIM"
+                                << "/dev/pts/9"
+                                << "/dev/pts/9";
+}
+
+void tst_settings_window::apply_keepsOrStoresAPortTheSystemDoesNotList()
+{
+    QFETCH(QString, inUse);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    m_home->setOption("Port", inUse);
+    start({});
+    QCOMPARE(settings().CBport->currentData().toString(), inUse);
+    QVERIFY(settings().CBport->currentText().startsWith(inUse));
+    settings().show();
+    settings().CBLanguage->setCurrentIndex(
+        static_cast<int>(settings().LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG"))));
+    if (!typed.isEmpty()) {
+        settings().CBport->lineEdit()->selectAll();
+        QTest::keyClicks(settings().CBport->lineEdit(), typed);
+    }
+    settings().Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("ZK_RUS.LNG"));
+    QTEST(m_home->option("Port"), "stored");
+    QCOMPARE(m_bench->main().PortName, stored);
+    // Shown again, the window offers the port now in use.
+    QCOMPARE(settings().CBport->currentData().toString(), stored);
 }
 
 QTEST_MAIN(tst_settings_window)

@@ -36,10 +36,14 @@ private slots:
     void opening_setsUpEachSensor();
     void closing_reportsTheSensor();
     void closing_waitsForItsOwnTransfer();
+    void closing_asksOnlyForUnwrittenPoints_data();
+    void closing_asksOnlyForUnwrittenPoints();
     void keyFilter_refusesLettersSignsAndSeparators_data();
     void keyFilter_refusesLettersSignsAndSeparators();
     void keyRelease_capsTheTypedValue_data();
     void keyRelease_capsTheTypedValue();
+    void cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing_data();
+    void cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing();
     void enterAndTab_moveAndAppend_data();
     void enterAndTab_moveAndAppend();
     void typedPoints_giveTheTable();
@@ -64,6 +68,8 @@ private slots:
     void spreadsheets_exportedPointsImportToTheSameTable();
     void importedPoints_writeTheTableWritePointsWrites();
     void import_unreadableLineLeavesThePoints();
+    void import_aboveTheTotal_asksBeforeReplacing_data();
+    void import_aboveTheTotal_asksBeforeReplacing();
 
 private:
     TFSensor1* openWindow(int sensor = 1, int adminMode = 1);
@@ -236,6 +242,56 @@ void tst_sensor_window::closing_waitsForItsOwnTransfer()
     QTRY_VERIFY(m_w.isNull());
 }
 
+void tst_sensor_window::closing_asksOnlyForUnwrittenPoints_data()
+{
+    QTest::addColumn<QString>("after"); // what follows the edit of the points
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("no edit") << "nothing" << true << false;
+    QTest::newRow("edited, No keeps the window") << "edit" << false << true;
+    QTest::newRow("edited, Yes discards") << "edit" << true << true;
+    QTest::newRow("written") << "write" << false << false;
+    QTest::newRow("read") << "read" << false << false;
+    QTest::newRow("cleared") << "clear" << false << false;
+    QTest::newRow("imported") << "import" << false << false;
+    QTest::newRow("written, then edited") << "write, edit" << false << true;
+}
+
+void tst_sensor_window::closing_asksOnlyForUnwrittenPoints()
+{
+    QFETCH(QString, after);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QVERIFY(openWindow(2));
+    if (after != QLatin1String("nothing"))
+        setPoints({{"0", "0"}, {"100", "1023"}});
+    for (const QString& step : after.split(QStringLiteral(", "))) {
+        if (step == QLatin1String("write"))
+            QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+        else if (step == QLatin1String("read"))
+            QCOMPARE(transfer(m_w->ARead).last(), "dialog: " + msg("008"));
+        else if (step == QLatin1String("clear"))
+            m_w->AClear->trigger();
+        else if (step == QLatin1String("import"))
+            spreadsheet(m_w->AImportPoints, "0;0\n50;1023\n");
+        else if (step == QLatin1String("edit") && after != QLatin1String("edit"))
+            setPoints({{"0", "0"}, {"90", "1023"}});
+    }
+    m_bench->messages.take();
+    m_bench->messages.safeAnswers.clear();
+    m_bench->messages.answers = {answer};
+    m_w->close();
+    QCOMPARE(seen(), asked ? QStringList{"question: The points of sensor 2 have not been written to the "
+                                         "controller. Discard them?"}
+                           : QStringList{});
+    if (asked)
+        QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
+    if (asked && !answer)
+        QVERIFY(m_w && m_w->isVisible());
+    else
+        QTRY_VERIFY(m_w.isNull());
+}
+
 void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators_data()
 {
     QTest::addColumn<int>("column");
@@ -291,6 +347,34 @@ void tst_sensor_window::keyRelease_capsTheTypedValue()
     moveTo(0, column);
     type(typed);
     QTEST(m_w->points()->cell(0, column), "cell");
+}
+
+void tst_sensor_window::cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("down") << int(Qt::Key_Down);
+    QTest::newRow("enter") << int(Qt::Key_Return);
+    QTest::newRow("tab") << int(Qt::Key_Tab);
+}
+
+void tst_sensor_window::cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing()
+{
+    QFETCH(int, key);
+    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    QVERIFY(openWindow(1));
+    const Points typed{{"0", "0"}, {"250", "1023"}};
+    setPoints(typed);
+    // A configuration read that fails leaves the tank volumes at 0.
+    m_bench->z().Parameters.Volumes = {0, 0, 0, 0};
+    for (int i = 0; i < 3; ++i)
+        this->key(key);
+    QCOMPARE(points(), typed);
+    QCOMPARE(transfer(m_w->AWrite), QStringList{"warning: " + msg("082")});
+    QCOMPARE(m_bench->sim.controller().requestCount(), 0);
+    // Once the volumes are known again, the table written is the one the points give over them.
+    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
+    QCOMPARE(TableEntry(m_bench->sim.controller().pages(), 0, 1023), quint16(32768));
 }
 
 void tst_sensor_window::enterAndTab_moveAndAppend_data()
@@ -523,6 +607,9 @@ void tst_sensor_window::readThenWrite_sendsTheSameWords()
     QTEST(m_w->points()->cell(500, 0), "volume500");
     // The key that closed the box is released onto the grid, which never saw it pressed.
     QTest::keyRelease(focus(), Qt::Key(closingKey));
+    // Looking through the points changes none of them, nor the words to be written.
+    key(Qt::Key_Down);
+    key(Qt::Key_Up);
     m_bench->sim.controller().pages() = TPages{};
     QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
     QCOMPARE(m_bench->sim.controller().pages(), pages);
@@ -674,6 +761,39 @@ void tst_sensor_window::import_unreadableLineLeavesThePoints()
     QCOMPARE(seen(), QStringList{"warning: " + sensorText("0024") + ": " + file + '\n' + sensorText("0025") +
                                  " 3: 50;2000"});
     QCOMPARE(points(), (Points{{"0", "0"}, {"100", "1023"}}));
+}
+
+void tst_sensor_window::import_aboveTheTotal_asksBeforeReplacing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("question"); // empty: none asked
+    QTest::addColumn<bool>("replaced");
+    const QByteArray above("0;0\n1500;1023\n600,5;700\n");
+    const QString said = "question: 2 volumes above the total of 500 l, the largest 1500 l. Import?";
+    QTest::newRow("above, cancelled") << above << false << said << false;
+    QTest::newRow("above, imported") << above << true << said << true;
+    QTest::newRow("up to the total") << QByteArray("0;0\n500;1023\n") << false << QString() << true;
+}
+
+void tst_sensor_window::import_aboveTheTotal_asksBeforeReplacing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, answer);
+    QFETCH(QString, question);
+    QFETCH(bool, replaced);
+    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    QVERIFY(openWindow(1));
+    const Points before{{"0", "0"}, {"100", "1023"}};
+    setPoints(before);
+    const QStringList table = m_w->results()->column(0);
+    m_bench->messages.answers = {answer};
+    spreadsheet(m_w->AImportPoints, file);
+    QCOMPARE(seen().value(0).startsWith("question: "), !question.isEmpty());
+    if (!question.isEmpty())
+        QCOMPARE(seen().first(), question);
+    QCOMPARE(points() != before, replaced);
+    QCOMPARE(m_w->results()->column(0) != table, replaced);
 }
 
 QTEST_MAIN(tst_sensor_window)
