@@ -3,11 +3,13 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/TankShape.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
 
 #include <functional>
+#include <optional>
 
 struct FlowOutcome;
 class CalibrationChart;
@@ -59,6 +61,7 @@ public:
     QAction* AImportPoints = nullptr;
     QAction* AExportPoints = nullptr;
     QAction* AExportTable = nullptr;
+    QAction* AShapePoints = nullptr;
     QMenu* PopupMenu1 = nullptr;
 
     void ApplyTexts();
@@ -81,6 +84,8 @@ public:
     void AImportPointsExecute();
     void AExportPointsExecute();
     void AExportTableExecute();
+    // Opens the dialog of points from the tank's shape; its OK replaces the points as an import does.
+    void AShapePointsExecute();
     // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString(bool save)> askSpreadsheetName;
     void RBLClick();
@@ -117,6 +122,10 @@ private:
     int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
     QString chooseSpreadsheet(bool save);
+    // Every replacement of the whole point list from outside the grid (a points file, the tank's shape)
+    // comes through here, then the table is recomputed and done goes to the status line. False when the
+    // points stayed as they were.
+    bool replaceGridPoints(const PointList& points, const QString& done);
     void writeSpreadsheet(const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
@@ -124,4 +133,6 @@ private:
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
     bool m_shown = false;
+    // What the shape dialog was last accepted with, offered again when it is opened next.
+    std::optional<std::pair<TankShape::Tank, TankShape::Probe>> m_shape;
 };

@@ -70,6 +70,7 @@ const QList<UsedRange> kUsedRanges = {
     // Looking at the points and settings before they are lost.
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
+    {"SENSOR", {45, 68}},
     // A technician's first day.
     // The licence, the version and the connection doctor.
 };
