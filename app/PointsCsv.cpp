@@ -123,6 +123,12 @@ QStringList pointLines(const PointList& points, const QLocale& locale)
     return lines;
 }
 
+QStringList pointsFileLines(const PointList& points)
+{
+    return QStringList{QStringLiteral("V") + kSeparator + QStringLiteral("N")} +
+           pointLines(points, QLocale::c());
+}
+
 QStringList tableLines(const TableWords& words, qint32 totalVolume)
 {
     QStringList lines;

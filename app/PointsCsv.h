@@ -39,6 +39,8 @@ ReadResult readFile(const QString& path, const QLocale& locale);
 
 // One line per point, "volume;code" with a decimal point, as the grid holds them.
 QStringList pointLines(const PointList& points, const QLocale& locale);
+// A points file for other programs: the header "V;N", then pointLines of volumes with a decimal point.
+QStringList pointsFileLines(const PointList& points);
 // One line per table entry, "code;volume;word": the volume the word stands for in litres, three decimals.
 QStringList tableLines(const TableWords& words, qint32 totalVolume);
 

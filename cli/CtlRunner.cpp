@@ -12,6 +12,7 @@
 #include "app/VerifyFlow.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
+#include "cli/CtlShape.h"
 #include "config/ConfigFile.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
@@ -43,6 +44,13 @@ const char* kUsage =
     "                         file: Sensor_on_0/1, Net_addr_0/1, Inversion, Mult_Factor, trl, Interval,\n"
     "                         P_Mode, Volume_0/1) and write it back\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
+    "  points-from-shape --shape rectangular|vertical|horizontal|elliptical DIMENSIONS --probe MM\n"
+    "                    [--offset MM] [--points N]\n"
+    "                         print the calibration points of a probe in a tank of that shape as a\n"
+    "                         points file (no controller needed); DIMENSIONS in millimetres:\n"
+    "                         rectangular --length --width --height, vertical --diameter --height,\n"
+    "                         horizontal --diameter --length [--ends flat|hemispherical|elliptical],\n"
+    "                         elliptical --width --height --length\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
@@ -50,6 +58,9 @@ const char* kUsage =
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
     "  --force                with load: write a file with invalid entries too\n"
+    "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
+    "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
+    "  --points N             how many points, 2 to 1024 (default 32)\n"
     "  -h, --help             print this help\n"
     "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
     "  69 port, 74 file, 75 busy\n"
@@ -121,6 +132,7 @@ struct CommandLine
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
         parser.addOptions(
             {portOption, timeoutOption, homeOption, logOption, forceOption, csvOption, helpOption});
+        CtlShape::addOptions(parser);
     }
 };
 
@@ -308,7 +320,8 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("write-points") && argCount == 3 && sensorOf(args[1])) ||
                        (command == QLatin1String("verify") && argCount == 2) ||
                        (command == QLatin1String("write-settings") && argCount >= 2) ||
-                       (command == QLatin1String("report") && argCount == 2);
+                       (command == QLatin1String("report") && argCount == 2) ||
+                       (command == QLatin1String("points-from-shape") && argCount == 1);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
@@ -316,6 +329,13 @@ int CtlRunner::run(const QStringList& arguments)
     const bool csv = parser.isSet(line.csvOption);
     if (csv && command != QLatin1String("read-table"))
         return usage(QStringLiteral("--csv belongs to read-table"));
+    if (command == QLatin1String("points-from-shape")) {
+        QString problem;
+        const int status = CtlShape::run(parser, &problem);
+        return problem.isEmpty() ? status : usage(problem);
+    }
+    if (const QString stray = CtlShape::strayOption(parser); !stray.isEmpty())
+        return usage(stray + QStringLiteral(" belongs to points-from-shape"));
 
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));

@@ -96,6 +96,7 @@ void TFSensor1::ApplyTexts()
     AImportPoints->setText(text("SENSOR", "0020"));
     AExportPoints->setText(text("SENSOR", "0021"));
     AExportTable->setText(text("SENSOR", "0022"));
+    AShapePoints->setText(text("SENSOR", "0045"));
     fitCommandCaptions();
 }
 

@@ -4,11 +4,13 @@
 
 #include "app/AppContext.h"
 #include "app/PointList.h"
+#include "app/TankShape.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>
 
 #include <functional>
+#include <optional>
 
 struct FlowOutcome;
 class CalibrationChart;
@@ -67,6 +69,7 @@ public:
     QAction* AImportPoints = nullptr;
     QAction* AExportPoints = nullptr;
     QAction* AExportTable = nullptr;
+    QAction* AShapePoints = nullptr;
     QMenu* PopupMenu1 = nullptr;
 
     void ApplyTexts();
@@ -89,6 +92,8 @@ public:
     void AImportPointsExecute();
     void AExportPointsExecute();
     void AExportTableExecute();
+    // Opens the dialog of points from the tank's shape; its OK replaces the points as an import does.
+    void AShapePointsExecute();
     // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString(bool save)> askSpreadsheetName;
     void RBLClick();
@@ -125,6 +130,12 @@ private:
     int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
     QString chooseSpreadsheet(bool save);
+    // Every replacement of the whole point list from outside the grid (a points file, the tank's shape)
+    // comes through here, then the table is recomputed and done goes to the status line. False when the
+    // points stayed as they were.
+    // Replaces the points (after asking when the grid holds points not written) and recomputes; false when
+    // the user kept the points. kept: the new points count as written (an import), not as typed.
+    bool replaceGridPoints(const PointList& points, const QString& done, bool kept);
     void writeSpreadsheet(const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
@@ -139,4 +150,6 @@ private:
     bool m_tableRead = false;
     PointList m_pointsRead;
     qint32 m_computedTotal = 0; // the total volume the table was last computed over
+    // What the shape dialog was last accepted with, offered again when it is opened next.
+    std::optional<std::pair<TankShape::Tank, TankShape::Probe>> m_shape;
 };

@@ -1,4 +1,5 @@
-// The calibration window's spreadsheet commands: points in, points and the table out.
+// The calibration window's commands on files and on the whole point list: points in from a file or from the
+// tank's shape, points and the table out.
 
 #include "table/Usensor1.h"
 
@@ -8,6 +9,7 @@
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
+#include "table/TankShapeDialog.h"
 
 #include <QFileDialog>
 
@@ -58,10 +60,34 @@ void TFSensor1::AImportPointsExecute()
         if (!m_context.messages->question(question, MessageService::Answer::No))
             return;
     }
-    SGUser->resetPoints(read.points);
-    m_keptPoints = SGUser->points();
+    replaceGridPoints(read.points, text("SENSOR", "0030") + QStringLiteral(": ") + name, true);
+}
+
+bool TFSensor1::replaceGridPoints(const PointList& points, const QString& done, bool kept)
+{
+    if (!confirmDiscardingPoints())
+        return false;
+    SGUser->resetPoints(points);
+    if (kept)
+        m_keptPoints = SGUser->points();
     if (ComputeTable())
-        m_context.messages->status(text("SENSOR", "0030") + QStringLiteral(": ") + name);
+        m_context.messages->status(done);
+    return true;
+}
+
+void TFSensor1::AShapePointsExecute()
+{
+    SGUser->finishEditing();
+    auto* dialog = new TankShapeDialog(*m_context.language, tankVolumeLimit(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_shape)
+        dialog->setValues(m_shape->first, m_shape->second);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        m_shape.emplace(dialog->tank(), dialog->probe());
+        replaceGridPoints(TankShape::calibrationPoints(m_shape->first, m_shape->second, m_locale),
+                          text("SENSOR", "0068"), false);
+    });
+    dialog->open();
 }
 
 void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)

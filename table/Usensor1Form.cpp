@@ -97,6 +97,7 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
     fileCommand(AImportPoints, "AImportPoints", &TFSensor1::AImportPointsExecute);
     fileCommand(AExportPoints, "AExportPoints", &TFSensor1::AExportPointsExecute);
     fileCommand(AExportTable, "AExportTable", &TFSensor1::AExportTableExecute);
+    fileCommand(AShapePoints, "AShapePoints", &TFSensor1::AShapePointsExecute);
 
     m_points = new StringGridModel(2, this);
     m_points->setEditable(true);
@@ -214,6 +215,7 @@ void TFSensor1::buildLayout()
     PopupMenu1->addAction(AClear);
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(AImportPoints);
+    PopupMenu1->addAction(AShapePoints);
     PopupMenu1->addAction(AExportPoints);
     PopupMenu1->addAction(AExportTable);
     connect(SGUser, &QWidget::customContextMenuRequested, this,

@@ -73,6 +73,7 @@ const QList<UsedRange> kUsedRanges = {
     {"SENSOR", {40, 40}},
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
+    {"SENSOR", {45, 68}},
     // A technician's first day.
     // The licence, the version and the connection doctor.
 };

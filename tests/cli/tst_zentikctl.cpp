@@ -206,24 +206,49 @@ void tst_zentikctl::fileErrors_exit74WithTheName()
 void tst_zentikctl::usageErrors_exit64_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("no command") << QStringList{};
-    QTest::newRow("unknown command") << QStringList{"erase"};
-    QTest::newRow("sensor 3") << QStringList{"read-table", "3"};
-    QTest::newRow("missing file") << QStringList{"save"};
-    QTest::newRow("bad timeout") << QStringList{"--timeout", "soon", "read"};
-    QTest::newRow("force on read") << QStringList{"--force", "read"};
-    QTest::newRow("unknown option") << QStringList{"--baud", "9600", "read"};
-    QTest::newRow("report without file") << QStringList{"report"};
-    QTest::newRow("csv on write-table") << QStringList{"--csv", "write-table", "1", "w.txt"};
-    QTest::newRow("write-points sensor 0") << QStringList{"write-points", "0", "p.csv"};
+    QTest::addColumn<QString>("named"); // on stderr
+    QTest::newRow("no command") << QStringList{} << "";
+    QTest::newRow("unknown command") << QStringList{"erase"} << "";
+    QTest::newRow("sensor 3") << QStringList{"read-table", "3"} << "";
+    QTest::newRow("missing file") << QStringList{"save"} << "";
+    QTest::newRow("bad timeout") << QStringList{"--timeout", "soon", "read"} << "";
+    QTest::newRow("force on read") << QStringList{"--force", "read"} << "";
+    QTest::newRow("unknown option") << QStringList{"--baud", "9600", "read"} << "";
+    QTest::newRow("report without file") << QStringList{"report"} << "";
+    QTest::newRow("csv on write-table") << QStringList{"--csv", "write-table", "1", "w.txt"} << "";
+    QTest::newRow("write-points sensor 0") << QStringList{"write-points", "0", "p.csv"} << "";
+    const QStringList lying{"points-from-shape", "--shape", "horizontal", "--probe", "2000"};
+    QTest::newRow("shape: no diameter")
+        << lying + QStringList{"--length", "3000"} << "a horizontal tank needs --diameter";
+    QTest::newRow("shape: diameter 0")
+        << lying + QStringList{"--length", "3000", "--diameter", "0"} << "--diameter must be above 0 mm";
+    QTest::newRow("shape: length not a number")
+        << lying + QStringList{"--length", "3m", "--diameter", "2000"} << "--length takes a number";
+    QTest::newRow("shape: 1025 points")
+        << lying + QStringList{"--length", "3000", "--diameter", "2000", "--points", "1025"} << "--points";
+    QTest::newRow("shape: width of a lying cylinder")
+        << lying + QStringList{"--length", "3000", "--diameter", "2000", "--width", "2000"}
+        << "--width is not a dimension of a horizontal tank";
+    QTest::newRow("shape: ends of an oval")
+        << QStringList{"points-from-shape", "--shape", "elliptical", "--ends", "flat"} << "--ends belongs";
+    QTest::newRow("shape: probe above the top")
+        << lying + QStringList{"--length", "3000", "--diameter", "2000", "--offset", "2000"}
+        << "--offset puts the whole probe above the tank's top";
+    QTest::newRow("shape: no probe")
+        << QStringList{"points-from-shape", "--shape", "vertical", "--diameter", "1", "--height", "1"}
+        << "points-from-shape needs --probe";
+    QTest::newRow("shape option on read")
+        << QStringList{"--probe", "2000", "read"} << "--probe belongs to points-from-shape";
 }
 
 void tst_zentikctl::usageErrors_exit64()
 {
     QFETCH(QStringList, args);
+    QFETCH(QString, named);
     const Outcome o = ctl(QStringList{"--port", "SIM"} + args);
     QCOMPARE(o.exitCode, 64);
     QVERIFY(o.err.contains(QStringLiteral("Usage: zentikctl")));
+    QVERIFY2(o.err.contains(QStringLiteral("zentikctl: ") + named), qPrintable(o.err.section('\n', 0, 0)));
 }
 
 void tst_zentikctl::unopenablePort_exits69()
@@ -388,32 +413,49 @@ void tst_zentikctl::overPseudoTerminal_writeSettings()
 
 void tst_zentikctl::overPseudoTerminal_writePoints_data()
 {
+    QTest::addColumn<QStringList>(
+        "shape"); // points-from-shape's arguments: what it prints is the points file
     QTest::addColumn<QByteArray>("points");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("said");       // lines of read-table --csv afterwards, or what stderr holds
     QTest::addColumn<QByteArray>("volumeStore"); // SN.ini; empty: none, 500 l for each polled sensor
     // Over the simulator's 1000 l, as 100 l of a 200 l total: the same fractions, written by hand.
     QTest::newRow("unsorted, a duplicate, decimal comma")
-        << QByteArray("V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n") << 0
+        << QStringList{} << QByteArray("V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n") << 0
         << QStringList{"0;0.000;0", "1;0.488;32", "511;249.760;16368", "512;250.233;16399",
                        "1023;500.008;32768"}
         << QByteArray();
     QTest::newRow("first code not 0")
-        << QByteArray("5,10\n500,1023\n") << 65 << QStringList{"The first point must have level code N = 0"}
-        << QByteArray();
-    QTest::newRow("unreadable line") << QByteArray("0,0\n500,x\n") << 65 << QStringList{"line 2"}
-                                     << QByteArray();
+        << QStringList{} << QByteArray("5,10\n500,1023\n") << 65
+        << QStringList{"The first point must have level code N = 0"} << QByteArray();
+    QTest::newRow("unreadable line") << QStringList{} << QByteArray("0,0\n500,x\n") << 65
+                                     << QStringList{"line 2"} << QByteArray();
     // Every word would be 0.
-    QTest::newRow("no tank volumes") << QByteArray("0,0\n500,1023\n") << 65
+    QTest::newRow("no tank volumes") << QStringList{} << QByteArray("0,0\n500,1023\n") << 65
                                      << QStringList{"zentikctl: the tank volumes are not known"}
                                      << QByteArray("[SNA1B2C3D4]\r\nTank1=0\r\nTank2=0\r\n");
+    // The calibration window's test of the same shape gives the same words (hand-worked there).
+    QTest::newRow("from the tank's shape")
+        << QStringList{"--shape", "rectangular", "--length", "1000",     "--width", "1000",     "--height",
+                       "1000",    "--probe",     "1200",     "--offset", "50",      "--points", "3"}
+        << QByteArray("V;N\n50.000;0\n650.587;512\n1000.000;1023\n") << 0
+        << QStringList{"0;50.004;3277", "256;350.286;22956", "512;650.584;42636", "800;847.517;55542",
+                       "1023;1000.000;65535"}
+        << QByteArray();
 }
 
 void tst_zentikctl::overPseudoTerminal_writePoints()
 {
+    QFETCH(QStringList, shape);
     QFETCH(QByteArray, points);
     QFETCH(QStringList, said);
     QFETCH(QByteArray, volumeStore);
+    if (!shape.isEmpty()) {
+        // Made without a controller: the port named cannot be opened.
+        const Outcome made = ctl(QStringList{"--port", "/dev/zentik-none", "points-from-shape"} + shape);
+        QCOMPARE(made.exitCode, 0);
+        QCOMPARE(made.out.toUtf8(), points);
+    }
     SimProcess sim({});
     QVERIFY(!sim.path().isEmpty());
     QVERIFY(volumeStore.isEmpty() || WriteFile(path("SN.ini"), volumeStore));

@@ -1,17 +1,21 @@
 // Every caption of the settings window, the summary panel, the controller settings window, the calibration
-// windows and the progress window fits its rectangle at the desktop font sizes a technician may have, in
-// each shipped language.
+// windows, the dialog of points from a tank's shape and the progress window fits its rectangle at the desktop
+// font sizes a technician may have, in each shipped language.
 
 #include "app/LanguageCatalog.h"
 #include "link/UzentikDevice.h"
 #include "settings/USettings.h"
+#include "table/TankShapeDialog.h"
 #include "table/UProgress.h"
 #include "tests/common/ProgramBench.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -146,6 +150,16 @@ void tst_captions_fit::captionsFit()
         main.MdiArea->setActiveSubWindow(child);
         check(child->objectName(), child);
     }
+    // Each shape's fields, then the texts shown for a probe above the tank and a tank volume far off.
+    TankShapeDialog shape(bench.program->language, 0, &main);
+    for (int form = 0; form < shape.CBShape->count(); ++form) {
+        shape.CBShape->setCurrentIndex(form);
+        if (form == shape.CBShape->count() - 1)
+            shape.EOffset->setValue(TankShape::kLargestMillimetres);
+        shape.layout()->activate();
+        check(QStringLiteral("tank shape ") + shape.CBShape->currentText(), &shape);
+    }
+    shape.hide();
     TFProgress* progress = bench.program->FProgress;
     for (const char* key : {"009", "010", "014", "015", "020"}) {
         progress->prepare(bench.program->language.LanguageText("MESSAGES", key), 63);

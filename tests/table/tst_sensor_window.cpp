@@ -6,23 +6,31 @@
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
+#include "table/TankShapeDialog.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
 #include "tests/table/TableLanguage.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiArea>
+#include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
 using Points = QList<QPair<QString, QString>>; // V, N
+using Words = QList<QPair<int, int>>;          // table entry, word
 
 class tst_sensor_window : public QObject
 {
@@ -66,7 +74,10 @@ private slots:
     void closedPort_leavesNoProgressWindow();
     void readAndWrite_overAPseudoTerminal();
     void spreadsheets_exportedPointsImportToTheSameTable();
-    void importedPoints_writeTheTableWritePointsWrites();
+    void pointsFromAFileOrTheShape_writeTheTableWritePointsWrites_data();
+    void pointsFromAFileOrTheShape_writeTheTableWritePointsWrites();
+    void shapePoints_okReplacesThePointsEscapeAndCancelLeaveThem_data();
+    void shapePoints_okReplacesThePointsEscapeAndCancelLeaveThem();
     void import_unreadableLineLeavesThePoints();
     void import_aboveTheTotal_asksBeforeReplacing_data();
     void import_aboveTheTotal_asksBeforeReplacing();
@@ -89,6 +100,8 @@ private:
     QStringList seen() const { return m_bench->messages.seen; }
     // The spreadsheet commands on a file of the test's folder.
     QString spreadsheet(QAction* command, const QByteArray& content = QByteArray());
+    // Opens the dialog of points from the tank's shape from the context menu.
+    TankShapeDialog* shapeDialog();
 
     std::unique_ptr<AppBench> m_bench;
     std::unique_ptr<QMdiArea> m_area;
@@ -739,18 +752,109 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     QCOMPARE(m_w->results()->column(0), computed);
 }
 
-void tst_sensor_window::importedPoints_writeTheTableWritePointsWrites()
+TankShapeDialog* tst_sensor_window::shapeDialog()
 {
-    // The points and the words of zentikctl's write-points test, over the same 1000 l.
+    m_bench->messages.take();
+    m_w->AShapePoints->trigger();
+    return m_w->findChild<TankShapeDialog*>();
+}
+
+void tst_sensor_window::pointsFromAFileOrTheShape_writeTheTableWritePointsWrites_data()
+{
+    QTest::addColumn<QByteArray>("file"); // imported; empty: the shape below, through its dialog
+    QTest::addColumn<Points>("points");
+    QTest::addColumn<Words>("words");
+    // The points and the words of zentikctl's write-points tests, over the same 1000 l.
+    QTest::newRow("imported") << QByteArray("V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n")
+                              << Points{{"500.0", "1023"}, {"0", "0"}, {"0", "0"}}
+                              << Words{{0, 0}, {1, 32}, {511, 16368}, {512, 16399}, {1023, 32768}};
+    // A 1000 × 1000 × 1000 mm box, a 1200 mm probe from 50 mm up, 3 points: codes 0, 512 and 1023 at
+    // 50 mm (50 l), 50 + 512/1023 × 1200 = 650.587 mm (650.587 l) and 1250 mm, above the top (1000 l).
+    // Entry 256 = (50 + 600.587 / 2) / 1000 = 0.35029 (word 22956.3); entry 800 = 1 − 0.349413 × 223 / 511
+    // = 0.84752 (word 55542.2).
+    QTest::newRow("tank's shape") << QByteArray()
+                                  << Points{{"50.000", "0"}, {"650.587", "512"}, {"1000.000", "1023"}}
+                                  << Words{
+                                         {0, 3277}, {256, 22956}, {512, 42636}, {800, 55542}, {1023, 65535}};
+}
+
+void tst_sensor_window::pointsFromAFileOrTheShape_writeTheTableWritePointsWrites()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(Words, words);
     m_bench->z().Parameters.Volumes = {500, 500, 0, 0};
     QVERIFY(openWindow(1));
-    spreadsheet(m_w->AImportPoints, "V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n");
-    QCOMPARE(points(), (Points{{"500.0", "1023"}, {"0", "0"}, {"0", "0"}}));
+    if (!file.isEmpty()) {
+        spreadsheet(m_w->AImportPoints, file);
+    } else {
+        TankShapeDialog* dialog = shapeDialog();
+        QVERIFY(dialog);
+        for (QDoubleSpinBox* side : {dialog->ELength, dialog->EWidth, dialog->EHeight})
+            side->setValue(1000);
+        dialog->EProbe->setValue(1200);
+        dialog->EOffset->setValue(50);
+        dialog->EPoints->setValue(3);
+        dialog->accept();
+    }
+    QTEST(points(), "points");
     QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
     const TPages& sent = m_bench->sim.controller().pages();
-    for (const auto& [entry, word] : {qMakePair(0, 0), qMakePair(1, 32), qMakePair(511, 16368),
-                                      qMakePair(512, 16399), qMakePair(1023, 32768)})
+    for (const auto& [entry, word] : words)
         QCOMPARE(TableEntry(sent, 0, entry), quint16(word));
+}
+
+void tst_sensor_window::shapePoints_okReplacesThePointsEscapeAndCancelLeaveThem_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("Enter in a field") << "enter" << true;
+    QTest::newRow("Escape") << "escape" << false;
+    QTest::newRow("Cancel") << "cancel" << false;
+    QTest::newRow("closed") << "close" << false;
+}
+
+void tst_sensor_window::shapePoints_okReplacesThePointsEscapeAndCancelLeaveThem()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, replaced);
+    QVERIFY(openWindow(2));
+    QVERIFY(m_w->PopupMenu1->actions().contains(m_w->AShapePoints));
+    const Points before{{"0", "0"}, {"100", "1023"}};
+    setPoints(before);
+    const QStringList table = m_w->results()->column(0);
+    TankShapeDialog* dialog = shapeDialog();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->EPoints->value(), 32);
+    dialog->CBShape->setCurrentIndex(int(TankShape::Form::Horizontal));
+    dialog->EPoints->setValue(5);
+    if (how == QLatin1String("enter"))
+        QTest::keyClick(dialog->EProbe, Qt::Key_Return);
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    else if (how == QLatin1String("cancel"))
+        dialog->Buttons->button(QDialogButtonBox::Cancel)->click();
+    else
+        dialog->close();
+    QTRY_VERIFY(!m_w->findChild<TankShapeDialog*>());
+    if (replaced) {
+        QCOMPARE(m_w->points()->rows(), 5);
+        QCOMPARE(m_w->points()->column(1), (QStringList{"0", "256", "512", "767", "1023"}));
+        QVERIFY(m_w->results()->column(0) != table);
+        // The typed points are not lost without a question.
+        QCOMPARE(seen(), (QStringList{"question: The points of sensor 2 have not been written to the "
+                                      "controller. Discard them?",
+                                      "status: " + sensorText("0068")}));
+    } else {
+        QCOMPARE(points(), before);
+        QCOMPARE(m_w->results()->column(0), table);
+        QVERIFY(seen().isEmpty());
+    }
+    // The next opening offers what OK took last.
+    dialog = shapeDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->EPoints->value(), replaced ? 5 : 32);
+    QCOMPARE(dialog->tank().form, replaced ? TankShape::Form::Horizontal : TankShape::Form::Rectangular);
+    dialog->reject();
 }
 
 void tst_sensor_window::import_unreadableLineLeavesThePoints()
@@ -787,9 +891,12 @@ void tst_sensor_window::import_aboveTheTotal_asksBeforeReplacing()
     const Points before{{"0", "0"}, {"100", "1023"}};
     setPoints(before);
     const QStringList table = m_w->results()->column(0);
-    m_bench->messages.answers = {answer};
+    // After the question about the volumes (if any), the one about the typed points, answered Yes.
+    m_bench->messages.answers = {answer, true};
+    if (question.isEmpty())
+        m_bench->messages.answers = {true};
     spreadsheet(m_w->AImportPoints, file);
-    QCOMPARE(seen().value(0).startsWith("question: "), !question.isEmpty());
+    QCOMPARE(seen().value(0).startsWith("question: 2 volumes"), !question.isEmpty());
     if (!question.isEmpty())
         QCOMPARE(seen().first(), question);
     QCOMPARE(points() != before, replaced);

@@ -1,0 +1,19 @@
+// zentikctl points-from-shape: the calibration points of a level probe in a tank of a known shape, printed
+// as a points file. It needs no controller and opens no port.
+#pragma once
+
+#include <QString>
+
+class QCommandLineParser;
+
+namespace CtlShape {
+
+// The command's options: --shape, the dimensions, --ends, --probe, --offset and --points.
+void addOptions(QCommandLineParser& parser);
+// The first of those options the command line sets, for refusing them with other commands; empty when none.
+QString strayOption(const QCommandLineParser& parser);
+// Prints the points and returns 0; a missing or impossible value gives the usage exit status and the
+// problem, naming the option.
+int run(const QCommandLineParser& parser, QString* problem);
+
+} // namespace CtlShape
