@@ -87,7 +87,9 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
     case FlowOutcome::Kind::InvalidFile: // the message service has listed the problems
         return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
-        printErr(QStringLiteral("zentikctl: ") + outcome.detail);
+        // The window's short text would hide why; the tool names the reason.
+        printErr(QStringLiteral("zentikctl: ") + outcome.detail +
+                 (outcome.problems.isEmpty() ? QString() : QStringLiteral(": ") + outcome.problems.first()));
         return Exit::FileError;
     case FlowOutcome::Kind::UnreadableFile:
         printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(outcome.file, outcome.detail));
