@@ -34,7 +34,7 @@ struct FlowOutcome
         ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
         VolumesUnknown,  // the total tank volume is 0: no table can be computed from points, nothing was sent
-        FileError,       // a file could not be written (detail names the file)
+        FileError,       // a file could not be written (detail names the file; problems: the reason)
         UnreadableFile,  // a file to read could not be, a missing one included (file; detail: the reason)
         Differs,         // the controller holds other values than the file (told by the front-end)
     };
@@ -52,6 +52,10 @@ struct FlowOutcome
     static FlowOutcome of(Kind kind, const QString& detail = QString())
     {
         return {kind, 0, detail, {}, {}, {}};
+    }
+    static FlowOutcome unwritable(const QString& error, const QString& reason)
+    {
+        return {Kind::FileError, 0, error, {reason}, {}, {}};
     }
     static FlowOutcome unreadable(const QString& file, const QString& reason)
     {

@@ -1,8 +1,9 @@
 #include "app/LanguageCatalog.h"
 
+#include "config/SafeFile.h"
+
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QStringDecoder>
@@ -24,7 +25,14 @@ constexpr char16_t kCp1251High[128] = {
 };
 
 const QString kLanguageSuffix = QStringLiteral(".lng");
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+// A language is chosen by a bare file name in the language folder; a name with a folder in it, or "..",
+// could bring in texts from anywhere, and the report prints them.
+bool isBareFileName(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1String(".."));
+}
 
 } // namespace
 
@@ -50,15 +58,11 @@ struct LanguageCatalog::Cache
         }
         Entry& e = files[path];
         if (e.size != info.size() || e.modified != info.lastModified()) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly)) {
+            QByteArray content;
+            if (SafeFile::read(path, &content, nullptr, kIniMaxFileBytes) != SafeFile::ReadStatus::Ok) {
                 files.remove(path);
                 return nullptr;
             }
-            QByteArray content = file.readAll();
-            // Windows editors often save UTF-8 with a byte-order mark; it must not hide the first section.
-            if (content.startsWith(kUtf8Bom))
-                content.remove(0, kUtf8Bom.size());
             e.size = info.size();
             e.modified = info.lastModified();
             e.doc = IniDocument::parse(content);
@@ -85,7 +89,7 @@ void LanguageCatalog::OpenLanguage(const QString& fileName)
 
 QString LanguageCatalog::filePath() const
 {
-    return QDir(m_dir).filePath(m_fileName);
+    return isBareFileName(m_fileName) ? QDir(m_dir).filePath(m_fileName) : QString();
 }
 
 QString LanguageCatalog::decodeWindows1251(const QByteArray& bytes)

@@ -19,9 +19,11 @@ public:
     QString languageDir() const { return m_dir; }
     void setLanguageDir(const QString& dir) { m_dir = dir; }
 
-    // Makes the file of that name in the language folder the open one; it need not exist.
+    // Makes the file of that name in the language folder the open one; it need not exist. A name with a
+    // path separator or ".." in it names no file: every text is then missing.
     void OpenLanguage(const QString& fileName);
     QString fileName() const { return m_fileName; }
+    // Empty for a name that is not a bare file name.
     QString filePath() const;
 
     // The text, or "#" followed by the key when the file, section or key is missing.

@@ -1,6 +1,6 @@
 #include "app/LogFile.h"
 
-#include <QSaveFile>
+#include "config/SafeFile.h"
 
 bool WriteLogFile(const QString& path, const QStringList& lines, QString* error)
 {
@@ -9,10 +9,10 @@ bool WriteLogFile(const QString& path, const QStringList& lines, QString* error)
         content += line.toUtf8();
         content += "\r\n";
     }
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
+    QString reason;
+    if (SafeFile::write(path, content, nullptr, &reason))
         return true;
     if (error)
-        *error = QStringLiteral("Unable to write to %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("%1: %2").arg(SafeFile::writeErrorText(path), reason);
     return false;
 }

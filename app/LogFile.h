@@ -1,4 +1,4 @@
-// Writing the exchange log to a file: CR LF after every line, replaced atomically.
+// Writing the exchange log to a file: CR LF after every line, through the checked writer (SafeFile).
 #pragma once
 
 #include <QStringList>

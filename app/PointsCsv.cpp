@@ -1,8 +1,6 @@
 #include "app/PointsCsv.h"
 
-#include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace PointsCsv {
 
@@ -96,19 +94,17 @@ ReadResult parse(const QByteArray& content, const QLocale& locale)
 ReadResult readFile(const QString& path, const QLocale& locale)
 {
     ReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.status = ReadResult::Status::FileError;
-        result.error = file.errorString();
-        return result;
-    }
-    // A device or a pipe reports no size: read one byte more than allowed to tell.
-    const QByteArray content = file.read(kMaxFileSize + 1);
-    if (content.size() > kMaxFileSize) {
+    QByteArray content;
+    switch (SafeFile::read(path, &content, &result.error, kMaxFileSize)) {
+    case SafeFile::ReadStatus::Ok:
+        return parse(content, locale);
+    case SafeFile::ReadStatus::TooLarge:
         result.status = ReadResult::Status::TooLarge;
         return result;
+    default:
+        result.status = ReadResult::Status::FileError;
+        return result;
     }
-    return parse(content, locale);
 }
 
 QStringList pointLines(const PointList& points, const QLocale& locale)
@@ -142,15 +138,10 @@ QStringList tableLines(const TableWords& words, qint32 totalVolume)
 
 bool writeFile(const QString& path, const QStringList& lines, QString* error)
 {
-    QSaveFile file(path);
     QByteArray content;
     for (const QString& line : lines)
         content += line.toUtf8() + "\r\n";
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return SafeFile::write(path, content, nullptr, error);
 }
 
 } // namespace PointsCsv

@@ -4,17 +4,18 @@
 #pragma once
 
 #include "app/PointList.h"
+#include "config/SafeFile.h"
 
 namespace PointsCsv {
 
 // A points file may not be larger: a grid of every code has 1024 points, some twenty bytes each.
-constexpr qint64 kMaxFileSize = 4 * 1024 * 1024;
+constexpr qint64 kMaxFileSize = SafeFile::kMaxInputBytes;
 
 struct ReadResult
 {
     enum class Status {
         Ok,
-        FileError, // the file cannot be read (error: the system's reason)
+        FileError, // the file cannot be read, or is no regular file (error: the reason)
         TooLarge,  // more than kMaxFileSize bytes
         BadLine,   // line (from 1) does not hold a volume and a level code; lineText is its start
         NoPoints,  // nothing but blank lines and a header
@@ -44,7 +45,7 @@ QStringList pointsFileLines(const PointList& points);
 // One line per table entry, "code;volume;word": the volume the word stands for in litres, three decimals.
 QStringList tableLines(const TableWords& words, qint32 totalVolume);
 
-// Writes the lines, each ended by CR LF, replacing the file at once; false with the system's reason.
+// Writes the lines, each ended by CR LF, through the checked writer (SafeFile); false with the reason.
 bool writeFile(const QString& path, const QStringList& lines, QString* error);
 
 } // namespace PointsCsv

@@ -15,8 +15,9 @@ void StartConfigFileSave(const AppContext& context, std::function<QString()> fil
         if (name.isEmpty())
             return run.finish(FlowOutcome::of(FlowOutcome::Kind::Cancelled));
         QString error;
-        if (!ConfigFile::write(name, context.zentik->Parameters, &error))
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::FileError, error));
+        QString reason;
+        if (!ConfigFile::write(name, context.zentik->Parameters, &error, &reason))
+            return run.finish(FlowOutcome::unwritable(error, reason));
         run.finish(FlowOutcome::of(FlowOutcome::Kind::Done, name));
     }));
 }

@@ -14,6 +14,7 @@
 #include "cli/CtlSession.h"
 #include "cli/CtlShape.h"
 #include "config/ConfigFile.h"
+#include "config/SafeFile.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 
@@ -21,7 +22,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -82,13 +82,16 @@ int sensorOf(const QString& text)
 // 1024 decimal words, one per line; blank lines at the end are allowed.
 bool readWordFile(const QString& path, TableWords& words, int* exitCode)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, file.errorString()));
-        *exitCode = Exit::FileError;
+    QByteArray content;
+    QString reason;
+    const SafeFile::ReadStatus status = SafeFile::read(path, &content, &reason);
+    if (status != SafeFile::ReadStatus::Ok) {
+        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(path, reason));
+        // A file that is far too large holds no table; one that cannot be read at all is a file error.
+        *exitCode = status == SafeFile::ReadStatus::TooLarge ? Exit::InvalidFile : Exit::FileError;
         return false;
     }
-    QList<QByteArray> lines = file.readAll().split('\n');
+    QList<QByteArray> lines = content.split('\n');
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
     if (lines.size() != kTableEntries) {
@@ -172,7 +175,9 @@ bool readPointsFile(const QString& path, PointList* points, int* exitCode)
         *exitCode = Exit::FileError;
         return false;
     case PointsCsv::ReadResult::Status::TooLarge:
-        printErr(QStringLiteral("zentikctl: %1 is larger than a points file can be").arg(path));
+        printErr(QStringLiteral("zentikctl: %1 is larger than a points file can be (%2 bytes)")
+                     .arg(path)
+                     .arg(PointsCsv::kMaxFileSize));
         return false;
     case PointsCsv::ReadResult::Status::BadLine:
         printErr(QStringLiteral("zentikctl: %1 line %2 does not hold a volume and a level code: '%3'")
@@ -269,9 +274,10 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     }
     const auto writePdf = [&](const TParameters& record) {
         QString error;
+        QString reason;
         if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, kReportProgramName), file,
-                                    &error))
-            return FlowOutcome::of(FlowOutcome::Kind::FileError, error);
+                                    &error, &reason))
+            return FlowOutcome::unwritable(error, reason);
         return FlowOutcome::done();
     };
     return session.runFlow([&](const FlowRun& run) { StartReport(context, writePdf, QString(), run); });

@@ -92,7 +92,9 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
                                 "set its tank volume first: write-settings Sensor_on_0=1 Volume_0=LITRES"));
         return Exit::InvalidFile;
     case FlowOutcome::Kind::FileError:
-        printErr(QStringLiteral("zentikctl: ") + outcome.detail);
+        // The window's short text would hide why; the tool names the reason.
+        printErr(QStringLiteral("zentikctl: ") + outcome.detail +
+                 (outcome.problems.isEmpty() ? QString() : QStringLiteral(": ") + outcome.problems.first()));
         return Exit::FileError;
     case FlowOutcome::Kind::UnreadableFile:
         printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(outcome.file, outcome.detail));

@@ -6,7 +6,18 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
+
 namespace {
+
+// The standard error carries zentikctl's own messages only, which scripts read: Qt's notes on its
+// surroundings (no XDG_RUNTIME_DIR under cron or ssh, a font substituted) are dropped. Qt's critical and
+// fatal messages still tell of a real fault, so they stay, marked as zentikctl's like every other line.
+void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "zentikctl: %s\n", qPrintable(message));
+}
 
 // The configuration folder (options.ini, SN.ini) is named after the application: the same name as the
 // windows use, so that both keep one port choice and one tank volume store.
@@ -19,6 +30,7 @@ void nameApplication()
 
 int main(int argc, char* argv[])
 {
+    qInstallMessageHandler(dropQtNotes);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

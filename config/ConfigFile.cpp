@@ -104,12 +104,14 @@ void store(IniDocument& doc, const TParameters& p)
     }
 }
 
-bool write(const QString& path, const TParameters& p, QString* error)
+bool write(const QString& path, const TParameters& p, QString* error, QString* reason)
 {
     IniFile file(path);
     const bool ok = file.update([&](IniDocument& doc) { store(doc, p); });
     if (!ok && error)
         *error = file.errorString();
+    if (!ok && reason)
+        *reason = file.errorReason();
     return ok;
 }
 
@@ -131,7 +133,16 @@ QString Problem::describe() const
         QStringLiteral("[%1] %2").arg(QString::fromLatin1(section), QString::fromLatin1(key));
     if (!value)
         return name + QStringLiteral(" (missing)");
-    return name + QLatin1Char('=') + QString::fromUtf8(value->left(40));
+    // A control character is shown as "\x00": a NUL would otherwise end the line where it stands, and the
+    // value would look valid.
+    QString shown;
+    for (const QChar c : QString::fromUtf8(value->left(40))) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return name + QLatin1Char('=') + shown;
 }
 
 std::optional<QByteArray> settingKey(const QByteArray& key)

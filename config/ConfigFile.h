@@ -22,8 +22,9 @@ QList<Entry> parameterEntries(const TParameters& p);
 void store(IniDocument& doc, const TParameters& p);
 
 // Writes the record and all 64 pages into the file with one rewrite; other content of an existing file
-// stays. False with error ("Unable to write to <file>") on failure; the previous file is then intact.
-bool write(const QString& path, const TParameters& p, QString* error = nullptr);
+// stays. False with error ("Unable to write to <file>") and the system's reason on failure; the previous
+// file is then intact.
+bool write(const QString& path, const TParameters& p, QString* error = nullptr, QString* reason = nullptr);
 
 // Reads the file for loading: false with error ("Unable to read <file>") and the system's reason when it
 // cannot be read, a missing file included (nothing to load is a file error, not a file of zeros).
@@ -35,6 +36,7 @@ struct Problem
     QByteArray section;
     QByteArray key;
     std::optional<QByteArray> value; // nullopt: the entry is missing
+    // "[SECTION] key (missing)" or "[SECTION] key=value", the value's control characters escaped ("\x00").
     QString describe() const;
 };
 

@@ -2,9 +2,6 @@
 
 #include "config/SafeFile.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 namespace {
 
 bool isBlank(char c)
@@ -130,6 +127,17 @@ void IniDocument::indexLine(Section& s, int lineIndex)
 IniDocument IniDocument::parse(const QByteArray& content)
 {
     IniDocument doc;
+    // Windows editors often save UTF-8 with a byte-order mark; it must not hide the first section, and a
+    // rewrite keeps it.
+    static const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+    doc.m_byteOrderMark = content.startsWith(kUtf8Bom);
+    if (doc.m_byteOrderMark)
+        return parseLines(std::move(doc), content.mid(kUtf8Bom.size()));
+    return parseLines(std::move(doc), content);
+}
+
+IniDocument IniDocument::parseLines(IniDocument doc, const QByteArray& content)
+{
     if (content.isEmpty())
         return doc;
     const qsizetype firstNewline = content.indexOf('\n');
@@ -168,7 +176,9 @@ QByteArray IniDocument::serialize() const
         for (const QByteArray& line : s.lines)
             size += line.size() + 1;
     QByteArray out;
-    out.reserve(size);
+    out.reserve(size + 3);
+    if (m_byteOrderMark)
+        out += "\xEF\xBB\xBF";
     for (const Section& s : m_sections) {
         for (const QByteArray& line : s.lines) {
             out += line;
@@ -293,29 +303,18 @@ namespace {
 
 enum class FileState { Missing, Readable, Unreadable };
 
-// Reads the whole file when it is a regular file that can be read; otherwise reason gets the system's
-// words on why.
+// Reads the whole file when it is a regular file of at most kIniMaxFileBytes that can be read; otherwise
+// reason gets the system's words (or ours) on why.
 FileState readContent(const QString& path, QByteArray* content, QString* reason = nullptr)
 {
-    const auto fail = [reason](FileState state, const QString& why) {
-        if (reason)
-            *reason = why;
-        return state;
-    };
-    if (path.isEmpty())
-        return fail(FileState::Missing, QStringLiteral("no file name"));
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.exists())
-        return fail(FileState::Missing, file.open(QIODevice::ReadOnly) ? QString() : file.errorString());
-    if (!info.isFile())
-        return fail(FileState::Unreadable, QStringLiteral("not a regular file"));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(FileState::Unreadable, file.errorString());
-    *content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail(FileState::Unreadable, file.errorString());
-    return FileState::Readable;
+    switch (SafeFile::read(path, content, reason, kIniMaxFileBytes)) {
+    case SafeFile::ReadStatus::Ok:
+        return FileState::Readable;
+    case SafeFile::ReadStatus::Missing:
+        return FileState::Missing;
+    default:
+        return FileState::Unreadable;
+    }
 }
 
 } // namespace

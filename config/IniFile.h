@@ -4,9 +4,10 @@
 // Sections and keys are matched without regard to letter case and with blanks around names and values
 // dropped; a value reads as at most 2047 bytes. Values are bytes: nothing is converted. A write replaces
 // a key's value in place, appends a new key at the end of its section and a new section at the end of the
-// file, and leaves every other byte alone; new lines take the ending of the file's first line (CRLF for a
-// new file). Every write goes through the checked writer (SafeFile): whole or not at all, onto a regular
-// file only; a shared file is changed under its lock.
+// file, and leaves every other byte alone (a leading UTF-8 byte-order mark included, which the reader
+// skips); new lines take the ending of the file's first line (CRLF for a new file). Every write goes
+// through the checked writer (SafeFile): whole or not at all, onto a regular file only; a shared file is
+// changed under its lock.
 #pragma once
 
 #include <QByteArray>
@@ -18,6 +19,9 @@
 #include <optional>
 
 constexpr int kIniMaxValueLength = 2047;
+// No INI file the program reads is larger: a configuration file is some 35 KB, the tank volume store grows
+// by some 40 bytes per controller. A larger file reads as unreadable and is never replaced.
+constexpr qint64 kIniMaxFileBytes = 16 << 20;
 
 // Signed 32-bit decimal, or hexadecimal after "$", "x" or "0x" (x in either case); nullopt otherwise.
 std::optional<qint32> ParseIniInteger(const QByteArray& text);
@@ -50,6 +54,7 @@ private:
         QList<QByteArray> lines;
         QHash<QByteArray, int> keyLines; // lower-case key -> index in lines (first occurrence)
     };
+    static IniDocument parseLines(IniDocument doc, const QByteArray& content);
     static QByteArray normalized(const QByteArray& name);
     const Section* findSection(const QByteArray& section) const;
     void indexLine(Section& s, int lineIndex);
@@ -61,6 +66,7 @@ private:
     QHash<QByteArray, int> m_sectionIndex; // lower-case name -> first section of that name
     QByteArray m_eol = "\r\n";             // for new lines: the ending of the file's first line
     bool m_finalNewline = true;
+    bool m_byteOrderMark = false;
 };
 
 // An INI file on disk. Every read goes to the file, so two programs see each other's writes at once.
@@ -75,7 +81,8 @@ public:
     void setShared(bool shared) { m_shared = shared; }
 
     // The file's current content; a missing or unreadable file reads as empty, and so does anything that
-    // is not a regular file (a folder, a pipe or a device would block or never end).
+    // is not a regular file (a folder, a pipe or a device would block or never end) or is larger than
+    // kIniMaxFileBytes.
     IniDocument load() const;
     // The same for a caller that must tell an unreadable file from a missing one (a configuration file
     // about to be written into a controller): false with errorString() "Unable to read <file>" when the

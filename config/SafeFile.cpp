@@ -59,6 +59,21 @@ bool writeAll(int fd, const QByteArray& content)
     return true;
 }
 
+// The new name reaches the disk with the folder: without it a crash right after the write could bring back
+// the old file, or none. A folder that cannot be synced changes nothing about the write itself.
+void syncFolderOf(const QByteArray& fileName)
+{
+    const qsizetype slash = fileName.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : fileName.left(slash);
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 bool replace(const QString& target, const QByteArray& content, QString* reason)
 {
     const QByteArray finalName = QFile::encodeName(target);
@@ -68,6 +83,12 @@ bool replace(const QString& target, const QByteArray& content, QString* reason)
     const bool exists = ::stat(finalName.constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         setReason(reason, QStringLiteral("not a regular file"));
+        return false;
+    }
+    // Replacing needs only the folder's permission; a file its owner made read-only stays as it is, as it
+    // would for writing into it.
+    if (exists && ::access(finalName.constData(), W_OK) != 0) {
+        setReason(reason, systemError(errno));
         return false;
     }
     QByteArray temporary = finalName + ".XXXXXX";
@@ -106,6 +127,7 @@ bool replace(const QString& target, const QByteArray& content, QString* reason)
         setReason(reason, systemError(renameError));
         return false;
     }
+    syncFolderOf(finalName);
     return true;
 }
 

@@ -1,11 +1,12 @@
 #include "report/ReportOutput.h"
 
+#include "config/SafeFile.h"
 #include "report/ReportMetrics.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace {
 
@@ -124,27 +125,28 @@ QImage ReportOutput::renderPage(const ReportPage& page, double dpi)
     return image;
 }
 
-bool ReportOutput::writePdf(const ReportDocument& document, const QString& fileName, QString* error)
+bool ReportOutput::writePdf(const ReportDocument& document, const QString& fileName, QString* error,
+                            QString* reason)
 {
-    auto fail = [&] {
-        if (error)
-            *error = QStringLiteral("Unable to write to ") + fileName;
-        return false;
-    };
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
+    // The whole document is made in memory first and then written as any other file is: the PDF writer
+    // does not tell when its device fails, and a report cut off by a full disk would still look saved.
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setTitle(document.title);
         writer.setCreator(document.creator);
         const QSizeF size = document.pages.isEmpty() ? QSizeF(210, 297) : document.pages.first().size;
         writer.setPageLayout(QPageLayout(QPageSize(size, QPageSize::Millimeter), QPageLayout::Portrait,
                                          QMarginsF(0, 0, 0, 0)));
-        if (!paint(document, writer))
-            return fail();
+        if (!paint(document, writer)) {
+            if (error)
+                *error = SafeFile::writeErrorText(fileName);
+            if (reason)
+                *reason = QStringLiteral("the report cannot be drawn");
+            return false;
+        }
     }
-    if (!file.commit())
-        return fail();
-    return true;
+    return SafeFile::write(fileName, pdf, error, reason);
 }

@@ -18,8 +18,10 @@ void paintPage(QPainter& painter, const ReportPage& page, double pixelsPerMm);
 bool paint(const ReportDocument& document, QPagedPaintDevice& device);
 // One page as a white image at the given resolution.
 QImage renderPage(const ReportPage& page, double dpi);
-// The document as a PDF file with sheets of its own page size. The file is replaced only once the whole
-// document has been written; on failure error holds "Unable to write to " and the file's name.
-bool writePdf(const ReportDocument& document, const QString& fileName, QString* error = nullptr);
+// The document as a PDF file with sheets of its own page size, written by the checked writer (SafeFile):
+// whole or not at all, onto a regular file only. On failure error holds "Unable to write to " and the
+// file's name, reason the system's words.
+bool writePdf(const ReportDocument& document, const QString& fileName, QString* error = nullptr,
+              QString* reason = nullptr);
 
 } // namespace ReportOutput

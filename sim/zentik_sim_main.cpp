@@ -2,6 +2,7 @@
 // is the path a serial client opens. Timing runs on its own poll loop with microsecond resolution, so
 // that the line rate is kept faithfully when pacing.
 
+#include "config/SafeFile.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/Pty.h"
 
@@ -87,9 +88,6 @@ struct GapStats
 
 void writeStats(const QString& path, GapStats stats)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
     std::sort(stats.gapsUs.begin(), stats.gapsUs.end());
     std::sort(stats.lateUs.begin(), stats.lateUs.end());
     const auto pickFrom = [](const QList<qint64>& sorted, double q) {
@@ -98,7 +96,8 @@ void writeStats(const QString& path, GapStats stats)
         return sorted[std::min<qsizetype>(sorted.size() - 1, qsizetype(q * sorted.size()))];
     };
     const auto pick = [&](double q) { return pickFrom(stats.gapsUs, q); };
-    QTextStream out(&file);
+    QString text;
+    QTextStream out(&text);
     out << "requests=" << stats.requests << "\n"
         << "bytes_in=" << stats.bytesIn << "\n"
         << "bytes_out=" << stats.bytesOut << "\n"
@@ -110,6 +109,11 @@ void writeStats(const QString& path, GapStats stats)
         << "late_median_us=" << pickFrom(stats.lateUs, 0.5) << "\n"
         << "late_p99_us=" << pickFrom(stats.lateUs, 0.99) << "\n"
         << "late_total_us=" << std::accumulate(stats.lateUs.begin(), stats.lateUs.end(), qint64(0)) << "\n";
+    out.flush();
+    QString error;
+    QString reason;
+    if (!SafeFile::write(path, text.toUtf8(), &error, &reason))
+        std::fprintf(stderr, "zentik-sim: %s: %s\n", qPrintable(error), qPrintable(reason));
 }
 
 } // namespace

@@ -462,6 +462,11 @@ void tst_language::missingText_readsHashAndKey_data()
         << QStringLiteral("t.LNG") << QByteArray("SENSOR") << QByteArray("012") << QStringLiteral("#012");
     QTest::newRow("present") << QStringLiteral("t.LNG") << QByteArray("SENSOR") << QByteArray("0012")
                              << QStringLiteral("first point");
+    // Only a bare name in the folder: texts from anywhere else would end up in the report.
+    QTest::newRow("a way out of the folder and back")
+        << QStringLiteral("<up>") << QByteArray("SENSOR") << QByteArray("0012") << QStringLiteral("#0012");
+    QTest::newRow("an absolute path") << QStringLiteral("<absolute>") << QByteArray("SENSOR")
+                                      << QByteArray("0012") << QStringLiteral("#0012");
 }
 
 void tst_language::missingText_readsHashAndKey()
@@ -472,6 +477,10 @@ void tst_language::missingText_readsHashAndKey()
     QFETCH(QString, expected);
     QVERIFY(WriteFile(path("t.LNG"), LanguageFile("Test", "[SENSOR]\r\n0012=first point\r\n")));
     LanguageCatalog catalog(m_dir->path());
+    if (openFile == QLatin1String("<up>"))
+        openFile = QStringLiteral("../") + QDir(m_dir->path()).dirName() + QStringLiteral("/t.LNG");
+    else if (openFile == QLatin1String("<absolute>"))
+        openFile = path(QStringLiteral("t.LNG"));
     if (!openFile.isNull())
         catalog.OpenLanguage(openFile);
     QCOMPARE(catalog.LanguageText(section, key), expected);

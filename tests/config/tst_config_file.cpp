@@ -127,6 +127,8 @@ void tst_config_file::check_data()
         << QByteArray("PARAMETERS") << QByteArray("Interval") << QByteArray("<remove>") << false;
     QTest::newRow("last word missing")
         << QByteArray("PAGE_63") << QByteArray("Value_31") << QByteArray("<remove>") << false;
+    QTest::newRow("NUL in a word") << QByteArray("PAGE_3") << QByteArray("Value_5")
+                                   << QByteArray("12\0003", 4) << false;
 }
 
 void tst_config_file::check()
@@ -149,7 +151,11 @@ void tst_config_file::check()
     if (!valid) {
         QCOMPARE(result.problems.size(), 1);
         QCOMPARE(result.problems[0].key, key);
-        QVERIFY(result.problems[0].describe().contains(QString::fromLatin1(key)));
+        const QString described = result.problems[0].describe();
+        QVERIFY(described.contains(QString::fromLatin1(key)));
+        // Shown whole: a value cut at a control character looks valid.
+        if (value.contains('\0'))
+            QCOMPARE(described, QStringLiteral("[PAGE_3] Value_5=12\\x003"));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/ScratchFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,60 +88,6 @@ TParameters polledController()
     return p;
 }
 
-// A tmpfs of its own, to make a folder read-only or full where permission bits do not stop root.
-class ScratchFileSystem
-{
-public:
-    ScratchFileSystem() = default;
-    ScratchFileSystem(const ScratchFileSystem&) = delete;
-    ScratchFileSystem& operator=(const ScratchFileSystem&) = delete;
-    ~ScratchFileSystem()
-    {
-        if (m_mounted)
-            ::umount2(m_path.constData(), MNT_DETACH);
-    }
-
-    bool mount(const QString& dir, int kibibytes)
-    {
-        QDir().mkpath(dir);
-        m_path = QFile::encodeName(dir);
-        m_options = "size=" + QByteArray::number(kibibytes) + "k,mode=0755";
-        m_mounted = ::mount("tmpfs", m_path.constData(), "tmpfs", 0, m_options.constData()) == 0;
-        if (!m_mounted)
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-        return m_mounted;
-    }
-    bool makeReadOnly()
-    {
-        return ::mount("tmpfs", m_path.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, m_options.constData()) ==
-               0;
-    }
-    // Takes every free block, so that the next write of any size fails.
-    bool fillUp()
-    {
-        const QByteArray filler = m_path + "/filler";
-        const int fd = ::open(filler.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0)
-            return false;
-        const QByteArray block(4096, 'f');
-        while (::write(fd, block.constData(), block.size()) > 0) {
-        }
-        char one = 'f';
-        while (::write(fd, &one, 1) > 0) {
-        }
-        const bool full = errno == ENOSPC;
-        ::close(fd);
-        return full;
-    }
-    QString error() const { return m_error; }
-
-private:
-    QByteArray m_path;
-    QByteArray m_options;
-    QString m_error;
-    bool m_mounted = false;
-};
-
 } // namespace
 
 class tst_hostile_files : public QObject
@@ -177,8 +119,7 @@ private:
 void tst_hostile_files::initTestCase()
 {
     // Mounts made here stay private to this process and vanish with it, even if a test fails midway.
-    if (::unshare(CLONE_NEWNS) == 0)
-        ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    ScratchFileSystem::privateMounts();
 }
 
 void tst_hostile_files::hostileContent_givesEveryDefault_data()

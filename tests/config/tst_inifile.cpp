@@ -90,6 +90,10 @@ void tst_inifile::readText_data()
         << QByteArray(2046, 'v') + ' ';
     QTest::newRow("8-bit bytes kept") << QByteArray("[s]\nk=\xcf\xf0\xe8\n") << QByteArray("s")
                                       << QByteArray("k") << QByteArray("\xcf\xf0\xe8");
+    // As Notepad saves UTF-8: the mark must not hide the first section.
+    QTest::newRow("byte-order mark before the first section")
+        << QByteArray("\xEF\xBB\xBF") + basic << QByteArray("Options") << QByteArray("Port")
+        << QByteArray("COM3");
 }
 
 void tst_inifile::readText()
@@ -205,6 +209,10 @@ void tst_inifile::write_leavesEveryOtherByteAlone_data()
         << QByteArray("[S]\nx=w\r\r") << QByteArray("S") << QByteArray("[S]\nx=w\r\r\nk=v\n");
     QTest::newRow("key before trailing blank lines, last one unterminated")
         << QByteArray("[S]\nold=1\n\n  ") << QByteArray("S") << QByteArray("[S]\nold=1\nk=v\n\n  ");
+    QTest::newRow("byte-order mark stays") << QByteArray("\xEF\xBB\xBF[S]\r\nk=1\r\n") << QByteArray("S")
+                                           << QByteArray("\xEF\xBB\xBF[S]\r\nk=v\r\n");
+    QTest::newRow("byte-order mark alone")
+        << QByteArray("\xEF\xBB\xBF") << QByteArray("S") << QByteArray("\xEF\xBB\xBF[S]\r\nk=v\r\n");
 }
 
 void tst_inifile::write_leavesEveryOtherByteAlone()
