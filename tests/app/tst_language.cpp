@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -67,6 +68,9 @@ const QList<UsedRange> kUsedRanges = {
     {"SETTINGS", {1, 7}},
     {"SETTINGS", {10, 13}},
     // Backups, the controller history and undo.
+    {"MESSAGES", {60, 76}},
+    {"MAIN", {40, 52}},
+    {"SETTINGS", {20, 20}},
     // Looking at the points and settings before they are lost.
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
@@ -358,8 +362,13 @@ void tst_language::codedMessages_allEndSoThatAGluedCodeReadsWell()
     }
 }
 
-// Texts are shown as they stand (but for the question's file and port): "%1" or "\n" would appear literally,
-// and a "|" would split the file dialog's filter, which is built as the text followed by " (*.zkt)".
+// The messages the program fills in, with the number of values each takes.
+const QHash<QByteArray, int> kFilledMessages = {{"023", 2}, {"061", 1}, {"063", 1}, {"064", 2},
+                                                {"065", 2}, {"069", 3}, {"072", 1}};
+
+// Texts are shown as they stand (but for the values the program fills in): "%1" or "\n" would appear
+// literally, and a "|" would split the file dialog's filter, which is built as the text followed by "
+// (*.zkt)".
 void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
 {
     QFETCH(QString, file);
@@ -371,11 +380,14 @@ void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
         for (const QByteArray& key : keysOf(section)) {
             QString text = catalog.LanguageText(section.name, key);
             const QString entry = QString::fromLatin1(section.name + ' ' + key) + QLatin1Char('=') + text;
-            if (section.name == "MESSAGES" && key == "023") {
-                // The one text the program fills in: the file for %1, the port for %2, once each.
-                if (text.count(QLatin1String("%1")) != 1 || text.count(QLatin1String("%2")) != 1)
-                    faults << entry;
-                text.remove(QLatin1String("%1")).remove(QLatin1String("%2"));
+            if (section.name == "MESSAGES" && kFilledMessages.contains(key)) {
+                // The texts the program fills in: %1, %2, ... once each.
+                for (int n = 1; n <= kFilledMessages.value(key); ++n) {
+                    const QString placeholder = QStringLiteral("%") + QString::number(n);
+                    if (text.count(placeholder) != 1)
+                        faults << entry;
+                    text.remove(placeholder);
+                }
             }
             if (text.contains(suspicious))
                 faults << entry;
