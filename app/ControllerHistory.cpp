@@ -190,11 +190,19 @@ bool ControllerHistory::readVersion(const QString& path, TParameters* p, QString
     IniDocument doc;
     if (!ConfigFile::read(path, doc, error))
         return false;
-    *p = TParameters();
-    TPages pages{};
-    ConfigFile::fill(doc, *p, pages);
-    p->Pages = pages;
-    p->SerialNumber = QString::fromUtf8(doc.readString(ConfigFile::kParametersSection, "ID", QByteArray()));
-    p->ProgramNumber = QString::fromUtf8(doc.readString(ConfigFile::kParametersSection, "SW", QByteArray()));
+    *p = recordOf(doc);
     return true;
+}
+
+TParameters ControllerHistory::recordOf(const IniDocument& version)
+{
+    TParameters p;
+    TPages pages{};
+    ConfigFile::fill(version, p, pages);
+    p.Pages = pages;
+    p.SerialNumber =
+        QString::fromUtf8(version.readString(ConfigFile::kParametersSection, "ID", QByteArray()));
+    p.ProgramNumber =
+        QString::fromUtf8(version.readString(ConfigFile::kParametersSection, "SW", QByteArray()));
+    return p;
 }

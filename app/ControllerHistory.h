@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class IniDocument;
+
 class ControllerHistory
 {
 public:
@@ -48,6 +50,7 @@ public:
 
     // The record a version holds, identifiers included; false with error when it cannot be read.
     static bool readVersion(const QString& path, TParameters* p, QString* error = nullptr);
+    static TParameters recordOf(const IniDocument& version);
 
     static QString eventName(Event event);
     // A serial number as the controller gives it (hexadecimal text) or any name of letters, digits, '-' and

@@ -10,6 +10,11 @@ void StartUndo(const AppContext& context, const QString& progressLabel, const Fl
                std::function<void(const QString& version)> version)
 {
     StartConfigRead(context, run.continuedBy([context, progressLabel, run, version](const FlowOutcome& read) {
+        if (read.kind == FlowOutcome::Kind::ProcessFailed) {
+            FlowOutcome failed = read; // a read before a write, told as the backup's would be
+            failed.kind = FlowOutcome::Kind::BackupFailed;
+            return run.finish(failed);
+        }
         if (!read.ok())
             return run.finish(read);
         const QString serial = context.zentik->Parameters.SerialNumber;

@@ -89,7 +89,8 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         printProcessFailure(outcome.resultCode, outcome.detail);
         return outcome.resultCode;
     case FlowOutcome::Kind::BackupFailed:
-        printErr(QStringLiteral("zentikctl: the backup read ended with result code %1; nothing was written")
+        printErr(QStringLiteral(
+                     "zentikctl: the read before the write ended with result code %1; nothing was written")
                      .arg(outcome.resultCode));
         return outcome.resultCode;
     case FlowOutcome::Kind::NothingToUndo:
