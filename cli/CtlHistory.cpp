@@ -64,7 +64,8 @@ int showVersion(const ControllerHistory::Version& version, const QString& saveFi
 bool CtlHistory::accepts(const QStringList& args)
 {
     const QString command = args.value(0);
-    return (command == QLatin1String("history") && args.size() <= 3) ||
+    return (command == QLatin1String("history") && args.size() <= 3 &&
+            (args.size() == 1 || ControllerHistory::isSerialName(args[1]))) ||
            (command == QLatin1String("undo") && args.size() == 1);
 }
 
@@ -74,10 +75,6 @@ int CtlHistory::runHistory(const QStringList& args, const AppPaths& paths, const
     if (args.size() == 1)
         return listControllers(history);
     const QString serial = args[1];
-    if (!ControllerHistory::isSerialName(serial)) {
-        printErr(QStringLiteral("zentikctl: '%1' is not a serial number").arg(serial));
-        return Exit::Usage;
-    }
     const QList<ControllerHistory::Version> versions = history.versions(serial);
     if (versions.isEmpty())
         return nothingFor(QStringLiteral("version of %1").arg(serial));

@@ -9,7 +9,8 @@ class CtlSession;
 
 namespace CtlHistory {
 
-// history, history SERIAL, history SERIAL N, undo: the right number of arguments.
+// history, history SERIAL, history SERIAL N, undo: the right number of arguments, and a serial number that
+// names nothing outside the history.
 bool accepts(const QStringList& args);
 // The history commands, which need no controller. saveFile: the --save value (history SERIAL N).
 int runHistory(const QStringList& args, const AppPaths& paths, const QString& saveFile);
