@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -109,10 +110,22 @@ void TFHistory::ApplyTexts()
     BWrite->setText(text("MAIN", "0050"));
     BPrint->setText(text("MAIN", "0051"));
     BClose->setText(text("MAIN", "0037"));
-    for (QTreeWidget* list : {Controllers, Versions})
-        for (int column = 0; column < list->columnCount(); ++column)
-            list->resizeColumnToContents(column);
     showVersions();
+    fitLists();
+}
+
+void TFHistory::fitLists()
+{
+    // Every column whole, at any font and in every language, with room for the scroll bar.
+    for (QTreeWidget* list : {Controllers, Versions}) {
+        int width = 0;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            list->resizeColumnToContents(column);
+            width += list->columnWidth(column);
+        }
+        list->setMinimumWidth(width + 2 * list->frameWidth() +
+                              list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 4);
+    }
 }
 
 void TFHistory::reload()
@@ -129,8 +142,7 @@ void TFHistory::reload()
         items << item;
     }
     Controllers->addTopLevelItems(items);
-    for (int column = 0; column < Controllers->columnCount(); ++column)
-        Controllers->resizeColumnToContents(column);
+    fitLists();
     const QList<QTreeWidgetItem*> found = Controllers->findItems(current, Qt::MatchExactly, 0);
     if (!found.isEmpty())
         Controllers->setCurrentItem(found.first());
@@ -178,8 +190,7 @@ void TFHistory::showVersions()
         if (Versions->selectedItems().isEmpty() && !items.isEmpty())
             Versions->setCurrentItem(items.first());
     }
-    for (int column = 0; column < Versions->columnCount(); ++column)
-        Versions->resizeColumnToContents(column);
+    fitLists();
     updateButtons();
 }
 

@@ -46,6 +46,7 @@ private:
     QString text(const char* section, const char* key) const;
     void showVersions();
     void updateButtons();
+    void fitLists();
     // The selected versions, oldest first.
     QList<ControllerHistory::Version> selected() const;
 
