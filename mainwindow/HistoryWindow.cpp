@@ -83,7 +83,7 @@ TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* pa
     connect(Versions, &QTreeWidget::itemSelectionChanged, this, &TFHistory::updateButtons);
     // A read or write that ends adds its version; the list follows once the flow has kept it.
     connect(context.zentik, &TZENTIK::BusyChanged, this, [this](bool busy) {
-        if (!busy)
+        if (!busy && isVisible())
             QTimer::singleShot(0, this, &TFHistory::reload);
     });
     ApplyTexts();
@@ -158,20 +158,10 @@ void TFHistory::showVersions()
     m_versions.clear();
     const QTreeWidgetItem* controller = Controllers->currentItem();
     if (controller) {
-        // Entries that differ from the version before: only for the controller shown, each file read once.
         const QList<ControllerHistory::Version> all = m_context.history->versions(controller->text(0));
         QStringList changed;
-        std::optional<TParameters> before;
-        for (const ControllerHistory::Version& v : all) {
-            IniDocument doc;
-            if (!ConfigFile::read(v.path, doc)) {
-                changed << QStringLiteral("—");
-                before.reset();
-                continue;
-            }
-            changed << (before ? QString::number(ConfigCompare::compare(doc, *before).count()) : QString());
-            before = ControllerHistory::recordOf(doc);
-        }
+        for (qsizetype i = 0; i < all.size(); ++i)
+            changed << changedEntries(i > 0 ? all[i - 1].path : QString(), all[i].path);
         const char* const eventKeys[] = {"073", "074", "075"};
         QList<QTreeWidgetItem*> items;
         for (qsizetype i = all.size() - 1; i >= 0; --i) {
@@ -192,6 +182,25 @@ void TFHistory::showVersions()
     }
     fitLists();
     updateButtons();
+}
+
+QString TFHistory::changedEntries(const QString& before, const QString& version)
+{
+    // A version never changes once kept: each count is worked out once, for the controller shown only.
+    const QString key = before + QLatin1Char('\n') + version;
+    if (const auto known = m_changed.constFind(key); known != m_changed.cend())
+        return *known;
+    QString count;
+    IniDocument doc;
+    TParameters previous;
+    if (!ConfigFile::read(version, doc))
+        count = QStringLiteral("—");
+    else if (!before.isEmpty())
+        count = ControllerHistory::readVersion(before, &previous)
+                    ? QString::number(ConfigCompare::compare(doc, previous).count())
+                    : QStringLiteral("—");
+    m_changed.insert(key, count);
+    return count;
 }
 
 QList<ControllerHistory::Version> TFHistory::selected() const

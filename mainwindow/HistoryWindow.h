@@ -5,6 +5,7 @@
 #include "app/ControllerHistory.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <functional>
 
@@ -47,10 +48,13 @@ private:
     void showVersions();
     void updateButtons();
     void fitLists();
+    // How many entries of the version differ from the one before it (none: empty).
+    QString changedEntries(const QString& before, const QString& version);
     // The selected versions, oldest first.
     QList<ControllerHistory::Version> selected() const;
 
     const AppContext& m_context;
     FileCommands& m_files;
     QList<ControllerHistory::Version> m_versions;
+    QHash<QString, QString> m_changed; // by the two versions' files
 };

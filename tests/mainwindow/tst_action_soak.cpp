@@ -45,6 +45,11 @@
 #define ZENTIK_ACTION_SOAK_STEPS 300
 #endif
 
+#if ZENTIK_ACTION_SOAK_STEPS > 1000
+// Ten thousand steps take minutes, near Qt Test's five minutes per test function on a busy machine.
+[[maybe_unused]] const bool kLongSoakTimeout = qputenv("QTEST_FUNCTION_TIMEOUT", "3600000");
+#endif
+
 namespace {
 
 constexpr int kTimeoutMs = 80;
