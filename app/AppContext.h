@@ -8,6 +8,7 @@
 #include <functional>
 
 class TZENTIK;
+class ControllerHistory;
 class Options;
 class TankVolumeStore;
 class LanguageCatalog;
@@ -22,6 +23,11 @@ struct AppContext
     LanguageCatalog* language = nullptr;
     MessageService* messages = nullptr;
     ProgressView* progress = nullptr; // shown while table pages travel
+    // Where full reads and writes of each controller are kept; none (tests of one window): nothing is kept
+    // and no backup is taken.
+    ControllerHistory* history = nullptr;
+    // This run writes without a backup, whatever the options file says (zentikctl --no-backup).
+    bool noBackup = false;
     // The serial ports to offer: the system's, the extra paths, then "SIM".
     std::function<QList<SerialPortEntry>()> listPorts;
     // Redraws the main window's summary panel from the controller object's Parameters.

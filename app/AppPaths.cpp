@@ -11,6 +11,7 @@
 namespace {
 
 const QString kLanguageFolder = QStringLiteral("LANGUAGE");
+const QString kHistoryFolder = QStringLiteral("history");
 
 bool folderIsWritable(const QString& dir)
 {
@@ -31,6 +32,7 @@ AppPaths AppPaths::at(const QString& home)
 {
     AppPaths paths;
     paths.m_home = QDir(home).absolutePath();
+    paths.m_history = QDir(paths.m_home).filePath(kHistoryFolder);
     paths.m_languageCandidates << QDir(paths.m_home).filePath(kLanguageFolder);
     return paths;
 }
@@ -43,6 +45,7 @@ AppPaths AppPaths::resolve(const QString& homeOption, const QString& programDir)
     QString home = homeOption;
     if (home.isEmpty())
         home = qEnvironmentVariable("ZENTIK_HOME");
+    bool userFolders = false;
     if (home.isEmpty()) {
         // Installed, the programs' folder is shared by every user: each keeps options and volumes of their
         // own.
@@ -51,9 +54,17 @@ AppPaths AppPaths::resolve(const QString& homeOption, const QString& programDir)
         if (installed || !folderIsWritable(home)) {
             home = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
             QDir().mkpath(home);
+            userFolders = true;
         }
     }
     AppPaths paths = at(home);
+    // Versions of controllers are data, not settings: they belong with the user's data files.
+    if (userFolders)
+        paths.m_history = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                              .filePath(QStringLiteral("ZENTIK Configurator/") + kHistoryFolder);
+    // A folder a team shares.
+    if (const QString shared = qEnvironmentVariable("ZENTIK_HISTORY"); !shared.isEmpty())
+        paths.m_history = QDir(shared).absolutePath();
     paths.m_languageCandidates << QDir(installedData).filePath(kLanguageFolder)
                                << QDir(exeDir).filePath(kLanguageFolder);
     return paths;
@@ -75,4 +86,9 @@ QString AppPaths::languageDir() const
         if (QFileInfo(dir).isDir())
             return dir;
     return m_languageCandidates.first();
+}
+
+QString AppPaths::historyDir() const
+{
+    return m_history;
 }

@@ -2,7 +2,8 @@
 // beside the executable (the build tree and the described layout), else in the user's configuration folder
 // (an installed program, or one whose folder cannot be written). The language files: LANGUAGE in the home
 // folder if it exists, else in the data folder relative to the executable (bin/../share/zentik), else
-// beside the executable.
+// beside the executable. The controller history: ZENTIK_HISTORY when set, else history/ in the home folder,
+// or in the user's data folder for a program whose home is the configuration folder.
 #pragma once
 
 #include <QString>
@@ -20,8 +21,10 @@ public:
     QString optionsFile() const;
     QString volumeStoreFile() const;
     QString languageDir() const;
+    QString historyDir() const;
 
 private:
     QString m_home;
+    QString m_history;
     QStringList m_languageCandidates;
 };

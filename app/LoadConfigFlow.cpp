@@ -1,9 +1,11 @@
 #include "app/LoadConfigFlow.h"
 
 #include "app/AppContext.h"
+#include "app/BackupFlow.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "config/ConfigFile.h"
+#include "config/TankVolumeStore.h"
 #include "link/UzentikDevice.h"
 
 FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc)
@@ -20,14 +22,55 @@ FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc)
     return invalid;
 }
 
+namespace {
+
+// Both tanks as the store holds them for the controller: the load replaces both, polled or not.
+std::array<qint32, 2> storedVolumes(const AppContext& context, const QString& serialNumber)
+{
+    TParameters both;
+    both.SerialNumber = serialNumber;
+    both.SensorOn = {true, true, false, false};
+    context.volumes->LoadTankVolumes(both);
+    return {both.Volumes[0], both.Volumes[1]};
+}
+
+// The record written, as a configuration file of the controller it went into.
+TParameters writtenRecord(const TZENTIK& z, const TParameters& backup)
+{
+    TParameters written = z.NewParameters;
+    written.Pages = z.NewPages;
+    written.SerialNumber = backup.SerialNumber;
+    written.ProgramNumber = backup.ProgramNumber;
+    return written;
+}
+
+void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, const QString& progressLabel,
+               const FlowRun& run, const std::optional<TParameters>& backup)
+{
+    TZENTIK& z = *context.zentik;
+    // The question let events through: a process may have started meanwhile, and the stores are its own.
+    if (z.IsBusy())
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
+    Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
+                     [context, run, backup](const FlowOutcome& outcome) {
+                         if (outcome.ok() && backup)
+                             KeepInHistoryOrWarn(context, writtenRecord(*context.zentik, *backup),
+                                                 ControllerHistory::Event::Written);
+                         run.finish(outcome);
+                     });
+}
+
+} // namespace
+
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
-                     const FlowRun& run)
+                     const FlowRun& run, LoadMode mode)
 {
     TZENTIK& z = *context.zentik;
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    IniDocument doc;
-    const FlowOutcome read = ReadCheckedConfig(fileName, doc);
+    auto doc = std::make_shared<IniDocument>();
+    const FlowOutcome read = ReadCheckedConfig(fileName, *doc);
     if (read.kind == FlowOutcome::Kind::UnreadableFile)
         return run.finish(read);
     if (read.kind == FlowOutcome::Kind::InvalidFile) {
@@ -39,10 +82,27 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
         if (run.gone())
             return;
     }
-    // The question let events through: a process may have started meanwhile, and the stores are its own.
-    if (z.IsBusy())
-        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    ConfigFile::fill(doc, z.NewParameters, z.NewPages);
-    Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
-                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
+    const auto reviewed = [context, doc, fileName, progressLabel, run,
+                           mode](const std::optional<TParameters>& backup) {
+        if (!backup)
+            return writeFile(context, doc, progressLabel, run, backup);
+        TParameters written;
+        TPages pages{};
+        ConfigFile::fill(*doc, written, pages);
+        const QString fileSerial =
+            QString::fromUtf8(doc->readString(ConfigFile::kParametersSection, "ID", QByteArray()).trimmed());
+        const WriteReview review =
+            ReviewOfWrite(*context.language, fileName, fileSerial, *backup,
+                          storedVolumes(context, backup->SerialNumber), written, pages);
+        const bool write = context.messages->reviewWrite(review);
+        if (run.gone())
+            return;
+        if (!write)
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::Cancelled));
+        if (mode == LoadMode::DryRun)
+            return run.finish(FlowOutcome::done());
+        writeFile(context, doc, progressLabel, run, backup);
+    };
+    StartBackup(context, mode == LoadMode::DryRun ? BackupUse::LookOnly : BackupUse::BeforeWrite, run,
+                reviewed);
 }

@@ -3,6 +3,8 @@
 // put in their own and see which text came in which order without a modal box in the way.
 #pragma once
 
+#include "app/WriteReview.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +33,12 @@ public:
     virtual void informationAbout(const QString& text, const QStringList& findings)
     {
         information(withFindings(text, findings));
+    }
+    // What a file will change in the controller, before it is written: true to write. Cancel is the
+    // default and what Escape and the close button give.
+    virtual bool reviewWrite(const WriteReview& review)
+    {
+        return question(review.summary().join(QLatin1Char('\n')), Answer::No);
     }
     // A modal box with the exclamation icon and an OK button.
     virtual void warning(const QString& text) = 0;

@@ -23,6 +23,8 @@ public:
         return m_file.readString(kSection, "LANGFILE", appIdent() + QStringLiteral("_ENG.LNG"));
     }
     qint32 instanceCount() const { return m_file.readInteger(kSection, "InstCount", 0); }
+    // Whether a write that replaces a table first reads the controller whole into the controller history.
+    bool backup() const { return m_file.readInteger(kSection, "Backup", 1) != 0; }
 
     bool setPort(const QString& port) { return m_file.writeString(kSection, "Port", port); }
     bool setLanguageFile(const QString& name) { return m_file.writeString(kSection, "LANGFILE", name); }
@@ -34,6 +36,7 @@ public:
         });
     }
     bool setInstanceCount(qint32 count) { return m_file.writeInteger(kSection, "InstCount", count); }
+    bool setBackup(bool on) { return m_file.writeInteger(kSection, "Backup", on ? 1 : 0); }
     QString errorString() const { return m_file.errorString(); }
 
     static constexpr const char* kSection = "OPTIONS";

@@ -10,5 +10,10 @@
 // whether the read may replace one that has only just been started.
 void StartConfigRead(const AppContext& context, const FlowRun& run,
                      Flow::Start start = Flow::Start::WhenIdle);
-// The progress view shows progressLabel while the pages travel.
-void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run);
+// Whether a read of everything goes into the controller history as `read` (saving, verifying, the report),
+// or is kept by its caller (the backup before a write).
+enum class ReadHistory { KeptAsRead, NotKept };
+// The progress view shows progressLabel while the pages travel. A history that cannot be written is told
+// as a warning; the read still ends Done.
+void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run,
+                  ReadHistory history = ReadHistory::KeptAsRead);

@@ -1,6 +1,7 @@
 #include "app/TableFlows.h"
 
 #include "app/AppContext.h"
+#include "app/BackupFlow.h"
 #include "link/UzentikDevice.h"
 
 namespace {
@@ -39,7 +40,12 @@ void StartTableRead(const AppContext& context, int sensor, const QString& progre
 void StartTableWrite(const AppContext& context, int sensor, const TableWords& words,
                      const QString& progressLabel, const FlowRun& run)
 {
-    transfer(context, Process::WriteTable, sensor, &words, progressLabel, run);
+    if (context.zentik->IsBusy())
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    StartBackup(context, BackupUse::BeforeWrite, run,
+                [context, sensor, words, progressLabel, run](const std::optional<TParameters>&) {
+                    transfer(context, Process::WriteTable, sensor, &words, progressLabel, run);
+                });
 }
 
 TableWords TableWordsRead(const TZENTIK& z, int sensor)

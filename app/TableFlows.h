@@ -12,7 +12,8 @@ class TZENTIK;
 // Done, TableWordsRead gives its words.
 void StartTableRead(const AppContext& context, int sensor, const QString& progressLabel, const FlowRun& run);
 // Writes the words as the table of sensor 1 or 2: they go into the sensor's 32 pages of NewPages, the
-// other sensor's pages stay as they are.
+// other sensor's pages stay as they are. A backup is taken first (StartBackup): its failure ends the flow
+// with nothing written.
 void StartTableWrite(const AppContext& context, int sensor, const TableWords& words,
                      const QString& progressLabel, const FlowRun& run);
 

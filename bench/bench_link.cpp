@@ -1,15 +1,18 @@
 // bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything),
-// process 6 (write everything) and the comparison of the controller with a configuration file (the file
-// checked, everything read, then compared) over a pseudo-terminal against zentik-sim answering at 19200
-// baud, and prints the wire time (bytes on the line x 10 / 19200), the measured time, their ratio and the
-// time the tool adds between the end of an answer and the start of its next request. Then times writing and
-// checking a full configuration file.
+// process 6 (write everything), the comparison of the controller with a configuration file (the file
+// checked, everything read, then compared) and File > Load without and with its backup (the file checked,
+// everything read and kept in the history, the review, everything written and kept) over a pseudo-terminal
+// against zentik-sim answering at 19200 baud, and prints the wire time (bytes on the line x 10 / 19200), the
+// measured time, their ratio and the time the tool adds between the end of an answer and the start of its
+// next request. Then times writing and checking a full configuration file.
 //
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
 //                                        file write and check < 20 ms each)
 
 #include "app/AppContext.h"
+#include "app/ControllerHistory.h"
 #include "app/LanguageCatalog.h"
+#include "app/LoadConfigFlow.h"
 #include "app/PortFactory.h"
 #include "app/VerifyFlow.h"
 #include "config/ConfigFile.h"
@@ -124,6 +127,33 @@ int verifyOnce(TZENTIK& z, TankVolumeStore& store, const QString& file)
     return *result;
 }
 
+// Loading a configuration file as File > Load does, with the backup into a history in historyDir or without.
+int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QString& historyDir, bool backup)
+{
+    // The shipped texts, so that the review is built as it is for a user.
+    LanguageCatalog language(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("LANGUAGE")));
+    language.OpenLanguage(QStringLiteral("ZK_ENG.LNG"));
+    RecordingMessages messages; // the review answered Write at once
+    ControllerHistory history(historyDir);
+    AppContext context;
+    context.zentik = &z;
+    context.volumes = &store;
+    context.language = &language;
+    context.messages = &messages;
+    context.history = &history;
+    context.noBackup = !backup;
+    QEventLoop loop;
+    std::optional<int> result;
+    StartConfigLoad(context, file, QString(), FlowRun(&loop, [&](const FlowOutcome& outcome) {
+                        result = outcome.ok() ? 0 : outcome.resultCode ? outcome.resultCode : -1;
+                        loop.quit();
+                    }));
+    if (!result)
+        loop.exec();
+    return *result;
+}
+
 // One job against a fresh paced simulator; its statistics cover exactly this job.
 Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index)
 {
@@ -230,6 +260,7 @@ int main(int argc, char* argv[])
     TParameters fresh = ControllerSimulator().state();
     fresh.Volumes = {kDefaultTankVolume, kDefaultTankVolume, 0, 0};
     ConfigFile::write(verified, fresh);
+    const QString history = QDir(work.path()).filePath(QStringLiteral("history"));
     const auto process = [](int number) {
         return [number](TZENTIK& z, TankVolumeStore&) { return RunProcess(z, number, 1000); };
     };
@@ -237,6 +268,10 @@ int main(int argc, char* argv[])
         {"5 read all", process(Process::ReadAllSettings)},
         {"6 write all", process(Process::LoadAllSettings)},
         {"  verify", [&](TZENTIK& z, TankVolumeStore& store) { return verifyOnce(z, store, verified); }},
+        {"  load",
+         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, false); }},
+        {"  load+backup",
+         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, true); }},
     };
     int index = 0;
     bool allGood = true;

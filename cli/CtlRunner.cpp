@@ -10,6 +10,7 @@
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
+#include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
 #include "cli/CtlShape.h"
@@ -34,7 +35,9 @@ const char* kUsage =
     "Commands:\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
-    "  load [--force] FILE    check FILE and write it into the controller\n"
+    "  load [--force] [--dry-run] FILE\n"
+    "                         check FILE, back up the controller, print what will change and write FILE\n"
+    "                         into the controller (--dry-run: print what would change, write nothing)\n"
     "  verify FILE            read configuration and both tables, print where they differ from FILE\n"
     "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
@@ -51,6 +54,11 @@ const char* kUsage =
     "                         rectangular --length --width --height, vertical --diameter --height,\n"
     "                         horizontal --diameter --length [--ends flat|hemispherical|elliptical],\n"
     "                         elliptical --width --height --length\n"
+    "  history                list the controllers in the history: serial, last seen, versions\n"
+    "  history SERIAL         list the versions of a controller: index, time, event, file\n"
+    "  history SERIAL N [--save FILE]\n"
+    "                         print version N of a controller, or save it as FILE\n"
+    "  undo                   write back the controller's newest backup taken before a write\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
@@ -58,12 +66,16 @@ const char* kUsage =
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
     "  --force                with load: write a file with invalid entries too\n"
+    "  --dry-run              with load: back up and print what would change, write nothing\n"
+    "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
+    "                         controller into the history first\n"
+    "  --save FILE            with history SERIAL N: save the version as FILE\n"
     "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
     "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
     "  --points N             how many points, 2 to 1024 (default 32)\n"
     "  -h, --help             print this help\n"
     "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
-    "  69 port, 74 file, 75 busy\n"
+    "  66 nothing in the history, 69 port, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
 
 int usage(const QString& problem = QString())
@@ -128,13 +140,16 @@ struct CommandLine
     const QCommandLineOption logOption{QStringLiteral("log")};
     const QCommandLineOption forceOption{QStringLiteral("force")};
     const QCommandLineOption csvOption{QStringLiteral("csv")};
+    const QCommandLineOption dryRunOption{QStringLiteral("dry-run")};
+    const QCommandLineOption noBackupOption{QStringLiteral("no-backup")};
+    const QCommandLineOption saveOption{QStringLiteral("save"), QString(), QStringLiteral("FILE")};
     const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
 
     CommandLine()
     {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-        parser.addOptions(
-            {portOption, timeoutOption, homeOption, logOption, forceOption, csvOption, helpOption});
+        parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, csvOption,
+                           dryRunOption, noBackupOption, saveOption, helpOption});
         CtlShape::addOptions(parser);
     }
 };
@@ -270,8 +285,12 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     }
     if (command == QLatin1String("load")) {
         session.messages().setSubject(file);
-        return session.runFlow([&](const FlowRun& run) { StartConfigLoad(context, file, QString(), run); });
+        const LoadMode mode = settings.dryRun ? LoadMode::DryRun : LoadMode::Write;
+        return session.runFlow(
+            [&](const FlowRun& run) { StartConfigLoad(context, file, QString(), run, mode); });
     }
+    if (command == QLatin1String("undo"))
+        return CtlHistory::runUndo(session);
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
@@ -327,7 +346,8 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("verify") && argCount == 2) ||
                        (command == QLatin1String("write-settings") && argCount >= 2) ||
                        (command == QLatin1String("report") && argCount == 2) ||
-                       (command == QLatin1String("points-from-shape") && argCount == 1);
+                       (command == QLatin1String("points-from-shape") && argCount == 1) ||
+                       CtlHistory::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
@@ -342,6 +362,16 @@ int CtlRunner::run(const QStringList& arguments)
     }
     if (const QString stray = CtlShape::strayOption(parser); !stray.isEmpty())
         return usage(stray + QStringLiteral(" belongs to points-from-shape"));
+    if (parser.isSet(line.dryRunOption) && command != QLatin1String("load"))
+        return usage(QStringLiteral("--dry-run belongs to load"));
+    const QStringList writing{"load", "write-table", "write-points", "undo"};
+    if (parser.isSet(line.noBackupOption) && !writing.contains(command))
+        return usage(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
+    if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3))
+        return usage(QStringLiteral("--save belongs to history SERIAL N"));
+    if (command == QLatin1String("history"))
+        return CtlHistory::runHistory(args, AppPaths::resolve(parser.value(homeOption)),
+                                      parser.value(line.saveOption));
 
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));
@@ -350,6 +380,8 @@ int CtlRunner::run(const QStringList& arguments)
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
+    settings.dryRun = parser.isSet(line.dryRunOption);
+    settings.noBackup = parser.isSet(line.noBackupOption);
     if (settings.port == kAutoPortName) {
         const int status = FindControllerPort(settings);
         if (status != Exit::Ok)

@@ -29,17 +29,23 @@ void printBusy()
 } // namespace
 
 CtlSession::CtlSession(const CtlSettings& settings)
-    : m_port(settings.port), m_device(defaultSerialLinkFactory()), m_store(settings.paths.volumeStoreFile()),
+    : m_port(settings.port), m_device(defaultSerialLinkFactory()), m_options(settings.paths.optionsFile()),
+      m_store(settings.paths.volumeStoreFile()), m_history(settings.paths.historyDir()),
       m_language(settings.paths.languageDir()), m_messages(settings.force)
 {
     m_device.setTankVolumeSaver(m_store.saver());
-    m_language.OpenLanguage(Options(settings.paths.optionsFile()).languageFile());
+    // Named before the first process opens it: whether the port is a controller's decides the history.
+    m_device.ComPort->setPortName(m_port);
+    m_language.OpenLanguage(m_options.languageFile());
     if (settings.log)
         QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
                          [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
     QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] { m_pages.advance(); });
     m_context.zentik = &m_device;
+    m_context.options = &m_options;
     m_context.volumes = &m_store;
+    m_context.history = &m_history;
+    m_context.noBackup = settings.noBackup;
     m_context.language = &m_language;
     m_context.messages = &m_messages;
     m_context.progress = &m_pages;
@@ -82,6 +88,15 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
         return outcome.resultCode;
+    case FlowOutcome::Kind::BackupFailed:
+        printErr(QStringLiteral(
+                     "zentikctl: the read before the write ended with result code %1; nothing was written")
+                     .arg(outcome.resultCode));
+        return outcome.resultCode;
+    case FlowOutcome::Kind::NothingToUndo:
+        printErr(QStringLiteral("zentikctl: ") +
+                 m_language.LanguageText("MESSAGES", "072").arg(outcome.detail));
+        return Exit::NothingToUndo;
     case FlowOutcome::Kind::Differs: // the command has printed the differences
         return Exit::Differs;
     case FlowOutcome::Kind::InvalidFile: // the message service has listed the problems

@@ -1,12 +1,15 @@
-// One zentikctl run against a controller: the controller object on the chosen port, the tank volume
-// store, the language catalogue of the options file, the terminal's message service and page counter,
-// all as the context the flows work in; and running a process or a flow to its end as an exit status.
+// One zentikctl run against a controller: the controller object on the chosen port, the options file, the
+// tank volume store, the controller history, the language catalogue of the options file, the terminal's
+// message service and page counter, all as the context the flows work in; and running a process or a flow to
+// its end as an exit status.
 #pragma once
 
 #include "app/AppContext.h"
 #include "app/AppPaths.h"
+#include "app/ControllerHistory.h"
 #include "app/Flow.h"
 #include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "cli/CtlTerminal.h"
 #include "config/TankVolumeStore.h"
 #include "link/UzentikDevice.h"
@@ -16,8 +19,10 @@ struct CtlSettings
     QString port;
     int timeoutMs = 1000;
     AppPaths paths;
-    bool log = false;   // every frame on stderr
-    bool force = false; // load a file that failed its check
+    bool log = false;      // every frame on stderr
+    bool force = false;    // load a file that failed its check
+    bool noBackup = false; // write without the backup read, whatever options.ini says
+    bool dryRun = false;   // load: back up and review, write nothing
 };
 
 class CtlSession
@@ -38,7 +43,9 @@ private:
 
     QString m_port;
     TZENTIK m_device;
+    Options m_options;
     TankVolumeStore m_store;
+    ControllerHistory m_history;
     LanguageCatalog m_language;
     CtlMessages m_messages;
     CtlPageCounter m_pages;

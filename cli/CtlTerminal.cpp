@@ -56,6 +56,13 @@ void CtlMessages::informationAbout(const QString&, const QStringList& findings)
         printErr(QStringLiteral("%1: invalid entry %2").arg(m_subject, finding));
 }
 
+bool CtlMessages::reviewWrite(const WriteReview& review)
+{
+    for (const QString& line : review.summary())
+        printErr(line);
+    return true;
+}
+
 void CtlMessages::warning(const QString& text)
 {
     information(text);

@@ -8,9 +8,9 @@
 void printOut(const QString& text);
 void printErr(const QString& text);
 
-// Flows speak to the user through this: nothing goes to a status line, messages go to stderr, and the
+// Flows speak to the user through this: nothing goes to a status line, messages go to stderr, the
 // question whether to abandon a file that failed its check lists the problems and is answered Yes
-// unless --force was given.
+// unless --force was given, and the review of a write is printed and goes on.
 class CtlMessages : public MessageService
 {
 public:
@@ -24,6 +24,7 @@ public:
     bool question(const QString& text, Answer safe) override;
     bool questionAbout(const QString& text, const QStringList& findings, Answer safe) override;
     void informationAbout(const QString& text, const QStringList& findings) override;
+    bool reviewWrite(const WriteReview& review) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
 

@@ -19,7 +19,8 @@ QString entryName(const ConfigCompare::Difference& d)
 
 } // namespace
 
-TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language, QWidget* parent)
+TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language, QWidget* parent,
+                     const QStringList& valueColumns)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("TFCompare"));
@@ -28,9 +29,11 @@ TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog&
 
     Grid = new QTableWidget(0, 3, this);
     Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->setHorizontalHeaderLabels({language.LanguageText("MAIN", "0032"),
-                                     language.LanguageText("MAIN", "0033"),
-                                     language.LanguageText("MAIN", "0034")});
+    Grid->setHorizontalHeaderLabels(
+        QStringList{language.LanguageText("MAIN", "0032")} +
+        (valueColumns.size() == 2
+             ? valueColumns
+             : QStringList{language.LanguageText("MAIN", "0033"), language.LanguageText("MAIN", "0034")}));
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->hide();
     const auto addRow = [this](const QString& entry, const ConfigCompare::Difference& d) {

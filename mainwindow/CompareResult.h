@@ -13,8 +13,10 @@ class QTableWidget;
 class TFCompare : public QDialog
 {
 public:
-    TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language,
-              QWidget* parent = nullptr);
+    // valueColumns: the captions of the two value columns, the file's and the controller's unless given
+    // (two versions of the history compared).
+    TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language, QWidget* parent = nullptr,
+              const QStringList& valueColumns = {});
 
     // The table as text: a header line, then entry, file and controller of each row separated by tabs.
     QString asText() const;

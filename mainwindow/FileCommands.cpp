@@ -6,6 +6,7 @@
 #include "app/MessageService.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
+#include "app/UndoFlow.h"
 #include "app/VerifyFlow.h"
 #include "config/IniFile.h"
 #include "link/UzentikDevice.h"
@@ -21,18 +22,20 @@
 FileCommands::FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh)
     : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
 {
-    showReport = [this] {
-        const LanguageCatalog& language = *m_context.language;
-        TFReportPreview* preview = ShowReportPreview(
-            PrepareConfigReport(m_context.zentik->Parameters, language, m_window->windowTitle()),
-            m_context.messages, m_window);
-        preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
-                          language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
-    };
+    showReport = [this] { showReportOf(m_context.zentik->Parameters); };
     showComparison = [this](const ConfigCompare::Result& result) {
         auto* window = new TFCompare(result, *m_context.language, m_window);
         window->show();
     };
+}
+
+void FileCommands::showReportOf(const TParameters& record)
+{
+    const LanguageCatalog& language = *m_context.language;
+    TFReportPreview* preview = ShowReportPreview(
+        PrepareConfigReport(record, language, m_window->windowTitle()), m_context.messages, m_window);
+    preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
+                      language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
 }
 
 QString FileCommands::text(const char* key) const
@@ -195,6 +198,12 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         m_refresh();
         break;
     }
+    case FlowOutcome::Kind::BackupFailed: // the backup read: nothing was written
+        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+        break;
+    case FlowOutcome::Kind::NothingToUndo:
+        m_context.messages->information(text("072").arg(outcome.detail));
+        break;
     case FlowOutcome::Kind::ProcessFailed: {
         const QString message = text("019") + QString::number(outcome.resultCode);
         // The store's own words name the file that could not be written.
@@ -203,9 +212,22 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         m_context.messages->status(message);
         break;
     }
-    default: // the user abandoned an invalid file: nothing was sent, nothing more to say
+    default: // the user abandoned an invalid file or the write: nothing was sent, nothing more to say
         break;
     }
+}
+
+void FileCommands::AUndoExecute()
+{
+    if (m_context.refuseIfBusy())
+        return;
+    const QString message = text("076");
+    const auto underWay = [this, message] {
+        m_context.messages->status(message);
+        return FlowOutcome::done();
+    };
+    const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
+    StartUndo(m_context, text("015"), FlowRun(this, done, underWay));
 }
 
 void FileCommands::ACompareConfigExecute()
@@ -213,8 +235,12 @@ void FileCommands::ACompareConfigExecute()
     if (m_context.refuseIfBusy())
         return;
     const QString fileName = chooseConfigFile(false);
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        compareWithFile(fileName);
+}
+
+void FileCommands::compareWithFile(const QString& fileName)
+{
     const QString message = text("030");
     const auto underWay = [this, message] {
         m_context.messages->status(message);

@@ -1,10 +1,11 @@
 // The main window's file and print commands over the flows: saving the controller to a configuration
-// file, loading a configuration file into it, comparing the controller with one and the report, with their
-// file dialogs and the words in which each outcome is shown.
+// file, loading a configuration file into it, comparing the controller with one, undoing the last write
+// and the report, with their file dialogs and the words in which each outcome is shown.
 #pragma once
 
 #include "app/ConfigCompare.h"
 #include "app/FlowOutcome.h"
+#include "link/ControllerData.h"
 
 #include <QObject>
 
@@ -29,6 +30,14 @@ public:
     void ALoadConfigExecute();
     void APrintConfigExecute();
     void ACompareConfigExecute();
+    // Writes back the connected controller's newest backup taken before a write.
+    void AUndoExecute();
+    // Loads the file into the controller as Load does once it is chosen (the history window's Write).
+    void loadConfigFile(const QString& fileName);
+    // Compares the controller with the file as Compare does once it is chosen.
+    void compareWithFile(const QString& fileName);
+    // The report's preview of a record, without the controller (a version in the history).
+    void showReportOf(const TParameters& record);
     // How the reads for saving and for the report end, and how a load ends.
     void OnReadAllSettings(const FlowOutcome& outcome);
     void OnLoadAllSettings(const FlowOutcome& outcome);
@@ -56,7 +65,6 @@ private:
     // The outcomes every command tells alike: a file error in the file's own words, the controller busy.
     // False, having said nothing, for any other.
     bool tellFileErrorOrBusy(const FlowOutcome& outcome);
-    void loadConfigFile(const QString& fileName);
 
     const AppContext& m_context;
     QWidget* m_window;

@@ -18,6 +18,7 @@
 
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
     : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
+      history(paths.historyDir()),
       zentik(std::make_unique<TZENTIK>(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory())),
       m_announcer(std::make_unique<InstanceAnnouncer>(deps.instanceScope))
 {
@@ -32,6 +33,7 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     context.zentik = zentik.get();
     context.options = &options;
     context.volumes = &volumes;
+    context.history = &history;
     context.language = &language;
     context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     context.timeoutMs = deps.timeoutMs;

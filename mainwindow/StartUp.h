@@ -1,10 +1,11 @@
 // The program's start-up: the shared services (options file, tank volume store, language catalogue,
-// controller object, message service), then the main window, the about window, the settings window (whose
-// creation finishes the start-up) and the progress window, in this order.
+// controller history, controller object, message service), then the main window, the about window, the
+// settings window (whose creation finishes the start-up) and the progress window, in this order.
 #pragma once
 
 #include "app/AppContext.h"
 #include "app/AppPaths.h"
+#include "app/ControllerHistory.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "app/QtTranslations.h"
@@ -53,6 +54,7 @@ public:
     Options options;
     TankVolumeStore volumes;
     LanguageCatalog language;
+    ControllerHistory history;
     std::unique_ptr<TZENTIK> zentik;
     AppContext context;
     QtTranslations qtTexts; // follows the language file

@@ -14,6 +14,7 @@
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
+#include "mainwindow/HistoryWindow.h"
 #include "mainwindow/Icons.h"
 #include "mainwindow/SummaryPanel.h"
 #include "settings/USettings.h"
@@ -377,7 +378,28 @@ void TFMain::ACompareConfigExecute()
     m_files->ACompareConfigExecute();
 }
 
+void TFMain::AHistoryExecute()
+{
+    if (!m_context.history)
+        return;
+    if (!m_historyWindow)
+        m_historyWindow = new TFHistory(m_context, *m_files, this);
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
+void TFMain::AUndoExecute()
+{
+    m_files->AUndoExecute();
+}
+
 QList<QMdiSubWindow*> TFMain::childWindows(int tag) const
 {
     return m_children->windows(tag);
+}
+
+TFHistory* TFMain::historyWindow() const
+{
+    return m_historyWindow;
 }

@@ -24,6 +24,7 @@ class QToolBar;
 class QToolButton;
 class TExchangeLog;
 class TFAbout;
+class TFHistory;
 class TFSettings;
 class TSummaryPanel;
 class TZENTIK;
@@ -75,6 +76,10 @@ public:
     void ASaveConfigExecute();
     void APrintConfigExecute();
     void ACompareConfigExecute();
+    // File > Controller history: the window, opened once and brought forward after that.
+    void AHistoryExecute();
+    void AUndoExecute();
+    TFHistory* historyWindow() const;
 
     // The child windows with this tag, in the frame's order.
     QList<QMdiSubWindow*> childWindows(int tag) const;
@@ -87,6 +92,8 @@ public:
     QAction* ASaveConfig = nullptr;
     QAction* APrintConfig = nullptr;
     QAction* ACompareConfig = nullptr;
+    QAction* AHistory = nullptr;
+    QAction* AUndo = nullptr;
     QAction* ACascade = nullptr;
     QAction* Ahor = nullptr;
     QAction* Avert = nullptr;
@@ -138,6 +145,7 @@ private:
     FileCommands* m_files = nullptr;
     QPointer<TFAbout> m_about;
     QPointer<TFSettings> m_settings;
+    QPointer<TFHistory> m_historyWindow;
     bool m_shown = false;
     QString m_portInUse; // the port Refresh last opened
 };

@@ -1,20 +1,21 @@
 // The main window's actions, menus and toolbars, and the texts they take from the language file.
-#include "mainwindow/Umain.h"
 #include "app/AppContext.h"
-#include "app/FlowOutcome.h"
-#include "mainwindow/ChildWindows.h"
-#include "mainwindow/FileCommands.h"
-#include "mainwindow/SummaryPanel.h"
 #include "app/ApplicationTitle.h"
+#include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
 #include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/ChildWindows.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
+#include "mainwindow/HistoryWindow.h"
 #include "mainwindow/Icons.h"
+#include "mainwindow/SummaryPanel.h"
+#include "mainwindow/Umain.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
@@ -52,6 +53,10 @@ void TFMain::createActions()
     make(APrintConfig, "APrintConfig", IconKind::Print);
     ACompareConfig = new QAction(this);
     ACompareConfig->setObjectName(QStringLiteral("ACompareConfig"));
+    AHistory = new QAction(this);
+    AHistory->setObjectName(QStringLiteral("AHistory"));
+    AUndo = new QAction(this);
+    AUndo->setObjectName(QStringLiteral("AUndo"));
     make(ACascade, "ACascade", IconKind::Cascade);
     make(Ahor, "Ahor", IconKind::TileHorizontal);
     make(Avert, "Avert", IconKind::TileVertical);
@@ -82,6 +87,8 @@ void TFMain::createActions()
     connect(ASaveConfig, &QAction::triggered, this, &TFMain::ASaveConfigExecute);
     connect(APrintConfig, &QAction::triggered, this, &TFMain::APrintConfigExecute);
     connect(ACompareConfig, &QAction::triggered, this, &TFMain::ACompareConfigExecute);
+    connect(AHistory, &QAction::triggered, this, &TFMain::AHistoryExecute);
+    connect(AUndo, &QAction::triggered, this, &TFMain::AUndoExecute);
     connect(ACascade, &QAction::triggered, this, &TFMain::ACascadeExecute);
     connect(Ahor, &QAction::triggered, this, &TFMain::AhorExecute);
     connect(Avert, &QAction::triggered, this, &TFMain::AvertExecute);
@@ -111,6 +118,9 @@ void TFMain::createMenus()
     N3->addAction(ALoadConfig);
     N3->addAction(ASaveConfig);
     N3->addAction(ACompareConfig);
+    N3->addSeparator();
+    N3->addAction(AHistory);
+    N3->addAction(AUndo);
     N3->addSeparator();
     N3->addAction(AExit);
     N9 = bar->addAction(QString());
@@ -195,6 +205,8 @@ void TFMain::ApplyTexts()
     action(ASaveConfig, "0023");
     action(APrintConfig, "0025");
     action(ACompareConfig, "0030");
+    action(AHistory, "0040");
+    action(AUndo, "0041");
     Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());
@@ -205,6 +217,8 @@ void TFMain::ApplyTexts()
     Nconf2->setText(ASensor2->text());
     Nzentik->setText(Azentik->text());
     m_files->ApplyTexts();
+    if (m_historyWindow)
+        m_historyWindow->ApplyTexts();
     MenuClear->setText(text("MAIN", "0019"));
     MenuSave->setText(text("MAIN", "0020"));
     N9->setText(ASettings->text());

@@ -1,6 +1,7 @@
 #include "mainwindow/WidgetMessages.h"
 
 #include "app/ApplicationTitle.h"
+#include "mainwindow/WriteReviewDialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -38,6 +39,12 @@ bool WidgetMessages::question(const QString& text, Answer safe)
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     return (clicked ? clicked : safeButton) == box.button(QMessageBox::Yes);
+}
+
+bool WidgetMessages::reviewWrite(const WriteReview& review)
+{
+    TFWriteReview dialog(review, dialogParent());
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void WidgetMessages::warning(const QString& text)

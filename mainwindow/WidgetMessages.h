@@ -17,6 +17,7 @@ public:
     void status(const QString& text) override;
     void information(const QString& text) override;
     bool question(const QString& text, Answer safe) override;
+    bool reviewWrite(const WriteReview& review) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
 

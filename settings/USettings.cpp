@@ -8,6 +8,7 @@
 #include "settings/unComPort.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -48,6 +49,8 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     LSearch->setObjectName(QStringLiteral("LSearch"));
     LSearch->setWordWrap(true);
     LSearch->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ChBackup = new QCheckBox(this);
+    ChBackup->setObjectName(QStringLiteral("ChBackup"));
     m_finder = new PortFinder(context.zentik->ComPort->factory(), this);
 
     m_portWatch.setInterval(1500);
@@ -107,6 +110,7 @@ void TFSettings::ApplyTexts()
     Button1->setText(language.LanguageText("SETTINGS", "004", QStringLiteral("Apply")));
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
     BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
+    ChBackup->setText(language.LanguageText("SETTINGS", "020"));
     showPorts(CBport->currentData().toString());
     fitToTexts();
 }
@@ -244,7 +248,8 @@ void TFSettings::fitToTexts()
     const int findWidth = std::max(142, BFind->sizeHint().width());
     // A port's description may be long: the open list shows it whole, the closed one keeps its width.
     const int listWidth =
-        std::max({240, CBLanguage->sizeHint().width(), 8 + findWidth + 8 + 2 * buttonWidth + 4 - listX});
+        std::max({240, CBLanguage->sizeHint().width(), 8 + findWidth + 8 + 2 * buttonWidth + 4 - listX,
+                  ChBackup->sizeHint().width() + 8 - listX});
     int y = 12;
     for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
         label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
@@ -255,6 +260,9 @@ void TFSettings::fitToTexts()
     const int searchHeight = 2 * LSearch->fontMetrics().lineSpacing() + 4;
     LSearch->setGeometry(listX, y, listWidth, searchHeight);
     y += searchHeight + 6;
+    const int backupHeight = ChBackup->sizeHint().height();
+    ChBackup->setGeometry(8, y, right - 8, backupHeight);
+    y += backupHeight + 8;
     Button2->setGeometry(right - buttonWidth, y, buttonWidth, buttonHeight);
     Button1->setGeometry(right - 2 * buttonWidth - 4, y, buttonWidth, buttonHeight);
     BFind->setGeometry(8, y, findWidth, buttonHeight);
@@ -291,6 +299,9 @@ void TFSettings::Button1Click()
         m_context.messages->error(m_context.options->errorString());
     m_portInUse = port;
     showPorts(port, false);
+    if (ChBackup->isChecked() != m_context.options->backup() &&
+        !m_context.options->setBackup(ChBackup->isChecked()))
+        m_context.messages->error(m_context.options->errorString());
     if (refresh && !refresh(port))
         return; // the error has been shown; the window stays open
     m_closing = true;
@@ -325,6 +336,7 @@ void TFSettings::closeEvent(QCloseEvent* event)
 void TFSettings::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    ChBackup->setChecked(m_context.options->backup()); // a Cancel before left it as it was
     RefreshPorts();
     m_portWatch.start();
 }

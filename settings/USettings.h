@@ -1,4 +1,5 @@
-// The settings window: the language of the program and the serial port that reaches the controller.
+// The settings window: the language of the program, the serial port that reaches the controller and
+// whether writes are preceded by a backup.
 // Created once at start-up, where its creation also finishes the start-up; shown modally afterwards.
 #pragma once
 
@@ -13,6 +14,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -48,8 +50,9 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* BFind = nullptr;
-    QLabel* LSearch = nullptr; // the search's progress and outcome
-    QStringList LanguageFiles; // item i of CBLanguage is file i
+    QLabel* LSearch = nullptr;     // the search's progress and outcome
+    QCheckBox* ChBackup = nullptr; // options.ini Backup
+    QStringList LanguageFiles;     // item i of CBLanguage is file i
 
 signals:
     // Another language has been opened; the windows take their texts from it.

@@ -102,11 +102,12 @@ void TFSensor1::ApplyTexts()
 
 void TFSensor1::closeEvent(QCloseEvent* event)
 {
-    // Its own transfer reports into it and closes the progress window, so it stays until that ends (the
-    // modal progress window keeps the user from asking anyway).
+    // Its own transfer, and the backup read before its write, report into it and close the progress
+    // window, so it stays until that ends (the modal progress window keeps the user from asking anyway).
     const TZENTIK* z = m_context.zentik;
     if ((z->ProcessId == Process::ReadTable && z->OnTableRead.receiver() == this) ||
-        (z->ProcessId == Process::WriteTable && z->OnTableWrite.receiver() == this)) {
+        (z->ProcessId == Process::WriteTable && z->OnTableWrite.receiver() == this) ||
+        (z->ProcessId == Process::ReadAllSettings && z->OnReadAllSettings.receiver() == this)) {
         event->ignore();
         return;
     }
@@ -391,7 +392,12 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::Busy)
         return m_context.tellBusy();
-    if (!outcome.ok()) {
+    if (outcome.kind == FlowOutcome::Kind::BackupFailed) {
+        // The read before the write failed: said as any failed read, and nothing was written.
+        m_context.messages->failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
+    } else if (outcome.kind == FlowOutcome::Kind::FileError) {
+        m_context.messages->error(outcome.detail); // the history could not keep the backup
+    } else if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "005");
         m_context.messages->information(failed);
         m_context.messages->status(failed + QString::number(outcome.resultCode));

@@ -32,6 +32,13 @@ void tst_app_paths::homeOption_beatsEnvironmentBeatsProgramFolder()
              QDir(environment.path()).filePath(QStringLiteral("options.ini")));
     QCOMPARE(AppPaths::resolve().volumeStoreFile(),
              QDir(environment.path()).filePath(QStringLiteral("SN.ini")));
+    QCOMPARE(AppPaths::resolve(option.path()).historyDir(),
+             QDir(option.path()).filePath(QStringLiteral("history")));
+    // A history folder a team shares beats them all.
+    QTemporaryDir shared;
+    qputenv("ZENTIK_HISTORY", shared.path().toLocal8Bit());
+    QCOMPARE(AppPaths::resolve(option.path()).historyDir(), QDir(shared.path()).absolutePath());
+    qunsetenv("ZENTIK_HISTORY");
     qunsetenv("ZENTIK_HOME");
     // The test program's folder can be written, so the files live beside it.
     QCOMPARE(AppPaths::resolve().home(), QCoreApplication::applicationDirPath());
@@ -54,7 +61,8 @@ void tst_app_paths::layout_data()
 {
     QTest::addColumn<QStringList>("folders"); // below a temporary root, whose bin/ holds the program
     QTest::addColumn<QString>("language");    // the language folder found, below the root
-    QTest::addColumn<bool>("configFolder");   // options.ini and SN.ini in the user's configuration folder
+    QTest::addColumn<bool>("configFolder");   // options.ini and SN.ini in the user's configuration folder,
+                                              // the history in the user's data folder
     QTest::newRow("unpacked package")
         << QStringList{"bin", "share/zentik/LANGUAGE"} << "share/zentik/LANGUAGE" << true;
     QTest::newRow("build tree") << QStringList{"bin/LANGUAGE"} << "bin/LANGUAGE" << false;
@@ -75,6 +83,10 @@ void tst_app_paths::layout()
     QCOMPARE(paths.languageDir(), root.filePath(language));
     QCOMPARE(paths.home(), configFolder ? QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
                                         : root.filePath(QStringLiteral("bin")));
+    QCOMPARE(paths.historyDir(), configFolder
+                                     ? QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                                           QStringLiteral("/ZENTIK Configurator/history")
+                                     : root.filePath(QStringLiteral("bin/history")));
 }
 
 QTEST_GUILESS_MAIN(tst_app_paths)

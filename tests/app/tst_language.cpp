@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -68,6 +69,9 @@ const QList<UsedRange> kUsedRanges = {
     {"SETTINGS", {1, 7}},
     {"SETTINGS", {10, 13}},
     // Backups, the controller history and undo.
+    {"MESSAGES", {60, 76}},
+    {"MAIN", {40, 52}},
+    {"SETTINGS", {20, 20}},
     // Looking at the points and settings before they are lost.
     {"MESSAGES", {80, 82}},
     {"SENSOR", {40, 40}},
@@ -365,8 +369,10 @@ void tst_language::codedMessages_allEndSoThatAGluedCodeReadsWell()
 // The texts the program fills in, with how many values each takes (%1, %2, ... once each).
 const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "023", 2}, // the file, the port
-    {"MESSAGES", "080", 1}, // the sensor
-    {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
+    {"MESSAGES", "061", 1}, {"MESSAGES", "063", 1}, {"MESSAGES", "064", 2},
+    {"MESSAGES", "065", 2}, {"MESSAGES", "069", 3}, {"MESSAGES", "072", 1}, // backups, the history and undo
+    {"MESSAGES", "080", 1},                                                 // the sensor
+    {"SENSOR", "0040", 3}, // the count, the total volume, the largest volume
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -114,6 +114,7 @@ private slots:
     void overPseudoTerminal_faultFlags();
     void portFromOptionsFile();
     void overPseudoTerminal_verify();
+    void overPseudoTerminal_backupReviewHistoryAndUndo();
     void overPseudoTerminal_writeSettings_data();
     void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
@@ -306,6 +307,10 @@ void tst_zentikctl::usageErrors_exit64_data()
         << "points-from-shape needs --probe";
     QTest::newRow("shape option on read")
         << QStringList{"--probe", "2000", "read"} << "--probe belongs to points-from-shape";
+    QTest::newRow("dry-run on save") << QStringList{"--dry-run", "save", "x.zkt"} << "";
+    QTest::newRow("no-backup on read") << QStringList{"--no-backup", "read"} << "";
+    QTest::newRow("save without a version") << QStringList{"history", "A1B2C3D4", "--save", "x.zkt"} << "";
+    QTest::newRow("history, a path for a serial") << QStringList{"history", "../A1B2C3D4"} << "";
 }
 
 void tst_zentikctl::usageErrors_exit64()
@@ -329,7 +334,8 @@ void tst_zentikctl::unwritableVolumeStore_exits13()
 {
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("SN.ini")));
-    const Outcome o = ctl({"--port", "SIM", "--log", "load", path("x.zkt")});
+    // Without the backup read, the store is the first thing written after the serial number is read.
+    const Outcome o = ctl({"--port", "SIM", "--log", "--no-backup", "load", path("x.zkt")});
     QCOMPARE(o.exitCode, 13);
     QVERIFY(o.err.contains(QStringLiteral("ERROR: 13\n\nUnable to write to ") + path("SN.ini") + '\n'));
     QCOMPARE(o.err.count(QStringLiteral("WRITE:")), 1);
@@ -370,6 +376,8 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"--reject", "0x0A:3"} << QStringList{"load", "x.zkt"} << 11;
     QTest::newRow("page number rejected")
         << QStringList{"--reject", "9@40"} << QStringList{"load", "x.zkt"} << 12;
+    QTest::newRow("backup read rejected")
+        << QStringList{"--reject", "0x89@5"} << QStringList{"write-table", "1", "w.txt"} << 10;
     QTest::newRow("silent") << QStringList{"--silent", "0x8E"} << QStringList{"read"} << 1;
     QTest::newRow("late") << QStringList{"--late", "0x82", "--late-ms", "400"} << QStringList{"read"} << 1;
     QTest::newRow("noise everywhere")
@@ -388,14 +396,19 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     SimProcess sim(simFlags);
     QVERIFY(!sim.path().isEmpty());
-    QStringList args{"--port", sim.path(), "--timeout", "200"};
+    QStringList args{"--port", sim.path(), "--timeout", "200", "--log"};
+    QFile words(path("w.txt"));
+    QVERIFY(words.open(QIODevice::WriteOnly) && words.write(QByteArray("7\n").repeated(1024)) == 2048);
+    words.close();
     for (const QString& a : command)
-        args << (a.endsWith(QLatin1String(".zkt")) || a.endsWith(QLatin1String(".pdf")) ? path(qPrintable(a))
-                                                                                        : a);
+        args << (a.contains(QLatin1Char('.')) ? path(qPrintable(a)) : a);
     const Outcome o = ctl(args);
     QTEST(o.exitCode, "exitCode");
     if (o.exitCode != 0)
         QVERIFY(!QFile::exists(path("r.pdf")));
+    // A failed backup read: not one page written.
+    if (QByteArray(QTest::currentDataTag()) == "backup read rejected")
+        QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 0A ")));
 }
 
 void tst_zentikctl::portFromOptionsFile()
@@ -437,6 +450,69 @@ void tst_zentikctl::overPseudoTerminal_verify()
     o = ctl({"--port", sim.path(), "--log", "verify", saved});
     QCOMPARE(o.exitCode, 65);
     QCOMPARE(o.err, saved + QStringLiteral(": invalid entry [PARAMETERS] trl=much\n"));
+}
+
+void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
+{
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    const QStringList port{"--port", sim.path()};
+    const auto controller = [&] {
+        return ctl(port + QStringList{"read"}).out + ctl(port + QStringList{"read-table", "1"}).out +
+               ctl(port + QStringList{"read-table", "2"}).out;
+    };
+    const QString saved = path("x.zkt");
+    QCOMPARE(ctl(port + QStringList{"save", saved}).exitCode, 0);
+    const QString before = controller();
+    const QString other = path("y.zkt");
+    QVERIFY(QFile::copy(saved, other));
+    QVERIFY(IniFile(other).writeString("PARAMETERS", "ID", QStringLiteral("0BADF00D")));
+    QVERIFY(IniFile(other).writeInteger("PARAMETERS", "Interval", 9));
+    QVERIFY(IniFile(other).writeInteger("PAGE_7", "Value_3", 1));
+
+    // A dry run says what would change, another controller's file first, and writes nothing.
+    Outcome o = ctl(port + QStringList{"--log", "load", "--dry-run", other});
+    QCOMPARE(o.exitCode, 0);
+    QVERIFY2(
+        o.err.contains(QStringLiteral("\nWarning: the file comes from another controller (0BADF00D), not "
+                                      "from the connected one (A1B2C3D4).\nWrite the configuration file ")),
+        qPrintable(o.err));
+    QVERIFY(o.err.contains(QStringLiteral("\n  Output interval (s): 5 → 9\nSensor 1: 1 of 1024 table words "
+                                          "will change\nSensor 2: 0 of 1024 table words will change\n")));
+    QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 05 ")));
+    QCOMPARE(controller(), before);
+
+    QCOMPARE(ctl(port + QStringList{"load", other}).exitCode, 0);
+    const QString loaded = controller();
+    o = ctl({"history", "A1B2C3D4"});
+    QCOMPARE(o.exitCode, 0);
+    const QStringList versions = o.out.split('\n', Qt::SkipEmptyParts);
+    QStringList events;
+    for (const QString& line : versions)
+        events << line.section('\t', 0, 0) + ' ' + line.section('\t', 2, 2);
+    QCOMPARE(events, QStringList({"1 read", "2 read", "3 before-write", "4 written"}));
+    // The backup is what a save wrote, byte for byte.
+    QCOMPARE(ctl({"history", "A1B2C3D4", "3", "--save", path("b.zkt")}).exitCode, 0);
+    QFile backup(path("b.zkt"));
+    QFile save(saved);
+    QVERIFY(backup.open(QIODevice::ReadOnly) && save.open(QIODevice::ReadOnly));
+    QCOMPARE(backup.readAll(), save.readAll());
+
+    // Undo brings back what the controller held; a second undo what the load wrote.
+    QCOMPARE(ctl(port + QStringList{"undo"}).exitCode, 0);
+    QCOMPARE(controller(), before);
+    QCOMPARE(ctl(port + QStringList{"undo"}).exitCode, 0);
+    QCOMPARE(controller(), loaded);
+    o = ctl({"history"});
+    QVERIFY2(o.out.startsWith(QStringLiteral("A1B2C3D4\t")) && o.out.endsWith(QStringLiteral("\t8\n")),
+             qPrintable(o.out));
+
+    // Another controller, with nothing in the history to undo.
+    QVERIFY(QDir(path("history")).removeRecursively());
+    o = ctl(port + QStringList{"undo"});
+    QCOMPARE(o.exitCode, 66);
+    QVERIFY(o.err.contains(QStringLiteral("A1B2C3D4")));
+    QCOMPARE(controller(), loaded);
 }
 
 void tst_zentikctl::overPseudoTerminal_writeSettings_data()

@@ -12,9 +12,11 @@
 class RecordingMessages : public MessageService
 {
 public:
-    QStringList seen;          // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
-    QList<bool> answers;       // next question answers; Yes when empty
-    QList<Answer> safeAnswers; // of every question asked, the answer that writes nothing
+    QStringList
+        seen; // "status: ...", "dialog: ...", "question: ...", "review: ...", "warning: ...", "error: ..."
+    QList<bool> answers;        // next question answers; Yes when empty
+    QList<Answer> safeAnswers;  // of every question asked, the answer that writes nothing
+    QList<WriteReview> reviews; // every look before writing; answered from answers as a question is
     std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
     std::function<void(const QString&)> onStatus; // also shows status texts somewhere (screenshots)
 
@@ -34,6 +36,12 @@ public:
     {
         seen << QStringLiteral("question: ") + text;
         safeAnswers << safe;
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    bool reviewWrite(const WriteReview& review) override
+    {
+        seen << QStringLiteral("review: ") + review.heading;
+        reviews << review;
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }

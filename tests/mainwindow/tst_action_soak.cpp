@@ -1,19 +1,25 @@
 // A technician at work, at random: Refresh, the three child windows opened and closed, Read and Write in
 // both calibration windows, Apply and Cancel with random edits, keys in the point grid and in the dialogs
-// that come up, saving, loading and printing, often without waiting for the running exchange to end
-// and now and then past the modal progress window.
+// that come up, saving, loading (written or cancelled at the look before writing), undo, the controller
+// history window and printing, often without waiting for the running exchange to end and now and then past
+// the modal progress window.
 // The controller answers with random faults, some answers slow and some after the time-out. After every
 // step: each process that started has ended and shown its outcome, no window keeps its buttons disabled
-// while the line is idle, and the controller holds exactly what the last successful writes sent.
+// while the line is idle, and the controller holds exactly what the last successful writes sent. Every
+// write that replaces a table has a before-write version in the history, new for it, equal to what the
+// controller held before it.
 //
 // ZENTIK_SOAK_STEPS and ZENTIK_SOAK_SEED replace the step count and the seed.
 
+#include "app/ControllerHistory.h"
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/CompareResult.h"
+#include "mainwindow/HistoryWindow.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
-#include "table/UProgress.h"
 #include "table/PointGrid.h"
+#include "table/UProgress.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
@@ -22,6 +28,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -30,11 +37,17 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <cstdio>
 
 #ifndef ZENTIK_ACTION_SOAK_STEPS
 #define ZENTIK_ACTION_SOAK_STEPS 300
+#endif
+
+#if ZENTIK_ACTION_SOAK_STEPS > 1000
+// Ten thousand steps take minutes, near Qt Test's five minutes per test function on a busy machine.
+[[maybe_unused]] const bool kLongSoakTimeout = qputenv("QTEST_FUNCTION_TIMEOUT", "3600000");
 #endif
 
 namespace {
@@ -70,6 +83,9 @@ struct Started
     qsizetype firstMessage = 0;
     int outputsBefore = 0;
     bool writesConfig = false;
+    bool backup = false;  // the read before a write
+    bool compare = false; // the read of a comparison with a file
+    bool undo = false;    // the read of the serial number for undo
     WireConfig config{};
     int firstPage = 0;
     int lastPage = -1;
@@ -124,6 +140,8 @@ public:
             {"save", 3, [this] { main().ASaveConfig->trigger(); }},
             {"load", 3, [this] { main().ALoadConfig->trigger(); }},
             {"print", 1, [this] { main().APrintConfig->trigger(); }},
+            {"undo", 2, [this] { main().AUndo->trigger(); }},
+            {"history window", 3, [this] { useHistoryWindow(); }},
             {"clear log", 1, [this] { main().MenuClearClick(); }},
             {"wait", 6, [this] { m_bench.waitIdle(kLongestProcessMs); }},
         };
@@ -175,6 +193,9 @@ public:
             QStringLiteral("dialog: ") + m_bench.program->FMain->language().LanguageText("MESSAGES", "022");
         std::printf("  refused as busy: %d; steps with the modal progress window in the way: %d\n",
                     int(m_bench.messages.seen.count(busy)), m_blockedSteps);
+        std::printf(
+            "  backups before a write: %d; looks before writing: %d; writes that replaced a table: %d\n",
+            m_backups, int(m_bench.messages.reviews.size()), m_tableWrites);
         std::printf("  violations: %d\n", int(m_violations.size()));
         for (const QString& v : m_violations)
             std::printf("    %s\n", qPrintable(v));
@@ -339,6 +360,49 @@ private:
             violation(QStringLiteral("report: ") + error);
     }
 
+    // The history window: a version written into the controller, compared with it or with another, saved.
+    void useHistoryWindow()
+    {
+        main().AHistory->trigger();
+        TFHistory* history = main().historyWindow();
+        if (!history || QApplication::activeModalWidget())
+            return;
+        if (history->Controllers->topLevelItemCount() > 0)
+            history->Controllers->setCurrentItem(history->Controllers->topLevelItem(0));
+        const int versions = history->Versions->topLevelItemCount();
+        if (versions == 0)
+            return;
+        history->Versions->clearSelection();
+        history->Versions->topLevelItem(m_random.bounded(versions))->setSelected(true);
+        history->askSaveName = [this] {
+            ++m_outputs;
+            return m_home.path(QStringLiteral("version.zkt"));
+        };
+        switch (m_random.bounded(6)) {
+        case 0:
+        case 1:
+        case 2:
+            history->BWrite->click();
+            break;
+        case 3:
+            history->BCompareController->click();
+            break;
+        case 4:
+            history->Versions->topLevelItem(m_random.bounded(versions))->setSelected(true);
+            history->BCompareVersions->click();
+            break;
+        default:
+            history->BSaveAs->click();
+            break;
+        }
+        // The comparisons' windows go as the technician closes them.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (dynamic_cast<TFCompare*>(w))
+                w->close();
+        if (m_random.bounded(3) == 0)
+            history->close();
+    }
+
     void letTimePass()
     {
         const int choice = m_random.bounded(5);
@@ -376,6 +440,15 @@ private:
             s.lastPage = kPageCount - 1;
         }
         s.pages = m_z.NewPages;
+        const QString label = m_bench.program->FProgress->Label1->text();
+        s.backup = s.kind == Process::ReadAllSettings && label == text("060");
+        s.compare = s.kind == Process::ReadAllSettings && label == text("030");
+        const QStringList& seen = m_bench.messages.seen;
+        s.undo = s.kind == Process::ReadConfig && !seen.isEmpty() &&
+                 seen.last() == QStringLiteral("status: ") + text("076");
+        m_backups += s.backup;
+        if (s.kind == Process::WriteTable || s.kind == Process::LoadAllSettings)
+            checkBackupOfWrite();
         m_running = s;
         m_busyFor.start();
         ++m_started[s.kind];
@@ -418,6 +491,27 @@ private:
         }
     }
 
+    // The write about to start has its own before-write version, holding what the controller holds now.
+    void checkBackupOfWrite()
+    {
+        ++m_tableWrites;
+        const ControllerHistory& history = m_bench.program->history;
+        const QString serial = m_sim.state().SerialNumber;
+        const QList<ControllerHistory::Version> versions = history.versions(serial);
+        const int backups = int(std::count_if(versions.begin(), versions.end(), [](const auto& v) {
+            return v.event == ControllerHistory::Event::BeforeWrite;
+        }));
+        const std::optional<ControllerHistory::Version> newest =
+            history.newest(serial, ControllerHistory::Event::BeforeWrite);
+        TParameters kept;
+        if (backups <= m_backupsBefore || !newest || !ControllerHistory::readVersion(newest->path, &kept))
+            violation(QStringLiteral("a write without a backup of its own"));
+        else if (wireOf(kept) != wireOf(m_sim.state()) || kept.Pages != m_sim.pages() ||
+                 kept.ProgramNumber != m_sim.state().ProgramNumber)
+            violation(QStringLiteral("the backup before a write differs from what the controller held"));
+        m_backupsBefore = backups;
+    }
+
     // The text that tells the user how a process ended; empty for a read for saving or printing, which
     // ends in the file dialog or the report.
     QString outcomeOf(const Started& s)
@@ -437,6 +531,8 @@ private:
             return ok ? QStringLiteral("dialog: ") + text("006")
                       : QStringLiteral("status: ") + text("005") + code;
         case Process::ReadAllSettings:
+            if (ok && s.compare)
+                return QStringLiteral("status: ") + text("033");
             return ok ? QString() : QStringLiteral("dialog: ") + text("003") + code;
         default:
             return QStringLiteral("dialog: ") + (ok ? text("018") : text("019") + code);
@@ -448,7 +544,12 @@ private:
         const QStringList& seen = m_bench.messages.seen;
         for (const Started& s : std::as_const(m_toCheck)) {
             const QString expected = outcomeOf(s);
-            bool shown = expected.isEmpty() && m_outputs > s.outputsBefore;
+            // A backup or undo's read that succeeded hands on to the write, which says how it ended.
+            const bool handedOn = (s.backup || s.undo) && s.result == Result::Success;
+            bool shown = handedOn || (expected.isEmpty() && m_outputs > s.outputsBefore);
+            // A comparison that found a match says so in a dialog instead.
+            for (qsizetype i = s.firstMessage; s.compare && i < seen.size() && !shown; ++i)
+                shown = seen[i] == QStringLiteral("dialog: ") + text("032");
             for (qsizetype i = s.firstMessage; i < seen.size() && !shown && !expected.isEmpty(); ++i)
                 shown = seen[i].startsWith(expected);
             if (!shown)
@@ -475,7 +576,7 @@ private:
         for (const auto& [action, tag] : opening)
             if (action->isEnabled() != windows<QMdiSubWindow>(tag).isEmpty())
                 violation(action->objectName() + QStringLiteral(" does not say whether its window is open"));
-        for (QAction* a : {main().ALoadConfig, main().ASaveConfig, main().APrintConfig})
+        for (QAction* a : {main().ALoadConfig, main().ASaveConfig, main().APrintConfig, main().AUndo})
             if (!a->isEnabled())
                 violation(a->objectName() + QStringLiteral(" stays disabled"));
         if (!main().Panel2->BRefresh->isEnabled() || !main().Panel2->BChange->isEnabled())
@@ -505,6 +606,9 @@ private:
     int m_ended[7] = {};
     int m_succeeded[7] = {};
     int m_blockedSteps = 0;
+    int m_backups = 0;
+    int m_tableWrites = 0;
+    int m_backupsBefore = 0; // before-write versions when the last write started
 };
 
 } // namespace

@@ -1,4 +1,5 @@
-// Saving a controller to a configuration file and loading one into it, from the main window.
+// Saving a controller to a configuration file and loading one into it, from the main window, as described:
+// without the backup before a write (Backup=0), which tst_history_flow covers.
 
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
@@ -77,6 +78,7 @@ void tst_config_flow::init()
 {
     m_home = std::make_unique<ProgramHome>(QStringList{});
     m_home->writeLanguage(QStringLiteral("ZK_ENG.LNG"), languageFile());
+    m_home->setOption("Backup", QStringLiteral("0"));
     m_bench = std::make_unique<ProgramBench>(*m_home, QUuid::createUuid().toString());
     QVERIFY(m_bench->waitIdle());
     m_bench->messages.take();

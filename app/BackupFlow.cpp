@@ -1,0 +1,96 @@
+#include "app/BackupFlow.h"
+
+#include "app/AppContext.h"
+#include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
+#include "app/Options.h"
+#include "app/PortFactory.h"
+#include "app/ProgressView.h"
+#include "app/ReadFlows.h"
+#include "link/UzentikDevice.h"
+
+#include <QDir>
+#include <memory>
+
+namespace {
+
+QString historyFailure(const AppContext& context, const QString& reason)
+{
+    return context.language->LanguageText("MESSAGES", "061")
+               .arg(QDir::toNativeSeparators(context.history->folder())) +
+           QLatin1Char('\n') + reason;
+}
+
+} // namespace
+
+bool KeepsHistory(const AppContext& context)
+{
+    return context.history && !IsFilePort(context.zentik->ComPort->portName());
+}
+
+bool BackupBeforeWrite(const AppContext& context)
+{
+    return KeepsHistory(context) && !context.noBackup && (!context.options || context.options->backup());
+}
+
+FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
+{
+    if (!KeepsHistory(context))
+        return FlowOutcome::done();
+    QString reason;
+    if (context.history->record(p, event, &reason))
+        return FlowOutcome::done();
+    return FlowOutcome::of(FlowOutcome::Kind::FileError,
+                           historyFailure(context, reason) + QLatin1Char('\n') +
+                               context.language->LanguageText("MESSAGES", "062"));
+}
+
+void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
+{
+    if (!KeepsHistory(context))
+        return;
+    QString reason;
+    if (!context.history->record(p, event, &reason))
+        context.messages->warning(historyFailure(context, reason));
+}
+
+void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
+                 std::function<void(const std::optional<TParameters>& backup)> then)
+{
+    if (use == BackupUse::BeforeWrite && !BackupBeforeWrite(context))
+        return then(std::nullopt);
+    TZENTIK& z = *context.zentik;
+    if (z.IsBusy())
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    // The read resets Parameters, which the windows show and compute from; they get it back as it was.
+    auto shown = std::make_shared<TParameters>(z.Parameters);
+    const auto read = [context, use, run, then, shown](const FlowOutcome& outcome) {
+        TZENTIK& z = *context.zentik;
+        const TParameters backup = z.Parameters;
+        z.Parameters = *shown;
+        if (run.gone()) {
+            // Whoever asked for the write has gone: nothing is written, and the progress it would have
+            // closed goes with it.
+            if (context.progress)
+                context.progress->finish();
+            return;
+        }
+        if (outcome.kind == FlowOutcome::Kind::ProcessFailed) {
+            FlowOutcome failed = outcome;
+            failed.kind = FlowOutcome::Kind::BackupFailed;
+            return run.finish(failed);
+        }
+        if (!outcome.ok())
+            return run.finish(outcome);
+        if (use == BackupUse::LookOnly) {
+            KeepInHistoryOrWarn(context, backup, ControllerHistory::Event::Read);
+        } else if (const FlowOutcome kept =
+                       KeepInHistory(context, backup, ControllerHistory::Event::BeforeWrite);
+                   !kept.ok()) {
+            return run.finish(kept);
+        }
+        then(backup);
+    };
+    StartReadAll(context, context.language->LanguageText("MESSAGES", "060"), run.continuedBy(read),
+                 ReadHistory::NotKept);
+}

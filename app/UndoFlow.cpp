@@ -1,0 +1,30 @@
+#include "app/UndoFlow.h"
+
+#include "app/AppContext.h"
+#include "app/BackupFlow.h"
+#include "app/LoadConfigFlow.h"
+#include "app/ReadFlows.h"
+#include "link/UzentikDevice.h"
+
+void StartUndo(const AppContext& context, const QString& progressLabel, const FlowRun& run,
+               std::function<void(const QString& version)> version)
+{
+    StartConfigRead(context, run.continuedBy([context, progressLabel, run, version](const FlowOutcome& read) {
+        if (read.kind == FlowOutcome::Kind::ProcessFailed) {
+            FlowOutcome failed = read; // a read before a write, told as the backup's would be
+            failed.kind = FlowOutcome::Kind::BackupFailed;
+            return run.finish(failed);
+        }
+        if (!read.ok())
+            return run.finish(read);
+        const QString serial = context.zentik->Parameters.SerialNumber;
+        const std::optional<ControllerHistory::Version> backup =
+            KeepsHistory(context) ? context.history->newest(serial, ControllerHistory::Event::BeforeWrite)
+                                  : std::nullopt;
+        if (!backup)
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo, serial));
+        if (version)
+            version(backup->path);
+        StartConfigLoad(context, backup->path, progressLabel, run);
+    }));
+}

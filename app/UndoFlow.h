@@ -1,0 +1,11 @@
+// Undoing the last write into the connected controller: its serial number read (process 1), its newest
+// `before-write` version taken from the history and loaded as any file is, with its own backup and review,
+// so that a second undo redoes.
+#pragma once
+
+#include "app/Flow.h"
+
+// Ends NothingToUndo (detail: the serial number) when the history holds no backup of the controller;
+// otherwise as StartConfigLoad ends. version, when given, learns the file about to be loaded.
+void StartUndo(const AppContext& context, const QString& progressLabel, const FlowRun& run,
+               std::function<void(const QString& version)> version = {});

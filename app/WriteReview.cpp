@@ -1,0 +1,85 @@
+#include "app/WriteReview.h"
+
+#include "app/LanguageCatalog.h"
+
+#include <QDir>
+
+QStringList WriteReview::summary() const
+{
+    QStringList lines;
+    if (otherController())
+        lines << warning;
+    lines << heading << serials << settingsHeading;
+    for (const Setting& s : settings)
+        lines << QStringLiteral("  %1: %2 → %3").arg(s.caption, s.controller, s.file);
+    lines << tables;
+    return lines;
+}
+
+WriteReview ReviewOfWrite(const LanguageCatalog& language, const QString& fileName, const QString& fileSerial,
+                          const TParameters& controller, const std::array<qint32, 2>& storedVolumes,
+                          const TParameters& written, const TPages& pages)
+{
+    const auto message = [&language](const char* key) { return language.LanguageText("MESSAGES", key); };
+    const auto caption = [&language](const char* key) { return language.LanguageText("ZENTIK", key); };
+    const auto onOff = [&caption](bool on) { return caption(on ? "0018" : "0019"); };
+    const auto outputMode = [&caption](quint8 mode) {
+        switch (mode) {
+        case 0:
+            return caption("0025");
+        case 1:
+            return caption("0027");
+        case 2:
+            return caption("0028");
+        default:
+            return QString::number(mode);
+        }
+    };
+
+    WriteReview r;
+    r.heading = message("063").arg(QDir::toNativeSeparators(fileName));
+    const QString shownFileSerial = fileSerial.isEmpty() ? message("066") : fileSerial;
+    r.serials = message("064").arg(shownFileSerial, controller.SerialNumber);
+    if (!fileSerial.isEmpty() && fileSerial.compare(controller.SerialNumber, Qt::CaseInsensitive) != 0)
+        r.warning = message("065").arg(fileSerial, controller.SerialNumber);
+
+    const auto change = [&r](const QString& name, const QString& before, const QString& after) {
+        if (before != after)
+            r.settings << WriteReview::Setting{name, before, after};
+    };
+    const char* const groups[] = {"0011", "0012"};
+    for (int n = 0; n < 2; ++n) {
+        const QString group = caption(groups[n]) + QStringLiteral(" — ");
+        change(group + caption("0001"), onOff(controller.SensorOn[n]), onOff(written.SensorOn[n]));
+        change(group + caption("0002"), QString::number(controller.NetAddr[n]),
+               QString::number(written.NetAddr[n]));
+        change(group + caption("0003"), QString::number(storedVolumes[n]),
+               QString::number(written.Volumes[n]));
+    }
+    change(caption("0030"), onOff(controller.Inversion), onOff(written.Inversion));
+    change(caption("0031"), QString::number(controller.MultFactor), QString::number(written.MultFactor));
+    // The window shows the reserve in litres; a level that changes is shown even where the litres round
+    // alike.
+    TParameters before = controller;
+    before.Volumes = {storedVolumes[0], storedVolumes[1], 0, 0};
+    if (controller.ReserveLevel != written.ReserveLevel || ReserveLitres(before) != ReserveLitres(written))
+        r.settings << WriteReview::Setting{caption("0022"), QString::number(ReserveLitres(before)),
+                                           QString::number(ReserveLitres(written))};
+    change(caption("0023"), QString::number(controller.Interval), QString::number(written.Interval));
+    change(caption("0026"), outputMode(controller.OutputMode), outputMode(written.OutputMode));
+    r.settingsHeading = message(r.settings.isEmpty() ? "068" : "067");
+
+    for (int sensor = 1; sensor <= 2; ++sensor) {
+        const int first = FirstPageOfSensor(sensor);
+        int changed = 0;
+        for (int k = 0; k < kTableEntries; ++k)
+            changed += TableEntry(controller.Pages, first, k) != TableEntry(pages, first, k);
+        r.changedWords[sensor - 1] = changed;
+        r.tables << message("069").arg(sensor).arg(changed).arg(kTableEntries);
+    }
+    r.columns = {language.LanguageText("MAIN", "0032"), language.LanguageText("MAIN", "0034"),
+                 language.LanguageText("MAIN", "0033")};
+    r.writeText = message("070");
+    r.cancelText = message("071");
+    return r;
+}

@@ -1,0 +1,94 @@
+#include "cli/CtlHistory.h"
+
+#include "app/AppPaths.h"
+#include "app/ControllerHistory.h"
+#include "app/UndoFlow.h"
+#include "cli/CtlRunner.h"
+#include "cli/CtlSession.h"
+#include "config/SafeFile.h"
+
+#include <cstdio>
+
+namespace {
+
+const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+int listControllers(const ControllerHistory& history)
+{
+    for (const ControllerHistory::Controller& c : history.controllers())
+        printOut(
+            QStringLiteral("%1\t%2\t%3").arg(c.serial, c.lastSeen.toString(kTimeFormat)).arg(c.versions));
+    return Exit::Ok;
+}
+
+int nothingFor(const QString& what)
+{
+    printErr(QStringLiteral("zentikctl: the history holds no %1").arg(what));
+    return Exit::NothingToUndo;
+}
+
+// One line per version, oldest first: index, time, event, file.
+int listVersions(const QList<ControllerHistory::Version>& versions)
+{
+    for (int i = 0; i < versions.size(); ++i)
+        printOut(QStringLiteral("%1\t%2\t%3\t%4")
+                     .arg(i + 1)
+                     .arg(versions[i].time.toString(kTimeFormat),
+                          ControllerHistory::eventName(versions[i].event), versions[i].path));
+    return Exit::Ok;
+}
+
+// The version's file as it is: into saveFile through the checked writer, else on stdout.
+int showVersion(const ControllerHistory::Version& version, const QString& saveFile)
+{
+    QByteArray content;
+    QString reason;
+    if (SafeFile::read(version.path, &content, &reason) != SafeFile::ReadStatus::Ok) {
+        printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(version.path, reason));
+        return Exit::FileError;
+    }
+    if (saveFile.isEmpty()) {
+        std::fwrite(content.constData(), 1, size_t(content.size()), stdout);
+        return Exit::Ok;
+    }
+    QString error;
+    if (!SafeFile::write(saveFile, content, &error, &reason)) {
+        printErr(QStringLiteral("zentikctl: %1: %2").arg(error, reason));
+        return Exit::FileError;
+    }
+    return Exit::Ok;
+}
+
+} // namespace
+
+bool CtlHistory::accepts(const QStringList& args)
+{
+    const QString command = args.value(0);
+    return (command == QLatin1String("history") && args.size() <= 3 &&
+            (args.size() == 1 || ControllerHistory::isSerialName(args[1]))) ||
+           (command == QLatin1String("undo") && args.size() == 1);
+}
+
+int CtlHistory::runHistory(const QStringList& args, const AppPaths& paths, const QString& saveFile)
+{
+    const ControllerHistory history(paths.historyDir());
+    if (args.size() == 1)
+        return listControllers(history);
+    const QString serial = args[1];
+    const QList<ControllerHistory::Version> versions = history.versions(serial);
+    if (versions.isEmpty())
+        return nothingFor(QStringLiteral("version of %1").arg(serial));
+    if (args.size() == 2)
+        return listVersions(versions);
+    bool ok = false;
+    const int index = args[2].toInt(&ok);
+    if (!ok || index < 1 || index > versions.size())
+        return nothingFor(
+            QStringLiteral("version %1 of %2 (it holds 1 to %3)").arg(args[2], serial).arg(versions.size()));
+    return showVersion(versions[index - 1], saveFile);
+}
+
+int CtlHistory::runUndo(CtlSession& session)
+{
+    return session.runFlow([&](const FlowRun& run) { StartUndo(session.context(), QString(), run); });
+}

@@ -1,0 +1,420 @@
+// The backup before a write, the look before writing, undo and the history window, from the main window
+// over a pseudo-terminal to the simulated controller.
+
+#include "app/ControllerHistory.h"
+#include "config/ConfigFile.h"
+#include "link/UzentikDevice.h"
+#include "mainwindow/HistoryWindow.h"
+#include "mainwindow/WriteReviewDialog.h"
+#include "sim/PtyServer.h"
+#include "table/UProgress.h"
+#include "table/Usensor1.h"
+#include "tests/common/Fixtures.h"
+#include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUuid>
+
+namespace {
+
+const QString kSerial = QStringLiteral("A1B2C3D4");
+
+// What the controller held at the start of every test: the sample record under the simulator's serial.
+TParameters startRecord()
+{
+    TParameters p = SampleRecord();
+    p.SerialNumber = kSerial;
+    return p;
+}
+
+// A file that changes the interval and one word of sensor 1's table.
+TParameters fileRecord(const QString& serial)
+{
+    TParameters p = startRecord();
+    p.SerialNumber = serial;
+    p.Interval = 9;
+    p.Volumes = {500, 0, 0, 0}; // as the store holds them: no change there
+    p.Pages[3][4] ^= 0x0100;
+    return p;
+}
+
+bool sameController(const TParameters& a, const TParameters& b)
+{
+    return ConfigFile::parameterEntries(a).mid(0, 11) == ConfigFile::parameterEntries(b).mid(0, 11) &&
+           a.Pages == b.Pages;
+}
+
+} // namespace
+
+class tst_history_flow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void load_backsUpThenReviewsThenWrites_data();
+    void load_backsUpThenReviewsThenWrites();
+    void cancelledReview_writesNothing();
+    void tableWrite_backupChangesNothingShownOrWritten();
+    void reviewDialog_onlyWriteWrites_data();
+    void reviewDialog_onlyWriteWrites();
+    void undo_restoresTheControllerByteForByte_andASecondRedoes();
+    void undo_withoutABackup_saysSo();
+    void failedBackup_writesNothing_data();
+    void failedBackup_writesNothing();
+    void backupOff_sendsTheDescribedSequence_data();
+    void backupOff_sendsTheDescribedSequence();
+    void historyWindow_listsVersionsAndSavesThemAsTheyAre();
+
+private:
+    // The program on the pseudo-terminal, with Backup as given.
+    void start(bool backup = true);
+    QString text(const char* section, const char* key) const
+    {
+        return m_bench->main().language().LanguageText(section, key);
+    }
+    QString path(const char* name) const { return m_home->path(QString::fromLatin1(name)); }
+    // Loads the file as File > Load does, answering the questions in turn; the messages seen.
+    QStringList load(const QString& file, const QList<bool>& answers = {true});
+    QStringList undo();
+    // Reads sensor 1's table into its calibration window, then, after prepare, writes it back.
+    QStringList writeTable(const std::function<void()>& prepare = {});
+    QList<ControllerHistory::Version> versions() const { return m_bench->program->history.versions(kSerial); }
+    TParameters version(ControllerHistory::Event event) const
+    {
+        TParameters p;
+        if (const auto v = m_bench->program->history.newest(kSerial, event))
+            ControllerHistory::readVersion(v->path, &p);
+        return p;
+    }
+    // The commands the controller received since the last call.
+    QList<quint8> received();
+
+    std::shared_ptr<ControllerSimulator> m_sim;
+    std::unique_ptr<PtyServer> m_server;
+    std::unique_ptr<ProgramHome> m_home;
+    std::unique_ptr<ProgramBench> m_bench;
+    int m_writes = 0; // processes 4 and 6 started
+};
+
+void tst_history_flow::init()
+{
+    m_sim = std::make_shared<ControllerSimulator>();
+    m_sim->setState(startRecord());
+    m_server = std::make_unique<PtyServer>(m_sim);
+    QVERIFY(m_server->start());
+    m_home = std::make_unique<ProgramHome>();
+    m_home->setOption("Port", m_server->path());
+    QVERIFY(WriteFile(m_home->path(QStringLiteral("SN.ini")), "[SNA1B2C3D4]\r\nTank1=500\r\nTank2=0\r\n"));
+    m_writes = 0;
+}
+
+void tst_history_flow::cleanup()
+{
+    m_bench.reset();
+    m_home.reset();
+    m_server.reset();
+}
+
+void tst_history_flow::start(bool backup)
+{
+    m_home->setOption("Backup", backup ? QStringLiteral("1") : QStringLiteral("0"));
+    ProgramSetup setup;
+    setup.sim = m_sim;
+    setup.realPorts = true;
+    setup.timeoutMs = 300;
+    m_bench = std::make_unique<ProgramBench>(*m_home, QUuid::createUuid().toString(), setup);
+    QVERIFY(m_bench->waitIdle());
+    connect(&m_bench->z(), &TZENTIK::BusyChanged, this, [this](bool busy) {
+        const int process = m_bench->z().ProcessId;
+        m_writes += busy && (process == Process::WriteTable || process == Process::LoadAllSettings);
+    });
+    m_bench->messages.take();
+    received();
+}
+
+QList<quint8> tst_history_flow::received()
+{
+    QList<quint8> commands;
+    for (const SimExchange& e : m_sim->takeExchanges())
+        commands << e.command;
+    return commands;
+}
+
+QStringList tst_history_flow::load(const QString& file, const QList<bool>& answers)
+{
+    m_bench->messages.answers = answers;
+    m_bench->main().files().askOpenConfigName = [file] { return file; };
+    m_bench->main().ALoadConfig->trigger();
+    m_bench->waitIdle(20000);
+    return m_bench->messages.take();
+}
+
+QStringList tst_history_flow::undo()
+{
+    m_bench->main().AUndo->trigger();
+    WaitUntil([&] { return !m_bench->z().IsBusy(); }, 20000);
+    m_bench->waitIdle(20000);
+    return m_bench->messages.take();
+}
+
+QStringList tst_history_flow::writeTable(const std::function<void()>& prepare)
+{
+    m_bench->main().TB1->click();
+    const QList<QMdiSubWindow*> windows = m_bench->main().childWindows(ChildTag::Sensor1);
+    auto* table = windows.isEmpty() ? nullptr : qobject_cast<TFSensor1*>(windows.first());
+    if (!table)
+        return {QStringLiteral("no calibration window")};
+    table->ARead->trigger();
+    m_bench->waitIdle(20000);
+    if (prepare)
+        prepare();
+    received();
+    m_bench->messages.take();
+    m_bench->messages.answers = {true};
+    table->AWrite->trigger();
+    m_bench->waitIdle(20000);
+    WaitUntil([&] { return !m_bench->program->FProgress->isVisible(); });
+    return m_bench->messages.take();
+}
+
+void tst_history_flow::load_backsUpThenReviewsThenWrites_data()
+{
+    QTest::addColumn<QString>("fileSerial");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("this controller's file") << kSerial << false;
+    QTest::newRow("another controller's file") << QStringLiteral("0BADF00D") << true;
+    QTest::newRow("a file that names none") << QString() << false;
+}
+
+void tst_history_flow::load_backsUpThenReviewsThenWrites()
+{
+    QFETCH(QString, fileSerial);
+    QFETCH(bool, warned);
+    start();
+    const TParameters file = fileRecord(fileSerial);
+    QVERIFY(ConfigFile::write(path("x.zkt"), file));
+    if (fileSerial.isEmpty())
+        QVERIFY(
+            IniFile(path("x.zkt")).update([](IniDocument& doc) { doc.setValue("PARAMETERS", "ID", ""); }));
+    const QStringList seen = load(path("x.zkt"));
+    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "018")), qPrintable(seen.join('|')));
+
+    QCOMPARE(m_bench->messages.reviews.size(), 1);
+    const WriteReview& review = m_bench->messages.reviews.first();
+    QCOMPARE(review.otherController(), warned);
+    if (warned) {
+        QCOMPARE(review.summary().first(), review.warning);
+        QVERIFY(review.warning.contains(fileSerial) && review.warning.contains(kSerial));
+    }
+    QCOMPARE(review.settings.size(), 1);
+    QCOMPARE(review.settings[0].caption, text("ZENTIK", "0023"));
+    QCOMPARE(review.settings[0].controller + "→" + review.settings[0].file, QStringLiteral("200→9"));
+    QCOMPARE(review.changedWords, (std::array<int, 2>{1, 0}));
+
+    // The backup holds what the controller held; the written version what it holds now.
+    QVERIFY(sameController(version(ControllerHistory::Event::BeforeWrite), startRecord()));
+    TParameters written = file;
+    written.SerialNumber = kSerial;
+    QVERIFY(sameController(m_sim->state(), written));
+    QCOMPARE(ConfigFile::parameterEntries(version(ControllerHistory::Event::Written)),
+             ConfigFile::parameterEntries(written));
+}
+
+void tst_history_flow::cancelledReview_writesNothing()
+{
+    start();
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    const QStringList seen = load(path("x.zkt"), {false});
+    QCOMPARE(m_writes, 0);
+    QVERIFY(sameController(m_sim->state(), startRecord()));
+    QVERIFY2(!seen.join('|').contains(text("MESSAGES", "018")), qPrintable(seen.join('|')));
+    // The backup stays in the history; nothing was written.
+    QCOMPARE(versions().size(), 1);
+}
+
+void tst_history_flow::tableWrite_backupChangesNothingShownOrWritten()
+{
+    start();
+    const TParameters shown = m_bench->z().Parameters;
+    TParameters changed = startRecord();
+    const auto changeController = [&] {
+        // Since the window read it, the controller got another interval and other words for sensor 1.
+        changed.Interval = 77;
+        changed.Pages[0].fill(1);
+        m_sim->setState(changed);
+    };
+    const QStringList seen = writeTable(changeController);
+    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "006")), qPrintable(seen.join('|')));
+    QVERIFY(sameController(version(ControllerHistory::Event::BeforeWrite), changed));
+    // The window's table went in as it was read, and the record it computes from is the one it had.
+    QVERIFY(m_sim->pages()[0] == startRecord().Pages[0]);
+    QCOMPARE(int(m_bench->z().Parameters.Interval), int(shown.Interval));
+    QCOMPARE(m_bench->z().Parameters.Volumes, shown.Volumes);
+}
+
+void tst_history_flow::reviewDialog_onlyWriteWrites_data()
+{
+    QTest::addColumn<int>("key"); // 0: a click on Write, -1: the close button
+    QTest::addColumn<bool>("written");
+    QTest::newRow("Write") << 0 << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
+    QTest::newRow("close button") << -1 << false;
+}
+
+void tst_history_flow::reviewDialog_onlyWriteWrites()
+{
+    QFETCH(int, key);
+    WriteReview review;
+    review.heading = QStringLiteral("x");
+    review.settings << WriteReview::Setting{QStringLiteral("Interval"), QStringLiteral("1"),
+                                            QStringLiteral("2")};
+    TFWriteReview dialog(review);
+    QTimer::singleShot(0, &dialog, [&] {
+        if (key == 0)
+            dialog.BWrite->click();
+        else if (key < 0)
+            dialog.close();
+        else
+            QTest::keyClick(&dialog, Qt::Key(key));
+    });
+    QTEST(dialog.exec() == QDialog::Accepted, "written");
+}
+
+void tst_history_flow::undo_restoresTheControllerByteForByte_andASecondRedoes()
+{
+    start();
+    const TParameters before{m_sim->state()};
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    load(path("x.zkt"));
+    const TParameters loaded = m_sim->state();
+    QVERIFY(!sameController(loaded, before));
+
+    const QStringList seen = undo();
+    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "018")), qPrintable(seen.join('|')));
+    QCOMPARE(ConfigFile::parameterEntries(m_sim->state()), ConfigFile::parameterEntries(before));
+    QVERIFY(m_sim->state().Pages == before.Pages);
+    undo();
+    QVERIFY(sameController(m_sim->state(), loaded));
+}
+
+void tst_history_flow::undo_withoutABackup_saysSo()
+{
+    start();
+    QCOMPARE(undo().last(), "dialog: " + text("MESSAGES", "072").arg(kSerial));
+    QCOMPARE(m_writes, 0);
+}
+
+void tst_history_flow::failedBackup_writesNothing_data()
+{
+    QTest::addColumn<bool>("table"); // the calibration window's Write, else File > Load
+    QTest::addColumn<bool>("historyBlocked");
+    QTest::newRow("load, a page read rejected") << false << false;
+    QTest::newRow("table write, a page read rejected") << true << false;
+    QTest::newRow("load, history unwritable") << false << true;
+    QTest::newRow("table write, history unwritable") << true << true;
+}
+
+void tst_history_flow::failedBackup_writesNothing()
+{
+    QFETCH(bool, table);
+    QFETCH(bool, historyBlocked);
+    start();
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    const QString history = m_bench->program->history.folder();
+    const auto block = [&] {
+        if (historyBlocked)
+            QVERIFY(WriteFile(history, "a file where the folder should be"));
+        else
+            m_sim->addFault({SimFault::Reject, 0x89, 7});
+    };
+    if (!table)
+        block();
+    const QStringList seen = table ? writeTable(block) : load(path("x.zkt"));
+    QCOMPARE(m_writes, 0);
+    QVERIFY(sameController(m_sim->state(), startRecord()));
+    const QString told = historyBlocked ? "error: " + text("MESSAGES", "061").arg(history)
+                                        : "dialog: " + text("MESSAGES", "003") + "10";
+    QVERIFY2(seen.join('|').contains(told), qPrintable(seen.join('|')));
+    QVERIFY(m_bench->messages.reviews.isEmpty());
+}
+
+void tst_history_flow::backupOff_sendsTheDescribedSequence_data()
+{
+    QTest::addColumn<bool>("table");
+    QTest::newRow("load") << false;
+    QTest::newRow("table write") << true;
+}
+
+void tst_history_flow::backupOff_sendsTheDescribedSequence()
+{
+    QFETCH(bool, table);
+    start(false);
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    const QStringList seen = table ? writeTable() : load(path("x.zkt"));
+    QList<quint8> described;
+    if (!table)
+        described = {0x82, 0x05, 0x06, 0x04, 0x0B, 0x0C, 0x0D, 0x0E};
+    for (int page = 0; page < (table ? 32 : 64); ++page)
+        described << 0x0A << 0x09;
+    QList<quint8> sent = received();
+    if (!table) // the Refresh after a successful load
+        sent = sent.mid(0, described.size());
+    QCOMPARE(sent, described);
+    QVERIFY(m_bench->messages.reviews.isEmpty());
+    QVERIFY(versions().isEmpty());
+    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", table ? "006" : "018")), qPrintable(seen.join('|')));
+}
+
+void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
+{
+    start();
+    m_bench->main().files().askSaveConfigName = [this] { return path("saved.zkt"); };
+    m_bench->main().ASaveConfig->trigger();
+    QVERIFY(m_bench->waitIdle());
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    load(path("x.zkt"));
+    m_bench->main().AHistory->trigger();
+    TFHistory* window = m_bench->main().historyWindow();
+    QVERIFY(window);
+    QCOMPARE(window->Controllers->topLevelItemCount(), 1);
+    QCOMPARE(window->Controllers->topLevelItem(0)->text(0), kSerial);
+    QCOMPARE(window->Controllers->topLevelItem(0)->text(2), QStringLiteral("3"));
+    // Newest first: written (2 entries differ: the interval and one word), the backup (none), the read.
+    QCOMPARE(window->Versions->topLevelItemCount(), 3);
+    const QStringList events{text("MESSAGES", "075"), text("MESSAGES", "074"), text("MESSAGES", "073")};
+    const QStringList changed{"2", "0", ""};
+    for (int row = 0; row < 3; ++row) {
+        QCOMPARE(window->Versions->topLevelItem(row)->text(1), events[row]);
+        QCOMPARE(window->Versions->topLevelItem(row)->text(2), changed[row]);
+    }
+    QVERIFY(window->BWrite->isEnabled() && !window->BCompareVersions->isEnabled());
+
+    window->Versions->setCurrentItem(window->Versions->topLevelItem(1));
+    window->askSaveName = [this] { return path("copy.zkt"); };
+    window->BSaveAs->click();
+    QFile copy(path("copy.zkt"));
+    QFile kept(window->versions()[1].path);
+    QVERIFY(copy.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), kept.readAll());
+
+    // Written back from the window through the load and its look before writing.
+    m_bench->messages.answers = {true};
+    window->BWrite->click();
+    QVERIFY(m_bench->waitIdle(20000));
+    QCOMPARE(m_bench->messages.reviews.size(), 2);
+    QVERIFY(sameController(m_sim->state(), startRecord()));
+    QTRY_COMPARE(window->Versions->topLevelItemCount(), 5);
+}
+
+QTEST_MAIN(tst_history_flow)
+#include "tst_history_flow.moc"
