@@ -10,6 +10,7 @@
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
+#include "cli/CtlDoctor.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
@@ -29,7 +30,7 @@ namespace {
 
 const char* kUsage =
     "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
-    "       zentikctl --help\n"
+    "       zentikctl --help | --version\n"
     "Commands:\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
@@ -43,14 +44,17 @@ const char* kUsage =
     "                         file: Sensor_on_0/1, Net_addr_0/1, Inversion, Mult_Factor, trl, Interval,\n"
     "                         P_Mode, Volume_0/1) and write it back\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
+    "  doctor [PORT]          check why the controller on PORT (default: the port in use) cannot be reached\n"
     "Options:\n"
-    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
+    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini;\n"
+    "                         without either zentikctl refuses to run)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
     "  --force                with load: write a file with invalid entries too\n"
     "  -h, --help             print this help\n"
+    "  --version              print the name, version and licence\n"
     "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
     "  69 port, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
@@ -115,12 +119,13 @@ struct CommandLine
     const QCommandLineOption forceOption{QStringLiteral("force")};
     const QCommandLineOption csvOption{QStringLiteral("csv")};
     const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    const QCommandLineOption versionOption{QStringLiteral("version")};
 
     CommandLine()
     {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-        parser.addOptions(
-            {portOption, timeoutOption, homeOption, logOption, forceOption, csvOption, helpOption});
+        parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, csvOption,
+                           helpOption, versionOption});
     }
 };
 
@@ -290,6 +295,10 @@ int CtlRunner::run(const QStringList& arguments)
         std::fputs(kUsage, stdout);
         return Exit::Ok;
     }
+    if (parser.isSet(line.versionOption)) {
+        std::fputs("zentikctl (ZENTIK Configurator) " ZENTIK_VERSION "\n" ZENTIK_LICENCE_LINES, stdout);
+        return Exit::Ok;
+    }
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(QStringLiteral("no command given"));
@@ -308,7 +317,8 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("write-points") && argCount == 3 && sensorOf(args[1])) ||
                        (command == QLatin1String("verify") && argCount == 2) ||
                        (command == QLatin1String("write-settings") && argCount >= 2) ||
-                       (command == QLatin1String("report") && argCount == 2);
+                       (command == QLatin1String("report") && argCount == 2) ||
+                       (command == QLatin1String("doctor") && argCount <= 2);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
@@ -317,10 +327,18 @@ int CtlRunner::run(const QStringList& arguments)
     if (csv && command != QLatin1String("read-table"))
         return usage(QStringLiteral("--csv belongs to read-table"));
 
+    const bool doctorWithPort = command == QLatin1String("doctor") && argCount == 2;
+    if (doctorWithPort && parser.isSet(portOption))
+        return usage(QStringLiteral("doctor takes its port either as --port or as its argument"));
+
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));
-    settings.port =
-        parser.isSet(portOption) ? parser.value(portOption) : Options(settings.paths.optionsFile()).port();
+    // A script that forgot --port must not "succeed" on the simulated controller.
+    settings.port = doctorWithPort             ? args[1]
+                    : parser.isSet(portOption) ? parser.value(portOption)
+                                               : Options(settings.paths.optionsFile()).storedPort();
+    if (settings.port.isEmpty())
+        return usage(QStringLiteral("give --port NAME (--port SIM for the simulated controller)"));
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
@@ -329,5 +347,7 @@ int CtlRunner::run(const QStringList& arguments)
         if (status != Exit::Ok)
             return status;
     }
+    if (command == QLatin1String("doctor"))
+        return RunConnectionDoctor(settings);
     return runFlowCommand(args, settings, csv);
 }

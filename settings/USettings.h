@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/ConnectionDoctor.h"
 #include "app/PortFinder.h"
 #include "app/SerialPorts.h"
 
@@ -38,6 +39,8 @@ public:
     // Asks every listed port but SIM for the controller's serial number; where exactly one answers, that
     // port is selected.
     void BFindClick();
+    // Runs the connection doctor on the selected port and tells its findings in a dialog.
+    void BCheckClick();
     // Takes the system's port list anew when it has changed, keeping the selection and the search marks.
     void RefreshPorts();
 
@@ -48,6 +51,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* BFind = nullptr;
+    QPushButton* BCheck = nullptr;
     QLabel* LSearch = nullptr; // the search's progress and outcome
     QStringList LanguageFiles; // item i of CBLanguage is file i
 
@@ -66,6 +70,7 @@ private:
     void showPorts(const QString& selected);
     QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
+    void OnConnectionCheck(const QString& port, const FlowOutcome& outcome);
     void setSearching(bool searching);
     void fitToTexts();
 
@@ -74,6 +79,7 @@ private:
     bool m_closing = false;
     QList<SerialPortEntry> m_ports;
     QMap<QString, PortAnswer> m_answers; // by port name, from the last search
-    PortFinder* m_finder;
+    PortFinder* m_finder;                // the search's and the connection check's
+    QList<DoctorFinding> m_findings;     // of the last connection check
     QTimer m_portWatch; // follows adapters plugged in or pulled out while the window is shown
 };

@@ -41,18 +41,23 @@ TFAbout::TFAbout(const LanguageCatalog& language, QWidget* parent)
     LVersion->setObjectName(QStringLiteral("LVersion"));
     LVersion->setFont(bold);
     LVersion->setGeometry(104, 64, 150, 20);
+    LLicence = new QLabel(this);
+    LLicence->setObjectName(QStringLiteral("LLicence"));
+    LLicence->setWordWrap(true);
+    LLicence->setAlignment(Qt::AlignCenter);
+    LLicence->setGeometry(8, 100, 246, 36);
     abcURLLabel1 = new QLabel(this);
     abcURLLabel1->setObjectName(QStringLiteral("abcURLLabel1"));
     abcURLLabel1->setFont(bold);
     abcURLLabel1->setTextFormat(Qt::RichText);
     abcURLLabel1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    abcURLLabel1->setGeometry(8, 108, 246, 20);
+    abcURLLabel1->setGeometry(8, 140, 246, 20);
     abcURLLabel1->setAlignment(Qt::AlignCenter);
     connect(abcURLLabel1, &QLabel::linkActivated, this,
             [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
-    for (QLabel* label : {LProgram, LVersion, abcURLLabel1})
+    for (QLabel* label : {LProgram, LVersion, LLicence, abcURLLabel1})
         label->setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(262, 134);
+    setFixedSize(262, 166);
 }
 
 void TFAbout::ApplyTexts()
@@ -62,6 +67,7 @@ void TFAbout::ApplyTexts()
         m_language.LanguageText("ABOUT", "002", QStringLiteral("Program \"%1\"").arg(kApplicationTitle)));
     LVersion->setText(m_language.LanguageText("ABOUT", "003", QStringLiteral("Version")) + QLatin1Char(' ') +
                       QStringLiteral(ZENTIK_VERSION));
+    LLicence->setText(m_language.LanguageText("ABOUT", "005", kLicenceWords));
     m_url = m_language.LanguageText("ABOUT", "004", kProductAddress);
     abcURLLabel1->setText(
         QStringLiteral("<a href=\"%1\" style=\"color:#3399FF\">%1</a>").arg(m_url.toHtmlEscaped()));

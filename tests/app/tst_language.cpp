@@ -72,6 +72,9 @@ const QList<UsedRange> kUsedRanges = {
     // Configuration files as virtual controllers; points from the tank's shape.
     // A technician's first day.
     // The licence, the version and the connection doctor.
+    {"MESSAGES", {150, 169}},
+    {"ABOUT", {5, 5}},
+    {"SETTINGS", {40, 40}},
 };
 // clang-format on
 
@@ -86,6 +89,25 @@ QList<UsedSection> usedSections()
 }
 
 const QList<UsedSection> kUsedKeys = usedSections();
+
+// The messages the program fills in, with the number of their places (%1, %2, ...; each at least once).
+const QMap<QByteArray, int> kFilledMessages = {
+    {"023", 2}, // the file, the port
+    // The licence, the version and the connection doctor.
+    {"150", 1},
+    {"151", 2},
+    {"152", 1},
+    {"153", 2},
+    {"154", 3},
+    {"155", 2},
+    {"156", 1},
+    {"157", 3},
+    {"163", 2},
+    {"164", 1},
+    {"165", 2},
+    {"166", 2},
+    {"169", 1},
+};
 
 // The messages that get a result code glued to their end.
 const QList<QByteArray> kCodedMessages = {"003", "005", "007", "012", "019"};
@@ -358,8 +380,9 @@ void tst_language::codedMessages_allEndSoThatAGluedCodeReadsWell()
     }
 }
 
-// Texts are shown as they stand (but for the question's file and port): "%1" or "\n" would appear literally,
-// and a "|" would split the file dialog's filter, which is built as the text followed by " (*.zkt)".
+// Texts are shown as they stand (but for the places the program fills in): "%1" or "\n" would appear
+// literally, and a "|" would split the file dialog's filter, which is built as the text followed by "
+// (*.zkt)".
 void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
 {
     QFETCH(QString, file);
@@ -371,11 +394,13 @@ void tst_language::texts_holdNoPlaceholdersEscapesOrFilterSeparators()
         for (const QByteArray& key : keysOf(section)) {
             QString text = catalog.LanguageText(section.name, key);
             const QString entry = QString::fromLatin1(section.name + ' ' + key) + QLatin1Char('=') + text;
-            if (section.name == "MESSAGES" && key == "023") {
-                // The one text the program fills in: the file for %1, the port for %2, once each.
-                if (text.count(QLatin1String("%1")) != 1 || text.count(QLatin1String("%2")) != 1)
-                    faults << entry;
-                text.remove(QLatin1String("%1")).remove(QLatin1String("%2"));
+            if (section.name == "MESSAGES" && kFilledMessages.contains(key)) {
+                for (int place = 1; place <= kFilledMessages.value(key); ++place) {
+                    const QString mark = QLatin1Char('%') + QString::number(place);
+                    if (!text.contains(mark))
+                        faults << entry;
+                    text.remove(mark);
+                }
             }
             if (text.contains(suspicious))
                 faults << entry;

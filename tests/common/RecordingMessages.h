@@ -12,9 +12,11 @@
 class RecordingMessages : public MessageService
 {
 public:
-    QStringList seen;          // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."
-    QList<bool> answers;       // next question answers; Yes when empty
-    QList<Answer> safeAnswers; // of every question asked, the answer that writes nothing
+    // "status: ...", "dialog: ...", "question: ...", "warning: ...", "error: ..."; the details of a dialog or
+    // an error box follow it as "details: ...".
+    QStringList seen;
+    QList<bool> answers;                          // next question answers; Yes when empty
+    QList<Answer> safeAnswers;                    // of every question asked, the answer that writes nothing
     std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
     std::function<void(const QString&)> onStatus; // also shows status texts somewhere (screenshots)
 
@@ -38,6 +40,18 @@ public:
     }
     void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }
     void error(const QString& text) override { seen << QStringLiteral("error: ") + text; }
+    void informationWithDetails(const QString& text, const QString& details) override
+    {
+        information(text);
+        if (!details.isEmpty())
+            seen << QStringLiteral("details: ") + details;
+    }
+    void errorWithDetails(const QString& text, const QString& details) override
+    {
+        error(text);
+        if (!details.isEmpty())
+            seen << QStringLiteral("details: ") + details;
+    }
 
     QStringList take()
     {
