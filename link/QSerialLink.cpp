@@ -72,11 +72,15 @@ bool QSerialLink::open()
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         const OpenFailure failure = failureOf(m_port.error(), name());
-        // QSerialPort checks its lock before the device, so that its words for a device the user may not
-        // open can be those of a lock; the system's are plainer.
-        setOpenFailure(failure, failure == OpenFailure::NoPermission
-                                    ? QString::fromLocal8Bit(std::strerror(EACCES))
-                                    : m_port.errorString());
+        // QSerialPort says "Permission error while locking the device" for a lock held by another program
+        // and, since it checks its lock before the device, for a device the user may not open; the
+        // system's words for either are plainer.
+        QString reason = m_port.errorString();
+        if (failure == OpenFailure::NoPermission)
+            reason = QString::fromLocal8Bit(std::strerror(EACCES));
+        else if (failure == OpenFailure::InUse)
+            reason = QString::fromLocal8Bit(std::strerror(EBUSY));
+        setOpenFailure(failure, reason);
         m_port.clearError();
         return false;
     }

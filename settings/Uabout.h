@@ -25,6 +25,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void fitToTexts();
+
     const LanguageCatalog& m_language;
     QString m_url;
 };
