@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/SerialPorts.h"
+#include "app/SystemView.h"
 
 #include <QStringList>
 
@@ -34,6 +35,8 @@ struct AppContext
     std::function<void()> showSummary;
     // Time-out of every request, in milliseconds (tests shorten it).
     int timeoutMs = 1000;
+    // Where the connection doctor looks at the system (tests give a fake tree).
+    SystemView system = SystemView::live();
 
     // Tells the user that a command was refused because the controller is running a process.
     void tellBusy() const;

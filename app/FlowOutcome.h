@@ -14,12 +14,14 @@ struct PortFailure
         Missing,    // no such device
         Permission, // the user may not open it
         InUse,      // another program holds it
+        BadName,    // the name holds control characters and was not tried
     };
 
     QString port;
     QString reason;
     Cause cause = Cause::Unknown;
     qint64 holderPid = 0; // InUse: the program that holds the port, where the system names it
+    QString holderName;
     // The port was open under another name and could not be opened again under this one: it is now closed.
     bool reopening = false;
 };

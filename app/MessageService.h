@@ -44,6 +44,16 @@ public:
     virtual void warning(const QString& text) = 0;
     // The general error handler: an error that abandoned a command, shown as a box with its text.
     virtual void error(const QString& text) = 0;
+    // The information dialog and the error box with details behind a button of their own (what the
+    // connection doctor found); with no details, the plain box.
+    virtual void informationWithDetails(const QString& text, const QString& details)
+    {
+        information(details.isEmpty() ? text : text + QStringLiteral("\n\n") + details);
+    }
+    virtual void errorWithDetails(const QString& text, const QString& details)
+    {
+        error(details.isEmpty() ? text : text + QStringLiteral("\n\n") + details);
+    }
 
     // The text, a blank line and the first five findings with the count of the rest.
     static QString withFindings(const QString& text, const QStringList& findings)
@@ -56,9 +66,9 @@ public:
     }
 
     // A failure: the dialog first, then the same text in the status line.
-    void failure(const QString& text)
+    void failure(const QString& text, const QString& details = QString())
     {
-        information(text);
+        informationWithDetails(text, details);
         status(text);
     }
 };

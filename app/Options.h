@@ -16,6 +16,8 @@ public:
     // A first start (no options file) opens on the simulated controller: a port that works on every machine,
     // where a fixed COM1 would greet a new user with an error.
     QString port() const { return m_file.readString(kSection, "Port", kSimulatedPortName); }
+    // The port the file names, empty when it names none: zentikctl runs on no port it has not been given.
+    QString storedPort() const { return m_file.readString(kSection, "Port", QString()); }
     QString appIdent() const { return m_file.readString(kSection, "AppIdent", QStringLiteral("ZK")); }
     qint32 adminMode() const { return m_file.readInteger(kSection, "AdminMODE", 0); }
     QString languageFile() const

@@ -8,14 +8,19 @@
 
 class LanguageCatalog;
 class TZENTIK;
+struct SystemView;
 
 // Gives the controller object's port this name (an open port is opened again under it) and opens it.
-// Done, or PortUnavailable with the port, the system's reason and its cause.
-FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName);
+// Done, or PortUnavailable with the port, the system's reason and its cause (for a port another program
+// holds, that program as the system names it). A name with control characters is refused before the port
+// is touched.
+FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName, const SystemView& system);
 
 // A flow's last step before its process: opens the port unless it is open already, so that a flow's second
 // process does not clear what its first one read.
-std::function<FlowOutcome()> OpenPortBeforeProcess(TZENTIK& z, const QString& portName);
+std::function<FlowOutcome()> OpenPortBeforeProcess(TZENTIK& z, const QString& portName,
+                                                   const SystemView& system);
 
-// "PORT: reason", with the hint about the port's group when the user lacks the permission.
+// "PORT: reason" (the name escaped), with the program that holds the port, or with the hint about the
+// port's group when the user lacks the permission.
 QString PortFailureText(const LanguageCatalog& language, const PortFailure& failure);

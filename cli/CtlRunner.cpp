@@ -10,6 +10,7 @@
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
+#include "cli/CtlDoctor.h"
 #include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
@@ -31,7 +32,7 @@ namespace {
 
 const char* kUsage =
     "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
-    "       zentikctl --help\n"
+    "       zentikctl --help | --version\n"
     "Commands:\n"
     "  read                   read the configuration and print it\n"
     "  save FILE              read configuration and both tables, write FILE (*.zkt)\n"
@@ -59,8 +60,10 @@ const char* kUsage =
     "  history SERIAL N [--save FILE]\n"
     "                         print version N of a controller, or save it as FILE\n"
     "  undo                   write back the controller's newest backup taken before a write\n"
+    "  doctor [PORT]          check why the controller on PORT (default: the port in use) cannot be reached\n"
     "Options:\n"
-    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
+    "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini;\n"
+    "                         without either zentikctl refuses to run)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
@@ -74,6 +77,7 @@ const char* kUsage =
     "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
     "  --points N             how many points, 2 to 1024 (default 32)\n"
     "  -h, --help             print this help\n"
+    "  --version              print the name, version and licence\n"
     "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
     "  66 nothing in the history, 69 port, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
@@ -144,12 +148,13 @@ struct CommandLine
     const QCommandLineOption noBackupOption{QStringLiteral("no-backup")};
     const QCommandLineOption saveOption{QStringLiteral("save"), QString(), QStringLiteral("FILE")};
     const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
+    const QCommandLineOption versionOption{QStringLiteral("version")};
 
     CommandLine()
     {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
         parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, csvOption,
-                           dryRunOption, noBackupOption, saveOption, helpOption});
+                           dryRunOption, noBackupOption, saveOption, helpOption, versionOption});
         CtlShape::addOptions(parser);
     }
 };
@@ -327,6 +332,10 @@ int CtlRunner::run(const QStringList& arguments)
         std::fputs(kUsage, stdout);
         return Exit::Ok;
     }
+    if (parser.isSet(line.versionOption)) {
+        std::fputs("zentikctl (ZENTIK Configurator) " ZENTIK_VERSION "\n" ZENTIK_LICENCE_LINES, stdout);
+        return Exit::Ok;
+    }
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(QStringLiteral("no command given"));
@@ -347,7 +356,7 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("write-settings") && argCount >= 2) ||
                        (command == QLatin1String("report") && argCount == 2) ||
                        (command == QLatin1String("points-from-shape") && argCount == 1) ||
-                       CtlHistory::accepts(args);
+                       (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (parser.isSet(forceOption) && command != QLatin1String("load"))
@@ -373,10 +382,18 @@ int CtlRunner::run(const QStringList& arguments)
         return CtlHistory::runHistory(args, AppPaths::resolve(parser.value(homeOption)),
                                       parser.value(line.saveOption));
 
+    const bool doctorWithPort = command == QLatin1String("doctor") && argCount == 2;
+    if (doctorWithPort && parser.isSet(portOption))
+        return usage(QStringLiteral("doctor takes its port either as --port or as its argument"));
+
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));
-    settings.port =
-        parser.isSet(portOption) ? parser.value(portOption) : Options(settings.paths.optionsFile()).port();
+    // A script that forgot --port must not "succeed" on the simulated controller.
+    settings.port = doctorWithPort             ? args[1]
+                    : parser.isSet(portOption) ? parser.value(portOption)
+                                               : Options(settings.paths.optionsFile()).storedPort();
+    if (settings.port.isEmpty())
+        return usage(QStringLiteral("give --port NAME (--port SIM for the simulated controller)"));
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);
@@ -387,5 +404,7 @@ int CtlRunner::run(const QStringList& arguments)
         if (status != Exit::Ok)
             return status;
     }
+    if (command == QLatin1String("doctor"))
+        return RunConnectionDoctor(settings);
     return runFlowCommand(args, settings, csv);
 }

@@ -1,5 +1,6 @@
 #include "cli/CtlSession.h"
 
+#include "app/ConnectionDoctor.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
 #include "app/PortOpening.h"
@@ -55,13 +56,17 @@ CtlSession::CtlSession(const CtlSettings& settings)
 void CtlSession::tellPortFailure(const PortFailure& failure) const
 {
     printErr(QStringLiteral("zentikctl: cannot open port ") + PortFailureText(m_language, failure));
+    // What the connection doctor sees wrong on the system, each with what to do about it.
+    for (const DoctorFinding& finding : ExamineSystem(m_context.system, failure.port))
+        if (!finding.ok)
+            printErr(QStringLiteral("zentikctl:   ") + FindingText(m_language, finding));
 }
 
 int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
 {
     QEventLoop loop;
     std::optional<FlowOutcome> outcome;
-    const auto openPort = OpenPortBeforeProcess(m_device, m_port);
+    const auto openPort = OpenPortBeforeProcess(m_device, m_port, m_context.system);
     start(FlowRun(
         &loop,
         [&](const FlowOutcome& end) {

@@ -1,6 +1,7 @@
 #include "controller/Uzentik.h"
 
 #include "app/ConfigWriteFlow.h"
+#include "app/ConnectionDoctor.h"
 #include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -107,8 +108,8 @@ void TFZentik::FormShow()
         OnConfigRead(context, outcome, window.data());
     };
     // A port that cannot be opened makes the read fail with its own result code.
-    const auto openPort = [z] {
-        OpenControllerPort(*z, z->ComPort->portName());
+    const auto openPort = [z, system = m_context.system] {
+        OpenControllerPort(*z, z->ComPort->portName(), system);
         return FlowOutcome::done();
     };
     // Only a configuration read that has just been started may give way to this one (Refresh's, when
@@ -120,7 +121,8 @@ void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcom
 {
     if (!outcome.ok()) {
         const QString text = messageText(context, "003") + QString::number(outcome.resultCode);
-        context.messages->failure(text);
+        context.messages->failure(
+            text, ProcessFailureDetails(context, context.zentik->ComPort->portName(), outcome.resultCode));
     } else {
         context.messages->status(messageText(context, "002"));
     }

@@ -1,5 +1,47 @@
 #include "link/QSerialLink.h"
 
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+// QSerialPort says PermissionError both for a device the user may not open and for one another program
+// holds (its lock file, or the exclusive mode it set); whether the user could open the device at all tells
+// them apart.
+SerialLink::OpenFailure refusalOf(const QString& portName)
+{
+#ifdef Q_OS_UNIX
+    const QString device =
+        portName.startsWith(QLatin1Char('/')) ? portName : QStringLiteral("/dev/") + portName;
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return SerialLink::OpenFailure::NoPermission;
+    return SerialLink::OpenFailure::InUse;
+#else
+    Q_UNUSED(portName);
+    return SerialLink::OpenFailure::NoPermission;
+#endif
+}
+
+SerialLink::OpenFailure failureOf(QSerialPort::SerialPortError error, const QString& portName)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return SerialLink::OpenFailure::Missing;
+    case QSerialPort::PermissionError:
+        return refusalOf(portName);
+    default:
+        return SerialLink::OpenFailure::Other;
+    }
+}
+
+} // namespace
+
 QSerialLink::QSerialLink(const QString& name, QObject* parent) : SerialLink(name, parent), m_port(this)
 {
     m_port.setPortName(name);
@@ -13,7 +55,14 @@ bool QSerialLink::open()
     if (m_port.isOpen())
         return true;
     if (name().isEmpty()) {
-        setErrorString(tr("No port name given"));
+        setOpenFailure(OpenFailure::Other, tr("No port name given"));
+        return false;
+    }
+    // QSerialPort would make its lock file under the name cut at a NUL and then fail to remove it, so that
+    // the next open of the cut name finds a lock it cannot clear.
+    if (!IsPrintablePortName(name())) {
+        setOpenFailure(OpenFailure::BadName,
+                       tr("The port name %1 holds control characters").arg(EscapedPortName(name())));
         return false;
     }
     m_port.setBaudRate(QSerialPort::Baud19200);
@@ -22,7 +71,16 @@ bool QSerialLink::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        setErrorString(m_port.errorString());
+        const OpenFailure failure = failureOf(m_port.error(), name());
+        // QSerialPort says "Permission error while locking the device" for a lock held by another program
+        // and, since it checks its lock before the device, for a device the user may not open; the
+        // system's words for either are plainer.
+        QString reason = m_port.errorString();
+        if (failure == OpenFailure::NoPermission)
+            reason = QString::fromLocal8Bit(std::strerror(EACCES));
+        else if (failure == OpenFailure::InUse)
+            reason = QString::fromLocal8Bit(std::strerror(EBUSY));
+        setOpenFailure(failure, reason);
         m_port.clearError();
         return false;
     }

@@ -1,5 +1,27 @@
 #include "link/SerialLink.h"
 
+bool IsPrintablePortName(const QString& name)
+{
+    for (const QChar c : name)
+        if (!c.isPrint())
+            return false;
+    return true;
+}
+
+QString EscapedPortName(const QString& name)
+{
+    QString escaped;
+    for (const QChar c : name) {
+        if (c.isPrint())
+            escaped += c;
+        else if (c.unicode() < 0x100)
+            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            escaped += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+    }
+    return escaped;
+}
+
 TComPort::TComPort(QObject* parent) : QObject(parent) {}
 
 void TComPort::setFactory(SerialLinkFactory factory)
@@ -43,12 +65,14 @@ bool TComPort::open()
     if (!m_link) {
         if (!m_factory) {
             m_error = tr("No serial port is configured");
+            m_openFailure = SerialLink::OpenFailure::Other;
             return false;
         }
         replaceLink();
     }
     if (!m_link) {
         m_error = tr("Unknown port %1").arg(m_name);
+        m_openFailure = SerialLink::OpenFailure::Other;
         return false;
     }
     if (m_link->isOpen())
@@ -58,6 +82,7 @@ bool TComPort::open()
         return true;
     }
     m_error = m_link->errorString();
+    m_openFailure = m_link->openFailure();
     return false;
 }
 

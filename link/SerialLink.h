@@ -12,10 +12,20 @@ class SerialLink : public QObject
 {
     Q_OBJECT
 public:
+    // What stood in the way of the last open(), so that the user can be told what to do about it.
+    enum class OpenFailure {
+        Other,        // errorString() says no more
+        Missing,      // there is no such device
+        NoPermission, // the user may not open the device
+        InUse,        // another program holds the device
+        BadName,      // the name holds control characters; it never reached the system
+    };
+
     explicit SerialLink(const QString& name, QObject* parent = nullptr) : QObject(parent), m_name(name) {}
 
     QString name() const { return m_name; }
-    // Opens the line (19200 8N1, DTR on, RTS off, no flow control); false with errorString() on failure.
+    // Opens the line (19200 8N1, DTR on, RTS off, no flow control); false with errorString() and
+    // openFailure() on failure.
     virtual bool open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
@@ -24,6 +34,7 @@ public:
     virtual QByteArray read(qint64 count) = 0;
     virtual qint64 bytesAvailable() const = 0;
     QString errorString() const { return m_error; }
+    OpenFailure openFailure() const { return m_openFailure; }
 
 signals:
     // Bytes have arrived; delivered on the thread that owns the link.
@@ -33,11 +44,23 @@ signals:
 
 protected:
     void setErrorString(const QString& error) { m_error = error; }
+    void setOpenFailure(OpenFailure failure, const QString& error)
+    {
+        m_openFailure = failure;
+        m_error = error;
+    }
 
 private:
     QString m_name;
     QString m_error;
+    OpenFailure m_openFailure = OpenFailure::Other;
 };
+
+// A port name fit to reach the system: one without control or other unprintable characters (a NUL would
+// cut the name short in some system calls and not in others).
+bool IsPrintablePortName(const QString& name);
+// The name with every unprintable character written as \xNN or \uNNNN, for telling the user about it.
+QString EscapedPortName(const QString& name);
 
 using SerialLinkFactory = std::function<SerialLink*(const QString& name, QObject* parent)>;
 
@@ -63,6 +86,8 @@ public:
     QByteArray read(qint64 count);
     qint64 bytesAvailable() const;
     QString errorString() const { return m_error; }
+    // Of the last failed open(): what stood in the way.
+    SerialLink::OpenFailure openFailure() const { return m_openFailure; }
     SerialLink* link() const { return m_link; }
 
 signals:
@@ -76,6 +101,7 @@ private:
     QString m_name;
     SerialLink* m_link = nullptr;
     QString m_error;
+    SerialLink::OpenFailure m_openFailure = SerialLink::OpenFailure::Other;
 };
 
 // The name of the built-in simulated controller in the port list.

@@ -37,6 +37,7 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     context.language = &language;
     context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     context.timeoutMs = deps.timeoutMs;
+    context.system = deps.system;
 
     FMain = std::make_unique<TFMain>(context);
     context.showSummary = [main = FMain.get()] { main->ShowSummary(); };

@@ -29,6 +29,7 @@ struct MainDependencies
     std::function<QList<SerialPortEntry>()> listPorts; // none: the system's ports, then "SIM"
     QString instanceScope;                             // none: the user's
     int timeoutMs = 1000;
+    SystemView system = SystemView::live(); // what the connection doctor looks at
 };
 
 class ZentikProgram

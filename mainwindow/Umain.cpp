@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
+#include "app/ConnectionDoctor.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -233,15 +234,17 @@ bool TFMain::BRefreshClick()
     // Before the port is renamed: a new name would reopen the port under the running process.
     if (m_context.refuseIfBusy())
         return false;
-    const FlowOutcome opened = OpenControllerPort(*Zentik, PortName);
+    const FlowOutcome opened = OpenControllerPort(*Zentik, PortName, m_context.system);
     if (!opened.ok() && opened.portFailure.reopening) {
-        messages().error(showPortFailure(opened.portFailure));
+        messages().errorWithDetails(showPortFailure(opened.portFailure),
+                                    ConnectionDetails(m_context, PortName));
         return false;
     }
     PortPanel->setText(PortName);
     PortPanel->setToolTip(QString());
     if (!opened.ok()) {
-        showPortFailure(opened.portFailure);
+        messages().informationWithDetails(showPortFailure(opened.portFailure),
+                                          ConnectionDetails(m_context, PortName));
         messages().status(text("MESSAGES", "001"));
         return true;
     }
@@ -272,7 +275,8 @@ void TFMain::OnConfigRead(const FlowOutcome& outcome)
     if (outcome.ok())
         messages().status(text("MESSAGES", "002"));
     else
-        messages().failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
+        messages().failure(text("MESSAGES", "003") + QString::number(outcome.resultCode),
+                           ProcessFailureDetails(m_context, m_portInUse, outcome.resultCode));
     ShowSummary();
 }
 

@@ -56,3 +56,21 @@ void WidgetMessages::error(const QString& text)
 {
     QMessageBox::critical(dialogParent(), kApplicationTitle, text);
 }
+
+void WidgetMessages::showWithDetails(int icon, const QString& text, const QString& details)
+{
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), kApplicationTitle, text, QMessageBox::Ok,
+                    dialogParent());
+    box.setDetailedText(details);
+    box.exec();
+}
+
+void WidgetMessages::informationWithDetails(const QString& text, const QString& details)
+{
+    showWithDetails(QMessageBox::Information, text, details);
+}
+
+void WidgetMessages::errorWithDetails(const QString& text, const QString& details)
+{
+    showWithDetails(QMessageBox::Critical, text, details);
+}

@@ -20,9 +20,12 @@ public:
     bool reviewWrite(const WriteReview& review) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
+    void informationWithDetails(const QString& text, const QString& details) override;
+    void errorWithDetails(const QString& text, const QString& details) override;
 
 private:
     QWidget* dialogParent() const;
+    void showWithDetails(int icon, const QString& text, const QString& details);
 
     QPointer<QLabel> m_status;
     QPointer<QWidget> m_parent;

@@ -45,6 +45,8 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     Button2->setObjectName(QStringLiteral("Button2"));
     BFind = new QPushButton(this);
     BFind->setObjectName(QStringLiteral("BFind"));
+    BCheck = new QPushButton(this);
+    BCheck->setObjectName(QStringLiteral("BCheck"));
     LSearch = new QLabel(this);
     LSearch->setObjectName(QStringLiteral("LSearch"));
     LSearch->setWordWrap(true);
@@ -64,6 +66,7 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
         showPorts(CBport->currentData().toString());
     });
     connect(BFind, &QPushButton::clicked, this, &TFSettings::BFindClick);
+    connect(BCheck, &QPushButton::clicked, this, &TFSettings::BCheckClick);
     fitToTexts();
 
     connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
@@ -111,6 +114,7 @@ void TFSettings::ApplyTexts()
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
     BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
     ChBackup->setText(language.LanguageText("SETTINGS", "020"));
+    BCheck->setText(language.LanguageText("SETTINGS", "040", QStringLiteral("Check connection")));
     showPorts(CBport->currentData().toString());
     fitToTexts();
 }
@@ -224,10 +228,38 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
     }
 }
 
+void TFSettings::BCheckClick()
+{
+    if (CBport->currentIndex() < 0)
+        return;
+    const QString port = CBport->currentData().toString();
+    m_findings.clear();
+    setSearching(true);
+    LSearch->setText(
+        m_context.language->LanguageText("MESSAGES", "169", QStringLiteral("Connection check of %1:"))
+            .arg(port));
+    StartConnectionCheck(
+        m_context, *m_finder, port, [this](const QList<DoctorFinding>& findings) { m_findings = findings; },
+        FlowRun(this, [this, port](const FlowOutcome& outcome) { OnConnectionCheck(port, outcome); }));
+}
+
+void TFSettings::OnConnectionCheck(const QString& port, const FlowOutcome& outcome)
+{
+    setSearching(false);
+    LSearch->clear();
+    if (outcome.kind == FlowOutcome::Kind::Busy)
+        return m_context.tellBusy();
+    const LanguageCatalog& language = *m_context.language;
+    m_context.messages->information(
+        language.LanguageText("MESSAGES", "169", QStringLiteral("Connection check of %1:")).arg(port) +
+        QLatin1Char('\n') + FindingsText(language, m_findings));
+}
+
 void TFSettings::setSearching(bool searching)
 {
     // Apply would open the port under question; Cancel stops the search instead.
     BFind->setEnabled(!searching);
+    BCheck->setEnabled(!searching);
     Button1->setEnabled(!searching);
     CBport->setEnabled(!searching);
 }
@@ -243,13 +275,14 @@ void TFSettings::fitToTexts()
         std::max({26, labelHeight, CBLanguage->sizeHint().height(), CBport->sizeHint().height()});
     const int listX = 8 + labelWidth + 4;
     const int buttonWidth = std::max({78, Button1->sizeHint().width(), Button2->sizeHint().width()});
-    const int buttonHeight = std::max(
-        {28, Button1->sizeHint().height(), Button2->sizeHint().height(), BFind->sizeHint().height()});
+    const int buttonHeight = std::max({28, Button1->sizeHint().height(), Button2->sizeHint().height(),
+                                       BFind->sizeHint().height(), BCheck->sizeHint().height()});
     const int findWidth = std::max(142, BFind->sizeHint().width());
+    const int checkWidth = std::max(142, BCheck->sizeHint().width());
     // A port's description may be long: the open list shows it whole, the closed one keeps its width.
-    const int listWidth =
-        std::max({240, CBLanguage->sizeHint().width(), 8 + findWidth + 8 + 2 * buttonWidth + 4 - listX,
-                  ChBackup->sizeHint().width() + 8 - listX});
+    const int listWidth = std::max({240, CBLanguage->sizeHint().width(),
+                                    8 + findWidth + 4 + checkWidth + 8 + 2 * buttonWidth + 4 - listX,
+                                    ChBackup->sizeHint().width() + 8 - listX});
     int y = 12;
     for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
         label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
@@ -266,6 +299,7 @@ void TFSettings::fitToTexts()
     Button2->setGeometry(right - buttonWidth, y, buttonWidth, buttonHeight);
     Button1->setGeometry(right - 2 * buttonWidth - 4, y, buttonWidth, buttonHeight);
     BFind->setGeometry(8, y, findWidth, buttonHeight);
+    BCheck->setGeometry(8 + findWidth + 4, y, checkWidth, buttonHeight);
     setFixedSize(right + 10, y + buttonHeight + 10);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/ConnectionDoctor.h"
 #include "app/PortFinder.h"
 #include "app/SerialPorts.h"
 
@@ -40,6 +41,8 @@ public:
     // Asks every listed port but SIM for the controller's serial number; where exactly one answers, that
     // port is selected.
     void BFindClick();
+    // Runs the connection doctor on the selected port and tells its findings in a dialog.
+    void BCheckClick();
     // Takes the system's port list anew when it has changed, keeping the selection and the search marks.
     void RefreshPorts();
 
@@ -50,6 +53,7 @@ public:
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* BFind = nullptr;
+    QPushButton* BCheck = nullptr;
     QLabel* LSearch = nullptr;     // the search's progress and outcome
     QCheckBox* ChBackup = nullptr; // options.ini Backup
     QStringList LanguageFiles;     // item i of CBLanguage is file i
@@ -75,6 +79,7 @@ private:
     QString typedPort() const;
     QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
+    void OnConnectionCheck(const QString& port, const FlowOutcome& outcome);
     void setSearching(bool searching);
     void fitToTexts();
 
@@ -85,6 +90,7 @@ private:
     QList<SerialPortEntry> m_listed;     // the box's: the port in use first when the system does not list it
     QString m_portInUse;                 // options.ini Port
     QMap<QString, PortAnswer> m_answers; // by port name, from the last search
-    PortFinder* m_finder;
+    PortFinder* m_finder;                // the search's and the connection check's
+    QList<DoctorFinding> m_findings;     // of the last connection check
     QTimer m_portWatch; // follows adapters plugged in or pulled out while the window is shown
 };

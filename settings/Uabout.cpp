@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <QtMath>
 
+#include <algorithm>
+
 TFAbout::TFAbout(const LanguageCatalog& language, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -41,18 +43,21 @@ TFAbout::TFAbout(const LanguageCatalog& language, QWidget* parent)
     LVersion->setObjectName(QStringLiteral("LVersion"));
     LVersion->setFont(bold);
     LVersion->setGeometry(104, 64, 150, 20);
+    LLicence = new QLabel(this);
+    LLicence->setObjectName(QStringLiteral("LLicence"));
+    LLicence->setWordWrap(true);
+    LLicence->setAlignment(Qt::AlignCenter);
     abcURLLabel1 = new QLabel(this);
     abcURLLabel1->setObjectName(QStringLiteral("abcURLLabel1"));
     abcURLLabel1->setFont(bold);
     abcURLLabel1->setTextFormat(Qt::RichText);
     abcURLLabel1->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    abcURLLabel1->setGeometry(8, 108, 246, 20);
     abcURLLabel1->setAlignment(Qt::AlignCenter);
     connect(abcURLLabel1, &QLabel::linkActivated, this,
             [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
-    for (QLabel* label : {LProgram, LVersion, abcURLLabel1})
+    for (QLabel* label : {LProgram, LVersion, LLicence, abcURLLabel1})
         label->setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(262, 134);
+    fitToTexts();
 }
 
 void TFAbout::ApplyTexts()
@@ -62,9 +67,23 @@ void TFAbout::ApplyTexts()
         m_language.LanguageText("ABOUT", "002", QStringLiteral("Program \"%1\"").arg(kApplicationTitle)));
     LVersion->setText(m_language.LanguageText("ABOUT", "003", QStringLiteral("Version")) + QLatin1Char(' ') +
                       QStringLiteral(ZENTIK_VERSION));
+    LLicence->setText(m_language.LanguageText("ABOUT", "005", kLicenceWords));
     m_url = m_language.LanguageText("ABOUT", "004", kProductAddress);
     abcURLLabel1->setText(
         QStringLiteral("<a href=\"%1\" style=\"color:#3399FF\">%1</a>").arg(m_url.toHtmlEscaped()));
+    fitToTexts();
+}
+
+void TFAbout::fitToTexts()
+{
+    // The licence line wraps below the logo as its language and the desktop's font need; the link follows.
+    constexpr int kWidth = 246;
+    const int licenceHeight = std::max(20, LLicence->heightForWidth(kWidth));
+    LLicence->setGeometry(8, 100, kWidth, licenceHeight);
+    const int linkY = 100 + licenceHeight + 4;
+    const int linkHeight = std::max(20, abcURLLabel1->sizeHint().height());
+    abcURLLabel1->setGeometry(8, linkY, kWidth, linkHeight);
+    setFixedSize(262, linkY + linkHeight + 6);
 }
 
 void TFAbout::paintEvent(QPaintEvent* event)

@@ -1,4 +1,4 @@
-// The about window: the program's name, its version and a link to the product's web site.
+// The about window: the program's name, its version, its licence and a link to the product's web site.
 #pragma once
 
 #include <QDialog>
@@ -18,14 +18,19 @@ public:
 
     QLabel* LProgram = nullptr;
     QLabel* LVersion = nullptr;
+    QLabel* LLicence = nullptr;
     QLabel* abcURLLabel1 = nullptr;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void fitToTexts();
+
     const LanguageCatalog& m_language;
     QString m_url;
 };
 
 inline const QString kProductAddress = QStringLiteral("https://zentik.example/");
+inline const QString kLicenceWords =
+    QStringLiteral("Free software under the GNU General Public License, version 3 or later");

@@ -6,6 +6,8 @@
 #include "sim/ControllerSimulator.h"
 #include "sim/Pty.h"
 
+#include "Version.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
@@ -129,6 +131,8 @@ int main(int argc, char* argv[])
         "line and serves it until interrupted.\nCMD is a command code (0x89, 89h, 137 or all), optionally "
         "followed by @PAGE and by :N to hit only the N-th matching request."));
     parser.addHelpOption();
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Print the program's name, version and licence."));
     const QCommandLineOption pace(QStringLiteral("pace"),
                                   QStringLiteral("Answer at the real line rate (19200 baud)."));
     const QCommandLineOption reject(QStringLiteral("reject"), QStringLiteral("Reject CMD (status byte 1)."),
@@ -165,9 +169,13 @@ int main(int argc, char* argv[])
     const QCommandLineOption serial(QStringLiteral("serial"),
                                     QStringLiteral("The controller's serial number (8 hexadecimal digits)."),
                                     QStringLiteral("HEX"));
-    parser.addOptions({pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs, random, seed,
-                       stats, link, serial});
+    parser.addOptions({version, pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs, random,
+                       seed, stats, link, serial});
     parser.process(app);
+    if (parser.isSet(version)) {
+        std::fputs("zentik-sim (ZENTIK Configurator) " ZENTIK_VERSION "\n" ZENTIK_LICENCE_LINES, stdout);
+        return 0;
+    }
 
     ControllerSimulator sim;
     sim.setPacing(parser.isSet(pace));

@@ -80,6 +80,15 @@ QStringList manualTags(const QString& page, const QString& section, const QRegul
     return tags;
 }
 
+// The environment of a program run over ssh: no display of any kind.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    return environment;
+}
+
 QStringList matches(const QString& text, const QRegularExpression& pattern)
 {
     QStringList found;
@@ -125,6 +134,13 @@ private slots:
     void report_isOneA4PageWithTheControllersData();
     void help_matchesTheManualPage_data();
     void help_matchesTheManualPage();
+    void version_namesProgramVersionAndLicence_data();
+    void version_namesProgramVersionAndLicence();
+    void noPortGiven_refusesToGuess_data();
+    void noPortGiven_refusesToGuess();
+    void portNameWithNul_refusedEveryTime();
+    void doctor_printsEachCheck_data();
+    void doctor_printsEachCheck();
 
 private:
     // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds).
@@ -721,6 +737,7 @@ void tst_zentikctl::help_matchesTheManualPage()
 {
     QFETCH(QString, program);
     QProcess p;
+    p.setProcessEnvironment(withoutDisplay());
     p.start(binary(program.toLatin1().constData()), {QStringLiteral("--help")});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
@@ -735,6 +752,106 @@ void tst_zentikctl::help_matchesTheManualPage()
         QCOMPARE(matches(help, command),
                  manualTags(QStringLiteral("zentikctl.1.in"), QStringLiteral("COMMANDS"), tag));
     }
+}
+
+void tst_zentikctl::version_namesProgramVersionAndLicence_data()
+{
+    QTest::addColumn<QString>("program");
+    for (const char* program : {"zentik", "zentikctl", "zentik-sim"})
+        QTest::newRow(program) << QString::fromLatin1(program);
+}
+
+void tst_zentikctl::version_namesProgramVersionAndLicence()
+{
+    QFETCH(QString, program);
+    QProcess p;
+    p.setProcessEnvironment(withoutDisplay());
+    p.start(binary(program.toLatin1().constData()), {QStringLiteral("--version")});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    const QStringList lines = QString::fromLocal8Bit(p.readAllStandardOutput()).split(QLatin1Char('\n'));
+    QCOMPARE(lines.first(), program + QStringLiteral(" (ZENTIK Configurator) " ZENTIK_VERSION));
+    QVERIFY(lines.value(1).startsWith(QStringLiteral("License GPLv3+: GNU GPL version 3 or later")));
+}
+
+void tst_zentikctl::noPortGiven_refusesToGuess_data()
+{
+    QTest::addColumn<QByteArray>("options"); // options.ini; empty: none
+    QTest::newRow("no options file") << QByteArray();
+    QTest::newRow("no Port entry") << QByteArray("[OPTIONS]\r\nLANGFILE=ZK_ENG.LNG\r\n");
+    QTest::newRow("empty Port entry") << QByteArray("[OPTIONS]\r\nPort=\r\n");
+}
+
+void tst_zentikctl::noPortGiven_refusesToGuess()
+{
+    QFETCH(QByteArray, options);
+    if (!options.isEmpty())
+        QVERIFY(WriteFile(path("options.ini"), options));
+    for (const QStringList& args : {QStringList{"read"}, QStringList{"doctor"}}) {
+        const Outcome o = ctl(args);
+        QCOMPARE(o.exitCode, 64);
+        QVERIFY2(o.err.startsWith(QStringLiteral(
+                     "zentikctl: give --port NAME (--port SIM for the simulated controller)\n")),
+                 qPrintable(o.err));
+        QCOMPARE(o.out, QString());
+    }
+}
+
+void tst_zentikctl::portNameWithNul_refusedEveryTime()
+{
+    // Once this left a lock file under the name cut at the NUL, and the next run crashed on it.
+    static const char kOptions[] = "[OPTIONS]\r\nPort=SIM\0x\r\n";
+    QVERIFY(WriteFile(path("options.ini"), QByteArray(kOptions, sizeof kOptions - 1)));
+    for (int run = 0; run < 2; ++run) {
+        const Outcome o = ctl({"read"});
+        QCOMPARE(o.exitCode, 69);
+        QCOMPARE(o.err, QStringLiteral("zentikctl: cannot open port SIM\\x00x: the port name holds control "
+                                       "characters\n"));
+    }
+}
+
+void tst_zentikctl::doctor_printsEachCheck_data()
+{
+    QTest::addColumn<QString>("port"); // PTY: a zentik-sim's terminal
+    QTest::addColumn<QStringList>("simFlags");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // the last line, PTY replaced
+    QTest::newRow("simulated controller") << "SIM" << QStringList{} << 0
+                                          << "answer       ok      The controller answered on SIM: serial "
+                                             "number A1B2C3D4";
+    QTest::newRow("answering terminal") << "PTY" << QStringList{"--serial", "0000002A"} << 0
+                                        << "answer       ok      The controller answered on PTY: serial "
+                                           "number 0000002A";
+    QTest::newRow("silent terminal") << "PTY" << QStringList{"--silent", "0x82"} << 69
+                                     << "answer       PROBLEM PTY opens, but no controller answers: check "
+                                        "the controller's power and the cable";
+    QTest::newRow("missing device")
+        << "/dev/zentik-none" << QStringList{} << 69
+        << "answer       PROBLEM /dev/zentik-none cannot be opened: No such file or "
+           "directory";
+}
+
+void tst_zentikctl::doctor_printsEachCheck()
+{
+    QFETCH(QString, port);
+    QFETCH(QStringList, simFlags);
+    QFETCH(QString, said);
+    std::unique_ptr<SimProcess> sim;
+    if (port == QLatin1String("PTY")) {
+        sim = std::make_unique<SimProcess>(simFlags);
+        QVERIFY(!sim->path().isEmpty());
+        port = sim->path();
+        said.replace(QStringLiteral("PTY"), port);
+    }
+    const Outcome o = ctl({"--timeout", "300", "doctor", port});
+    QTEST(o.exitCode, "exitCode");
+    const QStringList lines = o.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.value(lines.size() - 1), said);
+    // The system's checks come first, one line each, for a real port only.
+    QCOMPARE(lines.size() > 1, port != QLatin1String("SIM"));
+    QVERIFY2(port == QLatin1String("SIM") || lines.first().startsWith(QStringLiteral("device ")),
+             qPrintable(o.out));
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl)

@@ -5,7 +5,7 @@ MemoryLink::MemoryLink(const QString& name, QObject* parent) : SerialLink(name, 
 bool MemoryLink::open()
 {
     if (m_refuseOpen) {
-        setErrorString(tr("Permission denied"));
+        setOpenFailure(OpenFailure::NoPermission, tr("Permission denied"));
         return false;
     }
     m_open = true;

@@ -71,6 +71,8 @@ ProgramBench::ProgramBench(ProgramHome& home, const QString& scope, const Progra
     deps.messages = &messages;
     deps.instanceScope = scope;
     deps.timeoutMs = setup.timeoutMs;
+    // An empty system: the doctor's findings do not depend on the machine's devices and processes.
+    deps.system = SystemView::under(home.path(QStringLiteral("system")));
     deps.listPorts = [this] { return portList; };
     // Ports other than SIM refuse to open, as a missing device does.
     deps.portFactory = setup.portFactory ? setup.portFactory : SearchLines(sim, {});

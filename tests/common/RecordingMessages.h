@@ -12,8 +12,9 @@
 class RecordingMessages : public MessageService
 {
 public:
-    QStringList
-        seen; // "status: ...", "dialog: ...", "question: ...", "review: ...", "warning: ...", "error: ..."
+    // "status: ...", "dialog: ...", "question: ...", "review: ...", "warning: ...", "error: ..."; the details
+    // of a dialog or an error box follow it as "details: ...".
+    QStringList seen;
     QList<bool> answers;        // next question answers; Yes when empty
     QList<Answer> safeAnswers;  // of every question asked, the answer that writes nothing
     QList<WriteReview> reviews; // every look before writing; answered from answers as a question is
@@ -46,6 +47,18 @@ public:
     }
     void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }
     void error(const QString& text) override { seen << QStringLiteral("error: ") + text; }
+    void informationWithDetails(const QString& text, const QString& details) override
+    {
+        information(text);
+        if (!details.isEmpty())
+            seen << QStringLiteral("details: ") + details;
+    }
+    void errorWithDetails(const QString& text, const QString& details) override
+    {
+        error(text);
+        if (!details.isEmpty())
+            seen << QStringLiteral("details: ") + details;
+    }
 
     QStringList take()
     {

@@ -49,14 +49,14 @@ public:
     QString logTail(int from = 0) const;
 };
 
-// A port whose device is missing or forbidden: opening it fails with "Permission denied".
+// A port the user may not open: opening it fails with "Permission denied".
 class RefusingLink : public SimulatedLink
 {
 public:
     using SimulatedLink::SimulatedLink;
     bool open() override
     {
-        setErrorString(QStringLiteral("Permission denied"));
+        setOpenFailure(OpenFailure::NoPermission, QStringLiteral("Permission denied"));
         return false;
     }
 };

@@ -56,6 +56,7 @@ private slots:
     void summary_addressIsUnsigned();
     void refresh_portFailure_isReportedAndStops_data();
     void refresh_portFailure_isReportedAndStops();
+    void refresh_noAnswer_detailsSayWhatToCheck();
     void logSave_writesLinesWithTimeStampAndCrLf();
     void logSave_twiceInARow();
     void logSave_alwaysAppendsDotLog();
@@ -191,24 +192,30 @@ void tst_main_window::summary_addressIsUnsigned()
 void tst_main_window::refresh_portFailure_isReportedAndStops_data()
 {
     QTest::addColumn<bool>("wasOpen");
-    QTest::addColumn<QString>("message");
-    // Reopening an open port under the new name fails with a box; a closed port only says so.
-    QTest::newRow("reopening") << true << "error: ttyUSB0: Permission denied (";
-    QTest::newRow("opening") << false << "status: EN cannot open";
+    QTest::addColumn<QStringList>("messages");
+    // Reopening an open port under the new name fails with an error box, a closed port with a dialog and
+    // the status line; both boxes carry the connection check as their details.
+    const QString details =
+        QStringLiteral("details: Connection check of ttyUSB0:\n✗ ttyUSB0 does not exist, and no USB-serial");
+    QTest::newRow("reopening") << true << QStringList{"error: ttyUSB0: Permission denied (", details};
+    QTest::newRow("opening") << false
+                             << QStringList{"dialog: ttyUSB0: Permission denied (", details,
+                                            "status: EN cannot open"};
 }
 
 void tst_main_window::refresh_portFailure_isReportedAndStops()
 {
     QFETCH(bool, wasOpen);
-    QFETCH(QString, message);
+    QFETCH(QStringList, messages);
     start();
     if (!wasOpen)
         main().Zentik->ComPort->close();
     main().PortName = QStringLiteral("ttyUSB0");
     QCOMPARE(main().BRefreshClick(), !wasOpen);
     const QStringList seen = m_bench->messages.take();
-    QCOMPARE(seen.size(), 1);
-    QVERIFY2(seen[0].startsWith(message), qPrintable(seen[0]));
+    QCOMPARE(seen.size(), messages.size());
+    for (int i = 0; i < seen.size(); ++i)
+        QVERIFY2(seen[i].startsWith(messages[i]), qPrintable(seen[i]));
     QVERIFY(!main().Zentik->ComPort->isOpen());
     QCOMPARE(main().Zentik->ProcessId, 0);
     QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM")); // the port last opened
@@ -221,6 +228,27 @@ void tst_main_window::refresh_portFailure_isReportedAndStops()
     QCOMPARE(m_bench->messages.take(),
              (QStringList{QStringLiteral("status: EN reading"), QStringLiteral("status: EN read")}));
     QCOMPARE(main().PortPanel->toolTip(), QString());
+}
+
+void tst_main_window::refresh_noAnswer_detailsSayWhatToCheck()
+{
+    ProgramSetup setup;
+    setup.sim = std::make_shared<ControllerSimulator>();
+    setup.portFactory = SearchLines(setup.sim, {}, {QStringLiteral("ttyUSB0")});
+    start(setup);
+    m_bench->messages.take();
+    main().PortName = QStringLiteral("ttyUSB0");
+    QVERIFY(main().BRefreshClick());
+    QVERIFY(m_bench->waitIdle());
+    const QStringList seen = m_bench->messages.take();
+    QCOMPARE(seen.size(), 4);
+    QCOMPARE(seen[1], QStringLiteral("dialog: EN failed:1"));
+    QVERIFY2(seen[2].startsWith(QStringLiteral("details: Connection check of ttyUSB0:\n")),
+             qPrintable(seen[2]));
+    QVERIFY2(seen[2].endsWith(QStringLiteral(
+                 "\n✗ ttyUSB0 opens, but no controller answers: check the controller's power and the cable")),
+             qPrintable(seen[2]));
+    QCOMPARE(seen[3], QStringLiteral("status: EN failed:1"));
 }
 
 void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()

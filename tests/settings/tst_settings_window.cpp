@@ -3,6 +3,7 @@
 
 #include "link/UzentikDevice.h"
 #include "settings/USettings.h"
+#include "settings/unComPort.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
@@ -30,6 +31,8 @@ private slots:
     void portList_followsAdaptersAndKeepsTheSelection();
     void apply_keepsOrStoresAPortTheSystemDoesNotList_data();
     void apply_keepsOrStoresAPortTheSystemDoesNotList();
+    void checkConnection_tellsWhatThePortSaid_data();
+    void checkConnection_tellsWhatThePortSaid();
 
 private:
     void start(const QMap<QString, QString>& serials);
@@ -183,6 +186,40 @@ void tst_settings_window::apply_keepsOrStoresAPortTheSystemDoesNotList()
     QCOMPARE(m_bench->main().PortName, stored);
     // Shown again, the window offers the port now in use.
     QCOMPARE(settings().CBport->currentData().toString(), stored);
+}
+
+void tst_settings_window::checkConnection_tellsWhatThePortSaid_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("last"); // the last finding
+    QTest::newRow("simulated controller") << "SIM"
+                                          << "✓ The controller answered on SIM: serial number A1B2C3D4";
+    QTest::newRow("answering adapter") << "ttyUSB0"
+                                       << "✓ The controller answered on ttyUSB0: serial number 0000002A";
+    QTest::newRow("silent port")
+        << "ttyACM0"
+        << "✗ ttyACM0 opens, but no controller answers: check the controller's power and the cable";
+    QTest::newRow("refusing port") << "ttyS0"
+                                   << "✗ ttyS0 cannot be opened: Permission denied";
+}
+
+void tst_settings_window::checkConnection_tellsWhatThePortSaid()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, last);
+    start({{QStringLiteral("ttyUSB0"), QStringLiteral("0000002A")}});
+    settings().show();
+    settings().CBport->setCurrentIndex(IndexOfItem(settings().CBport, port, Qt::UserRole));
+    QTest::mouseClick(settings().BCheck, Qt::LeftButton);
+    QVERIFY(!settings().Button1->isEnabled()); // no Apply onto a port under question
+    QTRY_VERIFY(settings().BCheck->isEnabled());
+    const QStringList seen = m_bench->messages.take();
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen[0].startsWith(QStringLiteral("dialog: Connection check of %1:\n").arg(port)),
+             qPrintable(seen[0]));
+    QVERIFY2(seen[0].endsWith(QLatin1Char('\n') + last), qPrintable(seen[0]));
+    // The controller object's own port is back in use.
+    QVERIFY(m_bench->z().ComPort->isOpen());
 }
 
 QTEST_MAIN(tst_settings_window)
