@@ -243,8 +243,11 @@ bool TFMain::BRefreshClick()
     PortPanel->setText(PortName);
     PortPanel->setToolTip(QString());
     if (!opened.ok()) {
-        messages().informationWithDetails(showPortFailure(opened.portFailure),
-                                          ConnectionDetails(m_context, PortName));
+        // Only the status line, as a Refresh that cannot open the port always said; what the connection
+        // check found is at hand in the port panel's tooltip.
+        showPortFailure(opened.portFailure);
+        PortPanel->setToolTip(PortPanel->toolTip() + QStringLiteral("\n\n") +
+                              ConnectionDetails(m_context, PortName));
         messages().status(text("MESSAGES", "001"));
         return true;
     }

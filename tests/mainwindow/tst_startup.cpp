@@ -231,11 +231,7 @@ void tst_startup::firstRead_portCannotBeOpened()
     ProgramHome home(QStringList{});
     home.setOption("Port", QStringLiteral("ttyUSB0"));
     ProgramBench bench(home, NewInstanceScope());
-    const QStringList seen = bench.messages.take();
-    QCOMPARE(seen.size(), 3);
-    QVERIFY2(seen[0].startsWith(QStringLiteral("dialog: ttyUSB0: Permission denied")), qPrintable(seen[0]));
-    QVERIFY2(seen[1].startsWith(QStringLiteral("details: ")), qPrintable(seen[1]));
-    QCOMPARE(seen[2], QStringLiteral("status: #001"));
+    QCOMPARE(bench.messages.take(), QStringList{QStringLiteral("status: #001")});
     QCOMPARE(bench.main().PortPanel->text(), QString()); // no port has been opened yet
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("Permission denied")));
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
