@@ -10,6 +10,7 @@
 #include "app/SaveConfigFlow.h"
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
+#include "cli/CtlFilePort.h"
 #include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
@@ -61,6 +62,7 @@ const char* kUsage =
     "  undo                   write back the controller's newest backup taken before a write\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini)\n"
+    "  --port file:PATH       the configuration file PATH as a controller (a new PATH starts blank)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
@@ -387,5 +389,7 @@ int CtlRunner::run(const QStringList& arguments)
         if (status != Exit::Ok)
             return status;
     }
+    if (const int status = CtlFilePort::check(settings.port); status != Exit::Ok)
+        return status;
     return runFlowCommand(args, settings, csv);
 }
