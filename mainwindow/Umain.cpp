@@ -11,6 +11,7 @@
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ChildWindows.h"
+#include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
@@ -43,6 +44,7 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
     m_files = new FileCommands(m_context, this, [this] { BRefreshClick(); });
+    m_configFiles = new ConfigFileCommands(m_context, this, *m_files);
 
     createActions();
     createMenus();
@@ -238,8 +240,7 @@ bool TFMain::BRefreshClick()
         messages().error(showPortFailure(opened.portFailure));
         return false;
     }
-    PortPanel->setText(PortName);
-    PortPanel->setToolTip(QString());
+    m_configFiles->showPortInUse(PortName);
     if (!opened.ok()) {
         showPortFailure(opened.portFailure);
         messages().status(text("MESSAGES", "001"));
@@ -260,7 +261,7 @@ QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
     const QString text = PortFailureText(*m_context.language, failure);
-    PortPanel->setText(m_portInUse);
+    m_configFiles->showPortInUse(m_portInUse);
     PortPanel->setToolTip(text);
     return text;
 }

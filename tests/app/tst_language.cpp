@@ -78,6 +78,8 @@ const QList<UsedRange> kUsedRanges = {
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     {"SENSOR", {45, 68}},
+    {"MESSAGES", {100, 103}},
+    {"MAIN", {60, 66}},
     // A technician's first day.
     // The licence, the version and the connection doctor.
 };
@@ -373,6 +375,8 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "065", 2}, {"MESSAGES", "069", 3}, {"MESSAGES", "072", 1}, // backups, the history and undo
     {"MESSAGES", "080", 1},                                                 // the sensor
     {"SENSOR", "0040", 3}, // the count, the total volume, the largest volume
+    {"MESSAGES", "100", 1}, {"MESSAGES", "101", 2}, {"MESSAGES", "102", 1}, // a file opened as a controller
+    {"MESSAGES", "103", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
