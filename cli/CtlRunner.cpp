@@ -31,7 +31,7 @@
 namespace {
 
 const char* kUsage =
-    "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "Usage: zentikctl [--port NAME|auto|file:PATH] [--timeout MS] [--home DIR] [--log] COMMAND\n"
     "       zentikctl --help\n"
     "Commands:\n"
     "  read                   read the configuration and print it\n"
