@@ -45,7 +45,6 @@ class tst_file_port : public QObject
 private slots:
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data();
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds();
-    void open_storesTheVolumesOnlyWhenTheStoreHoldsOthers();
     void anotherProgramsChange_isReadBeforeTheNextProcessAndKept();
 };
 
@@ -98,27 +97,6 @@ void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds()
     QFile saved(other.filePath(QStringLiteral("saved.zkt")));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(bench.content(), saved.readAll());
-}
-
-void tst_file_port::open_storesTheVolumesOnlyWhenTheStoreHoldsOthers()
-{
-    FileBench bench;
-    TParameters sample = SampleRecord();
-    // The store's default for a controller it does not know: nothing needs writing.
-    sample.Volumes = {kDefaultTankVolume, kDefaultTankVolume, 0, 0};
-    QVERIFY(ConfigFile::write(bench.file, sample));
-    QVERIFY(bench.z.OpenPort());
-    QVERIFY(!QFile::exists(bench.store.fileName()));
-    bench.z.ComPort->close();
-    sample.Volumes = {1500, -3, 0, 0};
-    QVERIFY(ConfigFile::write(bench.file, sample));
-    QVERIFY(bench.z.OpenPort());
-    TParameters read;
-    read.SerialNumber = QStringLiteral("0012AB34");
-    read.SensorOn = {true, true, false, false};
-    bench.store.LoadTankVolumes(read);
-    QCOMPARE(read.Volumes[0], 1500);
-    QCOMPARE(read.Volumes[1], -3);
 }
 
 void tst_file_port::anotherProgramsChange_isReadBeforeTheNextProcessAndKept()

@@ -15,13 +15,11 @@
 #include "tests/common/TestSupport.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -204,14 +202,6 @@ void tst_file_port_window::writeToController_loadsTheFileThereAndReturnsToIt()
     QVERIFY(QDir(path(QStringLiteral("history/A1B2C3D4"))).exists());
     QCOMPARE(IniFile(file).load().serialize(), before);
     QCOMPARE(main().PortName, QStringLiteral("file:") + file);
-
-    // Cancelled in the review: nothing written, back on the file as well.
-    m_bench->sim->setState(SampleRecord());
-    m_bench->sim->pages()[0].fill(3);
-    m_bench->messages.answers = {false};
-    main().AWriteToController->trigger();
-    QVERIFY(readBackFromTheFile());
-    QCOMPARE(m_bench->sim->pages()[0][0], quint16(3));
 }
 
 void tst_file_port_window::recentFiles_lastEightNewestFirst_aMissingOneLeaves()
@@ -227,10 +217,6 @@ void tst_file_port_window::recentFiles_lastEightNewestFirst_aMissingOneLeaves()
     opened.move(3, 0);
     const Options options(path(QStringLiteral("options.ini")));
     QCOMPARE(options.recentFiles(), opened.mid(0, 8));
-    commands().fillRecentMenu(main().NRecentFiles);
-    QCOMPARE(main().NRecentFiles->actions().size(), 8);
-    QCOMPARE(main().NRecentFiles->actions().first()->text(), QDir::toNativeSeparators(opened[0]));
-
     QVERIFY(QFile::remove(opened[2]));
     m_bench->messages.take();
     const QString portBefore = main().PortName;
@@ -241,9 +227,6 @@ void tst_file_port_window::recentFiles_lastEightNewestFirst_aMissingOneLeaves()
     QCOMPARE(main().PortName, portBefore);
     opened.removeAt(2);
     QCOMPARE(options.recentFiles(), opened.mid(0, 7));
-    main().NRecentFiles->actions().at(1)->trigger();
-    QVERIFY(m_bench->waitIdle());
-    QCOMPARE(main().PortName, QStringLiteral("file:") + opened[1]);
 }
 
 QTEST_MAIN(tst_file_port_window)
