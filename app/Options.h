@@ -5,6 +5,8 @@
 #include "config/IniFile.h"
 #include "link/SerialLink.h"
 
+#include <QStringList>
+
 class Options
 {
 public:
@@ -41,8 +43,49 @@ public:
     bool setBackup(bool on) { return m_file.writeInteger(kSection, "Backup", on ? 1 : 0); }
     QString errorString() const { return m_file.errorString(); }
 
+    // The configuration files opened last, newest first (keys RecentFile1 .. RecentFile8).
+    QStringList recentFiles() const { return recentIn(m_file.load()); }
+    // Puts the file first, once; the oldest beyond the eighth drops out. A name no entry can hold (a line
+    // break, longer than a value reads) is not kept.
+    bool addRecentFile(const QString& path)
+    {
+        if (path.contains(QLatin1Char('\n')) || path.contains(QLatin1Char('\r')) ||
+            path.toUtf8().size() > kIniMaxValueLength)
+            return true;
+        return changeRecent([&](QStringList& files) {
+            files.removeAll(path);
+            files.prepend(path);
+        });
+    }
+    bool removeRecentFile(const QString& path)
+    {
+        return changeRecent([&](QStringList& files) { files.removeAll(path); });
+    }
+
     static constexpr const char* kSection = "OPTIONS";
+    static constexpr int kRecentFiles = 8;
 
 private:
+    static QByteArray recentKey(int n) { return "RecentFile" + QByteArray::number(n + 1); }
+    static QStringList recentIn(const IniDocument& doc)
+    {
+        QStringList files;
+        for (int n = 0; n < kRecentFiles; ++n)
+            if (const QString file = QString::fromUtf8(doc.readString(kSection, recentKey(n), {}));
+                !file.isEmpty() && !files.contains(file))
+                files << file;
+        return files;
+    }
+    // Re-read under the lock, so that another instance's list is changed rather than replaced.
+    bool changeRecent(const std::function<void(QStringList&)>& change)
+    {
+        return m_file.update([&](IniDocument& doc) {
+            QStringList files = recentIn(doc);
+            change(files);
+            for (int n = 0; n < kRecentFiles; ++n)
+                doc.setValue(kSection, recentKey(n), files.value(n).toUtf8());
+        });
+    }
+
     IniFile m_file;
 };

@@ -11,6 +11,7 @@
 #include "app/TableFlows.h"
 #include "app/VerifyFlow.h"
 #include "cli/CtlDoctor.h"
+#include "cli/CtlFilePort.h"
 #include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"
 #include "cli/CtlSession.h"
@@ -31,7 +32,7 @@
 namespace {
 
 const char* kUsage =
-    "Usage: zentikctl [--port NAME|auto] [--timeout MS] [--home DIR] [--log] COMMAND\n"
+    "Usage: zentikctl [--port NAME|auto|file:PATH] [--timeout MS] [--home DIR] [--log] COMMAND\n"
     "       zentikctl --help | --version\n"
     "Commands:\n"
     "  read                   read the configuration and print it\n"
@@ -64,6 +65,7 @@ const char* kUsage =
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini;\n"
     "                         without either zentikctl refuses to run)\n"
+    "  --port file:PATH       the configuration file PATH as a controller (a new PATH starts blank)\n"
     "  --port auto            ask every port for the controller and use the one that answers\n"
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
@@ -404,6 +406,8 @@ int CtlRunner::run(const QStringList& arguments)
         if (status != Exit::Ok)
             return status;
     }
+    if (const int status = CtlFilePort::check(settings.port); status != Exit::Ok)
+        return status;
     if (command == QLatin1String("doctor"))
         return RunConnectionDoctor(settings);
     return runFlowCommand(args, settings, csv);

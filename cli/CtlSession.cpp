@@ -1,6 +1,7 @@
 #include "cli/CtlSession.h"
 
 #include "app/ConnectionDoctor.h"
+#include "app/FilePort.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
 #include "app/PortOpening.h"
@@ -30,9 +31,10 @@ void printBusy()
 } // namespace
 
 CtlSession::CtlSession(const CtlSettings& settings)
-    : m_port(settings.port), m_device(defaultSerialLinkFactory()), m_options(settings.paths.optionsFile()),
-      m_store(settings.paths.volumeStoreFile()), m_history(settings.paths.historyDir()),
-      m_language(settings.paths.languageDir()), m_messages(settings.force)
+    : m_port(settings.port), m_store(settings.paths.volumeStoreFile()),
+      m_device(WithFilePorts(defaultSerialLinkFactory(), &m_store)), m_options(settings.paths.optionsFile()),
+      m_history(settings.paths.historyDir()), m_language(settings.paths.languageDir()),
+      m_messages(settings.force)
 {
     m_device.setTankVolumeSaver(m_store.saver());
     // Named before the first process opens it: whether the port is a controller's decides the history.

@@ -42,9 +42,9 @@ private:
     void tellPortFailure(const PortFailure& failure) const;
 
     QString m_port;
+    TankVolumeStore m_store; // before the device: a file port's line uses it
     TZENTIK m_device;
     Options m_options;
-    TankVolumeStore m_store;
     ControllerHistory m_history;
     LanguageCatalog m_language;
     CtlMessages m_messages;

@@ -36,6 +36,17 @@ public:
     QString errorString() const { return m_error; }
     OpenFailure openFailure() const { return m_openFailure; }
 
+    // A line that stands for a stored controller (a configuration file behind a "file:" port) hears of
+    // the controller object's processes: one is about to start, and one that writes the controller
+    // (2, 4, 6) has succeeded, when keepWritten keeps what was written or says, false, why it could not.
+    // A line to a device has nothing to do.
+    virtual void processStarting() {}
+    virtual bool keepWritten(QString* reason)
+    {
+        Q_UNUSED(reason);
+        return true;
+    }
+
 signals:
     // Bytes have arrived; delivered on the thread that owns the link.
     void bytesReceived(int count);

@@ -154,8 +154,11 @@ void TZENTIK::enter(int process, int timeoutMs)
     const bool wasIdle = !IsBusy();
     Timer->setInterval(timeoutMs);
     ProcessId = process;
-    if (wasIdle)
-        emit BusyChanged(true);
+    if (!wasIdle)
+        return;
+    if (SerialLink* line = ComPort->link())
+        line->processStarting();
+    emit BusyChanged(true);
 }
 
 bool TZENTIK::startConfigChain(int process, int timeoutMs)
@@ -285,11 +288,21 @@ void TZENTIK::FinishProcess(int result)
 {
     Timer->stop();
     RxBuffer.clear();
-    LastError = result;
     if (result != Result::VolumeStoreWriteFailed)
         LastErrorText.clear();
+    QString notKept;
+    SerialLink* line = ComPort->link();
+    const bool wrote = ProcessId == Process::SaveConfig || ProcessId == Process::WriteTable ||
+                       ProcessId == Process::LoadAllSettings;
+    if (result == Result::Success && wrote && line && !line->keepWritten(&notKept)) {
+        result = Result::VolumeStoreWriteFailed;
+        LastErrorText = notKept;
+    }
+    LastError = result;
     log(QStringLiteral("ERROR: ") + QString::number(result));
     log(QString());
+    if (!notKept.isEmpty())
+        log(notKept);
     // A copy, taken before anyone hears of the end: the handler may install a new event (and start a
     // new process) while it runs.
     const TCompletionEvent* event = eventOf(ProcessId);

@@ -30,7 +30,9 @@ constexpr int RejectedOutputMode = 9;
 constexpr int RejectedReadPage = 10;
 constexpr int RejectedPageData = 11;
 constexpr int RejectedPageNumber = 12;
-constexpr int VolumeStoreWriteFailed = 13; // SN.ini could not be written inside a write chain
+// A file the write keeps could not be written: SN.ini inside a write chain, or the configuration file of a
+// "file:" port after a write (LastErrorText names it).
+constexpr int VolumeStoreWriteFailed = 13;
 } // namespace Result
 
 // Process numbers (ProcessId).
@@ -108,7 +110,7 @@ public:
     TCompletionEvent OnReadAllSettings;
     TCompletionEvent OnLoadAllSettings;
     qint32 LastPage = 0;
-    // What went wrong beyond the code, for result 13 the store's "Unable to write to <file>".
+    // What went wrong beyond the code, for result 13 "Unable to write to <file>".
     QString LastErrorText;
 
     // How the write chains save tank volumes; without it nothing is saved.

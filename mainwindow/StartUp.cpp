@@ -4,6 +4,7 @@
 
 #include "Version.h"
 #include "app/ApplicationTitle.h"
+#include "app/FilePort.h"
 #include "app/PortFactory.h"
 #include "app/SerialPorts.h"
 #include "link/UzentikDevice.h"
@@ -19,7 +20,8 @@
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
     : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
       history(paths.historyDir()),
-      zentik(std::make_unique<TZENTIK>(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory())),
+      zentik(std::make_unique<TZENTIK>(
+          WithFilePorts(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory(), &volumes))),
       m_announcer(std::make_unique<InstanceAnnouncer>(deps.instanceScope))
 {
     zentik->setTankVolumeSaver(volumes.saver());

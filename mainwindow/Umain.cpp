@@ -12,6 +12,7 @@
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ChildWindows.h"
+#include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
@@ -44,6 +45,7 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
     m_files = new FileCommands(m_context, this, [this] { BRefreshClick(); });
+    m_configFiles = new ConfigFileCommands(m_context, this, *m_files);
 
     createActions();
     createMenus();
@@ -240,8 +242,7 @@ bool TFMain::BRefreshClick()
                                     ConnectionDetails(m_context, PortName));
         return false;
     }
-    PortPanel->setText(PortName);
-    PortPanel->setToolTip(QString());
+    m_configFiles->showPortInUse(PortName);
     if (!opened.ok()) {
         // Only the status line, as a Refresh that cannot open the port always said; what the connection
         // check found is at hand in the port panel's tooltip.
@@ -266,7 +267,7 @@ QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
     const QString text = PortFailureText(*m_context.language, failure);
-    PortPanel->setText(m_portInUse);
+    m_configFiles->showPortInUse(m_portInUse);
     PortPanel->setToolTip(text);
     return text;
 }

@@ -12,6 +12,7 @@ struct AppContext;
 struct FlowOutcome;
 struct PortFailure;
 class ChildWindows;
+class ConfigFileCommands;
 class FileCommands;
 class LanguageCatalog;
 class MessageService;
@@ -41,6 +42,7 @@ public:
     LanguageCatalog& language() const;
     MessageService& messages() const;
     FileCommands& files() const { return *m_files; }
+    ConfigFileCommands& configFiles() const { return *m_configFiles; }
     QString PortName;
     QString AppIdent;
 
@@ -94,6 +96,10 @@ public:
     QAction* ACompareConfig = nullptr;
     QAction* AHistory = nullptr;
     QAction* AUndo = nullptr;
+    QAction* AOpenConfigFile = nullptr;
+    QAction* AWriteToController = nullptr;
+    QAction* ACloseConfigFile = nullptr;
+    QMenu* NRecentFiles = nullptr;
     QAction* ACascade = nullptr;
     QAction* Ahor = nullptr;
     QAction* Avert = nullptr;
@@ -143,6 +149,7 @@ private:
     const AppContext& m_context;
     ChildWindows* m_children = nullptr;
     FileCommands* m_files = nullptr;
+    ConfigFileCommands* m_configFiles = nullptr;
     QPointer<TFAbout> m_about;
     QPointer<TFSettings> m_settings;
     QPointer<TFHistory> m_historyWindow;

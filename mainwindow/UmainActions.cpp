@@ -9,6 +9,7 @@
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ChildWindows.h"
+#include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
@@ -57,6 +58,15 @@ void TFMain::createActions()
     AHistory->setObjectName(QStringLiteral("AHistory"));
     AUndo = new QAction(this);
     AUndo->setObjectName(QStringLiteral("AUndo"));
+    AOpenConfigFile = new QAction(this);
+    AOpenConfigFile->setObjectName(QStringLiteral("AOpenConfigFile"));
+    AWriteToController = new QAction(this);
+    AWriteToController->setObjectName(QStringLiteral("AWriteToController"));
+    ACloseConfigFile = new QAction(this);
+    ACloseConfigFile->setObjectName(QStringLiteral("ACloseConfigFile"));
+    // Enabled while a configuration file is the port in use.
+    AWriteToController->setEnabled(false);
+    ACloseConfigFile->setEnabled(false);
     make(ACascade, "ACascade", IconKind::Cascade);
     make(Ahor, "Ahor", IconKind::TileHorizontal);
     make(Avert, "Avert", IconKind::TileVertical);
@@ -72,6 +82,7 @@ void TFMain::createActions()
     ALoadConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     ASaveConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     APrintConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    AOpenConfigFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     ASettings->setShortcut(QKeySequence(Qt::Key_F10));
     AAbout->setShortcut(QKeySequence(Qt::Key_F1));
     // Ctrl+F1..F3 belong to the Window items, which open a window or bring it forward and stay enabled
@@ -89,6 +100,11 @@ void TFMain::createActions()
     connect(ACompareConfig, &QAction::triggered, this, &TFMain::ACompareConfigExecute);
     connect(AHistory, &QAction::triggered, this, &TFMain::AHistoryExecute);
     connect(AUndo, &QAction::triggered, this, &TFMain::AUndoExecute);
+    connect(AOpenConfigFile, &QAction::triggered, m_configFiles, &ConfigFileCommands::AOpenConfigFileExecute);
+    connect(AWriteToController, &QAction::triggered, m_configFiles,
+            &ConfigFileCommands::AWriteToControllerExecute);
+    connect(ACloseConfigFile, &QAction::triggered, m_configFiles,
+            &ConfigFileCommands::ACloseConfigFileExecute);
     connect(ACascade, &QAction::triggered, this, &TFMain::ACascadeExecute);
     connect(Ahor, &QAction::triggered, this, &TFMain::AhorExecute);
     connect(Avert, &QAction::triggered, this, &TFMain::AvertExecute);
@@ -118,6 +134,15 @@ void TFMain::createMenus()
     N3->addAction(ALoadConfig);
     N3->addAction(ASaveConfig);
     N3->addAction(ACompareConfig);
+    N3->addSeparator();
+    N3->addAction(AOpenConfigFile);
+    NRecentFiles = N3->addMenu(QString());
+    NRecentFiles->setObjectName(QStringLiteral("NRecentFiles"));
+    // Read when shown: another instance may have opened files meanwhile.
+    connect(NRecentFiles, &QMenu::aboutToShow, m_configFiles,
+            [this] { m_configFiles->fillRecentMenu(NRecentFiles); });
+    N3->addAction(AWriteToController);
+    N3->addAction(ACloseConfigFile);
     N3->addSeparator();
     N3->addAction(AHistory);
     N3->addAction(AUndo);
@@ -207,6 +232,11 @@ void TFMain::ApplyTexts()
     action(ACompareConfig, "0030");
     action(AHistory, "0040");
     action(AUndo, "0041");
+    action(AOpenConfigFile, "0060");
+    action(AWriteToController, "0061");
+    action(ACloseConfigFile, "0062");
+    NRecentFiles->setTitle(text("MAIN", "0063"));
+    m_configFiles->fillRecentMenu(NRecentFiles);
     Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());

@@ -398,6 +398,9 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
     } else if (outcome.kind == FlowOutcome::Kind::FileError) {
         m_context.messages->error(outcome.detail); // the history could not keep the backup
     } else if (!outcome.ok()) {
+        // The file that keeps what a file port was written (result 13) names itself first.
+        if (!outcome.detail.isEmpty())
+            m_context.messages->error(outcome.detail);
         const QString failed = text("MESSAGES", "005");
         m_context.messages->information(failed);
         m_context.messages->status(failed + QString::number(outcome.resultCode));

@@ -78,6 +78,8 @@ const QList<UsedRange> kUsedRanges = {
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     {"SENSOR", {45, 68}},
+    {"MESSAGES", {100, 103}},
+    {"MAIN", {60, 66}},
     // A technician's first day.
     // The licence, the version and the connection doctor.
     {"MESSAGES", {150, 169}},
@@ -380,6 +382,10 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "072", 1}, // backups, the history and undo
     {"MESSAGES", "080", 1}, // the sensor
     {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
+    {"MESSAGES", "100", 1}, // a file opened as a controller
+    {"MESSAGES", "101", 2},
+    {"MESSAGES", "102", 1},
+    {"MESSAGES", "103", 1},
     // The licence, the version and the connection doctor.
     {"MESSAGES", "150", 1},
     {"MESSAGES", "151", 2},

@@ -1,0 +1,56 @@
+// The main window's commands for a configuration file opened as a controller (the port "file:PATH"):
+// opening one, the recent files, writing the open file into a controller on a port, and closing it again;
+// and how the caption and the port panel name the file while it is open.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+struct AppContext;
+class FileCommands;
+class QMenu;
+class TFMain;
+
+class ConfigFileCommands : public QObject
+{
+public:
+    ConfigFileCommands(const AppContext& context, TFMain* main, FileCommands& files);
+
+    // File > Open configuration file: the chosen file (one that does not exist yet is a blank controller).
+    void AOpenConfigFileExecute();
+    // The file is read and checked as a load checks it; an invalid or unreadable one is refused, saying
+    // why, and nothing changes. Otherwise the program works on it (its options.ini port stays) and reads
+    // it as Refresh does. False when refused.
+    bool openConfigFile(const QString& fileName);
+    // File > Write to controller: a port is chosen, and the open file is loaded into the controller there
+    // (backup and review included); the program then works on the file again.
+    void AWriteToControllerExecute();
+    // File > Close configuration file: back to the port chosen in the settings window, read at once.
+    void ACloseConfigFileExecute();
+    // A recent file; one that no longer exists is said so and leaves the list.
+    void openRecentFile(const QString& fileName);
+    // Refills the recent files menu from options.ini.
+    void fillRecentMenu(QMenu* menu);
+
+    // The port now in use, named in the port panel and the caption (a file by its name) and deciding
+    // which of the commands are enabled.
+    void showPortInUse(const QString& port);
+    // The open file's absolute path; empty while the port is a controller's.
+    QString openFile() const { return m_file; }
+
+    // The file and the port the dialogs return (empty when cancelled); tests replace the dialogs.
+    std::function<QString()> askOpenFileName;
+    std::function<QString()> askTargetPort;
+
+private:
+    QString text(const char* section, const char* key) const;
+    QString chooseTargetPort();
+
+    const AppContext& m_context;
+    TFMain* m_main;
+    FileCommands& m_files;
+    QString m_file;
+    QString m_captionSuffix; // what the caption carries after the program's own caption
+};
