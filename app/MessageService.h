@@ -47,6 +47,16 @@ public:
         return text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
     }
 
+    // A controller process that failed: a box with the warning icon, the text and below it the explanation
+    // of its result code; with canRetry a Retry button beside Close. True only for Retry: Escape, Close and
+    // the box's close button never run the job again.
+    virtual bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry = true)
+    {
+        Q_UNUSED(canRetry)
+        information(explanation.isEmpty() ? text : text + QStringLiteral("\n\n") + explanation);
+        return false;
+    }
+
     // A failure: the dialog first, then the same text in the status line.
     void failure(const QString& text)
     {

@@ -1,5 +1,6 @@
 #include "cli/CtlSession.h"
 
+#include "app/FailureText.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
 #include "app/PortOpening.h"
@@ -81,6 +82,8 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         return Exit::PortUnavailable;
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
+        if (const QString words = FailureExplanation(m_language, outcome); !words.isEmpty())
+            printErr(QStringLiteral("zentikctl: ") + words);
         return outcome.resultCode;
     case FlowOutcome::Kind::Differs: // the command has printed the differences
         return Exit::Differs;

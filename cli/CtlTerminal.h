@@ -26,6 +26,8 @@ public:
     void informationAbout(const QString& text, const QStringList& findings) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
+    // The text, then its explanation, on stderr; a script runs a job again itself.
+    bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry) override;
 
 private:
     bool m_force;

@@ -110,6 +110,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The configuration read that fills the window.
+    void startRead();
     void buildControls();
     void connectHandlers();
     void setButtonsEnabled(bool enabled);

@@ -1,6 +1,7 @@
 #include "mainwindow/FileCommands.h"
 
 #include "app/AppContext.h"
+#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
@@ -125,7 +126,15 @@ bool FileCommands::tellFileErrorOrBusy(const FlowOutcome& outcome)
 void FileCommands::OnReadAllSettings(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::ProcessFailed) {
-        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+        const QString failed = text("003") + QString::number(outcome.resultCode);
+        // One late answer ends a whole 64-page read: Retry starts it again, for the same purpose.
+        const bool print = PrintRequest;
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this, print] {
+            if (print)
+                APrintConfigExecute();
+            else
+                ASaveConfigExecute();
+        });
     } else if (outcome.kind == FlowOutcome::Kind::Cancelled) {
         m_context.messages->status(text("016"));
     } else if (outcome.ok()) {
@@ -179,6 +188,7 @@ void FileCommands::loadConfigFile(const QString& fileName)
         m_context.messages->status(message + QLatin1Char(' ') + fileName);
         return FlowOutcome::done();
     };
+    m_loadedFile = fileName;
     const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
     StartConfigLoad(m_context, fileName, message, FlowRun(this, done, underWay));
 }
@@ -199,8 +209,12 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         const QString message = text("019") + QString::number(outcome.resultCode);
         // The store's own words name the file that could not be written.
         const QString detail = outcome.detail.isEmpty() ? QString() : QStringLiteral("\n") + outcome.detail;
-        m_context.messages->information(message + detail);
-        m_context.messages->status(message);
+        // The file is checked and written again from its start.
+        TellProcessFailure(m_context, message + detail, message, outcome, this,
+                           [this, fileName = m_loadedFile] {
+                               if (!m_context.refuseIfBusy())
+                                   loadConfigFile(fileName);
+                           });
         break;
     }
     default: // the user abandoned an invalid file: nothing was sent, nothing more to say
@@ -213,8 +227,13 @@ void FileCommands::ACompareConfigExecute()
     if (m_context.refuseIfBusy())
         return;
     const QString fileName = chooseConfigFile(false);
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        compareWith(fileName);
+}
+
+void FileCommands::compareWith(const QString& fileName)
+{
+    m_comparedFile = fileName;
     const QString message = text("030");
     const auto underWay = [this, message] {
         m_context.messages->status(message);
@@ -242,9 +261,14 @@ void FileCommands::OnCompared(const FlowOutcome& outcome)
         if (showComparison)
             showComparison(m_comparison);
         break;
-    case FlowOutcome::Kind::ProcessFailed:
-        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+    case FlowOutcome::Kind::ProcessFailed: {
+        const QString failed = text("003") + QString::number(outcome.resultCode);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this, fileName = m_comparedFile] {
+            if (!m_context.refuseIfBusy())
+                compareWith(fileName);
+        });
         break;
+    }
     default: // an invalid file: the flow has listed its entries
         break;
     }

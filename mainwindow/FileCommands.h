@@ -57,10 +57,13 @@ private:
     // False, having said nothing, for any other.
     bool tellFileErrorOrBusy(const FlowOutcome& outcome);
     void loadConfigFile(const QString& fileName);
+    void compareWith(const QString& fileName);
 
     const AppContext& m_context;
     QWidget* m_window;
     std::function<void()> m_refresh;
     QString m_filter;
     ConfigCompare::Result m_comparison;
+    QString m_loadedFile;   // of the last load, which Retry starts again
+    QString m_comparedFile; // of the last comparison
 };

@@ -41,6 +41,7 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     if (m_ownMessages) {
         m_ownMessages->setParentWindow(FMain.get());
         m_ownMessages->setStatusLabel(FMain->StatusLine);
+        m_ownMessages->setLanguage(&language);
     }
     FAbout = new TFAbout(language, FMain.get());
     FMain->setAboutWindow(FAbout);

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
+#include "app/FailureText.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -268,10 +269,12 @@ void TFMain::OnConfigRead(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::Busy)
         return m_context.tellBusy();
-    if (outcome.ok())
+    if (outcome.ok()) {
         messages().status(text("MESSAGES", "002"));
-    else
-        messages().failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
+    } else {
+        const QString failed = text("MESSAGES", "003") + QString::number(outcome.resultCode);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this] { BRefreshClick(); });
+    }
     ShowSummary();
 }
 

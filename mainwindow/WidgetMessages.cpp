@@ -1,6 +1,7 @@
 #include "mainwindow/WidgetMessages.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/LanguageCatalog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,4 +49,23 @@ void WidgetMessages::warning(const QString& text)
 void WidgetMessages::error(const QString& text)
 {
     QMessageBox::critical(dialogParent(), kApplicationTitle, text);
+}
+
+bool WidgetMessages::failureWithRetry(const QString& text, const QString& explanation, bool canRetry)
+{
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle, text, QMessageBox::NoButton, dialogParent());
+    box.setInformativeText(explanation);
+    const auto caption = [this](const char* section, const char* key, const char* english) {
+        return m_language ? m_language->LanguageText(section, key, QString::fromLatin1(english))
+                          : QString::fromLatin1(english);
+    };
+    QPushButton* retry =
+        canRetry ? box.addButton(caption("MESSAGES", "133", "Retry"), QMessageBox::AcceptRole) : nullptr;
+    QPushButton* close = box.addButton(caption("MAIN", "0037", "Close"), QMessageBox::RejectRole);
+    // Retrying a write writes: like a question's safe answer, Close is the default and what Escape and the
+    // box's close button give.
+    box.setDefaultButton(close);
+    box.setEscapeButton(close);
+    box.exec();
+    return retry && box.clickedButton() == retry;
 }

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+class LanguageCatalog;
 class QLabel;
 class QWidget;
 
@@ -13,16 +14,20 @@ class WidgetMessages : public MessageService
 public:
     void setStatusLabel(QLabel* label) { m_status = label; }
     void setParentWindow(QWidget* window) { m_parent = window; }
+    // The captions of the failure box's buttons come from the open language file.
+    void setLanguage(const LanguageCatalog* language) { m_language = language; }
 
     void status(const QString& text) override;
     void information(const QString& text) override;
     bool question(const QString& text, Answer safe) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
+    bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry) override;
 
 private:
     QWidget* dialogParent() const;
 
     QPointer<QLabel> m_status;
     QPointer<QWidget> m_parent;
+    const LanguageCatalog* m_language = nullptr;
 };

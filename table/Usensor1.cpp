@@ -1,5 +1,6 @@
 #include "table/Usensor1.h"
 
+#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
@@ -310,7 +311,7 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome)
         return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "007") + QString::number(outcome.resultCode);
-        m_context.messages->failure(failed);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this] { AReadExecute(); });
         if (m_context.progress)
             m_context.progress->finish();
         return;
@@ -373,9 +374,15 @@ void TFSensor1::AWriteExecute()
         m_context.messages->error(error);
         return;
     }
+    m_pointsBeingWritten = SGUser->points();
+    sendTable(words);
+}
+
+void TFSensor1::sendTable(const TableWords& words)
+{
+    m_wordsBeingWritten = words;
     // Said only once the pages travel: a write that ends inside its start reports that alone.
     const QString started = text("MESSAGES", "010");
-    m_pointsBeingWritten = SGUser->points();
     auto ended = std::make_shared<bool>(false);
     const auto done = [this, ended](const FlowOutcome& outcome) {
         *ended = true;
@@ -392,8 +399,12 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "005");
-        m_context.messages->information(failed);
-        m_context.messages->status(failed + QString::number(outcome.resultCode));
+        // Retry sends the same table again: the user has said yes to it, and it has passed its check.
+        TellProcessFailure(m_context, failed, failed + QString::number(outcome.resultCode), outcome, this,
+                           [this] {
+                               if (!m_context.refuseIfBusy())
+                                   sendTable(m_wordsBeingWritten);
+                           });
     } else {
         m_keptPoints = m_pointsBeingWritten;
         const QString done = text("MESSAGES", "006");

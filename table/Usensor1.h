@@ -111,6 +111,8 @@ private:
     void SGUserKeyUp(int key);
     void OnTableRead(const FlowOutcome& outcome);
     void OnTableWrite(const FlowOutcome& outcome);
+    // Writes the words as the sensor's table, as the points last checked for writing give them.
+    void sendTable(const TableWords& words);
 
     void buildLayout();
     void fitCommandCaptions();
@@ -134,6 +136,7 @@ private:
     bool m_shown = false;
     PointList m_keptPoints;         // last read, written, imported or cleared
     PointList m_pointsBeingWritten; // kept once their write has succeeded
+    TableWords m_wordsBeingWritten{};
     // The result grid holds the words last read, with the points made from them: a key that changes no
     // point leaves those words to be written back as they were read, whatever the total volume.
     bool m_tableRead = false;

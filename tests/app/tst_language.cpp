@@ -74,6 +74,10 @@ const QList<UsedRange> kUsedRanges = {
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     // A technician's first day.
+    {"MESSAGES", {120, 136}},
+    {"MAIN", {80, 81}},
+    {"ZENTIK", {40, 47}},
+    {"SENSOR", {70, 73}},
     // The licence, the version and the connection doctor.
 };
 // clang-format on
@@ -366,6 +370,9 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "023", 2}, // the file, the port
     {"MESSAGES", "080", 1}, // the sensor
     {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
+    {"MESSAGES", "129", 1}, // the page
+    {"MESSAGES", "130", 1}, {"MESSAGES", "131", 1},
+    {"MESSAGES", "134", 3}, // the sensor, the first and the last level code
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
