@@ -204,8 +204,11 @@ void TFZentik::BApplyClick()
     TZENTIK* z = m_context.zentik;
     TParameters written = z->Parameters;
     QString notAnInteger;
-    if (!ParametersFromFields(m_read, m_shownFields, fields(), &written, &notAnInteger)) {
-        m_context.messages->error(NotAnIntegerText(notAnInteger));
+    ControllerField field = ControllerField::Address1;
+    if (!ParametersFromFields(m_read, m_shownFields, fields(), &written, &notAnInteger, &field)) {
+        // The described text says what is wrong; the field's caption before it says where.
+        m_context.messages->error(ControllerFieldCaption(*m_context.language, field) + QStringLiteral(": ") +
+                                  NotAnIntegerText(notAnInteger));
         return;
     }
 

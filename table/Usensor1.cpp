@@ -97,6 +97,10 @@ void TFSensor1::ApplyTexts()
     AImportPoints->setText(text("SENSOR", "0020"));
     AExportPoints->setText(text("SENSOR", "0021"));
     AExportTable->setText(text("SENSOR", "0022"));
+    // A Russian caption in an English window is wrong: the grid commands speak the window's language, and
+    // keep their built-in captions where the language file has none.
+    for (auto [action, key] : {std::pair{ASort, "0070"}, {Ared2, "0071"}, {Ared4, "0072"}, {AClear, "0073"}})
+        action->setText(m_context.language->LanguageText("SENSOR", key, action->text()));
     fitCommandCaptions();
 }
 

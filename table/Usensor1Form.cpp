@@ -74,7 +74,7 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
     AWrite = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
                          QStringLiteral("Записать таблицу перекодирования уровня"), this);
     AWrite->setObjectName(QStringLiteral("AWrite"));
-    // The grid commands keep these captions in every language.
+    // The grid commands' built-in captions, until the language file gives its own.
     ASort = new QAction(QStringLiteral("Сортировать"), this);
     ASort->setObjectName(QStringLiteral("ASort"));
     Ared2 = new QAction(QStringLiteral("Сократить в 2 раза"), this);

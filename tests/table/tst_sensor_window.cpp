@@ -11,10 +11,12 @@
 #include "tests/table/TableLanguage.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMdiArea>
+#include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -34,6 +36,8 @@ private slots:
 
     void opening_setsUpEachSensor_data();
     void opening_setsUpEachSensor();
+    void contextMenu_captionsFollowTheLanguage_data();
+    void contextMenu_captionsFollowTheLanguage();
     void closing_reportsTheSensor();
     void closing_waitsForItsOwnTransfer();
     void closing_asksOnlyForUnwrittenPoints_data();
@@ -214,6 +218,39 @@ void tst_sensor_window::opening_setsUpEachSensor()
     QCOMPARE(m_w->SGRes->isVisible(), admin > 0);
     QCOMPARE(m_w->RBL->isVisible(), admin > 0);
     QCOMPARE(m_w->width(), 567);
+}
+
+void tst_sensor_window::contextMenu_captionsFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("English") << "ZK_ENG.LNG"
+                             << QStringList{"Sort",           "Reduce by 2",      "Reduce by 4",
+                                            "Clear",          "Import points...", "Export points...",
+                                            "Export table..."};
+    QTest::newRow("Russian") << "ZK_RUS.LNG"
+                             << QStringList{"Сортировать",       "Сократить в 2 раза", "Сократить в 4 раза",
+                                            "Очистить",          "Импорт точек...",    "Экспорт точек...",
+                                            "Экспорт таблицы..."};
+    // Without texts of its own the window keeps its built-in captions rather than showing keys.
+    QTest::newRow("no language file")
+        << "NONE.LNG"
+        << QStringList{
+               "Сортировать", "Сократить в 2 раза", "Сократить в 4 раза", "Очистить", "#0020", "#0021",
+               "#0022"};
+}
+
+void tst_sensor_window::contextMenu_captionsFollowTheLanguage()
+{
+    QFETCH(QString, file);
+    m_bench->language.setLanguageDir(QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath("LANGUAGE"));
+    m_bench->language.OpenLanguage(file);
+    QVERIFY(openWindow(1, 1));
+    QStringList captions;
+    for (const QAction* action : m_w->PopupMenu1->actions())
+        if (!action->isSeparator())
+            captions << action->text();
+    QTEST(captions, "captions");
 }
 
 void tst_sensor_window::closing_reportsTheSensor()
