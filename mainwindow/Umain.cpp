@@ -68,10 +68,10 @@ void TFMain::FormCreate()
     PortName = m_context.options->port();
     connect(Zentik, &TZENTIK::LogLine, Memo1, &TExchangeLog::appendLine);
     AppIdent = m_context.options->appIdent();
-    if (m_context.options->adminMode() <= 0) {
-        // The log keeps collecting lines; only the pane is hidden.
-        Panel1->hide();
-    }
+    // The log keeps collecting lines while the pane is hidden; View > Exchange log shows it at any time.
+    const bool logShown = m_context.options->adminMode() > 0;
+    Panel1->setVisible(logShown);
+    AExchangeLog->setChecked(logShown);
 }
 
 void TFMain::setAboutWindow(TFAbout* about)

@@ -90,6 +90,7 @@ public:
     QAction* ACascade = nullptr;
     QAction* Ahor = nullptr;
     QAction* Avert = nullptr;
+    QAction* AExchangeLog = nullptr; // View: shows or hides the log panel and its splitter
     QAction* ASettings = nullptr;
     QAction* AAbout = nullptr;
     QAction* ASensor1 = nullptr;

@@ -1,20 +1,20 @@
 // The main window's actions, menus and toolbars, and the texts they take from the language file.
-#include "mainwindow/Umain.h"
 #include "app/AppContext.h"
-#include "app/FlowOutcome.h"
-#include "mainwindow/ChildWindows.h"
-#include "mainwindow/FileCommands.h"
-#include "mainwindow/SummaryPanel.h"
 #include "app/ApplicationTitle.h"
+#include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
 #include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/ChildWindows.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/FileCommands.h"
 #include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/Icons.h"
+#include "mainwindow/SummaryPanel.h"
+#include "mainwindow/Umain.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
@@ -76,6 +76,12 @@ void TFMain::createActions()
     Nzentik->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F3));
     for (QAction* a : {Nconf1, Nconf2, Nzentik})
         a->setShortcutContext(Qt::ApplicationShortcut);
+    // The exchange log at hand without editing options.ini. Ctrl+L stays Load configuration's.
+    AExchangeLog = new QAction(this);
+    AExchangeLog->setObjectName(QStringLiteral("AExchangeLog"));
+    AExchangeLog->setCheckable(true);
+    AExchangeLog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    connect(AExchangeLog, &QAction::toggled, this, [this](bool shown) { Panel1->setVisible(shown); });
 
     connect(AExit, &QAction::triggered, this, &TFMain::AExitExecute);
     connect(ALoadConfig, &QAction::triggered, this, &TFMain::ALoadConfigExecute);
@@ -126,6 +132,8 @@ void TFMain::createMenus()
     N2->addAction(ACascade);
     N2->addAction(Ahor);
     N2->addAction(Avert);
+    N2->addSeparator();
+    N2->addAction(AExchangeLog);
     N1 = bar->addAction(QString());
     N1->setObjectName(QStringLiteral("N1"));
     connect(N1, &QAction::triggered, this, &TFMain::AAboutExecute);
@@ -195,6 +203,7 @@ void TFMain::ApplyTexts()
     action(ASaveConfig, "0023");
     action(APrintConfig, "0025");
     action(ACompareConfig, "0030");
+    action(AExchangeLog, "0080");
     Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSplitter>
 #include <QTest>
 #include <QUuid>
 
@@ -125,10 +126,17 @@ void tst_startup::adminMode_showsTheLogOnlyWhenPositive()
         home.setOption("AdminMODE", value);
     ProgramBench bench(home, NewInstanceScope());
     bench.program->show();
-    QTEST(bench.main().Panel1->isVisible(), "shown");
+    QFETCH(bool, shown);
+    TFMain& main = bench.main();
+    QCOMPARE(main.Panel1->isVisible(), shown);
     QVERIFY(bench.waitIdle());
     // The lines are collected either way.
-    QVERIFY(bench.main().Memo1->lines().contains(QStringLiteral("WRITE: 61 82 AE ")));
+    QVERIFY(main.Memo1->lines().contains(QStringLiteral("WRITE: 61 82 AE ")));
+    // View > Exchange log starts in the state AdminMODE gave and turns the pane and its splitter over.
+    QCOMPARE(main.AExchangeLog->isChecked(), shown);
+    QTest::keyClick(&main, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(main.Panel1->isVisible(), !shown);
+    QTRY_COMPARE(main.Splitter1->handle(1)->isVisible(), !shown);
 }
 
 void tst_startup::languageFile_defaultNameFollowsAppIdent_data()
