@@ -123,6 +123,7 @@ private:
     QRadioButton* outputModeButton(int mode) const;
 
     AppContext m_context;
+    QWidget* m_client = nullptr; // the form, inside the window's scroll area
     bool m_shown = false;
     bool m_closed = false;
     // The configuration last shown and the fields as it showed them: Apply keeps what was read wherever

@@ -81,10 +81,16 @@ void ChildWindows::tile(Qt::Orientation orientation)
 
 void ChildWindows::keepReachable(QMdiSubWindow* window)
 {
+    // A window larger than the frame is made to fit it, below its own minimum where the frame is smaller
+    // still; what it then cannot show, it scrolls.
+    const QSize room = m_area->viewport()->size();
+    if (!room.isEmpty() && (window->width() > room.width() || window->height() > room.height())) {
+        window->setMinimumSize(window->minimumSize().boundedTo(room));
+        window->resize(window->size().boundedTo(room));
+    }
     // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
     // window starts at the left and top edges, and the scroll bars reach the rest.
     QPoint at = window->pos();
-    const QSize room = m_area->viewport()->size();
     if (window->x() < 0 || window->x() + window->width() > room.width())
         at.setX(qMax(0, qMin(window->x(), room.width() - window->width())));
     if (window->y() < 0 || window->y() + window->height() > room.height())

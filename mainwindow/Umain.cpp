@@ -17,6 +17,7 @@
 #include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/Icons.h"
 #include "mainwindow/SummaryPanel.h"
+#include "mainwindow/WindowPlacement.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
@@ -33,6 +34,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -51,13 +53,8 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     m_children = new ChildWindows(MdiArea, this);
     addChildKinds();
 
-    resize(867, 640);
     setMinimumSize(640, 480);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowPlacement::restore(this, *m_context.options, QSize(867, 640));
     FormCreate();
 }
 
@@ -174,6 +171,8 @@ void TFMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        // The frame the window manager gives may be larger than foreseen, which could push it off the screen.
+        QTimer::singleShot(0, this, [this] { WindowPlacement::fitShown(this); });
         FormShow();
     }
 }
@@ -199,10 +198,13 @@ bool TFMain::FormCloseQuery()
 
 void TFMain::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        // An options file that cannot be written was said at start-up; the next run then opens as the first.
+        WindowPlacement::remember(this, *m_context.options);
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void TFMain::AExitExecute()
