@@ -40,6 +40,36 @@ QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField 
     return QString();
 }
 
+QString SettingCaption(const LanguageCatalog& language, const QByteArray& key)
+{
+    struct Caption
+    {
+        const char* key;
+        const char* textKey;
+        const char* english;
+    };
+    // The file holds the reserve as a level, a share of the total volume, not the litres the window shows.
+    static constexpr Caption kCaptions[] = {
+        {"ID", "0020", "Serial number"},
+        {"SW", "0032", "Program number"},
+        {"Sensor_on_0", "0040", "Poll, sensor 1"},
+        {"Sensor_on_1", "0041", "Poll, sensor 2"},
+        {"Net_addr_0", "0042", "Network address, sensor 1"},
+        {"Net_addr_1", "0043", "Network address, sensor 2"},
+        {"Inversion", "0030", "Level inversion"},
+        {"Mult_Factor", "0031", "Multiplication factor"},
+        {"trl", "0046", "Reserve level (in 1/255 of the total volume)"},
+        {"Interval", "0023", "Output interval (s)"},
+        {"P_Mode", "0026", "Periodic output format"},
+        {"Volume_0", "0044", "Tank volume, sensor 1"},
+        {"Volume_1", "0045", "Tank volume, sensor 2"},
+    };
+    for (const Caption& c : kCaptions)
+        if (key.compare(c.key, Qt::CaseInsensitive) == 0)
+            return language.LanguageText("ZENTIK", c.textKey, QString::fromLatin1(c.english));
+    return QString::fromLatin1(key);
+}
+
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres)
 {
     if (totalLitres == 0)

@@ -21,6 +21,10 @@ QString NotAnIntegerText(const QString& text);
 enum class ControllerField { Address1, Address2, MultFactor, Total, Reserve, Interval, Volume1, Volume2 };
 // What the user calls the field: its caption in the window, with the sensor where both sensors have one.
 QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField field);
+// What the user calls a setting of a configuration file's PARAMETERS section (ID, Net_addr_0, trl, ...): the
+// caption of its field in the controller settings window, with the sensor where both have one; the key
+// itself for a key the window does not show.
+QString SettingCaption(const LanguageCatalog& language, const QByteArray& key);
 
 // The reserve level (a share of the total volume in steps of 1/255) for a reserve given in litres:
 // rounded to the nearest step with halves going to the even neighbour, at most 255; 0 for a total of 0.

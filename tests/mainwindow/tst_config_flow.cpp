@@ -403,8 +403,10 @@ void tst_config_flow::compare_saysAMatchOrListsTheDifferences()
     TFCompare window(*shown, m_bench->program->language);
     window.BCopy->click();
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Entry\tFile\tController\n[PARAMETERS] Mult_Factor\t99\t10\n"
-                            "[PAGE_40] Value_2 (words that differ: 2/32)\t%1\t%2\n")
+             QStringLiteral(
+                 "Entry\tFile\tController\tKey\nMultiplication factor\t99\t10\t[PARAMETERS] "
+                 "Mult_Factor\nSensor 2, level codes 256–287 (words that differ: 2/32)\t%1\t%2\t[PAGE_40] "
+                 "Value_2\n")
                  .arg(held + 1)
                  .arg(held));
 }
