@@ -1,8 +1,9 @@
 #include "app/PointsCsv.h"
 
+#include "config/SafeFile.h"
+
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace PointsCsv {
 
@@ -136,15 +137,16 @@ QStringList tableLines(const TableWords& words, qint32 totalVolume)
 
 bool writeFile(const QString& path, const QStringList& lines, QString* error)
 {
-    QSaveFile file(path);
     QByteArray content;
     for (const QString& line : lines)
         content += line.toUtf8() + "\r\n";
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    // The one checked writer: the old file stays whole on any failure, a folder or a device is refused.
+    QString written;
+    QString reason;
+    if (SafeFile::write(path, content, &written, &reason))
+        return true;
+    *error = reason.isEmpty() ? written : reason;
+    return false;
 }
 
 } // namespace PointsCsv

@@ -2,9 +2,11 @@
 
 #include "app/AppContext.h"
 #include "app/FailureText.h"
+#include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
+#include "app/Options.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
 #include "app/VerifyFlow.h"
@@ -29,6 +31,14 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
             m_context.messages, m_window);
         preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                           language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
+        using FileNames::Kind;
+        preview->proposedPdfFile = FileNames::proposedPath(*m_context.options, Kind::Report,
+                                                           m_context.zentik->Parameters.SerialNumber);
+        preview->askPdfFileName = [this, ask = preview->askPdfFileName] {
+            const QString chosen = ask();
+            FileNames::keepFolder(*m_context.options, Kind::Report, chosen);
+            return FileNames::withExtension(chosen, FileNames::extensionOf(Kind::Report));
+        };
     };
     showComparison = [this](const ConfigCompare::Result& result) {
         auto* window = new TFCompare(result, *m_context.language, m_window);
@@ -48,6 +58,8 @@ void FileCommands::ApplyTexts()
 
 QString FileCommands::chooseConfigFile(bool save)
 {
+    using FileNames::Kind;
+    Options& options = *m_context.options;
     QString chosen;
     if (save && askSaveConfigName) {
         chosen = askSaveConfigName();
@@ -60,15 +72,23 @@ QString FileCommands::chooseConfigFile(bool save)
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilter(m_filter);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (save)
-            dialog.setDefaultSuffix(QStringLiteral("zkt"));
+        if (const QString folder = FileNames::lastFolder(options, Kind::Configuration); !folder.isEmpty())
+            dialog.setDirectory(folder);
+        if (save) {
+            dialog.setDefaultSuffix(FileNames::extensionOf(Kind::Configuration));
+            // Saving reads the controller first, so its serial number names the file.
+            dialog.selectFile(FileNames::proposedPath(options, Kind::Configuration,
+                                                      m_context.zentik->Parameters.SerialNumber));
+        }
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().first();
     }
+    if (chosen.isEmpty())
+        return chosen;
+    // A folder that cannot be kept only means the next dialog opens elsewhere.
+    FileNames::keepFolder(options, Kind::Configuration, chosen);
     // A name typed without an extension is saved as a configuration file.
-    if (save && !chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
-        chosen += QStringLiteral(".zkt");
-    return chosen;
+    return save ? FileNames::withExtension(chosen, FileNames::extensionOf(Kind::Configuration)) : chosen;
 }
 
 std::optional<QString> FileCommands::startReadingAll(bool print)

@@ -84,6 +84,8 @@ QString TFReportPreview::askWithFileDialog()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(m_pdfFiles + QStringLiteral(" (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (!proposedPdfFile.isEmpty())
+        dialog.selectFile(proposedPdfFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

@@ -30,6 +30,8 @@ public:
     bool savePdf(const QString& fileName);
     // The question for the file name, empty when cancelled; a file dialog unless replaced.
     std::function<QString()> askPdfFileName;
+    // The name (and folder) the file dialog starts on.
+    QString proposedPdfFile;
 
 protected:
     void showEvent(QShowEvent* event) override;

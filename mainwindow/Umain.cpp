@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
 #include "app/FailureText.h"
+#include "app/FileNames.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -297,11 +298,15 @@ void TFMain::MenuSaveClick()
             m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
             QStringLiteral(" (*.log)"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Without an extension: ".log" is appended to whatever name is chosen.
+        dialog.selectFile(FileNames::proposedPath(*m_context.options, FileNames::Kind::Log,
+                                                  Zentik->Parameters.SerialNumber));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().first();
     }
     if (chosen.isEmpty())
         return;
+    FileNames::keepFolder(*m_context.options, FileNames::Kind::Log, chosen);
     QString error;
     if (!Memo1->SaveToFile(chosen + QStringLiteral(".log"), &error))
         messages().error(error);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/FileNames.h"
 #include "app/PointList.h"
 
 #include <QLocale>
@@ -126,8 +127,10 @@ private:
     // The sensor whose table pages the window reads and writes: 1 only for the sensor 1 window.
     int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
-    QString chooseSpreadsheet(bool save);
-    void writeSpreadsheet(const QStringList& lines, const char* doneKey);
+    // The file's name from the dialog, in the kind's last folder; a saved name gets ".csv" when it has no
+    // extension.
+    QString chooseSpreadsheet(bool save, FileNames::Kind kind);
+    void writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
     QLocale m_locale;

@@ -762,8 +762,9 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     QFile table(file);
     QVERIFY(table.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = table.readAll().split('\n');
-    QCOMPARE(lines.size(), kTableEntries + 1);                 // the last line ends too
-    QCOMPARE(lines[1023], QByteArray("1023;190.445;62404\r")); // 62404 / 65535 × 200 l
+    QCOMPARE(lines.size(), 1 + kTableEntries + 1); // a header line; the last line ends too
+    QCOMPARE(lines[0], QByteArray("code;litres;word\r"));
+    QCOMPARE(lines[1024], QByteArray("1023;190.445;62404\r")); // 62404 / 65535 × 200 l
 
     // The table computed from the points read, before and after a trip through a file.
     const Points read = points();
@@ -774,6 +775,13 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     spreadsheet(m_w->AImportPoints);
     QCOMPARE(points(), read);
     QCOMPARE(m_w->results()->column(0), computed);
+
+    // A name typed without an extension is saved as a spreadsheet file, its columns named.
+    m_w->askSpreadsheetName = [this](bool) { return m_bench->path(QStringLiteral("typed")); };
+    m_w->AExportPoints->trigger();
+    QFile exported(m_bench->path(QStringLiteral("typed.csv")));
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QCOMPARE(exported.readLine(), QByteArray("litres;code\r\n"));
 }
 
 void tst_sensor_window::importedPoints_writeTheTableWritePointsWrites()
