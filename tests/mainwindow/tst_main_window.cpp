@@ -332,6 +332,9 @@ void tst_main_window::settingsApply_switchesLanguagePortAndRefreshes()
     QCOMPARE(m_home->option("Port"), QStringLiteral("SIM"));
     QCOMPARE(main().Panel2->BRefresh->text(), QStringLiteral("RU refresh"));
     QCOMPARE(settings->Button1->text(), QStringLiteral("RU apply"));
+    // The summary speaks the new language at once, not only once the read that follows has ended.
+    QCOMPARE(main().Zentik->ProcessId, Process::ReadConfig);
+    QCOMPARE(main().Panel2->LCond1->text(), QStringLiteral("RU on"));
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(m_bench->messages.take(),
              (QStringList{QStringLiteral("status: RU reading"), QStringLiteral("status: RU read")}));

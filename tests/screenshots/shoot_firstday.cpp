@@ -7,22 +7,27 @@
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/StartUp.h"
+#include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WidgetMessages.h"
+#include "settings/USettings.h"
 #include "tests/common/RecordingMessages.h"
 #include "tests/common/TestSupport.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -141,12 +146,26 @@ void shootScreen(ShotSession& session, Started& started)
     session.save(QStringLiteral("main-on-screen"), picture);
 }
 
+// The summary right after Apply has switched to the other language, before the read that follows ends.
+void shootSummaryAfterSwitch(ShotSession& session, Started& started)
+{
+    TFSettings* settings = started.program->FSettings;
+    const QString other = session.language.contains(QLatin1String("RUS")) ? QStringLiteral("ZK_ENG.LNG")
+                                                                          : QStringLiteral("ZK_RUS.LNG");
+    settings->CBLanguage->setCurrentIndex(int(settings->LanguageFiles.indexOf(other)));
+    settings->Button1Click();
+    QCoreApplication::processEvents();
+    session.save(QStringLiteral("summary-after-switch"), started.program->FMain->Panel2);
+    WaitUntil([&] { return started.program->FMain->Zentik->ProcessId == 0; }, 5000);
+}
+
 const int registered = RegisterShot("firstday", [](ShotSession& session) {
     Started started(session);
     shootFailureBox(session, started);
     shootViewMenu(session, started);
     shootCompare(session, started);
     shootScreen(session, started);
+    shootSummaryAfterSwitch(session, started);
 });
 
 } // namespace
