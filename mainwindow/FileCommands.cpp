@@ -7,6 +7,7 @@
 #include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortCaption.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
 #include "app/VerifyFlow.h"
@@ -31,6 +32,9 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
             m_context.messages, m_window);
         preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                           language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
+        // Which controller the report shows: a simulated one says so.
+        preview->setWindowTitle(preview->windowTitle() + QStringLiteral(" — ") +
+                                PortCaption(language, m_context.zentik->ComPort->portName()));
         using FileNames::Kind;
         preview->proposedPdfFile = FileNames::proposedPath(*m_context.options, Kind::Report,
                                                            m_context.zentik->Parameters.SerialNumber);

@@ -13,6 +13,7 @@
 #include "settings/Uabout.h"
 #include "table/UProgress.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 
@@ -48,6 +49,8 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     FSettings = new TFSettings(context, FAbout, FMain.get());
     FMain->setSettingsWindow(FSettings);
     FSettings->finishStartUp = [this] { FinishStartUp(); };
+    // Start-up writes the options file: whether it was there must be known before.
+    m_firstStart = !QFileInfo::exists(options.fileName());
     QObject::connect(FSettings, &TFSettings::languageChanged, FSettings,
                      [this] { qtTexts.follow(language); });
     FSettings->FormCreate();
@@ -84,6 +87,12 @@ void ZentikProgram::FinishStartUp()
                            [this](const QString& caption) { return m_announcer->isRunning(caption); });
     if (!found) {
         options.setInstanceCount(0);
+        // A first start opens on the simulated controller; it says so once, after the first read's words.
+        if (m_firstStart && FMain->PortName == kSimulatedPortName)
+            FMain->sayAfterFirstSummary(language.LanguageText(
+                "MESSAGES", "135",
+                QStringLiteral(
+                    "This is the simulated controller, not a real one. Choose the real port in Settings.")));
         FMain->BRefreshClick();
     } else {
         // Another instance runs: the user may pick another port or language before anything is read.

@@ -8,6 +8,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortCaption.h"
 #include "app/PortOpening.h"
 #include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
@@ -24,6 +25,7 @@
 #include "table/Usensor1.h"
 
 #include <QCloseEvent>
+
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -39,6 +41,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 TFMain::TFMain(const AppContext& context, QWidget* parent)
     : QMainWindow(parent), Zentik(context.zentik), m_context(context)
@@ -165,6 +168,14 @@ void TFMain::addChildKinds()
 void TFMain::ShowSummary()
 {
     Panel2->ShowSummary(Zentik->Parameters);
+    // Every read ends here, after its own words in the status line.
+    if (!m_afterFirstSummary.isEmpty())
+        messages().status(std::exchange(m_afterFirstSummary, QString()));
+}
+
+void TFMain::sayAfterFirstSummary(const QString& text)
+{
+    m_afterFirstSummary = text;
 }
 
 void TFMain::showEvent(QShowEvent* event)
@@ -241,7 +252,7 @@ bool TFMain::BRefreshClick()
         messages().error(showPortFailure(opened.portFailure));
         return false;
     }
-    PortPanel->setText(PortName);
+    PortPanel->setText(PortCaption(language(), PortName));
     PortPanel->setToolTip(QString());
     if (!opened.ok()) {
         showPortFailure(opened.portFailure);
@@ -263,7 +274,7 @@ QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
     const QString text = PortFailureText(*m_context.language, failure);
-    PortPanel->setText(m_portInUse);
+    PortPanel->setText(PortCaption(language(), m_portInUse));
     PortPanel->setToolTip(text);
     return text;
 }

@@ -49,6 +49,8 @@ public:
 
     void ApplyTexts();
     void ShowSummary();
+    // A text for the status line once the next read has ended and said its own (the first start's note).
+    void sayAfterFirstSummary(const QString& text);
 
     // Handlers.
     void FormShow();
@@ -141,4 +143,5 @@ private:
     QPointer<TFSettings> m_settings;
     bool m_shown = false;
     QString m_portInUse; // the port Refresh last opened
+    QString m_afterFirstSummary;
 };

@@ -211,7 +211,7 @@ void tst_main_window::refresh_portFailure_isReportedAndStops()
     QVERIFY2(seen[0].startsWith(message), qPrintable(seen[0]));
     QVERIFY(!main().Zentik->ComPort->isOpen());
     QCOMPARE(main().Zentik->ProcessId, 0);
-    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM")); // the port last opened
+    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM (simulated controller)")); // the port last opened
     QVERIFY(main().PortPanel->toolTip().startsWith(QStringLiteral("ttyUSB0: Permission denied")));
     QVERIFY(main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
     // Back to a port that works: Refresh reads again.
@@ -653,7 +653,7 @@ void tst_main_window::statusTip_leavesPortAndStatusPanels()
     main().statusBar()->showMessage(main().ASettings->statusTip());
     QVERIFY(main().PortPanel->isVisible());
     QVERIFY(main().StatusLine->isVisible());
-    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM"));
+    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM (simulated controller)"));
 }
 
 QTEST_MAIN(tst_main_window)

@@ -22,6 +22,8 @@ class tst_startup : public QObject
 
 private slots:
     void firstInstance_writesOptionsAndReadsTheController();
+    void firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController_data();
+    void firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController();
     void instances_areNumberedWhileOthersRun();
     void storedCount_absentOrNegative_startsAtOne_data();
     void storedCount_absentOrNegative_startsAtOne();
@@ -51,12 +53,40 @@ void tst_startup::firstInstance_writesOptionsAndReadsTheController()
     QVERIFY(bench.waitIdle());
     QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(bench.main().Panel2->LTotalVol->text(), QStringLiteral("1000"));
-    QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("SIM"));
+    QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("SIM (simulated controller)"));
     const QStringList seen = bench.messages.take();
     QCOMPARE(seen.size(), 2);
     QVERIFY(seen[0].startsWith(QStringLiteral("status: ")));
     QVERIFY(seen[1].startsWith(QStringLiteral("status: ")));
     QVERIFY(!seen[1].contains(QLatin1Char('#')));
+}
+
+void tst_startup::firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController_data()
+{
+    QTest::addColumn<bool>("shown"); // the main window shown: the controller settings window's read ends it
+    QTest::newRow("Refresh's read") << false;
+    QTest::newRow("controller settings window's read") << true;
+}
+
+void tst_startup::firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController()
+{
+    QFETCH(bool, shown);
+    ProgramHome home;
+    QVERIFY(QFile::remove(home.path(QStringLiteral("options.ini"))));
+    const QStringList said = {
+        "status: Reading the configuration...", "status: The configuration has been read",
+        "status: This is the simulated controller, not a real one. Choose the real port "
+        "in Settings."};
+    {
+        ProgramBench bench(home, NewInstanceScope());
+        if (shown)
+            bench.program->show();
+        QVERIFY(bench.waitIdle());
+        QTRY_COMPARE(bench.messages.seen, said);
+    }
+    ProgramBench again(home, NewInstanceScope());
+    QVERIFY(again.waitIdle());
+    QCOMPARE(again.messages.take(), said.mid(0, 2));
 }
 
 void tst_startup::instances_areNumberedWhileOthersRun()

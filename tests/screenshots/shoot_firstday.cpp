@@ -6,6 +6,7 @@
 #include "app/FlowOutcome.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
+#include "mainwindow/ReportPreview.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WidgetMessages.h"
@@ -14,6 +15,7 @@
 #include "tests/common/TestSupport.h"
 #include "tests/screenshots/Shots.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -50,7 +52,7 @@ void prepareHome(const QTemporaryDir& home, const QString& language)
 // The program started on the simulated controller, its first reads done.
 struct Started
 {
-    explicit Started(const ShotSession& session)
+    explicit Started(const ShotSession& session, const QList<SerialPortEntry>& ports = {})
     {
         prepareHome(home, session.language);
         messages.onStatus = [this](const QString& text) {
@@ -60,6 +62,8 @@ struct Started
         MainDependencies deps;
         deps.messages = &messages;
         deps.instanceScope = QStringLiteral("shots-") + QString::number(QCoreApplication::applicationPid());
+        if (!ports.isEmpty())
+            deps.listPorts = [ports] { return ports; };
         program = std::make_unique<ZentikProgram>(AppPaths::at(home.path()), deps);
         statusLine = program->FMain->StatusLine;
         program->show();
@@ -146,6 +150,26 @@ void shootScreen(ShotSession& session, Started& started)
     session.save(QStringLiteral("main-on-screen"), picture);
 }
 
+// The report's preview as the main window opens it, captioned with the port it read.
+void shootReportPreview(ShotSession& session, Started& started)
+{
+    TFMain* main = started.program->FMain.get();
+    main->APrintConfigExecute();
+    WaitUntil([&] { return main->findChild<TFReportPreview*>() != nullptr; }, 5000);
+    TFReportPreview* preview = main->findChild<TFReportPreview*>();
+    if (!preview)
+        return;
+    QTest::qWait(50);
+    QImage picture(preview->frameGeometry().size() + QSize(0, 24), QImage::Format_RGB32);
+    picture.fill(QColor(0x50, 0x60, 0x70));
+    QPainter painter(&picture);
+    painter.translate(-preview->frameGeometry().topLeft() + QPoint(0, 24));
+    drawFramed(painter, preview);
+    painter.end();
+    session.save(QStringLiteral("report-preview-caption"), picture);
+    preview->close();
+}
+
 // The summary right after Apply has switched to the other language, before the read that follows ends.
 void shootSummaryAfterSwitch(ShotSession& session, Started& started)
 {
@@ -159,13 +183,43 @@ void shootSummaryAfterSwitch(ShotSession& session, Started& started)
     WaitUntil([&] { return started.program->FMain->Zentik->ProcessId == 0; }, 5000);
 }
 
+// The settings window after Find controller over ports that cannot be opened, with its list open.
+void shootSettingsSearch(ShotSession& session)
+{
+    Started started(session,
+                    {{QStringLiteral("/dev/ttyUSB7")},
+                     {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9K4XQ2B-if00-port0")},
+                     {kSimulatedPortName}});
+    TFSettings* settings = started.program->FSettings;
+    settings->show();
+    settings->BFindClick();
+    WaitUntil([&] { return settings->BFind->isEnabled(); }, 5000);
+    settings->CBport->setCurrentIndex(1);
+    session.save(QStringLiteral("settings-search"), settings);
+    settings->CBport->showPopup();
+    QTest::qWait(50);
+    QWidget* list = settings->CBport->view()->window();
+    const QPoint corner = list->geometry().bottomRight() - settings->geometry().topLeft() + QPoint(1, 1);
+    QImage picture(settings->size().expandedTo(QSize(corner.x(), corner.y())), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.drawPixmap(0, 0, settings->grab());
+    painter.drawPixmap(list->geometry().topLeft() - settings->geometry().topLeft(), list->grab());
+    painter.end();
+    settings->CBport->hidePopup();
+    session.save(QStringLiteral("settings-search-list"), picture);
+    settings->hide();
+}
+
 const int registered = RegisterShot("firstday", [](ShotSession& session) {
     Started started(session);
     shootFailureBox(session, started);
     shootViewMenu(session, started);
     shootCompare(session, started);
     shootScreen(session, started);
+    shootReportPreview(session, started);
     shootSummaryAfterSwitch(session, started);
+    shootSettingsSearch(session);
 });
 
 } // namespace
