@@ -1,6 +1,7 @@
 #include "mainwindow/FileCommands.h"
 
 #include "app/AppContext.h"
+#include "app/ApplicationTitle.h"
 #include "app/FailureText.h"
 #include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
@@ -17,6 +18,8 @@
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 
+#include "Version.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -28,7 +31,7 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
     showReport = [this] {
         const LanguageCatalog& language = *m_context.language;
         TFReportPreview* preview = ShowReportPreview(
-            PrepareConfigReport(m_context.zentik->Parameters, language, m_window->windowTitle()),
+            PrepareConfigReport(m_context.zentik->Parameters, language, ReportProgramName()),
             m_context.messages, m_window);
         preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                           language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
@@ -38,16 +41,21 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
         using FileNames::Kind;
         preview->proposedPdfFile = FileNames::proposedPath(*m_context.options, Kind::Report,
                                                            m_context.zentik->Parameters.SerialNumber);
-        preview->askPdfFileName = [this, ask = preview->askPdfFileName] {
-            const QString chosen = ask();
-            FileNames::keepFolder(*m_context.options, Kind::Report, chosen);
-            return FileNames::withExtension(chosen, FileNames::extensionOf(Kind::Report));
+        preview->pdfSaved = [this](const QString& file) {
+            FileNames::keepFolder(*m_context.options, Kind::Report, file);
         };
     };
     showComparison = [this](const ConfigCompare::Result& result) {
         auto* window = new TFCompare(result, *m_context.language, m_window);
         window->show();
     };
+}
+
+QString FileCommands::ReportProgramName()
+{
+    // The program, not the window: the instance number of the main window's caption means nothing on
+    // paper or in a PDF file's creator.
+    return kApplicationTitle + QLatin1Char(' ') + QStringLiteral(ZENTIK_VERSION);
 }
 
 QString FileCommands::text(const char* key) const

@@ -38,6 +38,8 @@ public:
     void offerConfigFile(const QString& fileName, const std::function<QString()>& port);
 
     bool PrintRequest = false; // the running read is the report's rather than a save's
+    // The name the report prints in its footer and gives its PDF file as creator: title and version.
+    static QString ReportProgramName();
 
     // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString()> askSaveConfigName;

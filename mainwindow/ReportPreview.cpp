@@ -1,6 +1,7 @@
 #include "mainwindow/ReportPreview.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/FileNames.h"
 #include "app/MessageService.h"
 #include "report/ReportOutput.h"
 
@@ -93,9 +94,13 @@ QString TFReportPreview::askWithFileDialog()
 
 void TFReportPreview::ASaveAsPdfExecute()
 {
-    const QString fileName = askPdfFileName ? askPdfFileName() : QString();
-    if (!fileName.isEmpty())
-        savePdf(fileName);
+    const QString chosen = askPdfFileName ? askPdfFileName() : QString();
+    if (chosen.isEmpty())
+        return;
+    const QString fileName =
+        FileNames::withExtension(chosen, FileNames::extensionOf(FileNames::Kind::Report));
+    if (savePdf(fileName) && pdfSaved)
+        pdfSaved(fileName);
 }
 
 bool TFReportPreview::savePdf(const QString& fileName)

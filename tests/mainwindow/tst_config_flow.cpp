@@ -1,8 +1,10 @@
 // Saving a controller to a configuration file and loading one into it, from the main window.
 
+#include "app/FileNames.h"
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
+#include "mainwindow/ReportPreview.h"
 #include "table/UProgress.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -60,6 +63,7 @@ private slots:
     void closedPort_oneDialogAndNoProgressWindow_data();
     void closedPort_oneDialogAndNoProgressWindow();
     void progressWindow_advancesPerPageAndCloses();
+    void report_namesTheProgramAndThePortNotTheInstance();
     void compare_saysAMatchOrListsTheDifferences();
     void commandLineFile_askedAfterTheRead_onlyYesLoads_data();
     void commandLineFile_askedAfterTheRead_onlyYesLoads();
@@ -357,6 +361,34 @@ void tst_config_flow::progressWindow_advancesPerPageAndCloses()
     QVERIFY(!progress->isVisible());
     QVERIFY(reportShown);
     QVERIFY(!main().files().PrintRequest);
+}
+
+void tst_config_flow::report_namesTheProgramAndThePortNotTheInstance()
+{
+    QVERIFY(main().windowTitle().endsWith(QLatin1String("[1]")));
+    run([&] { main().APrintConfigExecute(); });
+    QPointer<TFReportPreview> preview = main().findChild<TFReportPreview*>();
+    QVERIFY(preview);
+    QCOMPARE(preview->windowTitle(), QStringLiteral("#0034 — SIM (simulated controller)"));
+    const ReportDocument& document = preview->document();
+    QCOMPARE(document.creator, QStringLiteral("ZENTIK Configurator 1.0.0.24"));
+    QStringList footer;
+    for (const ReportItem& item : document.pages.first().items)
+        if (item.element == QLatin1String("ProgramName") || item.element == QLatin1String("PrintDate"))
+            footer << item.text();
+    QCOMPARE(footer.size(), 2);
+    QCOMPARE(footer[0], document.creator);
+    QVERIFY2(footer[1].startsWith(QLatin1String("#0047: ") + QDate::currentDate().toString(Qt::ISODate)),
+             qPrintable(footer[1]));
+    // Saved as PDF under a name typed without its extension; the next dialog opens in its folder.
+    QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("reports")));
+    const QString typed = path(QStringLiteral("reports/controller"));
+    preview->askPdfFileName = [typed] { return typed; };
+    preview->ASaveAsPdf->trigger();
+    QVERIFY(QFile::exists(typed + QStringLiteral(".pdf")));
+    QCOMPARE(FileNames::lastFolder(*m_bench->program->context.options, FileNames::Kind::Report),
+             path(QStringLiteral("reports")));
+    preview->close();
 }
 
 void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads_data()
