@@ -65,8 +65,13 @@ bool TFSensor1::setUpSensor(int sensor)
     }
     if (!ComputeTable() || !DrawVolumeChart())
         return false;
+    // Where the result grid is shown wider than described (its longest fractions at a large font), the
+    // window is wider by as much, so that the chart keeps its room.
+    const int widerGrid = SGRes->isHidden() ? 0 : m_resultGridExtraWidth;
     if (sensor == 1)
-        resize(kDefaultWidth, height());
+        resize(kDefaultWidth + widerGrid, height());
+    else
+        resize(width() + widerGrid, height());
     return true;
 }
 

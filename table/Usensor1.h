@@ -144,5 +144,6 @@ private:
     // point leaves those words to be written back as they were read, whatever the total volume.
     bool m_tableRead = false;
     PointList m_pointsRead;
-    qint32 m_computedTotal = 0; // the total volume the table was last computed over
+    qint32 m_computedTotal = 0;     // the total volume the table was last computed over
+    int m_resultGridExtraWidth = 0; // the result grid's width beyond the described one
 };

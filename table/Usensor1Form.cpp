@@ -17,6 +17,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -53,11 +54,27 @@ public:
 
 constexpr int kDefaultHeight = 537;
 constexpr int kGridWidth = 134;
+constexpr int kGridChrome = kGridWidth - 64 - 45; // beside the columns: the scroll bar and the frame
 constexpr int kRowHeight = 18;
 constexpr int kCommandStripHeight = 30;
 // Room a tool button needs beside its icon and caption.
 constexpr int kCommandButtonPadding = 20;
 constexpr qreal kSmallestCaptionPoints = 7;
+
+// Room for the longest fraction a table word gives, at the grid's font, in the widest digit of the font:
+// "0.000" and 15 significant digits ("0.000106813153276875", the words 7 to 65), or 16 digits around an
+// exponent ("1.52590218966964E-5", the words 1 to 6). Two pixels more for what a whole text's shaping adds.
+int longestFractionWidth(const QFont& font, const QLocale& locale)
+{
+    // Unrounded: a whole-pixel digit times eighteen may fall short of the text on a scaled screen.
+    const QFontMetricsF metrics(font);
+    qreal digit = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(c)));
+    const QString point = locale.decimalPoint();
+    return 2 + qCeil(std::max(metrics.horizontalAdvance(QStringLiteral("0") + point) + 18 * digit,
+                              metrics.horizontalAdvance(point + QStringLiteral("E-")) + 16 * digit));
+}
 
 } // namespace
 
@@ -163,14 +180,17 @@ void TFSensor1::buildLayout()
     SGRes->setSelectionMode(QAbstractItemView::ContiguousSelection);
 
     const int rowHeight = std::max(kRowHeight, QFontMetrics(bold).height() + 2);
-    const int widths[2][2] = {{64, 45}, {65, 44}};
+    // The result grid's fraction column shows the longest fraction whole, with the cell's padding.
+    const int fractionWidth = std::max(65, longestFractionWidth(bold, m_locale) + 8);
+    m_resultGridExtraWidth = fractionWidth - 65;
+    const int widths[2][2] = {{64, 45}, {fractionWidth, 44}};
     int g = 0;
     for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
         grid->setFont(bold);
         // The code column holds up to four digits; a larger desktop font widens it and the grid with it.
         const int codeWidth =
             std::max(widths[g][1], QFontMetrics(bold).horizontalAdvance(QStringLiteral("1023")) + 10);
-        grid->setFixedWidth(kGridWidth + codeWidth - widths[g][1]);
+        grid->setFixedWidth(widths[g][0] + codeWidth + kGridChrome);
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid->verticalHeader()->setMinimumSectionSize(rowHeight);

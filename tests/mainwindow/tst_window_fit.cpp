@@ -3,6 +3,7 @@
 // than the screen and comes back as it was left, and every child window fits the frame of the maximised
 // main window with the log shown, scrolling what cannot fit.
 
+#include "app/TableMath.h"
 #include "mainwindow/WindowPlacement.h"
 #include "tests/common/ProgramBench.h"
 
@@ -11,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -177,6 +179,17 @@ void tst_window_fit::childWindows_fitTheMaximisedFrame()
             faults << QStringLiteral("%1: %2 beyond the frame's %3")
                           .arg(child->objectName(), rectText(child->geometry()), rectText(room));
         faults << cutControls(child);
+        // The result grid's fraction column holds the longest fractions a table gives, whole.
+        if (auto* results = child->findChild<QTableView*>(QStringLiteral("SGRes"))) {
+            const QFontMetrics metrics(results->font());
+            for (const quint16 word : {quint16(1), quint16(6), quint16(7), quint16(65), quint16(32768)}) {
+                const QString fraction = FractionText(WordToFraction(word), QLocale());
+                if (metrics.horizontalAdvance(fraction) + 6 > results->columnWidth(0))
+                    faults << QStringLiteral("%1: fraction %2 wider than its column of %3")
+                                  .arg(child->objectName(), fraction)
+                                  .arg(results->columnWidth(0));
+            }
+        }
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
