@@ -212,7 +212,7 @@ void TFZentik::fitToTexts()
     for (QPushButton* b : {BApply, Button2})
         b->setMinimumSize(std::max(75, b->fontMetrics().horizontalAdvance(b->text()) + 24), 25);
     // The window's size is the form's with the window's own title bar and borders; a frame too small for it
-    // shrinks it (ChildWindows), and the form then scrolls.
+    // makes it smaller (ChildWindows), and the form then scrolls.
     m_client->adjustSize();
     const QSize border = QMdiSubWindow::sizeHint() - widget()->sizeHint();
     setMinimumSize(0, 0);

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
+
+#include <algorithm>
 
 ChildWindows::ChildWindows(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area) {}
 
@@ -85,8 +88,20 @@ void ChildWindows::keepReachable(QMdiSubWindow* window)
     // still; what it then cannot show, it scrolls.
     const QSize room = m_area->viewport()->size();
     if (!room.isEmpty() && (window->width() > room.width() || window->height() > room.height())) {
-        window->setMinimumSize(window->minimumSize().boundedTo(room));
-        window->resize(window->size().boundedTo(room));
+        QSize fit = window->size().boundedTo(room);
+        if (window->minimumSize() == window->maximumSize()) {
+            // A window of fixed size scrolls its content and stays of fixed size: it gets the room of the
+            // bar that cutting it in one direction brings, so as not to need the other one too.
+            const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+            if (fit.width() < window->width())
+                fit.setHeight(std::min(room.height(), fit.height() + bar));
+            if (fit.height() < window->height())
+                fit.setWidth(std::min(room.width(), fit.width() + bar));
+            window->setFixedSize(fit);
+        } else {
+            window->setMinimumSize(window->minimumSize().boundedTo(room));
+            window->resize(fit);
+        }
     }
     // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
     // window starts at the left and top edges, and the scroll bars reach the rest.

@@ -420,8 +420,8 @@ void tst_main_window::tiling_placesWindowsSideBySideOrStacked()
     const QList<QMdiSubWindow*> windows = main().MdiArea->subWindowList(QMdiArea::CreationOrder);
     QCOMPARE(windows.size(), 3);
     const QRect area = main().MdiArea->viewport()->rect();
-    // Each window fills its share as far as its limits let it: the controller settings window never grows
-    // beyond its form (it shrinks to a small frame and scrolls the form).
+    // Each window fills its share as far as its limits let it: the controller settings window keeps its
+    // fixed size (made smaller for a small frame, where it scrolls its form).
     main().AhorExecute();
     for (int i = 0; i < windows.size(); ++i) {
         QCOMPARE(windows[i]->pos(), QPoint(0, i * (area.height() / 3)));
