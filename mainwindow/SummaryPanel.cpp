@@ -138,7 +138,11 @@ void TSummaryPanel::ApplyTexts()
     for (QLayout* inner : findChildren<QLayout*>())
         inner->invalidate();
     layout()->invalidate();
-    setFixedWidth(std::max(kWidth, layout()->minimumSize().width()));
+    const int width = std::max(kWidth, layout()->minimumSize().width());
+    const bool changed = width != this->width();
+    setFixedWidth(width);
+    if (changed)
+        emit widthChanged();
     // Laid out again at once, not at the next read: the buttons would overlap in their old places.
     if (QWidget* parent = parentWidget(); parent && parent->layout())
         parent->layout()->activate();

@@ -46,6 +46,10 @@ public:
     QPushButton* BChange = nullptr;
     QPushButton* BRefresh = nullptr;
 
+signals:
+    // The panel has taken another width, for its longer or shorter captions.
+    void widthChanged();
+
 private:
     QString text(const char* section, const char* key) const;
 

@@ -35,6 +35,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -128,8 +130,24 @@ void TFMain::createPanels()
     Splitter1->setSizes({185, 500});
     row->addWidget(Splitter1, 1);
 
-    Panel2 = new TSummaryPanel(*m_context.language, central);
-    row->addWidget(Panel2);
+    // A window too low for the summary at a large font scrolls it rather than cut its rows.
+    auto* summary = new QScrollArea(central);
+    summary->setObjectName(QStringLiteral("SummaryScroll"));
+    summary->setFrameShape(QFrame::NoFrame);
+    summary->setWidgetResizable(true);
+    summary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    summary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    Panel2 = new TSummaryPanel(*m_context.language, summary);
+    summary->setWidget(Panel2);
+    row->addWidget(summary);
+    // As wide as the panel, and the scroll bar's width more while it is shown.
+    const auto fitSummary = [summary, panel = Panel2] {
+        const QScrollBar* bar = summary->verticalScrollBar();
+        summary->setFixedWidth(panel->width() + (bar->maximum() > 0 ? bar->sizeHint().width() : 0));
+    };
+    connect(summary->verticalScrollBar(), &QScrollBar::rangeChanged, summary, fitSummary);
+    connect(Panel2, &TSummaryPanel::widthChanged, summary, fitSummary);
+    fitSummary();
     connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
     connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
     setCentralWidget(central);

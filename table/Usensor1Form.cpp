@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -60,6 +61,7 @@ constexpr int kCommandStripHeight = 30;
 // Room a tool button needs beside its icon and caption.
 constexpr int kCommandButtonPadding = 20;
 constexpr qreal kSmallestCaptionPoints = 7;
+constexpr int kSmallestChartWidth = 160; // room for the axis' numbers and some of the curve
 
 // Room for the longest fraction a table word gives, at the grid's font, in the widest digit of the font:
 // "0.000" and 15 significant digits ("0.000106813153276875", the words 7 to 65), or 16 digits around an
@@ -128,7 +130,13 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
 
 void TFSensor1::buildLayout()
 {
-    auto* client = new QWidget(this);
+    // In a frame too small for the grids and a readable chart the window scrolls, rather than squeeze
+    // the chart to nothing.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBox"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* client = new QWidget(scroll);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -214,6 +222,7 @@ void TFSensor1::buildLayout()
 
     Chart1 = new CalibrationChart(client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setMinimumWidth(kSmallestChartWidth);
     body->addWidget(Chart1, 1);
     Series1 = Chart1->Series1;
     Series2 = Chart1->Series2;
@@ -239,7 +248,8 @@ void TFSensor1::buildLayout()
     connect(SGUser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(SGUser->viewport()->mapToGlobal(at)); });
 
-    setWidget(client);
+    scroll->setWidget(client);
+    setWidget(scroll);
 }
 
 void TFSensor1::setGridColours(const QColor& points, const QColor& results)

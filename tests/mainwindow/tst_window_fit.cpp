@@ -171,6 +171,17 @@ void tst_window_fit::childWindows_fitTheMaximisedFrame()
     main.ASensor2->trigger();
 
     QStringList faults;
+    // The summary whole in width, and scrolled rather than squeezed where the window is too low for it.
+    const auto* summary = main.findChild<QAbstractScrollArea*>(QStringLiteral("SummaryScroll"));
+    QVERIFY(summary);
+    if (summary->viewport()->width() < main.Panel2->width())
+        faults << QStringLiteral("summary: %1 wide in %2")
+                      .arg(main.Panel2->width())
+                      .arg(summary->viewport()->width());
+    if (main.Panel2->height() < main.Panel2->minimumSizeHint().height())
+        faults << QStringLiteral("summary: %1 high, needs %2")
+                      .arg(main.Panel2->height())
+                      .arg(main.Panel2->minimumSizeHint().height());
     const QRect room = main.MdiArea->viewport()->rect();
     for (QMdiSubWindow* child : main.MdiArea->subWindowList()) {
         main.MdiArea->setActiveSubWindow(child);

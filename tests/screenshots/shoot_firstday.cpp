@@ -212,13 +212,15 @@ void shootSettingsSearch(ShotSession& session)
 }
 
 const int registered = RegisterShot("firstday", [](ShotSession& session) {
-    Started started(session);
-    shootFailureBox(session, started);
-    shootViewMenu(session, started);
-    shootCompare(session, started);
-    shootScreen(session, started);
-    shootReportPreview(session, started);
-    shootSummaryAfterSwitch(session, started);
+    {
+        Started started(session);
+        shootFailureBox(session, started);
+        shootViewMenu(session, started);
+        shootCompare(session, started);
+        shootScreen(session, started);
+        shootReportPreview(session, started);
+        shootSummaryAfterSwitch(session, started); // last: it leaves the program in the other language
+    }
     shootSettingsSearch(session);
 });
 
