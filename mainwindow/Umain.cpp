@@ -201,8 +201,10 @@ void TFMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
-        // The frame the window manager gives may be larger than foreseen, which could push it off the screen.
-        QTimer::singleShot(0, this, [this] { WindowPlacement::fitShown(this); });
+        // The frame the window manager gives may be larger than foreseen, which could push it off the screen;
+        // it is known once the manager has framed the window, which moves it.
+        m_placing = true;
+        QTimer::singleShot(0, this, [this] { m_placing = m_placing && !WindowPlacement::fitShown(this); });
         FormShow();
     }
 }
@@ -224,6 +226,13 @@ bool TFMain::FormCloseQuery()
     }
     Zentik->ComPort->close();
     return true;
+}
+
+void TFMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_placing)
+        m_placing = !WindowPlacement::fitShown(this);
 }
 
 void TFMain::closeEvent(QCloseEvent* event)

@@ -124,6 +124,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
@@ -142,6 +143,7 @@ private:
     QPointer<TFAbout> m_about;
     QPointer<TFSettings> m_settings;
     bool m_shown = false;
-    QString m_portInUse; // the port Refresh last opened
+    bool m_placing = false; // shown, and not yet fitted to the screen with the frame the manager drew
+    QString m_portInUse;    // the port Refresh last opened
     QString m_afterFirstSummary;
 };

@@ -12,11 +12,13 @@ class QWidget;
 
 namespace WindowPlacement {
 
-// The window's place as kept between runs: its normal (not maximised) rectangle without the frame.
+// The window's place as kept between runs: its normal (not maximised) rectangle without the frame, and
+// the frame the window manager drew around it then.
 struct Kept
 {
     QRect normal;
     bool maximised = false;
+    QMargins frame;
 };
 
 // The client rectangle moved and, where it must be, shrunk so that it and its frame lie inside available.
@@ -30,8 +32,8 @@ bool keep(Options& options, const Kept& place);
 // start, a screen gone) defaultSize centred on the primary screen; held within the available area.
 void restore(QWidget* window, Options& options, const QSize& defaultSize);
 // Once shown: the frame the window manager has given it may be larger than foreseen; the window is then
-// fitted again.
-void fitShown(QWidget* window);
+// fitted again. False while the frame is not known yet (the manager has not framed the window).
+bool fitShown(QWidget* window);
 // At closing: the window's place for the next run.
 bool remember(const QWidget* window, Options& options);
 

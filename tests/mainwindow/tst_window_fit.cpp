@@ -100,7 +100,7 @@ void tst_window_fit::mainWindow_opensWithinTheScreen()
     home.setOption("AdminMODE", QStringLiteral("1"));
     if (!kept.isEmpty()) {
         Options options(home.path(QStringLiteral("options.ini")));
-        QVERIFY(WindowPlacement::keep(options, {kept, false}));
+        QVERIFY(WindowPlacement::keep(options, {kept, false, QMargins()}));
     }
     ProgramBench bench(home, NewInstanceScope());
     TFMain& main = bench.main();
