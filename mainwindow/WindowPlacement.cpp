@@ -166,11 +166,16 @@ bool fitShown(QWidget* window)
 
 bool remember(const QWidget* window, Options& options)
 {
-    // A maximised window's frame is not the one it has when it is normal again.
-    const Kept place{window->isMaximized() ? window->normalGeometry() : window->geometry(),
-                     window->isMaximized(),
-                     window->isMaximized() ? kept(options).value_or(Kept()).frame : frameOf(window)};
-    return keep(options, place);
+    // A maximised window's frame need not be the one it has when normal again: the one kept before is
+    // the better guess, where there is one.
+    QMargins frame = frameOf(window);
+    if (window->isMaximized()) {
+        const QMargins before = kept(options).value_or(Kept()).frame;
+        if (!before.isNull())
+            frame = before;
+    }
+    return keep(options, {window->isMaximized() ? window->normalGeometry() : window->geometry(),
+                          window->isMaximized(), frame});
 }
 
 } // namespace WindowPlacement
