@@ -96,7 +96,7 @@ void shootFailureBox(ShotSession& session, Started& started)
     const LanguageCatalog& language = started.program->language;
     FlowOutcome outcome = FlowOutcome::processFailed(Result::TimeOut);
     // The box is modal: its picture is taken from inside, then Close ends it.
-    QTimer::singleShot(100, [&] {
+    QTimer::singleShot(100, started.program->FMain.get(), [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             session.save(QStringLiteral("failure-retry"), box);
             box->reject();
