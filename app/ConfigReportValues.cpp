@@ -24,6 +24,7 @@ enum class Variable {
     TotalVol,
     ReserveLitres,
     ProgramName,
+    PrintDate,
     N1_1,
     N1_2,
     V1_1,
@@ -44,7 +45,7 @@ const QHash<QString, Variable>& variables()
     static const QHash<QString, Variable> table = [] {
         QHash<QString, Variable> t;
         for (const char* key : {"0002", "0003", "0005", "0011", "0012", "0020", "0022", "0023", "0026",
-                                "0029", "0031", "0032", "0033", "0034"})
+                                "0029", "0031", "0032", "0033", "0034", "0047"})
             t.insert(QString::fromLatin1(key), Variable::ZentikText);
         t.insert(QStringLiteral("0009"), Variable::VolumeUnit);
         t.insert(QStringLiteral("ID"), Variable::Id);
@@ -62,6 +63,7 @@ const QHash<QString, Variable>& variables()
         t.insert(QStringLiteral("TOTALVOL"), Variable::TotalVol);
         t.insert(QStringLiteral("TRL"), Variable::ReserveLitres);
         t.insert(QStringLiteral("PROGRAMNAME"), Variable::ProgramName);
+        t.insert(QStringLiteral("PRINTDATE"), Variable::PrintDate);
         t.insert(QStringLiteral("N1_1"), Variable::N1_1);
         t.insert(QStringLiteral("N1_2"), Variable::N1_2);
         t.insert(QStringLiteral("V1_1"), Variable::V1_1);
@@ -82,8 +84,10 @@ const QHash<QString, Variable>& variables()
 } // namespace
 
 ConfigReportValues::ConfigReportValues(const TParameters& parameters, const LanguageCatalog& language,
-                                       const QString& programName, const QLocale& locale)
-    : m_parameters(parameters), m_language(language), m_programName(programName), m_locale(locale)
+                                       const QString& programName, const QLocale& locale,
+                                       const QDateTime& printed)
+    : m_parameters(parameters), m_language(language), m_programName(programName), m_locale(locale),
+      m_printed(printed)
 {
     m_locale.setNumberOptions(QLocale::OmitGroupSeparator);
 }
@@ -171,6 +175,9 @@ QVariant ConfigReportValues::value(const QString& variable, int tableRow, int ch
         return QString::number(ReserveLitres(p));
     case Variable::ProgramName:
         return m_programName;
+    case Variable::PrintDate:
+        // One form in every language and on every machine, which no reader takes for day and month swapped.
+        return m_printed.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
     case Variable::N1_1:
     case Variable::N2_1:
         return tablePoint(1, false, false);

@@ -4,6 +4,7 @@
 
 #include "link/ControllerData.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QVariant>
 
@@ -15,9 +16,11 @@ public:
     static constexpr int kPointCount = 32; // points per table
     static constexpr int kTableLines = 16; // each line shows point r and point r + 16
 
-    // The record is copied: the report shows the controller as it was when preparation began.
+    // The record is copied: the report shows the controller as it was when preparation began. printed is
+    // the date and time the footer names.
     ConfigReportValues(const TParameters& parameters, const LanguageCatalog& language,
-                       const QString& programName, const QLocale& locale = QLocale());
+                       const QString& programName, const QLocale& locale = QLocale(),
+                       const QDateTime& printed = QDateTime::currentDateTime());
 
     // The value of a variable, its name matched without regard to letter case, with the table at line
     // tableRow and the charts at point chartRow. Texts are strings; N1, N2 are integers and V1, V2
@@ -39,4 +42,5 @@ private:
     const LanguageCatalog& m_language;
     QString m_programName;
     QLocale m_locale;
+    QDateTime m_printed;
 };

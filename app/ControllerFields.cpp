@@ -1,5 +1,6 @@
 #include "app/ControllerFields.h"
 
+#include "app/LanguageCatalog.h"
 #include "config/IniFile.h"
 
 std::optional<qint32> FieldInteger(const QString& text)
@@ -11,6 +12,62 @@ std::optional<qint32> FieldInteger(const QString& text)
 QString NotAnIntegerText(const QString& text)
 {
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
+}
+
+QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField field)
+{
+    const auto caption = [&](const char* key, const char* english) {
+        return language.LanguageText("ZENTIK", key, QString::fromLatin1(english));
+    };
+    switch (field) {
+    case ControllerField::Address1:
+        return caption("0042", "Network address, sensor 1");
+    case ControllerField::Address2:
+        return caption("0043", "Network address, sensor 2");
+    case ControllerField::MultFactor:
+        return caption("0031", "Multiplication factor");
+    case ControllerField::Total:
+        return caption("0005", "Total volume (l)");
+    case ControllerField::Reserve:
+        return caption("0022", "Reserve (l)");
+    case ControllerField::Interval:
+        return caption("0023", "Output interval (s)");
+    case ControllerField::Volume1:
+        return caption("0044", "Tank volume, sensor 1");
+    case ControllerField::Volume2:
+        return caption("0045", "Tank volume, sensor 2");
+    }
+    return QString();
+}
+
+QString SettingCaption(const LanguageCatalog& language, const QByteArray& key)
+{
+    struct Caption
+    {
+        const char* key;
+        const char* textKey;
+        const char* english;
+    };
+    // The file holds the reserve as a level, a share of the total volume, not the litres the window shows.
+    static constexpr Caption kCaptions[] = {
+        {"ID", "0020", "Serial number"},
+        {"SW", "0032", "Program number"},
+        {"Sensor_on_0", "0040", "Poll, sensor 1"},
+        {"Sensor_on_1", "0041", "Poll, sensor 2"},
+        {"Net_addr_0", "0042", "Network address, sensor 1"},
+        {"Net_addr_1", "0043", "Network address, sensor 2"},
+        {"Inversion", "0030", "Level inversion"},
+        {"Mult_Factor", "0031", "Multiplication factor"},
+        {"trl", "0046", "Reserve level (in 1/255 of the total volume)"},
+        {"Interval", "0023", "Output interval (s)"},
+        {"P_Mode", "0026", "Periodic output format"},
+        {"Volume_0", "0044", "Tank volume, sensor 1"},
+        {"Volume_1", "0045", "Tank volume, sensor 2"},
+    };
+    for (const Caption& c : kCaptions)
+        if (key.compare(c.key, Qt::CaseInsensitive) == 0)
+            return language.LanguageText("ZENTIK", c.textKey, QString::fromLatin1(c.english));
+    return QString::fromLatin1(key);
 }
 
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres)
@@ -71,19 +128,23 @@ ControllerFields ControllerFieldsOf(const TParameters& p)
 }
 
 bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
-                          TParameters* written, QString* notAnInteger)
+                          TParameters* written, QString* notAnInteger, ControllerField* field)
 {
     // Every field is checked before anything is set, in the order of the window's Apply.
     qint32 addr1 = 0, addr2 = 0, multFactor = 0, total = 0, reserve = 0, interval = 0, volume1 = 0,
            volume2 = 0;
-    const std::pair<const QString*, qint32*> fields[] = {
-        {&now.address[0], &addr1},  {&now.address[1], &addr2}, {&now.multFactor, &multFactor},
-        {&now.total, &total},       {&now.reserve, &reserve},  {&now.interval, &interval},
-        {&now.volume[0], &volume1}, {&now.volume[1], &volume2}};
-    for (const auto& [text, value] : fields) {
+    using F = ControllerField;
+    const std::tuple<F, const QString*, qint32*> fields[] = {
+        {F::Address1, &now.address[0], &addr1},        {F::Address2, &now.address[1], &addr2},
+        {F::MultFactor, &now.multFactor, &multFactor}, {F::Total, &now.total, &total},
+        {F::Reserve, &now.reserve, &reserve},          {F::Interval, &now.interval, &interval},
+        {F::Volume1, &now.volume[0], &volume1},        {F::Volume2, &now.volume[1], &volume2}};
+    for (const auto& [which, text, value] : fields) {
         const std::optional<qint32> number = FieldInteger(*text);
         if (!number) {
             *notAnInteger = *text;
+            if (field)
+                *field = which;
             return false;
         }
         *value = *number;

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class LanguageCatalog;
+
 #include <array>
 #include <optional>
 
@@ -14,6 +16,15 @@ std::optional<qint32> FieldInteger(const QString& text);
 
 // The general error's text for a field that holds no integer.
 QString NotAnIntegerText(const QString& text);
+
+// The window's fields that must hold an integer, in the order Apply checks them.
+enum class ControllerField { Address1, Address2, MultFactor, Total, Reserve, Interval, Volume1, Volume2 };
+// What the user calls the field: its caption in the window, with the sensor where both sensors have one.
+QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField field);
+// What the user calls a setting of a configuration file's PARAMETERS section (ID, Net_addr_0, trl, ...): the
+// caption of its field in the controller settings window, with the sensor where both have one; the key
+// itself for a key the window does not show.
+QString SettingCaption(const LanguageCatalog& language, const QByteArray& key);
 
 // The reserve level (a share of the total volume in steps of 1/255) for a reserve given in litres:
 // rounded to the nearest step with halves going to the even neighbour, at most 255; 0 for a total of 0.
@@ -65,7 +76,7 @@ ControllerFields ControllerFieldsOf(const TParameters& p);
 
 // Sets the settings of `written` from the fields now. A field unchanged since it was shown keeps the value
 // read, since what it shows may be held to a limit or rounded; so does the reserve level while neither the
-// reserve nor the volumes were changed. False, with the text, for the first field that holds no integer;
-// `written` is then left as it was.
+// reserve nor the volumes were changed. False, with the text and the field, for the first field that holds
+// no integer; `written` is then left as it was.
 bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
-                          TParameters* written, QString* notAnInteger);
+                          TParameters* written, QString* notAnInteger, ControllerField* field = nullptr);

@@ -44,8 +44,12 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
         *ended = true;
         if (progress && closesProgress)
             progress->finish();
-        then(z->LastError == Result::Success ? FlowOutcome::done()
-                                             : FlowOutcome::processFailed(z->LastError, z->LastErrorText));
+        if (z->LastError == Result::Success)
+            return then(FlowOutcome::done());
+        FlowOutcome failed = FlowOutcome::processFailed(z->LastError, z->LastErrorText);
+        if (z->LastError >= Result::RejectedReadPage && z->LastError <= Result::RejectedPageNumber)
+            failed.page = z->PageIndex;
+        then(failed);
     };
     const bool started =
         replacing ? StartReplacingConfigRead(z, context.timeoutMs, run.receiver(), std::move(completion))

@@ -49,13 +49,14 @@ struct FlowOutcome
     QStringList problems;
     QString file;
     PortFailure portFailure;
+    int page = -1; // ProcessFailed with a refused table page (result codes 10 to 12): that page, 0..63
 
     bool ok() const { return kind == Kind::Done; }
 
     static FlowOutcome done() { return {}; }
     static FlowOutcome of(Kind kind, const QString& detail = QString())
     {
-        return {kind, 0, detail, {}, {}, {}};
+        return {kind, 0, detail, {}, {}, {}, -1};
     }
     static FlowOutcome unwritable(const QString& error, const QString& reason)
     {
@@ -63,7 +64,7 @@ struct FlowOutcome
     }
     static FlowOutcome unreadable(const QString& file, const QString& reason)
     {
-        return {Kind::UnreadableFile, 0, reason, {}, file, {}};
+        return {Kind::UnreadableFile, 0, reason, {}, file, {}, -1};
     }
     static FlowOutcome portUnavailable(const PortFailure& failure)
     {
@@ -73,6 +74,6 @@ struct FlowOutcome
     }
     static FlowOutcome processFailed(int code, const QString& detail = QString())
     {
-        return {Kind::ProcessFailed, code, detail, {}, {}, {}};
+        return {Kind::ProcessFailed, code, detail, {}, {}, {}, -1};
     }
 };

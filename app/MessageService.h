@@ -65,6 +65,19 @@ public:
         return text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
     }
 
+    // A controller process that failed: a box with the warning icon, the text and below it the explanation
+    // of its result code; with canRetry a Retry button beside Close. True only for Retry: Escape, Close and
+    // the box's close button never run the job again. details: what the connection check found, behind a
+    // button of its own.
+    virtual bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry = true,
+                                  const QString& details = QString())
+    {
+        Q_UNUSED(canRetry)
+        informationWithDetails(explanation.isEmpty() ? text : text + QStringLiteral("\n\n") + explanation,
+                               details);
+        return false;
+    }
+
     // A failure: the dialog first, then the same text in the status line.
     void failure(const QString& text, const QString& details = QString())
     {

@@ -1,5 +1,8 @@
 #include "app/PointsCsv.h"
 
+#include "config/SafeFile.h"
+
+#include <QFile>
 #include <QRegularExpression>
 
 namespace PointsCsv {
@@ -141,7 +144,13 @@ bool writeFile(const QString& path, const QStringList& lines, QString* error)
     QByteArray content;
     for (const QString& line : lines)
         content += line.toUtf8() + "\r\n";
-    return SafeFile::write(path, content, nullptr, error);
+    // The one checked writer: the old file stays whole on any failure, a folder or a device is refused.
+    QString written;
+    QString reason;
+    if (SafeFile::write(path, content, &written, &reason))
+        return true;
+    *error = reason.isEmpty() ? written : reason;
+    return false;
 }
 
 } // namespace PointsCsv

@@ -38,6 +38,10 @@ struct ReadResult
 ReadResult parse(const QByteArray& content, const QLocale& locale);
 ReadResult readFile(const QString& path, const QLocale& locale);
 
+// The header lines of exported points and tables, naming their columns.
+inline const QString kPointsHeader = QStringLiteral("litres;code");
+inline const QString kTableHeader = QStringLiteral("code;litres;word");
+
 // One line per point, "volume;code" with a decimal point, as the grid holds them.
 QStringList pointLines(const PointList& points, const QLocale& locale);
 // A points file for other programs: the header "V;N", then pointLines of volumes with a decimal point.
@@ -45,7 +49,7 @@ QStringList pointsFileLines(const PointList& points);
 // One line per table entry, "code;volume;word": the volume the word stands for in litres, three decimals.
 QStringList tableLines(const TableWords& words, qint32 totalVolume);
 
-// Writes the lines, each ended by CR LF, through the checked writer (SafeFile); false with the reason.
+// Writes the lines, each ended by CR LF, whole or not at all (SafeFile); false with the system's reason.
 bool writeFile(const QString& path, const QStringList& lines, QString* error);
 
 } // namespace PointsCsv

@@ -1,6 +1,7 @@
 #include "cli/CtlSession.h"
 
 #include "app/ConnectionDoctor.h"
+#include "app/FailureText.h"
 #include "app/FilePort.h"
 #include "app/Options.h"
 #include "app/PortFactory.h"
@@ -94,6 +95,8 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         return Exit::PortUnavailable;
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
+        if (const QString words = FailureExplanation(m_language, outcome); !words.isEmpty())
+            printErr(QStringLiteral("zentikctl: ") + words);
         return outcome.resultCode;
     case FlowOutcome::Kind::BackupFailed:
         printErr(QStringLiteral(

@@ -73,6 +73,14 @@ void CtlMessages::error(const QString& text)
     information(text);
 }
 
+bool CtlMessages::failureWithRetry(const QString& text, const QString& explanation, bool, const QString&)
+{
+    information(text);
+    if (!explanation.isEmpty())
+        information(explanation);
+    return false;
+}
+
 CtlPageCounter::CtlPageCounter() : m_terminal(stderrIsTerminal()) {}
 
 void CtlPageCounter::prepare(const QString&, int maximum)

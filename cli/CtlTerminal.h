@@ -27,6 +27,9 @@ public:
     bool reviewWrite(const WriteReview& review) override;
     void warning(const QString& text) override;
     void error(const QString& text) override;
+    // The text, then its explanation, on stderr; a script runs a job again itself.
+    bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry,
+                          const QString& details) override;
 
 private:
     bool m_force;

@@ -3,6 +3,7 @@
 #include "app/ConfigWriteFlow.h"
 #include "app/ConnectionDoctor.h"
 #include "app/ControllerFields.h"
+#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/PortOpening.h"
@@ -96,6 +97,11 @@ void TFZentik::showEvent(QShowEvent* event)
 void TFZentik::FormShow()
 {
     ApplyTexts();
+    startRead();
+}
+
+void TFZentik::startRead()
+{
     TZENTIK* z = m_context.zentik;
     // Tracked by the controller object, which lives for the whole run, so the outcome still reaches the
     // status line and the summary when this window has been closed in the meantime.
@@ -121,8 +127,11 @@ void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcom
 {
     if (!outcome.ok()) {
         const QString text = messageText(context, "003") + QString::number(outcome.resultCode);
-        context.messages->failure(
-            text, ProcessFailureDetails(context, context.zentik->ComPort->portName(), outcome.resultCode));
+        // Only a window that is still open reads again: the read fills it.
+        TellProcessFailure(context, text, text, outcome, window, [window] {
+            if (!window->m_closed && !window->m_context.refuseIfBusy())
+                window->startRead();
+        });
     } else {
         context.messages->status(messageText(context, "002"));
     }
@@ -196,8 +205,11 @@ void TFZentik::BApplyClick()
     TZENTIK* z = m_context.zentik;
     TParameters written = z->Parameters;
     QString notAnInteger;
-    if (!ParametersFromFields(m_read, m_shownFields, fields(), &written, &notAnInteger)) {
-        m_context.messages->error(NotAnIntegerText(notAnInteger));
+    ControllerField field = ControllerField::Address1;
+    if (!ParametersFromFields(m_read, m_shownFields, fields(), &written, &notAnInteger, &field)) {
+        // The described text says what is wrong; the field's caption before it says where.
+        m_context.messages->error(ControllerFieldCaption(*m_context.language, field) + QStringLiteral(": ") +
+                                  NotAnIntegerText(notAnInteger));
         return;
     }
 
@@ -222,7 +234,12 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         // The tank volume store could not be written: the file's own error comes first.
         if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())
             context.messages->error(outcome.detail);
-        context.messages->failure(messageText(context, "012") + QString::number(outcome.resultCode));
+        const QString text = messageText(context, "012") + QString::number(outcome.resultCode);
+        // Apply again from the same fields, which the failed write has left as they were.
+        TellProcessFailure(context, text, text, outcome, window, [window] {
+            if (!window->m_closed)
+                window->BApplyClick();
+        });
     } else {
         context.messages->status(messageText(context, "011"));
         if (window)

@@ -110,6 +110,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The configuration read that fills the window.
+    void startRead();
     void buildControls();
     void connectHandlers();
     void setButtonsEnabled(bool enabled);
@@ -121,6 +123,7 @@ private:
     QRadioButton* outputModeButton(int mode) const;
 
     AppContext m_context;
+    QWidget* m_client = nullptr; // the form, inside the window's scroll area
     bool m_shown = false;
     bool m_closed = false;
     // The configuration last shown and the fields as it showed them: Apply keeps what was read wherever

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -53,9 +54,13 @@ QGroupBox* group(QWidget* parent, const char* name, const QString& title, QSize 
 
 void TFZentik::buildControls()
 {
-    auto* client = new QWidget(this);
+    // The form scrolls inside the window where the frame is too small for it (large fonts, small screens).
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBox"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* client = new QWidget(scroll);
     client->setObjectName(QStringLiteral("Client"));
-    setWidget(client);
+    m_client = client;
 
     // The device: identifiers only, never written.
     GroupBox5 = group(client, "GroupBox5", QStringLiteral("Устройство"), {277, 97});
@@ -185,6 +190,8 @@ void TFZentik::buildControls()
     buttons->addStretch(1);
     layout->addLayout(buttons, 2, 0, Qt::AlignBottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    scroll->setWidget(client);
+    setWidget(scroll);
 
     // Digits only, typed or pasted.
     const auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
@@ -204,9 +211,12 @@ void TFZentik::fitToTexts()
     GroupBox2->setMinimumWidth(sensorWidth);
     for (QPushButton* b : {BApply, Button2})
         b->setMinimumSize(std::max(75, b->fontMetrics().horizontalAdvance(b->text()) + 24), 25);
-    widget()->adjustSize();
-    adjustSize();
-    setFixedSize(sizeHint());
+    // The window's size is the form's with the window's own title bar and borders; a frame too small for it
+    // makes it smaller (ChildWindows), and the form then scrolls.
+    m_client->adjustSize();
+    const QSize border = QMdiSubWindow::sizeHint() - widget()->sizeHint();
+    setMinimumSize(0, 0);
+    setFixedSize(m_client->size() + border);
 }
 
 void TFZentik::ApplyTexts()

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
+
+#include <algorithm>
 
 ChildWindows::ChildWindows(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area) {}
 
@@ -81,10 +84,28 @@ void ChildWindows::tile(Qt::Orientation orientation)
 
 void ChildWindows::keepReachable(QMdiSubWindow* window)
 {
+    // A window larger than the frame is made to fit it, below its own minimum where the frame is smaller
+    // still; what it then cannot show, it scrolls.
+    const QSize room = m_area->viewport()->size();
+    if (!room.isEmpty() && (window->width() > room.width() || window->height() > room.height())) {
+        QSize fit = window->size().boundedTo(room);
+        if (window->minimumSize() == window->maximumSize()) {
+            // A window of fixed size scrolls its content and stays of fixed size: it gets the room of the
+            // bar that cutting it in one direction brings, so as not to need the other one too.
+            const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+            if (fit.width() < window->width())
+                fit.setHeight(std::min(room.height(), fit.height() + bar));
+            if (fit.height() < window->height())
+                fit.setWidth(std::min(room.width(), fit.width() + bar));
+            window->setFixedSize(fit);
+        } else {
+            window->setMinimumSize(window->minimumSize().boundedTo(room));
+            window->resize(fit);
+        }
+    }
     // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
     // window starts at the left and top edges, and the scroll bars reach the rest.
     QPoint at = window->pos();
-    const QSize room = m_area->viewport()->size();
     if (window->x() < 0 || window->x() + window->width() > room.width())
         at.setX(qMax(0, qMin(window->x(), room.width() - window->width())));
     if (window->y() < 0 || window->y() + window->height() > room.height())

@@ -1,5 +1,7 @@
 #include "mainwindow/CompareResult.h"
 
+#include "app/ControllerFields.h"
+#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 
 #include <QApplication>
@@ -27,13 +29,15 @@ TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog&
     setWindowTitle(language.LanguageText("MAIN", "0031"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    Grid = new QTableWidget(0, 3, this);
+    // The user's words first; the file's own key in a column of its own, for those who edit files.
+    Grid = new QTableWidget(0, 4, this);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->setHorizontalHeaderLabels(
         QStringList{language.LanguageText("MAIN", "0032")} +
         (valueColumns.size() == 2
              ? valueColumns
-             : QStringList{language.LanguageText("MAIN", "0033"), language.LanguageText("MAIN", "0034")}));
+             : QStringList{language.LanguageText("MAIN", "0033"), language.LanguageText("MAIN", "0034")}) +
+        QStringList{language.LanguageText("MAIN", "0081", QStringLiteral("Key"))});
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->verticalHeader()->hide();
     const auto addRow = [this](const QString& entry, const ConfigCompare::Difference& d) {
@@ -42,13 +46,15 @@ TFCompare::TFCompare(const ConfigCompare::Result& result, const LanguageCatalog&
         Grid->setItem(row, 0, new QTableWidgetItem(entry));
         Grid->setItem(row, 1, new QTableWidgetItem(QString::fromUtf8(d.fileValue)));
         Grid->setItem(row, 2, new QTableWidgetItem(QString::fromUtf8(d.controllerValue)));
+        Grid->setItem(row, 3, new QTableWidgetItem(entryName(d)));
     };
     for (const ConfigCompare::Difference& d : result.parameters)
-        addRow(entryName(d), d);
-    // "[PAGE_7] Value_3 (words that differ: 12/32)": the first word that differs and how many do.
+        addRow(SettingCaption(language, d.key), d);
+    // "Sensor 1, level codes 224–255 (words that differ: 12/32)", the values of the first word that differs,
+    // and its key.
     const QString pageText = language.LanguageText("MAIN", "0036");
     for (const ConfigCompare::PageDifference& page : result.pages)
-        addRow(entryName(page.first) +
+        addRow(PageRangeText(language, page.page) +
                    QStringLiteral(" (%1 %2/%3)").arg(pageText).arg(page.count).arg(kPageWords),
                page.first);
     Grid->resizeColumnsToContents();

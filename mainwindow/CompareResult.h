@@ -1,5 +1,6 @@
-// The window that lists where the controller differs from a configuration file: one row per setting, one
-// per table page with differing words, and the list copied as text for a service report.
+// The window that lists where the controller differs from a configuration file: one row per setting by its
+// caption, one per table page by its sensor and level codes, each with the file's key, and the list copied
+// as text for a service report.
 #pragma once
 
 #include "app/ConfigCompare.h"
@@ -18,7 +19,7 @@ public:
     TFCompare(const ConfigCompare::Result& result, const LanguageCatalog& language, QWidget* parent = nullptr,
               const QStringList& valueColumns = {});
 
-    // The table as text: a header line, then entry, file and controller of each row separated by tabs.
+    // The table as text: a header line, then entry, file, controller and key of each row separated by tabs.
     QString asText() const;
     void BCopyClick();
 

@@ -6,6 +6,7 @@
 #include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortCaption.h"
 #include "app/PortOpening.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/FileCommands.h"
@@ -160,7 +161,8 @@ void ConfigFileCommands::showPortInUse(const QString& port)
     const QString name = QFileInfo(m_file).fileName();
     m_captionSuffix = m_file.isEmpty() ? QString() : QStringLiteral(" — ") + name;
     m_main->setWindowTitle(caption + m_captionSuffix);
-    m_main->PortPanel->setText(m_file.isEmpty() ? port : QStringLiteral("file:") + name);
+    m_main->PortPanel->setText(m_file.isEmpty() ? PortCaption(*m_context.language, port)
+                                                : QStringLiteral("file:") + name);
     m_main->PortPanel->setToolTip(m_file.isEmpty() ? QString() : QDir::toNativeSeparators(m_file));
     m_main->AWriteToController->setEnabled(!m_file.isEmpty());
     m_main->ACloseConfigFile->setEnabled(!m_file.isEmpty());

@@ -1,9 +1,14 @@
 #include "mainwindow/FileCommands.h"
 
 #include "app/AppContext.h"
+#include "app/ApplicationTitle.h"
+#include "app/FailureText.h"
+#include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
+#include "app/Options.h"
+#include "app/PortCaption.h"
 #include "app/ReportFlow.h"
 #include "app/SaveConfigFlow.h"
 #include "app/UndoFlow.h"
@@ -14,6 +19,8 @@
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
 
+#include "Version.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,20 +29,38 @@
 FileCommands::FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh)
     : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
 {
-    showReport = [this] { showReportOf(m_context.zentik->Parameters); };
+    showReport = [this] {
+        TFReportPreview* preview = showReportOf(m_context.zentik->Parameters);
+        // Which controller the report shows: a simulated one says so.
+        preview->setWindowTitle(preview->windowTitle() + QStringLiteral(" — ") +
+                                PortCaption(*m_context.language, m_context.zentik->ComPort->portName()));
+    };
     showComparison = [this](const ConfigCompare::Result& result) {
         auto* window = new TFCompare(result, *m_context.language, m_window);
         window->show();
     };
 }
 
-void FileCommands::showReportOf(const TParameters& record)
+TFReportPreview* FileCommands::showReportOf(const TParameters& record)
 {
     const LanguageCatalog& language = *m_context.language;
-    TFReportPreview* preview = ShowReportPreview(
-        PrepareConfigReport(record, language, m_window->windowTitle()), m_context.messages, m_window);
+    TFReportPreview* preview = ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName()),
+                                                 m_context.messages, m_window);
     preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                       language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
+    using FileNames::Kind;
+    preview->proposedPdfFile = FileNames::proposedPath(*m_context.options, Kind::Report, record.SerialNumber);
+    preview->pdfSaved = [this](const QString& file) {
+        FileNames::keepFolder(*m_context.options, Kind::Report, file);
+    };
+    return preview;
+}
+
+QString FileCommands::ReportProgramName()
+{
+    // The program, not the window: the instance number of the main window's caption means nothing on
+    // paper or in a PDF file's creator.
+    return kApplicationTitle + QLatin1Char(' ') + QStringLiteral(ZENTIK_VERSION);
 }
 
 QString FileCommands::text(const char* key) const
@@ -50,6 +75,8 @@ void FileCommands::ApplyTexts()
 
 QString FileCommands::chooseConfigFile(bool save)
 {
+    using FileNames::Kind;
+    Options& options = *m_context.options;
     QString chosen;
     if (save && askSaveConfigName) {
         chosen = askSaveConfigName();
@@ -62,15 +89,23 @@ QString FileCommands::chooseConfigFile(bool save)
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilter(m_filter);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (save)
-            dialog.setDefaultSuffix(QStringLiteral("zkt"));
+        if (const QString folder = FileNames::lastFolder(options, Kind::Configuration); !folder.isEmpty())
+            dialog.setDirectory(folder);
+        if (save) {
+            dialog.setDefaultSuffix(FileNames::extensionOf(Kind::Configuration));
+            // Saving reads the controller first, so its serial number names the file.
+            dialog.selectFile(FileNames::proposedPath(options, Kind::Configuration,
+                                                      m_context.zentik->Parameters.SerialNumber));
+        }
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().first();
     }
+    if (chosen.isEmpty())
+        return chosen;
+    // A folder that cannot be kept only means the next dialog opens elsewhere.
+    FileNames::keepFolder(options, Kind::Configuration, chosen);
     // A name typed without an extension is saved as a configuration file.
-    if (save && !chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
-        chosen += QStringLiteral(".zkt");
-    return chosen;
+    return save ? FileNames::withExtension(chosen, FileNames::extensionOf(Kind::Configuration)) : chosen;
 }
 
 std::optional<QString> FileCommands::startReadingAll(bool print)
@@ -128,7 +163,15 @@ bool FileCommands::tellFileErrorOrBusy(const FlowOutcome& outcome)
 void FileCommands::OnReadAllSettings(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::ProcessFailed) {
-        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+        const QString failed = text("003") + QString::number(outcome.resultCode);
+        // One late answer ends a whole 64-page read: Retry starts it again, for the same purpose.
+        const bool print = PrintRequest;
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this, print] {
+            if (print)
+                APrintConfigExecute();
+            else
+                ASaveConfigExecute();
+        });
     } else if (outcome.kind == FlowOutcome::Kind::Cancelled) {
         m_context.messages->status(text("016"));
     } else if (outcome.ok()) {
@@ -182,6 +225,7 @@ void FileCommands::loadConfigFile(const QString& fileName)
         m_context.messages->status(message + QLatin1Char(' ') + fileName);
         return FlowOutcome::done();
     };
+    m_loadedFile = fileName;
     const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
     StartConfigLoad(m_context, fileName, message, FlowRun(this, done, underWay));
 }
@@ -208,8 +252,12 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         const QString message = text("019") + QString::number(outcome.resultCode);
         // The store's own words name the file that could not be written.
         const QString detail = outcome.detail.isEmpty() ? QString() : QStringLiteral("\n") + outcome.detail;
-        m_context.messages->information(message + detail);
-        m_context.messages->status(message);
+        // The file is checked and written again from its start.
+        TellProcessFailure(m_context, message + detail, message, outcome, this,
+                           [this, fileName = m_loadedFile] {
+                               if (!m_context.refuseIfBusy())
+                                   loadConfigFile(fileName);
+                           });
         break;
     }
     default: // the user abandoned an invalid file or the write: nothing was sent, nothing more to say
@@ -241,6 +289,7 @@ void FileCommands::ACompareConfigExecute()
 
 void FileCommands::compareWithFile(const QString& fileName)
 {
+    m_comparedFile = fileName;
     const QString message = text("030");
     const auto underWay = [this, message] {
         m_context.messages->status(message);
@@ -268,9 +317,14 @@ void FileCommands::OnCompared(const FlowOutcome& outcome)
         if (showComparison)
             showComparison(m_comparison);
         break;
-    case FlowOutcome::Kind::ProcessFailed:
-        m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
+    case FlowOutcome::Kind::ProcessFailed: {
+        const QString failed = text("003") + QString::number(outcome.resultCode);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this, fileName = m_comparedFile] {
+            if (!m_context.refuseIfBusy())
+                compareWithFile(fileName);
+        });
         break;
+    }
     default: // an invalid file: the flow has listed its entries
         break;
     }

@@ -13,6 +13,7 @@
 #include <optional>
 
 struct AppContext;
+class TFReportPreview;
 class QWidget;
 
 class FileCommands : public QObject
@@ -37,7 +38,7 @@ public:
     // Compares the controller with the file as Compare does once it is chosen.
     void compareWithFile(const QString& fileName);
     // The report's preview of a record, without the controller (a version in the history).
-    void showReportOf(const TParameters& record);
+    TFReportPreview* showReportOf(const TParameters& record);
     // How the reads for saving and for the report end, and how a load ends.
     void OnReadAllSettings(const FlowOutcome& outcome);
     void OnLoadAllSettings(const FlowOutcome& outcome);
@@ -47,6 +48,8 @@ public:
     void offerConfigFile(const QString& fileName, const std::function<QString()>& port);
 
     bool PrintRequest = false; // the running read is the report's rather than a save's
+    // The name the report prints in its footer and gives its PDF file as creator: title and version.
+    static QString ReportProgramName();
 
     // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString()> askSaveConfigName;
@@ -71,4 +74,6 @@ private:
     std::function<void()> m_refresh;
     QString m_filter;
     ConfigCompare::Result m_comparison;
+    QString m_loadedFile;   // of the last load, which Retry starts again
+    QString m_comparedFile; // of the last comparison
 };

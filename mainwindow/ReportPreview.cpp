@@ -1,6 +1,7 @@
 #include "mainwindow/ReportPreview.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/FileNames.h"
 #include "app/MessageService.h"
 #include "report/ReportOutput.h"
 
@@ -84,6 +85,8 @@ QString TFReportPreview::askWithFileDialog()
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(m_pdfFiles + QStringLiteral(" (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    if (!proposedPdfFile.isEmpty())
+        dialog.selectFile(proposedPdfFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -91,9 +94,13 @@ QString TFReportPreview::askWithFileDialog()
 
 void TFReportPreview::ASaveAsPdfExecute()
 {
-    const QString fileName = askPdfFileName ? askPdfFileName() : QString();
-    if (!fileName.isEmpty())
-        savePdf(fileName);
+    const QString chosen = askPdfFileName ? askPdfFileName() : QString();
+    if (chosen.isEmpty())
+        return;
+    const QString fileName =
+        FileNames::withExtension(chosen, FileNames::extensionOf(FileNames::Kind::Report));
+    if (savePdf(fileName) && pdfSaved)
+        pdfSaved(fileName);
 }
 
 bool TFReportPreview::savePdf(const QString& fileName)

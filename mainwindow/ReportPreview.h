@@ -24,12 +24,15 @@ public:
     const ReportDocument& document() const { return m_document; }
     QPrintPreviewWidget* preview() const { return m_preview; }
 
-    // Asks for a file name, then writes the PDF.
+    // Asks for a file name, then writes the PDF; a name without extension gets ".pdf".
     void ASaveAsPdfExecute();
     // Writes the pages as a PDF file; a failure is shown with the file's name.
     bool savePdf(const QString& fileName);
     // The question for the file name, empty when cancelled; a file dialog unless replaced.
     std::function<QString()> askPdfFileName;
+    // The name (and folder) the file dialog starts on, and what is told of a file once written.
+    QString proposedPdfFile;
+    std::function<void(const QString& file)> pdfSaved;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -14,6 +14,7 @@
 #include "settings/Uabout.h"
 #include "table/UProgress.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QTimer>
 
@@ -46,12 +47,15 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     if (m_ownMessages) {
         m_ownMessages->setParentWindow(FMain.get());
         m_ownMessages->setStatusLabel(FMain->StatusLine);
+        m_ownMessages->setLanguage(&language);
     }
     FAbout = new TFAbout(language, FMain.get());
     FMain->setAboutWindow(FAbout);
     FSettings = new TFSettings(context, FAbout, FMain.get());
     FMain->setSettingsWindow(FSettings);
     FSettings->finishStartUp = [this] { FinishStartUp(); };
+    // Start-up writes the options file: whether it was there must be known before.
+    m_firstStart = !QFileInfo::exists(options.fileName());
     QObject::connect(FSettings, &TFSettings::languageChanged, FSettings,
                      [this] { qtTexts.follow(language); });
     FSettings->FormCreate();
@@ -88,6 +92,12 @@ void ZentikProgram::FinishStartUp()
                            [this](const QString& caption) { return m_announcer->isRunning(caption); });
     if (!found) {
         options.setInstanceCount(0);
+        // A first start opens on the simulated controller; it says so once, after the first read's words.
+        if (m_firstStart && FMain->PortName == kSimulatedPortName)
+            FMain->sayAfterFirstSummary(language.LanguageText(
+                "MESSAGES", "135",
+                QStringLiteral(
+                    "This is the simulated controller, not a real one. Choose the real port in Settings.")));
         FMain->BRefreshClick();
     } else {
         // Another instance runs: the user may pick another port or language before anything is read.

@@ -68,4 +68,5 @@ public:
 private:
     std::unique_ptr<WidgetMessages> m_ownMessages;
     std::unique_ptr<InstanceAnnouncer> m_announcer;
+    bool m_firstStart = false; // no options file before this start
 };

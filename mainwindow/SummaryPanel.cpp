@@ -134,12 +134,27 @@ void TSummaryPanel::ApplyTexts()
     // words need it.
     for (QPushButton* b : {BChange, BRefresh})
         b->setMinimumWidth(std::max(75, b->fontMetrics().horizontalAdvance(b->text()) + 24));
+    // The buttons' row keeps its own idea of its width until it is told; so does every layout inside.
+    for (QLayout* inner : findChildren<QLayout*>())
+        inner->invalidate();
     layout()->invalidate();
-    setFixedWidth(std::max(kWidth, layout()->minimumSize().width()));
+    const int width = std::max(kWidth, layout()->minimumSize().width());
+    const bool changed = width != this->width();
+    setFixedWidth(width);
+    if (changed)
+        emit widthChanged();
+    // Laid out again at once, not at the next read: the buttons would overlap in their old places.
+    if (QWidget* parent = parentWidget(); parent && parent->layout())
+        parent->layout()->activate();
+    layout()->activate();
+    // The values shown in the new language too (the polling words), from the record last shown.
+    if (m_shown)
+        ShowSummary(*m_shown);
 }
 
 void TSummaryPanel::ShowSummary(const TParameters& p)
 {
+    m_shown = p;
     LNetAddr1->setText(QString::number(p.NetAddr[0]));
     LNetAddr2->setText(QString::number(p.NetAddr[1]));
     LVol1->setText(QString::number(p.Volumes[0]));

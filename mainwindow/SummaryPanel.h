@@ -7,6 +7,8 @@
 
 #include <QFrame>
 
+#include <optional>
+
 class LanguageCatalog;
 class QLabel;
 class QPushButton;
@@ -17,9 +19,9 @@ class TSummaryPanel : public QFrame
 public:
     explicit TSummaryPanel(const LanguageCatalog& language, QWidget* parent = nullptr);
 
+    // The captions, and the values last shown again in the new language.
     void ApplyTexts();
-    // Copies the record into the value labels; the polling words are looked up now, so a language change
-    // shows at the next summary.
+    // Copies the record into the value labels; the polling words are looked up now.
     void ShowSummary(const TParameters& p);
 
     QLabel* Label4 = nullptr;
@@ -44,8 +46,13 @@ public:
     QPushButton* BChange = nullptr;
     QPushButton* BRefresh = nullptr;
 
+signals:
+    // The panel has taken another width, for its longer or shorter captions.
+    void widthChanged();
+
 private:
     QString text(const char* section, const char* key) const;
 
     const LanguageCatalog& m_language;
+    std::optional<TParameters> m_shown; // the record last shown; none before the first summary
 };

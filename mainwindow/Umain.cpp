@@ -3,10 +3,13 @@
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
 #include "app/ConnectionDoctor.h"
+#include "app/FailureText.h"
+#include "app/FileNames.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortCaption.h"
 #include "app/PortOpening.h"
 #include "app/ReadFlows.h"
 #include "controller/Uzentik.h"
@@ -19,11 +22,13 @@
 #include "mainwindow/HistoryWindow.h"
 #include "mainwindow/Icons.h"
 #include "mainwindow/SummaryPanel.h"
+#include "mainwindow/WindowPlacement.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
 
 #include <QCloseEvent>
+
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -33,11 +38,15 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 TFMain::TFMain(const AppContext& context, QWidget* parent)
     : QMainWindow(parent), Zentik(context.zentik), m_context(context)
@@ -54,13 +63,8 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     m_children = new ChildWindows(MdiArea, this);
     addChildKinds();
 
-    resize(867, 640);
     setMinimumSize(640, 480);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowPlacement::restore(this, *m_context.options, QSize(867, 640));
     FormCreate();
 }
 
@@ -71,10 +75,10 @@ void TFMain::FormCreate()
     PortName = m_context.options->port();
     connect(Zentik, &TZENTIK::LogLine, Memo1, &TExchangeLog::appendLine);
     AppIdent = m_context.options->appIdent();
-    if (m_context.options->adminMode() <= 0) {
-        // The log keeps collecting lines; only the pane is hidden.
-        Panel1->hide();
-    }
+    // The log keeps collecting lines while the pane is hidden; View > Exchange log shows it at any time.
+    const bool logShown = m_context.options->adminMode() > 0;
+    Panel1->setVisible(logShown);
+    AExchangeLog->setChecked(logShown);
 }
 
 void TFMain::setAboutWindow(TFAbout* about)
@@ -130,8 +134,24 @@ void TFMain::createPanels()
     Splitter1->setSizes({185, 500});
     row->addWidget(Splitter1, 1);
 
-    Panel2 = new TSummaryPanel(*m_context.language, central);
-    row->addWidget(Panel2);
+    // A window too low for the summary at a large font scrolls it rather than cut its rows.
+    auto* summary = new QScrollArea(central);
+    summary->setObjectName(QStringLiteral("SummaryScroll"));
+    summary->setFrameShape(QFrame::NoFrame);
+    summary->setWidgetResizable(true);
+    summary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    summary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    Panel2 = new TSummaryPanel(*m_context.language, summary);
+    summary->setWidget(Panel2);
+    row->addWidget(summary);
+    // As wide as the panel, and the scroll bar's width more while it is shown.
+    const auto fitSummary = [summary, panel = Panel2] {
+        const QScrollBar* bar = summary->verticalScrollBar();
+        summary->setFixedWidth(panel->width() + (bar->maximum() > 0 ? bar->sizeHint().width() : 0));
+    };
+    connect(summary->verticalScrollBar(), &QScrollBar::rangeChanged, summary, fitSummary);
+    connect(Panel2, &TSummaryPanel::widthChanged, summary, fitSummary);
+    fitSummary();
     connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
     connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
     setCentralWidget(central);
@@ -170,6 +190,14 @@ void TFMain::addChildKinds()
 void TFMain::ShowSummary()
 {
     Panel2->ShowSummary(Zentik->Parameters);
+    // Every read ends here, after its own words in the status line.
+    if (!m_afterFirstSummary.isEmpty())
+        messages().status(std::exchange(m_afterFirstSummary, QString()));
+}
+
+void TFMain::sayAfterFirstSummary(const QString& text)
+{
+    m_afterFirstSummary = text;
 }
 
 void TFMain::showEvent(QShowEvent* event)
@@ -177,6 +205,10 @@ void TFMain::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!m_shown) {
         m_shown = true;
+        // The frame the window manager gives may be larger than foreseen, which could push it off the screen;
+        // it is known once the manager has framed the window, which moves it.
+        m_placing = true;
+        QTimer::singleShot(0, this, [this] { m_placing = m_placing && !WindowPlacement::fitShown(this); });
         FormShow();
     }
 }
@@ -200,12 +232,22 @@ bool TFMain::FormCloseQuery()
     return true;
 }
 
+void TFMain::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_placing)
+        m_placing = !WindowPlacement::fitShown(this);
+}
+
 void TFMain::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        // An options file that cannot be written was said at start-up; the next run then opens as the first.
+        WindowPlacement::remember(this, *m_context.options);
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void TFMain::AExitExecute()
@@ -276,11 +318,12 @@ void TFMain::OnConfigRead(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::Busy)
         return m_context.tellBusy();
-    if (outcome.ok())
+    if (outcome.ok()) {
         messages().status(text("MESSAGES", "002"));
-    else
-        messages().failure(text("MESSAGES", "003") + QString::number(outcome.resultCode),
-                           ProcessFailureDetails(m_context, m_portInUse, outcome.resultCode));
+    } else {
+        const QString failed = text("MESSAGES", "003") + QString::number(outcome.resultCode);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this] { BRefreshClick(); });
+    }
     ShowSummary();
 }
 
@@ -301,11 +344,15 @@ void TFMain::MenuSaveClick()
             m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
             QStringLiteral(" (*.log)"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Without an extension: ".log" is appended to whatever name is chosen.
+        dialog.selectFile(FileNames::proposedPath(*m_context.options, FileNames::Kind::Log,
+                                                  Zentik->Parameters.SerialNumber));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().first();
     }
     if (chosen.isEmpty())
         return;
+    FileNames::keepFolder(*m_context.options, FileNames::Kind::Log, chosen);
     QString error;
     if (!Memo1->SaveToFile(chosen + QStringLiteral(".log"), &error))
         messages().error(error);

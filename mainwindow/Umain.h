@@ -52,6 +52,8 @@ public:
 
     void ApplyTexts();
     void ShowSummary();
+    // A text for the status line once the next read has ended and said its own (the first start's note).
+    void sayAfterFirstSummary(const QString& text);
 
     // Handlers.
     void FormShow();
@@ -103,6 +105,7 @@ public:
     QAction* ACascade = nullptr;
     QAction* Ahor = nullptr;
     QAction* Avert = nullptr;
+    QAction* AExchangeLog = nullptr; // View: shows or hides the log panel and its splitter
     QAction* ASettings = nullptr;
     QAction* AAbout = nullptr;
     QAction* ASensor1 = nullptr;
@@ -134,6 +137,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormCreate();
@@ -154,5 +158,7 @@ private:
     QPointer<TFSettings> m_settings;
     QPointer<TFHistory> m_historyWindow;
     bool m_shown = false;
-    QString m_portInUse; // the port Refresh last opened
+    bool m_placing = false; // shown, and not yet fitted to the screen with the frame the manager drew
+    QString m_portInUse;    // the port Refresh last opened
+    QString m_afterFirstSummary;
 };

@@ -92,6 +92,12 @@ void TFMain::createActions()
     Nzentik->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F3));
     for (QAction* a : {Nconf1, Nconf2, Nzentik})
         a->setShortcutContext(Qt::ApplicationShortcut);
+    // The exchange log at hand without editing options.ini. Ctrl+L stays Load configuration's.
+    AExchangeLog = new QAction(this);
+    AExchangeLog->setObjectName(QStringLiteral("AExchangeLog"));
+    AExchangeLog->setCheckable(true);
+    AExchangeLog->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L));
+    connect(AExchangeLog, &QAction::toggled, this, [this](bool shown) { Panel1->setVisible(shown); });
 
     connect(AExit, &QAction::triggered, this, &TFMain::AExitExecute);
     connect(ALoadConfig, &QAction::triggered, this, &TFMain::ALoadConfigExecute);
@@ -161,6 +167,8 @@ void TFMain::createMenus()
     N2->addAction(ACascade);
     N2->addAction(Ahor);
     N2->addAction(Avert);
+    N2->addSeparator();
+    N2->addAction(AExchangeLog);
     N1 = bar->addAction(QString());
     N1->setObjectName(QStringLiteral("N1"));
     connect(N1, &QAction::triggered, this, &TFMain::AAboutExecute);
@@ -237,6 +245,7 @@ void TFMain::ApplyTexts()
     action(ACloseConfigFile, "0062");
     NRecentFiles->setTitle(text("MAIN", "0063"));
     m_configFiles->fillRecentMenu(NRecentFiles);
+    action(AExchangeLog, "0080");
     Panel2->ApplyTexts();
     // The toolbar buttons and Window items follow the actions' new captions.
     TB1->setText(ASensor1->text());

@@ -1,6 +1,7 @@
 #include "mainwindow/WidgetMessages.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/LanguageCatalog.h"
 #include "mainwindow/WriteReviewDialog.h"
 
 #include <QApplication>
@@ -73,4 +74,25 @@ void WidgetMessages::informationWithDetails(const QString& text, const QString& 
 void WidgetMessages::errorWithDetails(const QString& text, const QString& details)
 {
     showWithDetails(QMessageBox::Critical, text, details);
+}
+
+bool WidgetMessages::failureWithRetry(const QString& text, const QString& explanation, bool canRetry,
+                                      const QString& details)
+{
+    QMessageBox box(QMessageBox::Warning, kApplicationTitle, text, QMessageBox::NoButton, dialogParent());
+    box.setInformativeText(explanation);
+    box.setDetailedText(details);
+    const auto caption = [this](const char* section, const char* key, const char* english) {
+        return m_language ? m_language->LanguageText(section, key, QString::fromLatin1(english))
+                          : QString::fromLatin1(english);
+    };
+    QPushButton* retry =
+        canRetry ? box.addButton(caption("MESSAGES", "133", "Retry"), QMessageBox::AcceptRole) : nullptr;
+    QPushButton* close = box.addButton(caption("MAIN", "0037", "Close"), QMessageBox::RejectRole);
+    // Retrying a write writes: like a question's safe answer, Close is the default and what Escape and the
+    // box's close button give.
+    box.setDefaultButton(close);
+    box.setEscapeButton(close);
+    box.exec();
+    return retry && box.clickedButton() == retry;
 }

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 
+class LanguageCatalog;
 class QLabel;
 class QWidget;
 
@@ -13,6 +14,8 @@ class WidgetMessages : public MessageService
 public:
     void setStatusLabel(QLabel* label) { m_status = label; }
     void setParentWindow(QWidget* window) { m_parent = window; }
+    // The captions of the failure box's buttons come from the open language file.
+    void setLanguage(const LanguageCatalog* language) { m_language = language; }
 
     void status(const QString& text) override;
     void information(const QString& text) override;
@@ -22,6 +25,8 @@ public:
     void error(const QString& text) override;
     void informationWithDetails(const QString& text, const QString& details) override;
     void errorWithDetails(const QString& text, const QString& details) override;
+    bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry,
+                          const QString& details) override;
 
 private:
     QWidget* dialogParent() const;
@@ -29,4 +34,5 @@ private:
 
     QPointer<QLabel> m_status;
     QPointer<QWidget> m_parent;
+    const LanguageCatalog* m_language = nullptr;
 };

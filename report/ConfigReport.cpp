@@ -6,9 +6,10 @@ TConfigReport::TConfigReport() : frxReport1(ConfigReportTemplate())
 }
 
 ReportDocument TConfigReport::Prepare(const TParameters& parameters, const LanguageCatalog& language,
-                                      const QString& programName, const QLocale& locale)
+                                      const QString& programName, const QLocale& locale,
+                                      const QDateTime& printed)
 {
-    m_values.emplace(parameters, language, programName, locale);
+    m_values.emplace(parameters, language, programName, locale, printed);
     frxReport1.setRowCount(frxUserDataSet1, ConfigReportValues::kTableLines);
     frxReport1.setRowCount(frxUserDataSet3, ConfigReportValues::kPointCount);
     ReportDocument document = frxReport1.prepare();

@@ -20,9 +20,11 @@ public:
     TConfigReport(const TConfigReport&) = delete;
     TConfigReport& operator=(const TConfigReport&) = delete;
 
-    // Lays the report out afresh for one controller record; programName is printed in the page footer.
+    // Lays the report out afresh for one controller record; programName and the time printed are printed in
+    // the page footer, programName also as the document's creator.
     ReportDocument Prepare(const TParameters& parameters, const LanguageCatalog& language,
-                           const QString& programName, const QLocale& locale = QLocale());
+                           const QString& programName, const QLocale& locale = QLocale(),
+                           const QDateTime& printed = QDateTime::currentDateTime());
     // The engine's callback: a variable's value with the data sets at their current rows; no value
     // outside Prepare.
     QVariant frxReport1GetValue(const QString& variable) const;

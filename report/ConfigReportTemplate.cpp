@@ -156,7 +156,12 @@ ReportTemplate ConfigReportTemplate()
     ReportText program =
         cell(QStringLiteral("ProgramName"), 2, 0, 112, 5, QStringLiteral("[ProgramName]"), Label);
     program.font.italic = true;
-    footer.texts << program;
+    // When it was printed, at the right edge, so that two reports of one controller tell their order.
+    ReportText printed =
+        cell(QStringLiteral("PrintDate"), 120, 0, 68, 5, QStringLiteral("[0047]: [PrintDate]"), Label);
+    printed.font.italic = true;
+    printed.alignment = Qt::AlignRight | Qt::AlignTop;
+    footer.texts << program << printed;
 
     page.bands = {title, block, table, charts, footer};
     return page;

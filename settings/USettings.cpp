@@ -3,6 +3,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "app/PortCaption.h"
 #include "link/UzentikDevice.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
@@ -58,8 +60,8 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     m_portWatch.setInterval(1500);
     connect(&m_portWatch, &QTimer::timeout, this, &TFSettings::RefreshPorts);
     connect(m_finder, &PortFinder::asking, this, [this](int index, int count, const QString& port) {
-        LSearch->setText(m_context.language->LanguageText("MESSAGES", "050") +
-                         QStringLiteral(" %1 (%2/%3)").arg(port).arg(index + 1).arg(count));
+        showSearch(m_context.language->LanguageText("MESSAGES", "050"), port,
+                   QStringLiteral(" (%1/%2)").arg(index + 1).arg(count));
     });
     connect(m_finder, &PortFinder::answered, this, [this](const PortAnswer& answer) {
         m_answers.insert(answer.port, answer);
@@ -67,6 +69,15 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     });
     connect(BFind, &QPushButton::clicked, this, &TFSettings::BFindClick);
     connect(BCheck, &QPushButton::clicked, this, &TFSettings::BCheckClick);
+    // A long description or answer is shown whole in the tooltip; the open list cuts it in the middle,
+    // where the port's name and the answer's end stay readable.
+    CBport->view()->setTextElideMode(Qt::ElideMiddle);
+    connect(CBport, &QComboBox::currentIndexChanged, this, [this] {
+        CBport->setToolTip(CBport->currentText());
+        // The start of the text (the port) in view, not its end.
+        if (QLineEdit* edit = CBport->lineEdit())
+            edit->setCursorPosition(0);
+    });
     fitToTexts();
 
     connect(CBLanguage, &QComboBox::currentIndexChanged, this, &TFSettings::CBLanguageChange);
@@ -121,7 +132,8 @@ void TFSettings::ApplyTexts()
 
 QString TFSettings::portText(const SerialPortEntry& port) const
 {
-    const QString text = PortDisplayText(port);
+    const QString text =
+        port.name == kSimulatedPortName ? PortCaption(*m_context.language, port.name) : PortDisplayText(port);
     const auto found = m_answers.constFind(port.name);
     if (found == m_answers.cend())
         return text;
@@ -202,7 +214,7 @@ void TFSettings::BFindClick()
     m_answers.clear();
     showPorts(CBport->currentData().toString());
     if (candidates.isEmpty()) {
-        LSearch->setText(m_context.language->LanguageText("MESSAGES", "054"));
+        showSearch(m_context.language->LanguageText("MESSAGES", "054"));
         return;
     }
     setSearching(true);
@@ -222,9 +234,9 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
     const QStringList found = m_finder->found();
     if (found.size() == 1) {
         showPorts(found.first(), false);
-        LSearch->setText(language.LanguageText("MESSAGES", "051") + QLatin1Char(' ') + found.first());
+        showSearch(language.LanguageText("MESSAGES", "051"), found.first());
     } else {
-        LSearch->setText(language.LanguageText("MESSAGES", found.isEmpty() ? "052" : "053"));
+        showSearch(language.LanguageText("MESSAGES", found.isEmpty() ? "052" : "053"));
     }
 }
 
@@ -253,6 +265,21 @@ void TFSettings::OnConnectionCheck(const QString& port, const FlowOutcome& outco
     m_context.messages->information(
         language.LanguageText("MESSAGES", "169", QStringLiteral("Connection check of %1:")).arg(port) +
         QLatin1Char('\n') + FindingsText(language, m_findings));
+}
+
+void TFSettings::showSearch(const QString& text, const QString& port, const QString& after)
+{
+    if (port.isEmpty()) {
+        LSearch->setText(text);
+        LSearch->setToolTip(QString());
+        return;
+    }
+    // The port's name stays on one line, cut in its middle when the line cannot hold it; the tooltip holds
+    // the whole text.
+    const QString shownPort =
+        LSearch->fontMetrics().elidedText(port, Qt::ElideMiddle, std::max(40, LSearch->width() - 8));
+    LSearch->setText(text + QLatin1Char(' ') + UnbreakablePortText(shownPort) + after);
+    LSearch->setToolTip(text + QLatin1Char(' ') + port + after);
 }
 
 void TFSettings::setSearching(bool searching)
@@ -371,6 +398,13 @@ void TFSettings::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     ChBackup->setChecked(m_context.options->backup()); // a Cancel before left it as it was
+    // The last search's outcome belongs to the last showing.
+    if (!m_finder->isRunning() && !m_answers.isEmpty()) {
+        m_answers.clear();
+        showPorts(CBport->currentData().toString());
+    }
+    if (!m_finder->isRunning())
+        showSearch(QString());
     RefreshPorts();
     m_portWatch.start();
 }

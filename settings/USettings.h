@@ -80,6 +80,9 @@ private:
     QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
     void OnConnectionCheck(const QString& port, const FlowOutcome& outcome);
+    // The search's line: the text, then the port (never broken, cut in the middle when too long) and what
+    // follows it.
+    void showSearch(const QString& text, const QString& port = QString(), const QString& after = QString());
     void setSearching(bool searching);
     void fitToTexts();
 

@@ -1,12 +1,14 @@
 #include "table/UProgress.h"
 
 #include "app/ApplicationTitle.h"
+#include "table/WindowManagerHints.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -70,6 +72,9 @@ void TFProgress::prepare(const QString& text, int maximum)
 void TFProgress::showModal()
 {
     m_closing = false;
+    // Minimising it would hide the whole program behind a transfer that goes on; closing it is the
+    // transfer's end alone.
+    AskForMoveOnlyFrame(this);
     show();
     activateWindow();
 }
@@ -92,6 +97,19 @@ void TFProgress::closeEvent(QCloseEvent* event)
     // The user cannot close it; the end of the transfer does.
     if (!m_closing)
         event->ignore();
+}
+
+void TFProgress::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    // A window manager that keeps its buttons anyway would hide the program with it; it comes back at once.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+        QTimer::singleShot(0, this, [this] {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            show();
+            raise();
+            activateWindow();
+        });
 }
 
 void TFProgress::keyPressEvent(QKeyEvent* event)

@@ -1,5 +1,6 @@
-// The progress window: a small modal window with a label and a gauge, shown while table pages travel.
-// Created once at start-up and reused by every transfer; only the program closes it.
+// The progress window: a small fixed-size modal window with a label and a gauge, shown while table pages
+// travel, without minimise, maximise and close. Created once at start-up and reused by every transfer;
+// only the program closes it.
 #pragma once
 
 #include "app/ProgressView.h"
@@ -27,6 +28,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

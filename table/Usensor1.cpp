@@ -1,5 +1,6 @@
 #include "table/Usensor1.h"
 
+#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
@@ -64,8 +65,13 @@ bool TFSensor1::setUpSensor(int sensor)
     }
     if (!ComputeTable() || !DrawVolumeChart())
         return false;
+    // Where the result grid is shown wider than described (its longest fractions at a large font), the
+    // window is wider by as much, so that the chart keeps its room.
+    const int widerGrid = SGRes->isHidden() ? 0 : m_resultGridExtraWidth;
     if (sensor == 1)
-        resize(kDefaultWidth, height());
+        resize(kDefaultWidth + widerGrid, height());
+    else
+        resize(width() + widerGrid, height());
     return true;
 }
 
@@ -97,6 +103,10 @@ void TFSensor1::ApplyTexts()
     AExportPoints->setText(text("SENSOR", "0021"));
     AExportTable->setText(text("SENSOR", "0022"));
     AShapePoints->setText(text("SENSOR", "0045"));
+    // A Russian caption in an English window is wrong: the grid commands speak the window's language, and
+    // keep their built-in captions where the language file has none.
+    for (auto [action, key] : {std::pair{ASort, "0070"}, {Ared2, "0071"}, {Ared4, "0072"}, {AClear, "0073"}})
+        action->setText(m_context.language->LanguageText("SENSOR", key, action->text()));
     fitCommandCaptions();
 }
 
@@ -312,7 +322,7 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome)
         return m_context.tellBusy();
     if (!outcome.ok()) {
         const QString failed = text("MESSAGES", "007") + QString::number(outcome.resultCode);
-        m_context.messages->failure(failed);
+        TellProcessFailure(m_context, failed, failed, outcome, this, [this] { AReadExecute(); });
         if (m_context.progress)
             m_context.progress->finish();
         return;
@@ -375,9 +385,15 @@ void TFSensor1::AWriteExecute()
         m_context.messages->error(error);
         return;
     }
+    m_pointsBeingWritten = SGUser->points();
+    sendTable(words);
+}
+
+void TFSensor1::sendTable(const TableWords& words)
+{
+    m_wordsBeingWritten = words;
     // Said only once the pages travel: a write that ends inside its start reports that alone.
     const QString started = text("MESSAGES", "010");
-    m_pointsBeingWritten = SGUser->points();
     auto ended = std::make_shared<bool>(false);
     const auto done = [this, ended](const FlowOutcome& outcome) {
         *ended = true;
@@ -402,8 +418,12 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         if (!outcome.detail.isEmpty())
             m_context.messages->error(outcome.detail);
         const QString failed = text("MESSAGES", "005");
-        m_context.messages->information(failed);
-        m_context.messages->status(failed + QString::number(outcome.resultCode));
+        // Retry sends the same table again: the user has said yes to it, and it has passed its check.
+        TellProcessFailure(m_context, failed, failed + QString::number(outcome.resultCode), outcome, this,
+                           [this] {
+                               if (!m_context.refuseIfBusy())
+                                   sendTable(m_wordsBeingWritten);
+                           });
     } else {
         m_keptPoints = m_pointsBeingWritten;
         const QString done = text("MESSAGES", "006");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "app/FileNames.h"
 #include "app/PointList.h"
 #include "app/TankShape.h"
 
@@ -116,6 +117,8 @@ private:
     void SGUserKeyUp(int key);
     void OnTableRead(const FlowOutcome& outcome);
     void OnTableWrite(const FlowOutcome& outcome);
+    // Writes the words as the sensor's table, as the points last checked for writing give them.
+    void sendTable(const TableWords& words);
 
     void buildLayout();
     void fitCommandCaptions();
@@ -129,14 +132,15 @@ private:
     // The sensor whose table pages the window reads and writes: 1 only for the sensor 1 window.
     int tableSensor() const;
     QString sensorPrefix() const; // "V1" or "V2"
-    QString chooseSpreadsheet(bool save);
+    // The file's name from the dialog, in the kind's last folder; a saved name gets ".csv" when it has no
+    // extension.
+    QString chooseSpreadsheet(bool save, FileNames::Kind kind);
     // Every replacement of the whole point list from outside the grid (a points file, the tank's shape)
-    // comes through here, then the table is recomputed and done goes to the status line. False when the
-    // points stayed as they were.
-    // Replaces the points (after asking when the grid holds points not written) and recomputes; false when
-    // the user kept the points. kept: the new points count as written (an import), not as typed.
+    // comes through here: it asks first when the grid holds points not written, then recomputes the table
+    // and tells done in the status line. False when the points stayed as they were. kept: the new points
+    // count as written (an import), not as typed.
     bool replaceGridPoints(const PointList& points, const QString& done, bool kept);
-    void writeSpreadsheet(const QStringList& lines, const char* doneKey);
+    void writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
     QLocale m_locale;
@@ -145,11 +149,13 @@ private:
     bool m_shown = false;
     PointList m_keptPoints;         // last read, written, imported or cleared
     PointList m_pointsBeingWritten; // kept once their write has succeeded
+    TableWords m_wordsBeingWritten{};
     // The result grid holds the words last read, with the points made from them: a key that changes no
     // point leaves those words to be written back as they were read, whatever the total volume.
     bool m_tableRead = false;
     PointList m_pointsRead;
-    qint32 m_computedTotal = 0; // the total volume the table was last computed over
+    qint32 m_computedTotal = 0;     // the total volume the table was last computed over
+    int m_resultGridExtraWidth = 0; // the result grid's width beyond the described one
     // What the shape dialog was last accepted with, offered again when it is opened next.
     std::optional<std::pair<TankShape::Tank, TankShape::Probe>> m_shape;
 };

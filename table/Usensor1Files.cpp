@@ -3,9 +3,12 @@
 
 #include "table/Usensor1.h"
 
+#include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "app/Options.h"
 #include "app/PointsCsv.h"
+#include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
@@ -13,19 +16,32 @@
 
 #include <QFileDialog>
 
-QString TFSensor1::chooseSpreadsheet(bool save)
+QString TFSensor1::chooseSpreadsheet(bool save, FileNames::Kind kind)
 {
-    if (askSpreadsheetName)
-        return askSpreadsheetName(save);
-    const QString filter = text("SENSOR", "0023") + QStringLiteral(" (*.csv *.txt)");
-    return save ? QFileDialog::getSaveFileName(this, QString(), QString(), filter)
-                : QFileDialog::getOpenFileName(this, QString(), QString(), filter);
+    Options& options = *m_context.options;
+    QString chosen;
+    if (askSpreadsheetName) {
+        chosen = askSpreadsheetName(save);
+    } else {
+        const QString filter = text("SENSOR", "0023") + QStringLiteral(" (*.csv *.txt)");
+        chosen = save ? QFileDialog::getSaveFileName(
+                            this, QString(),
+                            FileNames::proposedPath(options, kind, m_context.zentik->Parameters.SerialNumber,
+                                                    tableSensor()),
+                            filter)
+                      : QFileDialog::getOpenFileName(this, QString(), FileNames::lastFolder(options, kind),
+                                                     filter);
+    }
+    if (chosen.isEmpty())
+        return chosen;
+    FileNames::keepFolder(options, kind, chosen);
+    return save ? FileNames::withExtension(chosen, FileNames::extensionOf(kind)) : chosen;
 }
 
 void TFSensor1::AImportPointsExecute()
 {
     SGUser->finishEditing();
-    const QString name = chooseSpreadsheet(false);
+    const QString name = chooseSpreadsheet(false, FileNames::Kind::Points);
     if (name.isEmpty())
         return;
     using Status = PointsCsv::ReadResult::Status;
@@ -90,9 +106,9 @@ void TFSensor1::AShapePointsExecute()
     dialog->open();
 }
 
-void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)
+void TFSensor1::writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey)
 {
-    const QString name = chooseSpreadsheet(true);
+    const QString name = chooseSpreadsheet(true, kind);
     if (name.isEmpty())
         return;
     QString error;
@@ -105,7 +121,10 @@ void TFSensor1::writeSpreadsheet(const QStringList& lines, const char* doneKey)
 void TFSensor1::AExportPointsExecute()
 {
     SGUser->finishEditing();
-    writeSpreadsheet(PointsCsv::pointLines(SGUser->points(), m_locale), "0031");
+    // A header names the columns for a spreadsheet; the import skips it.
+    writeSpreadsheet(
+        FileNames::Kind::Points,
+        QStringList{PointsCsv::kPointsHeader} + PointsCsv::pointLines(SGUser->points(), m_locale), "0031");
 }
 
 void TFSensor1::AExportTableExecute()
@@ -115,5 +134,7 @@ void TFSensor1::AExportTableExecute()
     QString error;
     if (!WordsOfTableTexts(m_results->column(PointGrid::kVolumeColumn), m_locale, &words, &error))
         return m_context.messages->error(error);
-    writeSpreadsheet(PointsCsv::tableLines(words, totalVolume()), "0032");
+    writeSpreadsheet(FileNames::Kind::Table,
+                     QStringList{PointsCsv::kTableHeader} + PointsCsv::tableLines(words, totalVolume()),
+                     "0032");
 }

@@ -13,10 +13,12 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -53,11 +55,28 @@ public:
 
 constexpr int kDefaultHeight = 537;
 constexpr int kGridWidth = 134;
+constexpr int kGridChrome = kGridWidth - 64 - 45; // beside the columns: the scroll bar and the frame
 constexpr int kRowHeight = 18;
 constexpr int kCommandStripHeight = 30;
 // Room a tool button needs beside its icon and caption.
 constexpr int kCommandButtonPadding = 20;
 constexpr qreal kSmallestCaptionPoints = 7;
+constexpr int kSmallestChartWidth = 160; // room for the axis' numbers and some of the curve
+
+// Room for the longest fraction a table word gives, at the grid's font, in the widest digit of the font:
+// "0.000" and 15 significant digits ("0.000106813153276875", the words 7 to 65), or 16 digits around an
+// exponent ("1.52590218966964E-5", the words 1 to 6). Two pixels more for what a whole text's shaping adds.
+int longestFractionWidth(const QFont& font, const QLocale& locale)
+{
+    // Unrounded: a whole-pixel digit times eighteen may fall short of the text on a scaled screen.
+    const QFontMetricsF metrics(font);
+    qreal digit = 0;
+    for (char c = '0'; c <= '9'; ++c)
+        digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(c)));
+    const QString point = locale.decimalPoint();
+    return 2 + qCeil(std::max(metrics.horizontalAdvance(QStringLiteral("0") + point) + 18 * digit,
+                              metrics.horizontalAdvance(point + QStringLiteral("E-")) + 16 * digit));
+}
 
 } // namespace
 
@@ -74,7 +93,7 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
     AWrite = new QAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
                          QStringLiteral("Записать таблицу перекодирования уровня"), this);
     AWrite->setObjectName(QStringLiteral("AWrite"));
-    // The grid commands keep these captions in every language.
+    // The grid commands' built-in captions, until the language file gives its own.
     ASort = new QAction(QStringLiteral("Сортировать"), this);
     ASort->setObjectName(QStringLiteral("ASort"));
     Ared2 = new QAction(QStringLiteral("Сократить в 2 раза"), this);
@@ -112,7 +131,13 @@ TFSensor1::TFSensor1(const AppContext& context, QWidget* parent) : QMdiSubWindow
 
 void TFSensor1::buildLayout()
 {
-    auto* client = new QWidget(this);
+    // In a frame too small for the grids and a readable chart the window scrolls, rather than squeeze
+    // the chart to nothing.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBox"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* client = new QWidget(scroll);
     auto* layout = new QVBoxLayout(client);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -164,14 +189,17 @@ void TFSensor1::buildLayout()
     SGRes->setSelectionMode(QAbstractItemView::ContiguousSelection);
 
     const int rowHeight = std::max(kRowHeight, QFontMetrics(bold).height() + 2);
-    const int widths[2][2] = {{64, 45}, {65, 44}};
+    // The result grid's fraction column shows the longest fraction whole, with the cell's padding.
+    const int fractionWidth = std::max(65, longestFractionWidth(bold, m_locale) + 8);
+    m_resultGridExtraWidth = fractionWidth - 65;
+    const int widths[2][2] = {{64, 45}, {fractionWidth, 44}};
     int g = 0;
     for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
         grid->setFont(bold);
         // The code column holds up to four digits; a larger desktop font widens it and the grid with it.
         const int codeWidth =
             std::max(widths[g][1], QFontMetrics(bold).horizontalAdvance(QStringLiteral("1023")) + 10);
-        grid->setFixedWidth(kGridWidth + codeWidth - widths[g][1]);
+        grid->setFixedWidth(widths[g][0] + codeWidth + kGridChrome);
         grid->verticalHeader()->hide();
         grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         grid->verticalHeader()->setMinimumSectionSize(rowHeight);
@@ -195,6 +223,7 @@ void TFSensor1::buildLayout()
 
     Chart1 = new CalibrationChart(client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setMinimumWidth(kSmallestChartWidth);
     body->addWidget(Chart1, 1);
     Series1 = Chart1->Series1;
     Series2 = Chart1->Series2;
@@ -221,7 +250,8 @@ void TFSensor1::buildLayout()
     connect(SGUser, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(SGUser->viewport()->mapToGlobal(at)); });
 
-    setWidget(client);
+    scroll->setWidget(client);
+    setWidget(scroll);
 }
 
 void TFSensor1::setGridColours(const QColor& points, const QColor& results)

@@ -81,6 +81,10 @@ const QList<UsedRange> kUsedRanges = {
     {"MESSAGES", {100, 103}},
     {"MAIN", {60, 66}},
     // A technician's first day.
+    {"MESSAGES", {120, 136}},
+    {"MAIN", {80, 81}},
+    {"ZENTIK", {40, 47}},
+    {"SENSOR", {70, 73}},
     // The licence, the version and the connection doctor.
     {"MESSAGES", {150, 169}},
     {"ABOUT", {5, 5}},
@@ -386,6 +390,10 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "101", 2},
     {"MESSAGES", "102", 1},
     {"MESSAGES", "103", 1},
+    {"MESSAGES", "129", 1}, // the page
+    {"MESSAGES", "130", 1},
+    {"MESSAGES", "131", 1},
+    {"MESSAGES", "134", 3}, // the sensor, the first and the last level code
     // The licence, the version and the connection doctor.
     {"MESSAGES", "150", 1},
     {"MESSAGES", "151", 2},

@@ -1,5 +1,6 @@
 // A message service for tests: records every message as "kind: text" in order and answers questions
-// from a queue (Yes when the queue is empty), so no modal box ever blocks a test.
+// from a queue (Yes when the queue is empty), so no modal box ever blocks a test. A failure box is recorded
+// as the dialog it shows; its explanation and whether it offered Retry go to lists of their own.
 #pragma once
 
 #include "app/MessageService.h"
@@ -20,6 +21,9 @@ public:
     QList<WriteReview> reviews; // every look before writing; answered from answers as a question is
     std::function<void(const QString&)> onDialog; // runs while a dialog "is open" (nested events etc.)
     std::function<void(const QString&)> onStatus; // also shows status texts somewhere (screenshots)
+    QStringList explanations;                     // of every failure box, the words below its text
+    QList<bool> retryOffered;                     // of every failure box, whether it had a Retry button
+    QList<bool> retries; // next failure boxes' answers where Retry is offered; Close when empty
 
     void status(const QString& text) override
     {
@@ -44,6 +48,14 @@ public:
         seen << QStringLiteral("review: ") + review.heading;
         reviews << review;
         return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    bool failureWithRetry(const QString& text, const QString& explanation, bool canRetry,
+                          const QString& details) override
+    {
+        explanations << explanation;
+        retryOffered << canRetry;
+        informationWithDetails(text, details);
+        return canRetry && !retries.isEmpty() && retries.takeFirst();
     }
     void warning(const QString& text) override { seen << QStringLiteral("warning: ") + text; }
     void error(const QString& text) override { seen << QStringLiteral("error: ") + text; }

@@ -370,25 +370,39 @@ void tst_zentik_window::unwritableVolumeStore_namesTheFileThenCode13()
 
 void tst_zentik_window::apply_withFieldWithoutNumber_startsNoWrite_data()
 {
+    QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("text");
-    for (const char* edit : {"Eaddr1", "Eaddr2", "EMultCoef", "ECritical", "EInterval", "Evol1", "Evol2"})
-        QTest::newRow(edit) << edit << QString();
-    QTest::newRow("pasted text") << "ECritical"
-                                 << "12a";
+    QTest::addColumn<QString>("caption"); // of the field, before the described text
+    const QList<std::pair<const char*, const char*>> edits = {
+        {"Eaddr1", "Network address, sensor 1"}, {"Eaddr2", "Network address, sensor 2"},
+        {"EMultCoef", "Multiplication factor"},  {"ECritical", "Reserve (l)"},
+        {"EInterval", "Output interval (s)"},    {"Evol1", "Tank volume, sensor 1"},
+        {"Evol2", "Tank volume, sensor 2"}};
+    for (const auto& [edit, caption] : edits)
+        QTest::newRow(edit) << "ZK_ENG.LNG" << edit << QString() << caption;
+    QTest::newRow("pasted text") << "ZK_ENG.LNG"
+                                 << "ECritical"
+                                 << "12a"
+                                 << "Reserve (l)";
+    QTest::newRow("Russian") << "ZK_RUS.LNG"
+                             << "Evol2" << QString() << "Объем бака, датчик 2";
 }
 
 void tst_zentik_window::apply_withFieldWithoutNumber_startsNoWrite()
 {
+    QFETCH(QString, language);
     QFETCH(QString, edit);
     QFETCH(QString, text);
-    WindowBench b;
+    QFETCH(QString, caption);
+    WindowBench b(language);
     TFZentik* w = b.openFilled();
     QVERIFY(w);
     w->findChild<QLineEdit*>(edit)->setText(text);
     const int requests = b.sim().requestCount();
     w->BApply->click();
-    QCOMPARE(b.bench.messages.take(), QStringList("error: '" + text + "' is not a valid integer value"));
+    QCOMPARE(b.bench.messages.take(),
+             QStringList("error: " + caption + ": '" + text + "' is not a valid integer value"));
     QVERIFY(w->BApply->isEnabled() && w->Button2->isEnabled());
     QCOMPARE(b.bench.z().ProcessId, 0);
     QCOMPARE(b.sim().requestCount(), requests);

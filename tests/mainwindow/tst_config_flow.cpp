@@ -1,9 +1,11 @@
 // Saving a controller to a configuration file and loading one into it, from the main window, as described:
 // without the backup before a write (Backup=0), which tst_history_flow covers.
 
+#include "app/FileNames.h"
 #include "config/ConfigFile.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
+#include "mainwindow/ReportPreview.h"
 #include "table/UProgress.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -61,6 +64,7 @@ private slots:
     void closedPort_oneDialogAndNoProgressWindow_data();
     void closedPort_oneDialogAndNoProgressWindow();
     void progressWindow_advancesPerPageAndCloses();
+    void report_namesTheProgramAndThePortNotTheInstance();
     void compare_saysAMatchOrListsTheDifferences();
     void commandLineFile_askedAfterTheRead_onlyYesLoads_data();
     void commandLineFile_askedAfterTheRead_onlyYesLoads();
@@ -333,22 +337,60 @@ void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
 void tst_config_flow::progressWindow_advancesPerPageAndCloses()
 {
     TFProgress* progress = m_bench->program->FProgress;
+    // A fixed-size dialog that offers neither minimise, maximise nor close.
+    QCOMPARE(progress->minimumSize(), progress->maximumSize());
+    QVERIFY(!(progress->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)));
     int highest = 0;
     bool visibleWhileRunning = false;
+    bool backAfterMinimising = false;
     connect(main().Zentik, &TZENTIK::PageTransferred, this, [&] {
         highest = qMax(highest, progress->Gauge1->value());
         visibleWhileRunning = visibleWhileRunning || progress->isVisible();
+        // A window manager that still minimises it: it comes back while the pages travel.
+        if (progress->Gauge1->value() == 2)
+            progress->showMinimized();
+        if (progress->Gauge1->value() == 60)
+            backAfterMinimising = progress->isVisible() && !progress->isMinimized();
     });
     bool reportShown = false;
     main().files().showReport = [&] { reportShown = true; };
     run([&] { main().APrintConfigExecute(); });
     QVERIFY(visibleWhileRunning);
+    QVERIFY(backAfterMinimising);
     QCOMPARE(highest, 63);
     QCOMPARE(progress->Gauge1->maximum(), 63);
     QCOMPARE(progress->Label1->text(), QStringLiteral("M020"));
     QVERIFY(!progress->isVisible());
     QVERIFY(reportShown);
     QVERIFY(!main().files().PrintRequest);
+}
+
+void tst_config_flow::report_namesTheProgramAndThePortNotTheInstance()
+{
+    QVERIFY(main().windowTitle().endsWith(QLatin1String("[1]")));
+    run([&] { main().APrintConfigExecute(); });
+    QPointer<TFReportPreview> preview = main().findChild<TFReportPreview*>();
+    QVERIFY(preview);
+    QCOMPARE(preview->windowTitle(), QStringLiteral("#0034 — SIM (simulated controller)"));
+    const ReportDocument& document = preview->document();
+    QCOMPARE(document.creator, QStringLiteral("ZENTIK Configurator 1.0.0.24"));
+    QStringList footer;
+    for (const ReportItem& item : document.pages.first().items)
+        if (item.element == QLatin1String("ProgramName") || item.element == QLatin1String("PrintDate"))
+            footer << item.text();
+    QCOMPARE(footer.size(), 2);
+    QCOMPARE(footer[0], document.creator);
+    QVERIFY2(footer[1].startsWith(QLatin1String("#0047: ") + QDate::currentDate().toString(Qt::ISODate)),
+             qPrintable(footer[1]));
+    // Saved as PDF under a name typed without its extension; the next dialog opens in its folder.
+    QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("reports")));
+    const QString typed = path(QStringLiteral("reports/controller"));
+    preview->askPdfFileName = [typed] { return typed; };
+    preview->ASaveAsPdf->trigger();
+    QVERIFY(QFile::exists(typed + QStringLiteral(".pdf")));
+    QCOMPARE(FileNames::lastFolder(*m_bench->program->context.options, FileNames::Kind::Report),
+             path(QStringLiteral("reports")));
+    preview->close();
 }
 
 void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads_data()
@@ -405,8 +447,10 @@ void tst_config_flow::compare_saysAMatchOrListsTheDifferences()
     TFCompare window(*shown, m_bench->program->language);
     window.BCopy->click();
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Entry\tFile\tController\n[PARAMETERS] Mult_Factor\t99\t10\n"
-                            "[PAGE_40] Value_2 (words that differ: 2/32)\t%1\t%2\n")
+             QStringLiteral(
+                 "Entry\tFile\tController\tKey\nMultiplication factor\t99\t10\t[PARAMETERS] "
+                 "Mult_Factor\nSensor 2, level codes 256–287 (words that differ: 2/32)\t%1\t%2\t[PAGE_40] "
+                 "Value_2\n")
                  .arg(held + 1)
                  .arg(held));
 }

@@ -106,7 +106,7 @@ void tst_file_port_window::open_theWindowWorksOnTheFileUntilClosed()
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(main().PortName, QStringLiteral("SIM"));
     QCOMPARE(main().windowTitle(), m_caption);
-    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM"));
+    QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM (simulated controller)"));
     QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     QVERIFY(!main().AWriteToController->isEnabled() && !main().ACloseConfigFile->isEnabled());
 

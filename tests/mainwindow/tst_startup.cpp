@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSplitter>
 #include <QTest>
 #include <QUuid>
 
@@ -21,6 +22,8 @@ class tst_startup : public QObject
 
 private slots:
     void firstInstance_writesOptionsAndReadsTheController();
+    void firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController_data();
+    void firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController();
     void instances_areNumberedWhileOthersRun();
     void storedCount_absentOrNegative_startsAtOne_data();
     void storedCount_absentOrNegative_startsAtOne();
@@ -50,12 +53,40 @@ void tst_startup::firstInstance_writesOptionsAndReadsTheController()
     QVERIFY(bench.waitIdle());
     QCOMPARE(bench.main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(bench.main().Panel2->LTotalVol->text(), QStringLiteral("1000"));
-    QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("SIM"));
+    QCOMPARE(bench.main().PortPanel->text(), QStringLiteral("SIM (simulated controller)"));
     const QStringList seen = bench.messages.take();
     QCOMPARE(seen.size(), 2);
     QVERIFY(seen[0].startsWith(QStringLiteral("status: ")));
     QVERIFY(seen[1].startsWith(QStringLiteral("status: ")));
     QVERIFY(!seen[1].contains(QLatin1Char('#')));
+}
+
+void tst_startup::firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController_data()
+{
+    QTest::addColumn<bool>("shown"); // the main window shown: the controller settings window's read ends it
+    QTest::newRow("Refresh's read") << false;
+    QTest::newRow("controller settings window's read") << true;
+}
+
+void tst_startup::firstStart_withoutOptionsFile_saysOnceItIsTheSimulatedController()
+{
+    QFETCH(bool, shown);
+    ProgramHome home;
+    QVERIFY(QFile::remove(home.path(QStringLiteral("options.ini"))));
+    const QStringList said = {
+        "status: Reading the configuration...", "status: The configuration has been read",
+        "status: This is the simulated controller, not a real one. Choose the real port "
+        "in Settings."};
+    {
+        ProgramBench bench(home, NewInstanceScope());
+        if (shown)
+            bench.program->show();
+        QVERIFY(bench.waitIdle());
+        QTRY_COMPARE(bench.messages.seen, said);
+    }
+    ProgramBench again(home, NewInstanceScope());
+    QVERIFY(again.waitIdle());
+    QCOMPARE(again.messages.take(), said.mid(0, 2));
 }
 
 void tst_startup::instances_areNumberedWhileOthersRun()
@@ -125,10 +156,17 @@ void tst_startup::adminMode_showsTheLogOnlyWhenPositive()
         home.setOption("AdminMODE", value);
     ProgramBench bench(home, NewInstanceScope());
     bench.program->show();
-    QTEST(bench.main().Panel1->isVisible(), "shown");
+    QFETCH(bool, shown);
+    TFMain& main = bench.main();
+    QCOMPARE(main.Panel1->isVisible(), shown);
     QVERIFY(bench.waitIdle());
     // The lines are collected either way.
-    QVERIFY(bench.main().Memo1->lines().contains(QStringLiteral("WRITE: 61 82 AE ")));
+    QVERIFY(main.Memo1->lines().contains(QStringLiteral("WRITE: 61 82 AE ")));
+    // View > Exchange log starts in the state AdminMODE gave and turns the pane and its splitter over.
+    QCOMPARE(main.AExchangeLog->isChecked(), shown);
+    QTest::keyClick(&main, Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(main.Panel1->isVisible(), !shown);
+    QTRY_COMPARE(main.Splitter1->handle(1)->isVisible(), !shown);
 }
 
 void tst_startup::languageFile_defaultNameFollowsAppIdent_data()

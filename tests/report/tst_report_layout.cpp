@@ -12,7 +12,7 @@ namespace {
 
 const QByteArrayList kZentikKeys{"0002", "0003", "0005", "0011", "0012", "0018", "0019",
                                  "0020", "0022", "0023", "0026", "0027", "0028", "0029",
-                                 "0030", "0031", "0032", "0033", "0034"};
+                                 "0030", "0031", "0032", "0033", "0034", "0047"};
 
 // Each text is "T" and its key, optionally followed by filler that makes it far too long for its cell.
 QByteArray languageTexts(const QByteArray& filler)
@@ -90,6 +90,7 @@ QList<Place> expectedPlaces()
         {"V2 (ltr)", 104, 213},
         {"N", 146, 242},
         {"ZENTIK Configurator 9.9", 12, 281},
+        {"T0047: 2026-12-10 14:03", 130, 281},
     };
     for (int r = 0; r < 16; ++r) {
         const double y = 107 + 5 * r;
@@ -132,8 +133,8 @@ private:
         LanguageCatalog language(m_dir.path());
         language.OpenLanguage(languageFile);
         TConfigReport report;
-        return report.Prepare(controller(), language, QStringLiteral("ZENTIK Configurator 9.9"),
-                              QLocale::c());
+        return report.Prepare(controller(), language, QStringLiteral("ZENTIK Configurator 9.9"), QLocale::c(),
+                              QDateTime(QDate(2026, 12, 10), QTime(14, 3)));
     }
 
     QTemporaryDir m_dir;
@@ -171,8 +172,8 @@ void tst_report_layout::everyCell_appearsOnceAtItsPlace()
     for (const ReportItem& item : m_page.items)
         if (item.kind == ReportItem::Kind::Text && !isChartLabel(item))
             cells << &item;
-    // 43 single cells, 8 headings included, and 16 table lines of 8 cells.
-    QCOMPARE(cells.size(), 43 + 16 * 8);
+    // 44 single cells, 8 headings included, and 16 table lines of 8 cells.
+    QCOMPARE(cells.size(), 44 + 16 * 8);
     for (const Place& place : places) {
         int found = 0;
         for (const ReportItem* item : cells)

@@ -108,9 +108,16 @@ void tst_settings_window::findController_marksEveryPortAndSelectsTheOnlyOneThatA
     QTRY_VERIFY(settings().BFind->isEnabled());
     QTEST(settings().LSearch->text(), "outcome");
     QCOMPARE(settings().CBport->currentData().toString(), selected);
-    QCOMPARE(items(), (QStringList{"ttyS0 — not opened: Permission denied", "ttyACM0 — " + marks[0],
-                                   "ttyUSB0 — FT232R USB UART (FTDI) — " + marks[1], "SIM"}));
+    QCOMPARE(items(),
+             (QStringList{"ttyS0 — not opened: Permission denied", "ttyACM0 — " + marks[0],
+                          "ttyUSB0 — FT232R USB UART (FTDI) — " + marks[1], "SIM (simulated controller)"}));
     QCOMPARE(m_linesMade, 3); // SIM is never asked
+    // Shown again, the window no longer says what the last search found.
+    settings().hide();
+    settings().show();
+    QCOMPARE(settings().LSearch->text(), QString());
+    QCOMPARE(items().filter(QStringLiteral("controller ")), QStringList());
+    QCOMPARE(settings().CBport->currentData().toString(), selected);
 
     // options.ini keeps the bare name.
     settings().Button1Click();
@@ -140,13 +147,14 @@ void tst_settings_window::portList_followsAdaptersAndKeepsTheSelection()
     settings().show();
     m_bench->portList.removeFirst();
     m_bench->portList.insert(1, {QStringLiteral("ttyUSB1")});
-    QTRY_COMPARE(items(), (QStringList{"ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)", "SIM"}));
+    const QString sim = QStringLiteral("SIM (simulated controller)");
+    QTRY_COMPARE(items(), (QStringList{"ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)", sim}));
     QCOMPARE(settings().CBport->currentData().toString(), QStringLiteral("ttyUSB0"));
     // Taken anew as the window shows; the port in use stays offered when the system no longer lists it.
     settings().hide();
     m_bench->portList.removeLast();
     settings().show();
-    QCOMPARE(items(), (QStringList{"SIM", "ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)"}));
+    QCOMPARE(items(), (QStringList{sim, "ttyACM0", "ttyUSB1", "ttyUSB0 — FT232R USB UART (FTDI)"}));
 }
 
 void tst_settings_window::apply_keepsOrStoresAPortTheSystemDoesNotList_data()

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QLabel>
@@ -42,6 +43,8 @@ private slots:
 
     void opening_setsUpEachSensor_data();
     void opening_setsUpEachSensor();
+    void contextMenu_captionsFollowTheLanguage_data();
+    void contextMenu_captionsFollowTheLanguage();
     void closing_reportsTheSensor();
     void closing_waitsForItsOwnTransfer();
     void closing_asksOnlyForUnwrittenPoints_data();
@@ -226,7 +229,50 @@ void tst_sensor_window::opening_setsUpEachSensor()
     QCOMPARE(m_w->results()->column(0), QStringList(1024, QStringLiteral("0")));
     QCOMPARE(m_w->SGRes->isVisible(), admin > 0);
     QCOMPARE(m_w->RBL->isVisible(), admin > 0);
-    QCOMPARE(m_w->width(), 567);
+    // Wider by the result grid's room for its longest fractions, where it is shown.
+    QCOMPARE(m_w->width(), 567 + (admin > 0 ? m_w->SGRes->columnWidth(0) - 65 : 0));
+}
+
+void tst_sensor_window::contextMenu_captionsFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("captions");
+    QTest::newRow("English") << "ZK_ENG.LNG"
+                             << QStringList{"Sort",
+                                            "Reduce by 2",
+                                            "Reduce by 4",
+                                            "Clear",
+                                            "Import points...",
+                                            "Points from tank shape…",
+                                            "Export points...",
+                                            "Export table..."};
+    QTest::newRow("Russian") << "ZK_RUS.LNG"
+                             << QStringList{"Сортировать",        "Сократить в 2 раза",
+                                            "Сократить в 4 раза", "Очистить",
+                                            "Импорт точек...",    "Точки по форме резервуара…",
+                                            "Экспорт точек...",   "Экспорт таблицы..."};
+    // Without texts of its own the window keeps its built-in captions rather than showing keys.
+    QTest::newRow("no language file") << "NONE.LNG" << QStringList{"Сортировать",
+                                                                   "Сократить в 2 раза",
+                                                                   "Сократить в 4 раза",
+                                                                   "Очистить",
+                                                                   "#0020",
+                                                                   "#0045",
+                                                                   "#0021",
+                                                                   "#0022"};
+}
+
+void tst_sensor_window::contextMenu_captionsFollowTheLanguage()
+{
+    QFETCH(QString, file);
+    m_bench->language.setLanguageDir(QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath("LANGUAGE"));
+    m_bench->language.OpenLanguage(file);
+    QVERIFY(openWindow(1, 1));
+    QStringList captions;
+    for (const QAction* action : m_w->PopupMenu1->actions())
+        if (!action->isSeparator())
+            captions << action->text();
+    QTEST(captions, "captions");
 }
 
 void tst_sensor_window::closing_reportsTheSensor()
@@ -738,8 +784,9 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     QFile table(file);
     QVERIFY(table.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = table.readAll().split('\n');
-    QCOMPARE(lines.size(), kTableEntries + 1);                 // the last line ends too
-    QCOMPARE(lines[1023], QByteArray("1023;190.445;62404\r")); // 62404 / 65535 × 200 l
+    QCOMPARE(lines.size(), 1 + kTableEntries + 1); // a header line; the last line ends too
+    QCOMPARE(lines[0], QByteArray("code;litres;word\r"));
+    QCOMPARE(lines[1024], QByteArray("1023;190.445;62404\r")); // 62404 / 65535 × 200 l
 
     // The table computed from the points read, before and after a trip through a file.
     const Points read = points();
@@ -750,6 +797,13 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     spreadsheet(m_w->AImportPoints);
     QCOMPARE(points(), read);
     QCOMPARE(m_w->results()->column(0), computed);
+
+    // A name typed without an extension is saved as a spreadsheet file, its columns named.
+    m_w->askSpreadsheetName = [this](bool) { return m_bench->path(QStringLiteral("typed")); };
+    m_w->AExportPoints->trigger();
+    QFile exported(m_bench->path(QStringLiteral("typed.csv")));
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    QCOMPARE(exported.readLine(), QByteArray("litres;code\r\n"));
 }
 
 TankShapeDialog* tst_sensor_window::shapeDialog()
