@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process-wide objects every window works with, created at start-up and alive until the program ends.
 #pragma once
 

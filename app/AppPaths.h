@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program's files live. options.ini and SN.ini: in the folder given by --home / ZENTIK_HOME, else
 // beside the executable (the build tree and the described layout), else in the user's configuration folder
 // (an installed program, or one whose folder cannot be written). The language files: LANGUAGE in the home

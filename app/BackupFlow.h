@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeping the controller in its history: the backup read before a write that replaces a table (process 5,
 // kept as `before-write`, what the windows show left as it was), and one version of any other event.
 #pragma once

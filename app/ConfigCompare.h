@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller compared with a configuration file: what a save would write now against what the file
 // holds, entry by entry.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The values of the configuration report's variables, taken from one controller record, the open
 // language file and the program's name.
 #pragma once

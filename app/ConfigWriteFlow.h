@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the configuration into the connected controller (process 2): the controller settings window's
 // Apply, and zentikctl write-settings, which reads the configuration first and changes only the entries
 // named.

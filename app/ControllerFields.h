@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turning the texts of the controller settings window into controller values and back.
 #pragma once
 

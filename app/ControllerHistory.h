@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller history: every full read of a controller and every file written into one, kept as an
 // ordinary configuration file per event in a folder per serial number, never replacing another version.
 #pragma once

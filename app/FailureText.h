@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A failed controller process in the user's words: what its result code means and what to check, a table
 // page named by its sensor and level codes, and telling it all with the offer to run the job again.
 #pragma once

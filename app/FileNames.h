@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names the file dialogs propose and the folders they open in: a name from the controller's serial
 // number and the date ("A1B2C3D4 2026-12-10 sensor 1 points.csv"), the last folder used for each kind of
 // file (kept in options.ini), and the extension a typed name lacks.

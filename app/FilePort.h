@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Configuration files standing in for controllers: the port "file:PATH" is the simulated controller
 // loaded from PATH, answering at once, and every write process that succeeds is kept in PATH.
 #pragma once

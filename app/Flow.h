@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every flow shares: how a front-end starts one and hears its end, and running the flow's controller
 // process with the progress view, the busy refusal and the front-end's last step before sending.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outcome of a flow: one job done with the controller and files (save a configuration file, load one,
 // read or write a table, the report, ...). The windows turn it into a dialog and the status line, zentikctl
 // into an exit status and a line on stderr; a case both front-ends must tell apart is a kind here.

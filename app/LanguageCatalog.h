@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language state: the open language file, text lookup by section and key, and the list of offered
 // languages. Language files are INI files "*.LNG" in one folder; every lookup goes to the file at the
 // moment the text is needed, so a switch shows in the very next message.

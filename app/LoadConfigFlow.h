@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a configuration file into the connected controller: the file is read and checked, the user is
 // asked (MESSAGES 021) whether to abandon a file that fails its check, the controller is backed up and the
 // user shown what will change, then the record to be written and the page buffer are filled from it and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the exchange log to a file: CR LF after every line, through the checked writer (SafeFile).
 #pragma once
 

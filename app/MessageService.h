@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way outcomes reach the user: the status line, an information dialog, a Yes/No question, a
 // warning box and the general error message. The windows own the implementation that shows them; tests
 // put in their own and see which text came in which order without a modal box in the way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options file options.ini, section OPTIONS. Every read and write goes straight to the file, so two
 // running instances see each other's writes (the instance counter depends on it).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sensor's calibration points as the user keeps them, texts of volume (litres) and level code in the
 // user's order: the grid commands on them, the check before a write, and the conversions between the
 // points, the table texts of the calibration window and the controller's 1024 table words.

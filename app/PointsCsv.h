@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calibration points and level recoding tables as spreadsheet text: reading a points file (two columns,
 // volume in litres and level code) and writing points and tables for spreadsheets and fleet-tracking
 // platforms.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sensor's table from calibration points and back to litres, as zentikctl runs them beside the
 // calibration window: writing the table computed from points, and reading a table with the total volume
 // its words are shares of. Both read the configuration first (process 1), for the tank volumes.

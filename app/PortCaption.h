@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a serial port is named to the user: the simulated controller says that it is one, and a port name
 // shown in running text is never broken across lines.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chooses the serial line behind a port name: "SIM" is the built-in simulated controller, anything else
 // a real port (a system name such as ttyUSB0 or a path such as /dev/pts/3).
 #pragma once

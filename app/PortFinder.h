@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the controller's port: each candidate port in turn gets a serial line of its own from the port
 // factory and is asked once for the serial number (command 0x82, which changes nothing in the controller).
 // One port at a time, on the user-interface thread, driven by the line's notifications and a timer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the controller's port for a flow: the one place that opens it and decides what a failure means;
 // the windows and zentikctl only present the outcome.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a page transfer shows while its pages travel: a label and a gauge that the user cannot close. The
 // progress window implements it; commands and tests see only this.
 #pragma once

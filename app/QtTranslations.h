@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts (dialog buttons, file and print dialogs) in the language of the current language file,
 // which names it in section LANGUAGE, key 002 ("ru"); a file that names none leaves them in English.
 #pragma once

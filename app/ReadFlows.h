@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the controller with the tank volumes of its polled sensors: the configuration alone (process 1;
 // the main window's Refresh, zentikctl's read) or everything (process 5: the configuration and all 64
 // pages; the first half of saving a configuration file and of the report). Both end Done with the record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report: everything is read, then the record goes to the front-end's report, which
 // the window previews and zentikctl writes as a PDF file.
 #pragma once

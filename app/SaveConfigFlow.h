@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the connected controller to a configuration file: everything is read, then the record and both
 // tables are written into the file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial ports the program offers: the system's, in the order the system gives, then the extra paths
 // of ZENTIK_EXTRA_PORTS, then "SIM"; each with what the system says of its adapter.
 #pragma once

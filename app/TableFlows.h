@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing one sensor's table with the controller (processes 3 and 4), the same flows for the
 // calibration window and zentikctl. Each ends Done, Busy (nothing started or changed), the outcome of the
 // run's beforeProcess or ProcessFailed with the result code; the progress view counts the sensor's pages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level recoding table arithmetic: calibration points to the 1024 fractions of a sensor's table, the texts
 // the calibration window keeps them in, and the conversion between fractions and the controller's words.
 #pragma once

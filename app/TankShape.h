@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Calibration points from a tank's geometry: the volume of liquid at a height in tanks of common shapes, and
 // the points a level probe in such a tank gives, for tanks that cannot be filled in measured portions.
 #pragma once

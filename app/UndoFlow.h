@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undoing the last write into the connected controller: its serial number read (process 1), its newest
 // `before-write` version taken from the history and loaded as any file is, with its own backup and review,
 // so that a second undo redoes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing the connected controller with a configuration file: the file is read and checked as a load
 // checks it, everything is read as for saving (process 5) and what a save would write now is compared with
 // what the file holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What loading a configuration file will change, shown before anything is written: the serial numbers of
 // the file and the controller, each setting that changes and, per sensor, how many table words do. Plain
 // data with its texts already in the user's language, so that any message service can show it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_fileport: a configuration file opened as a controller. Times `zentikctl --port file:PATH read` and
 // `write-points` as whole processes (start to exit, the file written back whole after the write), and the
 // main window opening a file until its summary shows it (the controller settings window open, as after

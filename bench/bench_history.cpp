@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_history: the controller history at the size of a busy workshop. Generates 10 000 versions over 500
 // controllers in a temporary folder, then times the history window's first list as the window builds it,
 // `zentikctl history` and `zentikctl history SERIAL` as processes, and the history's own cost on a write

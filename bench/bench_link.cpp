@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything),
 // process 6 (write everything), the comparison of the controller with a configuration file (the file
 // checked, everything read, then compared) and File > Load without and with its backup (the file checked,

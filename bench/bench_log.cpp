@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the exchange log pane holds up when it is long: a whole-controller read (process 5) on the simulated
 // controller at the real line rate, with an empty log and after 100 000 lines, and what showing a batch of
 // lines costs the event loop in each case.

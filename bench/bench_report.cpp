@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the configuration report takes: laying it out, drawing the preview-sized image, writing the
 // PDF. Prints the median of several runs in milliseconds.
 

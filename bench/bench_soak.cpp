@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_soak: the fault soak. Runs every process of the controller object thousands of times against the
 // simulated controller with random faults (noise, answers in pieces, bad CRCs, frames for other commands,
 // silence, late answers, rejections at random steps and pages), over the in-memory SIM port and over a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the calibration window answers: a key release in the point grid (table recomputed, chart
 // redrawn) with 32 and with 1024 points, and filling both grids after a table of 1024 entries was read.
 

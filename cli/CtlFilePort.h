@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl on a "file:" port: the configuration file is read and checked before any command runs on it.
 #pragma once
 

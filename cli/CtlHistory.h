@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl's commands over the controller history: the controllers it holds, the versions of one, a
 // version saved as a file, and undoing the last write into the connected controller.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl's "--port auto": the port search the settings window runs, over every system port and the
 // extra paths of ZENTIK_EXTRA_PORTS.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of zentikctl: one controller process each, with exit codes for scripts.
 #pragma once
 

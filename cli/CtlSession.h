@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One zentikctl run against a controller: the controller object on the chosen port, the options file, the
 // tank volume store, the controller history, the language catalogue of the options file, the terminal's
 // message service and page counter, all as the context the flows work in; and running a process or a flow to

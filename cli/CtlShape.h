@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl points-from-shape: the calibration points of a level probe in a tank of a known shape, printed
 // as a points file. It needs no controller and opens no port.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What zentikctl shows on its terminal: lines on stdout and stderr, the message service of the flows
 // (stderr, and the question about an invalid file answered from --force) and the page counter.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl: the controller link without windows, for scripts and production benches.
 
 #include "app/ApplicationTitle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration file (*.zkt): a controller's whole configuration with both level recoding tables.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer shared by the options file, the tank volume store, the language files and
 // the configuration files.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way the program writes a file and reads an input file, and the lock of a file that several
 // programs change. A write is whole or not at all: the content goes into a temporary file beside the
 // target, reaches the disk, and only then takes the target's place, so a full disk, a crash or a signal

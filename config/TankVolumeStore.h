@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tank volumes per controller serial number, kept in SN.ini (the controller itself stores none).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller settings window: shows the configuration read from the controller, keeps the user's
 // edits within the controller's limits and writes them back with Apply.
 #pragma once

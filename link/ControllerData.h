@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller data record and the page layout of the two level recoding tables.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame layout of the controller protocol: command codes, lengths, descriptors and frame building.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hexadecimal text forms of byte strings: log lines and controller identifiers.
 #pragma once
 

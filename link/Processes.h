@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller object's processes as one table (number, name, starter, completion event), and starting
 // one with its completion bound.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real serial line (a USB adapter, /dev/ttyS0, a pseudo-terminal) through QSerialPort.
 #pragma once
 

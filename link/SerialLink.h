@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line as the controller object needs it: a small interface with three implementations
 // (a real port, an in-memory port for tests, the built-in simulated controller).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller object: the one path to a ZENTIK controller. It owns the serial port and the time-out
 // timer, runs one numbered process at a time as a chain of request/response exchanges, logs every frame
 // and reports each outcome as a result code through the completion event of the process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CRC-8/MAXIM (Dallas 1-Wire) that protects every frame on the controller line.
 #pragma once
 

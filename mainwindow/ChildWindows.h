@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The child windows of the main window's frame, one kind per tag: a kind's opening action makes its
 // window and stays disabled while the window exists; the kind's control opens the window or, when it
 // exists, brings it forward. Also the frame's arrangements: cascade and the two tilings.

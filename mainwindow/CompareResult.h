@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window that lists where the controller differs from a configuration file: one row per setting by its
 // caption, one per table page by its sensor and level codes, each with the file's key, and the list copied
 // as text for a service report.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands for a configuration file opened as a controller (the port "file:PATH"):
 // opening one, the recent files, writing the open file into a controller on a port, and closing it again;
 // and how the caption and the port panel name the file while it is open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exchange log pane: every line the controller object writes, kept in full for saving and shown in a
 // read-only pane. Lines reach the pane in batches a few hundredths of a second apart, so a long log never
 // slows an exchange down.

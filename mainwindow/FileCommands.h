@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file and print commands over the flows: saving the controller to a configuration
 // file, loading a configuration file into it, comparing the controller with one, undoing the last write
 // and the report, with their file dialogs and the words in which each outcome is shown.

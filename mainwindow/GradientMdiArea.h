@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's frame area: a diagonal colour gradient from grey (162,162,162) at the top right corner
 // to (70,70,70) at the bottom left one.
 #pragma once

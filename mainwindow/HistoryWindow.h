@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller history window: the controllers the history holds, the versions of the selected one, and
 // for a version compare, save as, write into the controller and print.
 #pragma once

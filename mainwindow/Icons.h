@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon set, drawn in one style so that menus and toolbars never show a blank or a mix.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recognising other running instances by their main window's exact caption. Each instance announces its
 // current caption on a local socket named after it; the check asks whether such a socket answers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small dialog of File > Write to controller: which port's controller the open configuration file goes
 // into. It only chooses; the write that follows is the Load with its backup and review.
 #pragma once

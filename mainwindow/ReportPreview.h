@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report's preview window: the prepared pages at 100 %, printing on the default printer, page set-up,
 // and saving as a PDF file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start-up: the shared services (options file, tank volume store, language catalogue,
 // controller history, controller object, message service), then the main window, the about window, the
 // settings window (whose creation finishes the start-up) and the progress window, in this order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller summary on the right of the main window: what the last configuration read found (serial
 // number, polling, network address and tank volume of both sensors, their total volume) and the Details
 // and Refresh buttons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: a multiple-document frame with the toolbars, the exchange log on the left, the
 // controller summary on the right, the status bar, the menus and actions. It wires its controls to the
 // child windows, Refresh and the file commands; start-up hands it the program's shared services.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's actions, menus and toolbars, and the texts they take from the language file.
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"

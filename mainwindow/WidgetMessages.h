@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message service of the running program: the status line of the main window and modal boxes.
 #pragma once
 

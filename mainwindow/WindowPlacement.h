@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the main window opens: as large and where it was when it last closed (kept in options.ini), or the
 // described size centred on the screen, and never larger than the screen's available area.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The look before a configuration file is written into the controller: what will change, with Write and
 // Cancel, Cancel being the default and what Escape and the close button give.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
 #include "app/ApplicationTitle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report: a one-page summary of a controller with both level recoding tables as
 // points and charts. Holds the report's template, its data sets and the callback that fills its
 // variables.

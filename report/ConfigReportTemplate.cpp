@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report's page, held as data: every position and size in millimetres from the left
 // margin and from the top of the band.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A prepared report: what is drawn on each page, in millimetres from the page's top left corner. The
 // painter reproduces it on any device; tests read it directly.
 #pragma once

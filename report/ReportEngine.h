@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report engine: lays a page template out into prepared pages, fetching the value of every
 // bracketed variable through one callback while its data sets stand at their current rows.
 #pragma once

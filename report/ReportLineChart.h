@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line chart element: axes with labels that keep clear of each other, grid lines and one line series,
 // laid out as drawing items.
 #pragma once

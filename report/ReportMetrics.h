@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text measurement in millimetres, the same whichever device will draw the report later.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting prepared report pages on a device: a painter, a printer or PDF writer, an image, a PDF file.
 #pragma once
 

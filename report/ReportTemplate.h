@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A report page template as plain data: bands of text cells, frames and line charts, positioned in
 // millimetres. The engine reads it; nothing in it knows what is being reported.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window: the language of the program, the serial port that reaches the controller and
 // whether writes are preceded by a backup.
 // Created once at start-up, where its creation also finishes the start-up; shown modally afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about window: the program's name, its version, its licence and a link to the product's web site.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Holds the simulator's answer chunks until they are due and hands them out one by one, in order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's side of the protocol: holds a configuration and 64 table pages, answers every request
 // as a ZENTIK controller does and keeps what is written. Faults can be injected per command.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pseudo-terminal pairs for serving the simulated controller to a real serial port client.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Serves a simulated controller on a pseudo-terminal from inside a Qt program (tests, the fault soak).
 #pragma once
 

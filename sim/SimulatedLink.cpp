@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/SimulatedLink.h"
 
 SimulatedLink::SimulatedLink(std::shared_ptr<ControllerSimulator> simulator, const QString& name,

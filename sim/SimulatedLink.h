@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port "SIM": the simulated controller behind the serial line interface, inside the program.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentik-sim: serves the simulated controller on a pseudo-terminal until stopped. The first line printed
 // is the path a serial client opens. Timing runs on its own poll loop with microsecond resolution, so
 // that the line rate is kept faithfully when pacing.

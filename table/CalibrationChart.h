@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chart of the calibration window: the points as volume over code (mode V) or the computed table as
 // fraction over code (mode V1/V), with the switch between the two on its top edge.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/PointGrid.h"
 
 #include "app/MessageService.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The point grid of the calibration window: the calibration points typed in place, a key filter that lets
 // only whole numbers in, corrections when a key is released, and the commands that move, add and remove
 // points.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A grid of text cells under a row of column captions, as the calibration window keeps its points and its
 // table. The texts are the store itself; bulk changes reach the views in one notification.
 #pragma once

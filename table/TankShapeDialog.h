@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog that makes calibration points from a tank's shape: the shape and the dimensions it takes, the
 // probe and the number of points, with the shape's full volume held against the controller's tank volume.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window: a small fixed-size modal window with a label and a gauge, shown while table pages
 // travel, without minimise, maximise and close. Created once at start-up and reused by every transfer;
 // only the program closes it.

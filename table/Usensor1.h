@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration table window of one level sensor: the point grid the technician types calibration
 // points into, the 1024-entry table computed from them, its chart, and reading and writing the table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration window's commands on files and on the whole point list: points in from a file or from the
 // tank's shape, points and the table out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/Usensor1.h"
 
 #include "table/CalibrationChart.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window manager is asked for a window it must not let the user minimise, maximise or close.
 #pragma once
 

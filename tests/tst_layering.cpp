@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's layers: a source may include only its own folder and the folders before it in the layer
 // order (ZENTIK_LAYERS, set where the build lists the layers), no two folders include each other, and the
 // layers below the windows (ZENTIK_WIDGET_FREE_LAYERS) include no widget headers.
@@ -102,6 +103,7 @@ class tst_layering : public QObject
 
 private slots:
     void program_includesOnlyEarlierLayers();
+    void everySource_namesItsLicence();
     void check_findsEachKindOfProblem_data();
     void check_findsEachKindOfProblem();
 };
@@ -114,6 +116,25 @@ void tst_layering::program_includesOnlyEarlierLayers()
     const QStringList problems = layeringProblems(qEnvironmentVariable("ZENTIK_SOURCE_DIR"), layers,
                                                   listFromEnvironment("ZENTIK_WIDGET_FREE_LAYERS"));
     QVERIFY2(problems.isEmpty(), qPrintable(QLatin1Char('\n') + problems.join(QLatin1Char('\n'))));
+}
+
+// The program is free software under the GPL: every source says so in its first line, the licence's SPDX
+// identifier, so that a file copied out of the tree still carries it.
+void tst_layering::everySource_namesItsLicence()
+{
+    const QDir root(qEnvironmentVariable("ZENTIK_SOURCE_DIR"));
+    QStringList missing;
+    for (const QString& folder : listFromEnvironment("ZENTIK_LAYERS") + QStringList{"tests", "bench"}) {
+        QDirIterator files(root.filePath(folder), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
+                           QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly) ||
+                file.readLine().trimmed() != "// SPDX-License-Identifier: GPL-3.0-or-later")
+                missing << root.relativeFilePath(file.fileName());
+        }
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1String(", "))));
 }
 
 void tst_layering::check_findsEachKindOfProblem_data()

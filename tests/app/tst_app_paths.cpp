@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the program finds its files: the home folder from --home, ZENTIK_HOME, beside the program or,
 // installed, the user's configuration folder; the language folder in the home folder, relative to the program
 // or beside it.

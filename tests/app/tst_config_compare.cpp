@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A controller compared with a configuration file: which entries count as differing.
 
 #include "app/ConfigCompare.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller settings window's values without the window: the limits of its fields, and Apply
 // writing back what was read wherever a field was left alone.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller history: version names, the counter of one millisecond, listing by names only, and names
 // that must never lead out of the history folder.
 

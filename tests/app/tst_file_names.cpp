@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The names the file dialogs propose, the extension a typed name gets, and the folder kept per kind of file.
 
 #include "app/FileNames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "file:" port under the controller object: what a process finds in the file, when the file is
 // written back and with what, and a file that another program changes meanwhile.
 

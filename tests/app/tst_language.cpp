@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped language files and the language lookup: every text the program asks for is there in each
 // language, and the lookup, the list of languages and a switch behave as the windows rely on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The point list: the grid commands, the check before a write, and points to table words and back.
 
 #include "app/PointList.h"

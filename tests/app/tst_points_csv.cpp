@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Points and tables as spreadsheet text: what a points file may look like, where reading one stops, and
 // that exported points read back to the same table.
 

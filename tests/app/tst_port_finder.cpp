@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port search over in-memory lines, and how the port list describes a port.
 
 #include "app/AppContext.h"

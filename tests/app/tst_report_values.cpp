@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report's variables: every value the report prints, from one controller record.
 
 #include "app/ConfigReportValues.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table arithmetic: interpolation, rounding, the fraction texts and the word conversions.
 
 #include "app/TableMath.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Volumes of the tank shapes against values worked out by hand, and the points a probe gives in them.
 
 #include "app/TankShape.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl and zentik-sim as a script would use them: exit codes, output, files.
 
 #include "Version.h"

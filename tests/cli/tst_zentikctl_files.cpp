@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentikctl on "file:" ports, as a script would use it: every command on a configuration file standing in
 // for a controller, the file written back whole after each write and never otherwise, no history.
 

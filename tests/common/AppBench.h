@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything a window needs, over the in-memory simulated controller: a temporary home folder with
 // options.ini, SN.ini and the shipped language files, the controller object, the language state, a
 // recording message service and the progress window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What tests start from: sample controller records and table pages, and the files a test writes before
 // the program reads them (language files among them).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/common/MemoryLink.h"
 
 MemoryLink::MemoryLink(const QString& name, QObject* parent) : SerialLink(name, parent) {}

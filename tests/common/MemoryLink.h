@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An in-memory serial line: a test feeds the bytes the controller would send and sees what was written.
 #pragma once
 

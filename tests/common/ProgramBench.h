@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program started as a user starts it, over the in-memory simulated controller: a temporary
 // home folder, a recording message service, its own set of instances, short time-outs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A message service for tests: records every message as "kind: text" in order and answers questions
 // from a queue (Yes when the queue is empty), so no modal box ever blocks a test. A failure box is recorded
 // as the dialog it shows; its explanation and whether it offered Retry go to lists of their own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small tmpfs of a test's own (Unix, needs root): a folder that can be made read-only or full where
 // permission bits do not stop root. Call privateMounts() once first, so that nothing a test mounts is seen
 // outside its process or outlives it.

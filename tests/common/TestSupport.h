@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the tests: a controller object wired to a simulated controller, a log recorder, waiting
 // on the event loop; and the shared fixtures.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentik-lock-rounds: a second program for the lock tests. "rounds HOME TAG N" stores N tank volume
 // sections in HOME/SN.ini and N keys in HOME/options.ini, each under a name of its own, as two windows or
 // zentikctl runs side by side would; "hold FILE" takes the lock of FILE, says "locked" and waits to be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration file: writing, checking and filling, and the tank volume store's file.
 
 #include "config/ConfigFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core readers and writers against files nobody meant to give them: empty, binary, huge, with endless
 // lines, unreadable, in a read-only folder or on a full file system. Each gives its default or an error
 // naming the file, and a write that fails leaves the previous file as it was.

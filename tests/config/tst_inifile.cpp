@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer behind every file of the program.
 
 #include "config/IniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checked writer and the bounded reader through every writer and reader of the program: a full disk,
 // a file size limit, a device, a folder or a pipe where a file belongs; owners and modes kept; inputs that
 // never end, block or are too large; two programs changing the shared files at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller settings window against the simulated controller: what a read shows, the limits of
 // the edits, what Apply writes, how failures and an early close end.
 

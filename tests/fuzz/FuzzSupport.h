@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared pieces of the fuzz targets: the Qt application object, reading the input as a stream of choices,
 // and the check that turns a broken promise into a crash libFuzzer keeps the input of.
 #pragma once

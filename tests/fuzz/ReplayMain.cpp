@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs inputs through a fuzz target without libFuzzer, so that the normal and the sanitizer suites replay
 // the kept corpus: every file named on the command line, and every file inside a folder named there.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration file's check and fill on arbitrary INI content. The check examines every entry and
 // says valid exactly when it lists no problem; fill takes every number with its low bits and never touches
 // the fields it does not own; a valid file fills the record with exactly the numbers it holds; and once the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI reader and writer on arbitrary bytes: any line length, NUL bytes, no newline at the end, CR
 // alone, mixed line endings. Reading and writing back an unchanged document gives the same bytes; a value
 // never exceeds 2047 bytes nor keeps blanks around it (a cut one may end in a blank); a written entry reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The language lookup on arbitrary language files: invalid UTF-8, 8-bit texts, NUL bytes, endless lines.
 // A lookup never fails: a missing text gives "#" and the key or the fallback, a present one gives the
 // file's value decoded as one encoding for the whole file (UTF-8 when the file is valid UTF-8, otherwise

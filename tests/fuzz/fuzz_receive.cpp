@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The receive path of the controller object: arbitrary byte streams arriving in arbitrary pieces while a
 // process runs, mixed with well-formed answers so that every step of every process is reached. Whatever
 // arrives, nothing crashes, no frame with a wrong CRC or command is ever accepted, the first good frame is

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the small seed corpus of the fuzz targets into corpus/<target>/ (run again after a change of an
 input format). libFuzzer adds what it finds to a scratch folder, never here."""
 import os

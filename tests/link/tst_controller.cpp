@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller object against the in-memory simulated controller: every process, every result code,
 // the log lines and their order.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames, CRC-8, hexadecimal texts and the response search.
 
 #include "link/Frames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A technician at work, at random: Refresh, the three child windows opened and closed, Read and Write in
 // both calibration windows, Apply and Cancel with random edits, keys in the point grid and in the dialogs
 // that come up, saving, loading (written or cancelled at the look before writing), undo, the controller

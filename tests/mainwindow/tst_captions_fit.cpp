@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every caption of the settings window, the summary panel, the controller settings window, the calibration
 // windows, the dialog of points from a tank's shape and the progress window fits its rectangle at the desktop
 // font sizes a technician may have, in each shipped language.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a controller to a configuration file and loading one into it, from the main window, as described:
 // without the backup before a write (Backup=0), which tst_history_flow covers.
 

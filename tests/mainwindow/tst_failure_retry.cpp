@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A job that fails at the controller says why in plain words and offers Retry: Retry runs the same job once
 // more, Close leaves it failed. Every job that ends in such a failure, started from its window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a configuration file opened as a controller: File > Open configuration file, the
 // windows working on it, Write to controller, Close configuration file and the recent files.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup before a write, the look before writing, undo and the history window, from the main window
 // over a pseudo-terminal to the simulated controller.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A serial adapter pulled out in the middle of a transfer: the process ends with a described code, the
 // program stays usable and reads the controller again once the device is back, without a restart.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at work: refresh and summary, the exchange log and its file, the settings window's
 // Apply and Cancel, the arrangement of child windows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report's preview window: 100 % zoom, the report on the printer's sheet, saving as PDF.
 
 #include "app/LanguageCatalog.h"

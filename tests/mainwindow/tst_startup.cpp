@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up as a user sees it: the options file, the instance numbering, the first read, the language and
 // port chosen from the options.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows on a 1366 × 768 screen at 144 dpi (the test runs on such an offscreen screen: 911 × 512 of the
 // program's own pixels) at the desktop font sizes a technician may have: the main window never opens larger
 // than the screen and comes back as it was left, and every child window fits the frame of the maximised

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report engine: variables, bands and rows, pages, text fitting, charts and output devices.
 
 #include "report/ReportEngine.h"

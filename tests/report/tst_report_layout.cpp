@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report's page: every cell, frame and chart where it belongs, on one A4 page.
 
 #include "app/LanguageCatalog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screenshot program's registry: each window contributes a function that renders its pictures.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zentik-screenshots: renders every window of the program into PNG files, offscreen, in each language.
 
 #include "settings/Uabout.h"

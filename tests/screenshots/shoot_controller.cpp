@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the controller settings window, filled from the simulated controller.
 
 #include "controller/Uzentik.h"

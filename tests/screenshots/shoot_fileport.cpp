@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the main window working on a configuration file opened as a controller (the caption and the
 // port panel name the file, the summary shows it, the controller settings window holds its settings), its
 // File menu, and the dialog that chooses the port to write it to.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of what a technician meets on a first day: the failure box with Retry, the View menu, the
 // comparison in the user's words, and the main window on a 1366 × 768 screen with the log shown.
 

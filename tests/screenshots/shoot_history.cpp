@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the look before writing a file (another controller's file) and of the controller history
 // window with a few controllers and versions.
 

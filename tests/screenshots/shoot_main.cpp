@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the main window (after reading the simulated controller), the settings and about windows.
 
 #include "mainwindow/InstanceCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration report of the simulated controller: the page as printed, and the preview window.
 
 #include "Version.h"

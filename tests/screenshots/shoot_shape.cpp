@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the dialog of points from a tank's shape and of the calibration window it filled.
 
 #include "table/TankShapeDialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the calibration table windows with their context menu, the progress window and the result
 // of comparing a controller with a configuration file.
 

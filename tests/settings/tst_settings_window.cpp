@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings window's port list: what it says of each port, following adapters plugged in and pulled
 // out, and the search for the controller's port.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated controller answers as the protocol describes, faults included.
 
 #include "link/Frames.h"

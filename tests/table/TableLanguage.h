@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small language file with the texts of the calibration window, for its tests and pictures.
 #pragma once
 

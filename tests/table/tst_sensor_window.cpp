@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration table window driven by keys and commands, offscreen, against the simulated controller.
 
 #include "app/PointList.h"

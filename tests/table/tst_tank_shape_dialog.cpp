@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog of points from a tank's shape: the fields each shape takes, the full volume held against the
 // controller's tank volume, and OK refused for a probe that reaches nowhere into the tank.
 
