@@ -13,6 +13,7 @@
 #include "tests/common/Fixtures.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/Timing.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -27,25 +28,6 @@
 #include <functional>
 
 namespace {
-
-struct Times
-{
-    double median = 0;
-    double max = 0;
-};
-
-Times timeMs(const std::function<void()>& work, int runs)
-{
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    return {times[runs / 2], times.last()};
-}
 
 void print(const char* what, const Times& times, const char* target)
 {

@@ -12,6 +12,7 @@
 #include "mainwindow/HistoryWindow.h"
 #include "tests/common/AppBench.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/Timing.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -26,25 +27,6 @@
 #include <functional>
 
 namespace {
-
-struct Times
-{
-    double median = 0;
-    double max = 0;
-};
-
-Times timeMs(const std::function<void()>& work, int runs)
-{
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    return {times[runs / 2], times.last()};
-}
 
 QString serialOf(int controller)
 {

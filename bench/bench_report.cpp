@@ -7,6 +7,7 @@
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/Timing.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -20,15 +21,7 @@ namespace {
 
 double medianMs(const std::function<void()>& work, int runs = 15)
 {
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(times.begin(), times.end());
-    return times[runs / 2];
+    return timeMs(work, runs).median;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "Version.h"
 #include "config/ConfigFile.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/ProgramRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,13 +26,6 @@ QString binary(const char* name)
 {
     return QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QString::fromLatin1(name));
 }
-
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 // zentik-sim on a pseudo-terminal for the lifetime of the object.
 class SimProcess
@@ -152,22 +146,12 @@ private:
 
 Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts)
 {
-    QProcess p;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ZENTIK_EXTRA_PORTS"), extraPorts);
     // As under cron or ssh, where Qt would note it on stderr.
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    p.setProcessEnvironment(environment);
-    p.start(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args);
-    Outcome o;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return o;
-    }
-    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
+    return RunProgram(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args,
+                      environment);
 }
 
 void tst_zentikctl::read_printsTheParametersInFileOrder()

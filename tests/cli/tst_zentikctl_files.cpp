@@ -4,6 +4,7 @@
 
 #include "config/ConfigFile.h"
 #include "tests/common/Fixtures.h"
+#include "tests/common/ProgramRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,13 +16,6 @@
 #include <memory>
 
 namespace {
-
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QByteArray contentOf(const QString& path)
 {
@@ -69,19 +63,9 @@ void tst_zentikctl_files::init()
 
 Outcome tst_zentikctl_files::ctl(const QStringList& args)
 {
-    QProcess p;
-    p.setWorkingDirectory(m_dir->path());
-    p.start(QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QStringLiteral("zentikctl")),
-            QStringList{QStringLiteral("--home"), m_dir->path()} + args);
-    Outcome o;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        return o;
-    }
-    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    o.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return o;
+    return RunProgram(QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QStringLiteral("zentikctl")),
+                      QStringList{QStringLiteral("--home"), m_dir->path()} + args,
+                      QProcessEnvironment::systemEnvironment(), m_dir->path());
 }
 
 void tst_zentikctl_files::everyCommand_worksOnTheFileAndKeepsNoHistory_data()

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Running one of the programs as a script would: its exit status and what it printed.
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+struct Outcome
+{
+    int exitCode = -1; // -1: it did not end within a minute; -2: it crashed
+    QString out;
+    QString err;
+};
+
+inline Outcome RunProgram(const QString& program, const QStringList& args,
+                          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                          const QString& workingDirectory = QString())
+{
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    if (!workingDirectory.isEmpty())
+        p.setWorkingDirectory(workingDirectory);
+    p.start(program, args);
+    Outcome o;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        return o;
+    }
+    o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    o.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return o;
+}
