@@ -13,6 +13,18 @@
 #include <QTimer>
 #include <QUuid>
 
+DesktopFont::DesktopFont(int points) : before(QApplication::font())
+{
+    QFont font = before;
+    font.setPointSize(points);
+    QApplication::setFont(font);
+}
+
+DesktopFont::~DesktopFont()
+{
+    QApplication::setFont(before);
+}
+
 QString NewInstanceScope()
 {
     return QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -11,6 +11,7 @@
 #include "sim/ControllerSimulator.h"
 #include "tests/common/RecordingMessages.h"
 
+#include <QFont>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -28,6 +29,14 @@ public:
     void removeOption(const QByteArray& key);
     QString option(const QByteArray& key) const;
     void writeLanguage(const QString& fileName, const QByteArray& content);
+};
+
+// The desktop's font at another size while it lives, as a user who enlarges the desktop font has it.
+struct DesktopFont
+{
+    explicit DesktopFont(int points);
+    ~DesktopFont();
+    const QFont before;
 };
 
 // A scope of instances no other test sees.

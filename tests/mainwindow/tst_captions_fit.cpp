@@ -120,17 +120,7 @@ void tst_captions_fit::captionsFit()
 {
     QFETCH(QString, language);
     QFETCH(int, points);
-    struct DesktopFont
-    {
-        const QFont before = QApplication::font();
-        explicit DesktopFont(int points)
-        {
-            QFont font = before;
-            font.setPointSize(points);
-            QApplication::setFont(font);
-        }
-        ~DesktopFont() { QApplication::setFont(before); }
-    } desktopFont(points);
+    DesktopFont desktopFont(points);
 
     ProgramHome home;
     home.setOption("LANGFILE", language);

@@ -18,18 +18,6 @@
 
 namespace {
 
-struct DesktopFont
-{
-    const QFont before = QApplication::font();
-    explicit DesktopFont(int points)
-    {
-        QFont font = before;
-        font.setPointSize(points);
-        QApplication::setFont(font);
-    }
-    ~DesktopFont() { QApplication::setFont(before); }
-};
-
 QString rectText(const QRect& r)
 {
     return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());

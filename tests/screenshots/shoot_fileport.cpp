@@ -8,49 +8,24 @@
 #include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/StartUp.h"
 #include "tests/common/Fixtures.h"
-#include "tests/common/RecordingMessages.h"
 #include "tests/common/TestSupport.h"
+#include "tests/screenshots/ShotProgram.h"
 #include "tests/screenshots/Shots.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QMenu>
-#include <QPointer>
-#include <QTemporaryDir>
 
 namespace {
 
 void shootFilePort(ShotSession& session)
 {
-    QTemporaryDir home;
-    const QDir shipped(QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath(QStringLiteral("LANGUAGE")));
-    QDir(home.path()).mkdir(QStringLiteral("LANGUAGE"));
-    for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-        QFile::copy(shipped.filePath(name), home.filePath(QStringLiteral("LANGUAGE/") + name));
-    IniFile options(home.filePath(QStringLiteral("options.ini")));
-    options.writeString("OPTIONS", "Port", kSimulatedPortName);
-    options.writeString("OPTIONS", "LANGFILE", session.language);
+    ShotProgram started(session, 0);
+    ZentikProgram& program = *started.program;
     TParameters tank = SampleRecord();
     tank.SensorOn = {true, true, false, false};
     tank.Volumes = {1200, 800, 0, 0};
-    const QString file = home.filePath(QStringLiteral("tank-17.zkt"));
+    const QString file = started.home.path(QStringLiteral("tank-17.zkt"));
     ConfigFile::write(file, tank);
 
-    RecordingMessages messages;
-    QPointer<QLabel> statusLine;
-    messages.onStatus = [&](const QString& text) {
-        if (statusLine)
-            statusLine->setText(text);
-    };
-    MainDependencies deps;
-    deps.messages = &messages;
-    deps.instanceScope = QStringLiteral("shots-") + QString::number(QCoreApplication::applicationPid());
-    ZentikProgram program(AppPaths::at(home.path()), deps);
-    statusLine = program.FMain->StatusLine;
-    program.show();
-    WaitUntil([&] { return program.FMain->Zentik->ProcessId == 0; }, 5000);
     program.FMain->configFiles().openConfigFile(file);
     WaitUntil([&] { return program.FMain->Zentik->ProcessId == 0; }, 5000);
     session.save(QStringLiteral("main-file"), program.FMain.get());

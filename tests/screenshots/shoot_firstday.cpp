@@ -12,70 +12,26 @@
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
-#include "tests/common/RecordingMessages.h"
 #include "tests/common/TestSupport.h"
+#include "tests/screenshots/ShotProgram.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-
-void prepareHome(const QTemporaryDir& home, const QString& language)
-{
-    const QDir shipped(QDir(qEnvironmentVariable("ZENTIK_SOURCE_DIR")).filePath(QStringLiteral("LANGUAGE")));
-    QDir(home.path()).mkdir(QStringLiteral("LANGUAGE"));
-    for (const QString& name : shipped.entryList({QStringLiteral("*.LNG")}, QDir::Files))
-        QFile::copy(shipped.filePath(name), home.filePath(QStringLiteral("LANGUAGE/") + name));
-    IniFile options(home.filePath(QStringLiteral("options.ini")));
-    options.writeString("OPTIONS", "Port", kSimulatedPortName);
-    options.writeString("OPTIONS", "LANGFILE", language);
-    options.writeInteger("OPTIONS", "AdminMODE", 1);
-}
-
-// The program started on the simulated controller, its first reads done.
-struct Started
-{
-    explicit Started(const ShotSession& session, const QList<SerialPortEntry>& ports = {})
-    {
-        prepareHome(home, session.language);
-        messages.onStatus = [this](const QString& text) {
-            if (statusLine)
-                statusLine->setText(text);
-        };
-        MainDependencies deps;
-        deps.messages = &messages;
-        deps.instanceScope = QStringLiteral("shots-") + QString::number(QCoreApplication::applicationPid());
-        if (!ports.isEmpty())
-            deps.listPorts = [ports] { return ports; };
-        program = std::make_unique<ZentikProgram>(AppPaths::at(home.path()), deps);
-        statusLine = program->FMain->StatusLine;
-        program->show();
-        WaitUntil([this] { return program->FMain->Zentik->ProcessId == 0; }, 5000);
-    }
-
-    QTemporaryDir home;
-    RecordingMessages messages;
-    QPointer<QLabel> statusLine;
-    std::unique_ptr<ZentikProgram> program;
-};
 
 // The window's picture with its frame drawn around it, as on a screen.
 void drawFramed(QPainter& painter, QWidget* window)
@@ -89,7 +45,7 @@ void drawFramed(QPainter& painter, QWidget* window)
     painter.drawPixmap(window->geometry().topLeft(), window->grab());
 }
 
-void shootFailureBox(ShotSession& session, Started& started)
+void shootFailureBox(ShotSession& session, ShotProgram& started)
 {
     WidgetMessages messages;
     messages.setLanguage(&started.program->language);
@@ -107,7 +63,7 @@ void shootFailureBox(ShotSession& session, Started& started)
                               FailureExplanation(language, outcome), true, QString());
 }
 
-void shootViewMenu(ShotSession& session, Started& started)
+void shootViewMenu(ShotSession& session, ShotProgram& started)
 {
     TFMain* main = started.program->FMain.get();
     QMenu* view = main->N2;
@@ -122,7 +78,7 @@ void shootViewMenu(ShotSession& session, Started& started)
     session.save(QStringLiteral("main-view-menu"), picture);
 }
 
-void shootCompare(ShotSession& session, Started& started)
+void shootCompare(ShotSession& session, ShotProgram& started)
 {
     ConfigCompare::Result result;
     result.parameters = {{"PARAMETERS", "Net_addr_0", "3", "1"},
@@ -136,7 +92,7 @@ void shootCompare(ShotSession& session, Started& started)
 }
 
 // The whole screen: where the main window stands, with the log shown and both kinds of child window open.
-void shootScreen(ShotSession& session, Started& started)
+void shootScreen(ShotSession& session, ShotProgram& started)
 {
     TFMain* main = started.program->FMain.get();
     main->ASensor1->trigger();
@@ -152,7 +108,7 @@ void shootScreen(ShotSession& session, Started& started)
 }
 
 // The report's preview as the main window opens it, captioned with the port it read.
-void shootReportPreview(ShotSession& session, Started& started)
+void shootReportPreview(ShotSession& session, ShotProgram& started)
 {
     TFMain* main = started.program->FMain.get();
     main->APrintConfigExecute();
@@ -172,7 +128,7 @@ void shootReportPreview(ShotSession& session, Started& started)
 }
 
 // The summary right after Apply has switched to the other language, before the read that follows ends.
-void shootSummaryAfterSwitch(ShotSession& session, Started& started)
+void shootSummaryAfterSwitch(ShotSession& session, ShotProgram& started)
 {
     TFSettings* settings = started.program->FSettings;
     const QString other = session.language.contains(QLatin1String("RUS")) ? QStringLiteral("ZK_ENG.LNG")
@@ -187,7 +143,7 @@ void shootSummaryAfterSwitch(ShotSession& session, Started& started)
 // The settings window after Find controller over ports that cannot be opened, with its list open.
 void shootSettingsSearch(ShotSession& session)
 {
-    Started started(session,
+    ShotProgram started(session, 1,
                     {{QStringLiteral("/dev/ttyUSB7")},
                      {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9K4XQ2B-if00-port0")},
                      {kSimulatedPortName}});
@@ -214,7 +170,7 @@ void shootSettingsSearch(ShotSession& session)
 
 const int registered = RegisterShot("firstday", [](ShotSession& session) {
     {
-        Started started(session);
+        ShotProgram started(session);
         shootFailureBox(session, started);
         shootViewMenu(session, started);
         shootCompare(session, started);
