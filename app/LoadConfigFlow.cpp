@@ -35,13 +35,24 @@ std::array<qint32, 2> storedVolumes(const AppContext& context, const QString& se
     return {both.Volumes[0], both.Volumes[1]};
 }
 
-// The record written, as a configuration file of the controller it went into.
-TParameters writtenRecord(const TZENTIK& z, const TParameters& backup)
+// The record written, as a configuration file of the controller it went into. Without a backup the write
+// itself has read the serial number, and the program number is the one the history last saw (none when it
+// has never seen the controller: a load reads no program number).
+TParameters writtenRecord(const AppContext& context, const std::optional<TParameters>& backup)
 {
+    const TZENTIK& z = *context.zentik;
     TParameters written = z.NewParameters;
     written.Pages = z.NewPages;
-    written.SerialNumber = backup.SerialNumber;
-    written.ProgramNumber = backup.ProgramNumber;
+    written.SerialNumber = backup ? backup->SerialNumber : z.WrittenSerialNumber;
+    written.ProgramNumber.clear();
+    if (backup) {
+        written.ProgramNumber = backup->ProgramNumber;
+    } else if (const QList<ControllerHistory::Version> seen = context.history->versions(written.SerialNumber);
+               !seen.isEmpty()) {
+        TParameters last;
+        if (ControllerHistory::readVersion(seen.last().path, &last))
+            written.ProgramNumber = last.ProgramNumber;
+    }
     return written;
 }
 
@@ -55,8 +66,8 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
     Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
                      [context, run, backup](const FlowOutcome& outcome) {
-                         if (outcome.ok() && backup)
-                             KeepInHistoryOrWarn(context, writtenRecord(*context.zentik, *backup),
+                         if (outcome.ok() && KeepsHistory(context))
+                             KeepInHistoryOrWarn(context, writtenRecord(context, backup),
                                                  ControllerHistory::Event::Written);
                          run.finish(outcome);
                      });

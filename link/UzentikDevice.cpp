@@ -393,7 +393,7 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
     if (step->rejectedResult != kNoStatus && firstByte(data) == kStatusRejected)
         return FinishProcess(step->rejectedResult);
     if (step->savesVolumes) {
-        Parameters.SerialNumber = identifier(data);
+        Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
         QString reason;
         if (m_saveVolumes && !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
             LastErrorText = reason;

@@ -113,6 +113,9 @@ public:
     qint32 LastPage = 0;
     // What went wrong beyond the code, for result 13 "Unable to write to <file>".
     QString LastErrorText;
+    // The serial number the last write chain (processes 2 and 6) read from the controller it wrote; a
+    // successful write adopts the record to be written, serial number included, as it stands.
+    QString WrittenSerialNumber;
 
     // How the write chains save tank volumes; without it nothing is saved.
     void setTankVolumeSaver(TankVolumeSaver saver) { m_saveVolumes = std::move(saver); }
