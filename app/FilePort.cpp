@@ -85,6 +85,10 @@ public:
         TParameters record = simulator().state();
         if (m_volumes)
             m_volumes->LoadTankVolumes(record);
+        // The file keeps the identifiers it holds as it holds them, whether or not they read as the
+        // controller's hexadecimal numbers: no process writes them.
+        record.SerialNumber = m_serialNumber;
+        record.ProgramNumber = m_programNumber;
         QString error;
         QString why;
         if (!ConfigFile::write(m_path, record, &error, &why)) {
@@ -106,6 +110,8 @@ private:
         }
         const FileStamp stamp = FileStamp::of(m_path);
         simulator().setState(record);
+        m_serialNumber = record.SerialNumber;
+        m_programNumber = record.ProgramNumber;
         // The store is written only when it holds other volumes: reading a file writes nothing else.
         if (m_volumes && stamp.exists) {
             TParameters held;
@@ -125,6 +131,8 @@ private:
     TankVolumeStore* m_volumes;
     FileStamp m_stamp;
     QString m_refusal; // why the file could not be loaded again
+    QString m_serialNumber; // the file's ID and SW as it holds them
+    QString m_programNumber;
 };
 
 } // namespace

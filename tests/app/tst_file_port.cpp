@@ -47,6 +47,7 @@ private slots:
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data();
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds();
     void anotherProgramsChange_isReadBeforeTheNextProcessAndKept();
+    void writeBack_keepsTheFilesIdentifiersAsTheyStand();
 };
 
 void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data()
@@ -129,6 +130,24 @@ void tst_file_port::anotherProgramsChange_isReadBeforeTheNextProcessAndKept()
     QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::PortWriteFailed);
     QCOMPARE(bench.content(), invalid);
     QVERIFY(bench.z.ComPort->errorString().contains(QStringLiteral("trl=abc")));
+}
+
+void tst_file_port::writeBack_keepsTheFilesIdentifiersAsTheyStand()
+{
+    FileBench bench;
+    TParameters sample = SampleRecord();
+    sample.SerialNumber = QStringLiteral("TANK-17"); // named by hand: no hexadecimal number
+    sample.ProgramNumber = QStringLiteral("0001a2b3");
+    QVERIFY(ConfigFile::write(bench.file, sample));
+    QVERIFY(bench.z.OpenPort());
+    bench.z.NewParameters = sample;
+    bench.z.NewParameters.Interval = 9;
+    QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::Success);
+    IniDocument doc;
+    QVERIFY(ConfigFile::read(bench.file, doc));
+    QCOMPARE(doc.readString("PARAMETERS", "ID", QByteArray()), QByteArray("TANK-17"));
+    QCOMPARE(doc.readString("PARAMETERS", "SW", QByteArray()), QByteArray("0001a2b3"));
+    QCOMPARE(doc.readInteger("PARAMETERS", "Interval", 0), 9);
 }
 
 QTEST_GUILESS_MAIN(tst_file_port)
