@@ -66,9 +66,9 @@ bool TFSensor1::setUpSensor(int sensor)
     }
     if (!ComputeTable() || !DrawVolumeChart())
         return false;
-    // Where the result grid is shown wider than described (its longest fractions at a large font), the
-    // window is wider by as much, so that the chart keeps its room.
-    const int widerGrid = SGRes->isHidden() ? 0 : m_resultGridExtraWidth;
+    // Where the grids are wider than described (a large tank's volumes, the longest fractions at a large
+    // font), the window is wider by as much, so that the chart keeps its room.
+    const int widerGrid = m_pointGridExtraWidth + (SGRes->isHidden() ? 0 : m_resultGridExtraWidth);
     if (sensor == 1)
         resize(kDefaultWidth + widerGrid, height());
     else

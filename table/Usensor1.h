@@ -157,6 +157,7 @@ private:
     PointList m_pointsRead;
     qint32 m_computedTotal = 0;     // the total volume the table was last computed over
     int m_resultGridExtraWidth = 0; // the result grid's width beyond the described one
+    int m_pointGridExtraWidth = 0;  // the same for the point grid
     // What the shape dialog was last accepted with, offered again when it is opened next.
     std::optional<std::pair<TankShape::Tank, TankShape::Probe>> m_shape;
 };

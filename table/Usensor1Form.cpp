@@ -67,16 +67,29 @@ constexpr int kSmallestChartWidth = 160; // room for the axis' numbers and some 
 // Room for the longest fraction a table word gives, at the grid's font, in the widest digit of the font:
 // "0.000" and 15 significant digits ("0.000106813153276875", the words 7 to 65), or 16 digits around an
 // exponent ("1.52590218966964E-5", the words 1 to 6). Two pixels more for what a whole text's shaping adds.
-int longestFractionWidth(const QFont& font, const QLocale& locale)
+// Unrounded: a whole-pixel digit times eighteen may fall short of the text on a scaled screen.
+qreal widestDigit(const QFontMetricsF& metrics)
 {
-    // Unrounded: a whole-pixel digit times eighteen may fall short of the text on a scaled screen.
-    const QFontMetricsF metrics(font);
     qreal digit = 0;
     for (char c = '0'; c <= '9'; ++c)
         digit = std::max(digit, metrics.horizontalAdvance(QLatin1Char(c)));
+    return digit;
+}
+
+int longestFractionWidth(const QFont& font, const QLocale& locale)
+{
+    const QFontMetricsF metrics(font);
+    const qreal digit = widestDigit(metrics);
     const QString point = locale.decimalPoint();
     return 2 + qCeil(std::max(metrics.horizontalAdvance(QStringLiteral("0") + point) + 18 * digit,
                               metrics.horizontalAdvance(point + QStringLiteral("E-")) + 16 * digit));
+}
+
+// Room for the volumes the points of a table read show: five whole digits and three decimals ("65535.000").
+int longestVolumeWidth(const QFont& font, const QLocale& locale)
+{
+    const QFontMetricsF metrics(font);
+    return 2 + qCeil(metrics.horizontalAdvance(locale.decimalPoint()) + 8 * widestDigit(metrics));
 }
 
 } // namespace
@@ -193,7 +206,10 @@ void TFSensor1::buildLayout()
     // The result grid's fraction column shows the longest fraction whole, with the cell's padding.
     const int fractionWidth = std::max(65, longestFractionWidth(bold, m_locale) + 8);
     m_resultGridExtraWidth = fractionWidth - 65;
-    const int widths[2][2] = {{64, 45}, {fractionWidth, 44}};
+    // The point grid's volume column likewise shows a large tank's volumes whole.
+    const int volumeWidth = std::max(64, longestVolumeWidth(bold, m_locale) + 8);
+    m_pointGridExtraWidth = volumeWidth - 64;
+    const int widths[2][2] = {{volumeWidth, 45}, {fractionWidth, 44}};
     int g = 0;
     for (QTableView* grid : {static_cast<QTableView*>(SGUser), SGRes}) {
         grid->setFont(bold);

@@ -55,16 +55,19 @@ void shootTables(ShotSession& session)
     one->PopupMenu1->hide();
     one->close();
 
+    // Sensor 2 on a large tank, its grid scrolled to the end: five-digit volumes with their decimals.
+    bench.z().Parameters.Volumes = {250, 15000, 0, 0};
     TPages pages{};
     for (int n = 0; n < kTableEntries; ++n)
         TableEntry(pages, FirstPageOfSensor(2), n) =
-            static_cast<quint16>(std::lround(65535.0 * 150 / 400 * cylinderShare(n / 1023.0)));
+            static_cast<quint16>(std::lround(65535.0 * 15000 / 15250 * cylinderShare(n / 1023.0)));
     bench.sim.controller().pages() = pages;
     bench.messages.answers.clear();
     TFSensor1* two = TFSensor1::open(bench.context, &area, 2);
     two->move(0, 0);
     two->AReadExecute();
     WaitUntil([&] { return !bench.progress.isVisible(); });
+    two->SGUser->scrollToBottom();
     session.save(QStringLiteral("table-sensor2-read"), two);
     two->RBue->click();
     session.save(QStringLiteral("table-sensor2-fraction"), two);
