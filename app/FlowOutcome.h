@@ -41,7 +41,7 @@ struct FlowOutcome
         UnreadableFile,  // a file to read could not be, a missing one included (file; detail: the reason)
         Differs,         // the controller holds other values than the file (told by the front-end)
         BackupFailed, // a read before a write (the backup, undo's) ended with resultCode: nothing was written
-        NothingToUndo, // the history holds no backup of the controller in detail (its serial number)
+        NothingToUndo, // the history holds no backup of the controller (detail: the message that says so)
     };
 
     Kind kind = Kind::Done;

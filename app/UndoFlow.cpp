@@ -3,6 +3,8 @@
 
 #include "app/AppContext.h"
 #include "app/BackupFlow.h"
+#include "app/FilePort.h"
+#include "app/LanguageCatalog.h"
 #include "app/LoadConfigFlow.h"
 #include "app/ReadFlows.h"
 #include "link/UzentikDevice.h"
@@ -18,12 +20,20 @@ void StartUndo(const AppContext& context, const QString& progressLabel, const Fl
         }
         if (!read.ok())
             return run.finish(read);
+        // A file standing in for a controller has no history: a backup of the controller its ID names is
+        // never written into the file, nor the file's state into that controller.
+        const QString port = context.zentik->ComPort->portName();
+        if (IsFilePort(port))
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
+                                              context.language->LanguageText("MESSAGES", "104")
+                                                  .arg(FilePortPath(port))));
         const QString serial = context.zentik->Parameters.SerialNumber;
         const std::optional<ControllerHistory::Version> backup =
             KeepsHistory(context) ? context.history->newest(serial, ControllerHistory::Event::BeforeWrite)
                                   : std::nullopt;
         if (!backup)
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo, serial));
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
+                                              context.language->LanguageText("MESSAGES", "072").arg(serial)));
         if (version)
             version(backup->path);
         StartConfigLoad(context, backup->path, progressLabel, run);

@@ -6,7 +6,8 @@
 
 #include "app/Flow.h"
 
-// Ends NothingToUndo (detail: the serial number) when the history holds no backup of the controller;
+// Ends NothingToUndo (detail: the message that says so) when the history holds no backup of the controller
+// or the port is a configuration file;
 // otherwise as StartConfigLoad ends. version, when given, learns the file about to be loaded.
 void StartUndo(const AppContext& context, const QString& progressLabel, const FlowRun& run,
                std::function<void(const QString& version)> version = {});

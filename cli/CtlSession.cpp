@@ -105,8 +105,7 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
                      .arg(outcome.resultCode));
         return outcome.resultCode;
     case FlowOutcome::Kind::NothingToUndo:
-        printErr(QStringLiteral("zentikctl: ") +
-                 m_language.LanguageText("MESSAGES", "072").arg(outcome.detail));
+        printErr(QStringLiteral("zentikctl: ") + outcome.detail);
         return Exit::NothingToUndo;
     case FlowOutcome::Kind::Differs: // the command has printed the differences
         return Exit::Differs;

@@ -247,7 +247,7 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         m_context.messages->failure(text("003") + QString::number(outcome.resultCode));
         break;
     case FlowOutcome::Kind::NothingToUndo:
-        m_context.messages->information(text("072").arg(outcome.detail));
+        m_context.messages->information(outcome.detail);
         break;
     case FlowOutcome::Kind::ProcessFailed: {
         const QString message = text("019") + QString::number(outcome.resultCode);
