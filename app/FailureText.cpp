@@ -58,6 +58,9 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
     case Result::RejectedPageNumber:
         return aboutPage("131", "The controller refused to store a page of the level recoding table: %1.");
     case Result::VolumeStoreWriteFailed:
+        if (!outcome.file.isEmpty())
+            return say("105", "The configuration file could not be written: it still holds what it held "
+                              "before this write.");
         return say("132", "The tank volumes could not be saved on this computer, so nothing more was "
                           "written to the controller.");
     default:

@@ -72,16 +72,34 @@ public:
     }
 
     // A file another program has changed meanwhile is loaded again, so that a write keeps what that
-    // program wrote beside its own. A file that can no longer be loaded answers nothing until it can.
+    // program wrote beside its own; so is one whose last write could not be kept in it, so that the
+    // controller it stands for holds what the file holds. A file that can no longer be loaded answers
+    // nothing until it can.
     void processStarting() override
     {
         m_refusal.clear();
-        if (isOpen() && FileStamp::of(m_path) != m_stamp && !load())
-            m_refusal = errorString();
+        if (isOpen() && (m_stale || FileStamp::of(m_path) != m_stamp)) {
+            m_stale = false;
+            if (!load())
+                m_refusal = errorString();
+        }
     }
 
     bool keepWritten(QString* reason) override
     {
+        m_stale = true;
+        // Two programs writing the same file: the check that nobody has written it since it was loaded and
+        // the write itself are one step, so that neither program's change is lost without a word.
+        const FileLock lock(m_path);
+        if (!lock.isLocked()) {
+            *reason = IniFile::writeErrorText(m_path) + QStringLiteral(": ") + lock.errorString();
+            return false;
+        }
+        if (FileStamp::of(m_path) != m_stamp) {
+            *reason = IniFile::writeErrorText(m_path) +
+                      QStringLiteral(": another program has changed it meanwhile; read it again");
+            return false;
+        }
         TParameters record = simulator().state();
         if (m_volumes)
             m_volumes->LoadTankVolumes(record);
@@ -96,6 +114,7 @@ public:
             return false;
         }
         m_stamp = FileStamp::of(m_path);
+        m_stale = false;
         return true;
     }
 
@@ -130,6 +149,7 @@ private:
     QString m_path;
     TankVolumeStore* m_volumes;
     FileStamp m_stamp;
+    bool m_stale = false; // the controller holds a write the file does not
     QString m_refusal; // why the file could not be loaded again
     QString m_serialNumber; // the file's ID and SW as it holds them
     QString m_programNumber;

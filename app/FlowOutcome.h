@@ -48,7 +48,7 @@ struct FlowOutcome
     int resultCode = 0;
     QString detail;
     QStringList problems;
-    QString file;
+    QString file; // UnreadableFile: that file; ProcessFailed: the configuration file opened as the controller
     PortFailure portFailure;
     int page = -1; // ProcessFailed with a refused table page (result codes 10 to 12): that page, 0..63
 

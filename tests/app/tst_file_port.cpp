@@ -48,6 +48,7 @@ private slots:
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds();
     void anotherProgramsChange_isReadBeforeTheNextProcessAndKept();
     void writeBack_keepsTheFilesIdentifiersAsTheyStand();
+    void fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSaysSo();
 };
 
 void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data()
@@ -148,6 +149,35 @@ void tst_file_port::writeBack_keepsTheFilesIdentifiersAsTheyStand()
     QCOMPARE(doc.readString("PARAMETERS", "ID", QByteArray()), QByteArray("TANK-17"));
     QCOMPARE(doc.readString("PARAMETERS", "SW", QByteArray()), QByteArray("0001a2b3"));
     QCOMPARE(doc.readInteger("PARAMETERS", "Interval", 0), 9);
+}
+
+void tst_file_port::fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSaysSo()
+{
+    FileBench bench;
+    QVERIFY(ConfigFile::write(bench.file, SampleRecord()));
+    QVERIFY(bench.z.OpenPort());
+    TParameters other = SampleRecord();
+    other.NetAddr[0] = 42;
+    // The other program's write lands while this program's settings write is under way.
+    bool written = false;
+    connect(&bench.z, &TZENTIK::LogLine, this, [&] {
+        if (!written)
+            written = ConfigFile::write(bench.file, other);
+    });
+    bench.z.NewParameters = SampleRecord();
+    bench.z.NewParameters.Interval = 9;
+    QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::VolumeStoreWriteFailed);
+    QVERIFY(written);
+    const QByteArray theirs = bench.content();
+    QVERIFY2(bench.z.LastErrorText.contains(QStringLiteral("another program has changed it")),
+             qPrintable(bench.z.LastErrorText));
+    const IniDocument kept = IniDocument::parse(theirs);
+    QCOMPARE(kept.readInteger("PARAMETERS", "Net_addr_0", -1), 42);
+    QCOMPARE(kept.readInteger("PARAMETERS", "Interval", -1), int(other.Interval));
+    // The next process finds what the file holds, not the write it could not keep.
+    QCOMPARE(RunProcess(bench.z, Process::ReadConfig, 1000), Result::Success);
+    QCOMPARE(bench.z.Parameters.NetAddr[0], quint8(42));
+    QCOMPARE(bench.z.Parameters.Interval, other.Interval);
 }
 
 QTEST_GUILESS_MAIN(tst_file_port)

@@ -79,7 +79,7 @@ const QList<UsedRange> kUsedRanges = {
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     {"SENSOR", {45, 68}},
-    {"MESSAGES", {100, 104}},
+    {"MESSAGES", {100, 105}},
     {"MAIN", {60, 66}},
     // A technician's first day.
     {"MESSAGES", {120, 136}},

@@ -201,6 +201,8 @@ void tst_zentikctl_files::unwritableFile_exits13NamingIt()
     const Outcome o = ctl({"--port", "file:plain/new.zkt", "write-settings", "Interval=1"});
     QCOMPARE(o.exitCode, 13);
     QVERIFY2(o.err.contains(QStringLiteral("Unable to write to plain/new.zkt")), qPrintable(o.err));
+    // Said of the file, not of the tank volumes.
+    QVERIFY2(o.err.contains(QStringLiteral("The configuration file could not be written")), qPrintable(o.err));
     QCOMPARE(contentOf(path("plain")), QByteArray("x"));
 }
 
