@@ -3,12 +3,13 @@
 
 #include "app/AppContext.h"
 #include "app/LanguageCatalog.h"
+#include "app/PortFactory.h"
 #include "app/PortFinder.h"
+#include "config/SafeFile.h"
 #include "link/SerialLink.h"
 #include "link/UzentikDevice.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <memory>
@@ -22,13 +23,14 @@ namespace {
 using What = DoctorFinding::What;
 using Check = DoctorFinding::Check;
 
-// A small file of the system (a process's name, a USB identifier); /proc and /sys files report no size.
+// A small file of the system (a process's name, a USB identifier, a lock file). Only a regular file is
+// read, and only so far: anyone may put a pipe where a lock file belongs, and reading one would never end.
 QString firstLine(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray content;
+    if (SafeFile::read(path, &content, nullptr, 4096) != SafeFile::ReadStatus::Ok)
         return QString();
-    return QString::fromLocal8Bit(file.readLine(4096)).trimmed();
+    return QString::fromLocal8Bit(content.left(content.indexOf('\n'))).trimmed();
 }
 
 // The port's device: as the view holds it, and as the system names it (in /proc and in lock files).
@@ -118,13 +120,12 @@ struct GroupEntry
 
 std::optional<GroupEntry> groupOf(const SystemView& system, uint gid)
 {
-    QFile file(system.groupFile);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray content;
+    if (SafeFile::read(system.groupFile, &content) != SafeFile::ReadStatus::Ok)
         return std::nullopt;
     // name:password:gid:member,member
-    while (!file.atEnd()) {
-        const QStringList fields =
-            QString::fromLocal8Bit(file.readLine(65536)).trimmed().split(QLatin1Char(':'));
+    for (const QByteArray& line : content.split('\n')) {
+        const QStringList fields = QString::fromLocal8Bit(line).trimmed().split(QLatin1Char(':'));
         bool ok = false;
         if (fields.size() >= 4 && fields[2].toUInt(&ok) == gid && ok)
             return GroupEntry{fields[0], fields[3].split(QLatin1Char(','), Qt::SkipEmptyParts)};
@@ -228,7 +229,8 @@ QList<DoctorFinding> ExamineSystem(const SystemView& system, const QString& port
     QList<DoctorFinding> findings;
 #ifdef Q_OS_LINUX
     // A name with control characters is itself what is wrong, and no path to look at.
-    if (port == kSimulatedPortName || !IsPrintablePortName(port))
+    // Nor is a configuration file standing in for a controller a device: opening it says what is wrong.
+    if (port == kSimulatedPortName || IsFilePort(port) || !IsPrintablePortName(port))
         return findings;
     const QFileInfo device(deviceOf(system, port).path);
     const DoctorFinding present = deviceFinding(system, port, device);
@@ -249,9 +251,13 @@ QList<DoctorFinding> ExamineSystem(const SystemView& system, const QString& port
         brltty = brltty || !QDir(dir).entryList({QStringLiteral("*brltty*.rules")}, QDir::Files).isEmpty();
     findings << (brltty ? finding(Check::Brltty, What::Brltty, false)
                         : finding(Check::Brltty, What::NoBrltty, true));
+    // The package's udev rule keeps ModemManager away from the adapters it lists, where it is installed.
+    bool ruled = false;
+    for (const QString& dir : system.udevRuleDirs)
+        ruled = ruled || QFileInfo::exists(dir + QStringLiteral("/70-zentik-serial.rules"));
     if (!processRuns(system, QStringLiteral("ModemManager")))
         findings << finding(Check::ModemManager, What::NoModemManager, true);
-    else if (present.adapter.size() > 4 && kRuledAdapters.contains(present.adapter.mid(4)))
+    else if (ruled && present.adapter.size() > 4 && kRuledAdapters.contains(present.adapter.mid(4)))
         findings << finding(Check::ModemManager, What::ModemManagerAway, true);
     else
         findings << finding(Check::ModemManager, What::ModemManager, false);

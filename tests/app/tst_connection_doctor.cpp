@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -55,7 +56,7 @@ QString describe(const DoctorFinding& f)
     return text;
 }
 
-// Builds a fake system below root from lines "d DIR", "f FILE=CONTENT" and "l LINK>TARGET"; the device
+// Builds a fake system below root from lines "d DIR", "f FILE=CONTENT", "l LINK>TARGET" and "p PIPE"; the device
 // node dev/ttyUSB0 is a plain file, mode 0660, of this process's own group, which etc/group calls
 // "dialout" ($MEMBERS: its members).
 bool buildTree(const QString& root, const QStringList& lines, const QString& members)
@@ -71,6 +72,9 @@ bool buildTree(const QString& root, const QStringList& lines, const QString& mem
             QString content = body.section(QLatin1Char('='), 1);
             content.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
             if (!dir.mkpath(QFileInfo(path).path()) || !WriteFile(dir.filePath(path), content.toUtf8()))
+                return false;
+        } else if (line.startsWith(QLatin1String("p "))) {
+            if (!dir.mkpath(QFileInfo(body).path()) || ::mkfifo(qPrintable(dir.filePath(body)), 0600) != 0)
                 return false;
         } else if (line.startsWith(QLatin1String("l "))) {
             const QString path = body.section(QLatin1Char('>'), 0, 0);
@@ -151,6 +155,10 @@ void tst_connection_doctor::examine_namesTheCause_data()
     QTest::newRow("lock file of a program that is gone")
         << usb0 << kDevice + QStringList{"f run/lock/LCK..ttyUSB0=4243\\nzentik\\nhost\\n"} << "tester"
         << true << mayOpen + QStringList{"NoHolder(ttyUSB0)"} + tail;
+    // Anyone may make one where a lock file belongs: reading it would never end.
+    QTest::newRow("lock file that is a pipe")
+        << usb0 << kDevice + QStringList{"p run/lock/LCK..ttyUSB0"} << "tester" << true
+        << mayOpen + QStringList{"NoHolder(ttyUSB0)"} + tail;
     QTest::newRow("no lock, an open descriptor")
         << usb0 << kDevice + QStringList{"l proc/777/fd/3>/dev/ttyUSB0", "f proc/777/comm=cat\\n"} << "tester"
         << true << mayOpen + QStringList{"HeldBy(cat,777,ttyUSB0)"} + tail;
@@ -166,17 +174,25 @@ void tst_connection_doctor::examine_namesTheCause_data()
     QTest::newRow("brltty's udev rule")
         << usb0 << kDevice + QStringList{"f usr/lib/udev/rules.d/85-brltty.rules="} << "tester" << true
         << mayOpen + QStringList{"NoHolder(ttyUSB0)", "Brltty", "NoModemManager"};
+    const QStringList rule{"f usr/lib/udev/rules.d/70-zentik-serial.rules="};
     QTest::newRow("ModemManager, an adapter of the udev rule")
+        << usb0 << kDevice + kUsbAdapter + rule + QStringList{"f sys/devices/usb1/1-1/idProduct=7523\\n"}
+        << "tester" << true
+        << QStringList{"DevicePresent(ttyUSB0)[USB 1a86:7523]", "MayOpen(tester,ttyUSB0)",
+                       "NoHolder(ttyUSB0)", "NoBrltty", "ModemManagerAway"};
+    QTest::newRow("ModemManager, an adapter of the rule not installed")
         << usb0 << kDevice + kUsbAdapter + QStringList{"f sys/devices/usb1/1-1/idProduct=7523\\n"} << "tester"
         << true
         << QStringList{"DevicePresent(ttyUSB0)[USB 1a86:7523]", "MayOpen(tester,ttyUSB0)",
-                       "NoHolder(ttyUSB0)", "NoBrltty", "ModemManagerAway"};
+                       "NoHolder(ttyUSB0)", "NoBrltty", "ModemManager"};
     QTest::newRow("ModemManager, another adapter")
         << usb0 << kDevice + kUsbAdapter + QStringList{"f sys/devices/usb1/1-1/idProduct=0042\\n"} << "tester"
         << true
         << QStringList{"DevicePresent(ttyUSB0)[USB 1a86:0042]", "MayOpen(tester,ttyUSB0)",
                        "NoHolder(ttyUSB0)", "NoBrltty", "ModemManager"};
     QTest::newRow("the simulated controller") << "SIM" << QStringList{} << "" << true << QStringList{};
+    QTest::newRow("a configuration file") << "file:/tmp/tank.zkt" << QStringList{} << "" << true
+                                          << QStringList{};
 }
 
 void tst_connection_doctor::examine_namesTheCause()
