@@ -56,8 +56,8 @@ QString describe(const DoctorFinding& f)
     return text;
 }
 
-// Builds a fake system below root from lines "d DIR", "f FILE=CONTENT", "l LINK>TARGET" and "p PIPE"; the device
-// node dev/ttyUSB0 is a plain file, mode 0660, of this process's own group, which etc/group calls
+// Builds a fake system below root from lines "d DIR", "f FILE=CONTENT", "l LINK>TARGET" and "p PIPE"; the
+// device node dev/ttyUSB0 is a plain file, mode 0660, of this process's own group, which etc/group calls
 // "dialout" ($MEMBERS: its members).
 bool buildTree(const QString& root, const QStringList& lines, const QString& members)
 {
@@ -191,8 +191,8 @@ void tst_connection_doctor::examine_namesTheCause_data()
         << QStringList{"DevicePresent(ttyUSB0)[USB 1a86:0042]", "MayOpen(tester,ttyUSB0)",
                        "NoHolder(ttyUSB0)", "NoBrltty", "ModemManager"};
     QTest::newRow("the simulated controller") << "SIM" << QStringList{} << "" << true << QStringList{};
-    QTest::newRow("a configuration file") << "file:/tmp/tank.zkt" << QStringList{} << "" << true
-                                          << QStringList{};
+    QTest::newRow("a configuration file")
+        << "file:/tmp/tank.zkt" << QStringList{} << "" << true << QStringList{};
 }
 
 void tst_connection_doctor::examine_namesTheCause()
@@ -363,9 +363,18 @@ void tst_connection_doctor::busyPseudoTerminal_namesTheProcessHoldingIt()
         holders,
         QStringList{QStringLiteral("HeldBy(zentikctl,%1,%2)").arg(holder.processId()).arg(pty.slavePath)});
 
+    const qint64 pid = holder.processId();
     holder.kill();
     holder.waitForFinished();
     ClosePseudoTerminal(pty);
+    // A killed holder leaves its lock file behind, which only its own user could take over later.
+    const QString lockName =
+        QStringLiteral("LCK..") + pty.slavePath.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
+    for (const QString dir : {QStringLiteral("/var/lock"), QStringLiteral("/tmp")}) {
+        QFile lock(dir + QLatin1Char('/') + lockName);
+        if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == pid)
+            lock.remove();
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_connection_doctor)

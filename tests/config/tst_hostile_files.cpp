@@ -339,6 +339,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     QFETCH(QString, kind);
     const Files files(m_dir->path());
     const QStringList all = {files.options, files.volumes, files.config, files.language};
+    QByteArray before; // what the store held while it could still be read
     if (kind == QLatin1String("folder")) {
         for (const QString& file : all)
             QVERIFY(QDir().mkpath(file));
@@ -351,6 +352,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
             QSKIP(
                 "Running as root: permission bits do not stop root; the folder row covers unreadable files");
         QVERIFY(files.writeGood());
+        before = fileContent(files.volumes);
         for (const QString& file : all)
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
     }
@@ -375,7 +377,6 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     QCOMPARE(error, QStringLiteral("Unable to read ") + files.config);
 
     // Nothing unreadable is replaced by a file holding only the new entries.
-    const QByteArray before = kind == QLatin1String("permission") ? fileContent(files.volumes) : QByteArray();
     QVERIFY(!options.setPort(QStringLiteral("COM2")));
     QCOMPARE(options.errorString(), QStringLiteral("Unable to write to ") + files.options);
     QVERIFY(!store.SaveTankVolumes(kSerial, p));
