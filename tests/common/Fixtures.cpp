@@ -66,6 +66,12 @@ bool WriteFile(const QString& path, const QByteArray& content)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
+QByteArray FileContent(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray LanguageFile(const QByteArray& displayName, const QByteArray& sections)
 {
     return "[LANGUAGE]\r\n001=" + displayName + "\r\n" + sections;

@@ -23,6 +23,8 @@ TParameters randomParameters(QRandomGenerator& random);
 
 // Writes the whole file, creating its folder; false when that fails.
 bool WriteFile(const QString& path, const QByteArray& content);
+// What the file holds; nothing when it cannot be read.
+QByteArray FileContent(const QString& path);
 
 // The text of a language file: its display name (LANGUAGE 001), then the given sections.
 QByteArray LanguageFile(const QByteArray& displayName, const QByteArray& sections = QByteArray());

@@ -3,22 +3,13 @@
 
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
+#include "tests/common/Fixtures.h"
 #include "tests/common/TestSupport.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-QByteArray fileContent(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
 
 class tst_config_file : public QObject
 {
@@ -46,7 +37,7 @@ private:
 void tst_config_file::write_newFileHasTheDescribedOrder()
 {
     QVERIFY(ConfigFile::write(path(), SampleRecord()));
-    const QByteArray content = fileContent(path());
+    const QByteArray content = FileContent(path());
     QVERIFY(content.startsWith(
         "[PARAMETERS]\r\nID=0012AB34\r\nSW=00010203\r\nSensor_on_0=1\r\nSensor_on_1=0\r\n"
         "Net_addr_0=1\r\nNet_addr_1=255\r\nInversion=1\r\nMult_Factor=127\r\ntrl=51\r\n"
@@ -70,7 +61,7 @@ void tst_config_file::write_existingFileKeepsOtherSections()
     QCOMPARE(doc.readString("PARAMETERS", "Comment", ""), QByteArray("keep me"));
     QCOMPARE(doc.readString("PARAMETERS", "ID", ""), QByteArray("0012AB34"));
     QCOMPARE(doc.readInteger("PAGE_0", "Value_0", -1), 1);
-    QVERIFY(fileContent(path()).startsWith(
+    QVERIFY(FileContent(path()).startsWith(
         "[Notes]\nwho=bench 3\n[PARAMETERS]\nID=0012AB34\nComment=keep me\nSW="));
 }
 
@@ -140,7 +131,7 @@ void tst_config_file::check()
     QFETCH(bool, valid);
 
     QVERIFY(ConfigFile::write(path(), SampleRecord()));
-    QByteArray content = fileContent(path());
+    QByteArray content = FileContent(path());
     const QByteArray header = "[" + section + "]\r\n";
     const qsizetype sectionAt = content.indexOf(header);
     const qsizetype lineAt = content.indexOf("\r\n" + key + "=", sectionAt) + 2;

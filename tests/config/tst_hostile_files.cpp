@@ -43,12 +43,6 @@ QByteArray fillerLines(qsizetype size)
     return text;
 }
 
-QByteArray fileContent(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The sample record of the controller the files belong to, both tanks filled.
 TParameters sampleRecord()
 {
@@ -213,7 +207,7 @@ void tst_hostile_files::hostileContent_canBeWrittenInto()
     QVERIFY(ConfigFile::check(doc).valid);
 
     // What was there before stays, byte for byte, in front of the new section.
-    const QByteArray written = fileContent(files.volumes);
+    const QByteArray written = FileContent(files.volumes);
     QVERIFY(written.startsWith(content));
     QVERIFY(written.size() > content.size());
 }
@@ -224,14 +218,14 @@ void tst_hostile_files::entriesAfterTenMegabytes_areFound()
     QVERIFY(files.writeGood());
     const QByteArray filler = fillerLines(kTenMegabytes);
     for (const QString& file : {files.options, files.volumes, files.config, files.language})
-        QVERIFY(WriteFile(file, filler + fileContent(file)));
+        QVERIFY(WriteFile(file, filler + FileContent(file)));
 
     Options options(files.options);
     QCOMPARE(options.port(), QStringLiteral("COM5"));
     QCOMPARE(options.instanceCount(), 3);
     QVERIFY(options.setInstanceCount(4));
     QCOMPARE(options.instanceCount(), 4);
-    QVERIFY(fileContent(files.options).startsWith(filler));
+    QVERIFY(FileContent(files.options).startsWith(filler));
 
     TParameters p = polledController();
     TankVolumeStore(files.volumes).LoadTankVolumes(p);
@@ -352,7 +346,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
             QSKIP(
                 "Running as root: permission bits do not stop root; the folder row covers unreadable files");
         QVERIFY(files.writeGood());
-        before = fileContent(files.volumes);
+        before = FileContent(files.volumes);
         for (const QString& file : all)
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
     }
@@ -387,7 +381,7 @@ void tst_hostile_files::unreadableFile_givesDefaultsOrANamedError()
     QCOMPARE(QFileInfo(files.volumes).isFile(), kind == QLatin1String("permission"));
     if (kind == QLatin1String("permission")) {
         QVERIFY(QFile::setPermissions(files.volumes, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        QCOMPARE(fileContent(files.volumes), before);
+        QCOMPARE(FileContent(files.volumes), before);
     }
 }
 
@@ -409,7 +403,7 @@ void tst_hostile_files::unwritableFolder_failsNamingTheFileAndKeepsThePrevious()
     QVERIFY(files.writeGood());
     QMap<QString, QByteArray> before;
     for (const QString& file : {files.options, files.volumes, files.config, files.language})
-        before.insert(file, fileContent(file));
+        before.insert(file, FileContent(file));
     QVERIFY(full ? fs.fillUp() : fs.makeReadOnly());
 
     // Reading goes on as before.
@@ -440,7 +434,7 @@ void tst_hostile_files::unwritableFolder_failsNamingTheFileAndKeepsThePrevious()
     QCOMPARE(error, QStringLiteral("Unable to write to ") + fresh);
 
     for (auto it = before.cbegin(); it != before.cend(); ++it)
-        QVERIFY2(fileContent(it.key()) == it.value(), qPrintable(it.key()));
+        QVERIFY2(FileContent(it.key()) == it.value(), qPrintable(it.key()));
     QStringList left = QDir(home).entryList(QDir::Files);
     left.removeAll(QStringLiteral("filler"));
     left.sort();

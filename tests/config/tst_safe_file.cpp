@@ -82,12 +82,6 @@ const QStringList kWriters = {QStringLiteral("configuration file"), QStringLiter
                               QStringLiteral("tank volumes"),       QStringLiteral("report"),
                               QStringLiteral("points export"),      QStringLiteral("exchange log")};
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 mode_t typeOf(const QString& path)
 {
     struct stat st
@@ -214,7 +208,7 @@ void tst_safe_file::outputTarget_failsAndLeavesItAsItWas()
         QVERIFY2(error.startsWith(QStringLiteral("Unable to write to ") + file), qPrintable(error));
     QCOMPARE(typeOf(file), type);
     if (type == S_IFREG)
-        QCOMPARE(contentOf(file), oldContent());
+        QCOMPARE(FileContent(file), oldContent());
     // Neither a temporary file nor a lock is left behind.
     QStringList left =
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -268,7 +262,7 @@ void tst_safe_file::replacedFile_keepsOwnerGroupModeAndLink()
     QCOMPARE(after.st_uid, before.st_uid);
     QCOMPARE(after.st_gid, before.st_gid);
     QCOMPARE(after.st_mode & 07777, before.st_mode & 07777);
-    QCOMPARE(contentOf(file).startsWith(oldContent() + "\r\n[PARAMETERS]"), written);
+    QCOMPARE(FileContent(file).startsWith(oldContent() + "\r\n[PARAMETERS]"), written);
     if (throughLink)
         QCOMPARE(typeOf(link), mode_t(S_IFLNK));
 }
