@@ -22,6 +22,7 @@
 #include <deque>
 #include <numeric>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
@@ -220,15 +221,23 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "zentik-sim: %s\n", qPrintable(error));
         return 71;
     }
+    const QByteArray linkTarget = QFile::encodeName(pty.slavePath);
     if (parser.isSet(link)) {
-        const QByteArray target = QFile::encodeName(parser.value(link));
-        ::unlink(target.constData());
-        if (::symlink(QFile::encodeName(pty.slavePath).constData(), target.constData()) != 0)
-            std::fprintf(stderr, "zentik-sim: cannot link %s\n", target.constData());
+        const QByteArray path = QFile::encodeName(parser.value(link));
+        // Only a link (one a former run left) is replaced: a file or anything else at PATH stays.
+        struct stat st
+        {
+        };
+        if (::lstat(path.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "zentik-sim: %s exists and is not a symbolic link; it is left as it is\n",
+                         path.constData());
+            ClosePseudoTerminal(pty);
+            return 73;
+        }
+        ::unlink(path.constData());
+        if (::symlink(linkTarget.constData(), path.constData()) != 0)
+            std::fprintf(stderr, "zentik-sim: cannot link %s\n", path.constData());
     }
-    std::printf("%s\n", qPrintable(pty.slavePath));
-    std::fflush(stdout);
-
     struct sigaction action
     {
     };
@@ -236,6 +245,9 @@ int main(int argc, char* argv[])
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
+    // Told only now: whoever stops the simulator as soon as it knows the terminal finds it ending in order.
+    std::printf("%s\n", qPrintable(pty.slavePath));
+    std::fflush(stdout);
 
     struct Pending
     {
@@ -302,8 +314,14 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet(stats))
         writeStats(parser.value(stats), gapStats);
-    if (parser.isSet(link))
-        ::unlink(QFile::encodeName(parser.value(link)).constData());
+    if (parser.isSet(link)) {
+        // Removed only while it is still this run's link.
+        const QByteArray path = QFile::encodeName(parser.value(link));
+        char held[4096];
+        const ssize_t n = ::readlink(path.constData(), held, sizeof held);
+        if (n > 0 && QByteArray(held, int(n)) == linkTarget)
+            ::unlink(path.constData());
+    }
     ClosePseudoTerminal(pty);
     return 0;
 }

@@ -370,7 +370,7 @@ void tst_connection_doctor::busyPseudoTerminal_namesTheProcessHoldingIt()
     // A killed holder leaves its lock file behind, which only its own user could take over later.
     const QString lockName =
         QStringLiteral("LCK..") + pty.slavePath.mid(5).replace(QLatin1Char('/'), QLatin1Char('_'));
-    for (const QString dir : {QStringLiteral("/var/lock"), QStringLiteral("/tmp")}) {
+    for (const QString& dir : {QStringLiteral("/var/lock"), QStringLiteral("/tmp")}) {
         QFile lock(dir + QLatin1Char('/') + lockName);
         if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == pid)
             lock.remove();

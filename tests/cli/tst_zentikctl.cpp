@@ -114,6 +114,7 @@ private slots:
     void unopenablePort_exits69();
     void unwritableVolumeStore_exits13();
     void overPseudoTerminal_tableWrittenReadsBack();
+    void simulatorLink_replacesOnlyALink();
     void overPseudoTerminal_faultFlags_data();
     void overPseudoTerminal_faultFlags();
     void portFromOptionsFile();
@@ -340,6 +341,26 @@ void tst_zentikctl::unwritableVolumeStore_exits13()
     QCOMPARE(o.exitCode, 13);
     QVERIFY(o.err.contains(QStringLiteral("ERROR: 13\n\nUnable to write to ") + path("SN.ini") + '\n'));
     QCOMPARE(o.err.count(QStringLiteral("WRITE:")), 1);
+}
+
+void tst_zentikctl::simulatorLink_replacesOnlyALink()
+{
+    QVERIFY(WriteFile(path("keep.zkt"), "precious"));
+    {
+        SimProcess sim({"--link", path("keep.zkt")});
+        sim.process().waitForFinished(5000); // it has likely ended already
+        QCOMPARE(sim.process().state(), QProcess::NotRunning);
+        QCOMPARE(sim.process().exitCode(), 73);
+    }
+    QCOMPARE(FileContent(path("keep.zkt")), QByteArray("precious"));
+    // A link a former run left is replaced, and removed when the simulator ends.
+    QVERIFY(QFile::link(QStringLiteral("/nonexistent"), path("port")));
+    {
+        SimProcess sim({"--link", path("port")});
+        QVERIFY(!sim.path().isEmpty());
+        QCOMPARE(QFile::symLinkTarget(path("port")), sim.path());
+    }
+    QVERIFY(!QFileInfo(path("port")).isSymLink());
 }
 
 void tst_zentikctl::overPseudoTerminal_tableWrittenReadsBack()
