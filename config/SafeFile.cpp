@@ -102,13 +102,17 @@ bool replace(const QString& target, const QByteArray& content, QString* reason)
     mode_t mode = 0;
     if (exists) {
         mode = old.st_mode & 07777;
-        // Root replacing another user's file gives it back to its owner; anyone else cannot, and need not.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::geteuid() == 0) {
-            const int error = errno;
-            ::close(fd);
-            ::unlink(temporary.constData());
-            setReason(reason, systemError(error));
-            return false;
+        // Root replacing another user's file gives it back to its owner. Anyone else cannot, but keeps the
+        // file's group where they belong to it, so that a file a group shares stays writable for its owner.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            if (::geteuid() == 0) {
+                const int error = errno;
+                ::close(fd);
+                ::unlink(temporary.constData());
+                setReason(reason, systemError(error));
+                return false;
+            }
+            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         }
     } else {
         const mode_t mask = ::umask(0);

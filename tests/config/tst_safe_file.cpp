@@ -22,9 +22,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
@@ -134,6 +136,7 @@ private slots:
     void outputTarget_failsAndLeavesItAsItWas();
     void replacedFile_keepsOwnerGroupModeAndLink_data();
     void replacedFile_keepsOwnerGroupModeAndLink();
+    void groupSharedFile_keepsItsGroupWhenAnotherMemberReplacesIt();
     void input_isReadOnlyWhenRegularAndBounded_data();
     void input_isReadOnlyWhenRegularAndBounded();
     void twoPrograms_loseNoChangeToTheSharedFiles();
@@ -265,6 +268,33 @@ void tst_safe_file::replacedFile_keepsOwnerGroupModeAndLink()
     QCOMPARE(FileContent(file).startsWith(oldContent() + "\r\n[PARAMETERS]"), written);
     if (throughLink)
         QCOMPARE(typeOf(link), mode_t(S_IFLNK));
+}
+
+void tst_safe_file::groupSharedFile_keepsItsGroupWhenAnotherMemberReplacesIt()
+{
+    if (::geteuid() != 0)
+        QSKIP("Acting as two users needs root");
+    // A folder two technicians share through group 100: the file is one's, the other replaces it.
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0777) == 0);
+    const QString file = path(QStringLiteral("SN.ini"));
+    const QByteArray encoded = QFile::encodeName(file);
+    QVERIFY(WriteFile(file, oldContent()));
+    QVERIFY(::chown(encoded.constData(), 65534, 100) == 0 && ::chmod(encoded.constData(), 0664) == 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t group = 100;
+        const bool asOther = ::setgroups(1, &group) == 0 && ::setgid(65533) == 0 && ::setuid(65533) == 0;
+        ::_exit(asOther && SafeFile::write(file, "[SN]\r\n") ? 0 : 1);
+    }
+    int status = -1;
+    QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat after
+    {
+    };
+    QVERIFY(::stat(encoded.constData(), &after) == 0);
+    QCOMPARE(after.st_gid, gid_t(100));
+    QCOMPARE(after.st_mode & 07777, mode_t(0664));
 }
 
 void tst_safe_file::input_isReadOnlyWhenRegularAndBounded_data()
