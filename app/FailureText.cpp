@@ -68,7 +68,7 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
     }
 }
 
-void TellProcessFailure(const AppContext& context, const QString& text, const QString& status,
+bool TellProcessFailure(const AppContext& context, const QString& text, const QString& status,
                         const FlowOutcome& outcome, QObject* receiver, std::function<void()> retry)
 {
     const QPointer<QObject> tracked(receiver);
@@ -81,6 +81,8 @@ void TellProcessFailure(const AppContext& context, const QString& text, const QS
     context.messages->status(status);
     // Started from inside the completion, the job would run before the completion has closed the progress
     // window and said its last word.
-    if (again && canRetry && tracked)
-        QTimer::singleShot(0, tracked.data(), std::move(retry));
+    if (!again || !canRetry || !tracked)
+        return false;
+    QTimer::singleShot(0, tracked.data(), std::move(retry));
+    return true;
 }

@@ -20,6 +20,7 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
 
 // Tells a failed process: the box with text (the described text with its code) and the explanation below
 // it, then status in the status line. With a retry, the box offers Retry beside Close; the choice runs it
-// once the completion that tells the failure is over, and only while receiver still exists.
-void TellProcessFailure(const AppContext& context, const QString& text, const QString& status,
+// once the completion that tells the failure is over, and only while receiver still exists. True when the
+// retry is to run.
+bool TellProcessFailure(const AppContext& context, const QString& text, const QString& status,
                         const FlowOutcome& outcome, QObject* receiver, std::function<void()> retry);

@@ -117,8 +117,13 @@ void ConfigFileCommands::AWriteToControllerExecute()
     const QString port = chooseTargetPort();
     if (port.isEmpty() || IsFilePort(port))
         return;
+    writeTo(path, port);
+}
+
+void ConfigFileCommands::writeTo(const QString& path, const QString& port)
+{
     TZENTIK& z = *m_context.zentik;
-    // The dialog let events through.
+    // The dialog (or the failure box offering Retry) let events through.
     if (m_context.refuseIfBusy())
         return;
     const auto backToFile = [this, path] {
@@ -135,11 +140,12 @@ void ConfigFileCommands::AWriteToControllerExecute()
         m_context.messages->status(message + QLatin1Char(' ') + path);
         return FlowOutcome::done();
     };
-    const auto done = [this, path, backToFile](const FlowOutcome& outcome) {
+    const auto done = [this, path, port, backToFile](const FlowOutcome& outcome) {
         // A load that succeeds ends with a Refresh, which now reads the file.
         m_main->PortName = FilePortName(path);
-        m_files.OnLoadAllSettings(outcome);
-        if (!outcome.ok())
+        // Retry writes into the same controller again; otherwise the program goes back to the file.
+        const bool retried = m_files.OnLoadAllSettings(outcome, [this, path, port] { writeTo(path, port); });
+        if (!outcome.ok() && !retried)
             backToFile();
     };
     StartConfigLoad(m_context, path, message, FlowRun(this, done, underWay));

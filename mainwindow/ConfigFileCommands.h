@@ -48,6 +48,8 @@ public:
 private:
     QString text(const char* section, const char* key) const;
     QString chooseTargetPort();
+    // Loads the file into the controller on port, then works on the file again (Retry writes again first).
+    void writeTo(const QString& path, const QString& port);
 
     const AppContext& m_context;
     TFMain* m_main;

@@ -27,6 +27,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <memory>
+
 FileCommands::FileCommands(const AppContext& context, QWidget* window, std::function<void()> refresh)
     : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
 {
@@ -226,15 +228,20 @@ void FileCommands::loadConfigFile(const QString& fileName)
         m_context.messages->status(message + QLatin1Char(' ') + fileName);
         return FlowOutcome::done();
     };
-    m_loadedFile = fileName;
-    const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
+    // Retry checks the file and writes it again from its start.
+    const auto done = [this, fileName](const FlowOutcome& outcome) {
+        OnLoadAllSettings(outcome, [this, fileName] {
+            if (!m_context.refuseIfBusy())
+                loadConfigFile(fileName);
+        });
+    };
     StartConfigLoad(m_context, fileName, message, FlowRun(this, done, underWay));
 }
 
-void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
+bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<void()> retry)
 {
     if (tellFileErrorOrBusy(outcome))
-        return;
+        return false;
     switch (outcome.kind) {
     case FlowOutcome::Kind::Done: {
         const QString message = text("018");
@@ -253,17 +260,12 @@ void FileCommands::OnLoadAllSettings(const FlowOutcome& outcome)
         const QString message = text("019") + QString::number(outcome.resultCode);
         // The store's own words name the file that could not be written.
         const QString detail = outcome.detail.isEmpty() ? QString() : QStringLiteral("\n") + outcome.detail;
-        // The file is checked and written again from its start.
-        TellProcessFailure(m_context, message + detail, message, outcome, this,
-                           [this, fileName = m_loadedFile] {
-                               if (!m_context.refuseIfBusy())
-                                   loadConfigFile(fileName);
-                           });
-        break;
+        return TellProcessFailure(m_context, message + detail, message, outcome, this, std::move(retry));
     }
     default: // the user abandoned an invalid file or the write: nothing was sent, nothing more to say
         break;
     }
+    return false;
 }
 
 void FileCommands::AUndoExecute()
@@ -275,8 +277,17 @@ void FileCommands::AUndoExecute()
         m_context.messages->status(message);
         return FlowOutcome::done();
     };
-    const auto done = [this](const FlowOutcome& outcome) { OnLoadAllSettings(outcome); };
-    StartUndo(m_context, text("015"), FlowRun(this, done, underWay));
+    // Retry writes the same backup again from its start. Undo once more would not: the failed write took a
+    // backup of its own, the newest now, which holds what the first undo meant to take away.
+    auto version = std::make_shared<QString>();
+    const auto done = [this, version](const FlowOutcome& outcome) {
+        OnLoadAllSettings(outcome, [this, version] {
+            if (!version->isEmpty() && !m_context.refuseIfBusy())
+                loadConfigFile(*version);
+        });
+    };
+    StartUndo(m_context, text("015"), FlowRun(this, done, underWay),
+              [version](const QString& path) { *version = path; });
 }
 
 void FileCommands::ACompareConfigExecute()

@@ -42,7 +42,8 @@ public:
     TFReportPreview* showReportOf(const TParameters& record);
     // How the reads for saving and for the report end, and how a load ends.
     void OnReadAllSettings(const FlowOutcome& outcome);
-    void OnLoadAllSettings(const FlowOutcome& outcome);
+    // retry: the job that Retry in a failure box runs again (none: no Retry); true when it is to run.
+    bool OnLoadAllSettings(const FlowOutcome& outcome, std::function<void()> retry = {});
     void OnCompared(const FlowOutcome& outcome);
     // A file named on the command line: when the controller is idle, asks whether to write it into the
     // controller on the port port() names; Yes loads it as the menu command does.
@@ -75,6 +76,5 @@ private:
     std::function<void()> m_refresh;
     QString m_filter;
     ConfigCompare::Result m_comparison;
-    QString m_loadedFile;   // of the last load, which Retry starts again
     QString m_comparedFile; // of the last comparison
 };

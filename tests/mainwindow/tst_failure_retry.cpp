@@ -2,9 +2,11 @@
 // A job that fails at the controller says why in plain words and offers Retry: Retry runs the same job once
 // more, Close leaves it failed. Every job that ends in such a failure, started from its window.
 
+#include "config/ConfigFile.h"
 #include "controller/Uzentik.h"
 #include "link/Frames.h"
 #include "link/UzentikDevice.h"
+#include "mainwindow/ConfigFileCommands.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
 
@@ -16,7 +18,19 @@
 
 namespace {
 
-enum class Job { Refresh, SettingsRead, Apply, TableRead, TableWrite, Save, Report, Load, Compare };
+enum class Job {
+    Refresh,
+    SettingsRead,
+    Apply,
+    TableRead,
+    TableWrite,
+    Save,
+    Report,
+    Load,
+    Compare,
+    Undo,
+    WriteFile
+};
 
 const QString kTimeOutWords = QStringLiteral(
     "The controller did not answer in time. Check the port chosen in Settings, the cable and the "
@@ -108,6 +122,24 @@ std::function<void()> tst_failure_retry::prepare(Job job)
         if (job == Job::Load)
             return [this] { main().ALoadConfigExecute(); };
         return [this] { main().ACompareConfigExecute(); };
+    case Job::Undo:
+    case Job::WriteFile: {
+        // A file whose interval is 77, where the controller's is not.
+        TParameters other = m_bench->sim->state();
+        other.Interval = 77;
+        const QString file = path(QStringLiteral("other.zkt"));
+        ConfigFile::write(file, other);
+        if (job == Job::WriteFile) {
+            main().configFiles().openConfigFile(file);
+            m_bench->waitIdle();
+            main().configFiles().askTargetPort = [] { return QStringLiteral("SIM"); };
+            return [this] { main().configFiles().AWriteToControllerExecute(); };
+        }
+        // Undo takes back the load of that file.
+        main().files().loadConfigFile(file);
+        m_bench->waitIdle();
+        return [this] { main().AUndoExecute(); };
+    }
     }
     return {};
 }
@@ -119,41 +151,55 @@ void tst_failure_retry::failedJob_explainsItsCode_andRetryRunsItAgain_data()
     QTest::addColumn<bool>("retry");
     QTest::addColumn<QString>("failed");
     QTest::addColumn<QString>("succeeded");
+    QTest::addColumn<int>("interval"); // the controller's after the retry; -1: not looked at
 
     const QString read = QStringLiteral("dialog: Could not read the controller data. Error code:1");
     const QString configRead = QStringLiteral("status: The configuration has been read");
-    QTest::newRow("Refresh") << int(Job::Refresh) << int(Cmd::ReadSerialNumber) << true << read << configRead;
+    QTest::newRow("Refresh") << int(Job::Refresh) << int(Cmd::ReadSerialNumber) << true << read << configRead
+                             << -1;
     QTest::newRow("Refresh, Close") << int(Job::Refresh) << int(Cmd::ReadSerialNumber) << false << read
-                                    << configRead;
+                                    << configRead << -1;
     QTest::newRow("controller settings read")
-        << int(Job::SettingsRead) << int(Cmd::ReadSerialNumber) << true << read << configRead;
+        << int(Job::SettingsRead) << int(Cmd::ReadSerialNumber) << true << read << configRead << -1;
     QTest::newRow("controller settings Apply")
         << int(Job::Apply) << int(Cmd::WriteAddress1) << true
         << QStringLiteral("dialog: Could not write the configuration. Error code:1")
-        << QStringLiteral("status: The configuration has been written");
+        << QStringLiteral("status: The configuration has been written") << -1;
     QTest::newRow("table read") << int(Job::TableRead) << int(Cmd::SelectReadPage) << true
                                 << QStringLiteral(
                                        "dialog: Could not read the level recoding table. Error code:1")
-                                << QStringLiteral("dialog: The level recoding table has been read");
+                                << QStringLiteral("dialog: The level recoding table has been read") << -1;
     // The box says the described text alone; the code follows in the status line.
     const QString tableWrite =
         QStringLiteral("dialog: Could not write the level recoding table. Error code:");
     QTest::newRow("table write") << int(Job::TableWrite) << int(Cmd::LoadPage) << true << tableWrite
-                                 << QStringLiteral("dialog: The level recoding table has been written");
+                                 << QStringLiteral("dialog: The level recoding table has been written") << -1;
     QTest::newRow("table write, Close")
         << int(Job::TableWrite) << int(Cmd::LoadPage) << false << tableWrite
-        << QStringLiteral("dialog: The level recoding table has been written");
+        << QStringLiteral("dialog: The level recoding table has been written") << -1;
     QTest::newRow("save") << int(Job::Save) << int(Cmd::SelectReadPage) << true << read
                           << QStringLiteral("status: The configuration has been saved to file: ") +
-                                 QStringLiteral("<home>/saved.zkt");
-    QTest::newRow("report") << int(Job::Report) << int(Cmd::SelectReadPage) << true << read << QString();
+                                 QStringLiteral("<home>/saved.zkt")
+                          << -1;
+    QTest::newRow("report") << int(Job::Report) << int(Cmd::SelectReadPage) << true << read << QString()
+                            << -1;
     QTest::newRow("load")
         << int(Job::Load) << int(Cmd::LoadPage) << true
         << QStringLiteral("dialog: Could not write the configuration file to the controller. Error code:1")
-        << QStringLiteral("dialog: The configuration file has been written to the controller");
+        << QStringLiteral("dialog: The configuration file has been written to the controller") << -1;
     QTest::newRow("compare") << int(Job::Compare) << int(Cmd::SelectReadPage) << true << read
                              << QStringLiteral(
-                                    "dialog: The controller holds what the configuration file says");
+                                    "dialog: The controller holds what the configuration file says")
+                             << -1;
+    // Retry writes the same backup again, not the newest one the failed write took; and the same file
+    // into the same controller, not the program's own file back.
+    const QString loadFailed =
+        QStringLiteral("dialog: Could not write the configuration file to the controller. Error code:1");
+    const QString loaded =
+        QStringLiteral("dialog: The configuration file has been written to the controller");
+    QTest::newRow("undo") << int(Job::Undo) << int(Cmd::LoadPage) << true << loadFailed << loaded << 5;
+    QTest::newRow("write a file to the controller")
+        << int(Job::WriteFile) << int(Cmd::LoadPage) << true << loadFailed << loaded << 77;
 }
 
 void tst_failure_retry::failedJob_explainsItsCode_andRetryRunsItAgain()
@@ -163,6 +209,7 @@ void tst_failure_retry::failedJob_explainsItsCode_andRetryRunsItAgain()
     QFETCH(bool, retry);
     QFETCH(QString, failed);
     QFETCH(QString, succeeded);
+    QFETCH(int, interval);
     succeeded.replace(QLatin1String("<home>"), m_home->dir.path());
 
     const std::function<void()> start = prepare(Job(job));
@@ -198,6 +245,8 @@ void tst_failure_retry::failedJob_explainsItsCode_andRetryRunsItAgain()
         QVERIFY(!messages.seen.contains(succeeded));
     }
     QCOMPARE(messages.explanations.size(), 1); // the job ran once more, and well
+    if (interval >= 0)
+        QTRY_COMPARE(int(m_bench->sim->state().Interval), interval);
 }
 
 // The controller refuses a page of the second sensor's table while a save reads all 64 pages.
