@@ -311,6 +311,9 @@ void TFSensor1::AReadExecute()
         return;
     SGUser->setFocus();
     SGUser->finishEditing();
+    // The read replaces the grid's points with the table's.
+    if (!confirmDiscardingPoints())
+        return;
     const QString started = text("MESSAGES", "009");
     m_context.messages->status(started);
     const auto done = [this](const FlowOutcome& outcome) { OnTableRead(outcome); };

@@ -50,6 +50,8 @@ private slots:
     void closing_waitsForItsOwnTransfer();
     void closing_asksOnlyForUnwrittenPoints_data();
     void closing_asksOnlyForUnwrittenPoints();
+    void read_overUnwrittenPoints_asksFirst_data();
+    void read_overUnwrittenPoints_asksFirst();
     void keyFilter_refusesLettersSignsAndSeparators_data();
     void keyFilter_refusesLettersSignsAndSeparators();
     void keyRelease_capsTheTypedValue_data();
@@ -354,6 +356,30 @@ void tst_sensor_window::closing_asksOnlyForUnwrittenPoints()
         QVERIFY(m_w && m_w->isVisible());
     else
         QTRY_VERIFY(m_w.isNull());
+}
+
+void tst_sensor_window::read_overUnwrittenPoints_asksFirst_data()
+{
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("No keeps the points, nothing is read") << false;
+    QTest::newRow("Yes reads the table over them") << true;
+}
+
+void tst_sensor_window::read_overUnwrittenPoints_asksFirst()
+{
+    QFETCH(bool, answer);
+    QVERIFY(openWindow(2));
+    setPoints({{"0", "0"}, {"100", "1023"}});
+    const Points typed = points();
+    m_bench->sim.controller().takeExchanges();
+    m_bench->messages.safeAnswers.clear();
+    m_bench->messages.answers = {answer};
+    const QStringList said = transfer(m_w->ARead);
+    QCOMPARE(said.value(0), QStringLiteral("question: The points of sensor 2 have not been written to the "
+                                           "controller. Discard them?"));
+    QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
+    QCOMPARE(m_bench->sim.controller().takeExchanges().isEmpty(), !answer);
+    QCOMPARE(points() == typed, !answer);
 }
 
 void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators_data()
@@ -730,8 +756,8 @@ void tst_sensor_window::closedPort_leavesNoProgressWindow()
     m_bench->z().ComPort->close();
     const QStringList expected = write ? QStringList{"question: " + sensorText("0010"),
                                                      "dialog: " + msg("005"), "status: " + msg("005") + "2"}
-                                       : QStringList{"status: " + msg("009"), "dialog: " + msg("007") + "2",
-                                                     "status: " + msg("007") + "2"};
+                                       : QStringList{"question: " + msg("080").arg(1), "status: " + msg("009"),
+                                                     "dialog: " + msg("007") + "2", "status: " + msg("007") + "2"};
     QCOMPARE(transfer(write ? m_w->AWrite : m_w->ARead), expected);
     QVERIFY(!m_bench->progress.isVisible());
     QCOMPARE(m_progressAtDialog, QStringList{"closed"});
