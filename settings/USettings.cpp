@@ -243,9 +243,10 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
 
 void TFSettings::BCheckClick()
 {
-    if (CBport->currentIndex() < 0)
+    // The port typed into the box, as Apply takes it, or the one chosen in the list.
+    const QString port = chosenPort();
+    if (port.isEmpty())
         return;
-    const QString port = CBport->currentData().toString();
     m_findings.clear();
     setSearching(true);
     LSearch->setText(

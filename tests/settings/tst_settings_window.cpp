@@ -201,24 +201,33 @@ void tst_settings_window::checkConnection_tellsWhatThePortSaid_data()
 {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("last"); // the last finding
+    QTest::addColumn<bool>("typed");   // into the box, over another port chosen in the list
     QTest::newRow("simulated controller") << "SIM"
-                                          << "✓ The controller answered on SIM: serial number A1B2C3D4";
+                                          << "✓ The controller answered on SIM: serial number A1B2C3D4" << false;
     QTest::newRow("answering adapter") << "ttyUSB0"
-                                       << "✓ The controller answered on ttyUSB0: serial number 0000002A";
+                                       << "✓ The controller answered on ttyUSB0: serial number 0000002A"
+                                       << false;
+    QTest::newRow("answering adapter, typed")
+        << "ttyUSB0" << "✓ The controller answered on ttyUSB0: serial number 0000002A" << true;
     QTest::newRow("silent port")
         << "ttyACM0"
-        << "✗ ttyACM0 opens, but no controller answers: check the controller's power and the cable";
+        << "✗ ttyACM0 opens, but no controller answers: check the controller's power and the cable" << false;
     QTest::newRow("refusing port") << "ttyS0"
-                                   << "✗ ttyS0 cannot be opened: Permission denied";
+                                   << "✗ ttyS0 cannot be opened: Permission denied" << false;
 }
 
 void tst_settings_window::checkConnection_tellsWhatThePortSaid()
 {
     QFETCH(QString, port);
     QFETCH(QString, last);
+    QFETCH(bool, typed);
     start({{QStringLiteral("ttyUSB0"), QStringLiteral("0000002A")}});
     settings().show();
-    settings().CBport->setCurrentIndex(IndexOfItem(settings().CBport, port, Qt::UserRole));
+    settings().CBport->setCurrentIndex(IndexOfItem(settings().CBport, typed ? "SIM" : port, Qt::UserRole));
+    if (typed) {
+        settings().CBport->lineEdit()->selectAll();
+        QTest::keyClicks(settings().CBport->lineEdit(), port);
+    }
     QTest::mouseClick(settings().BCheck, Qt::LeftButton);
     QVERIFY(!settings().Button1->isEnabled()); // no Apply onto a port under question
     QTRY_VERIFY(settings().BCheck->isEnabled());
