@@ -554,7 +554,8 @@ void tst_main_window::controllerApply_showsInTheNextRefresh()
 void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char* command : {"Refresh", "Details", "Read", "Write", "Save", "Load", "Print", "Settings"})
+    for (const char* command :
+         {"Refresh", "Details", "Read", "Write", "Save", "Load", "Print", "Settings", "Exit"})
         QTest::newRow(command) << QString::fromLatin1(command);
 }
 
@@ -596,6 +597,9 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
         table->BRead->click();
     } else if (command == QLatin1String("Write")) {
         table->BWrite->click();
+    } else if (command == QLatin1String("Exit")) {
+        main().close(); // the write is not cut off halfway
+        QVERIFY(main().isVisible());
     } else if (command == QLatin1String("Settings")) {
         TFSettings* settings = m_bench->program->FSettings;
         settings->CBLanguage->setCurrentIndex(
