@@ -91,5 +91,9 @@ int CtlHistory::runHistory(const QStringList& args, const AppPaths& paths, const
 
 int CtlHistory::runUndo(CtlSession& session)
 {
-    return session.runFlow([&](const FlowRun& run) { StartUndo(session.context(), QString(), run); });
+    // What is said of the backup (an entry it holds that is not valid) names it.
+    return session.runFlow([&](const FlowRun& run) {
+        StartUndo(session.context(), QString(), run,
+                  [&session](const QString& version) { session.messages().setSubject(version); });
+    });
 }

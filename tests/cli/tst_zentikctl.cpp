@@ -528,6 +528,14 @@ void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
     o = ctl({"history"});
     QVERIFY2(o.out.startsWith(QStringLiteral("A1B2C3D4\t")) && o.out.endsWith(QStringLiteral("\t8\n")),
              qPrintable(o.out));
+    // A damaged backup is named with what it lacks, and nothing is written.
+    const QString damaged = path("history/A1B2C3D4/2099-01-01T00-00-00.000 before-write.zkt");
+    QVERIFY(WriteFile(damaged, "[PARAMETERS]\r\nID=A1B2C3D4\r\n"));
+    o = ctl(port + QStringList{"undo"});
+    QCOMPARE(o.exitCode, 65);
+    QVERIFY2(o.err.startsWith(damaged + QStringLiteral(": invalid entry [PARAMETERS] ")), qPrintable(o.err));
+    QCOMPARE(controller(), loaded);
+    QVERIFY(QFile::remove(damaged));
 
     // Another controller, with nothing in the history to undo.
     QVERIFY(QDir(path("history")).removeRecursively());
