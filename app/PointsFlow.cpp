@@ -6,6 +6,7 @@
 #include "app/MessageService.h"
 #include "app/ReadFlows.h"
 #include "app/TableFlows.h"
+#include "app/TableMath.h"
 #include "link/UzentikDevice.h"
 
 bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, const QString& error)
@@ -26,6 +27,18 @@ bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, con
     return false;
 }
 
+QString VolumesAboveQuestion(const LanguageCatalog& language, const PointList::VolumesAbove& above,
+                             qint32 totalVolume, const QLocale& locale)
+{
+    return language
+        .LanguageText(
+            "SENSOR", "0040",
+            QStringLiteral("%1 of the imported volumes exceed the total volume of %2 l; the largest is "
+                           "%3 l. The table holds no more than the total volume. Import the points "
+                           "anyway?"))
+        .arg(QString::number(above.count), QString::number(totalVolume), FractionText(above.largest, locale));
+}
+
 void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
                       const FlowRun& run)
 {
@@ -38,6 +51,15 @@ void StartPointsWrite(const AppContext& context, int sensor, PointList points, c
         const qint32 total = TotalVolume(context.zentik->Parameters);
         if (total == 0)
             return run.finish(FlowOutcome::of(FlowOutcome::Kind::VolumesUnknown));
+        // The table holds no more than the total volume: points above it would end as a table full long
+        // before its top code. Asked as an import asks; the answer that writes nothing is No.
+        if (const PointList::VolumesAbove above = points.volumesAbove(total, locale); above.count > 0) {
+            const QString question = VolumesAboveQuestion(*context.language, above, total, locale);
+            if (!context.messages->question(question, MessageService::Answer::No))
+                return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
+            if (run.gone())
+                return;
+        }
         TableWords words{};
         QString error;
         if (!TableWordsOf(points, total, locale, &words, &error)) {

@@ -44,7 +44,8 @@ const char* kUsage =
     "  verify FILE            read configuration and both tables, print where they differ from FILE\n"
     "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"
     "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"
-    "  write-points 1|2 FILE  write the table computed from FILE's points (litres, code per line)\n"
+    "  write-points [--force] 1|2 FILE\n"
+    "                         write the table computed from FILE's points (litres, code per line)\n"
     "  write-settings KEY=VALUE...\n"
     "                         read the configuration, change the settings named (keys of a configuration\n"
     "                         file: Sensor_on_0/1, Net_addr_0/1, Inversion, Mult_Factor, trl, Interval,\n"
@@ -71,7 +72,8 @@ const char* kUsage =
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
-    "  --force                with load: write a file with invalid entries too\n"
+    "  --force                with load: write a file with invalid entries too; with write-points:\n"
+    "                         points above the total volume too\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
     "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
     "                         controller into the history first\n"
@@ -362,8 +364,9 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
-    if (parser.isSet(forceOption) && command != QLatin1String("load"))
-        return usage(QStringLiteral("--force belongs to load"));
+    if (parser.isSet(forceOption) && command != QLatin1String("load") &&
+        command != QLatin1String("write-points"))
+        return usage(QStringLiteral("--force belongs to load and write-points"));
     const bool csv = parser.isSet(line.csvOption);
     if (csv && command != QLatin1String("read-table"))
         return usage(QStringLiteral("--csv belongs to read-table"));

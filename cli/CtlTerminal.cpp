@@ -39,16 +39,18 @@ void CtlMessages::information(const QString& text)
     printErr(QStringLiteral("zentikctl: ") + text);
 }
 
-// The only question zentikctl meets is whether to abandon a file that failed its check.
-bool CtlMessages::question(const QString&, Answer)
+// Nobody answers at a terminal: a question gets the answer that writes nothing, unless --force says to go on.
+bool CtlMessages::question(const QString& text, Answer safe)
 {
-    return !m_force;
+    printErr(QStringLiteral("zentikctl: ") + text +
+             (m_force ? QStringLiteral(" (--force: yes)") : QStringLiteral(" (no; --force goes on)")));
+    return m_force ? safe == Answer::No : safe == Answer::Yes;
 }
 
-bool CtlMessages::questionAbout(const QString& text, const QStringList& findings, Answer)
+bool CtlMessages::questionAbout(const QString& text, const QStringList& findings, Answer safe)
 {
     informationAbout(text, findings);
-    return !m_force;
+    return m_force ? safe == Answer::No : safe == Answer::Yes;
 }
 
 void CtlMessages::informationAbout(const QString&, const QStringList& findings)

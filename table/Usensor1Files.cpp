@@ -9,6 +9,7 @@
 #include "app/MessageService.h"
 #include "app/Options.h"
 #include "app/PointsCsv.h"
+#include "app/PointsFlow.h"
 #include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
@@ -65,15 +66,7 @@ void TFSensor1::AImportPointsExecute()
     // Points measured in a larger tank would make the table saturate from some code on, unnoticed.
     const PointList::VolumesAbove above = read.points.volumesAbove(totalVolume(), m_locale);
     if (above.count > 0) {
-        const QString question =
-            m_context.language
-                ->LanguageText(
-                    "SENSOR", "0040",
-                    QStringLiteral("%1 of the imported volumes exceed the total volume of %2 l; the "
-                                   "largest is %3 l. The table holds no more than the total volume. "
-                                   "Import the points anyway?"))
-                .arg(QString::number(above.count), QString::number(totalVolume()),
-                     FractionText(above.largest, m_locale));
+        const QString question = VolumesAboveQuestion(*m_context.language, above, totalVolume(), m_locale);
         if (!m_context.messages->question(question, MessageService::Answer::No))
             return;
     }

@@ -592,21 +592,22 @@ void tst_zentikctl::overPseudoTerminal_writePoints_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("said");       // lines of read-table --csv afterwards, or what stderr holds
     QTest::addColumn<QByteArray>("volumeStore"); // SN.ini; empty: none, 500 l for each polled sensor
+    QTest::addColumn<QStringList>("options");
     // Over the simulator's 1000 l, as 100 l of a 200 l total: the same fractions, written by hand.
     QTest::newRow("unsorted, a duplicate, decimal comma")
         << QStringList{} << QByteArray("V;N\r\n500,0;1023\r\n0;0\r\n0;0\r\n") << 0
         << QStringList{"0;0.000;0", "1;0.488;32", "511;249.760;16368", "512;250.233;16399",
                        "1023;500.008;32768"}
-        << QByteArray();
+        << QByteArray() << QStringList{};
     QTest::newRow("first code not 0")
         << QStringList{} << QByteArray("5,10\n500,1023\n") << 65
-        << QStringList{"The first point must have level code N = 0"} << QByteArray();
+        << QStringList{"The first point must have level code N = 0"} << QByteArray() << QStringList{};
     QTest::newRow("unreadable line") << QStringList{} << QByteArray("0,0\n500,x\n") << 65
-                                     << QStringList{"line 2"} << QByteArray();
+                                     << QStringList{"line 2"} << QByteArray() << QStringList{};
     // Every word would be 0.
     QTest::newRow("no tank volumes") << QStringList{} << QByteArray("0,0\n500,1023\n") << 65
                                      << QStringList{"zentikctl: the tank volumes are not known"}
-                                     << QByteArray("[SNA1B2C3D4]\r\nTank1=0\r\nTank2=0\r\n");
+                                     << QByteArray("[SNA1B2C3D4]\r\nTank1=0\r\nTank2=0\r\n") << QStringList{};
     // The calibration window's test of the same shape gives the same words (hand-worked there).
     QTest::newRow("from the tank's shape")
         << QStringList{"--shape", "rectangular", "--length", "1000",     "--width", "1000",     "--height",
@@ -614,7 +615,19 @@ void tst_zentikctl::overPseudoTerminal_writePoints_data()
         << QByteArray("V;N\n50.000;0\n650.587;512\n1000.000;1023\n") << 0
         << QStringList{"0;50.004;3277", "256;350.286;22956", "512;650.584;42636", "800;847.517;55542",
                        "1023;1000.000;65535"}
-        << QByteArray();
+        << QByteArray() << QStringList{};
+    // The table holds no more than the total volume: asked, and No unless --force.
+    const QByteArray above("0,0\n1500,1023\n");
+    QTest::newRow("above the total volume")
+        << QStringList{} << above << 65
+        << QStringList{"zentikctl: 1 of the imported volumes exceed the "
+                       "total volume of 1000 l; the largest is "
+                       "1500 l."}
+        << QByteArray("[SNA1B2C3D4]\r\nTank1=500\r\nTank2=500\r\n") << QStringList{};
+    QTest::newRow("above the total volume, --force")
+        << QStringList{} << above << 0
+        << QStringList{"0;0.000;0", "682;1000.000;65535", "1023;1000.000;65535"} << QByteArray()
+        << QStringList{"--force"};
 }
 
 void tst_zentikctl::overPseudoTerminal_writePoints()
@@ -623,6 +636,7 @@ void tst_zentikctl::overPseudoTerminal_writePoints()
     QFETCH(QByteArray, points);
     QFETCH(QStringList, said);
     QFETCH(QByteArray, volumeStore);
+    QFETCH(QStringList, options);
     if (!shape.isEmpty()) {
         // Made without a controller: the port named cannot be opened.
         const Outcome made = ctl(QStringList{"--port", "/dev/zentik-none", "points-from-shape"} + shape);
@@ -635,7 +649,8 @@ void tst_zentikctl::overPseudoTerminal_writePoints()
     QFile file(path("points.csv"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(points) == points.size());
     file.close();
-    const Outcome o = ctl({"--port", sim.path(), "--log", "write-points", "2", file.fileName()});
+    const Outcome o = ctl(QStringList{"--port", sim.path(), "--log"} + options +
+                          QStringList{"write-points", "2", file.fileName()});
     QTEST(o.exitCode, "exitCode");
     if (o.exitCode != 0) {
         QVERIFY2(o.err.contains(said.first()), qPrintable(o.err));
