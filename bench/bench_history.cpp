@@ -39,10 +39,7 @@ QString serialOf(int controller)
 
 int main(int argc, char* argv[])
 {
-    if (!qEnvironmentVariableIsSet("ZENTIK_SOURCE_DIR"))
-        qputenv("ZENTIK_SOURCE_DIR", ZENTIK_SOURCE_TREE); // the shipped language files
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    PrepareWindowBench(ZENTIK_SOURCE_TREE);
     QApplication app(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption controllersOption(QStringLiteral("controllers"), QString(), QStringLiteral("N"),

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QList>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <functional>
@@ -25,4 +26,14 @@ inline Times timeMs(const std::function<void()>& work, int runs)
     }
     std::sort(times.begin(), times.end());
     return {times[runs / 2], times.last()};
+}
+
+// Before the QApplication of a benchmark that starts windows: offscreen unless another platform is named,
+// and the shipped language files of sourceTree unless ZENTIK_SOURCE_DIR names others.
+inline void PrepareWindowBench(const char* sourceTree)
+{
+    if (!qEnvironmentVariableIsSet("ZENTIK_SOURCE_DIR"))
+        qputenv("ZENTIK_SOURCE_DIR", sourceTree);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 }
