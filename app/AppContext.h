@@ -2,7 +2,6 @@
 // The process-wide objects every window works with, created at start-up and alive until the program ends.
 #pragma once
 
-#include "app/SerialPorts.h"
 #include "app/SystemView.h"
 
 #include <QStringList>
@@ -10,6 +9,7 @@
 #include <functional>
 
 class TZENTIK;
+struct SerialPortEntry;
 class ControllerHistory;
 class Options;
 class TankVolumeStore;

@@ -2,10 +2,11 @@
 #include "app/FailureText.h"
 
 #include "app/AppContext.h"
-#include "app/ConnectionDoctor.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "app/PortFactory.h"
+#include "app/PortFlows.h"
 #include "link/UzentikDevice.h"
 
 #include <QPointer>
@@ -58,7 +59,7 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
     case Result::RejectedPageNumber:
         return aboutPage("131", "The controller refused to store a page of the level recoding table: %1.");
     case Result::VolumeStoreWriteFailed:
-        if (!outcome.file.isEmpty())
+        if (IsFilePort(outcome.port))
             return say("105", "The configuration file could not be written: it still holds what it held "
                               "before this write.");
         return say("132", "The tank volumes could not be saved on this computer, so nothing more was "

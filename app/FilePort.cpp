@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/FilePort.h"
 
-#include "app/LoadConfigFlow.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
 #include "config/TankVolumeStore.h"
@@ -149,8 +148,8 @@ private:
     QString m_path;
     TankVolumeStore* m_volumes;
     FileStamp m_stamp;
-    bool m_stale = false; // the controller holds a write the file does not
-    QString m_refusal; // why the file could not be loaded again
+    bool m_stale = false;   // the controller holds a write the file does not
+    QString m_refusal;      // why the file could not be loaded again
     QString m_serialNumber; // the file's ID and SW as it holds them
     QString m_programNumber;
 };

@@ -2,7 +2,6 @@
 #include "app/Flow.h"
 
 #include "app/AppContext.h"
-#include "app/FilePort.h"
 #include "app/ProgressView.h"
 #include "link/Processes.h"
 
@@ -49,7 +48,7 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
         if (z->LastError == Result::Success)
             return then(FlowOutcome::done());
         FlowOutcome failed = FlowOutcome::processFailed(z->LastError, z->LastErrorText);
-        failed.file = FilePortPath(z->ComPort->portName()); // a configuration file standing in, if any
+        failed.port = z->ComPort->portName();
         if (z->LastError >= Result::RejectedReadPage && z->LastError <= Result::RejectedPageNumber)
             failed.page = z->PageIndex;
         then(failed);

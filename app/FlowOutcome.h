@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+class IniDocument;
+
 // Why the controller's port could not be opened: the port, the system's words and what they mean.
 struct PortFailure
 {
@@ -48,24 +50,32 @@ struct FlowOutcome
     int resultCode = 0;
     QString detail;
     QStringList problems;
-    QString file; // UnreadableFile: that file; ProcessFailed: the configuration file opened as the controller
+    QString file; // UnreadableFile: that file
     PortFailure portFailure;
     int page = -1; // ProcessFailed with a refused table page (result codes 10 to 12): that page, 0..63
+    QString port;  // ProcessFailed: the port the process ran on
 
     bool ok() const { return kind == Kind::Done; }
 
     static FlowOutcome done() { return {}; }
     static FlowOutcome of(Kind kind, const QString& detail = QString())
     {
-        return {kind, 0, detail, {}, {}, {}, -1};
+        FlowOutcome outcome;
+        outcome.kind = kind;
+        outcome.detail = detail;
+        return outcome;
     }
     static FlowOutcome unwritable(const QString& error, const QString& reason)
     {
-        return {Kind::FileError, 0, error, {reason}, {}, {}};
+        FlowOutcome outcome = of(Kind::FileError, error);
+        outcome.problems = QStringList{reason};
+        return outcome;
     }
     static FlowOutcome unreadable(const QString& file, const QString& reason)
     {
-        return {Kind::UnreadableFile, 0, reason, {}, file, {}, -1};
+        FlowOutcome outcome = of(Kind::UnreadableFile, reason);
+        outcome.file = file;
+        return outcome;
     }
     static FlowOutcome portUnavailable(const PortFailure& failure)
     {
@@ -75,6 +85,12 @@ struct FlowOutcome
     }
     static FlowOutcome processFailed(int code, const QString& detail = QString())
     {
-        return {Kind::ProcessFailed, code, detail, {}, {}, {}, -1};
+        FlowOutcome outcome = of(Kind::ProcessFailed, detail);
+        outcome.resultCode = code;
+        return outcome;
     }
 };
+
+// Reads a configuration file and checks it as a load does: UnreadableFile when it cannot be read (a missing
+// file included), InvalidFile with the problems, one line per entry, when it fails its check, else Done.
+FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc);

@@ -9,20 +9,6 @@
 #include "config/TankVolumeStore.h"
 #include "link/UzentikDevice.h"
 
-FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc)
-{
-    QString reason;
-    if (!ConfigFile::read(fileName, doc, nullptr, &reason))
-        return FlowOutcome::unreadable(fileName, reason);
-    const ConfigFile::CheckResult check = ConfigFile::check(doc);
-    if (check.valid)
-        return FlowOutcome::done();
-    FlowOutcome invalid = FlowOutcome::of(FlowOutcome::Kind::InvalidFile);
-    for (const ConfigFile::Problem& problem : check.problems)
-        invalid.problems << problem.describe();
-    return invalid;
-}
-
 namespace {
 
 // Both tanks as the store holds them for the controller: the load replaces both, polled or not.

@@ -7,12 +7,6 @@
 
 #include "app/Flow.h"
 
-class IniDocument;
-
-// Reads the file and checks it as a load does: UnreadableFile when it cannot be read (a missing file
-// included), InvalidFile with the problems, one line per entry, when it fails its check, else Done.
-FlowOutcome ReadCheckedConfig(const QString& fileName, IniDocument& doc);
-
 enum class LoadMode {
     Write,
     DryRun, // the controller read and the review shown; nothing is written

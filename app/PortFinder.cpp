@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PortFinder.h"
 
-#include "app/AppContext.h"
 #include "link/Frames.h"
 #include "link/HexText.h"
 #include "link/UzentikDevice.h"
@@ -119,13 +118,4 @@ QStringList PortSearchCandidates(const QList<SerialPortEntry>& ports)
     QStringList candidates = PortNames(ports);
     candidates.removeAll(kSimulatedPortName);
     return candidates;
-}
-
-void StartPortSearch(const AppContext& context, PortFinder& finder, const QStringList& ports,
-                     const FlowRun& run)
-{
-    if (context.zentik->IsBusy())
-        return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    finder.setHeldPort(context.zentik->ComPort);
-    finder.start(ports, [run] { run.finish(FlowOutcome::done()); });
 }

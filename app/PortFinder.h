@@ -4,7 +4,6 @@
 // One port at a time, on the user-interface thread, driven by the line's notifications and a timer.
 #pragma once
 
-#include "app/Flow.h"
 #include "app/SerialPorts.h"
 #include "link/SerialLink.h"
 
@@ -80,9 +79,3 @@ private:
 // The ports a search asks, in order: every listed port but the built-in simulated controller, which always
 // answers and so would hide the real result.
 QStringList PortSearchCandidates(const QList<SerialPortEntry>& ports);
-
-// The search as a flow: Busy while the controller object runs a process (nothing is asked), otherwise
-// every port is asked and the flow ends Done with the answers in the finder. The controller object's port
-// is the held port.
-void StartPortSearch(const AppContext& context, PortFinder& finder, const QStringList& ports,
-                     const FlowRun& run);

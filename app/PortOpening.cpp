@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PortOpening.h"
 
-#include "app/ConnectionDoctor.h"
 #include "app/LanguageCatalog.h"
+#include "app/SystemProbe.h"
 #include "link/UzentikDevice.h"
 
 namespace {

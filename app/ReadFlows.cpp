@@ -2,7 +2,7 @@
 #include "app/ReadFlows.h"
 
 #include "app/AppContext.h"
-#include "app/BackupFlow.h"
+#include "app/HistoryKeeping.h"
 #include "config/TankVolumeStore.h"
 #include "link/UzentikDevice.h"
 

@@ -2,8 +2,8 @@
 #include "app/UndoFlow.h"
 
 #include "app/AppContext.h"
-#include "app/BackupFlow.h"
 #include "app/FilePort.h"
+#include "app/HistoryKeeping.h"
 #include "app/LanguageCatalog.h"
 #include "app/LoadConfigFlow.h"
 #include "app/ReadFlows.h"
@@ -24,9 +24,9 @@ void StartUndo(const AppContext& context, const QString& progressLabel, const Fl
         // never written into the file, nor the file's state into that controller.
         const QString port = context.zentik->ComPort->portName();
         if (IsFilePort(port))
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
-                                              context.language->LanguageText("MESSAGES", "104")
-                                                  .arg(FilePortPath(port))));
+            return run.finish(
+                FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
+                                context.language->LanguageText("MESSAGES", "104").arg(FilePortPath(port))));
         const QString serial = context.zentik->Parameters.SerialNumber;
         const std::optional<ControllerHistory::Version> backup =
             KeepsHistory(context) ? context.history->newest(serial, ControllerHistory::Event::BeforeWrite)

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlDoctor.h"
 
-#include "app/ConnectionDoctor.h"
+#include "app/FindingTexts.h"
 #include "app/PortFinder.h"
+#include "app/PortFlows.h"
 #include "cli/CtlRunner.h"
 
 int RunConnectionDoctor(const CtlSettings& settings)

@@ -2,6 +2,7 @@
 #include "cli/CtlPortSearch.h"
 
 #include "app/PortFinder.h"
+#include "app/PortFlows.h"
 #include "app/SerialPorts.h"
 #include "cli/CtlRunner.h"
 

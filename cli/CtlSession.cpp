@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlSession.h"
 
-#include "app/ConnectionDoctor.h"
+#include "app/FindingTexts.h"
 #include "app/FailureText.h"
 #include "app/FilePort.h"
 #include "app/Options.h"

@@ -199,4 +199,19 @@ void fillSettings(const IniDocument& doc, TParameters& np)
     np.OutputMode = static_cast<quint8>(readOrZero(doc, s, "P_Mode"));
 }
 
+CheckedRead readChecked(const QString& path, IniDocument& doc)
+{
+    CheckedRead result;
+    if (!read(path, doc, nullptr, &result.reason)) {
+        result.status = CheckedRead::Status::Unreadable;
+        return result;
+    }
+    CheckResult checked = check(doc);
+    if (!checked.valid) {
+        result.status = CheckedRead::Status::Invalid;
+        result.problems = std::move(checked.problems);
+    }
+    return result;
+}
+
 } // namespace ConfigFile

@@ -57,6 +57,18 @@ CheckResult checkSettings(const IniDocument& doc);
 // case as INI keys are; nullopt for any other name (ID and SW are not settings: they are never written).
 std::optional<QByteArray> settingKey(const QByteArray& key);
 
+// Reading a file and checking it, as a load does: Unreadable with the system's reason when it cannot be read
+// (a missing file included), Invalid with every problem when it fails its check.
+struct CheckedRead
+{
+    enum class Status { Valid, Unreadable, Invalid };
+    Status status = Status::Valid;
+    QString reason;
+    QList<Problem> problems;
+    bool valid() const { return status == Status::Valid; }
+};
+CheckedRead readChecked(const QString& path, IniDocument& doc);
+
 // Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count
 // as 0 and larger values keep their low bits. Identifiers, slots 2 and 3 and newParameters.Pages stay.
 void fill(const IniDocument& doc, TParameters& newParameters, TPages& newPages);

@@ -2,7 +2,6 @@
 #include "controller/Uzentik.h"
 
 #include "app/ConfigWriteFlow.h"
-#include "app/ConnectionDoctor.h"
 #include "app/ControllerFields.h"
 #include "app/FailureText.h"
 #include "app/LanguageCatalog.h"

@@ -3,7 +3,7 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
-#include "app/ConnectionDoctor.h"
+#include "app/PortFlows.h"
 #include "app/FailureText.h"
 #include "app/FileNames.h"
 #include "app/FlowOutcome.h"

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/USettings.h"
 
+#include "app/FindingTexts.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
 #include "app/PortCaption.h"
+#include "app/PortFlows.h"
 #include "link/UzentikDevice.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"

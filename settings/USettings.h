@@ -5,9 +5,10 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/ConnectionDoctor.h"
+#include "app/FlowOutcome.h"
 #include "app/PortFinder.h"
 #include "app/SerialPorts.h"
+#include "app/SystemProbe.h"
 
 #include <QDialog>
 #include <QMap>

@@ -2,7 +2,7 @@
 // The connection doctor against fake system trees, a port held by another process on a real
 // pseudo-terminal, port names with control characters, and what a port failure tells the user.
 
-#include "app/ConnectionDoctor.h"
+#include "app/FindingTexts.h"
 #include "app/LanguageCatalog.h"
 #include "app/PortFactory.h"
 #include "app/PortOpening.h"

@@ -3,6 +3,7 @@
 
 #include "app/AppContext.h"
 #include "app/PortFinder.h"
+#include "app/PortFlows.h"
 #include "app/SerialPorts.h"
 #include "tests/common/TestSupport.h"
 

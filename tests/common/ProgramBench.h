@@ -3,6 +3,7 @@
 // home folder, a recording message service, its own set of instances, short time-outs.
 #pragma once
 
+#include "app/SerialPorts.h"
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/StartUp.h"
