@@ -7,7 +7,7 @@
 //   bench_history [--controllers N] [--versions N]   (targets: first list < 0.5 s, zentikctl history
 //                                                     < 0.5 s, cost per write < 20 ms)
 
-#include "app/ControllerHistory.h"
+#include "history/ControllerHistory.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/HistoryWindow.h"
 #include "tests/common/AppBench.h"

@@ -11,14 +11,14 @@
 //                                        file write and check < 20 ms each)
 
 #include "app/AppContext.h"
-#include "app/ControllerHistory.h"
 #include "app/LanguageCatalog.h"
-#include "app/LoadConfigFlow.h"
-#include "app/PortFactory.h"
-#include "app/VerifyFlow.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
+#include "flows/LoadConfigFlow.h"
+#include "flows/VerifyFlow.h"
+#include "history/ControllerHistory.h"
 #include "link/Processes.h"
+#include "ports/PortFactory.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/common/Fixtures.h"
 #include "tests/common/RecordingMessages.h"

@@ -11,9 +11,9 @@
 // Prints the processes, the faults applied and the mismatches (target: 0), and the resident size after
 // warm-up and at the end.
 
-#include "app/PortFactory.h"
 #include "config/TankVolumeStore.h"
 #include "link/Processes.h"
+#include "ports/PortFactory.h"
 #include "sim/ControllerSimulator.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedLink.h"

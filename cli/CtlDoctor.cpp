@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlDoctor.h"
 
-#include "app/FindingTexts.h"
-#include "app/PortFinder.h"
-#include "app/PortFlows.h"
 #include "cli/CtlRunner.h"
+#include "flows/PortFlows.h"
+#include "ports/FindingTexts.h"
+#include "ports/PortFinder.h"
 
 int RunConnectionDoctor(const CtlSettings& settings)
 {

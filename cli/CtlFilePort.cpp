@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlFilePort.h"
 
-#include "app/FilePort.h"
 #include "cli/CtlRunner.h"
 #include "cli/CtlTerminal.h"
+#include "ports/FilePort.h"
 
 int CtlFilePort::check(const QString& port)
 {

@@ -2,11 +2,11 @@
 #include "cli/CtlHistory.h"
 
 #include "app/AppPaths.h"
-#include "app/ControllerHistory.h"
-#include "app/UndoFlow.h"
 #include "cli/CtlRunner.h"
 #include "cli/CtlSession.h"
 #include "config/SafeFile.h"
+#include "flows/UndoFlow.h"
+#include "history/ControllerHistory.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlPortSearch.h"
 
-#include "app/PortFinder.h"
-#include "app/PortFlows.h"
-#include "app/SerialPorts.h"
 #include "cli/CtlRunner.h"
+#include "flows/PortFlows.h"
+#include "ports/PortFinder.h"
+#include "ports/SerialPorts.h"
 
 namespace {
 

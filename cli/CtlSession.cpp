@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlSession.h"
 
-#include "app/FindingTexts.h"
-#include "app/FailureText.h"
-#include "app/FilePort.h"
 #include "app/Options.h"
-#include "app/PortFactory.h"
-#include "app/PortOpening.h"
 #include "cli/CtlRunner.h"
+#include "flows/FailureText.h"
+#include "ports/FilePort.h"
+#include "ports/FindingTexts.h"
+#include "ports/PortFactory.h"
+#include "ports/PortOpening.h"
 
 #include <QEventLoop>
 

@@ -7,12 +7,12 @@
 
 #include "app/AppContext.h"
 #include "app/AppPaths.h"
-#include "app/ControllerHistory.h"
-#include "app/Flow.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "cli/CtlTerminal.h"
 #include "config/TankVolumeStore.h"
+#include "flows/Flow.h"
+#include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 
 struct CtlSettings

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlShape.h"
 
-#include "app/PointsCsv.h"
-#include "app/TankShape.h"
+#include "calibration/PointsCsv.h"
+#include "calibration/TankShape.h"
 #include "cli/CtlRunner.h"
 #include "cli/CtlTerminal.h"
 

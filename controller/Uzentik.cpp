@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controller/Uzentik.h"
 
-#include "app/ConfigWriteFlow.h"
 #include "app/ControllerFields.h"
-#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
-#include "app/PortOpening.h"
-#include "app/ReadFlows.h"
+#include "flows/ConfigWriteFlow.h"
+#include "flows/FailureText.h"
+#include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
+#include "ports/PortOpening.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

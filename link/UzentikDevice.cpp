@@ -2,7 +2,6 @@
 #include "link/UzentikDevice.h"
 
 #include "link/HexText.h"
-#include "link/Processes.h"
 
 #include <cstddef>
 
@@ -281,8 +280,22 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
 
 TCompletionEvent* TZENTIK::eventOf(int process)
 {
-    const ProcessKind* kind = FindProcess(process);
-    return kind ? &(this->*kind->event) : nullptr;
+    switch (process) {
+    case Process::ReadConfig:
+        return &OnConfigRead;
+    case Process::SaveConfig:
+        return &OnConfigSave;
+    case Process::ReadTable:
+        return &OnTableRead;
+    case Process::WriteTable:
+        return &OnTableWrite;
+    case Process::ReadAllSettings:
+        return &OnReadAllSettings;
+    case Process::LoadAllSettings:
+        return &OnLoadAllSettings;
+    default:
+        return nullptr;
+    }
 }
 
 void TZENTIK::FinishProcess(int result)

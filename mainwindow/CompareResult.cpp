@@ -2,8 +2,8 @@
 #include "mainwindow/CompareResult.h"
 
 #include "app/ControllerFields.h"
-#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
+#include "flows/FailureText.h"
 
 #include <QApplication>
 #include <QClipboard>

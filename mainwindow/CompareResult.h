@@ -4,7 +4,7 @@
 // as text for a service report.
 #pragma once
 
-#include "app/ConfigCompare.h"
+#include "config/ConfigCompare.h"
 
 #include <QDialog>
 

@@ -2,17 +2,17 @@
 #include "mainwindow/ConfigFileCommands.h"
 
 #include "app/AppContext.h"
-#include "app/FilePort.h"
 #include "app/LanguageCatalog.h"
-#include "app/LoadConfigFlow.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
-#include "app/PortCaption.h"
-#include "app/PortOpening.h"
+#include "flows/LoadConfigFlow.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/Umain.h"
+#include "ports/FilePort.h"
+#include "ports/PortCaption.h"
+#include "ports/PortOpening.h"
 
 #include <QAction>
 #include <QDir>

@@ -4,8 +4,8 @@
 // and the report, with their file dialogs and the words in which each outcome is shown.
 #pragma once
 
-#include "app/ConfigCompare.h"
 #include "app/FlowOutcome.h"
+#include "config/ConfigCompare.h"
 #include "link/ControllerData.h"
 
 #include <QObject>

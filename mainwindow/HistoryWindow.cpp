@@ -2,9 +2,9 @@
 #include "mainwindow/HistoryWindow.h"
 
 #include "app/AppContext.h"
-#include "app/ConfigCompare.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
 #include "link/UzentikDevice.h"

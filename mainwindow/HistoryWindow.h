@@ -3,7 +3,7 @@
 // for a version compare, save as, write into the controller and print.
 #pragma once
 
-#include "app/ControllerHistory.h"
+#include "history/ControllerHistory.h"
 
 #include <QDialog>
 #include <QHash>

@@ -3,7 +3,7 @@
 // into. It only chooses; the write that follows is the Load with its backup and review.
 #pragma once
 
-#include "app/SerialPorts.h"
+#include "ports/SerialPorts.h"
 
 #include <QDialog>
 

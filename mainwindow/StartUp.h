@@ -6,11 +6,11 @@
 
 #include "app/AppContext.h"
 #include "app/AppPaths.h"
-#include "app/ControllerHistory.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "app/QtTranslations.h"
 #include "config/TankVolumeStore.h"
+#include "history/ControllerHistory.h"
 #include "link/SerialLink.h"
 #include "mainwindow/Umain.h"
 

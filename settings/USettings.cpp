@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/USettings.h"
 
-#include "app/FindingTexts.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
-#include "app/PortCaption.h"
-#include "app/PortFlows.h"
+#include "flows/PortFlows.h"
 #include "link/UzentikDevice.h"
+#include "ports/FindingTexts.h"
+#include "ports/PortCaption.h"
 #include "settings/Uabout.h"
 #include "settings/unComPort.h"
 

@@ -6,9 +6,9 @@
 
 #include "app/AppContext.h"
 #include "app/FlowOutcome.h"
-#include "app/PortFinder.h"
-#include "app/SerialPorts.h"
-#include "app/SystemProbe.h"
+#include "ports/PortFinder.h"
+#include "ports/SerialPorts.h"
+#include "ports/SystemProbe.h"
 
 #include <QDialog>
 #include <QMap>

@@ -2,7 +2,7 @@
 // Helpers of the settings window's drop-down lists.
 #pragma once
 
-#include "app/SerialPorts.h"
+#include "ports/SerialPorts.h"
 
 #include <Qt>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/CalibrationChart.h"
 
-#include "app/TableMath.h"
+#include "calibration/TableMath.h"
 
 #include <QChart>
 #include <QFontMetrics>

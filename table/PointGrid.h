@@ -4,7 +4,7 @@
 // points.
 #pragma once
 
-#include "app/PointList.h"
+#include "calibration/PointList.h"
 
 #include <QLocale>
 #include <QSet>

@@ -3,7 +3,7 @@
 // probe and the number of points, with the shape's full volume held against the controller's tank volume.
 #pragma once
 
-#include "app/TankShape.h"
+#include "calibration/TankShape.h"
 
 #include <QDialog>
 

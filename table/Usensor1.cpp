@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/Usensor1.h"
 
-#include "app/FailureText.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
-#include "app/PointsFlow.h"
 #include "app/ProgressView.h"
-#include "app/TableFlows.h"
+#include "flows/FailureText.h"
+#include "flows/PointsFlow.h"
+#include "flows/TableFlows.h"
 #include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"

@@ -5,8 +5,8 @@
 
 #include "app/AppContext.h"
 #include "app/FileNames.h"
-#include "app/PointList.h"
-#include "app/TankShape.h"
+#include "calibration/PointList.h"
+#include "calibration/TankShape.h"
 
 #include <QLocale>
 #include <QMdiSubWindow>

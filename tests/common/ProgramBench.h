@@ -3,12 +3,12 @@
 // home folder, a recording message service, its own set of instances, short time-outs.
 #pragma once
 
-#include "app/SerialPorts.h"
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/StartUp.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/Umain.h"
+#include "ports/SerialPorts.h"
 #include "sim/ControllerSimulator.h"
 #include "tests/common/RecordingMessages.h"
 

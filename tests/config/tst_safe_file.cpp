@@ -6,7 +6,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/LogFile.h"
 #include "app/Options.h"
-#include "app/PointsCsv.h"
+#include "calibration/PointsCsv.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
 #include "config/TankVolumeStore.h"

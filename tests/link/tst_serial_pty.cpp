@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // End to end over a real pseudo-terminal: QSerialPort on one side, the simulated controller on the other.
 
-#include "app/PortFactory.h"
+#include "ports/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "tests/common/TestSupport.h"
 

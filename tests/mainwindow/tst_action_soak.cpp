@@ -12,8 +12,8 @@
 //
 // ZENTIK_SOAK_STEPS and ZENTIK_SOAK_SEED replace the step count and the seed.
 
-#include "app/ControllerHistory.h"
 #include "controller/Uzentik.h"
+#include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/HistoryWindow.h"

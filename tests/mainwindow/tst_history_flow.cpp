@@ -2,8 +2,8 @@
 // The backup before a write, the look before writing, undo and the history window, from the main window
 // over a pseudo-terminal to the simulated controller.
 
-#include "app/ControllerHistory.h"
 #include "config/ConfigFile.h"
+#include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/HistoryWindow.h"
 #include "mainwindow/WriteReviewDialog.h"

@@ -4,7 +4,7 @@
 // than the screen and comes back as it was left, and every child window fits the frame of the maximised
 // main window with the log shown, scrolling what cannot fit.
 
-#include "app/TableMath.h"
+#include "calibration/TableMath.h"
 #include "mainwindow/WindowPlacement.h"
 #include "tests/common/ProgramBench.h"
 

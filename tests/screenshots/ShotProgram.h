@@ -4,8 +4,8 @@
 // says in the status line is shown there.
 #pragma once
 
-#include "app/SerialPorts.h"
 #include "mainwindow/StartUp.h"
+#include "ports/SerialPorts.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/RecordingMessages.h"
 
@@ -20,7 +20,8 @@ struct ShotSession;
 struct ShotProgram
 {
     // ports: what the system lists instead of its own ports (none: the system's own).
-    explicit ShotProgram(const ShotSession& session, int adminMode = 1, const QList<SerialPortEntry>& ports = {});
+    explicit ShotProgram(const ShotSession& session, int adminMode = 1,
+                         const QList<SerialPortEntry>& ports = {});
 
     ProgramHome home;
     RecordingMessages messages;

@@ -2,9 +2,9 @@
 // Pictures of what a technician meets on a first day: the failure box with Retry, the View menu, the
 // comparison in the user's words, and the main window on a 1366 × 768 screen with the log shown.
 
-#include "app/ConfigCompare.h"
-#include "app/FailureText.h"
 #include "app/FlowOutcome.h"
+#include "config/ConfigCompare.h"
+#include "flows/FailureText.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/ReportPreview.h"
@@ -144,9 +144,9 @@ void shootSummaryAfterSwitch(ShotSession& session, ShotProgram& started)
 void shootSettingsSearch(ShotSession& session)
 {
     ShotProgram started(session, 1,
-                    {{QStringLiteral("/dev/ttyUSB7")},
-                     {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9K4XQ2B-if00-port0")},
-                     {kSimulatedPortName}});
+                        {{QStringLiteral("/dev/ttyUSB7")},
+                         {QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9K4XQ2B-if00-port0")},
+                         {kSimulatedPortName}});
     TFSettings* settings = started.program->FSettings;
     settings->show();
     settings->BFindClick();

@@ -2,8 +2,8 @@
 // Pictures of the look before writing a file (another controller's file) and of the controller history
 // window with a few controllers and versions.
 
-#include "app/ControllerHistory.h"
 #include "config/TankVolumeStore.h"
+#include "history/ControllerHistory.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/HistoryWindow.h"
 #include "mainwindow/WriteReviewDialog.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The calibration table window driven by keys and commands, offscreen, against the simulated controller.
 
-#include "app/PointList.h"
-#include "app/PortFactory.h"
+#include "calibration/PointList.h"
+#include "ports/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
@@ -236,8 +236,8 @@ void tst_sensor_window::opening_setsUpEachSensor()
     // that room and by the result grid's for its longest fractions, where it is shown.
     QVERIFY(m_w->SGUser->columnWidth(0) >=
             QFontMetrics(m_w->SGUser->font()).horizontalAdvance(QStringLiteral("65535.000")) + 8);
-    QCOMPARE(m_w->width(), 567 + m_w->SGUser->columnWidth(0) - 64 +
-                               (admin > 0 ? m_w->SGRes->columnWidth(0) - 65 : 0));
+    QCOMPARE(m_w->width(),
+             567 + m_w->SGUser->columnWidth(0) - 64 + (admin > 0 ? m_w->SGRes->columnWidth(0) - 65 : 0));
 }
 
 void tst_sensor_window::contextMenu_captionsFollowTheLanguage_data()
@@ -754,10 +754,11 @@ void tst_sensor_window::closedPort_leavesNoProgressWindow()
     QVERIFY(openWindow(1));
     setPoints({{"0", "0"}, {"100", "1023"}});
     m_bench->z().ComPort->close();
-    const QStringList expected = write ? QStringList{"question: " + sensorText("0010"),
-                                                     "dialog: " + msg("005"), "status: " + msg("005") + "2"}
-                                       : QStringList{"question: " + msg("080").arg(1), "status: " + msg("009"),
-                                                     "dialog: " + msg("007") + "2", "status: " + msg("007") + "2"};
+    const QStringList expected =
+        write ? QStringList{"question: " + sensorText("0010"), "dialog: " + msg("005"),
+                            "status: " + msg("005") + "2"}
+              : QStringList{"question: " + msg("080").arg(1), "status: " + msg("009"),
+                            "dialog: " + msg("007") + "2", "status: " + msg("007") + "2"};
     QCOMPARE(transfer(write ? m_w->AWrite : m_w->ARead), expected);
     QVERIFY(!m_bench->progress.isVisible());
     QCOMPARE(m_progressAtDialog, QStringList{"closed"});

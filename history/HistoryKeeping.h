@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Keeping the connected controller in its history: whether its reads and writes are kept, whether a write
+// takes a backup first, and keeping one version.
+#pragma once
+
+#include "app/FlowOutcome.h"
+#include "history/ControllerHistory.h"
+
+struct AppContext;
+
+// Whether the connected controller's reads and writes go into the history: there is one, and the port is
+// a controller's, not a configuration file standing in for one.
+bool KeepsHistory(const AppContext& context);
+// Whether a write that replaces a table is preceded by a backup: the history is kept, and neither the
+// options file (Backup=0) nor the run (--no-backup) says otherwise.
+bool BackupBeforeWrite(const AppContext& context);
+
+// Keeps the record as a version of its controller: Done, or FileError whose detail says, naming the
+// folder, that the history could not be written.
+FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, ControllerHistory::Event event);
+// The same for a version the work can do without (a read for saving or the report, a file written): a
+// failure is told as a warning and the work goes on.
+void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, ControllerHistory::Event event);

@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The "file:" port under the controller object: what a process finds in the file, when the file is
+// written back and with what, and a file that another program changes meanwhile.
+
+#include "config/ConfigFile.h"
+#include "config/TankVolumeStore.h"
+#include "ports/FilePort.h"
+#include "tests/common/Fixtures.h"
+#include "tests/common/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// A controller object on the file port of a file in its own folder, with its tank volume store there.
+struct FileBench
+{
+    QTemporaryDir dir;
+    TankVolumeStore store{dir.filePath(QStringLiteral("SN.ini"))};
+    TZENTIK z{WithFilePorts(nullptr, &store)};
+    QString file = dir.filePath(QStringLiteral("tank.zkt"));
+
+    FileBench()
+    {
+        z.setTankVolumeSaver(store.saver());
+        z.ComPort->setPortName(FilePortName(file));
+    }
+    QByteArray content() const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+} // namespace
+
+class tst_file_port : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data();
+    void process_writesTheFileBackOnlyAfterAWriteThatSucceeds();
+    void anotherProgramsChange_isReadBeforeTheNextProcessAndKept();
+    void writeBack_keepsTheFilesIdentifiersAsTheyStand();
+    void fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSaysSo();
+};
+
+void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data()
+{
+    QTest::addColumn<int>("process");
+    QTest::addColumn<bool>("writesBack");
+    QTest::newRow("1 read") << Process::ReadConfig << false;
+    QTest::newRow("2 settings") << Process::SaveConfig << true;
+    QTest::newRow("3 table read") << Process::ReadTable << false;
+    QTest::newRow("4 table write") << Process::WriteTable << true;
+    QTest::newRow("5 read everything") << Process::ReadAllSettings << false;
+    QTest::newRow("6 load") << Process::LoadAllSettings << true;
+}
+
+void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds()
+{
+    QFETCH(int, process);
+    QFETCH(bool, writesBack);
+    FileBench bench;
+    const TParameters sample = SampleRecord();
+    QVERIFY(ConfigFile::write(bench.file, sample));
+    const QByteArray before = bench.content();
+    QVERIFY(bench.z.OpenPort());
+    // What a write sends: sensor 2 now polled with 700 l, sensor 1 no longer, and other table words.
+    bench.z.NewParameters = sample;
+    bench.z.NewParameters.SensorOn = {false, true, false, false};
+    bench.z.NewParameters.Volumes = {1200, 700, 0, 0};
+    bench.z.NewParameters.Interval = 9;
+    for (TPage& page : bench.z.NewPages)
+        page.fill(7);
+    bench.z.PageIndex = 0;
+    QCOMPARE(RunProcess(bench.z, process, 1000), Result::Success);
+    if (!writesBack) {
+        QCOMPARE(bench.content(), before);
+        return;
+    }
+    // What a save of the controller now would write: a tank not polled is saved as 0 l.
+    TParameters expected = sample;
+    if (process != Process::WriteTable) {
+        expected.SensorOn = {false, true, false, false};
+        expected.Interval = 9;
+        expected.Volumes = {0, 700, 0, 0};
+    }
+    if (process != Process::SaveConfig)
+        for (int page = 0; page < (process == Process::WriteTable ? kSensorPages : kPageCount); ++page)
+            expected.Pages[page].fill(7);
+    QTemporaryDir other;
+    QVERIFY(ConfigFile::write(other.filePath(QStringLiteral("saved.zkt")), expected));
+    QFile saved(other.filePath(QStringLiteral("saved.zkt")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(bench.content(), saved.readAll());
+}
+
+void tst_file_port::anotherProgramsChange_isReadBeforeTheNextProcessAndKept()
+{
+    FileBench bench;
+    QVERIFY(ConfigFile::write(bench.file, SampleRecord()));
+    QVERIFY(bench.z.OpenPort());
+    QCOMPARE(RunProcess(bench.z, Process::ReadConfig, 1000), Result::Success);
+    QCOMPARE(bench.z.Parameters.NetAddr[0], quint8(1));
+    // Another program writes a new address and table into the file.
+    TParameters changed = SampleRecord();
+    changed.NetAddr[0] = 42;
+    changed.Pages[40].fill(9);
+    QVERIFY(ConfigFile::write(bench.file, changed));
+    QCOMPARE(RunProcess(bench.z, Process::ReadConfig, 1000), Result::Success);
+    QCOMPARE(bench.z.Parameters.NetAddr[0], quint8(42));
+    // This program's write of sensor 1's table keeps the other program's table of sensor 2.
+    bench.z.NewPages = changed.Pages;
+    bench.z.NewPages[0].fill(5);
+    bench.z.PageIndex = 0;
+    QCOMPARE(RunProcess(bench.z, Process::WriteTable, 1000), Result::Success);
+    const IniDocument kept = IniFile(bench.file).load();
+    QCOMPARE(kept.readInteger("PAGE_0", "Value_3", -1), 5);
+    QCOMPARE(kept.readInteger("PAGE_40", "Value_3", -1), 9);
+    QCOMPARE(kept.readInteger("PARAMETERS", "Net_addr_0", -1), 42);
+    // A file made invalid meanwhile answers nothing, and is left as it is.
+    QVERIFY(IniFile(bench.file).writeString("PARAMETERS", "trl", QStringLiteral("abc")));
+    const QByteArray invalid = bench.content();
+    QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::PortWriteFailed);
+    QCOMPARE(bench.content(), invalid);
+    QVERIFY(bench.z.ComPort->errorString().contains(QStringLiteral("trl=abc")));
+}
+
+void tst_file_port::writeBack_keepsTheFilesIdentifiersAsTheyStand()
+{
+    FileBench bench;
+    TParameters sample = SampleRecord();
+    sample.SerialNumber = QStringLiteral("TANK-17"); // named by hand: no hexadecimal number
+    sample.ProgramNumber = QStringLiteral("0001a2b3");
+    QVERIFY(ConfigFile::write(bench.file, sample));
+    QVERIFY(bench.z.OpenPort());
+    bench.z.NewParameters = sample;
+    bench.z.NewParameters.Interval = 9;
+    QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::Success);
+    IniDocument doc;
+    QVERIFY(ConfigFile::read(bench.file, doc));
+    QCOMPARE(doc.readString("PARAMETERS", "ID", QByteArray()), QByteArray("TANK-17"));
+    QCOMPARE(doc.readString("PARAMETERS", "SW", QByteArray()), QByteArray("0001a2b3"));
+    QCOMPARE(doc.readInteger("PARAMETERS", "Interval", 0), 9);
+}
+
+void tst_file_port::fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSaysSo()
+{
+    FileBench bench;
+    QVERIFY(ConfigFile::write(bench.file, SampleRecord()));
+    QVERIFY(bench.z.OpenPort());
+    TParameters other = SampleRecord();
+    other.NetAddr[0] = 42;
+    // The other program's write lands while this program's settings write is under way.
+    bool written = false;
+    connect(&bench.z, &TZENTIK::LogLine, this, [&] {
+        if (!written)
+            written = ConfigFile::write(bench.file, other);
+    });
+    bench.z.NewParameters = SampleRecord();
+    bench.z.NewParameters.Interval = 9;
+    QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::VolumeStoreWriteFailed);
+    QVERIFY(written);
+    const QByteArray theirs = bench.content();
+    QVERIFY2(bench.z.LastErrorText.contains(QStringLiteral("another program has changed it")),
+             qPrintable(bench.z.LastErrorText));
+    const IniDocument kept = IniDocument::parse(theirs);
+    QCOMPARE(kept.readInteger("PARAMETERS", "Net_addr_0", -1), 42);
+    QCOMPARE(kept.readInteger("PARAMETERS", "Interval", -1), int(other.Interval));
+    // The next process finds what the file holds, not the write it could not keep.
+    QCOMPARE(RunProcess(bench.z, Process::ReadConfig, 1000), Result::Success);
+    QCOMPARE(bench.z.Parameters.NetAddr[0], quint8(42));
+    QCOMPARE(bench.z.Parameters.Interval, other.Interval);
+}
+
+QTEST_GUILESS_MAIN(tst_file_port)
+#include "tst_file_port.moc"
