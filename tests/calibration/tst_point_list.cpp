@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The point list: the grid commands, the check before a write, and points to table words and back.
 
+#include "calibration/PointCheck.h"
 #include "calibration/PointList.h"
 
 #include <QRandomGenerator>
@@ -50,6 +51,8 @@ private slots:
     void pointsToWords();
     void readTable_givesBackItsWordsThroughItsPoints_data();
     void readTable_givesBackItsWordsThroughItsPoints();
+    void check_namesTheMistypedPoint_data();
+    void check_namesTheMistypedPoint();
 };
 
 void tst_point_list::commands_data()
@@ -192,6 +195,67 @@ void tst_point_list::readTable_givesBackItsWordsThroughItsPoints()
     QCOMPARE(listOf(back), listOf(words));
     QVERIFY(WordsOfTableTexts(TableTextsOfWords(words, QLocale::c()), QLocale::c(), &back, &error));
     QCOMPARE(listOf(back), listOf(words));
+}
+
+void tst_point_list::check_namesTheMistypedPoint_data()
+{
+    QTest::addColumn<QString>("points");
+    QTest::addColumn<QList<int>>("expected"); // planned codes; none: the points checked among themselves
+    QTest::addColumn<QString>("flags");       // point reason [other], ...
+    // Pours of 100 l into a box whose probe starts 20 mm up and is covered at 1200 l.
+    const QString box = "0:0 100:40 200:135 300:230 400:325 500:420 600:515 700:610 800:705 900:800 1000:895 "
+                        "1100:990 1200:1023";
+    auto spoiled = [&](const QString& from, const QString& to) { return QString(box).replace(from, to); };
+    QTest::newRow("clean") << box << QList<int>{} << "";
+    QTest::newRow("dry and covered repeat their codes")
+        << "0:0 50:0 100:0 150:20 200:70 250:120 300:170 350:220 400:270 450:320 500:370 550:420 600:470 "
+           "650:520 700:570 750:620 800:670 850:720 900:770 950:820 1000:870 1050:920 1100:970 1150:1020 "
+           "1200:1023 1250:1023"
+        << QList<int>{} << "";
+    QTest::newRow("lying tank, readings jitter")
+        << "0:0 1000:161 2000:256 3000:341 4000:414 5000:488 6000:557 7000:633 8000:711 9000:806 10000:1023"
+        << QList<int>{} << "";
+    QTest::newRow("lying tank, probe well above the bottom")
+        << "0:0 1000:50 2000:160 3000:250 4000:330 5000:405 6000:478 7000:552 8000:630 9000:720 10000:840"
+        << QList<int>{} << "";
+    QTest::newRow("code digits swapped, falls") << spoiled(":420", ":240") << QList<int>{} << "5 CodeFalls 4";
+    QTest::newRow("code digits swapped, off") << spoiled(":420", ":402") << QList<int>{} << "5 OffTrend";
+    QTest::newRow("code read before the level settled")
+        << spoiled(":420", ":330") << QList<int>{} << "5 OffTrend";
+    QTest::newRow("code read too early beside the covered probe")
+        << spoiled(":990", ":1015") << QList<int>{} << "11 OffTrend";
+    QTest::newRow("volume digits swapped") << spoiled("1000:", "0100:") << QList<int>{} << "10 VolumeFalls 2";
+    QTest::newRow("volume digits swapped, moved on")
+        << spoiled("600:", "6000:") << QList<int>{} << "6 CodeFalls 12";
+    QTest::newRow("volume mistyped past the covered probe")
+        << spoiled("1100:", "2100:") << QList<int>{} << "11 CodeFalls 12";
+    QTest::newRow("one code far from the plan")
+        << spoiled(":420", ":470")
+        << QList<int>{0, 40, 135, 230, 325, 420, 515, 610, 705, 800, 895, 990, 1023} << "5 FarFromExpected";
+    QTest::newRow("codes near the plan")
+        << box << QList<int>{0, 50, 140, 235, 320, 420, 510, 600, 700, 800, 900, 990, 1023} << "";
+}
+
+void tst_point_list::check_namesTheMistypedPoint()
+{
+    QFETCH(QString, points);
+    QFETCH(QList<int>, expected);
+    CalibrationPoints checked;
+    QString error;
+    QVERIFY(CalibrationPointsOf(pointsOf(points), QLocale::c(), &checked, &error));
+    const char* const reasons[] = {"CodeFalls", "VolumeFalls", "OffTrend", "FarFromExpected"};
+    QStringList seen;
+    const QList<PointFlag> flags =
+        expected.isEmpty() ? CheckPoints(checked) : CheckExpectedCodes(checked, expected);
+    for (const PointFlag& flag : flags) {
+        seen << QStringLiteral("%1 %2").arg(flag.point).arg(reasons[int(flag.reason)]);
+        if (flag.other >= 0)
+            seen.last() += QStringLiteral(" %1").arg(flag.other);
+        else // the codes it should have lie on the other side of it
+            QVERIFY(flag.lowestCode > checked[flag.point].code ||
+                    flag.highestCode < checked[flag.point].code);
+    }
+    QTEST(seen.join(QLatin1String(", ")), "flags");
 }
 
 QTEST_MAIN(tst_point_list)

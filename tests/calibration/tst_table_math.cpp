@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The table arithmetic: interpolation, rounding, the fraction texts and the word conversions.
 
+#include "calibration/Interpolation.h"
 #include "calibration/TableMath.h"
 
 #include <QTest>
@@ -11,7 +12,7 @@ using Points = QList<QPair<double, int>>; // litres, code
 
 namespace {
 
-TFractionTable tableOf(const Points& points, qint32 total)
+TFractionTable tableOf(const Points& points, qint32 total, Interpolation method = Interpolation::Linear)
 {
     QStringList volumes, codes;
     for (const auto& [litres, code] : points) {
@@ -22,7 +23,17 @@ TFractionTable tableOf(const Points& points, qint32 total)
     QString error;
     if (!BuildPointArray(volumes, codes, total, QLocale::c(), &array, &error))
         qFatal("%s", qPrintable(error));
-    return ComputeFractions(array);
+    return ComputeFractions(array, method);
+}
+
+PointList listOf(const Points& points)
+{
+    QStringList volumes, codes;
+    for (const auto& [litres, code] : points) {
+        volumes << QString::number(litres);
+        codes << QString::number(code);
+    }
+    return PointList(volumes, codes);
 }
 
 QString textOf(double fraction)
@@ -68,6 +79,8 @@ private slots:
     void fractionToWord_tiesToEvenAndNeverWraps();
     void freeCodeSearch_data();
     void freeCodeSearch();
+    void smoothTable_throughEveryPointNeverTurningBack_data();
+    void smoothTable_throughEveryPointNeverTurningBack();
 };
 
 void tst_table_math::roundHalfAway_keepsIntegerPartAndRoundsHalvesOutward_data()
@@ -307,6 +320,63 @@ void tst_table_math::freeCodeSearch()
 {
     QFETCH(QList<qint32>, codes);
     QTEST(FindFreeCode(codes), "result");
+}
+
+void tst_table_math::smoothTable_throughEveryPointNeverTurningBack_data()
+{
+    QTest::addColumn<Points>("points");
+    QTest::addColumn<bool>("straight"); // the smooth table is the straight-line one
+    QTest::newRow("lying tank, equal pours")
+        << Points{{0, 0},     {100, 160}, {200, 257}, {300, 340}, {400, 415},  {500, 487},
+                  {600, 558}, {700, 632}, {800, 712}, {900, 805}, {1000, 1023}}
+        << false;
+    QTest::newRow("flat, then falling")
+        << Points{{0, 0}, {300, 200}, {300, 400}, {600, 600}, {400, 800}, {1000, 1023}} << false;
+    QTest::newRow("steep, nearly flat, steep")
+        << Points{{0, 0}, {500, 100}, {501, 200}, {1000, 300}} << false;
+    QTest::newRow("repeated code") << Points{{0, 0}, {100, 500}, {300, 500}, {600, 1023}} << false;
+    QTest::newRow("out of order, inside 100 to 900") << Points{{800, 900}, {200, 100}, {500, 400}} << false;
+    QTest::newRow("straight, codes rounded")
+        << Points{{0, 0}, {100, 146}, {200, 292}, {300, 438}, {400, 585}, {500, 731}, {600, 877}, {700, 1023}}
+        << true;
+    QTest::newRow("width changes at a point")
+        << Points{{0, 0}, {100, 100}, {200, 200}, {300, 300}, {500, 400}, {700, 500}, {900, 600}} << true;
+    QTest::newRow("one point") << Points{{500, 300}} << true;
+}
+
+void tst_table_math::smoothTable_throughEveryPointNeverTurningBack()
+{
+    QFETCH(Points, points);
+    TableWords words{};
+    QString error;
+    QVERIFY(TableWordsOf(listOf(points), 1000, QLocale::c(), &words, &error, Interpolation::Monotone));
+    auto wordOf = [](double litres) {
+        return int(FractionToWord(RoundHalfAway(kFractionScale, litres / 1000)));
+    };
+    Points sorted = points;
+    std::stable_sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return a.second < b.second; });
+    for (int n = 0; n < kTableEntries; ++n) // flat outside the points
+        QCOMPARE(words[n], words[std::clamp(n, sorted.first().second, sorted.last().second)]);
+    for (qsizetype i = 0; i < sorted.size(); ++i) {
+        const auto [litres, code] = sorted[i];
+        if (i > 0 && code == sorted[i - 1].second)
+            continue; // the first of equal codes holds
+        QCOMPARE(int(words[code]), wordOf(litres));
+        if (i == 0)
+            continue;
+        // From the last point before, the table runs to this one without turning back.
+        const int from = wordOf(sorted[i - 1].first);
+        const int rising = wordOf(litres) >= from ? 1 : -1;
+        int last = from;
+        for (int n = sorted[i - 1].second + 1; n <= code; ++n) {
+            QVERIFY2((words[n] - last) * rising >= 0, qPrintable(QString::number(n)));
+            last = words[n];
+        }
+    }
+    QFETCH(bool, straight);
+    const TFractionTable linear = tableOf(points, 1000);
+    for (int n = 0; straight && n < kTableEntries; ++n)
+        QCOMPARE(words[n], FractionToWord(linear[n]));
 }
 
 QTEST_APPLESS_MAIN(tst_table_math)

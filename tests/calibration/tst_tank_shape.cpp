@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Volumes of the tank shapes against values worked out by hand, and the points a probe gives in them.
 
+#include "calibration/PourPlan.h"
 #include "calibration/TankShape.h"
 
 #include <QTest>
@@ -11,6 +12,8 @@ Q_DECLARE_METATYPE(TankShape::Tank)
 Q_DECLARE_METATYPE(TankShape::Probe)
 Q_DECLARE_METATYPE(TankShape::Problem::Kind)
 Q_DECLARE_METATYPE(TankShape::Field)
+Q_DECLARE_METATYPE(Interpolation)
+Q_DECLARE_METATYPE(CalibrationPoints)
 
 namespace {
 
@@ -52,6 +55,27 @@ Probe probeOf(double length, double offset, int points = kDefaultPoints)
     return probe;
 }
 
+// The table of the points in litres.
+TFractionTable curveOf(const CalibrationPoints& points, Interpolation method)
+{
+    TNormDim array;
+    for (const CalibrationPoint& p : points)
+        array.append({quint16(p.code), p.litres});
+    return TableCurve(array, method);
+}
+
+// The worst difference in litres between the table of the points and the tank over the codes first to last.
+double worstError(const Tank& tank, const Probe& probe, const CalibrationPoints& points, Interpolation method,
+                  int first = 0, int last = kLastLevelCode)
+{
+    const TFractionTable table = curveOf(points, method);
+    double worst = 0;
+    for (int n = first; n <= last; ++n)
+        worst =
+            qMax(worst, qAbs(table[n] - litresAt(tank, probe.offset + probe.length * n / kLastLevelCode)));
+    return worst;
+}
+
 QList<double> litresOf(const PointList& points)
 {
     QList<double> litres;
@@ -77,6 +101,12 @@ private slots:
     void points_volumesNeverFallAndStopAtBottomAndTop();
     void check_namesTheFirstImpossibleValue_data();
     void check_namesTheFirstImpossibleValue();
+    void plan_equalStepsFromTheProbesReach_data();
+    void plan_equalStepsFromTheProbesReach();
+    void lyingTank_smoothTableAndLevelStepsHalveTheError_data();
+    void lyingTank_smoothTableAndLevelStepsHalveTheError();
+    void errorEstimate_leavesOutOnePointAtATime_data();
+    void errorEstimate_leavesOutOnePointAtATime();
 };
 
 void tst_tank_shape::litresAt_handWorkedValues_data()
@@ -255,6 +285,125 @@ void tst_tank_shape::check_namesTheFirstImpossibleValue()
     QTEST(problem.kind, "kind");
     if (!problem.ok())
         QTEST(problem.field, "field");
+}
+
+void tst_tank_shape::plan_equalStepsFromTheProbesReach_data()
+{
+    QTest::addColumn<Probe>("probe");
+    QTest::addColumn<bool>("levels"); // equal level steps, else equal volumes
+    QTest::addColumn<int>("emptyCode");
+    QTest::addColumn<QList<int>>("codes"); // of the first two pours and the last
+    // The lying tank with round ends, 2000 mm high.
+    QTest::newRow("levels, probe from the bottom")
+        << probeOf(2000, 0) << true << 0 << QList<int>{102, 205, 1023};
+    // One pour fills up to the probe's start (code 0); the tank's top is code 1079, beyond the probe.
+    QTest::newRow("levels, probe 100 mm up") << probeOf(1800, 100) << true << 0 << QList<int>{0, 102, 1023};
+    // The bottom is code 102.3: the empty tank reads 102 and the steps start at 103.
+    QTest::newRow("levels, probe below the bottom")
+        << probeOf(2000, -200) << true << 102 << QList<int>{195, 287, 1023};
+    // 10 % of the volume (1361 l) stands 336 mm high in this tank, 10 % of its lower half (681 l) 215 mm.
+    QTest::newRow("volumes") << probeOf(2000, 0) << false << 0 << QList<int>{172, 271, 1023};
+    QTest::newRow("volumes, probe ends below the top")
+        << probeOf(1000, 0) << false << 0 << QList<int>{220, 344, 1023};
+}
+
+void tst_tank_shape::plan_equalStepsFromTheProbesReach()
+{
+    QFETCH(Probe, probe);
+    QFETCH(bool, levels);
+    QFETCH(QList<int>, codes);
+    const PourPlan plan =
+        levels ? PlanEqualLevels(kLyingRound, probe, 10) : PlanEqualVolumes(kLyingRound, probe, 10);
+    QTEST(plan.emptyCode, "emptyCode");
+    QCOMPARE(plan.pours.size(), probe.offset > 0 ? 11 : 10);
+    QCOMPARE(QList<int>({plan.pours[0].code, plan.pours[1].code, plan.pours.last().code}), codes);
+    double total = 0;
+    for (const PlannedPour& pour : plan.pours) {
+        total += pour.litres;
+        QCOMPARE(pour.total, total);
+        if (levels) // the volume at the height the code stands for
+            QCOMPARE(pour.total,
+                     litresAt(kLyingRound, probe.offset + pour.code * probe.length / kLastLevelCode));
+        else
+            QCOMPARE(pour.litres, plan.pours[0].litres);
+    }
+    const QList<int> expected = ExpectedCodesOf(plan);
+    QCOMPARE(expected.size(), PointsOfPlan(plan).size());
+    QVERIFY(CheckExpectedCodes(PointsOfPlan(plan), expected).isEmpty());
+}
+
+void tst_tank_shape::lyingTank_smoothTableAndLevelStepsHalveTheError_data()
+{
+    QTest::addColumn<Tank>("tank");
+    QTest::newRow("flat ends") << kLyingFlat;
+    QTest::newRow("hemispherical") << kLyingRound;
+    QTest::newRow("2:1 heads") << kLyingHeads;
+}
+
+void tst_tank_shape::lyingTank_smoothTableAndLevelStepsHalveTheError()
+{
+    QFETCH(Tank, tank);
+    const Probe probe = probeOf(innerHeight(tank), 0);
+    const CalibrationPoints pours = PointsOfPlan(PlanEqualVolumes(tank, probe, 10));
+    const CalibrationPoints steps = PointsOfPlan(PlanEqualLevels(tank, probe, 10));
+    auto error = [&](const CalibrationPoints& points, Interpolation method) {
+        return worstError(tank, probe, points, method);
+    };
+    for (const CalibrationPoints& points : {pours, steps})
+        QVERIFY(error(points, Interpolation::Monotone) <= error(points, Interpolation::Linear) / 2);
+    QVERIFY(error(steps, Interpolation::Linear) <= error(pours, Interpolation::Linear) * 0.6);
+}
+
+void tst_tank_shape::errorEstimate_leavesOutOnePointAtATime_data()
+{
+    QTest::addColumn<Interpolation>("method");
+    QTest::addColumn<CalibrationPoints>("points"); // none: 16 pours filling the lying tank
+    QTest::newRow("poured, linear") << Interpolation::Linear << CalibrationPoints{};
+    QTest::newRow("poured, smooth") << Interpolation::Monotone << CalibrationPoints{};
+    // Whether a neighbour of a left-out point is a corner takes in the third point beyond it.
+    QTest::newRow("codes read with a jitter, smooth")
+        << Interpolation::Monotone
+        << CalibrationPoints{{0, 0},      {961, 179},  {1922, 295}, {2883, 399}, {3844, 496},
+                             {4805, 592}, {5766, 690}, {6727, 793}, {7688, 910}, {8649, 1023}};
+}
+
+void tst_tank_shape::errorEstimate_leavesOutOnePointAtATime()
+{
+    QFETCH(Interpolation, method);
+    QFETCH(CalibrationPoints, points);
+    // The probe 250 mm up (860 l) and 50 mm below the top: the first pour is still dry, the last covers it.
+    const Probe probe = probeOf(1700, 250);
+    const bool poured = points.isEmpty();
+    if (poured) {
+        points.append({0, 0});
+        for (int i = 1; i <= 16; ++i) {
+            const double litres = i * fullLitres(kLyingRound) / 16;
+            points.append({litres, CodeAtHeight(probe, HeightOfLitres(kLyingRound, litres))});
+        }
+        QVERIFY(points[1].code == 0 && points[2].code > 0);
+        QVERIFY(points[15].code < kLastLevelCode && points[16].code == kLastLevelCode);
+    }
+    const ErrorEstimate estimate = EstimateTableError(points, method, fullLitres(kLyingRound));
+    // Each point between wet neighbours left out of the whole table in turn.
+    double largest = 0;
+    int at = -1;
+    for (int k = 1; k + 1 < points.size(); ++k) {
+        if (points[k - 1].code == 0 || points[k + 1].code == kLastLevelCode)
+            continue;
+        CalibrationPoints rest = points;
+        rest.removeAt(k);
+        const double difference = qAbs(curveOf(rest, method)[points[k].code] - points[k].litres);
+        if (difference > largest)
+            largest = difference, at = k;
+    }
+    QCOMPARE(estimate.point, at);
+    QVERIFY(qAbs(estimate.litres - largest) < 1e-9);
+    QCOMPARE(estimate.share, estimate.litres / fullLitres(kLyingRound));
+    if (poured) { // within three times the true error between the second and the last-but-one point
+        const double truth = worstError(kLyingRound, probe, points, method, 1, points[15].code);
+        QVERIFY2(estimate.litres < 3 * truth && estimate.litres > truth / 3,
+                 qPrintable(QStringLiteral("%1 against %2").arg(estimate.litres).arg(truth)));
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_tank_shape)
