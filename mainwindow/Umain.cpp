@@ -171,8 +171,6 @@ void TFMain::createPanels()
     StatusLine = new QLabel(this);
     StatusLine->setObjectName(QStringLiteral("StatusLine"));
     StatusLine->setMinimumWidth(50);
-    // The port panel keeps its text whole; the status line takes the rest.
-    StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // Permanent panels: an action's status tip takes only the free space to their left and hides neither.
     statusBar()->addPermanentWidget(PortPanel);
     statusBar()->addPermanentWidget(StatusLine);
@@ -233,8 +231,10 @@ void TFMain::showEvent(QShowEvent* event)
         m_placing = true;
         QTimer::singleShot(0, this, [this] { m_placing = m_placing && !WindowPlacement::fitShown(this); });
         FormShow();
+        // Once the window manager has mapped the window: before, it would give the window the size it
+        // was first shown with.
         if (m_firstStart)
-            growForChildren();
+            QTimer::singleShot(0, this, &TFMain::growForChildren);
     }
 }
 

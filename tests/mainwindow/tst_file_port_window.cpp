@@ -10,6 +10,7 @@
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/FileCommands.h"
+#include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/SummaryPanel.h"
 #include "ports/PortCaption.h"
 #include "settings/USettings.h"
@@ -48,6 +49,8 @@ private slots:
     void calibrationWindow_readsAgainWhenTheControllerChanges_data();
     void calibrationWindow_readsAgainWhenTheControllerChanges();
     void languageSwitch_reachesOpenWindows();
+    void portChoice_offersTheSettingsPortFirst_data();
+    void portChoice_offersTheSettingsPortFirst();
 
 private:
     QString path(const QString& name) const { return m_home->path(name); }
@@ -319,6 +322,33 @@ void tst_file_port_window::languageSwitch_reachesOpenWindows()
         QCOMPARE(window->points()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
                  QStringLiteral("V%1, л").arg(sensor));
     }
+}
+
+void tst_file_port_window::portChoice_offersTheSettingsPortFirst_data()
+{
+    QTest::addColumn<QString>("settingsPort");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("a listed port") << "ttyUSB0" << QStringList{"ttyUSB0", "ttyS0", "SIM"};
+    QTest::newRow("a pseudo-terminal")
+        << "/dev/pts/7" << QStringList{"/dev/pts/7", "ttyS0", "ttyUSB0", "SIM"};
+    QTest::newRow("none") << "" << QStringList{"ttyS0", "ttyUSB0", "SIM"};
+}
+
+void tst_file_port_window::portChoice_offersTheSettingsPortFirst()
+{
+    QFETCH(QString, settingsPort);
+    TFPortChoice dialog(main().language(), path(QStringLiteral("tank.zkt")),
+                        {{QStringLiteral("ttyS0")}, {QStringLiteral("ttyUSB0")}, {QStringLiteral("SIM")}},
+                        settingsPort);
+    QStringList offered;
+    for (int i = 0; i < dialog.CBport->count(); ++i)
+        offered << dialog.CBport->itemData(i).toString();
+    QTEST(offered, "offered");
+    QCOMPARE(dialog.CBport->currentIndex(), 0);
+    // The title whole, in the title bar's bold type.
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    QVERIFY(dialog.minimumWidth() > QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()));
 }
 
 QTEST_MAIN(tst_file_port_window)
