@@ -25,6 +25,7 @@ enum class Variable {
     TotalVol,
     ReserveLitres,
     ProgramName,
+    Mark,
     PrintDate,
     N1_1,
     N1_2,
@@ -64,6 +65,7 @@ const QHash<QString, Variable>& variables()
         t.insert(QStringLiteral("TOTALVOL"), Variable::TotalVol);
         t.insert(QStringLiteral("TRL"), Variable::ReserveLitres);
         t.insert(QStringLiteral("PROGRAMNAME"), Variable::ProgramName);
+        t.insert(QStringLiteral("MARK"), Variable::Mark);
         t.insert(QStringLiteral("PRINTDATE"), Variable::PrintDate);
         t.insert(QStringLiteral("N1_1"), Variable::N1_1);
         t.insert(QStringLiteral("N1_2"), Variable::N1_2);
@@ -176,6 +178,8 @@ QVariant ConfigReportValues::value(const QString& variable, int tableRow, int ch
         return QString::number(ReserveLitres(p));
     case Variable::ProgramName:
         return m_programName;
+    case Variable::Mark:
+        return m_mark.isEmpty() ? QString() : QStringLiteral(" — ") + m_mark;
     case Variable::PrintDate:
         // One form in every language and on every machine, which no reader takes for day and month swapped.
         return m_printed.toString(QStringLiteral("yyyy-MM-dd HH:mm"));

@@ -28,6 +28,9 @@ public:
     // doubles. No value (an invalid QVariant) for a name the report does not use, for an output mode
     // without a text, or for a row outside the table or chart.
     QVariant value(const QString& variable, int tableRow, int chartRow) const;
+    // What the title carries after its text: a report of the simulated controller says so (mark: its
+    // words), so that no one takes it for a real one's.
+    void setMark(const QString& mark) { m_mark = mark; }
 
     // Level code of point i: 32 × i, except that the last point is the top code 1023.
     static int LevelCode(int point);
@@ -44,4 +47,5 @@ private:
     QString m_programName;
     QLocale m_locale;
     QDateTime m_printed;
+    QString m_mark;
 };

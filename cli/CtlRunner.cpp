@@ -304,8 +304,9 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
-        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, kReportProgramName), file,
-                                    &error, &reason))
+        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, kReportProgramName,
+                                                        context.zentik->ComPort->portName()),
+                                    file, &error, &reason))
             return FlowOutcome::unwritable(error, reason);
         return FlowOutcome::done();
     };

@@ -224,6 +224,7 @@ void TFZentik::ApplyTexts()
 {
     const LanguageCatalog& language = *m_context.language;
     const auto text = [&language](const char* key) { return language.LanguageText("ZENTIK", key); };
+    setWindowTitle(language.LanguageText("MAIN", "0009"));
     ChBask1->setText(text("0001"));
     ChBask2->setText(text("0001"));
     Label1->setText(text("0002"));

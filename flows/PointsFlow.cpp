@@ -30,13 +30,68 @@ bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, con
 QString VolumesAboveQuestion(const LanguageCatalog& language, const PointList::VolumesAbove& above,
                              qint32 totalVolume, const QLocale& locale)
 {
-    return language
-        .LanguageText(
-            "SENSOR", "0040",
-            QStringLiteral("%1 of the imported volumes exceed the total volume of %2 l; the largest is "
-                           "%3 l. The table holds no more than the total volume. Import the points "
-                           "anyway?"))
-        .arg(QString::number(above.count), QString::number(totalVolume), FractionText(above.largest, locale));
+    const QString text =
+        above.count == 1
+            ? language.LanguageText(
+                  "SENSOR", "0041",
+                  QStringLiteral(
+                      "%1 of the imported volumes exceeds the total volume of %2 l: it is %3 l. The "
+                      "table holds no more than the total volume. Import the points anyway?"))
+            : language.LanguageText(
+                  "SENSOR", "0040",
+                  QStringLiteral("%1 of the imported volumes exceed the total volume of %2 l; the largest is "
+                                 "%3 l. The table holds no more than the total volume. Import the points "
+                                 "anyway?"));
+    return text.arg(QString::number(above.count), QString::number(totalVolume),
+                    FractionText(above.largest, locale));
+}
+
+bool AcceptVolumesAbove(const AppContext& context, const PointList& points, qint32 totalVolume,
+                        const QLocale& locale)
+{
+    const PointList::VolumesAbove above = points.volumesAbove(totalVolume, locale);
+    return above.count == 0 ||
+           context.messages->question(VolumesAboveQuestion(*context.language, above, totalVolume, locale),
+                                      MessageService::Answer::No);
+}
+
+void StartPointsWriteOver(const AppContext& context, const PointsWrite& request, qint32 totalVolume,
+                          const QLocale& locale, const FlowRun& run)
+{
+    const bool asRead = request.wordsRead && request.points == request.pointsRead;
+    // With no tank volume every point's share of it is 0: the table computed from them would be all zeros.
+    if (!asRead && totalVolume == 0)
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::VolumesUnknown));
+    if (!request.confirm.isEmpty()) {
+        if (!context.messages->question(request.confirm, MessageService::Answer::No))
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::Cancelled));
+        if (run.gone())
+            return;
+    }
+    PointList points = request.points;
+    QString error;
+    const PointList::WriteCheck check = points.prepareForWrite(&error);
+    if (request.readied)
+        request.readied(points);
+    if (!TellPointsCheck(context, check, error))
+        return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
+    TableWords words{};
+    if (asRead) {
+        words = *request.wordsRead;
+    } else {
+        // Points above the total would end as a table full long before its top code.
+        if (!request.volumesAccepted && !AcceptVolumesAbove(context, points, totalVolume, locale))
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
+        if (run.gone())
+            return;
+        if (!TableWordsOf(points, totalVolume, locale, &words, &error)) {
+            context.messages->error(error);
+            return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
+        }
+    }
+    if (request.sending)
+        request.sending(words);
+    StartTableWrite(context, request.sensor, words, request.progressLabel, run);
 }
 
 void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
@@ -48,25 +103,10 @@ void StartPointsWrite(const AppContext& context, int sensor, PointList points, c
     StartConfigRead(context, run.continuedBy([context, sensor, points, locale, run](const FlowOutcome& read) {
         if (!read.ok())
             return run.finish(read);
-        const qint32 total = TotalVolume(context.zentik->Parameters);
-        if (total == 0)
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::VolumesUnknown));
-        // The table holds no more than the total volume: points above it would end as a table full long
-        // before its top code. Asked as an import asks; the answer that writes nothing is No.
-        if (const PointList::VolumesAbove above = points.volumesAbove(total, locale); above.count > 0) {
-            const QString question = VolumesAboveQuestion(*context.language, above, total, locale);
-            if (!context.messages->question(question, MessageService::Answer::No))
-                return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
-            if (run.gone())
-                return;
-        }
-        TableWords words{};
-        QString error;
-        if (!TableWordsOf(points, total, locale, &words, &error)) {
-            context.messages->error(error);
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::InvalidFile));
-        }
-        StartTableWrite(context, sensor, words, QString(), run);
+        PointsWrite request;
+        request.sensor = sensor;
+        request.points = points;
+        StartPointsWriteOver(context, request, TotalVolume(context.zentik->Parameters), locale, run);
     }));
 }
 

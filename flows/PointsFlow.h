@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A sensor's table from calibration points and back to litres, as zentikctl runs them beside the
-// calibration window: writing the table computed from points, and reading a table with the total volume
-// its words are shares of. Both read the configuration first (process 1), for the tank volumes.
+// A sensor's table from calibration points and back to litres, the one flow for the calibration window's
+// Write and zentikctl's write-points: the checks before a table is written from points, the rule for
+// volumes above the total volume, and reading a table with the total volume its words are shares of.
 #pragma once
 
 #include "calibration/PointList.h"
 #include "flows/Flow.h"
+
+#include <optional>
 
 class LanguageCatalog;
 class QLocale;
@@ -15,15 +17,47 @@ class QLocale;
 // said nothing, when the check passed.
 bool TellPointsCheck(const AppContext& context, PointList::WriteCheck check, const QString& error);
 
-// The question whether to go on with points whose volumes exceed the total volume (SENSOR 0040).
+// The question whether to go on with points whose volumes exceed the total volume (SENSOR 0040, or 0041
+// when only one does).
 QString VolumesAboveQuestion(const LanguageCatalog& language, const PointList::VolumesAbove& above,
                              qint32 totalVolume, const QLocale& locale);
 
-// The points readied as the window's Write readies them (a refusal ends InvalidFile and nothing is sent),
-// the configuration read, the table computed over the total volume with the window's arithmetic in
-// locale, and written as the sensor's table (1 or 2). A total volume of 0 would make every word 0: the
-// flow then ends VolumesUnknown with nothing sent. Points above the total volume are asked about
-// (VolumesAboveQuestion); No ends InvalidFile with nothing sent.
+// The one rule for volumes above the total volume, however the points came (typed, imported, read, made
+// from the tank's shape): the table holds no more than the total, so such points are asked about
+// (VolumesAboveQuestion, No the answer that takes nothing) before they replace other points or are
+// written. True to go on: none lies above, or the answer was Yes.
+bool AcceptVolumesAbove(const AppContext& context, const PointList& points, qint32 totalVolume,
+                        const QLocale& locale);
+
+// What a write of a table from points starts from.
+struct PointsWrite
+{
+    int sensor = 1;
+    PointList points;
+    // A table read, with the points made from it: while the points are still those, its words are written
+    // back as they were read, whatever the total volume is now.
+    std::optional<TableWords> wordsRead;
+    PointList pointsRead;
+    // The volumes above the total have been asked about as these points came, and accepted.
+    bool volumesAccepted = false;
+    // The front-end's own question, asked once the total volume is known to be there and before the
+    // check (No writes nothing); none: not asked.
+    QString confirm;
+    QString progressLabel;
+    // The points as the check left them (duplicates removed, sorted), also when it refused them.
+    std::function<void(const PointList&)> readied;
+    // The words about to be written.
+    std::function<void(const TableWords&)> sending;
+};
+
+// Writes the table of the points over the total volume: a total of 0 ends VolumesUnknown (every word would
+// be 0), the confirmation's No Cancelled, a refusal of the check (told by TellPointsCheck) or No to the
+// volumes above the total InvalidFile, all with nothing sent; then the table, computed with the window's
+// arithmetic in locale, goes to StartTableWrite.
+void StartPointsWriteOver(const AppContext& context, const PointsWrite& request, qint32 totalVolume,
+                          const QLocale& locale, const FlowRun& run);
+// The same with the tank volumes of a configuration read first (zentikctl has no other): the points are
+// checked before the read, so that a refusal sends nothing.
 void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
                       const FlowRun& run);
 

@@ -2,13 +2,38 @@
 #include "mainwindow/ChildWindows.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
 
 #include <algorithm>
 
-ChildWindows::ChildWindows(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area) {}
+namespace {
+
+// A window made smaller than its own size to fit the frame keeps that size here, and the size it was made,
+// so that a larger frame (the main window maximised) gives it back while the user has not resized it.
+const char* const kNaturalSize = "naturalSize";
+const char* const kFittedSize = "fittedSize";
+
+} // namespace
+
+ChildWindows::ChildWindows(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area)
+{
+    area->viewport()->installEventFilter(this);
+}
+
+bool ChildWindows::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_area->viewport() && event->type() == QEvent::Resize) {
+        for (QMdiSubWindow* w : m_area->subWindowList()) {
+            const QSize natural = w->property(kNaturalSize).toSize();
+            if (natural.isValid() && w->size() == w->property(kFittedSize).toSize() && !w->isMaximized())
+                fitInto(w, natural);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 void ChildWindows::addKind(int tag, QAction* opening, Opener open)
 {
@@ -85,24 +110,43 @@ void ChildWindows::tile(Qt::Orientation orientation)
 
 void ChildWindows::keepReachable(QMdiSubWindow* window)
 {
+    fitInto(window, window->size());
+}
+
+void ChildWindows::fitInto(QMdiSubWindow* window, const QSize& natural)
+{
     // A window larger than the frame is made to fit it, below its own minimum where the frame is smaller
     // still; what it then cannot show, it scrolls.
     const QSize room = m_area->viewport()->size();
-    if (!room.isEmpty() && (window->width() > room.width() || window->height() > room.height())) {
-        QSize fit = window->size().boundedTo(room);
-        if (window->minimumSize() == window->maximumSize()) {
+    const bool fixed = window->minimumSize() == window->maximumSize();
+    if (room.isEmpty())
+        return;
+    if (natural.width() <= room.width() && natural.height() <= room.height()) {
+        // The frame has room for the whole window (again).
+        if (window->size() != natural) {
+            if (fixed)
+                window->setFixedSize(natural);
+            else
+                window->resize(natural);
+        }
+        window->setProperty(kNaturalSize, QVariant());
+    } else {
+        QSize fit = natural.boundedTo(room);
+        if (fixed) {
             // A window of fixed size scrolls its content and stays of fixed size: it gets the room of the
             // bar that cutting it in one direction brings, so as not to need the other one too.
             const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
-            if (fit.width() < window->width())
+            if (fit.width() < natural.width())
                 fit.setHeight(std::min(room.height(), fit.height() + bar));
-            if (fit.height() < window->height())
+            if (fit.height() < natural.height())
                 fit.setWidth(std::min(room.width(), fit.width() + bar));
             window->setFixedSize(fit);
         } else {
             window->setMinimumSize(window->minimumSize().boundedTo(room));
             window->resize(fit);
         }
+        window->setProperty(kNaturalSize, natural);
+        window->setProperty(kFittedSize, window->size());
     }
     // The frame's own placement centres a window larger than the frame, cutting off its left part; such a
     // window starts at the left and top edges, and the scroll bars reach the rest.

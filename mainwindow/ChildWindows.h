@@ -50,6 +50,9 @@ private:
         Opener open;
     };
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Fits the window into the frame, smaller than natural (its own size) where the frame is smaller.
+    void fitInto(QMdiSubWindow* window, const QSize& natural);
     void keepReachable(QMdiSubWindow* window);
 
     QMdiArea* m_area;

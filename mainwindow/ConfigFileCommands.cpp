@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <algorithm>
+
 ConfigFileCommands::ConfigFileCommands(const AppContext& context, TFMain* main, FileCommands& files)
     : QObject(main), m_context(context), m_main(main), m_files(files)
 {}
@@ -168,8 +170,11 @@ void ConfigFileCommands::showPortInUse(const QString& port)
     const QString name = QFileInfo(m_file).fileName();
     m_captionSuffix = m_file.isEmpty() ? QString() : QStringLiteral(" — ") + name;
     m_main->setWindowTitle(caption + m_captionSuffix);
-    m_main->PortPanel->setText(m_file.isEmpty() ? PortCaption(*m_context.language, port)
-                                                : QStringLiteral("file:") + name);
+    QLabel* panel = m_main->PortPanel;
+    panel->setText(m_file.isEmpty() ? PortCaption(*m_context.language, port)
+                                    : QStringLiteral("file:") + name);
+    // Whole beside a long status text, unless it is a long path itself.
+    panel->setMinimumWidth(std::min(panel->sizeHint().width(), panel->fontMetrics().averageCharWidth() * 40));
     m_main->PortPanel->setToolTip(m_file.isEmpty() ? QString() : QDir::toNativeSeparators(m_file));
     m_main->AWriteToController->setEnabled(!m_file.isEmpty());
     m_main->ACloseConfigFile->setEnabled(!m_file.isEmpty());

@@ -33,7 +33,8 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
     : QObject(window), m_context(context), m_window(window), m_refresh(std::move(refresh))
 {
     showReport = [this] {
-        TFReportPreview* preview = showReportOf(m_context.zentik->Parameters);
+        TFReportPreview* preview =
+            showReportOf(m_context.zentik->Parameters, m_context.zentik->ComPort->portName());
         // Which controller the report shows: a simulated one says so.
         preview->setWindowTitle(preview->windowTitle() + QStringLiteral(" — ") +
                                 PortCaption(*m_context.language, m_context.zentik->ComPort->portName()));
@@ -44,11 +45,11 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
     };
 }
 
-TFReportPreview* FileCommands::showReportOf(const TParameters& record)
+TFReportPreview* FileCommands::showReportOf(const TParameters& record, const QString& port)
 {
     const LanguageCatalog& language = *m_context.language;
-    TFReportPreview* preview = ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName()),
-                                                 m_context.messages, m_window);
+    TFReportPreview* preview = ShowReportPreview(
+        PrepareConfigReport(record, language, ReportProgramName(), port), m_context.messages, m_window);
     preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                       language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
     using FileNames::Kind;
@@ -247,6 +248,8 @@ bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<v
         const QString message = text("018");
         m_context.messages->status(message);
         m_context.messages->information(message);
+        if (controllerWritten)
+            controllerWritten();
         m_refresh();
         break;
     }
@@ -255,6 +258,10 @@ bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<v
         break;
     case FlowOutcome::Kind::NothingToUndo:
         m_context.messages->information(outcome.detail);
+        break;
+    case FlowOutcome::Kind::Cancelled:
+        // The review was cancelled: the write the status line announced did not happen.
+        m_context.messages->status(text("062"));
         break;
     case FlowOutcome::Kind::ProcessFailed: {
         const QString message = text("019") + QString::number(outcome.resultCode);

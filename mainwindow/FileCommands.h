@@ -38,8 +38,9 @@ public:
     void loadConfigFile(const QString& fileName);
     // Compares the controller with the file as Compare does once it is chosen.
     void compareWithFile(const QString& fileName);
-    // The report's preview of a record, without the controller (a version in the history).
-    TFReportPreview* showReportOf(const TParameters& record);
+    // The report's preview of a record: read on port (marked when that is the simulated controller), or
+    // without the controller (a version in the history).
+    TFReportPreview* showReportOf(const TParameters& record, const QString& port = QString());
     // How the reads for saving and for the report end, and how a load ends.
     void OnReadAllSettings(const FlowOutcome& outcome);
     // retry: the job that Retry in a failure box runs again (none: no Retry); true when it is to run.
@@ -53,6 +54,9 @@ public:
     // The name the report prints in its footer and gives its PDF file as creator: title and version.
     static QString ReportProgramName();
 
+    // A configuration file has been written into the controller on the port in use at the moment (its
+    // tables too); called before the Refresh that follows.
+    std::function<void()> controllerWritten;
     // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
     std::function<QString()> askSaveConfigName;
     std::function<QString()> askOpenConfigName;

@@ -117,13 +117,17 @@ void TFHistory::ApplyTexts()
 
 void TFHistory::fitLists()
 {
-    // Every column whole, at any font and in every language, with room for the scroll bar.
+    // Every column whole, at any font and in every language, with room for the scroll bar. The widths the
+    // columns need, not those they have: the last one stretches over the list's width, which would make
+    // the list wider on every refresh.
     for (QTreeWidget* list : {Controllers, Versions}) {
         int width = 0;
+        list->header()->setStretchLastSection(false);
         for (int column = 0; column < list->columnCount(); ++column) {
             list->resizeColumnToContents(column);
             width += list->columnWidth(column);
         }
+        list->header()->setStretchLastSection(true);
         list->setMinimumWidth(width + 2 * list->frameWidth() +
                               list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list) + 4);
     }

@@ -10,6 +10,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
+namespace {
+
+// What a title bar takes besides the title: the window's icon and its buttons, at a large font.
+constexpr int kTitleBarButtons = 160;
+
+} // namespace
+
 TFPortChoice::TFPortChoice(const LanguageCatalog& language, const QString& fileName,
                            const QList<SerialPortEntry>& ports, const QString& preselected, QWidget* parent)
     : QDialog(parent)
@@ -24,10 +33,20 @@ TFPortChoice::TFPortChoice(const LanguageCatalog& language, const QString& fileN
     CBport = new QComboBox(this);
     CBport->setObjectName(QStringLiteral("CBport"));
     CBport->setAccessibleName(language.LanguageText("MAIN", "0066"));
-    for (const SerialPortEntry& port : ports)
+    // The port chosen in the settings window first, also when the system does not list it (a
+    // pseudo-terminal, a path typed there).
+    QList<SerialPortEntry> offered = ports;
+    if (!preselected.isEmpty()) {
+        const auto chosen = std::find_if(offered.cbegin(), offered.cend(), [&](const SerialPortEntry& port) {
+            return port.name == preselected;
+        });
+        const SerialPortEntry first = chosen != offered.cend() ? *chosen : SerialPortEntry(preselected);
+        offered.removeIf([&](const SerialPortEntry& port) { return port.name == preselected; });
+        offered.prepend(first);
+    }
+    for (const SerialPortEntry& port : offered)
         CBport->addItem(PortDisplayText(port), port.name);
-    if (const int index = CBport->findData(preselected); index >= 0)
-        CBport->setCurrentIndex(index);
+    CBport->setCurrentIndex(CBport->count() > 0 ? 0 : -1);
     layout->addWidget(CBport);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -36,13 +55,17 @@ TFPortChoice::TFPortChoice(const LanguageCatalog& language, const QString& fileN
     BWrite->setObjectName(QStringLiteral("BWrite"));
     BCancel->setObjectName(QStringLiteral("BCancel"));
     BWrite->setEnabled(CBport->count() > 0);
-    // What may lead to a write: Enter gives Cancel, as Escape and the close button do.
-    BWrite->setAutoDefault(false);
+    // What may lead to a write: Enter gives Cancel, as Escape and the close button do, until the focus is
+    // moved onto Write.
     BCancel->setDefault(true);
+    BCancel->setFocus();
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    setMinimumWidth(360);
+    // The title whole: a window manager cuts it to the window's width (room left for its buttons).
+    QFont title = font();
+    title.setBold(true);
+    setMinimumWidth(std::max(360, QFontMetrics(title).horizontalAdvance(windowTitle()) + kTitleBarButtons));
 }
 
 QString TFPortChoice::chosenPort() const

@@ -15,7 +15,8 @@ class TFPortChoice : public QDialog
 {
     Q_OBJECT
 public:
-    // The ports offered in this order; preselected is chosen first when it is among them.
+    // The ports offered in this order, preselected (the settings window's port) first and chosen, added when
+    // it is not among them.
     TFPortChoice(const LanguageCatalog& language, const QString& fileName,
                  const QList<SerialPortEntry>& ports, const QString& preselected, QWidget* parent = nullptr);
 

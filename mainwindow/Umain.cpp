@@ -47,6 +47,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 #include <utility>
 
 TFMain::TFMain(const AppContext& context, QWidget* parent)
@@ -55,6 +57,11 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(kApplicationTitle);
     m_files = new FileCommands(m_context, this, [this] { BRefreshClick(); });
+    // A file written into the controller in use replaces its tables; one written into another controller
+    // (File > Write to controller) leaves the file in use as it was.
+    m_files->controllerWritten = [this] {
+        m_controllerChanged = m_controllerChanged || Zentik->ComPort->portName() == m_portInUse;
+    };
     m_configFiles = new ConfigFileCommands(m_context, this, *m_files);
 
     createActions();
@@ -65,6 +72,7 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     addChildKinds();
 
     setMinimumSize(640, 480);
+    m_firstStart = !WindowPlacement::kept(*m_context.options).has_value();
     WindowPlacement::restore(this, *m_context.options, QSize(867, 640));
     FormCreate();
 }
@@ -191,6 +199,18 @@ void TFMain::addChildKinds()
 void TFMain::ShowSummary()
 {
     Panel2->ShowSummary(Zentik->Parameters);
+    // Another controller on the same port (swapped while the program ran) is a change as well; a read
+    // that found no serial number says nothing about it.
+    const QString serial = Zentik->Parameters.SerialNumber;
+    if (!serial.isEmpty() && serial != QLatin1String("00000000")) {
+        m_controllerChanged = m_controllerChanged || (!m_serialShown.isEmpty() && serial != m_serialShown);
+        m_serialShown = serial;
+    }
+    if (std::exchange(m_controllerChanged, false)) {
+        for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder))
+            if (auto* sensor = qobject_cast<TFSensor1*>(w))
+                sensor->controllerChanged();
+    }
     // Every read ends here, after its own words in the status line.
     if (!m_afterFirstSummary.isEmpty())
         messages().status(std::exchange(m_afterFirstSummary, QString()));
@@ -211,7 +231,24 @@ void TFMain::showEvent(QShowEvent* event)
         m_placing = true;
         QTimer::singleShot(0, this, [this] { m_placing = m_placing && !WindowPlacement::fitShown(this); });
         FormShow();
+        // Once the window manager has mapped the window: before, it would give the window the size it
+        // was first shown with.
+        if (m_firstStart)
+            QTimer::singleShot(0, this, &TFMain::growForChildren);
     }
+}
+
+void TFMain::growForChildren()
+{
+    // The described size holds the controller settings window at the usual font; a desktop with a larger
+    // one needs more, or that window would scroll its values out of sight.
+    QSize needed;
+    for (const QMdiSubWindow* w : MdiArea->subWindowList())
+        needed = needed.expandedTo(w->property("naturalSize").toSize());
+    const QSize room = MdiArea->viewport()->size();
+    if (needed.isValid())
+        WindowPlacement::enlarge(this, QSize(std::max(0, needed.width() - room.width()),
+                                             std::max(0, needed.height() - room.height())));
 }
 
 void TFMain::FormShow()
@@ -302,6 +339,8 @@ bool TFMain::BRefreshClick()
         messages().status(text("MESSAGES", "001"));
         return true;
     }
+    // Another port (a configuration file opened or closed, another adapter chosen) is another controller.
+    m_controllerChanged = m_controllerChanged || (!m_portInUse.isEmpty() && m_portInUse != PortName);
     m_portInUse = PortName;
     messages().status(text("MESSAGES", "004"));
     StartConfigRead(m_context, FlowRun(this, [this](const FlowOutcome& outcome) { OnConfigRead(outcome); }));
@@ -352,7 +391,7 @@ void TFMain::MenuSaveClick()
             m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
             QStringLiteral(" (*.log)"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        // Without an extension: ".log" is appended to whatever name is chosen.
+        // Without an extension: ".log" is appended where the name chosen lacks it.
         dialog.selectFile(FileNames::proposedPath(*m_context.options, FileNames::Kind::Log,
                                                   Zentik->Parameters.SerialNumber));
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -362,7 +401,10 @@ void TFMain::MenuSaveClick()
         return;
     FileNames::keepFolder(*m_context.options, FileNames::Kind::Log, chosen);
     QString error;
-    if (!Memo1->SaveToFile(chosen + QStringLiteral(".log"), &error))
+    // ".log" is appended to a name that does not end in it already.
+    if (!chosen.endsWith(QStringLiteral(".log"), Qt::CaseInsensitive))
+        chosen += QStringLiteral(".log");
+    if (!Memo1->SaveToFile(chosen, &error))
         messages().error(error);
 }
 

@@ -147,6 +147,8 @@ private:
     void createToolBars();
     void createPanels();
     void addChildKinds();
+    // Larger, as far as the screen allows, where a child window is larger than the frame.
+    void growForChildren();
     QString text(const char* section, const char* key) const;
     // The port panel back on the port last opened; the failure, with the port's name, as its tooltip.
     QString showPortFailure(const PortFailure& failure);
@@ -159,7 +161,12 @@ private:
     QPointer<TFSettings> m_settings;
     QPointer<TFHistory> m_historyWindow;
     bool m_shown = false;
-    bool m_placing = false; // shown, and not yet fitted to the screen with the frame the manager drew
-    QString m_portInUse;    // the port Refresh last opened
+    bool m_placing = false;    // shown, and not yet fitted to the screen with the frame the manager drew
+    bool m_firstStart = false; // no place kept from an earlier run: sized to what the windows need
+    QString m_portInUse;       // the port Refresh last opened
+    QString m_serialShown;     // the serial number the last read found
+    // The controller the calibration windows read and write has changed since they last heard: told at
+    // the end of the next read.
+    bool m_controllerChanged = false;
     QString m_afterFirstSummary;
 };

@@ -259,6 +259,13 @@ void TFMain::ApplyTexts()
     m_files->ApplyTexts();
     if (m_historyWindow)
         m_historyWindow->ApplyTexts();
+    // Open windows follow a language switch at once.
+    for (QMdiSubWindow* w : MdiArea->subWindowList()) {
+        if (auto* sensor = qobject_cast<TFSensor1*>(w))
+            sensor->ApplyTexts();
+        else if (auto* controller = qobject_cast<TFZentik*>(w))
+            controller->ApplyTexts();
+    }
     MenuClear->setText(text("MAIN", "0019"));
     MenuSave->setText(text("MAIN", "0020"));
     N9->setText(ASettings->text());

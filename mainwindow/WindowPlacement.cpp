@@ -165,6 +165,19 @@ bool fitShown(QWidget* window)
     return true;
 }
 
+void enlarge(QWidget* window, const QSize& extra)
+{
+    if (window->isMaximized() || window->isFullScreen() || (extra.width() <= 0 && extra.height() <= 0))
+        return;
+    const QRect client = window->geometry();
+    const QMargins drawn = frameOf(window);
+    const QMargins frame = drawn.isNull() ? expectedFrame(window, std::nullopt) : drawn;
+    // Grown about its centre, then moved and held within the screen.
+    QRect grown = client.adjusted(0, 0, extra.width(), extra.height());
+    grown.moveCenter(client.center());
+    window->setGeometry(fitted(grown, frame, availableFor(client)));
+}
+
 bool remember(const QWidget* window, Options& options)
 {
     // A maximised window's frame need not be the one it has when normal again: the one kept before is

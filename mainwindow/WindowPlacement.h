@@ -35,6 +35,9 @@ void restore(QWidget* window, Options& options, const QSize& defaultSize);
 // Once shown: the frame the window manager has given it may be larger than foreseen; the window is then
 // fitted again. False while the frame is not known yet (the manager has not framed the window).
 bool fitShown(QWidget* window);
+// The window larger by extra in each direction, as far as its screen's available area has room (a first
+// start where the desktop's font makes a child window larger than the described frame).
+void enlarge(QWidget* window, const QSize& extra);
 // At closing: the window's place for the next run.
 bool remember(const QWidget* window, Options& options);
 

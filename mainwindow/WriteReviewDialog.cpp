@@ -63,9 +63,10 @@ TFWriteReview::TFWriteReview(const WriteReview& review, QWidget* parent) : QDial
 
     BWrite = new QPushButton(review.writeText, this);
     BWrite->setObjectName(QStringLiteral("BWrite"));
-    BWrite->setAutoDefault(false);
     BCancel = new QPushButton(review.cancelText, this);
     BCancel->setObjectName(QStringLiteral("BCancel"));
+    // Cancel is the default as the dialog opens; Enter presses the button that has the focus (both are
+    // auto-default), so Tab to Write and Enter writes, as Space does.
     BCancel->setDefault(true);
     connect(BWrite, &QPushButton::clicked, this, &QDialog::accept);
     connect(BCancel, &QPushButton::clicked, this, &QDialog::reject);

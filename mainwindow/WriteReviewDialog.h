@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The look before a configuration file is written into the controller: what will change, with Write and
-// Cancel, Cancel being the default and what Escape and the close button give.
+// Cancel, Cancel being the default as it opens and what Escape and the close button give.
 #pragma once
 
 #include "app/WriteReview.h"

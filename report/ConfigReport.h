@@ -23,9 +23,11 @@ public:
 
     // Lays the report out afresh for one controller record; programName and the time printed are printed in
     // the page footer, programName also as the document's creator.
+    // mark: what the title carries after its text (the simulated controller's words), none for a real one.
     ReportDocument Prepare(const TParameters& parameters, const LanguageCatalog& language,
                            const QString& programName, const QLocale& locale = QLocale(),
-                           const QDateTime& printed = QDateTime::currentDateTime());
+                           const QDateTime& printed = QDateTime::currentDateTime(),
+                           const QString& mark = QString());
     // The engine's callback: a variable's value with the data sets at their current rows; no value
     // outside Prepare.
     QVariant frxReport1GetValue(const QString& variable) const;
@@ -39,6 +41,7 @@ private:
 // The report's page: every band, cell, frame and chart with its position, size, text and font.
 ReportTemplate ConfigReportTemplate();
 
-// The prepared report for one controller record, in one call.
+// The prepared report for one controller record, in one call; a record read on the port SIM is marked
+// as the simulated controller's (MESSAGES 136) in its title.
 ReportDocument PrepareConfigReport(const TParameters& parameters, const LanguageCatalog& language,
-                                   const QString& programName);
+                                   const QString& programName, const QString& port = QString());

@@ -61,7 +61,7 @@ ReportTemplate ConfigReportTemplate()
                      TConfigReport::frxUserDataSet3};
 
     ReportBand title{QStringLiteral("ReportTitle1"), BandKind::Title, 11};
-    ReportText heading = cell(QStringLiteral("Title"), 4, 0, 70, 8, QStringLiteral("[0034]"), Value);
+    ReportText heading = cell(QStringLiteral("Title"), 4, 0, 182, 8, QStringLiteral("[0034][Mark]"), Value);
     heading.font.pointSize = 12;
     title.texts << heading;
 

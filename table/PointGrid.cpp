@@ -41,7 +41,6 @@ public:
                              if (!cell.isValid())
                                  return;
                              model->setData(cell, text);
-                             grid->m_typedCell = cell;
                          });
         m_editor = editor;
         m_original = index.data(Qt::EditRole).toString();
@@ -185,11 +184,10 @@ bool PointGrid::SGUserKeyPress(QChar key)
     }
 }
 
-bool PointGrid::releaseKey(int key, qint32 volumeLimit)
+bool PointGrid::releaseKey(int key)
 {
-    // Only a volume being typed is held to the tank: a cell the cursor moves onto or leaves unchanged keeps
-    // its value, whatever the tank volumes are at the moment (0 after a failed read).
-    const QPersistentModelIndex typed = std::exchange(m_typedCell, QPersistentModelIndex());
+    // A volume stays as typed, above the tank volumes too: the rule for volumes above the total is asked
+    // before the table is written, as for points from anywhere else.
     const QModelIndex current = currentIndex();
     if (current.isValid()) {
         const int row = current.row();
@@ -213,12 +211,6 @@ bool PointGrid::releaseKey(int key, qint32 volumeLimit)
                 m_points->setCell(row, kVolumeColumn, cell);
             }
         }
-    }
-    if (typed.isValid() && typed.column() == kVolumeColumn) {
-        double litres = 0;
-        if (TextToFloat(m_points->cell(typed.row(), kVolumeColumn), m_locale, &litres) &&
-            litres > volumeLimit)
-            m_points->setCell(typed.row(), kVolumeColumn, QString::number(volumeLimit));
     }
     switch (key) {
     case Qt::Key_Tab:

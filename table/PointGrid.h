@@ -40,9 +40,9 @@ public:
     void HalvePoints();
 
     // The release of a key in the grid or its cell editor: the current cell corrected (empty to 0, N held
-    // to 1023), a volume the key typed held to the volume limit, then Tab, Insert or Delete acted on. False
-    // when the handling stopped, so the table is not to be recomputed.
-    bool releaseKey(int key, qint32 volumeLimit);
+    // to 1023, a volume that does not read as a number loses its last character), then Tab, Insert or
+    // Delete acted on. False when the handling stopped, so the table is not to be recomputed.
+    bool releaseKey(int key);
     // Closes a cell editor that is open, keeping what was typed.
     void finishEditing();
     bool isEditing() const { return state() == EditingState; }
@@ -71,6 +71,4 @@ private:
     QLocale m_locale;
     // Keys whose press the grid or its cell editor received and whose release is still to come.
     QSet<int> m_pressedKeys;
-    // The cell whose text was typed since the last key release.
-    QPersistentModelIndex m_typedCell;
 };

@@ -9,6 +9,7 @@
 #include "flows/PointsFlow.h"
 #include "flows/TableFlows.h"
 #include "link/UzentikDevice.h"
+#include "ports/PortCaption.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
@@ -17,9 +18,11 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QRadioButton>
+#include <QTimer>
 #include <QValueAxis>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -98,6 +101,13 @@ void TFSensor1::FormShow()
 
 void TFSensor1::ApplyTexts()
 {
+    // Before the sensor is set up (the first showing) its captions are set by the set-up.
+    if (const int n = sensor(); n != 0) {
+        setWindowTitle(text("MAIN", n == 1 ? "0007" : "0008"));
+        m_points->setHeader(kVolumeColumn, sensorPrefix() + QStringLiteral(", ") + volumeUnit());
+        if (!RBue->isChecked())
+            Chart1->AxisBottom->setTitleText(sensorPrefix() + QLatin1Char(',') + volumeUnit());
+    }
     ARead->setText(text("SENSOR", "0001"));
     AWrite->setText(text("SENSOR", "0002"));
     AImportPoints->setText(text("SENSOR", "0020"));
@@ -140,13 +150,16 @@ bool TFSensor1::confirmDiscardingPoints()
 {
     if (!hasUnwrittenPoints())
         return true;
-    const QString question =
-        m_context.language
-            ->LanguageText("MESSAGES", "080",
-                           QStringLiteral("The points of sensor %1 have not been written to the controller. "
-                                          "Discard them?"))
-            .arg(tableSensor());
-    return m_context.messages->question(question, MessageService::Answer::No);
+    return m_context.messages->question(discardQuestion(), MessageService::Answer::No);
+}
+
+QString TFSensor1::discardQuestion() const
+{
+    return m_context.language
+        ->LanguageText("MESSAGES", "080",
+                       QStringLiteral("The points of sensor %1 have not been written to the controller. "
+                                      "Discard them?"))
+        .arg(tableSensor());
 }
 
 int TFSensor1::sensor() const
@@ -198,7 +211,7 @@ void TFSensor1::SGUserKeyDown(int key)
 
 void TFSensor1::SGUserKeyUp(int key)
 {
-    if (!SGUser->releaseKey(key, tankVolumeLimit()))
+    if (!SGUser->releaseKey(key))
         return;
     if (m_tableRead && SGUser->points() == m_pointsRead)
         return;
@@ -314,14 +327,66 @@ void TFSensor1::AReadExecute()
     // The read replaces the grid's points with the table's.
     if (!confirmDiscardingPoints())
         return;
+    startTableRead();
+}
+
+void TFSensor1::startTableRead()
+{
     const QString started = text("MESSAGES", "009");
     m_context.messages->status(started);
     const auto done = [this](const FlowOutcome& outcome) { OnTableRead(outcome); };
     StartTableRead(m_context, tableSensor(), started, FlowRun(this, done).closingProgressItself());
 }
 
+void TFSensor1::controllerChanged()
+{
+    m_readAgain = true;
+    // Not inside the process that found the change: its completion, and what the program does after it,
+    // come first.
+    QTimer::singleShot(0, this, &TFSensor1::readAgainWhenIdle);
+}
+
+void TFSensor1::readAgainWhenIdle()
+{
+    TZENTIK* z = m_context.zentik;
+    if (!m_readAgain || m_waitingForIdle)
+        return;
+    if (z->IsBusy()) {
+        m_waitingForIdle = true;
+        connect(
+            z, &TZENTIK::BusyChanged, this,
+            [this] {
+                m_waitingForIdle = false;
+                QTimer::singleShot(0, this, &TFSensor1::readAgainWhenIdle);
+            },
+            Qt::SingleShotConnection);
+        return;
+    }
+    m_readAgain = false;
+    const QString said =
+        m_context.language
+            ->LanguageText("MESSAGES", "137",
+                           QStringLiteral("Sensor %1: the controller has changed (now %2), so "
+                                          "its level recoding table is read again."))
+            .arg(QString::number(tableSensor()), PortCaption(*m_context.language, z->ComPort->portName()));
+    if (hasUnwrittenPoints() &&
+        !m_context.messages->question(said + QStringLiteral("\n\n") + discardQuestion(),
+                                      MessageService::Answer::No))
+        return;
+    // Whatever the read brings, the points of the controller or file that was there are not kept to be
+    // written into this one.
+    SGUser->finishEditing();
+    SGUser->resetPoints(PointList::zero());
+    m_keptPoints = SGUser->points();
+    ComputeTable();
+    m_context.messages->status(said);
+    m_readingAgain = true;
+    startTableRead();
+}
+
 void TFSensor1::OnTableRead(const FlowOutcome& outcome)
 {
+    const bool readAgain = std::exchange(m_readingAgain, false);
     if (outcome.kind == FlowOutcome::Kind::Busy)
         return m_context.tellBusy();
     if (!outcome.ok()) {
@@ -337,81 +402,87 @@ void TFSensor1::OnTableRead(const FlowOutcome& outcome)
                          TableTextsOfWords(TableWordsRead(*m_context.zentik, tableSensor()), m_locale));
     if (CopyTableToPoints()) {
         m_tableRead = true;
+        m_wordsRead = TableWordsRead(*m_context.zentik, tableSensor());
         m_pointsRead = SGUser->points();
         m_keptPoints = m_pointsRead;
     }
     RedrawChart();
     if (m_context.progress)
         m_context.progress->finish();
+    // A read the window made of itself says why in the status line rather than in a box of its own.
+    if (readAgain)
+        return m_context.messages->status(
+            m_context.language
+                ->LanguageText(
+                    "MESSAGES", "138",
+                    QStringLiteral("Sensor %1: the level recoding table has been read again from %2, "
+                                   "since the controller changed."))
+                .arg(QString::number(tableSensor()),
+                     PortCaption(*m_context.language, m_context.zentik->ComPort->portName())));
     m_context.messages->information(done);
-}
-
-bool TFSensor1::CheckPointsForWrite()
-{
-    PointList points = SGUser->points();
-    const int count = points.size();
-    QString error;
-    const PointList::WriteCheck check = points.prepareForWrite(&error);
-    // Duplicates removed and the order by N stay in the grid whatever the check says.
-    if (check != PointList::WriteCheck::NotANumber || points.size() != count)
-        SGUser->replacePoints(points);
-    return TellPointsCheck(m_context, check, error);
 }
 
 void TFSensor1::AWriteExecute()
 {
-    // Known before the question, and again before NewPages is filled: the question box lets events
-    // through, and a completion may have started a process meanwhile.
     if (m_context.refuseIfBusy())
         return;
     SGUser->setFocus();
     SGUser->finishEditing();
-    // With no tank volume every point's share of it is 0: the table computed from them would be all zeros.
-    if (!m_tableRead && totalVolume() == 0) {
-        m_context.messages->warning(m_context.language->LanguageText(
-            "MESSAGES", "082",
-            QStringLiteral(
-                "The tank volumes are not known (the total volume is 0), so no table can be computed "
-                "from the points. Nothing has been written. Read the controller first.")));
-        return;
+    // What is written is the table as shown: last computed from the points, or last read. The checks and
+    // the question about volumes above the total are the flow's, as for zentikctl.
+    PointsWrite request;
+    request.sensor = tableSensor();
+    request.points = SGUser->points();
+    if (m_tableRead) {
+        request.wordsRead = m_wordsRead;
+        request.pointsRead = m_pointsRead;
     }
-    if (!m_context.messages->question(text("SENSOR", "0010"), MessageService::Answer::No))
-        return;
-    if (m_context.refuseIfBusy() || !CheckPointsForWrite())
-        return;
-    // A table computed before the tank volumes last changed would not be the one the points give now.
-    if (!m_tableRead && m_computedTotal != totalVolume() && !ComputeTable())
-        return;
-    // What is written is the table as shown: last computed from the points, or last read.
-    TableWords words{};
-    QString error;
-    if (!WordsOfTableTexts(m_results->column(kVolumeColumn), m_locale, &words, &error)) {
-        m_context.messages->error(error);
-        return;
-    }
-    m_pointsBeingWritten = SGUser->points();
-    sendTable(words);
+    request.volumesAccepted = request.points == m_acceptedPoints && totalVolume() == m_acceptedTotal;
+    request.confirm = text("SENSOR", "0010");
+    request.progressLabel = text("MESSAGES", "010");
+    // Duplicates removed and the order by N stay in the grid whatever the check says.
+    request.readied = [this](const PointList& points) {
+        if (points != SGUser->points())
+            SGUser->replacePoints(points);
+    };
+    request.sending = [this](const TableWords& words) {
+        m_pointsBeingWritten = SGUser->points();
+        m_wordsBeingWritten = words;
+        // A table computed before the tank volumes last changed is not the one written: shown anew.
+        if (!(m_tableRead && m_pointsBeingWritten == m_pointsRead) && m_computedTotal != totalVolume())
+            ComputeTable();
+    };
+    startWrite([this, request](const FlowRun& run) {
+        StartPointsWriteOver(m_context, request, totalVolume(), m_locale, run);
+    });
 }
 
-void TFSensor1::sendTable(const TableWords& words)
+void TFSensor1::startWrite(const std::function<void(const FlowRun&)>& start)
 {
-    m_wordsBeingWritten = words;
     // Said only once the pages travel: a write that ends inside its start reports that alone.
-    const QString started = text("MESSAGES", "010");
     auto ended = std::make_shared<bool>(false);
     const auto done = [this, ended](const FlowOutcome& outcome) {
         *ended = true;
         OnTableWrite(outcome);
     };
-    StartTableWrite(m_context, tableSensor(), words, started, FlowRun(this, done).closingProgressItself());
+    start(FlowRun(this, done).closingProgressItself());
     if (!*ended)
-        m_context.messages->status(started);
+        m_context.messages->status(text("MESSAGES", "010"));
 }
 
 void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
 {
     if (outcome.kind == FlowOutcome::Kind::Busy)
         return m_context.tellBusy();
+    if (outcome.kind == FlowOutcome::Kind::VolumesUnknown)
+        return m_context.messages->warning(m_context.language->LanguageText(
+            "MESSAGES", "082",
+            QStringLiteral(
+                "The tank volumes are not known (the total volume is 0), so no table can be computed "
+                "from the points. Nothing has been written. Read the controller first.")));
+    // Refused by the user or by the check, which has said why: nothing was sent.
+    if (outcome.kind == FlowOutcome::Kind::Cancelled || outcome.kind == FlowOutcome::Kind::InvalidFile)
+        return;
     if (outcome.kind == FlowOutcome::Kind::BackupFailed) {
         // The read before the write failed: said as any failed read, and nothing was written.
         m_context.messages->failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
@@ -425,8 +496,12 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         // Retry sends the same table again: the user has said yes to it, and it has passed its check.
         TellProcessFailure(m_context, failed, failed + QString::number(outcome.resultCode), outcome, this,
                            [this] {
-                               if (!m_context.refuseIfBusy())
-                                   sendTable(m_wordsBeingWritten);
+                               if (m_context.refuseIfBusy())
+                                   return;
+                               startWrite([this](const FlowRun& run) {
+                                   StartTableWrite(m_context, tableSensor(), m_wordsBeingWritten,
+                                                   text("MESSAGES", "010"), run);
+                               });
                            });
     } else {
         m_keptPoints = m_pointsBeingWritten;

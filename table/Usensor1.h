@@ -15,6 +15,7 @@
 #include <optional>
 
 struct FlowOutcome;
+class FlowRun;
 class CalibrationChart;
 class PointGrid;
 class QAction;
@@ -50,6 +51,11 @@ public:
     // Asks whether such points may be discarded (No, the default and Escape, keeps them); true without a
     // question when there are none. Whatever drops or replaces the grid's points asks here first.
     bool confirmDiscardingPoints();
+    // The controller or configuration file the window reads and writes has changed under it (another port,
+    // another controller on it, a configuration file written into it): once the controller is free, the
+    // window says so and reads its table again, asking first when it holds points not written (No keeps
+    // them, unread).
+    void controllerChanged();
 
     QWidget* Panel2 = nullptr;
     QToolButton* BRead = nullptr;
@@ -81,7 +87,6 @@ public:
     bool DrawFractionChart();
     bool RedrawChart();
     bool CopyTableToPoints();
-    bool CheckPointsForWrite();
 
     void AReadExecute();
     void AWriteExecute();
@@ -116,10 +121,14 @@ private:
     bool setUpSensor(int sensor);
     void SGUserKeyDown(int key);
     void SGUserKeyUp(int key);
+    // Starts the read of the window's table, the points already given up.
+    void startTableRead();
+    void readAgainWhenIdle();
     void OnTableRead(const FlowOutcome& outcome);
     void OnTableWrite(const FlowOutcome& outcome);
-    // Writes the words as the sensor's table, as the points last checked for writing give them.
-    void sendTable(const TableWords& words);
+    // Starts a write of the sensor's table (start calls the flow with the run) and says it is under way
+    // once the pages travel.
+    void startWrite(const std::function<void(const FlowRun&)>& start);
 
     void buildLayout();
     void fitCommandCaptions();
@@ -127,6 +136,7 @@ private:
     // Plots two columns of grid texts; false, the error shown, when a text is not a number.
     bool plot(QLineSeries* series, const StringGridModel& grid);
     QString text(const char* section, const char* key) const;
+    QString discardQuestion() const;
     QString volumeUnit() const;
     qint32 tankVolumeLimit() const;
     qint32 totalVolume() const;
@@ -137,9 +147,9 @@ private:
     // extension.
     QString chooseSpreadsheet(bool save, FileNames::Kind kind);
     // Every replacement of the whole point list from outside the grid (a points file, the tank's shape)
-    // comes through here: it asks first when the grid holds points not written, then recomputes the table
-    // and tells done in the status line. False when the points stayed as they were. kept: the new points
-    // count as written (an import), not as typed.
+    // comes through here: it asks first about volumes above the total volume and when the grid holds points
+    // not written, then recomputes the table and tells done in the status line. False when the points stayed
+    // as they were. kept: the new points count as written (an import), not as typed.
     bool replaceGridPoints(const PointList& points, const QString& done, bool kept);
     void writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey);
 
@@ -148,13 +158,20 @@ private:
     StringGridModel* m_points = nullptr;
     StringGridModel* m_results = nullptr;
     bool m_shown = false;
+    bool m_readAgain = false;       // the controller changed: the table is to be read again
+    bool m_waitingForIdle = false;  // for that, until the controller's process ends
+    bool m_readingAgain = false;    // the read under way is that one
     PointList m_keptPoints;         // last read, written, imported or cleared
     PointList m_pointsBeingWritten; // kept once their write has succeeded
     TableWords m_wordsBeingWritten{};
     // The result grid holds the words last read, with the points made from them: a key that changes no
     // point leaves those words to be written back as they were read, whatever the total volume.
     bool m_tableRead = false;
+    TableWords m_wordsRead{};
     PointList m_pointsRead;
+    // The points whose volumes above the total were accepted as they came, and that total.
+    PointList m_acceptedPoints;
+    qint32 m_acceptedTotal = -1;
     qint32 m_computedTotal = 0;     // the total volume the table was last computed over
     int m_resultGridExtraWidth = 0; // the result grid's width beyond the described one
     int m_pointGridExtraWidth = 0;  // the same for the point grid

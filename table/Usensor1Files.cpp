@@ -63,21 +63,19 @@ void TFSensor1::AImportPointsExecute()
     case Status::NoPoints:
         return m_context.messages->warning(text("SENSOR", "0026") + named);
     }
-    // Points measured in a larger tank would make the table saturate from some code on, unnoticed.
-    const PointList::VolumesAbove above = read.points.volumesAbove(totalVolume(), m_locale);
-    if (above.count > 0) {
-        const QString question = VolumesAboveQuestion(*m_context.language, above, totalVolume(), m_locale);
-        if (!m_context.messages->question(question, MessageService::Answer::No))
-            return;
-    }
     replaceGridPoints(read.points, text("SENSOR", "0030") + QStringLiteral(": ") + name, true);
 }
 
 bool TFSensor1::replaceGridPoints(const PointList& points, const QString& done, bool kept)
 {
-    if (!confirmDiscardingPoints())
+    // Points measured in a larger tank (or a shape larger than the tanks) would make the table saturate
+    // from some code on: asked before the typed points are dropped; a No to either leaves the grid.
+    const qint32 total = totalVolume();
+    if (!AcceptVolumesAbove(m_context, points, total, m_locale) || !confirmDiscardingPoints())
         return false;
     SGUser->resetPoints(points);
+    m_acceptedPoints = SGUser->points();
+    m_acceptedTotal = total;
     if (kept)
         m_keptPoints = SGUser->points();
     if (ComputeTable())

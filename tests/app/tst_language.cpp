@@ -75,14 +75,14 @@ const QList<UsedRange> kUsedRanges = {
     {"SETTINGS", {20, 20}},
     // Looking at the points and settings before they are lost.
     {"MESSAGES", {80, 82}},
-    {"SENSOR", {40, 40}},
+    {"SENSOR", {40, 41}},
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     {"SENSOR", {45, 68}},
     {"MESSAGES", {100, 105}},
     {"MAIN", {60, 66}},
     // A technician's first day.
-    {"MESSAGES", {120, 136}},
+    {"MESSAGES", {120, 138}},
     {"MAIN", {80, 81}},
     {"ZENTIK", {40, 47}},
     {"SENSOR", {70, 73}},
@@ -387,6 +387,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "072", 1}, // backups, the history and undo
     {"MESSAGES", "080", 1}, // the sensor
     {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
+    {"SENSOR", "0041", 3},  // the same when one volume exceeds it
     {"MESSAGES", "100", 1}, // a file opened as a controller
     {"MESSAGES", "101", 2},
     {"MESSAGES", "102", 1},
@@ -396,6 +397,8 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "130", 1},
     {"MESSAGES", "131", 1},
     {"MESSAGES", "134", 3}, // the sensor, the first and the last level code
+    {"MESSAGES", "137", 2}, // the sensor, the port
+    {"MESSAGES", "138", 2},
     // The licence, the version and the connection doctor.
     {"MESSAGES", "150", 1},
     {"MESSAGES", "151", 2},

@@ -620,9 +620,8 @@ void tst_zentikctl::overPseudoTerminal_writePoints_data()
     const QByteArray above("0,0\n1500,1023\n");
     QTest::newRow("above the total volume")
         << QStringList{} << above << 65
-        << QStringList{"zentikctl: 1 of the imported volumes exceed the "
-                       "total volume of 1000 l; the largest is "
-                       "1500 l."}
+        << QStringList{"zentikctl: 1 of the imported volumes exceeds the total volume of 1000 l: it is 1500 "
+                       "l."}
         << QByteArray("[SNA1B2C3D4]\r\nTank1=500\r\nTank2=500\r\n") << QStringList{};
     QTest::newRow("above the total volume, --force")
         << QStringList{} << above << 0

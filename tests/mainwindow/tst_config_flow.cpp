@@ -376,9 +376,15 @@ void tst_config_flow::report_namesTheProgramAndThePortNotTheInstance()
     const ReportDocument& document = preview->document();
     QCOMPARE(document.creator, QStringLiteral("ZENTIK Configurator 1.0.0.24"));
     QStringList footer;
-    for (const ReportItem& item : document.pages.first().items)
+    QString title;
+    for (const ReportItem& item : document.pages.first().items) {
         if (item.element == QLatin1String("ProgramName") || item.element == QLatin1String("PrintDate"))
             footer << item.text();
+        if (item.element == QLatin1String("Title"))
+            title = item.text();
+    }
+    // On paper too, the simulated controller is not taken for a real one.
+    QCOMPARE(title, QStringLiteral("#0034 — simulated controller"));
     QCOMPARE(footer.size(), 2);
     QCOMPARE(footer[0], document.creator);
     QVERIFY2(footer[1].startsWith(QLatin1String("#0047: ") + QDate::currentDate().toString(Qt::ISODate)),

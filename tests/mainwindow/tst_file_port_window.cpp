@@ -10,12 +10,18 @@
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/FileCommands.h"
+#include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/SummaryPanel.h"
+#include "ports/PortCaption.h"
+#include "settings/USettings.h"
+#include "table/StringGridModel.h"
+#include "table/Usensor1.h"
 #include "tests/common/Fixtures.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -40,6 +46,11 @@ private slots:
     void windows_workOnTheFileAndKeepNoHistory();
     void writeToController_loadsTheFileThereAndReturnsToIt();
     void recentFiles_lastEightNewestFirst_aMissingOneLeaves();
+    void calibrationWindow_readsAgainWhenTheControllerChanges_data();
+    void calibrationWindow_readsAgainWhenTheControllerChanges();
+    void languageSwitch_reachesOpenWindows();
+    void portChoice_offersTheSettingsPortFirst_data();
+    void portChoice_offersTheSettingsPortFirst();
 
 private:
     QString path(const QString& name) const { return m_home->path(name); }
@@ -228,6 +239,116 @@ void tst_file_port_window::recentFiles_lastEightNewestFirst_aMissingOneLeaves()
     QCOMPARE(main().PortName, portBefore);
     opened.removeAt(2);
     QCOMPARE(options.recentFiles(), opened.mid(0, 7));
+}
+
+void tst_file_port_window::calibrationWindow_readsAgainWhenTheControllerChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("unwritten"); // the window holds typed points, kept (No) when asked
+    QTest::newRow("file closed") << "closed" << false;
+    QTest::newRow("file loaded into the controller") << "loaded" << false;
+    QTest::newRow("file opened") << "opened" << false;
+    QTest::newRow("file closed, typed points kept") << "closed" << true;
+}
+
+void tst_file_port_window::calibrationWindow_readsAgainWhenTheControllerChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, unwritten);
+    // The simulated controller's table differs from the file's (patternPages).
+    TParameters sim = m_bench->sim->state();
+    sim.Pages = TPages{};
+    for (int n = 0; n < kTableEntries; ++n)
+        TableEntry(sim.Pages, 0, n) = quint16(n * 64);
+    m_bench->sim->setState(sim);
+    const QString file = path(QStringLiteral("tank.zkt"));
+    if (change == QLatin1String("closed"))
+        QVERIFY(open(file));
+    main().ASensor1->trigger();
+    auto* window = qobject_cast<TFSensor1*>(main().childWindows(ChildTag::Sensor1).value(0));
+    QVERIFY(window);
+    window->ARead->trigger();
+    QVERIFY(m_bench->waitIdle());
+    const QStringList before = window->results()->column(0);
+    const QList<QStringList> typed{{"0", "7"}, {"0", "1023"}};
+    if (unwritten)
+        window->points()->setColumns(typed);
+    m_bench->messages.take();
+    // The load's review is answered Yes; the question about typed points No.
+    m_bench->messages.answers =
+        change == QLatin1String("loaded") ? QList<bool>{true, false} : QList<bool>{false};
+    if (change == QLatin1String("closed"))
+        main().ACloseConfigFile->trigger();
+    else if (change == QLatin1String("opened"))
+        QVERIFY(commands().openConfigFile(file));
+    else
+        main().files().loadConfigFile(file);
+    // Now on the controller or file whose table is the other one.
+    TableWords now{};
+    for (int n = 0; n < kTableEntries; ++n)
+        now[n] = TableEntry(change == QLatin1String("closed") ? sim.Pages : patternPages(), 0, n);
+    const QString said =
+        text("MESSAGES", "138").arg("1", PortCaption(main().language(), main().Zentik->ComPort->portName()));
+    if (unwritten) {
+        QVERIFY(WaitUntil([&] { return m_bench->messages.seen.filter("question: ").size() == 1; }));
+        QVERIFY(m_bench->waitIdle());
+        QVERIFY(m_bench->messages.seen.filter("question: ").first().endsWith(text("MESSAGES", "080").arg(1)));
+        QCOMPARE(window->points()->column(1), typed[1]);
+        QCOMPARE(window->results()->column(0), before);
+        return;
+    }
+    QVERIFY2(WaitUntil([&] { return m_bench->messages.seen.contains("status: " + said); }),
+             qPrintable(m_bench->messages.seen.join('|')));
+    QCOMPARE(window->results()->column(0), TableTextsOfWords(now, QLocale()));
+    QVERIFY(window->results()->column(0) != before);
+    QVERIFY(!window->hasUnwrittenPoints());
+}
+
+void tst_file_port_window::languageSwitch_reachesOpenWindows()
+{
+    main().ASensor1->trigger();
+    main().ASensor2->trigger();
+    TFSettings* settings = m_bench->program->FSettings;
+    settings->CBLanguage->setCurrentIndex(int(settings->LanguageFiles.indexOf(QStringLiteral("ZK_RUS.LNG"))));
+    settings->Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(text("MAIN", "0007"), QStringLiteral("Настройка 1-го датчика"));
+    for (int sensor : {1, 2}) {
+        auto* window = qobject_cast<TFSensor1*>(
+            main().childWindows(sensor == 1 ? ChildTag::Sensor1 : ChildTag::Sensor2).value(0));
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), text("MAIN", sensor == 1 ? "0007" : "0008"));
+        QCOMPARE(window->ARead->text(), text("SENSOR", "0001"));
+        QCOMPARE(window->points()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("V%1, л").arg(sensor));
+    }
+}
+
+void tst_file_port_window::portChoice_offersTheSettingsPortFirst_data()
+{
+    QTest::addColumn<QString>("settingsPort");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("a listed port") << "ttyUSB0" << QStringList{"ttyUSB0", "ttyS0", "SIM"};
+    QTest::newRow("a pseudo-terminal")
+        << "/dev/pts/7" << QStringList{"/dev/pts/7", "ttyS0", "ttyUSB0", "SIM"};
+    QTest::newRow("none") << "" << QStringList{"ttyS0", "ttyUSB0", "SIM"};
+}
+
+void tst_file_port_window::portChoice_offersTheSettingsPortFirst()
+{
+    QFETCH(QString, settingsPort);
+    TFPortChoice dialog(main().language(), path(QStringLiteral("tank.zkt")),
+                        {{QStringLiteral("ttyS0")}, {QStringLiteral("ttyUSB0")}, {QStringLiteral("SIM")}},
+                        settingsPort);
+    QStringList offered;
+    for (int i = 0; i < dialog.CBport->count(); ++i)
+        offered << dialog.CBport->itemData(i).toString();
+    QTEST(offered, "offered");
+    QCOMPARE(dialog.CBport->currentIndex(), 0);
+    // The title whole, in the title bar's bold type.
+    QFont bold = dialog.font();
+    bold.setBold(true);
+    QVERIFY(dialog.minimumWidth() > QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()));
 }
 
 QTEST_MAIN(tst_file_port_window)

@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -64,6 +65,8 @@ private slots:
     void load_backsUpThenReviewsThenWrites_data();
     void load_backsUpThenReviewsThenWrites();
     void cancelledReview_writesNothing();
+    void cancelledReview_statusSaysNothingWasWritten_data();
+    void cancelledReview_statusSaysNothingWasWritten();
     void tableWrite_backupChangesNothingShownOrWritten();
     void reviewDialog_onlyWriteWrites_data();
     void reviewDialog_onlyWriteWrites();
@@ -242,6 +245,29 @@ void tst_history_flow::cancelledReview_writesNothing()
     QCOMPARE(versions().size(), 1);
 }
 
+void tst_history_flow::cancelledReview_statusSaysNothingWasWritten_data()
+{
+    QTest::addColumn<bool>("undo"); // else a load
+    QTest::newRow("load") << false;
+    QTest::newRow("undo") << true;
+}
+
+void tst_history_flow::cancelledReview_statusSaysNothingWasWritten()
+{
+    QFETCH(bool, undo);
+    start();
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    if (undo)
+        load(path("x.zkt"));
+    m_bench->messages.answers = {false};
+    const QStringList seen = undo ? this->undo() : load(path("x.zkt"), {false});
+    QCOMPARE(m_bench->messages.reviews.size(), undo ? 2 : 1);
+    // The write it was about to make is no longer said to be under way.
+    const QStringList statuses = seen.filter(QRegularExpression("^status: "));
+    QVERIFY2(!statuses.isEmpty(), qPrintable(seen.join('|')));
+    QCOMPARE(statuses.last(), "status: " + text("MESSAGES", "062"));
+}
+
 void tst_history_flow::tableWrite_backupChangesNothingShownOrWritten()
 {
     start();
@@ -264,17 +290,21 @@ void tst_history_flow::tableWrite_backupChangesNothingShownOrWritten()
 
 void tst_history_flow::reviewDialog_onlyWriteWrites_data()
 {
-    QTest::addColumn<int>("key"); // 0: a click on Write, -1: the close button
+    QTest::addColumn<int>("key");      // 0: a click on Write, -1: the close button
+    QTest::addColumn<bool>("toWrite"); // the focus moved from Cancel onto Write first
     QTest::addColumn<bool>("written");
-    QTest::newRow("Write") << 0 << true;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << false;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
-    QTest::newRow("close button") << -1 << false;
+    QTest::newRow("Write") << 0 << false << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false << false;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << false << false;
+    QTest::newRow("close button") << -1 << false << false;
+    QTest::newRow("Enter on Write") << int(Qt::Key_Return) << true << true;
+    QTest::newRow("Escape on Write") << int(Qt::Key_Escape) << true << false;
 }
 
 void tst_history_flow::reviewDialog_onlyWriteWrites()
 {
     QFETCH(int, key);
+    QFETCH(bool, toWrite);
     WriteReview review;
     review.heading = QStringLiteral("x");
     review.settings << WriteReview::Setting{QStringLiteral("Interval"), QStringLiteral("1"),
@@ -285,8 +315,11 @@ void tst_history_flow::reviewDialog_onlyWriteWrites()
             dialog.BWrite->click();
         else if (key < 0)
             dialog.close();
-        else
-            QTest::keyClick(&dialog, Qt::Key(key));
+        if (key <= 0)
+            return;
+        if (toWrite)
+            dialog.BWrite->setFocus(Qt::BacktabFocusReason);
+        QTest::keyClick(dialog.focusWidget() ? dialog.focusWidget() : &dialog, Qt::Key(key));
     });
     QTEST(dialog.exec() == QDialog::Accepted, "written");
 }
@@ -395,6 +428,7 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     m_bench->main().AHistory->trigger();
     TFHistory* window = m_bench->main().historyWindow();
     QVERIFY(window);
+    const int width = window->width();
     QCOMPARE(window->Controllers->topLevelItemCount(), 1);
     QCOMPARE(window->Controllers->topLevelItem(0)->text(0), kSerial);
     QCOMPARE(window->Controllers->topLevelItem(0)->text(2), QStringLiteral("3"));
@@ -423,6 +457,8 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     QCOMPARE(m_bench->messages.reviews.size(), 2);
     QVERIFY(sameController(m_sim->state(), startRecord()));
     QTRY_COMPARE(window->Versions->topLevelItemCount(), 5);
+    // Refreshed after every read and write, and no wider for it.
+    QCOMPARE(window->width(), width);
 }
 
 QTEST_MAIN(tst_history_flow)

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,7 +61,8 @@ private slots:
     void refresh_noAnswer_detailsSayWhatToCheck();
     void logSave_writesLinesWithTimeStampAndCrLf();
     void logSave_twiceInARow();
-    void logSave_alwaysAppendsDotLog();
+    void logSave_endsInDotLogOnce_data();
+    void logSave_endsInDotLogOnce();
     void logSave_unwritableTarget_keepsTheLog();
     void logClear_emptiesAtOnce();
     void settingsApply_switchesLanguagePortAndRefreshes();
@@ -301,13 +303,29 @@ void tst_main_window::logSave_twiceInARow()
     QCOMPARE(second[6], QString());
 }
 
-void tst_main_window::logSave_alwaysAppendsDotLog()
+void tst_main_window::logSave_endsInDotLogOnce_data()
 {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << "named"
+                                  << "named.log";
+    QTest::newRow(".log") << "named.log"
+                          << "named.log";
+    QTest::newRow(".LOG") << "named.LOG"
+                          << "named.LOG";
+    QTest::newRow("another extension") << "named.txt"
+                                       << "named.txt.log";
+}
+
+void tst_main_window::logSave_endsInDotLogOnce()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
     start();
-    main().askLogFileName = [&] { return m_home->path(QStringLiteral("named.log")); };
+    main().askLogFileName = [&] { return m_home->path(chosen); };
     main().MenuSaveClick();
-    QVERIFY(QFile::exists(m_home->path(QStringLiteral("named.log.log"))));
-    QVERIFY(!QFile::exists(m_home->path(QStringLiteral("named.log"))));
+    QVERIFY(QFile::exists(m_home->path(written)));
+    QCOMPARE(QDir(m_home->dir.path()).entryList({"named*"}, QDir::Files), QStringList{written});
     // Cancelling the dialog changes nothing.
     const qsizetype lines = main().Memo1->lines().size();
     main().askLogFileName = [] { return QString(); };

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows on a 1366 × 768 screen at 144 dpi (the test runs on such an offscreen screen: 911 × 512 of the
-// program's own pixels) at the desktop font sizes a technician may have: the main window never opens larger
-// than the screen and comes back as it was left, and every child window fits the frame of the maximised
-// main window with the log shown, scrolling what cannot fit.
+// The windows on a 1366 × 768 screen, at 96 dpi and at 144 dpi (911 × 512 of the program's own pixels; the
+// test runs once on each offscreen screen), at the desktop font sizes a technician may have, set as the
+// application's font as a desktop sets it: the main window never opens larger than the screen, opens large
+// enough for the controller settings window where the screen has room, and comes back as it was left; every
+// child window fits the frame of the maximised main window with the log shown, scrolling what cannot fit.
 
 #include "calibration/TableMath.h"
+#include "mainwindow/ChildWindows.h"
 #include "mainwindow/WindowPlacement.h"
 #include "tests/common/ProgramBench.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -64,29 +67,37 @@ private slots:
 void tst_window_fit::initTestCase()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    QCOMPARE(screen->devicePixelRatio(), 1.5);
-    QCOMPARE(screen->geometry().size(), QSize(911, 512)); // 1366 × 768 pixels of the screen
+    QVERIFY(qAbs(screen->geometry().width() * screen->devicePixelRatio() - 1366) < 2);
+    QVERIFY(qAbs(screen->geometry().height() * screen->devicePixelRatio() - 768) < 2);
 }
 
 void tst_window_fit::mainWindow_opensWithinTheScreen_data()
 {
     QTest::addColumn<int>("points");
+    QTest::addColumn<bool>("log");
     QTest::addColumn<QRect>("kept"); // from the last run; empty for a first start
     for (int points : {9, 12}) {
-        QTest::addRow("first start, %d pt", points) << points << QRect();
-        QTest::addRow("kept larger than the screen, %d pt", points) << points << QRect(-40, -30, 2400, 1500);
-        QTest::addRow("kept across the edge, %d pt", points) << points << QRect(600, 300, 700, 400);
-        QTest::addRow("kept on a screen gone, %d pt", points) << points << QRect(3000, 200, 860, 640);
+        QTest::addRow("first start, %d pt", points) << points << true << QRect();
+        QTest::addRow("first start without the log, %d pt", points) << points << false << QRect();
+        QTest::addRow("kept small, %d pt", points) << points << true << QRect(20, 20, 700, 470);
+        QTest::addRow("kept larger than the screen, %d pt", points)
+            << points << true << QRect(-40, -30, 2400, 1500);
+        QTest::addRow("kept across the edge, %d pt", points) << points << true << QRect(600, 300, 700, 400);
+        QTest::addRow("kept on a screen gone, %d pt", points) << points << true << QRect(3000, 200, 860, 640);
     }
 }
 
+// The controller settings window is cut only in a direction in which neither the frame nor the window in it
+// can grow: the main window as large as the screen there, and the window as large as the frame. Maximising
+// gives it back its size.
 void tst_window_fit::mainWindow_opensWithinTheScreen()
 {
     QFETCH(int, points);
+    QFETCH(bool, log);
     QFETCH(QRect, kept);
     DesktopFont font(points);
     ProgramHome home;
-    home.setOption("AdminMODE", QStringLiteral("1"));
+    home.setOption("AdminMODE", log ? QStringLiteral("1") : QStringLiteral("0"));
     if (!kept.isEmpty()) {
         Options options(home.path(QStringLiteral("options.ini")));
         QVERIFY(WindowPlacement::keep(options, {kept, false, QMargins()}));
@@ -99,7 +110,48 @@ void tst_window_fit::mainWindow_opensWithinTheScreen()
     QTRY_VERIFY2(available.contains(main.frameGeometry()),
                  qPrintable(rectText(main.frameGeometry()) + " on " + rectText(available)));
     if (kept.isEmpty())
-        QCOMPARE(main.width(), 867); // the described width, which the screen has room for
+        QVERIFY(main.width() >= 867); // the described width at least, which the screen has room for
+    QVERIFY(bench.waitIdle());
+    QMdiSubWindow* controller = main.childWindows(ChildTag::Controller).value(0);
+    QVERIFY(controller);
+    const auto cutWhereRoomIs = [&](const QString& when) {
+        QStringList faults;
+        const QSize natural = controller->property("naturalSize").toSize();
+        const QRect frame = main.frameGeometry();
+        // A pixel or two off the screen's edge is the edge (a maximised window's frame on the scaled screen).
+        const QSize room = main.MdiArea->viewport()->size();
+        if (natural.isValid() && natural.width() > controller->width() &&
+            (frame.width() < available.width() - 2 || controller->width() < room.width() - 2))
+            faults << QStringLiteral("%1: %2 wide of %3, the main window %4 of %5")
+                          .arg(when)
+                          .arg(controller->width())
+                          .arg(natural.width())
+                          .arg(frame.width())
+                          .arg(available.width());
+        if (natural.isValid() && natural.height() > controller->height() &&
+            (frame.height() < available.height() - 2 || controller->height() < room.height() - 2))
+            faults << QStringLiteral("%1: %2 high of %3, the main window %4 of %5")
+                          .arg(when)
+                          .arg(controller->height())
+                          .arg(natural.height())
+                          .arg(frame.height())
+                          .arg(available.height());
+        // The port in use readable beside the status text.
+        if (main.PortPanel->width() < main.PortPanel->minimumSizeHint().width())
+            faults << QStringLiteral("%1: port panel %2 wide, its text %3")
+                          .arg(when)
+                          .arg(main.PortPanel->width())
+                          .arg(main.PortPanel->minimumSizeHint().width());
+        return faults;
+    };
+    QStringList faults;
+    if (kept.isEmpty())
+        faults << cutWhereRoomIs(QStringLiteral("first start"));
+    main.showMaximized();
+    QTRY_VERIFY(main.isMaximized());
+    QCoreApplication::processEvents();
+    faults << cutWhereRoomIs(QStringLiteral("maximised"));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 void tst_window_fit::mainWindow_comesBackAsItWasLeft_data()

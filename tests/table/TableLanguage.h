@@ -16,6 +16,7 @@ inline bool writeTableLanguage(const QString& dir, const QString& fileName, bool
                           "0012=The first point must have N = 0\n0013=The last point must have N = 1023\n"
                           "0024=No point in the file\n0025=Line\n"
                           "0040=%1 volumes above the total of %2 l, the largest %3 l. Import?\n"
+                          "0041=%1 volume above the total of %2 l: %3 l. Import?\n"
                           "[MESSAGES]\n005=Table write failed, code\n006=Table written\n"
                           "007=Table read failed, code\n008=Table read\n009=Reading the table\n"
                           "010=Writing the table\n"

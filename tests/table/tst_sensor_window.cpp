@@ -54,8 +54,8 @@ private slots:
     void read_overUnwrittenPoints_asksFirst();
     void keyFilter_refusesLettersSignsAndSeparators_data();
     void keyFilter_refusesLettersSignsAndSeparators();
-    void keyRelease_capsTheTypedValue_data();
-    void keyRelease_capsTheTypedValue();
+    void keyRelease_correctsTheTypedValue_data();
+    void keyRelease_correctsTheTypedValue();
     void cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing_data();
     void cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing();
     void enterAndTab_moveAndAppend_data();
@@ -87,6 +87,8 @@ private slots:
     void import_unreadableLineLeavesThePoints();
     void import_aboveTheTotal_asksBeforeReplacing_data();
     void import_aboveTheTotal_asksBeforeReplacing();
+    void aboveTheTotal_askedOnceBeforeAnythingIsWritten_data();
+    void aboveTheTotal_askedOnceBeforeAnythingIsWritten();
 
 private:
     TFSensor1* openWindow(int sensor = 1, int adminMode = 1);
@@ -245,19 +247,14 @@ void tst_sensor_window::contextMenu_captionsFollowTheLanguage_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("captions");
     QTest::newRow("English") << "ZK_ENG.LNG"
-                             << QStringList{"Sort",
-                                            "Reduce by 2",
-                                            "Reduce by 4",
-                                            "Clear",
-                                            "Import points...",
-                                            "Points from tank shape…",
-                                            "Export points...",
-                                            "Export table..."};
+                             << QStringList{"Sort",           "Reduce by 2",    "Reduce by 4",
+                                            "Clear",          "Import points…", "Points from tank shape…",
+                                            "Export points…", "Export table…"};
     QTest::newRow("Russian") << "ZK_RUS.LNG"
                              << QStringList{"Сортировать",        "Сократить в 2 раза",
                                             "Сократить в 4 раза", "Очистить",
-                                            "Импорт точек...",    "Точки по форме резервуара…",
-                                            "Экспорт точек...",   "Экспорт таблицы..."};
+                                            "Импорт точек…",      "Точки по форме резервуара…",
+                                            "Экспорт точек…",     "Экспорт таблицы…"};
     // Without texts of its own the window keeps its built-in captions rather than showing keys.
     QTest::newRow("no language file") << "NONE.LNG" << QStringList{"Сортировать",
                                                                    "Сократить в 2 раза",
@@ -407,7 +404,7 @@ void tst_sensor_window::keyFilter_refusesLettersSignsAndSeparators()
     QTEST(m_w->points()->cell(0, column), "cell");
 }
 
-void tst_sensor_window::keyRelease_capsTheTypedValue_data()
+void tst_sensor_window::keyRelease_correctsTheTypedValue_data()
 {
     QTest::addColumn<int>("sensor");
     QTest::addColumn<int>("tank1");
@@ -416,17 +413,18 @@ void tst_sensor_window::keyRelease_capsTheTypedValue_data()
     QTest::addColumn<QString>("cell");
     QTest::newRow("code 2000") << 1 << 100 << 1 << "2000"
                                << "1023";
+    // A volume stays as typed: above the tank or the total it is asked about before a write.
     QTest::newRow("volume above tank 1") << 1 << 250 << 0 << "300"
-                                         << "250";
-    QTest::newRow("sensor 2 uses tank 2") << 2 << 250 << 0 << "150"
-                                          << "100";
+                                         << "300";
+    QTest::newRow("volume above the total") << 2 << 250 << 0 << "1200"
+                                            << "1200";
     QTest::newRow("tank volume 0") << 1 << 0 << 0 << "75"
-                                   << "0";
+                                   << "75";
     QTest::newRow("erased cell") << 1 << 100 << 0 << "5\b"
                                  << "0";
 }
 
-void tst_sensor_window::keyRelease_capsTheTypedValue()
+void tst_sensor_window::keyRelease_correctsTheTypedValue()
 {
     QFETCH(int, sensor);
     QFETCH(int, column);
@@ -926,10 +924,13 @@ void tst_sensor_window::shapePoints_okReplacesThePointsEscapeAndCancelLeaveThem(
         QCOMPARE(m_w->points()->rows(), 5);
         QCOMPARE(m_w->points()->column(1), (QStringList{"0", "256", "512", "767", "1023"}));
         QVERIFY(m_w->results()->column(0) != table);
-        // The typed points are not lost without a question.
-        QCOMPARE(seen(), (QStringList{"question: The points of sensor 2 have not been written to the "
-                                      "controller. Discard them?",
-                                      "status: " + sensorText("0068")}));
+        // The volumes above the total are asked about first, and the typed points are not lost without
+        // a question.
+        QCOMPARE(seen().mid(1), (QStringList{"question: The points of sensor 2 have not been written to the "
+                                             "controller. Discard them?",
+                                             "status: " + sensorText("0068")}));
+        QVERIFY2(seen().first().startsWith("question: 4 volumes above the total of 200 l"),
+                 qPrintable(seen().first()));
     } else {
         QCOMPARE(points(), before);
         QCOMPARE(m_w->results()->column(0), table);
@@ -987,6 +988,59 @@ void tst_sensor_window::import_aboveTheTotal_asksBeforeReplacing()
         QCOMPARE(seen().first(), question);
     QCOMPARE(points() != before, replaced);
     QCOMPARE(m_w->results()->column(0) != table, replaced);
+}
+
+// Tanks 500 + 500 l: typed, from the tank's shape (a horizontal cylinder 1000 × 2000 mm, 1570.8 l) or
+// imported, points above the total are asked about once, before they replace the grid or are written.
+void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("written");
+    const QString write = "question: Write the table into the controller?";
+    const QString typed = "question: 1 volume above the total of 1000 l: 1200 l. Import?";
+    const QString shape = "question: 2 volumes above the total of 1000 l, the largest 1570.796 l. Import?";
+    QTest::newRow("typed, No") << "typed" << QList<bool>{true, false} << QStringList{write, typed} << false;
+    QTest::newRow("typed, Yes") << "typed" << QList<bool>{true, true} << QStringList{write, typed} << true;
+    QTest::newRow("shape, No") << "shape" << QList<bool>{false} << QStringList{shape, write} << false;
+    QTest::newRow("shape, Yes") << "shape" << QList<bool>{true, true} << QStringList{shape, write} << true;
+    QTest::newRow("imported, Yes")
+        << "imported" << QList<bool>{true, true}
+        << QStringList{"question: 1 volume above the total of 1000 l: 1500 l. Import?", write} << true;
+}
+
+void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten()
+{
+    QFETCH(QString, how);
+    QFETCH(QList<bool>, answers);
+    m_bench->z().Parameters.Volumes = {500, 500, 0, 0};
+    QVERIFY(openWindow(1));
+    m_bench->sim.controller().pages() = TPages{};
+    if (how == QLatin1String("typed"))
+        setPoints({{"0", "0"}, {"1200", "1023"}});
+    m_bench->messages.answers = answers;
+    if (how == QLatin1String("imported")) {
+        spreadsheet(m_w->AImportPoints, "0;0\n1500;1023\n");
+    } else if (how == QLatin1String("shape")) {
+        TankShapeDialog* dialog = shapeDialog();
+        QVERIFY(dialog);
+        dialog->CBShape->setCurrentIndex(int(TankShape::Form::Horizontal));
+        dialog->EDiameter->setValue(1000);
+        dialog->ELength->setValue(2000);
+        dialog->EProbe->setValue(1000);
+        dialog->EOffset->setValue(0);
+        dialog->EPoints->setValue(5);
+        dialog->accept();
+    }
+    const QStringList arrival = m_bench->messages.take();
+    QStringList asked;
+    for (const QString& message : arrival + transfer(m_w->AWrite))
+        if (message.startsWith("question: "))
+            asked << message;
+    QTEST(asked, "asked");
+    QFETCH(bool, written);
+    QCOMPARE(TableEntry(m_bench->sim.controller().pages(), 0, 1023), quint16(written ? 65535 : 0));
 }
 
 QTEST_MAIN(tst_sensor_window)
