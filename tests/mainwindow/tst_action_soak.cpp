@@ -527,7 +527,10 @@ private:
             return ok ? QStringLiteral("status: ") + text("011")
                       : QStringLiteral("dialog: ") + text("012") + code;
         case Process::ReadTable:
-            return QStringLiteral("dialog: ") + (ok ? text("008") : text("007") + code);
+            // A read the window makes of itself, when the controller under it changed, says so in the
+            // status line alone.
+            return ok ? QStringLiteral("status: ") + text("008")
+                      : QStringLiteral("dialog: ") + text("007") + code;
         case Process::WriteTable:
             return ok ? QStringLiteral("dialog: ") + text("006")
                       : QStringLiteral("status: ") + text("005") + code;
