@@ -2,6 +2,7 @@
 // Turning the texts of the controller settings window into controller values and back.
 #pragma once
 
+#include "config/SettingRanges.h"
 #include "link/ControllerData.h"
 
 #include <QString>
@@ -32,10 +33,10 @@ QString SettingCaption(const LanguageCatalog& language, const QByteArray& key);
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres);
 
 // The largest values the window's edits hold; a larger one is replaced by these as it is shown or typed.
-constexpr qint32 kMaxAddressField = 254;
-constexpr qint32 kMaxVolumeField = 65535;
-constexpr qint32 kMaxIntervalField = 255;
-constexpr qint32 kMaxMultFactorField = 127; // bit 7 of the gauge byte carries the inversion
+constexpr qint32 kMaxAddressField = SettingRanges::kAddress.max;
+constexpr qint32 kMaxVolumeField = SettingRanges::kVolume.max;
+constexpr qint32 kMaxIntervalField = SettingRanges::kByte.max;
+constexpr qint32 kMaxMultFactorField = SettingRanges::kMultFactor.max;
 
 // The text a field shows once typed into: the limit when its integer lies above it, otherwise the text as
 // it is (a text that holds no integer included).

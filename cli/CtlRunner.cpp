@@ -95,6 +95,23 @@ int usage(const QString& problem = QString())
     return Exit::Usage;
 }
 
+// The first setting that an assignment names again, letter case aside: which of its values was meant is not
+// known. Empty when each is named once.
+QString repeatedSetting(const QStringList& assignments)
+{
+    QList<QByteArray> named;
+    for (const QString& assignment : assignments) {
+        const QString name = assignment.section(QLatin1Char('='), 0, 0).trimmed();
+        const std::optional<QByteArray> key = ConfigFile::settingKey(name.toUtf8());
+        if (!key)
+            continue;
+        if (named.contains(*key))
+            return name;
+        named << *key;
+    }
+    return QString();
+}
+
 int sensorOf(const QString& text)
 {
     return text == QLatin1String("1") ? 1 : text == QLatin1String("2") ? 2 : 0;
@@ -364,6 +381,10 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
+    if (const QString repeated =
+            command == QLatin1String("write-settings") ? repeatedSetting(args.mid(1)) : QString();
+        !repeated.isEmpty())
+        return usage(QStringLiteral("write-settings names %1 more than once").arg(repeated));
     if (parser.isSet(forceOption) && command != QLatin1String("load") &&
         command != QLatin1String("write-points"))
         return usage(QStringLiteral("--force belongs to load and write-points"));

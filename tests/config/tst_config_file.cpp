@@ -145,6 +145,8 @@ void tst_config_file::check()
         QCOMPARE(result.problems[0].key, key);
         const QString described = result.problems[0].describe();
         QVERIFY(described.contains(QString::fromLatin1(key)));
+        // A number out of its range says the range.
+        QCOMPARE(described.contains(QStringLiteral("..")), ParseIniInteger(value).has_value());
         // Shown whole: a value cut at a control character looks valid.
         if (value.contains('\0'))
             QCOMPARE(described, QStringLiteral("[PAGE_3] Value_5=12\\x003"));
