@@ -313,8 +313,10 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     if (command == QLatin1String("load")) {
         session.messages().setSubject(file);
         const LoadMode mode = settings.dryRun ? LoadMode::DryRun : LoadMode::Write;
-        return session.runFlow(
-            [&](const FlowRun& run) { StartConfigLoad(context, file, QString(), run, mode); });
+        // Nobody sees the review before a forced load writes: a value its field cannot hold is never written.
+        return session.runFlow([&](const FlowRun& run) {
+            StartConfigLoad(context, file, QString(), run, mode, OutOfRange::Refuse);
+        });
     }
     if (command == QLatin1String("undo"))
         return CtlHistory::runUndo(session);

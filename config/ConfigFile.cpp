@@ -182,7 +182,7 @@ void fillSettings(const IniDocument& doc, TParameters& np)
         np.Volumes[n] = readOrZero(doc, s, "Volume_" + suffix);
     }
     np.Inversion = readOrZero(doc, s, "Inversion") != 0;
-    np.MultFactor = static_cast<quint8>(readOrZero(doc, s, "Mult_Factor"));
+    np.MultFactor = static_cast<quint8>(readOrZero(doc, s, "Mult_Factor") & SettingRanges::kMultFactor.max);
     np.ReserveLevel = static_cast<quint8>(readOrZero(doc, s, "trl"));
     np.Interval = static_cast<quint8>(readOrZero(doc, s, "Interval"));
     np.OutputMode = static_cast<quint8>(readOrZero(doc, s, "P_Mode"));

@@ -78,7 +78,8 @@ struct CheckedRead
 CheckedRead readChecked(const QString& path, IniDocument& doc);
 
 // Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count
-// as 0 and larger values keep their low bits. Identifiers, slots 2 and 3 and newParameters.Pages stay.
+// as 0 and larger values keep the low bits their field holds (7 for the multiplication factor, whose
+// eighth bit the write turns into the inversion). Identifiers, slots 2 and 3 and newParameters.Pages stay.
 void fill(const IniDocument& doc, TParameters& newParameters, TPages& newPages);
 // The same for the settings fields alone.
 void fillSettings(const IniDocument& doc, TParameters& newParameters);

