@@ -190,7 +190,12 @@ void TFMain::addChildKinds()
 
 void TFMain::ShowSummary()
 {
-    Panel2->ShowSummary(Zentik->Parameters);
+    // Every summary follows a process's end: after a read that failed, Parameters hold no controller's
+    // configuration but what was reset and the little read before the failure.
+    if (Zentik->LastError == Result::Success)
+        Panel2->ShowSummary(Zentik->Parameters);
+    else
+        Panel2->ShowReadFailure();
     // Every read ends here, after its own words in the status line.
     if (!m_afterFirstSummary.isEmpty())
         messages().status(std::exchange(m_afterFirstSummary, QString()));
