@@ -6,6 +6,7 @@
 #include "link/ControllerData.h"
 
 #include <QString>
+#include <QStringList>
 
 class LanguageCatalog;
 
@@ -82,3 +83,10 @@ ControllerFields ControllerFieldsOf(const TParameters& p);
 // no integer; `written` is then left as it was.
 bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
                           TParameters* written, QString* notAnInteger, ControllerField* field = nullptr);
+
+// What writing `written` over `read` does to the level recoding tables, whose words are shares of the total
+// volume: when the total changes, one line per sensor polled in `read` with a tank volume, saying up to how
+// many litres its table, made for that volume, will show. Empty when the total stays, or was 0 (no table
+// then stood for litres).
+QStringList TablesRescaledByTotal(const LanguageCatalog& language, const TParameters& read,
+                                  const TParameters& written);

@@ -280,6 +280,23 @@ void TFZentik::BApplyClick()
                                   NotAnIntegerText(notAnInteger));
         return;
     }
+    // The tables hold shares of the total volume: a new total changes the litres they stand for.
+    if (const QStringList rescaled = TablesRescaledByTotal(*m_context.language, m_read, written);
+        !rescaled.isEmpty()) {
+        const QPointer<TFZentik> self(this);
+        const QString question =
+            m_context.language
+                ->LanguageText(
+                    "MESSAGES", "170",
+                    QStringLiteral("The total volume changes from %1 l to %2 l. The level recoding "
+                                   "tables hold shares of the total volume, so the litres they "
+                                   "show change with it. Write the configuration anyway?"))
+                .arg(TotalVolume(m_read))
+                .arg(TotalVolume(written));
+        if (!m_context.messages->questionAbout(question, rescaled, MessageService::Answer::No) || !self ||
+            m_closed)
+            return;
+    }
 
     m_context.messages->status(messageText(m_context, "013"));
     setButtonsEnabled(false);

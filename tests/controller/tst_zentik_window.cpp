@@ -84,6 +84,8 @@ private slots:
     void apply_writesReserveLevelAndOutputMode_data();
     void apply_writesReserveLevelAndOutputMode();
     void apply_writesEveryFieldStoresVolumesAndCloses();
+    void apply_newTotal_saysWhatTheTablesWillShow_data();
+    void apply_newTotal_saysWhatTheTablesWillShow();
     void applyWithoutEdits_readsBackTheSameConfiguration_data();
     void applyWithoutEdits_readsBackTheSameConfiguration();
     void rejectedReserveLevel_endsWithCode7_keepsTheEdits();
@@ -307,7 +309,8 @@ void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
     QVERIFY(!w->BApply->isEnabled() && !w->Button2->isEnabled());
     QVERIFY(WaitUntil([&] { return b.window.isNull(); }));
 
-    QCOMPARE(b.bench.messages.take(), QStringList({"status: #013", "status: #011"}));
+    // The total went from 1000 l to 800 l: the question about the tables came first.
+    QCOMPARE(b.bench.messages.take().mid(1), QStringList({"status: #013", "status: #011"}));
     QCOMPARE(b.closings, 1);
     QCOMPARE(b.bench.summaries, 2);
     const TParameters written = b.sim().state();
@@ -328,6 +331,57 @@ void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
     QCOMPARE(w->Eaddr2->text(), QStringLiteral("201"));
     QCOMPARE(w->Evol2->text(), QStringLiteral("800"));
     QCOMPARE(w->ECritical->text(), QStringLiteral("401")); // 800 l × 128 / 255, truncated
+}
+
+void tst_zentik_window::apply_newTotal_saysWhatTheTablesWillShow_data()
+{
+    QTest::addColumn<bool>("sensor2Polled");
+    QTest::addColumn<QStringList>("edits"); // "Evol1=1000": the text typed; "ChBask2": the box clicked
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("question"); // empty: none asked
+    QTest::newRow("tank 1 doubled, No writes nothing")
+        << true << QStringList{"Evol1=1000"} << false
+        << "The total volume changes from 1000 l to 1500 l. The level recoding tables hold shares of the "
+           "total volume, so the litres they show change with it. Write the configuration anyway?\n\n"
+           "Sensor 1: its table, made for 500 l, will show up to 750 l\n"
+           "Sensor 2: its table, made for 500 l, will show up to 750 l";
+    QTest::newRow("sensor 2 polled anew, Yes writes")
+        << false << QStringList{"ChBask2", "Evol2=500"} << true
+        << "The total volume changes from 500 l to 1000 l. The level recoding tables hold shares of the "
+           "total volume, so the litres they show change with it. Write the configuration anyway?\n\n"
+           "Sensor 1: its table, made for 500 l, will show up to 1000 l";
+    QTest::newRow("total kept") << true << QStringList{"Eaddr1=5"} << true << "";
+}
+
+void tst_zentik_window::apply_newTotal_saysWhatTheTablesWillShow()
+{
+    QFETCH(bool, sensor2Polled);
+    QFETCH(QStringList, edits);
+    QFETCH(bool, answer);
+    QFETCH(QString, question);
+    WindowBench b(QStringLiteral("ZK_ENG.LNG"));
+    TParameters state = b.sim().state();
+    state.SensorOn = {true, sensor2Polled, false, false};
+    b.sim().setState(state);
+    TFZentik* w = b.openFilled();
+    QVERIFY(w);
+    for (const QString& edit : edits) {
+        if (edit.contains(QLatin1Char('=')))
+            type(w->findChild<QLineEdit*>(edit.section('=', 0, 0)), edit.section('=', 1));
+        else
+            w->findChild<QCheckBox*>(edit)->click();
+    }
+    const int requests = b.sim().requestCount();
+    b.bench.messages.answers = {answer};
+    w->BApply->click();
+    const QStringList seen = b.bench.messages.take();
+    QCOMPARE(seen.value(0).startsWith(QStringLiteral("question: ")), !question.isEmpty());
+    if (!question.isEmpty())
+        QCOMPARE(seen.value(0), "question: " + question);
+    QCOMPARE(b.bench.messages.safeAnswers,
+             question.isEmpty() ? QList<MessageService::Answer>{} : QList{MessageService::Answer::No});
+    QVERIFY(WaitUntil([&] { return !b.bench.z().IsBusy(); }));
+    QCOMPARE(b.sim().requestCount() > requests, answer);
 }
 
 void tst_zentik_window::applyWithoutEdits_readsBackTheSameConfiguration_data()
