@@ -172,7 +172,8 @@ void TFZentik::showReadFailure()
         g->setEnabled(false);
     BApply->setEnabled(false);
     Button2->setEnabled(true);
-    BReadAgain->setEnabled(true);
+    // Retry in the failure box may already be reading again.
+    BReadAgain->setEnabled(!m_context.zentik->IsBusy());
     if (LReadFailed->isHidden()) {
         LReadFailed->show();
         BReadAgain->show();
