@@ -158,8 +158,7 @@ void tst_zentik_window::failedRead_showsNoValueAndRefusesApplyUntilARead()
     for (QCheckBox* box : {w->ChBask1, w->ChBask2, w->ChBInversion})
         QCOMPARE(box->checkState(), Qt::PartiallyChecked);
     QVERIFY(!w->RBBinary->isChecked() && !w->RBText->isChecked() && !w->RBOutputOff->isChecked());
-    QVERIFY(!w->GroupBox1->isEnabled() && !w->GroupBox4->isEnabled());
-    QVERIFY(!w->LReadFailed->isHidden() && w->BReadAgain->isEnabled());
+    QVERIFY(!w->GroupBox1->isEnabled() && !w->LReadFailed->isHidden() && w->BReadAgain->isEnabled());
     QVERIFY(!w->BApply->isEnabled() && w->Button2->isEnabled());
     const int requests = b.sim().requestCount();
     w->BApplyClick();
@@ -172,8 +171,7 @@ void tst_zentik_window::failedRead_showsNoValueAndRefusesApplyUntilARead()
     QCOMPARE(w->Eaddr2->text(), QStringLiteral("2"));
     QVERIFY(w->ChBask1->isChecked() && w->Evol1->isEnabled() && w->RBOutputOff->isChecked());
     QVERIFY(w->LReadFailed->isHidden() && w->BApply->isEnabled() && w->GroupBox1->isEnabled());
-    QVERIFY(b.applyAndWait());
-    QVERIFY(b.window.isNull());
+    QVERIFY(b.applyAndWait() && b.window.isNull());
 }
 
 void tst_zentik_window::typing_isKeptWithinLimits_data()
@@ -375,9 +373,8 @@ void tst_zentik_window::apply_newTotal_saysWhatTheTablesWillShow()
     b.bench.messages.answers = {answer};
     w->BApply->click();
     const QStringList seen = b.bench.messages.take();
-    QCOMPARE(seen.value(0).startsWith(QStringLiteral("question: ")), !question.isEmpty());
-    if (!question.isEmpty())
-        QCOMPARE(seen.value(0), "question: " + question);
+    const QString asked = QStringLiteral("question: ");
+    QCOMPARE(seen.value(0).startsWith(asked) ? seen.value(0).mid(asked.size()) : QString(), question);
     QCOMPARE(b.bench.messages.safeAnswers,
              question.isEmpty() ? QList<MessageService::Answer>{} : QList{MessageService::Answer::No});
     QVERIFY(WaitUntil([&] { return !b.bench.z().IsBusy(); }));
