@@ -170,3 +170,28 @@ bool ParametersFromFields(const TParameters& read, const ControllerFields& shown
     p.Volumes[1] = kept(shown.volume[1], now.volume[1], read.Volumes[1], volume2);
     return true;
 }
+
+QStringList TablesRescaledByTotal(const LanguageCatalog& language, const TParameters& read,
+                                  const TParameters& written)
+{
+    const qint64 before = TotalVolume(read);
+    const qint64 after = TotalVolume(written);
+    QStringList lines;
+    if (before == after || before == 0)
+        return lines;
+    for (int n = 0; n < 2; ++n) {
+        const qint64 volume = read.SensorOn[n] ? read.Volumes[n] : 0;
+        if (volume == 0)
+            continue;
+        // A word keeps its share of the total, so the litres it stands for grow or shrink with the total.
+        const qint64 shown = qRound64(double(volume) * double(after) / double(before));
+        lines << language
+                     .LanguageText(
+                         "MESSAGES", "171",
+                         QStringLiteral("Sensor %1: its table, made for %2 l, will show up to %3 l"))
+                     .arg(n + 1)
+                     .arg(volume)
+                     .arg(shown);
+    }
+    return lines;
+}

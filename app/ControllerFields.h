@@ -2,9 +2,11 @@
 // Turning the texts of the controller settings window into controller values and back.
 #pragma once
 
+#include "config/SettingRanges.h"
 #include "link/ControllerData.h"
 
 #include <QString>
+#include <QStringList>
 
 class LanguageCatalog;
 
@@ -32,10 +34,10 @@ QString SettingCaption(const LanguageCatalog& language, const QByteArray& key);
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres);
 
 // The largest values the window's edits hold; a larger one is replaced by these as it is shown or typed.
-constexpr qint32 kMaxAddressField = 254;
-constexpr qint32 kMaxVolumeField = 65535;
-constexpr qint32 kMaxIntervalField = 255;
-constexpr qint32 kMaxMultFactorField = 127; // bit 7 of the gauge byte carries the inversion
+constexpr qint32 kMaxAddressField = SettingRanges::kAddress.max;
+constexpr qint32 kMaxVolumeField = SettingRanges::kVolume.max;
+constexpr qint32 kMaxIntervalField = SettingRanges::kByte.max;
+constexpr qint32 kMaxMultFactorField = SettingRanges::kMultFactor.max;
 
 // The text a field shows once typed into: the limit when its integer lies above it, otherwise the text as
 // it is (a text that holds no integer included).
@@ -81,3 +83,10 @@ ControllerFields ControllerFieldsOf(const TParameters& p);
 // no integer; `written` is then left as it was.
 bool ParametersFromFields(const TParameters& read, const ControllerFields& shown, const ControllerFields& now,
                           TParameters* written, QString* notAnInteger, ControllerField* field = nullptr);
+
+// What writing `written` over `read` does to the level recoding tables, whose words are shares of the total
+// volume: when the total changes, one line per sensor polled in `read` with a tank volume, saying up to how
+// many litres its table, made for that volume, will show. Empty when the total stays, or was 0 (no table
+// then stood for litres).
+QStringList TablesRescaledByTotal(const LanguageCatalog& language, const TParameters& read,
+                                  const TParameters& written);

@@ -59,13 +59,18 @@ WriteReview ReviewOfWrite(const LanguageCatalog& language, const QString& fileNa
     }
     change(caption("0030"), onOff(controller.Inversion), onOff(written.Inversion));
     change(caption("0031"), QString::number(controller.MultFactor), QString::number(written.MultFactor));
-    // The window shows the reserve in litres; a level that changes is shown even where the litres round
-    // alike.
-    TParameters before = controller;
-    before.Volumes = {storedVolumes[0], storedVolumes[1], 0, 0};
-    if (controller.ReserveLevel != written.ReserveLevel || ReserveLitres(before) != ReserveLitres(written))
-        r.settings << WriteReview::Setting{caption("0022"), QString::number(ReserveLitres(before)),
-                                           QString::number(ReserveLitres(written))};
+    // The window shows the reserve in litres, of the total of the polled sensors' volumes as a read shows
+    // them, before the write and after it; a level that changes is shown even where the litres round alike.
+    const auto shownReserve = [](TParameters p, const std::array<qint32, 2>& volumes) {
+        for (int n = 0; n < 2; ++n)
+            p.Volumes[n] = p.SensorOn[n] ? volumes[n] : 0;
+        return ReserveLitres(p);
+    };
+    const qint64 reserveBefore = shownReserve(controller, storedVolumes);
+    const qint64 reserveAfter = shownReserve(written, {written.Volumes[0], written.Volumes[1]});
+    if (controller.ReserveLevel != written.ReserveLevel || reserveBefore != reserveAfter)
+        r.settings << WriteReview::Setting{caption("0022"), QString::number(reserveBefore),
+                                           QString::number(reserveAfter)};
     change(caption("0023"), QString::number(controller.Interval), QString::number(written.Interval));
     change(caption("0026"), outputMode(controller.OutputMode), outputMode(written.OutputMode));
     r.settingsHeading = message(r.settings.isEmpty() ? "068" : "067");

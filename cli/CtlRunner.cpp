@@ -49,7 +49,8 @@ const char* kUsage =
     "  write-settings KEY=VALUE...\n"
     "                         read the configuration, change the settings named (keys of a configuration\n"
     "                         file: Sensor_on_0/1, Net_addr_0/1, Inversion, Mult_Factor, trl, Interval,\n"
-    "                         P_Mode, Volume_0/1) and write it back\n"
+    "                         P_Mode, Volume_0/1, each within its field's range in the settings window)\n"
+    "                         and write it back\n"
     "  report FILE            read configuration and both tables, write the report as PDF FILE\n"
     "  points-from-shape --shape rectangular|vertical|horizontal|elliptical DIMENSIONS --probe MM\n"
     "                    [--offset MM] [--points N]\n"
@@ -72,8 +73,8 @@ const char* kUsage =
     "  --timeout MS           time-out of each request in milliseconds (default 1000)\n"
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
-    "  --force                with load: write a file with invalid entries too; with write-points:\n"
-    "                         points above the total volume too\n"
+    "  --force                with load: write a file with missing or non-numeric entries too (never a\n"
+    "                         value out of range); with write-points: points above the total volume too\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
     "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
     "                         controller into the history first\n"
@@ -93,6 +94,23 @@ int usage(const QString& problem = QString())
         printErr(QStringLiteral("zentikctl: ") + problem);
     std::fputs(kUsage, stderr);
     return Exit::Usage;
+}
+
+// The first setting that an assignment names again, letter case aside: which of its values was meant is not
+// known. Empty when each is named once.
+QString repeatedSetting(const QStringList& assignments)
+{
+    QList<QByteArray> named;
+    for (const QString& assignment : assignments) {
+        const QString name = assignment.section(QLatin1Char('='), 0, 0).trimmed();
+        const std::optional<QByteArray> key = ConfigFile::settingKey(name.toUtf8());
+        if (!key)
+            continue;
+        if (named.contains(*key))
+            return name;
+        named << *key;
+    }
+    return QString();
 }
 
 int sensorOf(const QString& text)
@@ -296,8 +314,10 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     if (command == QLatin1String("load")) {
         session.messages().setSubject(file);
         const LoadMode mode = settings.dryRun ? LoadMode::DryRun : LoadMode::Write;
-        return session.runFlow(
-            [&](const FlowRun& run) { StartConfigLoad(context, file, QString(), run, mode); });
+        // Nobody sees the review before a forced load writes: a value its field cannot hold is never written.
+        return session.runFlow([&](const FlowRun& run) {
+            StartConfigLoad(context, file, QString(), run, mode, OutOfRange::Refuse);
+        });
     }
     if (command == QLatin1String("undo"))
         return CtlHistory::runUndo(session);
@@ -365,6 +385,10 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
+    if (const QString repeated =
+            command == QLatin1String("write-settings") ? repeatedSetting(args.mid(1)) : QString();
+        !repeated.isEmpty())
+        return usage(QStringLiteral("write-settings names %1 more than once").arg(repeated));
     if (parser.isSet(forceOption) && command != QLatin1String("load") &&
         command != QLatin1String("write-points"))
         return usage(QStringLiteral("--force belongs to load and write-points"));

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/ConfigFile.h"
 
-#include <limits>
-
 namespace ConfigFile {
 
 namespace {
@@ -12,33 +10,14 @@ QByteArray flag(bool on)
     return on ? "1" : "0";
 }
 
-struct CheckedKey
-{
-    const char* key;
-    qint64 min;
-    qint64 max;
-};
-
-constexpr qint64 kInt32Min = std::numeric_limits<qint32>::min();
-constexpr qint64 kInt32Max = std::numeric_limits<qint32>::max();
-
-// The settings keys in the order they are examined, with the range their field holds. The tank volumes
-// are signed: the tank volume store keeps whatever was written, and a saved file carries it.
-constexpr CheckedKey kCheckedKeys[] = {
-    {"Sensor_on_0", 0, kInt32Max}, {"Net_addr_0", 0, 255},  {"Volume_0", kInt32Min, kInt32Max},
-    {"Sensor_on_1", 0, kInt32Max}, {"Net_addr_1", 0, 255},  {"Volume_1", kInt32Min, kInt32Max},
-    {"Inversion", 0, kInt32Max},   {"Mult_Factor", 0, 127}, {"trl", 0, 255},
-    {"Interval", 0, 255},          {"P_Mode", 0, 255},
-};
-
-void checkEntry(const IniDocument& doc, const QByteArray& section, const QByteArray& key, qint64 min,
-                qint64 max, CheckResult& result)
+void checkEntry(const IniDocument& doc, const QByteArray& section, const QByteArray& key,
+                SettingRanges::Range range, CheckResult& result)
 {
     const auto raw = doc.value(section, key);
     const auto number = raw ? ParseIniInteger(*raw) : std::nullopt;
-    if (!number || *number < min || *number > max) {
+    if (!number || !range.contains(*number)) {
         result.valid = false;
-        result.problems.append(Problem{section, key, raw});
+        result.problems.append(Problem{section, key, raw, number ? std::optional(range) : std::nullopt});
     }
 }
 
@@ -143,22 +122,32 @@ QString Problem::describe() const
         else
             shown += c;
     }
+    if (outOf)
+        shown += QStringLiteral(" (%1..%2)").arg(outOf->min).arg(outOf->max);
     return name + QLatin1Char('=') + shown;
+}
+
+bool CheckResult::holdsValueOutOfRange() const
+{
+    for (const Problem& problem : problems)
+        if (problem.outOf)
+            return true;
+    return false;
 }
 
 std::optional<QByteArray> settingKey(const QByteArray& key)
 {
-    for (const CheckedKey& k : kCheckedKeys)
-        if (key.compare(k.key, Qt::CaseInsensitive) == 0)
-            return QByteArray(k.key);
+    for (const SettingRanges::Setting& s : SettingRanges::kSettings)
+        if (key.compare(s.key, Qt::CaseInsensitive) == 0)
+            return QByteArray(s.key);
     return std::nullopt;
 }
 
-CheckResult checkSettings(const IniDocument& doc)
+CheckResult checkSettings(const IniDocument& doc, Ranges ranges)
 {
     CheckResult result;
-    for (const CheckedKey& k : kCheckedKeys)
-        checkEntry(doc, kParametersSection, k.key, k.min, k.max, result);
+    for (const SettingRanges::Setting& s : SettingRanges::kSettings)
+        checkEntry(doc, kParametersSection, s.key, ranges == Ranges::File ? s.file : s.settable, result);
     return result;
 }
 
@@ -168,7 +157,7 @@ CheckResult check(const IniDocument& doc)
     for (int page = 0; page < kPageCount; ++page) {
         const QByteArray section = pageSection(page);
         for (int word = 0; word < kPageWords; ++word)
-            checkEntry(doc, section, wordKey(word), 0, 65535, result);
+            checkEntry(doc, section, wordKey(word), SettingRanges::kTableWord, result);
     }
     return result;
 }
@@ -193,7 +182,7 @@ void fillSettings(const IniDocument& doc, TParameters& np)
         np.Volumes[n] = readOrZero(doc, s, "Volume_" + suffix);
     }
     np.Inversion = readOrZero(doc, s, "Inversion") != 0;
-    np.MultFactor = static_cast<quint8>(readOrZero(doc, s, "Mult_Factor"));
+    np.MultFactor = static_cast<quint8>(readOrZero(doc, s, "Mult_Factor") & SettingRanges::kMultFactor.max);
     np.ReserveLevel = static_cast<quint8>(readOrZero(doc, s, "trl"));
     np.Interval = static_cast<quint8>(readOrZero(doc, s, "Interval"));
     np.OutputMode = static_cast<quint8>(readOrZero(doc, s, "P_Mode"));

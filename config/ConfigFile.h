@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/IniFile.h"
+#include "config/SettingRanges.h"
 #include "link/ControllerData.h"
 
 #include <QList>
@@ -37,7 +38,10 @@ struct Problem
     QByteArray section;
     QByteArray key;
     std::optional<QByteArray> value; // nullopt: the entry is missing
-    // "[SECTION] key (missing)" or "[SECTION] key=value", the value's control characters escaped ("\x00").
+    // The range a number outside it should lie in; nullopt for a missing entry or one that holds no integer.
+    std::optional<SettingRanges::Range> outOf;
+    // "[SECTION] key (missing)" or "[SECTION] key=value", the value's control characters escaped ("\x00"),
+    // followed by " (MIN..MAX)" for a number out of its range.
     QString describe() const;
 };
 
@@ -45,14 +49,18 @@ struct CheckResult
 {
     bool valid = true;
     QList<Problem> problems; // every offending entry, in the order examined
+    // Whether an entry holds a number its field cannot: loading it would write another value than the file's.
+    bool holdsValueOutOfRange() const;
 };
 
 // Examines the 11 setting keys and the 2048 table words. An entry is invalid when it is missing, not an
 // integer, or outside the range its field holds: negative, except for the signed tank volumes, or too
 // large (ID and SW are not examined).
 CheckResult check(const IniDocument& doc);
+// Which range a setting's value is held to: what a file may hold, or what a user may set.
+enum class Ranges { File, Settable };
 // The same for the 11 setting keys alone.
-CheckResult checkSettings(const IniDocument& doc);
+CheckResult checkSettings(const IniDocument& doc, Ranges ranges = Ranges::File);
 // The setting key (Sensor_on_0 .. P_Mode, Volume_0/1) a name stands for, matched without regard to letter
 // case as INI keys are; nullopt for any other name (ID and SW are not settings: they are never written).
 std::optional<QByteArray> settingKey(const QByteArray& key);
@@ -70,7 +78,8 @@ struct CheckedRead
 CheckedRead readChecked(const QString& path, IniDocument& doc);
 
 // Fills the settings fields of newParameters and all of newPages; missing or non-numeric values count
-// as 0 and larger values keep their low bits. Identifiers, slots 2 and 3 and newParameters.Pages stay.
+// as 0 and larger values keep the low bits their field holds (7 for the multiplication factor, whose
+// eighth bit the write turns into the inversion). Identifiers, slots 2 and 3 and newParameters.Pages stay.
 void fill(const IniDocument& doc, TParameters& newParameters, TPages& newPages);
 // The same for the settings fields alone.
 void fillSettings(const IniDocument& doc, TParameters& newParameters);

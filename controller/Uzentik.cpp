@@ -12,7 +12,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -70,6 +72,7 @@ void TFZentik::connectHandlers()
 {
     connect(BApply, &QPushButton::clicked, this, &TFZentik::BApplyClick);
     connect(Button2, &QPushButton::clicked, this, &TFZentik::Button2Click);
+    connect(BReadAgain, &QPushButton::clicked, this, &TFZentik::BReadAgainClick);
     // toggled and textChanged also follow changes made by the program, but only real changes, which
     // ShowParameters relies on for the limits and the volume edits.
     connect(ChBask1, &QCheckBox::toggled, this, &TFZentik::ChBask1Click);
@@ -136,10 +139,75 @@ void TFZentik::OnConfigRead(const AppContext& context, const FlowOutcome& outcom
         context.messages->status(messageText(context, "002"));
     }
     // The dialog above may have run while the window was being closed.
-    if (window && !window->m_closed)
-        window->ShowParameters();
+    if (window && !window->m_closed) {
+        if (outcome.ok())
+            window->showRead();
+        else
+            window->showReadFailure();
+    }
     if (context.showSummary)
         context.showSummary();
+}
+
+void TFZentik::showRead()
+{
+    if (m_readFailed) {
+        m_readFailed = false;
+        resetControls(false);
+        for (QGroupBox* g : {GroupBox1, GroupBox2, GroupBox3, GroupBox4})
+            g->setEnabled(true);
+        LReadFailed->hide();
+        BReadAgain->hide();
+        BApply->setEnabled(true);
+        fitToTexts();
+    }
+    ShowParameters();
+}
+
+void TFZentik::showReadFailure()
+{
+    m_readFailed = true;
+    resetControls(true);
+    for (QGroupBox* g : {GroupBox1, GroupBox2, GroupBox3, GroupBox4})
+        g->setEnabled(false);
+    BApply->setEnabled(false);
+    Button2->setEnabled(true);
+    // Retry in the failure box may already be reading again.
+    BReadAgain->setEnabled(!m_context.zentik->IsBusy());
+    if (LReadFailed->isHidden()) {
+        LReadFailed->show();
+        BReadAgain->show();
+        fitToTexts();
+    }
+    // Nothing shown, nothing edited: closing asks nothing.
+    m_shownFields = fields();
+}
+
+void TFZentik::resetControls(bool blank)
+{
+    const QList<QWidget*> controls{Eaddr1,    Eaddr2,    Evol1,     Evol2,   Eserial, EModel,      EInterval,
+                                   EMultCoef, ECritical, Etotalvol, ChBask1, ChBask2, ChBInversion};
+    for (QWidget* control : controls)
+        control->blockSignals(true);
+    const QString number = blank ? QString() : QStringLiteral("0");
+    for (QLineEdit* edit : {Eaddr1, Eaddr2, Evol1, Evol2, EInterval, EMultCoef, ECritical, Etotalvol})
+        edit->setText(number);
+    Eserial->setText(blank ? QString() : QStringLiteral("00000000"));
+    EModel->setText(Eserial->text());
+    for (QCheckBox* box : {ChBask1, ChBask2, ChBInversion}) {
+        box->setTristate(blank);
+        box->setCheckState(blank ? Qt::PartiallyChecked : Qt::Unchecked);
+    }
+    Evol1->setEnabled(false);
+    Evol2->setEnabled(false);
+    // Exclusive buttons cannot all be cleared while they are exclusive.
+    for (QRadioButton* button : {RBBinary, RBText, RBOutputOff}) {
+        button->setAutoExclusive(false);
+        button->setChecked(!blank && button == RBOutputOff);
+        button->setAutoExclusive(true);
+    }
+    for (QWidget* control : controls)
+        control->blockSignals(false);
 }
 
 void TFZentik::ShowParameters()
@@ -198,7 +266,8 @@ QRadioButton* TFZentik::outputModeButton(int mode) const
 
 void TFZentik::BApplyClick()
 {
-    if (m_context.refuseIfBusy())
+    // Fields that show nothing read hold nothing to write.
+    if (m_readFailed || m_context.refuseIfBusy())
         return;
     // Every field is checked before anything starts, so a field that holds no number leaves nothing
     // half done: no write, the buttons enabled, the error named.
@@ -211,6 +280,23 @@ void TFZentik::BApplyClick()
         m_context.messages->error(ControllerFieldCaption(*m_context.language, field) + QStringLiteral(": ") +
                                   NotAnIntegerText(notAnInteger));
         return;
+    }
+    // The tables hold shares of the total volume: a new total changes the litres they stand for.
+    if (const QStringList rescaled = TablesRescaledByTotal(*m_context.language, m_read, written);
+        !rescaled.isEmpty()) {
+        const QPointer<TFZentik> self(this);
+        const QString question =
+            m_context.language
+                ->LanguageText(
+                    "MESSAGES", "170",
+                    QStringLiteral("The total volume changes from %1 l to %2 l. The level recoding "
+                                   "tables hold shares of the total volume, so the litres they "
+                                   "show change with it. Write the configuration anyway?"))
+                .arg(TotalVolume(m_read))
+                .arg(TotalVolume(written));
+        if (!m_context.messages->questionAbout(question, rescaled, MessageService::Answer::No) || !self ||
+            m_closed)
+            return;
     }
 
     m_context.messages->status(messageText(m_context, "013"));
@@ -293,7 +379,7 @@ void TFZentik::FormClose()
 
 void TFZentik::setButtonsEnabled(bool enabled)
 {
-    BApply->setEnabled(enabled);
+    BApply->setEnabled(enabled && !m_readFailed);
     Button2->setEnabled(enabled);
 }
 
@@ -379,6 +465,14 @@ void TFZentik::EModelChange()
 void TFZentik::ChBInversionClick()
 {
     setButtonsEnabled(true);
+}
+
+void TFZentik::BReadAgainClick()
+{
+    if (m_context.refuseIfBusy())
+        return;
+    BReadAgain->setEnabled(false);
+    startRead();
 }
 
 bool TFZentik::EModelKeyPress(const QKeyEvent* event) const

@@ -59,6 +59,8 @@ public:
     void ECriticalChange();
     void EModelChange();
     void ChBInversionClick();
+    // Reads the controller again after a read that failed.
+    void BReadAgainClick();
     // The key filter of every numeric edit: false when the key is to be dropped.
     bool EModelKeyPress(const QKeyEvent* event) const;
 
@@ -100,6 +102,9 @@ public:
     QRadioButton* RBOutputOff = nullptr;
     QPushButton* BApply = nullptr;
     QPushButton* Button2 = nullptr;
+    // Shown only after a read that failed: what it means, and reading again.
+    QLabel* LReadFailed = nullptr;
+    QPushButton* BReadAgain = nullptr;
 
 signals:
     // The window is closing; the main window enables its opening action again.
@@ -116,6 +121,13 @@ private:
     void buildControls();
     void connectHandlers();
     void setButtonsEnabled(bool enabled);
+    // Sets every value control without running its handlers: blank, with check boxes that show no state and
+    // no output button checked, or as the form starts ("0", unchecked, no periodic output).
+    void resetControls(bool blank);
+    // After a read that failed: no value shown, nothing to edit, Apply off and Read again offered.
+    void showReadFailure();
+    // After a read that succeeded: the form as usual, filled from what was read.
+    void showRead();
     void pollBoxClicked(QCheckBox* box, QLineEdit* volume, int slot);
     void limitText(QLineEdit* edit, qint32 limit);
     void setChangedText(QLineEdit* edit, const QString& text);
@@ -132,6 +144,7 @@ private:
     TParameters m_read;
     ControllerFields m_shownFields;
     bool m_readRefused = false; // shown while the controller was busy: no read started
+    bool m_readFailed = false;  // the last read failed: nothing is shown, Apply is refused
     bool m_applying = false;    // Apply's write is under way or has succeeded
     bool m_cancelled = false;   // Cancel discards the edits: closing asks nothing more
 };

@@ -190,6 +190,19 @@ void TFZentik::buildControls()
     buttons->addWidget(Button2);
     buttons->addStretch(1);
     layout->addLayout(buttons, 2, 0, Qt::AlignBottom);
+    // Under everything, only after a read that failed: why the form is empty, and reading again.
+    LReadFailed = label(client, "LReadFailed", QString());
+    LReadFailed->setWordWrap(true);
+    BReadAgain = button<QPushButton>(client, "BReadAgain", QString());
+    BReadAgain->setAutoDefault(false);
+    auto* failed = new QHBoxLayout;
+    failed->setContentsMargins(8, 4, 4, 0);
+    failed->setSpacing(12);
+    failed->addWidget(LReadFailed, 1);
+    failed->addWidget(BReadAgain, 0, Qt::AlignTop);
+    layout->addLayout(failed, 3, 0, 1, 3);
+    LReadFailed->hide();
+    BReadAgain->hide();
     layout->setSizeConstraint(QLayout::SetFixedSize);
     scroll->setWidget(client);
     setWidget(scroll);
@@ -210,7 +223,7 @@ void TFZentik::fitToTexts()
     const int sensorWidth = std::max({151, GroupBox1->sizeHint().width(), GroupBox2->sizeHint().width()});
     GroupBox1->setMinimumWidth(sensorWidth);
     GroupBox2->setMinimumWidth(sensorWidth);
-    for (QPushButton* b : {BApply, Button2})
+    for (QPushButton* b : {BApply, Button2, BReadAgain})
         b->setMinimumSize(std::max(75, b->fontMetrics().horizontalAdvance(b->text()) + 24), 25);
     // The window's size is the form's with the window's own title bar and borders; a frame too small for it
     // makes it smaller (ChildWindows), and the form then scrolls.
@@ -248,5 +261,7 @@ void TFZentik::ApplyTexts()
     ChBInversion->setText(text("0030"));
     Panel1->setText(text("0031"));
     Label11->setText(text("0032"));
+    LReadFailed->setText(text("0050"));
+    BReadAgain->setText(text("0049"));
     fitToTexts();
 }

@@ -37,8 +37,10 @@ FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<Config
         doc.setValue(ConfigFile::kParametersSection, *key, value);
         entries->append({*key, value});
     }
-    // Only what was given is checked: a setting not named keeps the controller's value.
-    for (const ConfigFile::Problem& problem : ConfigFile::checkSettings(doc).problems)
+    // Only what was given is checked, against what the controller settings window's fields take: a setting
+    // not named keeps the controller's value.
+    for (const ConfigFile::Problem& problem :
+         ConfigFile::checkSettings(doc, ConfigFile::Ranges::Settable).problems)
         if (problem.value)
             invalid.problems << problem.describe();
     if (!invalid.problems.isEmpty()) {

@@ -12,9 +12,9 @@
 // store's error as detail).
 void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run);
 
-// Settings given as KEY=VALUE, checked as a load checks a file: Done with the entries (keys as the file
-// names them), or InvalidFile with one line per assignment that has no "=", names no setting, or holds a
-// value its field cannot take.
+// Settings given as KEY=VALUE, each checked against the range of its field in the controller settings
+// window: Done with the entries (keys as the file names them), or InvalidFile with one line per assignment
+// that has no "=", names no setting, or holds a value its field cannot take.
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries);
 
 // Reads the configuration, changes only these entries and writes it back whole. A tank volume not named

@@ -42,6 +42,15 @@ TParameters writtenRecord(const AppContext& context, const std::optional<TParame
     return written;
 }
 
+// The record as a read of the controller shows it: the tank volume of a sensor that is not polled is 0.
+TParameters asRead(TParameters record)
+{
+    for (int n = 0; n < 2; ++n)
+        if (!record.SensorOn[n])
+            record.Volumes[n] = 0;
+    return record;
+}
+
 void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, const QString& progressLabel,
                const FlowRun& run, const std::optional<TParameters>& backup)
 {
@@ -52,9 +61,12 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
     Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
                      [context, run, backup](const FlowOutcome& outcome) {
-                         if (outcome.ok() && KeepsHistory(context))
-                             KeepInHistoryOrWarn(context, writtenRecord(context, backup),
-                                                 ControllerHistory::Event::Written);
+                         if (outcome.ok()) {
+                             const TParameters written = writtenRecord(context, backup);
+                             if (KeepsHistory(context))
+                                 KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
+                             context.zentik->Parameters = asRead(written);
+                         }
                          run.finish(outcome);
                      });
 }
@@ -62,7 +74,7 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
 } // namespace
 
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
-                     const FlowRun& run, LoadMode mode)
+                     const FlowRun& run, LoadMode mode, OutOfRange outOfRange)
 {
     TZENTIK& z = *context.zentik;
     if (z.IsBusy())
@@ -73,6 +85,11 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
         return run.finish(read);
     if (read.kind == FlowOutcome::Kind::InvalidFile) {
         const FlowOutcome& invalid = read;
+        if (outOfRange == OutOfRange::Refuse && ConfigFile::check(*doc).holdsValueOutOfRange()) {
+            context.messages->informationAbout(context.language->LanguageText("MESSAGES", "021"),
+                                               invalid.problems);
+            return run.finish(invalid);
+        }
         const bool abandon = context.messages->questionAbout(
             context.language->LanguageText("MESSAGES", "021"), invalid.problems, MessageService::Answer::Yes);
         if (abandon)

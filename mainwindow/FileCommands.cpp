@@ -245,6 +245,10 @@ bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<v
         return false;
     switch (outcome.kind) {
     case FlowOutcome::Kind::Done: {
+        // What the controller holds now, before the dialog says it has been written; the Refresh after it
+        // reads it again.
+        if (m_context.showSummary)
+            m_context.showSummary();
         const QString message = text("018");
         m_context.messages->status(message);
         m_context.messages->information(message);

@@ -63,7 +63,7 @@ TSummaryPanel::TSummaryPanel(const LanguageCatalog& language, QWidget* parent)
     LVol2 = summaryLabel(this, "LVol2", true);
     LTotalVol = summaryLabel(this, "LTotalVol", true);
     LSerialNumber = summaryLabel(this, "LSerialNumber", true);
-    for (QLabel* caption : {Label1, Label3, Label7, Label9, Label11, Label12, Label5, LSN})
+    for (QLabel* caption : {Label1, Label3, Label7, Label9, Label11, Label12, Label5, LSN, LSerialNumber})
         caption->setWordWrap(true);
 
     // Initial values until the first summary.
@@ -149,13 +149,16 @@ void TSummaryPanel::ApplyTexts()
         parent->layout()->activate();
     layout()->activate();
     // The values shown in the new language too (the polling words), from the record last shown.
-    if (m_shown)
+    if (m_readFailed)
+        ShowReadFailure();
+    else if (m_shown)
         ShowSummary(*m_shown);
 }
 
 void TSummaryPanel::ShowSummary(const TParameters& p)
 {
     m_shown = p;
+    m_readFailed = false;
     LNetAddr1->setText(QString::number(p.NetAddr[0]));
     LNetAddr2->setText(QString::number(p.NetAddr[1]));
     LVol1->setText(QString::number(p.Volumes[0]));
@@ -164,4 +167,13 @@ void TSummaryPanel::ShowSummary(const TParameters& p)
     LCond1->setText(p.SensorOn[0] ? text("ZENTIK", "0018") : text("ZENTIK", "0019"));
     LCond2->setText(p.SensorOn[1] ? text("ZENTIK", "0018") : text("ZENTIK", "0019"));
     LSerialNumber->setText(p.SerialNumber);
+}
+
+void TSummaryPanel::ShowReadFailure()
+{
+    m_shown.reset();
+    m_readFailed = true;
+    for (QLabel* value : {LNetAddr1, LNetAddr2, LVol1, LVol2, LTotalVol, LCond1, LCond2})
+        value->setText(QStringLiteral("—"));
+    LSerialNumber->setText(text("ZENTIK", "0048"));
 }

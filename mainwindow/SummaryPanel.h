@@ -24,6 +24,9 @@ public:
     void ApplyTexts();
     // Copies the record into the value labels; the polling words are looked up now.
     void ShowSummary(const TParameters& p);
+    // The last read failed: no value stands in the value labels, and the serial number's place says so
+    // (what a failed read leaves is no controller's configuration).
+    void ShowReadFailure();
 
     QLabel* Label4 = nullptr;
     QLabel* Label2 = nullptr;
@@ -56,4 +59,5 @@ private:
 
     const LanguageCatalog& m_language;
     std::optional<TParameters> m_shown; // the record last shown; none before the first summary
+    bool m_readFailed = false;          // the failure shown instead of a record
 };

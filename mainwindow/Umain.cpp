@@ -198,7 +198,12 @@ void TFMain::addChildKinds()
 
 void TFMain::ShowSummary()
 {
-    Panel2->ShowSummary(Zentik->Parameters);
+    // Every summary follows a process's end: after a read that failed, Parameters hold no controller's
+    // configuration but what was reset and the little read before the failure.
+    if (Zentik->LastError == Result::Success)
+        Panel2->ShowSummary(Zentik->Parameters);
+    else
+        Panel2->ShowReadFailure();
     // Another controller on the same port (swapped while the program ran) is a change as well; a read
     // that found no serial number says nothing about it.
     const QString serial = Zentik->Parameters.SerialNumber;

@@ -52,6 +52,7 @@ public:
     void setSettingsWindow(TFSettings* settings);
 
     void ApplyTexts();
+    // Shows the controller object's Parameters in the summary panel, or that the read just ended failed.
     void ShowSummary();
     // A text for the status line once the next read has ended and said its own (the first start's note).
     void sayAfterFirstSummary(const QString& text);

@@ -88,6 +88,9 @@ const QList<UsedRange> kUsedRanges = {
     {"SENSOR", {70, 73}},
     // The licence, the version and the connection doctor.
     {"MESSAGES", {150, 169}},
+    // What a failed read leaves, and what a new total volume does to the tables.
+    {"MESSAGES", {170, 171}},
+    {"ZENTIK", {48, 50}},
     {"ABOUT", {5, 5}},
     {"SETTINGS", {40, 40}},
 };
@@ -413,6 +416,8 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
     {"MESSAGES", "169", 1},
+    {"MESSAGES", "170", 2}, // the total volume before and after
+    {"MESSAGES", "171", 3}, // the sensor, its tank volume, the litres its table will show
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -188,9 +188,15 @@ void tst_zentikctl::load_invalidFileSendsNothingUnlessForced()
     QVERIFY(refused.err.contains(QStringLiteral("[PARAMETERS] Net_addr_0=300")));
     QVERIFY(refused.err.contains(QStringLiteral("[PAGE_2] Value_5=lots")));
     QVERIFY(!refused.err.contains(QStringLiteral("WRITE:")));
-    const Outcome forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
+    // A value out of its field's range would be written as another: --force does not write it.
+    Outcome forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
+    QCOMPARE(forced.exitCode, 65);
+    QVERIFY(forced.err.contains(QStringLiteral("[PARAMETERS] Net_addr_0=300 (0..255)")));
+    QVERIFY(!forced.err.contains(QStringLiteral("WRITE:")));
+    QVERIFY(IniFile(path("x.zkt")).writeInteger("PARAMETERS", "Net_addr_0", 44));
+    forced = ctl({"--port", "SIM", "--log", "load", "--force", path("x.zkt")});
     QCOMPARE(forced.exitCode, 0);
-    QVERIFY(forced.err.contains(QStringLiteral("WRITE: 61 05 2C "))); // 300 keeps its low bits: 44 = 0x2C
+    QVERIFY(forced.err.contains(QStringLiteral("WRITE: 61 05 2C ")));
 }
 
 void tst_zentikctl::fileErrors_exit74WithTheName()
@@ -313,6 +319,8 @@ void tst_zentikctl::usageErrors_exit64_data()
     QTest::newRow("no-backup on read") << QStringList{"--no-backup", "read"} << "";
     QTest::newRow("save without a version") << QStringList{"history", "A1B2C3D4", "--save", "x.zkt"} << "";
     QTest::newRow("history, a path for a serial") << QStringList{"history", "../A1B2C3D4"} << "";
+    QTest::newRow("write-settings, a setting twice")
+        << QStringList{"write-settings", "trl=1", "Interval=3", "TRL=2"} << "write-settings names TRL more";
 }
 
 void tst_zentikctl::usageErrors_exit64()
@@ -401,6 +409,8 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
     QTest::newRow("backup read rejected")
         << QStringList{"--reject", "0x89@5"} << QStringList{"write-table", "1", "w.txt"} << 10;
     QTest::newRow("silent") << QStringList{"--silent", "0x8E"} << QStringList{"read"} << 1;
+    QTest::newRow("settings over a read that failed")
+        << QStringList{"--silent", "0x84"} << QStringList{"write-settings", "Interval=9"} << 1;
     QTest::newRow("late") << QStringList{"--late", "0x82", "--late-ms", "400"} << QStringList{"read"} << 1;
     QTest::newRow("noise everywhere")
         << QStringList{"--garbage", "all", "--bad-crc", "all", "--wrong-command", "all"}
@@ -428,9 +438,11 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
     QTEST(o.exitCode, "exitCode");
     if (o.exitCode != 0)
         QVERIFY(!QFile::exists(path("r.pdf")));
-    // A failed backup read: not one page written.
+    // A failed read before a write: not one page, not one setting written.
     if (QByteArray(QTest::currentDataTag()) == "backup read rejected")
         QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 0A ")));
+    if (command.first() == QLatin1String("write-settings"))
+        QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 05 ")));
 }
 
 void tst_zentikctl::portFromOptionsFile()
@@ -558,6 +570,15 @@ void tst_zentikctl::overPseudoTerminal_writeSettings_data()
         << QStringList{"Mult_Factor=128", "Speed=3", "trl", "Interval=often"} << 65
         << QStringList{"[PARAMETERS] Mult_Factor=128", "Speed: no such setting", "trl: no '='",
                        "[PARAMETERS] Interval=often"};
+    // The window's ranges, which the controller's are: one value out of them, and nothing is sent.
+    QTest::newRow("an output mode the controller refuses")
+        << QStringList{"Net_addr_0=9", "Interval=77", "trl=9", "P_Mode=7"} << 65
+        << QStringList{"[PARAMETERS] P_Mode=7 (0..2)"};
+    QTest::newRow("beyond the window's fields")
+        << QStringList{"Volume_0=-1000", "Volume_1=100000", "Net_addr_0=255", "Sensor_on_0=5", "Inversion=2"}
+        << 65
+        << QStringList{"Volume_0=-1000 (0..65535)", "Volume_1=100000 (0..65535)", "Net_addr_0=255 (0..254)",
+                       "Sensor_on_0=5 (0..1)", "Inversion=2 (0..1)"};
 }
 
 void tst_zentikctl::overPseudoTerminal_writeSettings()

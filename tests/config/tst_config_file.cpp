@@ -145,6 +145,8 @@ void tst_config_file::check()
         QCOMPARE(result.problems[0].key, key);
         const QString described = result.problems[0].describe();
         QVERIFY(described.contains(QString::fromLatin1(key)));
+        // A number out of its range says the range.
+        QCOMPARE(described.contains(QStringLiteral("..")), ParseIniInteger(value).has_value());
         // Shown whole: a value cut at a control character looks valid.
         if (value.contains('\0'))
             QCOMPARE(described, QStringLiteral("[PAGE_3] Value_5=12\\x003"));
@@ -180,7 +182,7 @@ void tst_config_file::fill_keepsLowBitsAndLeavesTheRest()
     QCOMPARE(np.NetAddr[0], quint8(44));
     QCOMPARE(np.NetAddr[1], quint8(16));
     QCOMPARE(np.Inversion, true);
-    QCOMPARE(np.MultFactor, quint8(255));
+    QCOMPARE(np.MultFactor, quint8(127)); // bit 7 would turn the inversion off as it is written
     QCOMPARE(np.ReserveLevel, quint8(0));
     QCOMPARE(np.Interval, quint8(255));
     QCOMPARE(np.OutputMode, quint8(2));

@@ -7,6 +7,7 @@
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/ReportPreview.h"
+#include "mainwindow/SummaryPanel.h"
 #include "table/UProgress.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
@@ -178,9 +179,17 @@ void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheControlle
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Net_addr_1", 77);
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Volume_1", 640);
     main().files().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    // While the dialog says the file has been written, the summary already shows what was written.
+    QString shownWithTheDialog;
+    m_bench->messages.onDialog = [&](const QString&) {
+        const TSummaryPanel& panel = *main().Panel2;
+        shownWithTheDialog = panel.LSerialNumber->text() + ' ' + panel.LNetAddr2->text() + ' ' +
+                             panel.LVol2->text() + ' ' + panel.LTotalVol->text();
+    };
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QCOMPARE(seen, (QStringList{"status: M015 " + path(QStringLiteral("e.zkt")), "status: M018",
                                 "dialog: M018", "status: M004", "status: M002"}));
+    QCOMPARE(shownWithTheDialog, QStringLiteral("A1B2C3D4 77 640 1140"));
     QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("A1B2C3D4"));
     QCOMPARE(main().Panel2->LNetAddr2->text(), QStringLiteral("77"));
     QCOMPARE(main().Panel2->LVol2->text(), QStringLiteral("640"));

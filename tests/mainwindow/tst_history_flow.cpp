@@ -64,6 +64,8 @@ private slots:
 
     void load_backsUpThenReviewsThenWrites_data();
     void load_backsUpThenReviewsThenWrites();
+    void review_showsWhatTheControllerAndTheWindowWillHold_data();
+    void review_showsWhatTheControllerAndTheWindowWillHold();
     void cancelledReview_writesNothing();
     void cancelledReview_statusSaysNothingWasWritten_data();
     void cancelledReview_statusSaysNothingWasWritten();
@@ -231,6 +233,45 @@ void tst_history_flow::load_backsUpThenReviewsThenWrites()
     QVERIFY(sameController(m_sim->state(), written));
     QCOMPARE(ConfigFile::parameterEntries(version(ControllerHistory::Event::Written)),
              ConfigFile::parameterEntries(written));
+}
+
+void tst_history_flow::review_showsWhatTheControllerAndTheWindowWillHold_data()
+{
+    QTest::addColumn<QByteArray>("entries"); // of the file, over the controller's own
+    QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<QStringList>("gauge"); // the review's reserve, inversion and factor lines
+    QTest::addColumn<QString>("held");      // reserve shown after the write, inversion, factor
+    // Sensor 1 holds 500 l and a reserve of 51/255: the window shows 100 l.
+    QTest::newRow("the volume of a tank not polled")
+        << QByteArray("Volume_1=900") << QList<bool>{true} << QStringList{} << "100 1 127";
+    QTest::newRow("a tank polled anew") << QByteArray("Sensor_on_1=1 Volume_1=900") << QList<bool>{true}
+                                        << QStringList{"0022: 100→280"} << "280 1 127";
+    // Loaded after No to the question about the invalid entry: bit 7 is not the inversion's to take.
+    QTest::newRow("a factor beyond its 7 bits") << QByteArray("Mult_Factor=200") << QList<bool>{false, true}
+                                                << QStringList{"0031: 127→72"} << "100 1 72";
+}
+
+void tst_history_flow::review_showsWhatTheControllerAndTheWindowWillHold()
+{
+    QFETCH(QByteArray, entries);
+    QFETCH(QList<bool>, answers);
+    start();
+    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    QVERIFY(IniFile(path("x.zkt")).update([&](IniDocument& doc) {
+        for (const QByteArray& entry : entries.split(' '))
+            doc.setValue("PARAMETERS", entry.left(entry.indexOf('=')), entry.mid(entry.indexOf('=') + 1));
+    }));
+    load(path("x.zkt"), answers);
+    QCOMPARE(m_bench->messages.reviews.size(), 1);
+    QStringList gauge;
+    for (const char* key : {"0022", "0030", "0031"})
+        for (const WriteReview::Setting& s : m_bench->messages.reviews.first().settings)
+            if (s.caption == text("ZENTIK", key))
+                gauge << QStringLiteral("%1: %2→%3").arg(QLatin1String(key), s.controller, s.file);
+    QTEST(gauge, "gauge");
+    const TParameters& read = m_bench->z().Parameters; // the Refresh after the write
+    QTEST(QStringLiteral("%1 %2 %3").arg(ReserveLitres(read)).arg(int(read.Inversion)).arg(read.MultFactor),
+          "held");
 }
 
 void tst_history_flow::cancelledReview_writesNothing()

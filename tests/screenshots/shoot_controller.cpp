@@ -34,6 +34,14 @@ void shootController(ShotSession& session)
         return;
     session.save(QStringLiteral("controller"), window);
     session.save(QStringLiteral("controller-in-frame"), &area);
+
+    // A controller that stops answering: the window after its read failed.
+    window->close();
+    sim.addFault({SimFault::Silent, 0x84});
+    const int summaries = bench.summaries;
+    window = TFZentik::open(bench.context, &area);
+    if (window && WaitUntil([&] { return bench.summaries > summaries; }, 5000))
+        session.save(QStringLiteral("controller-read-failed"), window);
 }
 
 const int registered = RegisterShot("controller", shootController);
