@@ -5,23 +5,28 @@
 #include "history/RegisterStore.h"
 #include "history/RegisterSync.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QObject>
-#include <QThread>
-
-#include <memory>
+#include <QPointer>
+#include <QThreadPool>
 
 namespace {
 
-// Runs job on a new thread; done gets its result on the receiver's thread, unless the receiver is gone.
+// Runs job on a thread of Qt's pool, which the application waits for when it ends; done gets its result on
+// the receiver's thread, unless the receiver is gone by then.
 template <typename Result>
 void runApart(QObject* receiver, std::function<Result()> job, std::function<void(const Result&)> done)
 {
-    auto result = std::make_shared<Result>();
-    QThread* thread = QThread::create([job, result] { *result = job(); });
-    QObject::connect(thread, &QThread::finished, receiver, [result, done] { done(*result); });
-    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    QThreadPool::globalInstance()->start([job, done, receiver = QPointer<QObject>(receiver)] {
+        const Result result = job();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [receiver, done, result] {
+                if (receiver)
+                    done(result);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Asking the team register without waiting for it: each question runs on a thread of its own with a
-// connection of its own, and the answer comes back on the asking thread to a receiver that may be gone by
-// then (the answer is then dropped).
+// Asking the team register without waiting for it: each question runs on another thread with a connection
+// of its own, and the answer comes back on the main thread to a receiver that may be gone by then (the
+// answer is then dropped).
 #pragma once
 
 #include "history/RegisterProblem.h"
