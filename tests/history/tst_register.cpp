@@ -385,7 +385,7 @@ void tst_register::historyWindow_showsAColleaguesVersion_andWritesIt()
     window->BWriteClick();
     QTRY_VERIFY2(bench.sim.controller().state().Interval == 9, qPrintable(bench.messages.seen.join('\n')));
     QVERIFY(bench.messages.seen.join('\n').contains(QStringLiteral("review: ")));
-    QCOMPARE(history.versions(p.SerialNumber).size(), 3); // the backup before the write, then the write
+    QTRY_COMPARE(history.versions(p.SerialNumber).size(), 3); // the backup before the write, then the write
     delete window;
 }
 
