@@ -30,6 +30,8 @@ public:
     qint32 instanceCount() const { return m_file.readInteger(kSection, "InstCount", 0); }
     // Whether a write that replaces a table first reads the controller whole into the controller history.
     bool backup() const { return m_file.readInteger(kSection, "Backup", 1) != 0; }
+    // The team register's connection string, empty when the team keeps none (ZENTIK_REGISTER overrides it).
+    QString registerConnection() const { return m_file.readString(kSection, "Register", QString()); }
 
     bool setPort(const QString& port) { return m_file.writeString(kSection, "Port", port); }
     bool setLanguageFile(const QString& name) { return m_file.writeString(kSection, "LANGFILE", name); }

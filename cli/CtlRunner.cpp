@@ -7,6 +7,7 @@
 #include "cli/CtlFilePort.h"
 #include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"
+#include "cli/CtlRegister.h"
 #include "cli/CtlSession.h"
 #include "cli/CtlShape.h"
 #include "config/ConfigFile.h"
@@ -65,6 +66,17 @@ const char* kUsage =
     "                         print version N of a controller, or save it as FILE\n"
     "  undo                   write back the controller's newest backup taken before a write\n"
     "  doctor [PORT]          check why the controller on PORT (default: the port in use) cannot be reached\n"
+    "  register sync [--quiet]\n"
+    "                         send the versions queued for the team register (Register in options.ini or\n"
+    "                         ZENTIK_REGISTER); exit 69 when it cannot be reached, the queue kept\n"
+    "  register status        where the team register is, whether it is reachable, how many versions wait\n"
+    "  register history SERIAL\n"
+    "                         list a controller's versions in the team register: index, time, event, who,\n"
+    "                         SHA-256 (SERIAL: 8 hexadecimal digits)\n"
+    "  register history SERIAL N [--save FILE]\n"
+    "                         print version N of a controller from the team register, or save it as FILE\n"
+    "  register find TEXT     list the controllers whose serial number starts with TEXT: serial, last\n"
+    "                         version's time, event and who, versions\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini;\n"
     "                         without either zentikctl refuses to run)\n"
@@ -78,14 +90,16 @@ const char* kUsage =
     "  --dry-run              with load: back up and print what would change, write nothing\n"
     "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
     "                         controller into the history first\n"
-    "  --save FILE            with history SERIAL N: save the version as FILE\n"
+    "  --save FILE            with history SERIAL N and register history SERIAL N: save the version as FILE\n"
+    "  --quiet                with register sync: print nothing\n"
     "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
     "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
     "  --points N             how many points, 2 to 1024 (default 32)\n"
     "  -h, --help             print this help\n"
     "  --version              print the name, version and licence\n"
-    "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage, 65 invalid file,\n"
-    "  66 nothing in the history, 69 port, 74 file, 75 busy\n"
+    "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage,\n"
+    "  65 invalid file or a refused answer of the team register, 66 nothing in the history,\n"
+    "  69 port or team register not reached, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
 
 int usage(const QString& problem = QString())
@@ -170,6 +184,7 @@ struct CommandLine
     const QCommandLineOption dryRunOption{QStringLiteral("dry-run")};
     const QCommandLineOption noBackupOption{QStringLiteral("no-backup")};
     const QCommandLineOption saveOption{QStringLiteral("save"), QString(), QStringLiteral("FILE")};
+    const QCommandLineOption quietOption{QStringLiteral("quiet")};
     const QCommandLineOption helpOption{QStringList{QStringLiteral("h"), QStringLiteral("help")}};
     const QCommandLineOption versionOption{QStringLiteral("version")};
 
@@ -177,7 +192,7 @@ struct CommandLine
     {
         parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
         parser.addOptions({portOption, timeoutOption, homeOption, logOption, forceOption, csvOption,
-                           dryRunOption, noBackupOption, saveOption, helpOption, versionOption});
+                           dryRunOption, noBackupOption, saveOption, quietOption, helpOption, versionOption});
         CtlShape::addOptions(parser);
     }
 };
@@ -382,7 +397,8 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("write-settings") && argCount >= 2) ||
                        (command == QLatin1String("report") && argCount == 2) ||
                        (command == QLatin1String("points-from-shape") && argCount == 1) ||
-                       (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args);
+                       (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args) ||
+                       CtlRegister::accepts(args);
     if (!known)
         return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (const QString repeated =
@@ -407,8 +423,15 @@ int CtlRunner::run(const QStringList& arguments)
     const QStringList writing{"load", "write-table", "write-points", "undo"};
     if (parser.isSet(line.noBackupOption) && !writing.contains(command))
         return usage(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
-    if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3))
-        return usage(QStringLiteral("--save belongs to history SERIAL N"));
+    const bool registerCommand = command == QLatin1String("register");
+    if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3) &&
+        !(registerCommand && argCount == 4))
+        return usage(QStringLiteral("--save belongs to history SERIAL N and register history SERIAL N"));
+    if (parser.isSet(line.quietOption) && !(registerCommand && args[1] == QLatin1String("sync")))
+        return usage(QStringLiteral("--quiet belongs to register sync"));
+    if (registerCommand)
+        return CtlRegister::run(args, AppPaths::resolve(parser.value(homeOption)),
+                                parser.value(line.saveOption), parser.isSet(line.quietOption));
     if (command == QLatin1String("history"))
         return CtlHistory::runHistory(args, AppPaths::resolve(parser.value(homeOption)),
                                       parser.value(line.saveOption));

@@ -5,6 +5,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "history/RegisterKeeping.h"
 #include "link/UzentikDevice.h"
 #include "ports/PortFactory.h"
 
@@ -17,6 +18,17 @@ QString historyFailure(const AppContext& context, const QString& reason)
     return context.language->LanguageText("MESSAGES", "061")
                .arg(QDir::toNativeSeparators(context.history->folder())) +
            QLatin1Char('\n') + reason;
+}
+
+// Keeps the version in the history and queues it for the team register.
+bool keep(const AppContext& context, const TParameters& p, ControllerHistory::Event event, QString* reason)
+{
+    const QDateTime at = QDateTime::currentDateTime();
+    QString path;
+    if (!context.history->record(p, event, reason, &path, at))
+        return false;
+    QueueForRegister(context, path, p.SerialNumber, event, at);
+    return true;
 }
 
 } // namespace
@@ -36,7 +48,7 @@ FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, Contr
     if (!KeepsHistory(context))
         return FlowOutcome::done();
     QString reason;
-    if (context.history->record(p, event, &reason))
+    if (keep(context, p, event, &reason))
         return FlowOutcome::done();
     return FlowOutcome::of(FlowOutcome::Kind::FileError,
                            historyFailure(context, reason) + QLatin1Char('\n') +
@@ -48,6 +60,6 @@ void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, Contro
     if (!KeepsHistory(context))
         return;
     QString reason;
-    if (!context.history->record(p, event, &reason))
+    if (!keep(context, p, event, &reason))
         context.messages->warning(historyFailure(context, reason));
 }

@@ -7,6 +7,7 @@
 #include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
+#include "history/RegisterKeeping.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/FileCommands.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -38,6 +40,8 @@ QTreeWidget* newList(QWidget* parent, const char* name)
     return list;
 }
 
+const char* const kEventKeys[] = {"073", "074", "075"};
+
 } // namespace
 
 TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* parent)
@@ -45,12 +49,14 @@ TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* pa
 {
     setObjectName(QStringLiteral("TFHistory"));
     setAttribute(Qt::WA_DeleteOnClose);
+    if (const QString connection = ConfiguredRegister(context); !connection.isEmpty() && context.history)
+        m_register.emplace(connection, context.history->folder());
 
     Controllers = newList(this, "Controllers");
     Controllers->setColumnCount(3);
     Controllers->setSortingEnabled(true);
     Versions = newList(this, "Versions");
-    Versions->setColumnCount(3);
+    Versions->setColumnCount(4);
     Versions->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     const auto button = [this](QPushButton*& b, const char* name, void (TFHistory::*click)()) {
@@ -95,6 +101,8 @@ TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* pa
     resize(std::max(720, sizeHint().width()), 420);
 }
 
+TFHistory::~TFHistory() = default;
+
 QString TFHistory::text(const char* section, const char* key) const
 {
     return m_context.language->LanguageText(section, key);
@@ -104,7 +112,8 @@ void TFHistory::ApplyTexts()
 {
     setWindowTitle(text("MAIN", "0052"));
     Controllers->setHeaderLabels({text("MAIN", "0018"), text("MAIN", "0042"), text("MAIN", "0043")});
-    Versions->setHeaderLabels({text("MAIN", "0044"), text("MAIN", "0045"), text("MAIN", "0046")});
+    Versions->setHeaderLabels(
+        {text("MAIN", "0044"), text("MAIN", "0045"), text("MAIN", "0046"), text("MAIN", "0090")});
     BCompareController->setText(text("MAIN", "0047"));
     BCompareVersions->setText(text("MAIN", "0048"));
     BSaveAs->setText(text("MAIN", "0049"));
@@ -137,6 +146,7 @@ void TFHistory::reload()
 {
     const QString current = Controllers->currentItem() ? Controllers->currentItem()->text(0) : QString();
     const QSignalBlocker blocker(Controllers);
+    m_askedSerial.clear(); // a read or write just ended: a colleague's sync may have come meanwhile too
     Controllers->clear();
     QList<QTreeWidgetItem*> items;
     for (const ControllerHistory::Controller& c : m_context.history->controllers()) {
@@ -167,12 +177,11 @@ void TFHistory::showVersions()
         QStringList changed;
         for (qsizetype i = 0; i < all.size(); ++i)
             changed << changedEntries(i > 0 ? all[i - 1].path : QString(), all[i].path);
-        const char* const eventKeys[] = {"073", "074", "075"};
         QList<QTreeWidgetItem*> items;
         for (qsizetype i = all.size() - 1; i >= 0; --i) {
             auto* item = new QTreeWidgetItem;
             item->setText(0, all[i].time.toString(kTimeFormat));
-            item->setText(1, text("MESSAGES", eventKeys[int(all[i].event)]));
+            item->setText(1, text("MESSAGES", kEventKeys[int(all[i].event)]));
             item->setText(2, changed[i]);
             item->setData(0, Qt::UserRole, int(m_versions.size()));
             item->setToolTip(0, QDir::toNativeSeparators(all[i].path));
@@ -184,9 +193,118 @@ void TFHistory::showVersions()
             item->setSelected(kept.contains(m_versions[item->data(0, Qt::UserRole).toInt()].path));
         if (Versions->selectedItems().isEmpty() && !items.isEmpty())
             Versions->setCurrentItem(items.first());
+        if (controller->text(0) != m_askedSerial)
+            askRegister();
     }
+    showRegisterVersions();
     fitLists();
     updateButtons();
+}
+
+void TFHistory::askRegister()
+{
+    const QTreeWidgetItem* controller = Controllers->currentItem();
+    if (!m_register || !controller || !RegisterVersion::isSerial(controller->text(0)))
+        return;
+    m_askedSerial = controller->text(0);
+    m_register->ask(this, m_askedSerial, [this](const RegisterLookup::Listing& listing) {
+        if (!listing.problem.ok()) {
+            const QString problem = RegisterProblemText(*m_context.language, listing.problem);
+            if (problem != m_registerProblem)
+                m_context.messages->status(problem);
+            m_registerProblem = problem;
+            return;
+        }
+        m_registerProblem.clear();
+        m_remoteSerial = listing.serial;
+        m_remote = listing.versions;
+        showVersions();
+    });
+}
+
+QString TFHistory::registerKey(const ControllerHistory::Version& v)
+{
+    if (const auto known = m_localKeys.constFind(v.path); known != m_localKeys.cend())
+        return *known;
+    RegisterVersion version;
+    version.serial = m_remoteSerial;
+    version.taken = v.time;
+    version.event = v.event;
+    QByteArray content;
+    if (SafeFile::read(v.path, &content) == SafeFile::ReadStatus::Ok)
+        version.sha256 = RegisterVersion::sha256Of(content);
+    return *m_localKeys.insert(v.path, version.key());
+}
+
+void TFHistory::showRegisterVersions()
+{
+    const QTreeWidgetItem* controller = Controllers->currentItem();
+    if (!controller || controller->text(0) != m_remoteSerial)
+        return;
+    QSet<QString> local;
+    for (const ControllerHistory::Version& v : m_versions)
+        local << registerKey(v);
+    for (const RegisterVersion& remote : m_remote) {
+        const QString key = remote.key();
+        if (local.contains(key))
+            continue;
+        ControllerHistory::Version v;
+        v.path = m_fetched.value(key);
+        v.time = remote.taken.toLocalTime();
+        v.event = remote.event;
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, v.time.toString(kTimeFormat));
+        item->setText(1, text("MESSAGES", kEventKeys[int(v.event)]));
+        item->setText(3, remote.takenBy);
+        item->setData(0, Qt::UserRole, int(m_versions.size()));
+        item->setData(0, Qt::UserRole + 1, key);
+        item->setToolTip(0, text("MAIN", "0091"));
+        m_versions << v;
+        // Newest first, as the local ones.
+        int row = 0;
+        while (row < Versions->topLevelItemCount() &&
+               m_versions[Versions->topLevelItem(row)->data(0, Qt::UserRole).toInt()].time > v.time)
+            ++row;
+        Versions->insertTopLevelItem(row, item);
+    }
+    if (Versions->selectedItems().isEmpty() && Versions->topLevelItemCount() > 0)
+        Versions->setCurrentItem(Versions->topLevelItem(0));
+}
+
+bool TFHistory::fetchFirst(void (TFHistory::*click)())
+{
+    QList<std::pair<int, RegisterVersion>> wanted;
+    for (const QTreeWidgetItem* item : Versions->selectedItems()) {
+        const QString key = item->data(0, Qt::UserRole + 1).toString();
+        if (key.isEmpty() || !m_versions.value(item->data(0, Qt::UserRole).toInt()).path.isEmpty())
+            continue;
+        for (int i = 0; i < m_remote.size(); ++i)
+            if (m_remote[i].key() == key)
+                wanted.append({i + 1, m_remote[i]});
+    }
+    if (wanted.isEmpty() || !m_register)
+        return false;
+    if (!m_fetchFolder)
+        m_fetchFolder = std::make_unique<QTemporaryDir>();
+    m_context.messages->status(text("MESSAGES", "218"));
+    const auto done = [this, wanted, click](const RegisterLookup::Fetched& fetched) {
+        if (!fetched.problem.ok())
+            return m_context.messages->warning(RegisterProblemText(*m_context.language, fetched.problem));
+        if (!fetched.writeError.isEmpty())
+            return m_context.messages->error(fetched.writeError);
+        for (qsizetype i = 0; i < fetched.paths.size(); ++i)
+            m_fetched.insert(wanted[i].second.key(), fetched.paths[i]);
+        for (int row = 0; row < Versions->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = Versions->topLevelItem(row);
+            const int index = item->data(0, Qt::UserRole).toInt();
+            const QString key = item->data(0, Qt::UserRole + 1).toString();
+            if (!key.isEmpty() && index < m_versions.size())
+                m_versions[index].path = m_fetched.value(key);
+        }
+        (this->*click)();
+    };
+    m_register->fetch(this, wanted, m_fetchFolder->path(), done);
+    return true;
 }
 
 QString TFHistory::changedEntries(const QString& before, const QString& version)
@@ -232,6 +350,8 @@ void TFHistory::updateButtons()
 
 void TFHistory::BCompareControllerClick()
 {
+    if (fetchFirst(&TFHistory::BCompareControllerClick))
+        return;
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() == 1)
         m_files.compareWithFile(chosen.first().path);
@@ -239,6 +359,8 @@ void TFHistory::BCompareControllerClick()
 
 void TFHistory::BCompareVersionsClick()
 {
+    if (fetchFirst(&TFHistory::BCompareVersionsClick))
+        return;
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() != 2)
         return;
@@ -257,6 +379,8 @@ void TFHistory::BCompareVersionsClick()
 
 void TFHistory::BSaveAsClick()
 {
+    if (fetchFirst(&TFHistory::BSaveAsClick))
+        return;
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() != 1)
         return;
@@ -287,6 +411,8 @@ void TFHistory::BSaveAsClick()
 
 void TFHistory::BWriteClick()
 {
+    if (fetchFirst(&TFHistory::BWriteClick))
+        return;
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() == 1 && !m_context.refuseIfBusy())
         m_files.loadConfigFile(chosen.first().path);
@@ -294,6 +420,8 @@ void TFHistory::BWriteClick()
 
 void TFHistory::BPrintClick()
 {
+    if (fetchFirst(&TFHistory::BPrintClick))
+        return;
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() != 1)
         return;

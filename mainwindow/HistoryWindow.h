@@ -1,24 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The controller history window: the controllers the history holds, the versions of the selected one, and
-// for a version compare, save as, write into the controller and print.
+// for a version compare, save as, write into the controller and print; with a team register, the versions
+// colleagues took beside this computer's, asked for without the window waiting.
 #pragma once
 
 #include "history/ControllerHistory.h"
+#include "history/RegisterLookup.h"
 
 #include <QDialog>
 #include <QHash>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 struct AppContext;
 class FileCommands;
 class QPushButton;
+class QTemporaryDir;
 class QTreeWidget;
 
 class TFHistory : public QDialog
 {
 public:
     TFHistory(const AppContext& context, FileCommands& files, QWidget* parent = nullptr);
+    ~TFHistory() override;
 
     void ApplyTexts();
     // Reads the list of controllers anew, keeping the selection.
@@ -30,7 +36,8 @@ public:
     void BWriteClick();
     void BPrintClick();
 
-    // The selected controller's versions as listed, newest first.
+    // The selected controller's versions as listed, newest first; a version from the team register has no
+    // file until it has been fetched for a command.
     const QList<ControllerHistory::Version>& versions() const { return m_versions; }
     // The file name the save dialog returns (empty when cancelled); tests replace the dialog.
     std::function<QString()> askSaveName;
@@ -53,9 +60,25 @@ private:
     QString changedEntries(const QString& before, const QString& version);
     // The selected versions, oldest first.
     QList<ControllerHistory::Version> selected() const;
+    // Asks the team register for the shown controller's versions; the list follows when the answer comes.
+    void askRegister();
+    // Adds the register's versions this computer does not hold to the list, by time.
+    void showRegisterVersions();
+    // Fetches the selected register versions that have no file yet, then clicks again; true while it does.
+    bool fetchFirst(void (TFHistory::*click)());
+    // A version as the register knows it: time, event and SHA-256.
+    QString registerKey(const ControllerHistory::Version& v);
 
     const AppContext& m_context;
     FileCommands& m_files;
     QList<ControllerHistory::Version> m_versions;
-    QHash<QString, QString> m_changed; // by the two versions' files
+    QHash<QString, QString> m_changed;        // by the two versions' files
+    std::optional<RegisterLookup> m_register; // none: no register is configured
+    QString m_askedSerial;                    // whose versions were asked for last
+    QString m_remoteSerial;                   // whose versions m_remote holds
+    QString m_registerProblem;                // told once, not after every read
+    QList<RegisterVersion> m_remote;          // the register's, oldest first
+    QHash<QString, QString> m_fetched;        // file of each register version fetched, by key
+    QHash<QString, QString> m_localKeys;      // register key of each local version, by file
+    std::unique_ptr<QTemporaryDir> m_fetchFolder;
 };

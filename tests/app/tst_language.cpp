@@ -93,6 +93,9 @@ const QList<UsedRange> kUsedRanges = {
     {"ZENTIK", {48, 50}},
     {"ABOUT", {5, 5}},
     {"SETTINGS", {40, 40}},
+    // The team register.
+    {"MESSAGES", {200, 230}},
+    {"MAIN", {90, 91}},
 };
 // clang-format on
 
@@ -418,6 +421,30 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "169", 1},
     {"MESSAGES", "170", 2}, // the total volume before and after
     {"MESSAGES", "171", 3}, // the sensor, its tank volume, the litres its table will show
+    // The team register: where it is, why, versions, serial numbers, counts.
+    {"MESSAGES", "201", 1},
+    {"MESSAGES", "203", 2},
+    {"MESSAGES", "204", 3},
+    {"MESSAGES", "205", 2},
+    {"MESSAGES", "206", 2},
+    {"MESSAGES", "207", 3},
+    {"MESSAGES", "208", 1},
+    {"MESSAGES", "209", 3},
+    {"MESSAGES", "210", 1},
+    {"MESSAGES", "211", 1},
+    {"MESSAGES", "212", 3},
+    {"MESSAGES", "213", 2},
+    {"MESSAGES", "214", 1},
+    {"MESSAGES", "216", 3},
+    {"MESSAGES", "217", 1},
+    {"MESSAGES", "219", 1},
+    {"MESSAGES", "220", 1},
+    {"MESSAGES", "221", 1},
+    {"MESSAGES", "222", 1},
+    {"MESSAGES", "227", 1},
+    {"MESSAGES", "228", 1},
+    {"MESSAGES", "229", 1},
+    {"MESSAGES", "230", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
