@@ -568,8 +568,10 @@ private:
         }
         if (m_bench.program->FProgress->isVisible())
             violation(QStringLiteral("the progress window stays on screen"));
+        // After a failed read Apply waits for Read again, which is offered instead.
         for (TFZentik* z : windows<TFZentik>(ChildTag::Controller))
-            if (!z->BApply->isEnabled() || !z->Button2->isEnabled())
+            if (!(z->BApply->isEnabled() || (!z->BReadAgain->isHidden() && z->BReadAgain->isEnabled())) ||
+                !z->Button2->isEnabled())
                 violation(QStringLiteral("Apply or Cancel stays disabled"));
         for (TFSensor1* t : tables())
             if (!t->ARead->isEnabled() || !t->AWrite->isEnabled())
