@@ -11,6 +11,7 @@
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/SummaryPanel.h"
+#include "settings/USettings.h"
 #include "tests/common/Fixtures.h"
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
@@ -100,8 +101,12 @@ void tst_file_port_window::open_theWindowWorksOnTheFileUntilClosed()
     QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("0012AB34"));
     QCOMPARE(main().Panel2->LVol1->text(), QStringLiteral("1000"));
     QVERIFY(main().AWriteToController->isEnabled() && main().ACloseConfigFile->isEnabled());
-    // The next start returns to the port chosen in the settings window.
+    // The next start returns to the port chosen in the settings window, whose Apply keeps the file open
+    // while that port is not changed.
     QCOMPARE(m_home->option("Port"), QStringLiteral("SIM"));
+    m_bench->program->FSettings->Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().PortName, QStringLiteral("file:") + file);
 
     main().ACloseConfigFile->trigger();
     QVERIFY(m_bench->waitIdle());
