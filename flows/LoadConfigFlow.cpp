@@ -8,6 +8,7 @@
 #include "config/TankVolumeStore.h"
 #include "flows/BackupFlow.h"
 #include "link/UzentikDevice.h"
+#include "ports/FilePort.h"
 
 namespace {
 
@@ -101,6 +102,7 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
             return run.finish(FlowOutcome::done());
         writeFile(context, doc, progressLabel, run, backup);
     };
-    StartBackup(context, mode == LoadMode::DryRun ? BackupUse::LookOnly : BackupUse::BeforeWrite, run,
-                reviewed);
+    // A file standing in for the controller takes no backup, but is read for the same review.
+    const bool lookOnly = mode == LoadMode::DryRun || IsFilePort(z.ComPort->portName());
+    StartBackup(context, lookOnly ? BackupUse::LookOnly : BackupUse::BeforeWrite, run, reviewed);
 }

@@ -14,7 +14,8 @@ enum class LoadMode {
 
 // A file that cannot be read, a missing one included, ends UnreadableFile before anything is asked. Yes to
 // the question ends InvalidFile with the problems, one line per entry; nothing is then sent. With a backup
-// (StartBackup), the message service's review of the write follows: Cancel ends the flow Cancelled with
-// nothing written; a successful write is kept in the history as `written`.
+// (StartBackup), or on a configuration file standing in for the controller, which is read instead, the
+// message service's review of the write follows: Cancel ends the flow Cancelled with nothing written; a
+// successful write is kept in the history as `written`.
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
                      const FlowRun& run, LoadMode mode = LoadMode::Write);

@@ -183,6 +183,10 @@ void tst_file_port_window::windows_workOnTheFileAndKeepNoHistory()
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(int(reported.Interval), 9);
     QCOMPARE(reported.Volumes[0], 1000);
+    // A load into the file shows the review a controller's shows.
+    main().files().loadConfigFile(file);
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_bench->messages.reviews.size(), 1);
     QVERIFY2(!QDir(path(QStringLiteral("history"))).exists(QStringLiteral("0012AB34")),
              "a file keeps nothing in the controller history");
 }
