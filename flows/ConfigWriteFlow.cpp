@@ -2,7 +2,6 @@
 #include "flows/ConfigWriteFlow.h"
 
 #include "app/AppContext.h"
-#include "config/TankVolumeStore.h"
 #include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
 
@@ -55,15 +54,12 @@ void StartSettingsWrite(const AppContext& context, const QList<ConfigFile::Entry
         if (!read.ok())
             return run.finish(read);
         const TParameters& p = context.zentik->Parameters;
-        TParameters stored = p;
-        stored.SensorOn = {true, true};
-        context.volumes->LoadTankVolumes(stored);
+        const std::array<qint32, 2> stored = StoredTankVolumes(context, p.SerialNumber);
         IniDocument doc;
         for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(p))
             doc.setValue(ConfigFile::kParametersSection, e.first, e.second);
         for (int n = 0; n < 2; ++n)
-            doc.writeInteger(ConfigFile::kParametersSection, "Volume_" + QByteArray::number(n),
-                             stored.Volumes[n]);
+            doc.writeInteger(ConfigFile::kParametersSection, "Volume_" + QByteArray::number(n), stored[n]);
         for (const ConfigFile::Entry& e : entries)
             doc.setValue(ConfigFile::kParametersSection, e.first, e.second);
         TParameters written = p;

@@ -18,6 +18,6 @@ void StartConfigWrite(const AppContext& context, const TParameters& written, con
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries);
 
 // Reads the configuration, changes only these entries and writes it back whole. A tank volume not named
-// keeps what the store holds for it, polled or not, so that the store loses nothing the user did not change.
+// keeps what is kept for it, polled or not, so that the store loses nothing the user did not change.
 void StartSettingsWrite(const AppContext& context, const QList<ConfigFile::Entry>& entries,
                         const FlowRun& run);

@@ -17,6 +17,9 @@
 
 namespace {
 
+// The real controller 0012AB34's tank volumes, which no file naming it may touch.
+const QByteArray kStore = "[SN0012AB34]\r\nTank1=600\r\nTank2=700\r\n";
+
 QByteArray contentOf(const QString& path)
 {
     QFile file(path);
@@ -59,6 +62,7 @@ void tst_zentikctl_files::init()
         words += QByteArray::number(2 * k) + '\n';
     QVERIFY(WriteFile(path("words.txt"), words));
     QVERIFY(WriteFile(path("points.csv"), "V;N\n0;0\n1000;1023\n"));
+    QVERIFY(WriteFile(path("SN.ini"), kStore));
 }
 
 Outcome tst_zentikctl_files::ctl(const QStringList& args)
@@ -133,9 +137,7 @@ void tst_zentikctl_files::everyCommand_worksOnTheFileAndKeepsNoHistory()
     if (args.first() == QLatin1String("undo")) // not "no backup of" the controller the file's ID names
         QVERIFY2(o.err.contains(QStringLiteral("tank.zkt is a configuration file opened as a controller")),
                  qPrintable(o.err));
-    // The store holds the file's tank volume, under the file's serial number.
-    QCOMPARE(IniFile(path("SN.ini")).readInteger("SN0012AB34", "Tank1", -1),
-             doc.readInteger("PARAMETERS", "Volume_0", -2));
+    QCOMPARE(contentOf(path("SN.ini")), kStore);
     QVERIFY2(!QDir(path("history")).exists(), "a file port keeps nothing in the controller history");
 }
 
@@ -147,7 +149,7 @@ void tst_zentikctl_files::missingFile_startsBlankAndTheFirstWriteCreatesIt()
                                    "Net_addr_1=0\nInversion=0\nMult_Factor=0\ntrl=0\nInterval=0\nP_Mode=0\n"
                                    "Volume_0=0\nVolume_1=0\n"));
     QVERIFY(!QFile::exists(path("new.zkt")));
-    QVERIFY(!QFile::exists(path("SN.ini")));
+    QCOMPARE(contentOf(path("SN.ini")), kStore);
     o = ctl({"--port", "file:new.zkt", "write-settings", "Sensor_on_0=1", "Volume_0=300"});
     QCOMPARE(o.exitCode, 0);
     const IniDocument doc = IniFile(path("new.zkt")).load();
@@ -155,7 +157,15 @@ void tst_zentikctl_files::missingFile_startsBlankAndTheFirstWriteCreatesIt()
     QCOMPARE(doc.readString("PARAMETERS", "ID", "<none>"), QByteArray("00000000"));
     QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 300);
     QCOMPARE(doc.readInteger("PAGE_63", "Value_31", -1), 0);
-    QCOMPARE(IniFile(path("SN.ini")).readInteger("SN00000000", "Tank1", -1), 300);
+    // Its volumes are its own: kept unless named, a load's 0 l for a tank not polled included; another
+    // new file shares none of them.
+    for (const char* change : {"Volume_1=777", "Interval=9"})
+        QCOMPARE(ctl({"--port", "file:new.zkt", "write-settings", change}).exitCode, 0);
+    QCOMPARE(ctl({"--port", "file:new.zkt", "load", "tank.zkt"}).exitCode, 0);
+    QCOMPARE(IniFile(path("new.zkt")).readInteger("PARAMETERS", "Volume_1", -1), 777);
+    QCOMPARE(ctl({"--port", "file:new2.zkt", "write-settings", "Sensor_on_0=1"}).exitCode, 0);
+    QCOMPARE(IniFile(path("new2.zkt")).readInteger("PARAMETERS", "Volume_0", -1), 0);
+    QCOMPARE(contentOf(path("SN.ini")), kStore);
 }
 
 void tst_zentikctl_files::refusedFiles_namedWithNothingChanged_data()
@@ -191,19 +201,20 @@ void tst_zentikctl_files::refusedFiles_namedWithNothingChanged()
         QVERIFY2(o.err.contains(text), qPrintable(o.err));
     QVERIFY(!o.err.contains(QStringLiteral("WRITE:")));
     QCOMPARE(contentOf(path("bad.zkt")), bad);
-    QVERIFY(!QFile::exists(path("SN.ini")));
+    QCOMPARE(contentOf(path("SN.ini")), kStore);
 }
 
 void tst_zentikctl_files::unwritableFile_exits13NamingIt()
 {
     // A file in a folder that is a file: the blank controller answers, and its write cannot be kept.
     QVERIFY(WriteFile(path("plain"), "x"));
-    const Outcome o = ctl({"--port", "file:plain/new.zkt", "write-settings", "Interval=1"});
+    const Outcome o = ctl({"--port", "file:plain/new.zkt", "write-settings", "Interval=1", "Volume_0=4321"});
     QCOMPARE(o.exitCode, 13);
     QVERIFY2(o.err.contains(QStringLiteral("Unable to write to plain/new.zkt")), qPrintable(o.err));
     // Said of the file, not of the tank volumes.
     QVERIFY2(o.err.contains(QStringLiteral("The configuration file could not be written")), qPrintable(o.err));
     QCOMPARE(contentOf(path("plain")), QByteArray("x"));
+    QCOMPARE(contentOf(path("SN.ini")), kStore);
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl_files)
