@@ -90,10 +90,13 @@ public:
         m_stale = true;
         // Two programs writing the same file: the check that nobody has written it since it was loaded and
         // the write itself are one step, so that neither program's change is lost without a word.
-        const FileLock lock(m_path);
-        if (!lock.isLocked()) {
-            *reason = IniFile::writeErrorText(m_path) + QStringLiteral(": ") + lock.errorString();
-            return false;
+        std::optional<FileLock> lock;
+        if (!m_hold) {
+            lock.emplace(m_path);
+            if (!lock->isLocked()) {
+                *reason = IniFile::writeErrorText(m_path) + QStringLiteral(": ") + lock->errorString();
+                return false;
+            }
         }
         if (FileStamp::of(m_path) != m_stamp) {
             *reason = IniFile::writeErrorText(m_path) +
@@ -131,6 +134,18 @@ public:
         return true;
     }
 
+    bool hold()
+    {
+        if (!m_hold) {
+            auto lock = std::make_unique<FileLock>(m_path);
+            if (!lock->isLocked())
+                return false;
+            m_hold = std::move(lock);
+        }
+        return true;
+    }
+    void release() { m_hold.reset(); }
+
 private:
     bool load()
     {
@@ -158,6 +173,7 @@ private:
     QString m_programNumber;
     std::array<qint32, 2> m_volumes{};                     // Volume_0 and Volume_1 as the file holds them
     std::optional<std::array<qint32, 2>> m_writtenVolumes; // those of the write under way
+    std::unique_ptr<FileLock> m_hold;                      // the file's lock, held across processes
 };
 
 } // namespace
@@ -204,4 +220,16 @@ SerialLinkFactory WithFilePorts(SerialLinkFactory other)
             return new FileLink(name, parent);
         return other ? other(name, parent) : nullptr;
     };
+}
+
+bool HoldFile(SerialLink* line)
+{
+    auto* file = dynamic_cast<FileLink*>(line);
+    return file && file->hold();
+}
+
+void ReleaseFile(SerialLink* line)
+{
+    if (auto* file = dynamic_cast<FileLink*>(line))
+        file->release();
 }

@@ -41,6 +41,8 @@ private slots:
     void refusedFiles_namedWithNothingChanged_data();
     void refusedFiles_namedWithNothingChanged();
     void unwritableFile_exits13NamingIt();
+    void writersAtOnce_loseNoChange_data();
+    void writersAtOnce_loseNoChange();
 
 private:
     Outcome ctl(const QStringList& args);
@@ -215,6 +217,39 @@ void tst_zentikctl_files::unwritableFile_exits13NamingIt()
     QVERIFY2(o.err.contains(QStringLiteral("The configuration file could not be written")), qPrintable(o.err));
     QCOMPARE(contentOf(path("plain")), QByteArray("x"));
     QCOMPARE(contentOf(path("SN.ini")), kStore);
+}
+
+void tst_zentikctl_files::writersAtOnce_loseNoChange_data()
+{
+    QTest::addColumn<QStringList>("assignments"); // one writer each, all at once
+    QTest::newRow("two") << QStringList{"Interval=111", "trl=222"};
+    QTest::newRow("four") << QStringList{"Interval=111", "trl=222", "Mult_Factor=33", "Net_addr_0=44"};
+}
+
+void tst_zentikctl_files::writersAtOnce_loseNoChange()
+{
+    QFETCH(QStringList, assignments);
+    const QString program =
+        QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QStringLiteral("zentikctl"));
+    for (int round = 0; round < 3; ++round) {
+        QVERIFY(ConfigFile::write(path("tank.zkt"), SampleRecord()));
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (const QString& assignment : assignments) {
+            writers.push_back(std::make_unique<QProcess>());
+            writers.back()->start(program, {"--home", m_dir->path(), "--port", "file:" + path("tank.zkt"),
+                                            "write-settings", assignment});
+        }
+        // Each waits for the file's lock with its own read, change and write-back: all succeed, none is lost.
+        for (auto& writer : writers) {
+            QVERIFY(writer->waitForFinished(60000));
+            QCOMPARE(writer->exitCode(), 0);
+        }
+        const IniDocument doc = IniFile(path("tank.zkt")).load();
+        for (const QString& assignment : assignments) {
+            const QStringList kv = assignment.split('=');
+            QCOMPARE(doc.readString("PARAMETERS", kv[0].toLatin1(), "<none>"), kv[1].toLatin1());
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl_files)

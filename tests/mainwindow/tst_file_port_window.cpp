@@ -166,11 +166,26 @@ void tst_file_port_window::windows_workOnTheFileAndKeepNoHistory()
     auto* window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
     QVERIFY(window);
     QCOMPARE(window->Eserial->text(), QStringLiteral("0012AB34"));
-    window->EInterval->selectAll();
-    QTest::keyClicks(window->EInterval, QStringLiteral("9"));
-    window->BApply->click();
+    // Another program changes the reserve while the window shows the file: Apply says so, writes nothing.
+    QVERIFY(IniFile(file).writeInteger("PARAMETERS", "trl", 99));
+    const auto apply = [&] {
+        window->EInterval->selectAll();
+        QTest::keyClicks(window->EInterval, QStringLiteral("9"));
+        window->BApply->click();
+        return m_bench->waitIdle();
+    };
+    QVERIFY(apply());
+    QVERIFY(m_bench->messages.take().contains(QStringLiteral("error: ") +
+                                              text("MESSAGES", "106").arg(QDir::toNativeSeparators(file))));
+    QCOMPARE(IniFile(file).readInteger("PARAMETERS", "Interval", -1), 200);
+    // Read again, the window writes its change beside the other program's.
+    window->Button2Click();
+    main().Azentik->trigger();
     QVERIFY(m_bench->waitIdle());
+    window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
+    QVERIFY(window && apply());
     QCOMPARE(IniFile(file).readInteger("PARAMETERS", "Interval", -1), 9);
+    QCOMPARE(IniFile(file).readInteger("PARAMETERS", "trl", -1), 99);
 
     // Compare and the report read the file as it now is.
     m_bench->messages.take();
