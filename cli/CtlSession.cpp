@@ -34,7 +34,7 @@ void printBusy()
 
 CtlSession::CtlSession(const CtlSettings& settings)
     : m_port(settings.port), m_store(settings.paths.volumeStoreFile()),
-      m_device(WithFilePorts(defaultSerialLinkFactory(), &m_store)), m_options(settings.paths.optionsFile()),
+      m_device(WithFilePorts(defaultSerialLinkFactory())), m_options(settings.paths.optionsFile()),
       m_history(settings.paths.historyDir()), m_language(settings.paths.languageDir()),
       m_messages(settings.force)
 {

@@ -43,7 +43,7 @@ private:
     void tellPortFailure(const PortFailure& failure) const;
 
     QString m_port;
-    TankVolumeStore m_store; // before the device: a file port's line uses it
+    TankVolumeStore m_store; // before the device, whose write chains save into it
     TZENTIK m_device;
     Options m_options;
     ControllerHistory m_history;

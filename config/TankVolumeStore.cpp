@@ -13,10 +13,14 @@ void TankVolumeStore::LoadTankVolumes(TParameters& p) const
 
 bool TankVolumeStore::SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters)
 {
+    if (KeepsStoredVolume(newParameters, 0) && KeepsStoredVolume(newParameters, 1))
+        return true;
     const QByteArray section = sectionOf(serialNumber);
     return m_file.update([&](IniDocument& doc) {
-        doc.writeInteger(section, "Tank1", newParameters.Volumes[0]);
-        doc.writeInteger(section, "Tank2", newParameters.Volumes[1]);
+        const char* const keys[] = {"Tank1", "Tank2"};
+        for (int n = 0; n < 2; ++n)
+            if (!KeepsStoredVolume(newParameters, n))
+                doc.writeInteger(section, keys[n], newParameters.Volumes[n]);
     });
 }
 

@@ -8,6 +8,13 @@
 
 constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store does not know yet
 
+// Whether a write of `written` leaves tank n's stored volume as it is: a sensor that is not polled is
+// saved with 0 l, and loading such a save back must not wipe the volume kept for its tank.
+inline bool KeepsStoredVolume(const TParameters& written, int n)
+{
+    return !written.SensorOn[n] && written.Volumes[n] == 0;
+}
+
 class TankVolumeStore
 {
 public:
@@ -20,7 +27,8 @@ public:
 
     // Fills the Volumes slot of every polled sensor of p from the section of p's serial number.
     void LoadTankVolumes(TParameters& p) const;
-    // Stores both volumes of newParameters under the given serial number, whatever the polling flags.
+    // Stores both volumes of newParameters under the given serial number, whatever the polling flags, but
+    // for a volume KeepsStoredVolume leaves as it is.
     bool SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters);
     QString errorString() const { return m_file.errorString(); }
     // SaveTankVolumes as the controller object's write chains call it; the store must outlive it.

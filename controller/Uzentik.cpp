@@ -303,8 +303,9 @@ void TFZentik::BApplyClick()
     setButtonsEnabled(false);
     m_applying = true;
     // Tracked by the controller object: the outcome is told even when the window has closed meanwhile.
+    // The fields were edited from what was read: a file changed since is not written over.
     StartConfigWrite(
-        m_context, written,
+        m_context, written, m_read,
         FlowRun(z, [context = m_context, window = QPointer<TFZentik>(this)](const FlowOutcome& outcome) {
             OnConfigSave(context, outcome, window.data());
         }));
@@ -316,6 +317,9 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
+    } else if (outcome.kind == FlowOutcome::Kind::FileError) {
+        context.messages->error(outcome.detail);
+        context.messages->status(outcome.detail);
     } else if (!outcome.ok()) {
         // The tank volume store could not be written: the file's own error comes first.
         if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())

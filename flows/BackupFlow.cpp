@@ -21,8 +21,13 @@ void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
     auto shown = std::make_shared<TParameters>(z.Parameters);
     const auto read = [context, use, run, then, shown](const FlowOutcome& outcome) {
         TZENTIK& z = *context.zentik;
-        const TParameters backup = z.Parameters;
+        TParameters backup = z.Parameters;
         z.Parameters = *shown;
+        // Both tanks as kept, polled or not, so that writing the backup back restores them.
+        if (outcome.ok()) {
+            const std::array<qint32, 2> stored = StoredTankVolumes(context, backup.SerialNumber);
+            backup.Volumes = {stored[0], stored[1], 0, 0};
+        }
         if (run.gone()) {
             // Whoever asked for the write has gone: nothing is written, and the progress it would have
             // closed goes with it.

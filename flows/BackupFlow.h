@@ -13,8 +13,9 @@ enum class BackupUse {
     LookOnly,    // always (a dry run needs the controller's values); kept as `read`
 };
 
-// Reads the controller whole and keeps it, then hands the record read to `then` with Parameters as it was
-// before the read; without a backup `then` gets nothing at once. A failed read ends the run BackupFailed
-// with its result code, a history that cannot be kept FileError; `then` is then not called.
+// Reads the controller whole and keeps it, with the tank volumes kept for both tanks, then hands the record
+// read to `then` with Parameters as it was before the read; without a backup `then` gets nothing at once. A
+// failed read ends the run BackupFailed with its result code, a history that cannot be kept FileError; `then`
+// is then not called.
 void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
                  std::function<void(const std::optional<TParameters>& backup)> then);

@@ -2,18 +2,69 @@
 #include "flows/ConfigWriteFlow.h"
 
 #include "app/AppContext.h"
-#include "config/TankVolumeStore.h"
+#include "app/LanguageCatalog.h"
 #include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
+#include "ports/FilePort.h"
 
-void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run)
+#include <QDir>
+#include <QPointer>
+
+namespace {
+
+// Whether the settings a window shows (and the volumes of the sensors it shows polled) are still those of
+// the record: what a write of its fields would not undo.
+bool sameSettings(const TParameters& shown, const TParameters& now)
+{
+    for (int n = 0; n < 2; ++n)
+        if (shown.SensorOn[n] != now.SensorOn[n] || shown.NetAddr[n] != now.NetAddr[n] ||
+            (shown.SensorOn[n] && shown.Volumes[n] != now.Volumes[n]))
+            return false;
+    return shown.Inversion == now.Inversion && shown.MultFactor == now.MultFactor &&
+           shown.ReserveLevel == now.ReserveLevel && shown.Interval == now.Interval &&
+           shown.OutputMode == now.OutputMode;
+}
+
+void startConfigWrite(const AppContext& context, const TParameters& written, const TParameters* asRead,
+                      const FlowRun& run)
 {
     TZENTIK& z = *context.zentik;
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
+    const QString path = FilePortPath(z.ComPort->portName());
+    QPointer<SerialLink> line = z.ComPort->link();
+    // The file is compared and written under its lock, so that no change slips in between.
+    const bool held = asRead && !path.isEmpty() && HoldFile(line);
+    const auto release = [held, line] {
+        if (held && line)
+            ReleaseFile(line);
+    };
+    TParameters now;
+    if (asRead && !path.isEmpty() && ReadFilePort(path, &now).ok() && !sameSettings(*asRead, now)) {
+        release();
+        return run.finish(FlowOutcome::of(
+            FlowOutcome::Kind::FileError,
+            context.language->LanguageText("MESSAGES", "106").arg(QDir::toNativeSeparators(path))));
+    }
     z.NewParameters = written;
     Flow::runProcess(context, Process::SaveConfig, QString(), run,
-                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
+                     [run, release](const FlowOutcome& outcome) {
+                         release();
+                         run.finish(outcome);
+                     });
+}
+
+} // namespace
+
+void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run)
+{
+    startConfigWrite(context, written, nullptr, run);
+}
+
+void StartConfigWrite(const AppContext& context, const TParameters& written, const TParameters& asRead,
+                      const FlowRun& run)
+{
+    startConfigWrite(context, written, &asRead, run);
 }
 
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries)
@@ -53,23 +104,29 @@ FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<Config
 void StartSettingsWrite(const AppContext& context, const QList<ConfigFile::Entry>& entries,
                         const FlowRun& run)
 {
-    StartConfigRead(context, run.continuedBy([context, entries, run](const FlowOutcome& read) {
+    // A configuration file is held from the read to the write-back: another program's change waits for
+    // this one to end rather than being written over with what this read found.
+    QPointer<SerialLink> line = context.zentik->ComPort->link();
+    const bool held = HoldFile(line);
+    const FlowRun ending = run.continuedBy([run, held, line](const FlowOutcome& outcome) {
+        if (held && line)
+            ReleaseFile(line);
+        run.finish(outcome);
+    });
+    StartConfigRead(context, ending.continuedBy([context, entries, ending](const FlowOutcome& read) {
         if (!read.ok())
-            return run.finish(read);
+            return ending.finish(read);
         const TParameters& p = context.zentik->Parameters;
-        TParameters stored = p;
-        stored.SensorOn = {true, true};
-        context.volumes->LoadTankVolumes(stored);
+        const std::array<qint32, 2> stored = StoredTankVolumes(context, p.SerialNumber);
         IniDocument doc;
         for (const ConfigFile::Entry& e : ConfigFile::parameterEntries(p))
             doc.setValue(ConfigFile::kParametersSection, e.first, e.second);
         for (int n = 0; n < 2; ++n)
-            doc.writeInteger(ConfigFile::kParametersSection, "Volume_" + QByteArray::number(n),
-                             stored.Volumes[n]);
+            doc.writeInteger(ConfigFile::kParametersSection, "Volume_" + QByteArray::number(n), stored[n]);
         for (const ConfigFile::Entry& e : entries)
             doc.setValue(ConfigFile::kParametersSection, e.first, e.second);
         TParameters written = p;
         ConfigFile::fillSettings(doc, written);
-        StartConfigWrite(context, written, run);
+        StartConfigWrite(context, written, ending);
     }));
 }

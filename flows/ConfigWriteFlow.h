@@ -11,13 +11,19 @@
 // controller's serial number on the way. Done, Busy, or ProcessFailed with the result code (13 with the
 // store's error as detail).
 void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run);
+// The same for values edited from the configuration asRead: a configuration file standing in for the
+// controller whose settings are no longer those is not written (FileError saying so), since the write would
+// undo what changed them.
+void StartConfigWrite(const AppContext& context, const TParameters& written, const TParameters& asRead,
+                      const FlowRun& run);
 
 // Settings given as KEY=VALUE, each checked against the range of its field in the controller settings
 // window: Done with the entries (keys as the file names them), or InvalidFile with one line per assignment
 // that has no "=", names no setting, or holds a value its field cannot take.
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries);
 
-// Reads the configuration, changes only these entries and writes it back whole. A tank volume not named
-// keeps what the store holds for it, polled or not, so that the store loses nothing the user did not change.
+// Reads the configuration, changes only these entries and writes it back whole, a configuration file
+// standing in for the controller held locked from the read to the write-back. A tank volume not named
+// keeps what is kept for it, polled or not, so that the store loses nothing the user did not change.
 void StartSettingsWrite(const AppContext& context, const QList<ConfigFile::Entry>& entries,
                         const FlowRun& run);

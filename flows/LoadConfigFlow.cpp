@@ -7,19 +7,11 @@
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "flows/BackupFlow.h"
+#include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
+#include "ports/FilePort.h"
 
 namespace {
-
-// Both tanks as the store holds them for the controller: the load replaces both, polled or not.
-std::array<qint32, 2> storedVolumes(const AppContext& context, const QString& serialNumber)
-{
-    TParameters both;
-    both.SerialNumber = serialNumber;
-    both.SensorOn = {true, true, false, false};
-    context.volumes->LoadTankVolumes(both);
-    return {both.Volumes[0], both.Volumes[1]};
-}
 
 // The record written, as a configuration file of the controller it went into. Without a backup the write
 // itself has read the serial number, and the program number is the one the history last saw (none when it
@@ -106,9 +98,13 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
         ConfigFile::fill(*doc, written, pages);
         const QString fileSerial =
             QString::fromUtf8(doc->readString(ConfigFile::kParametersSection, "ID", QByteArray()).trimmed());
+        const std::array<qint32, 2> stored = StoredTankVolumes(context, backup->SerialNumber);
+        // The volumes as they will be kept: a tank the write leaves alone shows no change.
+        for (int n = 0; n < 2; ++n)
+            if (KeepsStoredVolume(written, n))
+                written.Volumes[n] = stored[n];
         const WriteReview review =
-            ReviewOfWrite(*context.language, fileName, fileSerial, *backup,
-                          storedVolumes(context, backup->SerialNumber), written, pages);
+            ReviewOfWrite(*context.language, fileName, fileSerial, *backup, stored, written, pages);
         const bool write = context.messages->reviewWrite(review);
         if (run.gone())
             return;
@@ -118,6 +114,7 @@ void StartConfigLoad(const AppContext& context, const QString& fileName, const Q
             return run.finish(FlowOutcome::done());
         writeFile(context, doc, progressLabel, run, backup);
     };
-    StartBackup(context, mode == LoadMode::DryRun ? BackupUse::LookOnly : BackupUse::BeforeWrite, run,
-                reviewed);
+    // A file standing in for the controller takes no backup, but is read for the same review.
+    const bool lookOnly = mode == LoadMode::DryRun || IsFilePort(z.ComPort->portName());
+    StartBackup(context, lookOnly ? BackupUse::LookOnly : BackupUse::BeforeWrite, run, reviewed);
 }

@@ -19,10 +19,11 @@ enum class OutOfRange { Ask, Refuse };
 
 // A file that cannot be read, a missing one included, ends UnreadableFile before anything is asked. Yes to
 // the question ends InvalidFile with the problems, one line per entry; nothing is then sent (so does a value
-// out of range with Refuse, told without a question). With a backup (StartBackup), the message service's
-// review of the write follows: Cancel ends the flow Cancelled with nothing written; a successful write is
-// kept in the history as `written`, and the controller object's Parameters then hold what the controller
-// holds, as a read would show it.
+// out of range with Refuse, told without a question). With a backup (StartBackup), or on a configuration
+// file standing in for the controller, which is read instead, the message service's review of the write
+// follows: Cancel ends the flow Cancelled with nothing written; a successful write is kept in the history as
+// `written`, and the controller object's Parameters then hold what the controller holds, as a read would
+// show it.
 void StartConfigLoad(const AppContext& context, const QString& fileName, const QString& progressLabel,
                      const FlowRun& run, LoadMode mode = LoadMode::Write,
                      OutOfRange outOfRange = OutOfRange::Ask);

@@ -13,8 +13,13 @@ void readWithVolumes(const AppContext& context, int process, const QString& prog
 {
     const auto then = [context, run, keep](const FlowOutcome& outcome) {
         // The controller keeps no tank volumes; the store holds them per serial number.
-        if (outcome.ok())
-            context.volumes->LoadTankVolumes(context.zentik->Parameters);
+        if (outcome.ok()) {
+            TParameters& p = context.zentik->Parameters;
+            const std::array<qint32, 2> stored = StoredTankVolumes(context, p.SerialNumber);
+            for (int n = 0; n < 2; ++n)
+                if (p.SensorOn[n])
+                    p.Volumes[n] = stored[n];
+        }
         if (outcome.ok() && keep)
             KeepInHistoryOrWarn(context, context.zentik->Parameters, ControllerHistory::Event::Read);
         run.finish(outcome);
@@ -34,4 +39,16 @@ void StartReadAll(const AppContext& context, const QString& progressLabel, const
 {
     readWithVolumes(context, Process::ReadAllSettings, progressLabel, run, Flow::Start::WhenIdle,
                     history == ReadHistory::KeptAsRead);
+}
+
+std::array<qint32, 2> StoredTankVolumes(const AppContext& context, const QString& serialNumber)
+{
+    if (const SerialLink* line = context.zentik->ComPort->link())
+        if (const std::optional<std::array<qint32, 2>> own = line->tankVolumes())
+            return *own;
+    TParameters both;
+    both.SerialNumber = serialNumber;
+    both.SensorOn = {true, true, false, false};
+    context.volumes->LoadTankVolumes(both);
+    return {both.Volumes[0], both.Volumes[1]};
 }

@@ -7,6 +7,10 @@
 
 #include "flows/Flow.h"
 
+#include <QString>
+
+#include <array>
+
 // The port is used as it is: the front-end opens it first, or in the run's beforeProcess. start says
 // whether the read may replace one that has only just been started.
 void StartConfigRead(const AppContext& context, const FlowRun& run,
@@ -18,3 +22,8 @@ enum class ReadHistory { KeptAsRead, NotKept };
 // as a warning; the read still ends Done.
 void StartReadAll(const AppContext& context, const QString& progressLabel, const FlowRun& run,
                   ReadHistory history = ReadHistory::KeptAsRead);
+
+// The tank volumes kept for the connected controller, both tanks whether polled or not: a configuration
+// file standing in for it holds its own (Volume_0, Volume_1), a controller's are in the tank volume store
+// under its serial number.
+std::array<qint32, 2> StoredTankVolumes(const AppContext& context, const QString& serialNumber);

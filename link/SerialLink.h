@@ -7,7 +7,11 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <functional>
+#include <optional>
+
+struct TParameters;
 
 class SerialLink : public QObject
 {
@@ -46,6 +50,16 @@ public:
     {
         Q_UNUSED(reason);
         return true;
+    }
+    // Such a line may keep the tank volumes itself (a configuration file's Volume_0 and Volume_1), in place
+    // of the tank volume store: tankVolumes() gives both, and the write chains hand the record to be
+    // written to takeTankVolumes() rather than to the store, kept with the rest of a write that succeeds.
+    // A line that keeps none gives nothing and takes nothing (false).
+    virtual std::optional<std::array<qint32, 2>> tankVolumes() const { return std::nullopt; }
+    virtual bool takeTankVolumes(const TParameters& written)
+    {
+        Q_UNUSED(written);
+        return false;
     }
 
 signals:

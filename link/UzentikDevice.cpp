@@ -408,7 +408,10 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
     if (step->savesVolumes) {
         Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
         QString reason;
-        if (m_saveVolumes && !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
+        SerialLink* line = ComPort->link();
+        const bool lineKeepsVolumes = line && line->takeTankVolumes(NewParameters);
+        if (!lineKeepsVolumes && m_saveVolumes &&
+            !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
             LastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);

@@ -117,7 +117,8 @@ public:
     // successful write adopts the record to be written, serial number included, as it stands.
     QString WrittenSerialNumber;
 
-    // How the write chains save tank volumes; without it nothing is saved.
+    // How the write chains save tank volumes; without it nothing is saved. A line that keeps its own
+    // (SerialLink::takeTankVolumes) takes them instead.
     void setTankVolumeSaver(TankVolumeSaver saver) { m_saveVolumes = std::move(saver); }
 
     void ClearParameters();

@@ -21,9 +21,8 @@
 
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
     : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
-      history(paths.historyDir()),
-      zentik(std::make_unique<TZENTIK>(
-          WithFilePorts(deps.portFactory ? deps.portFactory : defaultSerialLinkFactory(), &volumes))),
+      history(paths.historyDir()), zentik(std::make_unique<TZENTIK>(WithFilePorts(
+                                       deps.portFactory ? deps.portFactory : defaultSerialLinkFactory()))),
       m_announcer(std::make_unique<InstanceAnnouncer>(deps.instanceScope))
 {
     zentik->setTankVolumeSaver(volumes.saver());

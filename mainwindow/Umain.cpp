@@ -23,6 +23,7 @@
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WindowPlacement.h"
 #include "ports/PortCaption.h"
+#include "ports/PortFactory.h"
 #include "ports/PortOpening.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
@@ -98,8 +99,9 @@ void TFMain::setAboutWindow(TFAbout* about)
 void TFMain::setSettingsWindow(TFSettings* settings)
 {
     m_settings = settings;
-    settings->refresh = [this](const QString& port) {
-        PortName = port;
+    settings->refresh = [this](const QString& port, bool portChanged) {
+        if (portChanged || !IsFilePort(PortName))
+            PortName = port;
         return BRefreshClick();
     };
     connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -48,9 +49,8 @@ QString refusalText(const QString& path, const FlowOutcome& outcome)
 class FileLink : public SimulatedLink
 {
 public:
-    FileLink(const QString& name, TankVolumeStore* volumes, QObject* parent)
-        : SimulatedLink(std::make_shared<ControllerSimulator>(), name, parent), m_path(FilePortPath(name)),
-          m_volumes(volumes)
+    FileLink(const QString& name, QObject* parent)
+        : SimulatedLink(std::make_shared<ControllerSimulator>(), name, parent), m_path(FilePortPath(name))
     {}
 
     bool open() override
@@ -77,6 +77,7 @@ public:
     void processStarting() override
     {
         m_refusal.clear();
+        m_writtenVolumes.reset();
         if (isOpen() && (m_stale || FileStamp::of(m_path) != m_stamp)) {
             m_stale = false;
             if (!load())
@@ -89,10 +90,13 @@ public:
         m_stale = true;
         // Two programs writing the same file: the check that nobody has written it since it was loaded and
         // the write itself are one step, so that neither program's change is lost without a word.
-        const FileLock lock(m_path);
-        if (!lock.isLocked()) {
-            *reason = IniFile::writeErrorText(m_path) + QStringLiteral(": ") + lock.errorString();
-            return false;
+        std::optional<FileLock> lock;
+        if (!m_hold) {
+            lock.emplace(m_path);
+            if (!lock->isLocked()) {
+                *reason = IniFile::writeErrorText(m_path) + QStringLiteral(": ") + lock->errorString();
+                return false;
+            }
         }
         if (FileStamp::of(m_path) != m_stamp) {
             *reason = IniFile::writeErrorText(m_path) +
@@ -100,8 +104,8 @@ public:
             return false;
         }
         TParameters record = simulator().state();
-        if (m_volumes)
-            m_volumes->LoadTankVolumes(record);
+        const std::array<qint32, 2> volumes = m_writtenVolumes.value_or(m_volumes);
+        record.Volumes = {volumes[0], volumes[1], 0, 0};
         // The file keeps the identifiers it holds as it holds them, whether or not they read as the
         // controller's hexadecimal numbers: no process writes them.
         record.SerialNumber = m_serialNumber;
@@ -112,46 +116,64 @@ public:
             *reason = why.isEmpty() ? error : error + QStringLiteral(": ") + why;
             return false;
         }
+        m_volumes = volumes;
         m_stamp = FileStamp::of(m_path);
         m_stale = false;
         return true;
     }
 
+    // The file's own volumes stand for the tanks: the tank volume store is never asked nor written.
+    std::optional<std::array<qint32, 2>> tankVolumes() const override { return m_volumes; }
+
+    bool takeTankVolumes(const TParameters& written) override
+    {
+        m_writtenVolumes = m_volumes;
+        for (int n = 0; n < 2; ++n)
+            if (!KeepsStoredVolume(written, n))
+                (*m_writtenVolumes)[n] = written.Volumes[n];
+        return true;
+    }
+
+    bool hold()
+    {
+        if (!m_hold) {
+            auto lock = std::make_unique<FileLock>(m_path);
+            if (!lock->isLocked())
+                return false;
+            m_hold = std::move(lock);
+        }
+        return true;
+    }
+    void release() { m_hold.reset(); }
+
 private:
     bool load()
     {
+        // Taken first: a file replaced during the read then reads as changed and is loaded again.
+        const FileStamp stamp = FileStamp::of(m_path);
         TParameters record;
         const FlowOutcome read = ReadFilePort(m_path, &record);
         if (!read.ok()) {
             setErrorString(refusalText(m_path, read));
             return false;
         }
-        const FileStamp stamp = FileStamp::of(m_path);
+        m_stamp = stamp;
         simulator().setState(record);
         m_serialNumber = record.SerialNumber;
         m_programNumber = record.ProgramNumber;
-        // The store is written only when it holds other volumes: reading a file writes nothing else.
-        if (m_volumes && stamp.exists) {
-            TParameters held;
-            held.SerialNumber = simulator().state().SerialNumber;
-            held.SensorOn = {true, true, false, false};
-            m_volumes->LoadTankVolumes(held);
-            if (held.Volumes != record.Volumes && !m_volumes->SaveTankVolumes(held.SerialNumber, record)) {
-                setErrorString(m_volumes->errorString());
-                return false;
-            }
-        }
-        m_stamp = stamp;
+        m_volumes = {record.Volumes[0], record.Volumes[1]};
         return true;
     }
 
     QString m_path;
-    TankVolumeStore* m_volumes;
     FileStamp m_stamp;
     bool m_stale = false;   // the controller holds a write the file does not
     QString m_refusal;      // why the file could not be loaded again
     QString m_serialNumber; // the file's ID and SW as it holds them
     QString m_programNumber;
+    std::array<qint32, 2> m_volumes{};                     // Volume_0 and Volume_1 as the file holds them
+    std::optional<std::array<qint32, 2>> m_writtenVolumes; // those of the write under way
+    std::unique_ptr<FileLock> m_hold;                      // the file's lock, held across processes
 };
 
 } // namespace
@@ -191,11 +213,23 @@ FlowOutcome ReadFilePort(const QString& path, TParameters* record)
     return read;
 }
 
-SerialLinkFactory WithFilePorts(SerialLinkFactory other, TankVolumeStore* volumes)
+SerialLinkFactory WithFilePorts(SerialLinkFactory other)
 {
-    return [other = std::move(other), volumes](const QString& name, QObject* parent) -> SerialLink* {
+    return [other = std::move(other)](const QString& name, QObject* parent) -> SerialLink* {
         if (IsFilePort(name))
-            return new FileLink(name, volumes, parent);
+            return new FileLink(name, parent);
         return other ? other(name, parent) : nullptr;
     };
+}
+
+bool HoldFile(SerialLink* line)
+{
+    auto* file = dynamic_cast<FileLink*>(line);
+    return file && file->hold();
+}
+
+void ReleaseFile(SerialLink* line)
+{
+    if (auto* file = dynamic_cast<FileLink*>(line))
+        file->release();
 }

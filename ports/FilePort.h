@@ -7,8 +7,6 @@
 #include "link/ControllerData.h"
 #include "ports/PortFactory.h"
 
-class TankVolumeStore;
-
 // The file a "file:" port names (empty for any other port), and the port of a file.
 QString FilePortPath(const QString& portName);
 QString FilePortName(const QString& path);
@@ -19,7 +17,13 @@ QString FilePortName(const QString& path);
 // that fail a load's check, one line each.
 FlowOutcome ReadFilePort(const QString& path, TParameters* record = nullptr);
 
-// The lines of other, and beside them the "file:" ports. Each time a file is loaded its tank volumes go
-// into volumes under its serial number, as a load would store them; what a write keeps takes the volumes
-// of the polled sensors from there, as a save does. volumes must outlive the lines; null keeps none.
-SerialLinkFactory WithFilePorts(SerialLinkFactory other, TankVolumeStore* volumes);
+// The lines of other, and beside them the "file:" ports. A file's tank volumes are its Volume_0 and
+// Volume_1 (SerialLink::tankVolumes); the tank volume store is never asked about a file nor written for one.
+SerialLinkFactory WithFilePorts(SerialLinkFactory other);
+
+// Holds the file behind a "file:" port's line locked for one read, change and write-back, so that no other
+// program changes it in between (each waits for the lock with its own change): the write keeps what the
+// read found beside this program's change. False for any other line, and for a file whose lock cannot be
+// had (its write-back then says why). ReleaseFile ends the hold, as does the end of the line.
+bool HoldFile(SerialLink* line);
+void ReleaseFile(SerialLink* line);

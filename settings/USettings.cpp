@@ -359,6 +359,7 @@ void TFSettings::Button1Click()
         return;
     }
     const QString port = chosenPort();
+    const bool portChanged = port != m_portInUse;
     SwitchLanguage(index);
     if (!m_context.options->setPort(port))
         m_context.messages->error(m_context.options->errorString());
@@ -367,7 +368,7 @@ void TFSettings::Button1Click()
     if (ChBackup->isChecked() != m_context.options->backup() &&
         !m_context.options->setBackup(ChBackup->isChecked()))
         m_context.messages->error(m_context.options->errorString());
-    if (refresh && !refresh(port))
+    if (refresh && !refresh(port, portChanged))
         return; // the error has been shown; the window stays open
     m_closing = true;
     accept();

@@ -30,9 +30,11 @@ public:
     TFSettings(const AppContext& context, TFAbout* about, QWidget* parent = nullptr);
 
     // What the window asks of the program: the last steps of start-up once the lists are built, and a
-    // Refresh over the chosen port (false when none started; the user has been told why).
+    // Refresh over the chosen port (false when none started; the user has been told why). portChanged
+    // tells whether the chosen port differs from the one chosen before: a configuration file open as the
+    // controller stays open unless it does.
     std::function<void()> finishStartUp;
-    std::function<bool(const QString& port)> refresh;
+    std::function<bool(const QString& port, bool portChanged)> refresh;
 
     // Builds the lists, then finishes the program's start-up.
     void FormCreate();

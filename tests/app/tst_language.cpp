@@ -79,7 +79,7 @@ const QList<UsedRange> kUsedRanges = {
     // Files, locks and hostile input.
     // Configuration files as virtual controllers; points from the tank's shape.
     {"SENSOR", {45, 68}},
-    {"MESSAGES", {100, 105}},
+    {"MESSAGES", {100, 106}},
     {"MAIN", {60, 66}},
     // A technician's first day.
     {"MESSAGES", {120, 138}},
@@ -399,6 +399,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "102", 1},
     {"MESSAGES", "103", 1},
     {"MESSAGES", "104", 1},
+    {"MESSAGES", "106", 1},
     {"MESSAGES", "129", 1}, // the page
     {"MESSAGES", "130", 1},
     {"MESSAGES", "131", 1},

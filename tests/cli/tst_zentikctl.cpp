@@ -120,6 +120,7 @@ private slots:
     void portFromOptionsFile();
     void overPseudoTerminal_verify();
     void overPseudoTerminal_backupReviewHistoryAndUndo();
+    void overPseudoTerminal_volumeOfATankNotPolled_survivesLoadsAndUndo();
     void overPseudoTerminal_writeSettings_data();
     void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
@@ -555,6 +556,28 @@ void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
     QCOMPARE(o.exitCode, 66);
     QVERIFY(o.err.contains(QStringLiteral("A1B2C3D4")));
     QCOMPARE(controller(), loaded);
+}
+
+void tst_zentikctl::overPseudoTerminal_volumeOfATankNotPolled_survivesLoadsAndUndo()
+{
+    SimProcess sim({});
+    const QStringList port{"--port", sim.path()};
+    const auto tank2 = [&] { return IniFile(path("SN.ini")).readInteger("SNA1B2C3D4", "Tank2", -1); };
+    QCOMPARE(ctl(port + QStringList{"write-settings", "Sensor_on_1=0", "Volume_1=650"}).exitCode, 0);
+    // The save holds 0 l for the tank of the sensor not polled; loaded back, it changes nothing.
+    QCOMPARE(ctl(port + QStringList{"save", path("off.zkt")}).exitCode, 0);
+    Outcome o = ctl(port + QStringList{"load", path("off.zkt")});
+    QVERIFY2(o.exitCode == 0 && o.err.contains(QStringLiteral("\nNo setting will change.\n")),
+             qPrintable(o.err));
+    QCOMPARE(tank2(), 650);
+    // Sensor 2 polled with 7000 l, then undone: the backup brings back the volume kept before.
+    QVERIFY(QFile::copy(path("off.zkt"), path("on.zkt")));
+    QVERIFY(IniFile(path("on.zkt")).writeInteger("PARAMETERS", "Sensor_on_1", 1));
+    QVERIFY(IniFile(path("on.zkt")).writeInteger("PARAMETERS", "Volume_1", 7000));
+    QCOMPARE(ctl(port + QStringList{"load", path("on.zkt")}).exitCode, 0);
+    QCOMPARE(tank2(), 7000);
+    QCOMPARE(ctl(port + QStringList{"undo"}).exitCode, 0);
+    QCOMPARE(tank2(), 650);
 }
 
 void tst_zentikctl::overPseudoTerminal_writeSettings_data()

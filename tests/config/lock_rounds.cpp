@@ -22,6 +22,7 @@ int rounds(const QString& home, const QString& tag, int count)
     Options options(QDir(home).filePath(QStringLiteral("options.ini")));
     for (int i = 0; i < count; ++i) {
         TParameters p;
+        p.SensorOn = {true, true, false, false};
         p.Volumes = {i, count, 0, 0};
         const QString serial = tag + QStringLiteral("%1").arg(i, 6, 16, QLatin1Char('0')).toUpper();
         if (!store.SaveTankVolumes(serial, p)) {

@@ -293,6 +293,8 @@ void tst_zentik_window::apply_writesReserveLevelAndOutputMode()
 void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
 {
     WindowBench b;
+    const QString storePath = b.bench.path(QStringLiteral("SN.ini"));
+    QVERIFY(IniFile(storePath).writeInteger("SNA1B2C3D4", "Tank1", 1200));
     TFZentik* w = b.openFilled();
     QVERIFY(w);
     type(w->Eaddr1, QStringLiteral("17"));
@@ -318,8 +320,9 @@ void tst_zentik_window::apply_writesEveryFieldStoresVolumesAndCloses()
     QCOMPARE(int(written.MultFactor), 5);
     QCOMPARE(int(written.ReserveLevel), 128);
     QCOMPARE(int(written.Interval), 9);
-    const IniDocument store = IniFile(b.bench.path(QStringLiteral("SN.ini"))).load();
-    QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank1", -1), 0);
+    const IniDocument store = IniFile(storePath).load();
+    // Sensor 1 no longer polled, its field at 0: the volume kept for its tank stays.
+    QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank1", -1), 1200);
     QCOMPARE(store.readInteger("SNA1B2C3D4", "Tank2", -1), 800);
     QCOMPARE(b.bench.z().Parameters.Volumes[1], 800);
 

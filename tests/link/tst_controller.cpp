@@ -515,6 +515,7 @@ void tst_controller::unwritableVolumeStore_endsWithCode13()
 {
     const QString missingFolder = m_dir->filePath(QStringLiteral("no/such/folder/SN.ini"));
     SimBench b(missingFolder);
+    b.z.NewParameters.SensorOn[0] = true;
     QVERIFY(b.z.OpenPort());
     for (int process : {2, 6}) {
         b.log.clear();

@@ -111,8 +111,12 @@ void tst_file_port_window::open_theWindowWorksOnTheFileUntilClosed()
     QCOMPARE(main().Panel2->LSerialNumber->text(), QStringLiteral("0012AB34"));
     QCOMPARE(main().Panel2->LVol1->text(), QStringLiteral("1000"));
     QVERIFY(main().AWriteToController->isEnabled() && main().ACloseConfigFile->isEnabled());
-    // The next start returns to the port chosen in the settings window.
+    // The next start returns to the port chosen in the settings window, whose Apply keeps the file open
+    // while that port is not changed.
     QCOMPARE(m_home->option("Port"), QStringLiteral("SIM"));
+    m_bench->program->FSettings->Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(main().PortName, QStringLiteral("file:") + file);
 
     main().ACloseConfigFile->trigger();
     QVERIFY(m_bench->waitIdle());
@@ -172,11 +176,26 @@ void tst_file_port_window::windows_workOnTheFileAndKeepNoHistory()
     auto* window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
     QVERIFY(window);
     QCOMPARE(window->Eserial->text(), QStringLiteral("0012AB34"));
-    window->EInterval->selectAll();
-    QTest::keyClicks(window->EInterval, QStringLiteral("9"));
-    window->BApply->click();
+    // Another program changes the reserve while the window shows the file: Apply says so, writes nothing.
+    QVERIFY(IniFile(file).writeInteger("PARAMETERS", "trl", 99));
+    const auto apply = [&] {
+        window->EInterval->selectAll();
+        QTest::keyClicks(window->EInterval, QStringLiteral("9"));
+        window->BApply->click();
+        return m_bench->waitIdle();
+    };
+    QVERIFY(apply());
+    QVERIFY(m_bench->messages.take().contains(QStringLiteral("error: ") +
+                                              text("MESSAGES", "106").arg(QDir::toNativeSeparators(file))));
+    QCOMPARE(IniFile(file).readInteger("PARAMETERS", "Interval", -1), 200);
+    // Read again, the window writes its change beside the other program's.
+    window->Button2Click();
+    main().Azentik->trigger();
     QVERIFY(m_bench->waitIdle());
+    window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
+    QVERIFY(window && apply());
     QCOMPARE(IniFile(file).readInteger("PARAMETERS", "Interval", -1), 9);
+    QCOMPARE(IniFile(file).readInteger("PARAMETERS", "trl", -1), 99);
 
     // Compare and the report read the file as it now is.
     m_bench->messages.take();
@@ -189,6 +208,10 @@ void tst_file_port_window::windows_workOnTheFileAndKeepNoHistory()
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(int(reported.Interval), 9);
     QCOMPARE(reported.Volumes[0], 1000);
+    // A load into the file shows the review a controller's shows.
+    main().files().loadConfigFile(file);
+    QVERIFY(m_bench->waitIdle());
+    QCOMPARE(m_bench->messages.reviews.size(), 1);
     QVERIFY2(!QDir(path(QStringLiteral("history"))).exists(QStringLiteral("0012AB34")),
              "a file keeps nothing in the controller history");
 }

@@ -22,7 +22,7 @@ struct FileBench
 {
     QTemporaryDir dir;
     TankVolumeStore store{dir.filePath(QStringLiteral("SN.ini"))};
-    TZENTIK z{WithFilePorts(nullptr, &store)};
+    TZENTIK z{WithFilePorts(nullptr)};
     QString file = dir.filePath(QStringLiteral("tank.zkt"));
 
     FileBench()
@@ -85,12 +85,12 @@ void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds()
         QCOMPARE(bench.content(), before);
         return;
     }
-    // What a save of the controller now would write: a tank not polled is saved as 0 l.
+    // What the controller now holds, with the volumes written as the file's own, polled or not.
     TParameters expected = sample;
     if (process != Process::WriteTable) {
         expected.SensorOn = {false, true, false, false};
         expected.Interval = 9;
-        expected.Volumes = {0, 700, 0, 0};
+        expected.Volumes = {1200, 700, 0, 0};
     }
     if (process != Process::SaveConfig)
         for (int page = 0; page < (process == Process::WriteTable ? kSensorPages : kPageCount); ++page)
