@@ -39,7 +39,7 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
                           "cable and the controller's power.");
     case Result::PortWriteFailed:
         if (!outcome.portFailure.port.isEmpty())
-            return say("170", "The port could not be opened, so nothing was sent: %1. Check the port chosen "
+            return say("175", "The port could not be opened, so nothing was sent: %1. Check the port chosen "
                               "in Settings.")
                 .arg(PortFailureText(language, outcome.portFailure));
         return say("121", "The port could not be written. Was the adapter pulled out? Check it and the port "

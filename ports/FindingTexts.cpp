@@ -26,7 +26,7 @@ QString FindingText(const LanguageCatalog& language, const DoctorFinding& findin
          {"154", "%1 is not in the group \"%2\" that owns %3: sudo usermod -aG %2 %1, then log out and in "
                  "again"}},
         {What::NoGroupAccess,
-         {"172", "%1 may not open %2 (group \"%3\", mode %4), and joining a group is not the way to change "
+         {"177", "%1 may not open %2 (group \"%3\", mode %4), and joining a group is not the way to change "
                  "that: ask the administrator to give the device the group \"dialout\" and mode 0660 (for "
                  "example with a udev rule), or choose another port"}},
         {What::GroupNotInSession,

@@ -385,7 +385,7 @@ bool TFSettings::confirmMissingPort(const QString& port)
     const LanguageCatalog& language = *m_context.language;
     return m_context.messages->question(
         FindingText(language, *missing) + QStringLiteral("\n\n") +
-            language.LanguageText("MESSAGES", "171", QStringLiteral("Use %1 as the port all the same?"))
+            language.LanguageText("MESSAGES", "176", QStringLiteral("Use %1 as the port all the same?"))
                 .arg(port),
         MessageService::Answer::No);
 }

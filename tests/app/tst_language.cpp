@@ -89,7 +89,7 @@ const QList<UsedRange> kUsedRanges = {
     // The licence, the version and the connection doctor.
     {"MESSAGES", {150, 169}},
     // Ports that cannot be opened or are gone.
-    {"MESSAGES", {170, 172}},
+    {"MESSAGES", {175, 177}},
     {"ABOUT", {5, 5}},
     {"SETTINGS", {40, 40}},
 };
@@ -412,9 +412,9 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
     {"MESSAGES", "169", 1},
-    {"MESSAGES", "170", 1}, // the port's failure
-    {"MESSAGES", "171", 1}, // the port
-    {"MESSAGES", "172", 4}, // the user, the port, its group and mode
+    {"MESSAGES", "175", 1}, // the port's failure
+    {"MESSAGES", "176", 1}, // the port
+    {"MESSAGES", "177", 4}, // the user, the port, its group and mode
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
