@@ -51,6 +51,7 @@ struct FlowOutcome
     QString detail;
     QStringList problems;
     QString file; // UnreadableFile: that file
+    // PortUnavailable, and ProcessFailed with 2 on a port that could not be opened (else its port is empty)
     PortFailure portFailure;
     int page = -1; // ProcessFailed with a refused table page (result codes 10 to 12): that page, 0..63
     QString port;  // ProcessFailed: the port the process ran on

@@ -102,11 +102,36 @@ const char* kUsage =
     "  69 port or team register not reached, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
 
-int usage(const QString& problem = QString())
+// The help's entries of the command (its synopsis and description lines); none for an unknown command.
+QStringList helpEntriesOf(const QString& command)
 {
-    if (!problem.isEmpty())
-        printErr(QStringLiteral("zentikctl: ") + problem);
-    std::fputs(kUsage, stderr);
+    QStringList entries;
+    bool inEntry = false;
+    const QString help = QString::fromUtf8(kUsage);
+    const QString commands =
+        help.section(QStringLiteral("Commands:\n"), 1).section(QStringLiteral("Options:"), 0, 0);
+    for (const QString& line : commands.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // An entry starts two blanks in; its further lines are indented deeper.
+        if (!line.startsWith(QLatin1String("   ")))
+            inEntry =
+                !command.isEmpty() && (line.mid(2) + QLatin1Char(' ')).startsWith(command + QLatin1Char(' '));
+        if (inEntry)
+            entries << line;
+    }
+    return entries;
+}
+
+// What is wrong, the help's lines of the command (or the general synopsis) and where the rest is: the
+// whole help would bury the one line that matters.
+int usage(const QString& problem, const QString& command = QString())
+{
+    printErr(QStringLiteral("zentikctl: ") + problem);
+    const QStringList entries = helpEntriesOf(command);
+    for (const QString& line : entries.isEmpty()
+                                   ? QStringList{QString::fromUtf8(kUsage).section(QLatin1Char('\n'), 0, 0)}
+                                   : entries)
+        printErr(line);
+    printErr(QStringLiteral("Try 'zentikctl --help' for every command and option, or see zentikctl(1)."));
     return Exit::Usage;
 }
 
@@ -386,6 +411,7 @@ int CtlRunner::run(const QStringList& arguments)
         return usage(QStringLiteral("--timeout takes a positive number of milliseconds"));
 
     const QString command = args[0];
+    const auto wrong = [&command](const QString& problem) { return usage(problem, command); };
     const int argCount = static_cast<int>(args.size());
     const bool known = (command == QLatin1String("read") && argCount == 1) ||
                        (command == QLatin1String("save") && argCount == 2) ||
@@ -400,35 +426,35 @@ int CtlRunner::run(const QStringList& arguments)
                        (command == QLatin1String("doctor") && argCount <= 2) || CtlHistory::accepts(args) ||
                        CtlRegister::accepts(args);
     if (!known)
-        return usage(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
+        return wrong(QStringLiteral("wrong command or arguments: %1").arg(args.join(QLatin1Char(' '))));
     if (const QString repeated =
             command == QLatin1String("write-settings") ? repeatedSetting(args.mid(1)) : QString();
         !repeated.isEmpty())
-        return usage(QStringLiteral("write-settings names %1 more than once").arg(repeated));
+        return wrong(QStringLiteral("write-settings names %1 more than once").arg(repeated));
     if (parser.isSet(forceOption) && command != QLatin1String("load") &&
         command != QLatin1String("write-points"))
-        return usage(QStringLiteral("--force belongs to load and write-points"));
+        return wrong(QStringLiteral("--force belongs to load and write-points"));
     const bool csv = parser.isSet(line.csvOption);
     if (csv && command != QLatin1String("read-table"))
-        return usage(QStringLiteral("--csv belongs to read-table"));
+        return wrong(QStringLiteral("--csv belongs to read-table"));
     if (command == QLatin1String("points-from-shape")) {
         QString problem;
         const int status = CtlShape::run(parser, &problem);
-        return problem.isEmpty() ? status : usage(problem);
+        return problem.isEmpty() ? status : wrong(problem);
     }
     if (const QString stray = CtlShape::strayOption(parser); !stray.isEmpty())
-        return usage(stray + QStringLiteral(" belongs to points-from-shape"));
+        return wrong(stray + QStringLiteral(" belongs to points-from-shape"));
     if (parser.isSet(line.dryRunOption) && command != QLatin1String("load"))
-        return usage(QStringLiteral("--dry-run belongs to load"));
+        return wrong(QStringLiteral("--dry-run belongs to load"));
     const QStringList writing{"load", "write-table", "write-points", "undo"};
     if (parser.isSet(line.noBackupOption) && !writing.contains(command))
-        return usage(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
+        return wrong(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
     const bool registerCommand = command == QLatin1String("register");
     if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3) &&
         !(registerCommand && argCount == 4))
-        return usage(QStringLiteral("--save belongs to history SERIAL N and register history SERIAL N"));
+        return wrong(QStringLiteral("--save belongs to history SERIAL N and register history SERIAL N"));
     if (parser.isSet(line.quietOption) && !(registerCommand && args[1] == QLatin1String("sync")))
-        return usage(QStringLiteral("--quiet belongs to register sync"));
+        return wrong(QStringLiteral("--quiet belongs to register sync"));
     if (registerCommand)
         return CtlRegister::run(args, AppPaths::resolve(parser.value(homeOption)),
                                 parser.value(line.saveOption), parser.isSet(line.quietOption));
@@ -438,7 +464,7 @@ int CtlRunner::run(const QStringList& arguments)
 
     const bool doctorWithPort = command == QLatin1String("doctor") && argCount == 2;
     if (doctorWithPort && parser.isSet(portOption))
-        return usage(QStringLiteral("doctor takes its port either as --port or as its argument"));
+        return wrong(QStringLiteral("doctor takes its port either as --port or as its argument"));
 
     CtlSettings settings;
     settings.paths = AppPaths::resolve(parser.value(homeOption));
@@ -447,7 +473,7 @@ int CtlRunner::run(const QStringList& arguments)
                     : parser.isSet(portOption) ? parser.value(portOption)
                                                : Options(settings.paths.optionsFile()).storedPort();
     if (settings.port.isEmpty())
-        return usage(QStringLiteral("give --port NAME (--port SIM for the simulated controller)"));
+        return wrong(QStringLiteral("give --port NAME (--port SIM for the simulated controller)"));
     settings.timeoutMs = timeoutMs;
     settings.log = parser.isSet(logOption);
     settings.force = parser.isSet(forceOption);

@@ -67,11 +67,14 @@ template <typename T> QStringList choiceNames(const QList<std::pair<QString, T>>
     return names;
 }
 
-// Millimetres as written on the command line; not a number gives NaN, which the check names.
+// Millimetres as written on the command line, with a decimal point; not a number gives NaN, which the
+// check names. A comma is no thousands separator here: "1,000" could as well be meant as 1.000.
 double millimetres(const QString& text)
 {
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = QLocale::c().toDouble(text, &ok);
+    const double value = c.toDouble(text, &ok);
     return ok ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
@@ -83,7 +86,10 @@ QString problemText(const Problem& problem, const QCommandLineParser& parser, co
     case Problem::Kind::None:
         break;
     case Problem::Kind::NotANumber:
-        return QStringLiteral("%1 takes a number of millimetres, not '%2'").arg(option, given);
+        return QStringLiteral(
+                   "%1 takes a number of millimetres with a decimal point and no grouping (1500 or "
+                   "1.5), not '%2'")
+            .arg(option, given);
     case Problem::Kind::NotPositive:
         return QStringLiteral("%1 must be above 0 mm, not %2").arg(option, given);
     case Problem::Kind::TooLarge:

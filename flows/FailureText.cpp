@@ -8,6 +8,7 @@
 #include "flows/PortFlows.h"
 #include "link/UzentikDevice.h"
 #include "ports/PortFactory.h"
+#include "ports/PortOpening.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -30,11 +31,17 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
         // The page is known only where the controller refused one.
         return say(key, english).arg(outcome.page >= 0 ? PageRangeText(language, outcome.page) : QString());
     };
+    if (outcome.kind == FlowOutcome::Kind::PortUnavailable)
+        return PortFailureText(language, outcome.portFailure);
     switch (outcome.resultCode) {
     case Result::TimeOut:
         return say("120", "The controller did not answer in time. Check the port chosen in Settings, the "
                           "cable and the controller's power.");
     case Result::PortWriteFailed:
+        if (!outcome.portFailure.port.isEmpty())
+            return say("175", "The port could not be opened, so nothing was sent: %1. Check the port chosen "
+                              "in Settings.")
+                .arg(PortFailureText(language, outcome.portFailure));
         return say("121", "The port could not be written. Was the adapter pulled out? Check it and the port "
                           "chosen in Settings.");
     case Result::RejectedAddress1:
@@ -74,9 +81,12 @@ bool TellProcessFailure(const AppContext& context, const QString& text, const QS
 {
     const QPointer<QObject> tracked(receiver);
     const bool canRetry = retry && receiver;
-    // A controller that did not answer, or a port that could not be written: what the connection check finds.
-    const QString details =
-        ProcessFailureDetails(context, context.zentik->ComPort->portName(), outcome.resultCode);
+    // A controller that did not answer, or a port that could not be opened or written: what the connection
+    // check finds.
+    const bool portUnavailable = outcome.kind == FlowOutcome::Kind::PortUnavailable;
+    const QString port = portUnavailable ? outcome.portFailure.port : context.zentik->ComPort->portName();
+    const QString details = portUnavailable ? ConnectionDetails(context, port)
+                                            : ProcessFailureDetails(context, port, outcome.resultCode);
     const bool again = context.messages->failureWithRetry(
         text, FailureExplanation(*context.language, outcome), canRetry, details);
     context.messages->status(status);
@@ -84,6 +94,12 @@ bool TellProcessFailure(const AppContext& context, const QString& text, const QS
     // window and said its last word.
     if (!again || !canRetry || !tracked)
         return false;
-    QTimer::singleShot(0, tracked.data(), std::move(retry));
+    // A port that failed a write may have been pulled out and plugged in again: the retry opens it anew.
+    TZENTIK* z = outcome.resultCode == Result::PortWriteFailed ? context.zentik : nullptr;
+    QTimer::singleShot(0, tracked.data(), [z, retry = std::move(retry)] {
+        if (z)
+            ReopenControllerPort(*z);
+        retry();
+    });
     return true;
 }

@@ -4,6 +4,7 @@
 #include "app/AppContext.h"
 #include "app/ProgressView.h"
 #include "link/Processes.h"
+#include "ports/PortOpening.h"
 
 #include <memory>
 
@@ -41,7 +42,11 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
         progress->prepare(progressLabel, pagesOf(process) - 1);
     auto ended = std::make_shared<bool>(false);
     const bool closesProgress = run.processClosesProgress();
-    auto completion = [progress, closesProgress, ended, then](TZENTIK* z) {
+    // A port that could not be opened fails the process with 2 as a vanished one does; the failure then
+    // says which it was.
+    const bool portWasOpen = z.ComPort->isOpen();
+    auto completion = [progress, closesProgress, ended, then, portWasOpen,
+                       system = context.system](TZENTIK* z) {
         *ended = true;
         if (progress && closesProgress)
             progress->finish();
@@ -49,6 +54,8 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
             return then(FlowOutcome::done());
         FlowOutcome failed = FlowOutcome::processFailed(z->LastError, z->LastErrorText);
         failed.port = z->ComPort->portName();
+        if (z->LastError == Result::PortWriteFailed && !portWasOpen)
+            failed.portFailure = LastOpenFailure(*z, system).value_or(PortFailure());
         if (z->LastError >= Result::RejectedReadPage && z->LastError <= Result::RejectedPageNumber)
             failed.page = z->PageIndex;
         then(failed);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -26,6 +27,20 @@ SerialLink::OpenFailure refusalOf(const QString& portName)
 #else
     Q_UNUSED(portName);
     return SerialLink::OpenFailure::NoPermission;
+#endif
+}
+
+// A pseudo-terminal whose other end has closed reads as end of file: QSerialPort calls that a read error
+// and keeps listening, so the line would wake the program at once, forever. The hang-up tells it apart
+// from a read that merely failed.
+bool hungUp(QSerialPort& port)
+{
+#ifdef Q_OS_UNIX
+    pollfd line{static_cast<int>(port.handle()), POLLIN, 0};
+    return ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+    Q_UNUSED(port);
+    return false;
 #endif
 }
 
@@ -134,9 +149,13 @@ qint64 QSerialLink::bytesAvailable() const
 
 void QSerialLink::onError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
+    if (!m_port.isOpen())
+        return;
+    const bool hangUp = error == QSerialPort::ReadError && hungUp(m_port);
+    if (error == QSerialPort::ResourceError || hangUp) {
         // The device is gone: close so that the next request fails at once and a later open retries.
-        const QString reason = m_port.errorString();
+        // The system's words for an end of file are those of the last error, whatever that was.
+        const QString reason = hangUp ? QString() : m_port.errorString();
         setErrorString(reason.isEmpty() ? tr("The device is no longer available") : reason);
         m_port.close();
         m_port.clearError();

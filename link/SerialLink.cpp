@@ -64,26 +64,28 @@ bool TComPort::setPortName(const QString& name)
 bool TComPort::open()
 {
     if (!m_link) {
-        if (!m_factory) {
-            m_error = tr("No serial port is configured");
-            m_openFailure = SerialLink::OpenFailure::Other;
-            return false;
-        }
+        if (!m_factory)
+            return openFailed(SerialLink::OpenFailure::Other, tr("No serial port is configured"));
         replaceLink();
     }
-    if (!m_link) {
-        m_error = tr("Unknown port %1").arg(m_name);
-        m_openFailure = SerialLink::OpenFailure::Other;
-        return false;
-    }
+    if (!m_link)
+        return openFailed(SerialLink::OpenFailure::Other, tr("Unknown port %1").arg(m_name));
+    m_lastOpenFailed = false;
+    m_openError.clear();
     if (m_link->isOpen())
         return true;
     if (m_link->open()) {
         m_error.clear();
         return true;
     }
-    m_error = m_link->errorString();
-    m_openFailure = m_link->openFailure();
+    return openFailed(m_link->openFailure(), m_link->errorString());
+}
+
+bool TComPort::openFailed(SerialLink::OpenFailure failure, const QString& error)
+{
+    m_openFailure = failure;
+    m_error = m_openError = error;
+    m_lastOpenFailed = true;
     return false;
 }
 

@@ -114,6 +114,10 @@ public:
     QString errorString() const { return m_error; }
     // Of the last failed open(): what stood in the way.
     SerialLink::OpenFailure openFailure() const { return m_openFailure; }
+    // Whether the last open() failed, and its words: a port that is closed for that reason was never open
+    // under this name, rather than open and lost since.
+    bool lastOpenFailed() const { return m_lastOpenFailed; }
+    QString openError() const { return m_openError; }
     SerialLink* link() const { return m_link; }
 
 signals:
@@ -122,12 +126,15 @@ signals:
 
 private:
     void replaceLink();
+    bool openFailed(SerialLink::OpenFailure failure, const QString& error);
 
     SerialLinkFactory m_factory;
     QString m_name;
     SerialLink* m_link = nullptr;
     QString m_error;
     SerialLink::OpenFailure m_openFailure = SerialLink::OpenFailure::Other;
+    bool m_lastOpenFailed = false;
+    QString m_openError;
 };
 
 // The name of the built-in simulated controller in the port list.

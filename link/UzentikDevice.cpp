@@ -116,6 +116,7 @@ TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
     ComPort->setPortName(QStringLiteral("COM1"));
     ComPort->setFactory(std::move(factory));
     connect(ComPort, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
+    connect(ComPort, &TComPort::lost, this, &TZENTIK::PortLost);
 
     Timer = new QTimer(this);
     Timer->setInterval(kDefaultTimeoutMs);
@@ -331,6 +332,15 @@ void TZENTIK::FinishProcess(int result)
 void TZENTIK::TimeOut()
 {
     FinishProcess(Result::TimeOut);
+}
+
+void TZENTIK::PortLost()
+{
+    // No answer can come over a port that is gone: waiting out the time-out would only hide why.
+    if (!IsBusy())
+        return;
+    Command.Waiting = false;
+    FinishProcess(Result::PortWriteFailed);
 }
 
 void TZENTIK::PortRxChar(int count)

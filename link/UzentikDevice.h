@@ -151,6 +151,8 @@ public:
     void FinishProcess(int result);
     void TimeOut();
     void PortRxChar(int count);
+    // The port went away while open: a running process ends at once with 2, as a write to it would.
+    void PortLost();
 
     static QByteArray PackPage(const TPage& page);
 

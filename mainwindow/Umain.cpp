@@ -331,21 +331,23 @@ bool TFMain::BRefreshClick()
     if (m_context.refuseIfBusy())
         return false;
     const FlowOutcome opened = OpenControllerPort(*Zentik, PortName, m_context.system);
-    if (!opened.ok() && opened.portFailure.reopening) {
-        messages().errorWithDetails(showPortFailure(opened.portFailure),
-                                    ConnectionDetails(m_context, PortName));
-        return false;
+    if (!opened.ok()) {
+        // What the connection check found is also at hand in the port panel's tooltip.
+        const QString failure = showPortFailure(opened.portFailure);
+        const QString details = ConnectionDetails(m_context, PortName);
+        if (!details.isEmpty())
+            PortPanel->setToolTip(failure + QStringLiteral("\n\n") + details);
+        const QString cannotOpen = text("MESSAGES", "001");
+        // Before the main window is first shown (start-up) the status line alone: the controller settings
+        // window that its showing opens reads, and its failure tells the same with the same details.
+        if (m_shown)
+            TellProcessFailure(m_context, cannotOpen, cannotOpen, opened, this, [this] { BRefreshClick(); });
+        else
+            messages().status(cannotOpen);
+        // A port that was open under another name is closed now: nothing is in use.
+        return !opened.portFailure.reopening;
     }
     m_configFiles->showPortInUse(PortName);
-    if (!opened.ok()) {
-        // Only the status line, as a Refresh that cannot open the port always said; what the connection
-        // check found is at hand in the port panel's tooltip.
-        showPortFailure(opened.portFailure);
-        PortPanel->setToolTip(PortPanel->toolTip() + QStringLiteral("\n\n") +
-                              ConnectionDetails(m_context, PortName));
-        messages().status(text("MESSAGES", "001"));
-        return true;
-    }
     // Another port (a configuration file opened or closed, another adapter chosen) is another controller.
     m_controllerChanged = m_controllerChanged || (!m_portInUse.isEmpty() && m_portInUse != PortName);
     m_portInUse = PortName;

@@ -25,6 +25,10 @@ QString FindingText(const LanguageCatalog& language, const DoctorFinding& findin
         {What::NotInGroup,
          {"154", "%1 is not in the group \"%2\" that owns %3: sudo usermod -aG %2 %1, then log out and in "
                  "again"}},
+        {What::NoGroupAccess,
+         {"177", "%1 may not open %2 (group \"%3\", mode %4), and joining a group is not the way to change "
+                 "that: ask the administrator to give the device the group \"dialout\" and mode 0660 (for "
+                 "example with a udev rule), or choose another port"}},
         {What::GroupNotInSession,
          {"155", "%1 is in the group \"%2\", but not yet in this login session: log out and in again"}},
         {What::NoHolder, {"156", "No other program holds %1"}},
@@ -52,8 +56,10 @@ QString FindingText(const LanguageCatalog& language, const DoctorFinding& findin
         words = words.arg(a[0]);
     else if (a.size() == 2)
         words = words.arg(a[0], a[1]);
-    else if (a.size() >= 3)
+    else if (a.size() == 3)
         words = words.arg(a[0], a[1], a[2]);
+    else if (a.size() >= 4)
+        words = words.arg(a[0], a[1], a[2], a[3]);
     if (!finding.adapter.isEmpty())
         words += QStringLiteral(" (") + finding.adapter + QLatin1Char(')');
     return words;

@@ -24,22 +24,35 @@ PortFailure::Cause causeOf(SerialLink::OpenFailure failure)
     return PortFailure::Cause::Unknown;
 }
 
-FlowOutcome failed(TZENTIK& z, const QString& portName, bool reopening, const SystemView& system)
+FlowOutcome failed(TZENTIK& z, bool reopening, const SystemView& system)
 {
-    PortFailure failure;
-    failure.port = portName;
-    failure.reason = z.ComPort->errorString();
-    failure.cause = causeOf(z.ComPort->openFailure());
+    PortFailure failure = LastOpenFailure(z, system).value_or(PortFailure());
+    if (failure.port.isEmpty()) { // refused while a process runs: no open was tried
+        failure.port = z.ComPort->portName();
+        failure.reason = z.ComPort->errorString();
+    }
     failure.reopening = reopening;
-    if (failure.cause == PortFailure::Cause::InUse)
-        if (const std::optional<PortHolder> holder = FindPortHolder(system, portName)) {
-            failure.holderPid = holder->pid;
-            failure.holderName = holder->program;
-        }
     return FlowOutcome::portUnavailable(failure);
 }
 
 } // namespace
+
+std::optional<PortFailure> LastOpenFailure(const TZENTIK& z, const SystemView& system)
+{
+    const TComPort& port = *z.ComPort;
+    if (port.isOpen() || !port.lastOpenFailed())
+        return std::nullopt;
+    PortFailure failure;
+    failure.port = port.portName();
+    failure.reason = port.openError();
+    failure.cause = causeOf(port.openFailure());
+    if (failure.cause == PortFailure::Cause::InUse)
+        if (const std::optional<PortHolder> holder = FindPortHolder(system, failure.port)) {
+            failure.holderPid = holder->pid;
+            failure.holderName = holder->program;
+        }
+    return failure;
+}
 
 FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName, const SystemView& system)
 {
@@ -51,10 +64,18 @@ FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName, const System
         return FlowOutcome::portUnavailable(failure);
     }
     if (!z.ComPort->setPortName(portName))
-        return failed(z, portName, true, system);
+        return failed(z, true, system);
     if (!z.OpenPort())
-        return failed(z, portName, false, system);
+        return failed(z, false, system);
     return FlowOutcome::done();
+}
+
+void ReopenControllerPort(TZENTIK& z)
+{
+    if (z.IsBusy())
+        return;
+    z.ComPort->close();
+    z.ComPort->open();
 }
 
 std::function<FlowOutcome()> OpenPortBeforeProcess(TZENTIK& z, const QString& portName,

@@ -6,6 +6,7 @@
 #include "app/FlowOutcome.h"
 
 #include <functional>
+#include <optional>
 
 class LanguageCatalog;
 class TZENTIK;
@@ -16,6 +17,15 @@ struct SystemView;
 // holds, that program as the system names it). A name with control characters is refused before the port
 // is touched.
 FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName, const SystemView& system);
+
+// Why the controller object's port is closed when the last attempt to open it failed: that attempt's port,
+// words and cause. None while the port is open, and for a port that was opened and has gone since.
+std::optional<PortFailure> LastOpenFailure(const TZENTIK& z, const SystemView& system);
+
+// Opens the port again under its name, closed first: a device pulled out and plugged in again is another
+// device behind the same name, and one that vanished has been closed. What was read stays; nothing happens
+// while a process runs.
+void ReopenControllerPort(TZENTIK& z);
 
 // A flow's last step before its process: opens the port unless it is open already, so that a flow's second
 // process does not clear what its first one read.

@@ -175,12 +175,34 @@ bool mayOpen(const SystemView& system, const QFileInfo& device)
     return device.isReadable() && device.isWritable();
 }
 
+// "0660": the permission bits as chmod takes them.
+QString modeText(QFileDevice::Permissions p)
+{
+    static const std::pair<QFileDevice::Permission, int> kBits[] = {
+        {QFileDevice::ReadOwner, 0400}, {QFileDevice::WriteOwner, 0200}, {QFileDevice::ExeOwner, 0100},
+        {QFileDevice::ReadGroup, 040},  {QFileDevice::WriteGroup, 020},  {QFileDevice::ExeGroup, 010},
+        {QFileDevice::ReadOther, 04},   {QFileDevice::WriteOther, 02},   {QFileDevice::ExeOther, 01}};
+    int mode = 0;
+    for (const auto& [permission, bit] : kBits)
+        if (p.testFlag(permission))
+            mode |= bit;
+    return QStringLiteral("%1").arg(mode, 4, 8, QLatin1Char('0'));
+}
+
 DoctorFinding permissionFinding(const SystemView& system, const QString& port, const QFileInfo& device)
 {
     if (mayOpen(system, device))
         return finding(Check::Permission, What::MayOpen, true, {system.user, port});
     const std::optional<GroupEntry> group = groupOf(system, device.groupId());
     const QString groupName = group ? group->name : QString::number(device.groupId());
+    // Joining root's group gives far more than a port, and joining a group that may not read and write the
+    // device gives nothing: neither is advice. (Group 0 is root's; the view's group file says so.)
+    const bool rootGroup = group ? group->name == QLatin1String("root") : device.groupId() == 0;
+    const bool groupMayOpen =
+        device.permissions().testFlags(QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+    if (rootGroup || !groupMayOpen)
+        return finding(Check::Permission, What::NoGroupAccess, false,
+                       {system.user, port, groupName, modeText(device.permissions())});
     if (group && group->members.contains(system.user))
         return finding(Check::Permission, What::GroupNotInSession, false, {system.user, groupName});
     return finding(Check::Permission, What::NotInGroup, false, {system.user, groupName, port});
@@ -221,13 +243,37 @@ std::optional<PortHolder> FindPortHolder(const SystemView& system, const QString
     return std::nullopt;
 }
 
+namespace {
+
+// A name with control characters is itself what is wrong, and no path to look at. Nor is a configuration
+// file standing in for a controller a device: opening it says what is wrong.
+bool isDevice(const QString& port)
+{
+    return port != kSimulatedPortName && !IsFilePort(port) && IsPrintablePortName(port);
+}
+
+} // namespace
+
+std::optional<DoctorFinding> MissingDevice(const SystemView& system, const QString& port)
+{
+#ifdef Q_OS_LINUX
+    if (!isDevice(port))
+        return std::nullopt;
+    const DoctorFinding present = deviceFinding(system, port, QFileInfo(deviceOf(system, port).path));
+    if (!present.ok)
+        return present;
+#else
+    Q_UNUSED(system);
+    Q_UNUSED(port);
+#endif
+    return std::nullopt;
+}
+
 QList<DoctorFinding> ExamineSystem(const SystemView& system, const QString& port)
 {
     QList<DoctorFinding> findings;
 #ifdef Q_OS_LINUX
-    // A name with control characters is itself what is wrong, and no path to look at.
-    // Nor is a configuration file standing in for a controller a device: opening it says what is wrong.
-    if (port == kSimulatedPortName || IsFilePort(port) || !IsPrintablePortName(port))
+    if (!isDevice(port))
         return findings;
     const QFileInfo device(deviceOf(system, port).path);
     const DoctorFinding present = deviceFinding(system, port, device);

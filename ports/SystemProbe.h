@@ -25,6 +25,7 @@ struct DoctorFinding
         MayOpen,           // args: user, port
         NotInGroup,        // args: user, group, port
         GroupNotInSession, // args: user, group
+        NoGroupAccess,     // args: user, port, group, mode (root's group, or one that may not open it)
         NoHolder,          // args: port
         HeldBy,            // args: program, PID, port
         NoBrltty,          //
@@ -57,6 +58,10 @@ extern const QStringList kRuledAdapters;
 // The program holding the port: the one a lock file names (as QSerialPort and most serial programs make
 // them), else one with the device open; none when only this program holds it.
 std::optional<PortHolder> FindPortHolder(const SystemView& system, const QString& port);
+
+// The device check alone, for a port about to be chosen: its finding when the port's device does not exist;
+// none when it does, and for the simulated controller, a configuration file or off Linux.
+std::optional<DoctorFinding> MissingDevice(const SystemView& system, const QString& port);
 
 // The system's checks of the port, in order; none for the simulated controller or off Linux.
 QList<DoctorFinding> ExamineSystem(const SystemView& system, const QString& port);

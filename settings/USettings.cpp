@@ -360,6 +360,8 @@ void TFSettings::Button1Click()
     }
     const QString port = chosenPort();
     const bool portChanged = port != m_portInUse;
+    if (portChanged && !confirmMissingPort(port))
+        return; // nothing is applied; the window stays for another choice
     SwitchLanguage(index);
     if (!m_context.options->setPort(port))
         m_context.messages->error(m_context.options->errorString());
@@ -373,6 +375,20 @@ void TFSettings::Button1Click()
     m_closing = true;
     accept();
     m_closing = false;
+}
+
+bool TFSettings::confirmMissingPort(const QString& port)
+{
+    const std::optional<DoctorFinding> missing = MissingDevice(m_context.system, port);
+    if (!missing)
+        return true;
+    // A port that is not there yet (an adapter still to be plugged in) may be kept on purpose.
+    const LanguageCatalog& language = *m_context.language;
+    return m_context.messages->question(
+        FindingText(language, *missing) + QStringLiteral("\n\n") +
+            language.LanguageText("MESSAGES", "176", QStringLiteral("Use %1 as the port all the same?"))
+                .arg(port),
+        MessageService::Answer::No);
 }
 
 void TFSettings::Button2Click()

@@ -74,6 +74,8 @@ protected:
 
 private:
     void SwitchLanguage(int index);
+    // A chosen port whose device does not exist is said, and kept only when the user wants it.
+    bool confirmMissingPort(const QString& port);
     // Lists the ports anew with the one named selected; a port name the user has typed stays in the box
     // unless keepTyped is false.
     void showPorts(const QString& selected, bool keepTyped = true);

@@ -91,6 +91,8 @@ const QList<UsedRange> kUsedRanges = {
     // What a failed read leaves, and what a new total volume does to the tables.
     {"MESSAGES", {170, 171}},
     {"ZENTIK", {48, 50}},
+    // Ports that cannot be opened or are gone.
+    {"MESSAGES", {175, 177}},
     {"ABOUT", {5, 5}},
     {"SETTINGS", {40, 40}},
     // The team register.
@@ -446,6 +448,9 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "228", 1},
     {"MESSAGES", "229", 1},
     {"MESSAGES", "230", 1},
+    {"MESSAGES", "175", 1}, // the port's failure
+    {"MESSAGES", "176", 1}, // the port
+    {"MESSAGES", "177", 4}, // the user, the port, its group and mode
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -19,6 +19,7 @@ private slots:
     void loadAllSettings_overTheLine();
     void piecesAndNoise_overTheLine();
     void missingDevice_cannotBeOpened();
+    void otherEndClosed_endsAtOnceWithCode2();
 
 private:
     int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start);
@@ -109,6 +110,21 @@ void tst_serial_pty::missingDevice_cannotBeOpened()
     QVERIFY(!m_z->OpenPort());
     QVERIFY(!m_z->ComPort->errorString().isEmpty());
     QVERIFY(m_log.isEmpty());
+}
+
+void tst_serial_pty::otherEndClosed_endsAtOnceWithCode2()
+{
+    m_sim->addFault({SimFault::Silent, Cmd::ReadPolling});
+    QVERIFY(m_z->OpenPort());
+    connect(m_z.get(), &TZENTIK::LogLine, this, [this](const QString& line) {
+        if (line.startsWith(QStringLiteral("WRITE: 61 84")))
+            m_server->stop();
+    });
+    // A time-out far beyond the wait: an end before it is the lost port's, not the timer's.
+    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(60000); }), 2);
+    // Closed, so that nothing is left to wake the program over and over.
+    QVERIFY(!m_z->ComPort->isOpen());
+    QCOMPARE(m_log.mid(m_log.size() - 2), (QStringList{QStringLiteral("ERROR: 2"), QString()}));
 }
 
 QTEST_GUILESS_MAIN(tst_serial_pty)

@@ -67,6 +67,8 @@ private slots:
     void logClear_emptiesAtOnce();
     void settingsApply_switchesLanguagePortAndRefreshes();
     void settingsApply_withoutLanguage_changesNothing();
+    void settingsApply_missingPort_isSaidBeforeItIsStored_data();
+    void settingsApply_missingPort_isSaidBeforeItIsStored();
     void settingsCancel_keepsSelectionForNextTime();
     void closing_asksForEachWindowWithUnwrittenWork();
     void tiling_placesWindowsSideBySideOrStacked();
@@ -196,12 +198,15 @@ void tst_main_window::refresh_portFailure_isReportedAndStops_data()
 {
     QTest::addColumn<bool>("wasOpen");
     QTest::addColumn<QStringList>("messages");
-    // Reopening an open port under the new name fails with an error box that carries the connection check
-    // as its details; a closed port only says so in the status line, the check in the port panel's tooltip.
-    const QString details =
-        QStringLiteral("details: Connection check of ttyUSB0:\n✗ ttyUSB0 does not exist, and no USB-serial");
-    QTest::newRow("reopening") << true << QStringList{"error: ttyUSB0: Permission denied (", details};
-    QTest::newRow("opening") << false << QStringList{"status: EN cannot open"};
+    // Opening the port, or reopening an open one under the new name, fails with the failure box: why below
+    // its text, the connection check as its details, Retry; then the status line. The check is also in the
+    // port panel's tooltip.
+    const QStringList told{
+        "dialog: EN cannot open",
+        "details: Connection check of ttyUSB0:\n✗ ttyUSB0 does not exist, and no USB-serial",
+        "status: EN cannot open"};
+    QTest::newRow("reopening") << true << told;
+    QTest::newRow("opening") << false << told;
 }
 
 void tst_main_window::refresh_portFailure_isReportedAndStops()
@@ -209,6 +214,10 @@ void tst_main_window::refresh_portFailure_isReportedAndStops()
     QFETCH(bool, wasOpen);
     QFETCH(QStringList, messages);
     start();
+    main().show(); // a Refresh before the first showing leaves the telling to the window the showing opens
+    QVERIFY(m_bench->waitIdle());
+    m_bench->messages.take();
+    m_bench->messages.explanations.clear();
     if (!wasOpen)
         main().Zentik->ComPort->close();
     main().PortName = QStringLiteral("ttyUSB0");
@@ -217,12 +226,16 @@ void tst_main_window::refresh_portFailure_isReportedAndStops()
     QCOMPARE(seen.size(), messages.size());
     for (int i = 0; i < seen.size(); ++i)
         QVERIFY2(seen[i].startsWith(messages[i]), qPrintable(seen[i]));
+    QCOMPARE(m_bench->messages.explanations.size(), 1);
+    QVERIFY2(m_bench->messages.explanations.first().startsWith(QStringLiteral("ttyUSB0: Permission denied")),
+             qPrintable(m_bench->messages.explanations.first()));
+    QCOMPARE(m_bench->messages.retryOffered, QList<bool>{true});
     QVERIFY(!main().Zentik->ComPort->isOpen());
     QCOMPARE(main().Zentik->ProcessId, 0);
     QCOMPARE(main().PortPanel->text(), QStringLiteral("SIM (simulated controller)")); // the port last opened
     QVERIFY(main().PortPanel->toolTip().startsWith(QStringLiteral("ttyUSB0: Permission denied")));
     QVERIFY(main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
-    QCOMPARE(main().PortPanel->toolTip().contains(QStringLiteral("Connection check of ttyUSB0")), !wasOpen);
+    QVERIFY(main().PortPanel->toolTip().contains(QStringLiteral("Connection check of ttyUSB0")));
     // Back to a port that works: Refresh reads again.
     main().PortName = QStringLiteral("SIM");
     QVERIFY(main().BRefreshClick());
@@ -391,6 +404,45 @@ void tst_main_window::settingsApply_switchesLanguagePortAndRefreshes()
     QCOMPARE(m_home->option("LANGFILE"), QStringLiteral("ZK_RUS.LNG"));
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(m_bench->messages.take().size(), 2);
+}
+
+void tst_main_window::settingsApply_missingPort_isSaidBeforeItIsStored_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("kept on purpose") << true;
+    QTest::newRow("not kept") << false;
+}
+
+void tst_main_window::settingsApply_missingPort_isSaidBeforeItIsStored()
+{
+    QFETCH(bool, keep);
+    start();
+    main().show();
+    QVERIFY(m_bench->waitIdle());
+    m_bench->messages.take();
+    TFSettings* settings = m_bench->program->FSettings;
+    settings->show();
+    settings->CBport->setEditText(QStringLiteral("ttyACM7"));
+    m_bench->messages.answers = {keep};
+    settings->Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    const QStringList seen = m_bench->messages.take();
+    QVERIFY(!seen.isEmpty());
+    QCOMPARE(seen.first(),
+             QStringLiteral("question: ttyACM7 does not exist, and no USB-serial adapter is plugged "
+                            "in: plug in the adapter or choose another port\n\nUse ttyACM7 as the "
+                            "port all the same?"));
+    QCOMPARE(m_bench->messages.safeAnswers, QList<MessageService::Answer>{MessageService::Answer::No});
+    QCOMPARE(m_home->option("Port"), keep ? QStringLiteral("ttyACM7") : QStringLiteral("SIM"));
+    // Kept, the Refresh that follows Apply tells why it cannot be opened; not kept, nothing was applied and
+    // the window stays for another choice.
+    QCOMPARE(seen.size() > 1 && seen[1] == QStringLiteral("dialog: EN cannot open"), keep);
+    if (!keep) {
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(settings->isVisible());
+        QCOMPARE(main().PortName, QStringLiteral("SIM"));
+    }
+    settings->Button2Click();
 }
 
 void tst_main_window::settingsApply_withoutLanguage_changesNothing()

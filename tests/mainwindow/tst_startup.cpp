@@ -276,6 +276,17 @@ void tst_startup::firstRead_portCannotBeOpened()
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("Permission denied")));
     QVERIFY(bench.main().PortPanel->toolTip().contains(QStringLiteral("dialout")));
     QCOMPARE(bench.z().ProcessId, 0);
+    // The controller settings window that the first showing opens reads over the port that never opened:
+    // its failure says so, not that an adapter was pulled out.
+    bench.main().show();
+    QVERIFY(bench.waitIdle());
+    const QStringList seen = bench.messages.take();
+    QCOMPARE(seen.first(), QStringLiteral("dialog: #0032"));
+    QCOMPARE(seen.last(), QStringLiteral("status: #0032"));
+    QCOMPARE(bench.messages.explanations.size(), 1);
+    QVERIFY2(bench.messages.explanations.first().startsWith(QStringLiteral(
+                 "The port could not be opened, so nothing was sent: ttyUSB0: Permission denied")),
+             qPrintable(bench.messages.explanations.first()));
 }
 
 void tst_startup::unwritableOptionsFile_isSaidOnceAndTheProgramRuns()

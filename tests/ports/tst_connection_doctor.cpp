@@ -33,6 +33,7 @@ const QMap<What, const char*> kNames = {
     {What::MayOpen, "MayOpen"},
     {What::NotInGroup, "NotInGroup"},
     {What::GroupNotInSession, "GroupNotInSession"},
+    {What::NoGroupAccess, "NoGroupAccess"},
     {What::NoHolder, "NoHolder"},
     {What::HeldBy, "HeldBy"},
     {What::NoBrltty, "NoBrltty"},
@@ -57,12 +58,18 @@ QString describe(const DoctorFinding& f)
 }
 
 // Builds a fake system below root from lines "d DIR", "f FILE=CONTENT", "l LINK>TARGET" and "p PIPE"; the
-// device node dev/ttyUSB0 is a plain file, mode 0660, of this process's own group, which etc/group calls
-// "dialout" ($MEMBERS: its members).
+// device node dev/ttyUSB0 is a plain file, mode 0660 ("m 0600": 0600), of this process's own group, which
+// etc/group calls "dialout" ("g NAME": NAME; $MEMBERS: its members).
 bool buildTree(const QString& root, const QStringList& lines, const QString& members)
 {
     QDir dir(root);
+    QFileDevice::Permissions mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!lines.contains(QStringLiteral("m 0600")))
+        mode |= QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    QString group = QStringLiteral("dialout");
     for (const QString& line : lines) {
+        if (line.startsWith(QLatin1String("g ")))
+            group = line.mid(2);
         const QString body = line.mid(2);
         if (line.startsWith(QLatin1String("d "))) {
             if (!dir.mkpath(body))
@@ -85,11 +92,11 @@ bool buildTree(const QString& root, const QStringList& lines, const QString& mem
     }
     const QString device = dir.filePath(QStringLiteral("dev/ttyUSB0"));
     if (QFile::exists(device))
-        QFile::setPermissions(device, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+        QFile::setPermissions(device, mode);
     return dir.mkpath(QStringLiteral("proc")) && dir.mkpath(QStringLiteral("etc")) &&
            WriteFile(dir.filePath(QStringLiteral("etc/group")),
-                     QStringLiteral("dialout:x:%1:%2\nusers:x:100:tester\n")
+                     QStringLiteral("%1:x:%2:%3\nusers:x:100:tester\n")
+                         .arg(group)
                          .arg(::getegid())
                          .arg(members)
                          .toUtf8());
@@ -145,6 +152,17 @@ void tst_connection_doctor::examine_namesTheCause_data()
     QTest::newRow("joined, not yet in this login")
         << usb0 << kDevice << "operator,tester" << false
         << QStringList{"DevicePresent(ttyUSB0)", "GroupNotInSession(tester,dialout)", "NoHolder(ttyUSB0)"} +
+               tail;
+    // Never the advice to join root's group, nor a group that may not open the device.
+    QTest::newRow("a device of root's group")
+        << usb0 << kDevice + QStringList{"g root"} << "" << false
+        << QStringList{"DevicePresent(ttyUSB0)", "NoGroupAccess(tester,ttyUSB0,root,0660)",
+                       "NoHolder(ttyUSB0)"} +
+               tail;
+    QTest::newRow("a device its group may not open")
+        << usb0 << kDevice + QStringList{"m 0600"} << "tester" << true
+        << QStringList{"DevicePresent(ttyUSB0)", "NoGroupAccess(tester,ttyUSB0,dialout,0600)",
+                       "NoHolder(ttyUSB0)"} +
                tail;
     QTest::newRow("in the group") << usb0 << kDevice << "tester" << true
                                   << mayOpen + QStringList{"NoHolder(ttyUSB0)"} + tail;
@@ -219,12 +237,12 @@ void tst_connection_doctor::findingTexts_fillEveryPlace_data()
     QTest::addColumn<int>("what");
     QTest::addColumn<int>("places");
     const QMap<What, int> places = {
-        {What::DevicePresent, 1},    {What::DeviceMissing, 2},  {What::NoAdapter, 1},
-        {What::MayOpen, 2},          {What::NotInGroup, 3},     {What::GroupNotInSession, 2},
-        {What::NoHolder, 1},         {What::HeldBy, 3},         {What::NoBrltty, 0},
-        {What::Brltty, 0},           {What::NoModemManager, 0}, {What::ModemManager, 0},
-        {What::ModemManagerAway, 0}, {What::Answered, 2},       {What::Silent, 1},
-        {What::CannotOpen, 2},
+        {What::DevicePresent, 1}, {What::DeviceMissing, 2},    {What::NoAdapter, 1},
+        {What::MayOpen, 2},       {What::NotInGroup, 3},       {What::GroupNotInSession, 2},
+        {What::NoGroupAccess, 4}, {What::NoHolder, 1},         {What::HeldBy, 3},
+        {What::NoBrltty, 0},      {What::Brltty, 0},           {What::NoModemManager, 0},
+        {What::ModemManager, 0},  {What::ModemManagerAway, 0}, {What::Answered, 2},
+        {What::Silent, 1},        {What::CannotOpen, 2},
     };
     for (const char* file : {"ZK_ENG.LNG", "ZK_RUS.LNG"})
         for (auto i = places.cbegin(); i != places.cend(); ++i)
