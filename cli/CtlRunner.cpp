@@ -62,7 +62,7 @@ const char* kUsage =
     "  history SERIAL         list the versions of a controller: index, time, event, file\n"
     "  history SERIAL N [--save FILE]\n"
     "                         print version N of a controller, or save it as FILE\n"
-    "  undo                   write back the controller's newest backup taken before a write\n"
+    "  undo                   write back the backup taken before the last write into the controller\n"
     "  doctor [PORT]          check why the controller on PORT (default: the port in use) cannot be reached\n"
     "Options:\n"
     "  --port NAME            serial port, or SIM for the simulated controller (default: from options.ini;\n"
@@ -75,8 +75,8 @@ const char* kUsage =
     "  --force                with load: write a file with invalid entries too; with write-points:\n"
     "                         points above the total volume too\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
-    "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
-    "                         controller into the history first\n"
+    "  --no-backup            with load, write-table, write-points, write-settings, undo: write without\n"
+    "                         reading the controller into the history first\n"
     "  --save FILE            with history SERIAL N: save the version as FILE\n"
     "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
     "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
@@ -379,9 +379,10 @@ int CtlRunner::run(const QStringList& arguments)
         return usage(stray + QStringLiteral(" belongs to points-from-shape"));
     if (parser.isSet(line.dryRunOption) && command != QLatin1String("load"))
         return usage(QStringLiteral("--dry-run belongs to load"));
-    const QStringList writing{"load", "write-table", "write-points", "undo"};
+    const QStringList writing{"load", "write-table", "write-points", "write-settings", "undo"};
     if (parser.isSet(line.noBackupOption) && !writing.contains(command))
-        return usage(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
+        return usage(QStringLiteral(
+            "--no-backup belongs to load, write-table, write-points, write-settings and undo"));
     if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3))
         return usage(QStringLiteral("--save belongs to history SERIAL N"));
     if (command == QLatin1String("history"))

@@ -230,6 +230,11 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
+    } else if (outcome.kind == FlowOutcome::Kind::BackupFailed) {
+        // The backup read before the write failed: said as any failed read, and nothing was written.
+        context.messages->failure(messageText(context, "003") + QString::number(outcome.resultCode));
+    } else if (outcome.kind == FlowOutcome::Kind::FileError) {
+        context.messages->error(outcome.detail); // the history could not keep the backup
     } else if (!outcome.ok()) {
         // The tank volume store could not be written: the file's own error comes first.
         if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())

@@ -3,17 +3,21 @@
 
 #include "app/AppContext.h"
 #include "config/TankVolumeStore.h"
+#include "flows/BackupFlow.h"
 #include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
 
 void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run)
 {
-    TZENTIK& z = *context.zentik;
-    if (z.IsBusy())
+    if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    z.NewParameters = written;
-    Flow::runProcess(context, Process::SaveConfig, QString(), run,
-                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
+    // What a settings write replaces is kept as any other write's is, so that undo undoes this write.
+    StartBackup(context, BackupUse::BeforeWrite, run,
+                [context, written, run](const std::optional<TParameters>& backup) {
+                    context.zentik->NewParameters = written;
+                    RunWrite(context, Process::SaveConfig, QString(), run, backup,
+                             [run](const FlowOutcome& outcome) { run.finish(outcome); });
+                });
 }
 
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries)

@@ -50,13 +50,13 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
-    Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
-                     [context, run, backup](const FlowOutcome& outcome) {
-                         if (outcome.ok() && KeepsHistory(context))
-                             KeepInHistoryOrWarn(context, writtenRecord(context, backup),
-                                                 ControllerHistory::Event::Written);
-                         run.finish(outcome);
-                     });
+    RunWrite(context, Process::LoadAllSettings, progressLabel, run, backup,
+             [context, run, backup](const FlowOutcome& outcome) {
+                 if (outcome.ok() && KeepsHistory(context))
+                     KeepInHistoryOrWarn(context, writtenRecord(context, backup),
+                                         ControllerHistory::Event::Written);
+                 run.finish(outcome);
+             });
 }
 
 } // namespace

@@ -19,16 +19,27 @@ QString historyFailure(const AppContext& context, const QString& reason)
            QLatin1Char('\n') + reason;
 }
 
+// The write that needed the history is not made.
+FlowOutcome writeStopped(const AppContext& context, const QString& reason)
+{
+    return FlowOutcome::of(FlowOutcome::Kind::FileError,
+                           historyFailure(context, reason) + QLatin1Char('\n') +
+                               context.language->LanguageText("MESSAGES", "062"));
+}
+
 } // namespace
 
 bool KeepsHistory(const AppContext& context)
 {
-    return context.history && !IsFilePort(context.zentik->ComPort->portName());
+    const QString port = context.zentik->ComPort->portName();
+    return context.history && !IsFilePort(port) && port != kSimulatedPortName;
 }
 
 bool BackupBeforeWrite(const AppContext& context)
 {
-    return KeepsHistory(context) && !context.noBackup && (!context.options || context.options->backup());
+    // The simulated controller is read and its write reviewed as a real one's, but nothing of it is kept.
+    return context.history && !IsFilePort(context.zentik->ComPort->portName()) && !context.noBackup &&
+           (!context.options || context.options->backup());
 }
 
 FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
@@ -38,9 +49,7 @@ FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, Contr
     QString reason;
     if (context.history->record(p, event, &reason))
         return FlowOutcome::done();
-    return FlowOutcome::of(FlowOutcome::Kind::FileError,
-                           historyFailure(context, reason) + QLatin1Char('\n') +
-                               context.language->LanguageText("MESSAGES", "062"));
+    return writeStopped(context, reason);
 }
 
 void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
@@ -49,5 +58,22 @@ void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, Contro
         return;
     QString reason;
     if (!context.history->record(p, event, &reason))
+        context.messages->warning(historyFailure(context, reason));
+}
+
+FlowOutcome KeepBackupOfWrite(const AppContext& context, const TParameters& backup, QString* path)
+{
+    if (!KeepsHistory(context))
+        return FlowOutcome::done();
+    QString reason;
+    if (context.history->recordWrite(backup, &reason, path))
+        return FlowOutcome::done();
+    return writeStopped(context, reason);
+}
+
+void NoteWriteWithoutBackup(const AppContext& context, const QString& serial)
+{
+    QString reason;
+    if (KeepsHistory(context) && !context.history->recordWriteWithoutBackup(serial, &reason))
         context.messages->warning(historyFailure(context, reason));
 }

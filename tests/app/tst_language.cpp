@@ -89,6 +89,8 @@ const QList<UsedRange> kUsedRanges = {
     // The licence, the version and the connection doctor.
     {"MESSAGES", {150, 169}},
     {"ABOUT", {5, 5}},
+    // Undo of the last write noted, and versions that are never changed.
+    {"MESSAGES", {170, 174}},
     {"SETTINGS", {40, 40}},
 };
 // clang-format on
@@ -410,6 +412,11 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
     {"MESSAGES", "169", 1},
+    {"MESSAGES", "170", 2}, // the file passed over, why
+    {"MESSAGES", "171", 1},
+    {"MESSAGES", "172", 2}, // the serial number, the time
+    {"MESSAGES", "173", 1},
+    {"MESSAGES", "174", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

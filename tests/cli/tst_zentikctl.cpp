@@ -120,6 +120,8 @@ private slots:
     void portFromOptionsFile();
     void overPseudoTerminal_verify();
     void overPseudoTerminal_backupReviewHistoryAndUndo();
+    void overPseudoTerminal_undoUndoesTheLastWrite_data();
+    void overPseudoTerminal_undoUndoesTheLastWrite();
     void overPseudoTerminal_writeSettings_data();
     void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
@@ -139,16 +141,20 @@ private slots:
     void doctor_printsEachCheck();
 
 private:
-    // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds).
-    Outcome ctl(const QStringList& args, const QString& extraPorts = QString());
+    // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds); timeZone:
+    // its TZ, when given.
+    Outcome ctl(const QStringList& args, const QString& extraPorts = QString(),
+                const QString& timeZone = QString());
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts)
+Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts, const QString& timeZone)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ZENTIK_EXTRA_PORTS"), extraPorts);
+    if (!timeZone.isEmpty())
+        environment.insert(QStringLiteral("TZ"), timeZone);
     // As under cron or ssh, where Qt would note it on stderr.
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     return RunProgram(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args,
@@ -176,6 +182,8 @@ void tst_zentikctl::saveThenLoad_succeedsWithoutForce()
     const Outcome load = ctl({"--port", "SIM", "load", path("x.zkt")});
     QCOMPARE(load.exitCode, 0);
     QCOMPARE(IniFile(path("SN.ini")).readInteger("SNA1B2C3D4", "Tank1", -1), 500);
+    // The simulated controller is nobody's: nothing of it goes into the history.
+    QVERIFY(!QDir(path("history")).exists());
 }
 
 void tst_zentikctl::load_invalidFileSendsNothingUnlessForced()
@@ -528,21 +536,69 @@ void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
     o = ctl({"history"});
     QVERIFY2(o.out.startsWith(QStringLiteral("A1B2C3D4\t")) && o.out.endsWith(QStringLiteral("\t8\n")),
              qPrintable(o.out));
-    // A damaged backup is named with what it lacks, and nothing is written.
-    const QString damaged = path("history/A1B2C3D4/2099-01-01T00-00-00.000 before-write.zkt");
+    // Entries named as newer backups, a damaged file and a link, neither block nor take over undo, which
+    // takes the backup of the last write: the second undo's.
+    const QString damaged = path("history/A1B2C3D4/2099-01-01T00-00-00.000Z before-write.zkt");
     QVERIFY(WriteFile(damaged, "[PARAMETERS]\r\nID=A1B2C3D4\r\n"));
+    const QString link = path("history/A1B2C3D4/2099-01-02T00-00-00.000 before-write.zkt"); // in local time
+    QVERIFY(QFile::link(QStringLiteral("/etc/passwd"), link));
     o = ctl(port + QStringList{"undo"});
-    QCOMPARE(o.exitCode, 65);
-    QVERIFY2(o.err.startsWith(damaged + QStringLiteral(": invalid entry [PARAMETERS] ")), qPrintable(o.err));
-    QCOMPARE(controller(), loaded);
-    QVERIFY(QFile::remove(damaged));
+    QCOMPARE(o.exitCode, 0);
+    QVERIFY2(!o.err.contains(QStringLiteral("invalid entry")), qPrintable(o.err));
+    QCOMPARE(controller(), before);
+    // The link is no version: named on stderr, never printed.
+    o = ctl({"history", "A1B2C3D4"});
+    QVERIFY(!o.out.contains(link) && o.err.contains(link));
+    o = ctl({"history", "A1B2C3D4", QString::number(o.out.count(QLatin1Char('\n')))});
+    QVERIFY2(o.exitCode == 0 && !o.out.contains(QStringLiteral("root:")), qPrintable(o.out.left(80)));
 
     // Another controller, with nothing in the history to undo.
     QVERIFY(QDir(path("history")).removeRecursively());
     o = ctl(port + QStringList{"undo"});
     QCOMPARE(o.exitCode, 66);
     QVERIFY(o.err.contains(QStringLiteral("A1B2C3D4")));
-    QCOMPARE(controller(), loaded);
+    QCOMPARE(controller(), before);
+}
+
+void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite_data()
+{
+    QTest::addColumn<QStringList>("writes"); // each "TZ ARGS...", i11.zkt and i22.zkt load Interval 11 and 22
+    QTest::addColumn<int>("exitCode");       // of the undo
+    QTest::addColumn<int>("interval");       // the controller's afterwards
+    QTest::newRow("loads in Tokyo, then Moscow")
+        << QStringList{"JST-9 load i11.zkt", "MSK-3 load i22.zkt"} << 0 << 11;
+    QTest::newRow("loads in Moscow, then Tokyo")
+        << QStringList{"MSK-3 load i11.zkt", "JST-9 load i22.zkt"} << 0 << 11;
+    QTest::newRow("a settings write after a load")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 write-settings Interval=99"} << 0 << 11;
+    QTest::newRow("a settings write without a backup")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 --no-backup write-settings Interval=99"} << 66 << 99;
+    QTest::newRow("local time a day ahead, then put right")
+        << QStringList{"UTC-24 load i11.zkt", "UTC0 load i22.zkt"} << 0 << 11;
+}
+
+void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite()
+{
+    QFETCH(QStringList, writes);
+    SimProcess sim({});
+    QVERIFY(!sim.path().isEmpty());
+    const QStringList port{"--port", sim.path()};
+    QCOMPARE(ctl(port + QStringList{"save", path("i11.zkt")}).exitCode, 0);
+    QVERIFY(QFile::copy(path("i11.zkt"), path("i22.zkt")));
+    QVERIFY(IniFile(path("i11.zkt")).writeInteger("PARAMETERS", "Interval", 11));
+    QVERIFY(IniFile(path("i22.zkt")).writeInteger("PARAMETERS", "Interval", 22));
+    for (const QString& write : writes) {
+        QStringList args = write.split(QLatin1Char(' '));
+        const QString zone = args.takeFirst();
+        if (args.last().endsWith(QLatin1String(".zkt")))
+            args.last() = path(qPrintable(args.last()));
+        QCOMPARE(ctl(port + args, QString(), zone).exitCode, 0);
+    }
+    const Outcome o = ctl(port + QStringList{"undo"});
+    QTEST(o.exitCode, "exitCode");
+    const Outcome read = ctl(port + QStringList{"read"});
+    QTEST(read.out.section(QStringLiteral("Interval="), 1).section(QLatin1Char('\n'), 0, 0).toInt(),
+          "interval");
 }
 
 void tst_zentikctl::overPseudoTerminal_writeSettings_data()
