@@ -11,13 +11,16 @@ void StartConfigWrite(const AppContext& context, const TParameters& written, con
 {
     if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    // What a settings write replaces is kept as any other write's is, so that undo undoes this write.
-    StartBackup(context, BackupUse::BeforeWrite, run,
-                [context, written, run](const std::optional<TParameters>& backup) {
-                    context.zentik->NewParameters = written;
-                    RunWrite(context, Process::SaveConfig, QString(), run, backup,
-                             [run](const FlowOutcome& outcome) { run.finish(outcome); });
-                });
+    const auto write = [context, written, run](const std::optional<TParameters>& backup) {
+        context.zentik->NewParameters = written;
+        RunWrite(context, Process::SaveConfig, QString(), run, backup,
+                 [run](const FlowOutcome& outcome) { run.finish(outcome); });
+    };
+    // What a settings write replaces is kept as any other write's is, so that undo undoes this write. It
+    // shows no review: without a history to keep the backup in, it is not read.
+    if (!KeepsHistory(context))
+        return write(std::nullopt);
+    StartBackup(context, BackupUse::BeforeWrite, run, write);
 }
 
 FlowOutcome ParseSettingAssignments(const QStringList& assignments, QList<ConfigFile::Entry>* entries)

@@ -19,14 +19,6 @@ QString historyFailure(const AppContext& context, const QString& reason)
            QLatin1Char('\n') + reason;
 }
 
-// The write that needed the history is not made.
-FlowOutcome writeStopped(const AppContext& context, const QString& reason)
-{
-    return FlowOutcome::of(FlowOutcome::Kind::FileError,
-                           historyFailure(context, reason) + QLatin1Char('\n') +
-                               context.language->LanguageText("MESSAGES", "062"));
-}
-
 } // namespace
 
 bool KeepsHistory(const AppContext& context)
@@ -40,16 +32,6 @@ bool BackupBeforeWrite(const AppContext& context)
     // The simulated controller is read and its write reviewed as a real one's, but nothing of it is kept.
     return context.history && !IsFilePort(context.zentik->ComPort->portName()) && !context.noBackup &&
            (!context.options || context.options->backup());
-}
-
-FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
-{
-    if (!KeepsHistory(context))
-        return FlowOutcome::done();
-    QString reason;
-    if (context.history->record(p, event, &reason))
-        return FlowOutcome::done();
-    return writeStopped(context, reason);
 }
 
 void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, ControllerHistory::Event event)
@@ -68,7 +50,10 @@ FlowOutcome KeepBackupOfWrite(const AppContext& context, const TParameters& back
     QString reason;
     if (context.history->recordWrite(backup, &reason, path))
         return FlowOutcome::done();
-    return writeStopped(context, reason);
+    // The write that needed the backup is not made.
+    return FlowOutcome::of(FlowOutcome::Kind::FileError,
+                           historyFailure(context, reason) + QLatin1Char('\n') +
+                               context.language->LanguageText("MESSAGES", "062"));
 }
 
 void NoteWriteWithoutBackup(const AppContext& context, const QString& serial)

@@ -16,15 +16,12 @@ bool KeepsHistory(const AppContext& context);
 // backup is read and the write reviewed, but nothing is kept.
 bool BackupBeforeWrite(const AppContext& context);
 
-// Keeps the record as a version of its controller: Done, or FileError whose detail says, naming the
-// folder, that the history could not be written.
-FlowOutcome KeepInHistory(const AppContext& context, const TParameters& p, ControllerHistory::Event event);
-// The same for a version the work can do without (a read for saving or the report, a file written): a
-// failure is told as a warning and the work goes on.
+// Keeps the record as a version of its controller, one the work can do without (a read for saving or the
+// report, a file written): a failure is told as a warning and the work goes on.
 void KeepInHistoryOrWarn(const AppContext& context, const TParameters& p, ControllerHistory::Event event);
 
 // Keeps the backup of a write about to be sent (ControllerHistory::recordWrite), path getting its version:
-// Done, or FileError as KeepInHistory says it.
+// Done, or FileError whose detail says, naming the folder, that the history could not be written.
 FlowOutcome KeepBackupOfWrite(const AppContext& context, const TParameters& backup, QString* path);
 // Notes a write made without a backup into the controller with that serial number; a failure is told as a
 // warning.
