@@ -562,25 +562,33 @@ void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
 
 void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite_data()
 {
-    QTest::addColumn<QStringList>("writes"); // each "TZ ARGS...", i11.zkt and i22.zkt load Interval 11 and 22
-    QTest::addColumn<int>("exitCode");       // of the undo
-    QTest::addColumn<int>("interval");       // the controller's afterwards
+    // Each write "TZ [fails] ARGS...": i11.zkt and i22.zkt load Interval 11 and 22 into a controller of 5.
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QStringList>("simFlags");
+    QTest::addColumn<int>("exitCode"); // of the undo
+    QTest::addColumn<int>("interval"); // the controller's afterwards
     QTest::newRow("loads in Tokyo, then Moscow")
-        << QStringList{"JST-9 load i11.zkt", "MSK-3 load i22.zkt"} << 0 << 11;
+        << QStringList{"JST-9 load i11.zkt", "MSK-3 load i22.zkt"} << QStringList() << 0 << 11;
     QTest::newRow("loads in Moscow, then Tokyo")
-        << QStringList{"MSK-3 load i11.zkt", "JST-9 load i22.zkt"} << 0 << 11;
+        << QStringList{"MSK-3 load i11.zkt", "JST-9 load i22.zkt"} << QStringList() << 0 << 11;
     QTest::newRow("a settings write after a load")
-        << QStringList{"UTC0 load i11.zkt", "UTC0 write-settings Interval=99"} << 0 << 11;
+        << QStringList{"UTC0 load i11.zkt", "UTC0 write-settings Interval=99"} << QStringList() << 0 << 11;
     QTest::newRow("a settings write without a backup")
-        << QStringList{"UTC0 load i11.zkt", "UTC0 --no-backup write-settings Interval=99"} << 66 << 99;
+        << QStringList{"UTC0 load i11.zkt", "UTC0 --no-backup write-settings Interval=99"} << QStringList()
+        << 66 << 99;
     QTest::newRow("local time a day ahead, then put right")
-        << QStringList{"UTC-24 load i11.zkt", "UTC0 load i22.zkt"} << 0 << 11;
+        << QStringList{"UTC-24 load i11.zkt", "UTC0 load i22.zkt"} << QStringList() << 0 << 11;
+    // The fifth serial number request is the second load's own, before it writes anything.
+    QTest::newRow("a load that timed out before writing anything")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 fails load i22.zkt"} << QStringList{"--silent", "0x82:5"}
+        << 0 << 5;
 }
 
 void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite()
 {
     QFETCH(QStringList, writes);
-    SimProcess sim({});
+    QFETCH(QStringList, simFlags);
+    SimProcess sim(simFlags);
     QVERIFY(!sim.path().isEmpty());
     const QStringList port{"--port", sim.path()};
     QCOMPARE(ctl(port + QStringList{"save", path("i11.zkt")}).exitCode, 0);
@@ -590,9 +598,12 @@ void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite()
     for (const QString& write : writes) {
         QStringList args = write.split(QLatin1Char(' '));
         const QString zone = args.takeFirst();
+        const bool fails = args.first() == QLatin1String("fails");
+        if (fails)
+            args.removeFirst();
         if (args.last().endsWith(QLatin1String(".zkt")))
             args.last() = path(qPrintable(args.last()));
-        QCOMPARE(ctl(port + args, QString(), zone).exitCode, 0);
+        QCOMPARE(ctl(port + args, QString(), zone).exitCode != 0, fails);
     }
     const Outcome o = ctl(port + QStringList{"undo"});
     QTEST(o.exitCode, "exitCode");
