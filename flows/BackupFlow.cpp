@@ -58,7 +58,7 @@ void RunWrite(const AppContext& context, int process, const QString& progressLab
         if (const QString file = FilePortPath(context.zentik->ComPort->portName());
             !file.isEmpty() && context.history && context.history->holds(file))
             return FlowOutcome::of(FlowOutcome::Kind::FileError,
-                                   context.language->LanguageText("MESSAGES", "174").arg(file));
+                                   context.language->LanguageText("MESSAGES", "182").arg(file));
         return backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
     });
     // What tells afterwards whether the controller was changed at all.

@@ -37,22 +37,22 @@ void StartUndo(const AppContext& context, const QString& progressLabel, const Fl
         if (!choice.skipped.isEmpty()) {
             QStringList lines;
             for (const ControllerHistory::Skipped& s : choice.skipped)
-                lines << language.LanguageText("MESSAGES", "170")
+                lines << language.LanguageText("MESSAGES", "178")
                              .arg(QDir::toNativeSeparators(s.path),
-                                  s.future ? language.LanguageText("MESSAGES", "171").arg(s.reason)
+                                  s.future ? language.LanguageText("MESSAGES", "179").arg(s.reason)
                                            : s.reason);
             context.messages->warning(lines.join(QLatin1Char('\n')));
         }
         if (choice.writeWithoutBackup)
             return run.finish(
                 FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
-                                language.LanguageText("MESSAGES", "172")
+                                language.LanguageText("MESSAGES", "180")
                                     .arg(serial, choice.writeWithoutBackup->toLocalTime().toString(
                                                      QStringLiteral("yyyy-MM-dd HH:mm:ss")))));
         if (!choice.backup)
             return run.finish(FlowOutcome::of(
                 FlowOutcome::Kind::NothingToUndo,
-                language.LanguageText("MESSAGES", choice.skipped.isEmpty() ? "072" : "173").arg(serial)));
+                language.LanguageText("MESSAGES", choice.skipped.isEmpty() ? "072" : "181").arg(serial)));
         if (version)
             version(choice.backup->path);
         StartConfigLoad(context, choice.backup->path, progressLabel, run);

@@ -63,7 +63,7 @@ bool ConfigFileCommands::openConfigFile(const QString& fileName)
     const QString shown = QDir::toNativeSeparators(path);
     // An open file is written back by every write: a version of the history is opened as a copy only.
     if (m_context.history && m_context.history->holds(path)) {
-        m_context.messages->warning(text("MESSAGES", "174").arg(shown));
+        m_context.messages->warning(text("MESSAGES", "182").arg(shown));
         return false;
     }
     const FlowOutcome opened = ReadFilePort(path);

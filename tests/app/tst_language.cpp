@@ -90,7 +90,7 @@ const QList<UsedRange> kUsedRanges = {
     {"MESSAGES", {150, 169}},
     {"ABOUT", {5, 5}},
     // Undo of the last write noted, and versions that are never changed.
-    {"MESSAGES", {170, 174}},
+    {"MESSAGES", {178, 182}},
     {"SETTINGS", {40, 40}},
 };
 // clang-format on
@@ -412,11 +412,11 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
     {"MESSAGES", "169", 1},
-    {"MESSAGES", "170", 2}, // the file passed over, why
-    {"MESSAGES", "171", 1},
-    {"MESSAGES", "172", 2}, // the serial number, the time
-    {"MESSAGES", "173", 1},
-    {"MESSAGES", "174", 1},
+    {"MESSAGES", "178", 2}, // the file passed over, why
+    {"MESSAGES", "179", 1},
+    {"MESSAGES", "180", 2}, // the serial number, the time
+    {"MESSAGES", "181", 1},
+    {"MESSAGES", "182", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -130,7 +130,7 @@ void tst_file_port_window::open_refusedFilesChangeNothing_data()
     QTest::newRow("a folder") << "folder.zkt"
                               << "error: {101}";
     QTest::newRow("a version in the history") << "history/0012AB34/2024-06-11T14-03-27.815Z read.zkt"
-                                              << "warning: {174}";
+                                              << "warning: {182}";
 }
 
 void tst_file_port_window::open_refusedFilesChangeNothing()
@@ -149,7 +149,7 @@ void tst_file_port_window::open_refusedFilesChangeNothing()
     said.replace(QStringLiteral("{100}"), text("MESSAGES", "100").arg(shown))
         .replace(QStringLiteral("{101}"),
                  text("MESSAGES", "101").arg(shown, QStringLiteral("not a regular file")))
-        .replace(QStringLiteral("{174}"), text("MESSAGES", "174").arg(shown));
+        .replace(QStringLiteral("{182}"), text("MESSAGES", "182").arg(shown));
     QCOMPARE(m_bench->messages.take(), QStringList{said});
     // Still on the file opened before.
     QCOMPARE(main().PortName, QStringLiteral("file:") + path(QStringLiteral("tank.zkt")));
