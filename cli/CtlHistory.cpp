@@ -14,11 +14,16 @@ namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 
+// Times are kept in UTC and shown in local time.
+QString shown(const QDateTime& time)
+{
+    return time.toLocalTime().toString(kTimeFormat);
+}
+
 int listControllers(const ControllerHistory& history)
 {
     for (const ControllerHistory::Controller& c : history.controllers())
-        printOut(
-            QStringLiteral("%1\t%2\t%3").arg(c.serial, c.lastSeen.toString(kTimeFormat)).arg(c.versions));
+        printOut(QStringLiteral("%1\t%2\t%3").arg(c.serial, shown(c.lastSeen)).arg(c.versions));
     return Exit::Ok;
 }
 
@@ -34,8 +39,8 @@ int listVersions(const QList<ControllerHistory::Version>& versions)
     for (int i = 0; i < versions.size(); ++i)
         printOut(QStringLiteral("%1\t%2\t%3\t%4")
                      .arg(i + 1)
-                     .arg(versions[i].time.toString(kTimeFormat),
-                          ControllerHistory::eventName(versions[i].event), versions[i].path));
+                     .arg(shown(versions[i].time), ControllerHistory::eventName(versions[i].event),
+                          versions[i].path));
     return Exit::Ok;
 }
 
@@ -44,7 +49,8 @@ int showVersion(const ControllerHistory::Version& version, const QString& saveFi
 {
     QByteArray content;
     QString reason;
-    if (SafeFile::read(version.path, &content, &reason) != SafeFile::ReadStatus::Ok) {
+    if (SafeFile::read(version.path, &content, &reason, SafeFile::kMaxInputBytes, SafeFile::Links::Refuse) !=
+        SafeFile::ReadStatus::Ok) {
         printErr(QStringLiteral("zentikctl: cannot read %1: %2").arg(version.path, reason));
         return Exit::FileError;
     }
@@ -76,7 +82,10 @@ int CtlHistory::runHistory(const QStringList& args, const AppPaths& paths, const
     if (args.size() == 1)
         return listControllers(history);
     const QString serial = args[1];
-    const QList<ControllerHistory::Version> versions = history.versions(serial);
+    QList<ControllerHistory::Skipped> skipped;
+    const QList<ControllerHistory::Version> versions = history.versions(serial, &skipped);
+    for (const ControllerHistory::Skipped& s : skipped)
+        printErr(QStringLiteral("zentikctl: %1: %2, not a version; passed over").arg(s.path, s.reason));
     if (versions.isEmpty())
         return nothingFor(QStringLiteral("version of %1").arg(serial));
     if (args.size() == 2)

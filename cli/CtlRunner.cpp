@@ -64,7 +64,7 @@ const char* kUsage =
     "  history SERIAL         list the versions of a controller: index, time, event, file\n"
     "  history SERIAL N [--save FILE]\n"
     "                         print version N of a controller, or save it as FILE\n"
-    "  undo                   write back the controller's newest backup taken before a write\n"
+    "  undo                   write back the backup taken before the last write into the controller\n"
     "  doctor [PORT]          check why the controller on PORT (default: the port in use) cannot be reached\n"
     "  register sync [--quiet]\n"
     "                         send the versions queued for the team register (Register in options.ini or\n"
@@ -88,8 +88,8 @@ const char* kUsage =
     "  --force                with load: write a file with missing or non-numeric entries too (never a\n"
     "                         value out of range); with write-points: points above the total volume too\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
-    "  --no-backup            with load, write-table, write-points, undo: write without reading the\n"
-    "                         controller into the history first\n"
+    "  --no-backup            with load, write-table, write-points, write-settings, undo: write without\n"
+    "                         reading the controller into the history first\n"
     "  --save FILE            with history SERIAL N and register history SERIAL N: save the version as FILE\n"
     "  --quiet                with register sync: print nothing\n"
     "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
@@ -446,9 +446,10 @@ int CtlRunner::run(const QStringList& arguments)
         return wrong(stray + QStringLiteral(" belongs to points-from-shape"));
     if (parser.isSet(line.dryRunOption) && command != QLatin1String("load"))
         return wrong(QStringLiteral("--dry-run belongs to load"));
-    const QStringList writing{"load", "write-table", "write-points", "undo"};
+    const QStringList writing{"load", "write-table", "write-points", "write-settings", "undo"};
     if (parser.isSet(line.noBackupOption) && !writing.contains(command))
-        return wrong(QStringLiteral("--no-backup belongs to load, write-table, write-points and undo"));
+        return wrong(QStringLiteral(
+            "--no-backup belongs to load, write-table, write-points, write-settings and undo"));
     const bool registerCommand = command == QLatin1String("register");
     if (parser.isSet(line.saveOption) && !(command == QLatin1String("history") && argCount == 3) &&
         !(registerCommand && argCount == 4))

@@ -3,6 +3,7 @@
 
 #include "app/ApplicationTitle.h"
 #include "cli/CtlRunner.h"
+#include "config/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -32,6 +33,8 @@ void nameApplication()
 int main(int argc, char* argv[])
 {
     qInstallMessageHandler(dropQtNotes);
+    // Ctrl+C, a kill or a closed terminal leave no half-written temporary file and no lock behind.
+    SafeFile::removeOwnFilesWhenStopped();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -17,12 +17,20 @@ namespace SafeFile {
 // Far more than any input the program reads (1024 table words, a points file, a configuration file).
 constexpr qint64 kMaxInputBytes = 1 << 20;
 
+// What a write does with a symbolic link, or anything else, already at its path.
+enum class Target {
+    FollowLink, // a link is followed and the file it names is replaced (the user's own files)
+    NoLink,     // never written through a link: a link at the path is itself replaced by the file
+    NewOnly,    // only where nothing is yet, not even a dangling link; otherwise "File exists"
+};
+
 // Replaces the file at path by content. A file that is replaced keeps its owner, group and permissions, as
-// writing into it would; a symbolic link is followed and the file it names is replaced. A target that
-// exists and is not a regular file (a folder, a device, a pipe) is refused and left alone. False on any
-// failure, with error "Unable to write to PATH" and reason the system's words; the old file is intact.
+// writing into it would. A target that exists and is not a regular file (a folder, a device, a pipe) is
+// refused and left alone. False on any failure, with error "Unable to write to PATH" and reason the
+// system's words; the old file is intact. The temporary file of a write is named PATH.zentik-XXXXXX; one
+// that a program stopped by force left in the folder is removed by the next write there once it is stale.
 bool write(const QString& path, const QByteArray& content, QString* error = nullptr,
-           QString* reason = nullptr);
+           QString* reason = nullptr, Target target = Target::FollowLink);
 
 // The "Unable to write to PATH" of a failed write.
 QString writeErrorText(const QString& path);
@@ -35,18 +43,32 @@ enum class ReadStatus {
     Unreadable, // it exists and cannot be read (reason says why)
 };
 
+enum class Links { Follow, Refuse };
+
 // Reads a regular file whole, at most maxBytes. reason gets the system's words (or ours) for anything but Ok.
+// With Links::Refuse a symbolic link is NotRegular, whatever it names.
 ReadStatus read(const QString& path, QByteArray* content, QString* reason = nullptr,
-                qint64 maxBytes = kMaxInputBytes);
+                qint64 maxBytes = kMaxInputBytes, Links links = Links::Follow);
 
 // Whether path names something that exists and is not a regular file (after following symbolic links).
 bool isNonRegular(const QString& path);
+
+// From now on SIGINT, SIGTERM and SIGHUP (unless ignored), and exit(), first remove the temporary files of
+// the writes under way and the lock files this program holds; the signal then ends the program as it would
+// have. Each program calls it once at start.
+void removeOwnFilesWhenStopped();
+
+// Tests stop a write half-way: called with the temporary file's name once the content is in it, before it
+// takes the target's place.
+void setWriteInterruption(void (*interrupt)(const QString& temporary));
 
 } // namespace SafeFile
 
 // Holds the lock of a file shared between programs (SN.ini, options.ini, the history): a lock file beside
 // it, PATH.lock, taken by every change so that each one re-reads the file under the lock and none is lost.
-// A lock left by a program that died is taken over.
+// A lock whose holder cannot be alive is taken over at once: nobody holds it and it names no process (a
+// program stopped between creating it and writing its process ID; an empty one is given a second) or one
+// that has gone.
 class FileLock
 {
 public:
@@ -56,10 +78,11 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     bool isLocked() const;
-    // Why the lock could not be taken.
+    // Why the lock could not be taken, with the system's words where it says why ("No space left on device").
     QString errorString() const { return m_error; }
 
 private:
     std::unique_ptr<QLockFile> m_lock;
     QString m_error;
+    int m_removedWhenStopped = -1;
 };

@@ -317,7 +317,11 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
+    } else if (outcome.kind == FlowOutcome::Kind::BackupFailed) {
+        // The backup read before the write failed: said as any failed read, and nothing was written.
+        context.messages->failure(messageText(context, "003") + QString::number(outcome.resultCode));
     } else if (outcome.kind == FlowOutcome::Kind::FileError) {
+        // The history could not keep the backup, or the file standing in changed since it was read.
         context.messages->error(outcome.detail);
         context.messages->status(outcome.detail);
     } else if (!outcome.ok()) {

@@ -5,7 +5,10 @@
 #include "app/LanguageCatalog.h"
 #include "app/ProgressView.h"
 #include "flows/ReadFlows.h"
+#include "link/Frames.h"
+#include "link/Processes.h"
 #include "link/UzentikDevice.h"
+#include "ports/FilePort.h"
 
 #include <memory>
 
@@ -42,15 +45,45 @@ void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
         }
         if (!outcome.ok())
             return run.finish(outcome);
-        if (use == BackupUse::LookOnly) {
+        if (use == BackupUse::LookOnly)
             KeepInHistoryOrWarn(context, backup, ControllerHistory::Event::Read);
-        } else if (const FlowOutcome kept =
-                       KeepInHistory(context, backup, ControllerHistory::Event::BeforeWrite);
-                   !kept.ok()) {
-            return run.finish(kept);
-        }
         then(backup);
     };
     StartReadAll(context, context.language->LanguageText("MESSAGES", "060"), run.continuedBy(read),
                  ReadHistory::NotKept);
+}
+
+void RunWrite(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run,
+              const std::optional<TParameters>& backup, FlowDone then)
+{
+    TZENTIK& z = *context.zentik;
+    auto kept = std::make_shared<QString>();
+    const FlowRun noted = run.preparedBy([context, backup, kept] {
+        // A version in the history is never changed, not even opened as a configuration file to write.
+        if (const QString file = FilePortPath(context.zentik->ComPort->portName());
+            !file.isEmpty() && context.history && context.history->holds(file))
+            return FlowOutcome::of(FlowOutcome::Kind::FileError,
+                                   context.language->LanguageText("MESSAGES", "182").arg(file));
+        return backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
+    });
+    // What tells afterwards whether the controller was changed at all.
+    z.WrittenSerialNumber.clear();
+    const int firstPage = z.PageIndex;
+    Flow::runProcess(context, process, progressLabel, noted,
+                     [context, process, backup, kept, firstPage, then](const FlowOutcome& outcome) {
+                         const TZENTIK& z = *context.zentik;
+                         // The configuration is written only once the controller's serial number has been
+                         // read; a page only once it is stored.
+                         const bool changedNothing =
+                             outcome.kind == FlowOutcome::Kind::ProcessFailed &&
+                             (process == Process::WriteTable
+                                  ? z.PageIndex == firstPage && z.Command.Request.Cmd == Cmd::LoadPage
+                                  : z.WrittenSerialNumber.isEmpty());
+                         if (!kept->isEmpty() && changedNothing)
+                             context.history->forgetWrite(backup->SerialNumber, *kept);
+                         else if (!backup && !z.WrittenSerialNumber.isEmpty() &&
+                                  (outcome.ok() || outcome.kind == FlowOutcome::Kind::ProcessFailed))
+                             NoteWriteWithoutBackup(context, z.WrittenSerialNumber);
+                         then(outcome);
+                     });
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The backup read before a write that replaces a table (process 5, kept in the controller history as
-// `before-write`, what the windows show left as it was).
+// The backup read before a write (process 5, what the windows show left as it was), and the write itself
+// with its backup kept in the controller history as `before-write` right before anything is sent.
 #pragma once
 
 #include "flows/Flow.h"
@@ -9,13 +9,20 @@
 #include <optional>
 
 enum class BackupUse {
-    BeforeWrite, // only when BackupBeforeWrite; kept as `before-write`, and a failure to keep it stops
-    LookOnly,    // always (a dry run needs the controller's values); kept as `read`
+    BeforeWrite, // only when BackupBeforeWrite; kept by RunWrite once the write is under way
+    LookOnly,    // always (a dry run needs the controller's values); kept as `read` at once
 };
 
-// Reads the controller whole and keeps it, with the tank volumes kept for both tanks, then hands the record
-// read to `then` with Parameters as it was before the read; without a backup `then` gets nothing at once. A
-// failed read ends the run BackupFailed with its result code, a history that cannot be kept FileError; `then`
-// is then not called.
+// Reads the controller whole, then hands the record read to `then` with Parameters as it was before the
+// read, and with the tank volumes kept for both tanks; without a backup `then` gets nothing at once. A failed
+// read ends the run BackupFailed with its result code; `then` is then not called.
 void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
                  std::function<void(const std::optional<TParameters>& backup)> then);
+
+// Runs a write process (2, 4 or 6) as Flow::runProcess does, noted in the history as the newest write into
+// the controller right before anything is sent: with its backup kept as `before-write` (a history that
+// cannot keep it ends the run FileError, nothing sent), or as a write without a backup once the write has
+// named the controller. A cancelled write is never noted; one that ends having changed nothing in the
+// controller is forgotten again, so that undo never offers its backup.
+void RunWrite(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run,
+              const std::optional<TParameters>& backup, FlowDone then);

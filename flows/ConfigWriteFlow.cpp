@@ -3,6 +3,7 @@
 
 #include "app/AppContext.h"
 #include "app/LanguageCatalog.h"
+#include "flows/BackupFlow.h"
 #include "flows/ReadFlows.h"
 #include "link/UzentikDevice.h"
 #include "ports/FilePort.h"
@@ -28,30 +29,38 @@ bool sameSettings(const TParameters& shown, const TParameters& now)
 void startConfigWrite(const AppContext& context, const TParameters& written, const TParameters* asRead,
                       const FlowRun& run)
 {
-    TZENTIK& z = *context.zentik;
-    if (z.IsBusy())
+    if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    const QString path = FilePortPath(z.ComPort->portName());
-    QPointer<SerialLink> line = z.ComPort->link();
-    // The file is compared and written under its lock, so that no change slips in between.
-    const bool held = asRead && !path.isEmpty() && HoldFile(line);
-    const auto release = [held, line] {
-        if (held && line)
-            ReleaseFile(line);
+    // What a settings write replaces is kept as any other write's is, so that undo undoes this write. It
+    // shows no review: without a history to keep the backup in, it is not read.
+    const std::optional<TParameters> read = asRead ? std::optional<TParameters>(*asRead) : std::nullopt;
+    const auto write = [context, written, read, run](const std::optional<TParameters>& backup) {
+        TZENTIK& z = *context.zentik;
+        const QString path = FilePortPath(z.ComPort->portName());
+        QPointer<SerialLink> line = z.ComPort->link();
+        // The file is compared and written under its lock, so that no change slips in between.
+        const bool held = read && !path.isEmpty() && HoldFile(line);
+        const auto release = [held, line] {
+            if (held && line)
+                ReleaseFile(line);
+        };
+        TParameters now;
+        if (read && !path.isEmpty() && ReadFilePort(path, &now).ok() && !sameSettings(*read, now)) {
+            release();
+            return run.finish(FlowOutcome::of(
+                FlowOutcome::Kind::FileError,
+                context.language->LanguageText("MESSAGES", "106").arg(QDir::toNativeSeparators(path))));
+        }
+        z.NewParameters = written;
+        RunWrite(context, Process::SaveConfig, QString(), run, backup,
+                 [run, release](const FlowOutcome& outcome) {
+                     release();
+                     run.finish(outcome);
+                 });
     };
-    TParameters now;
-    if (asRead && !path.isEmpty() && ReadFilePort(path, &now).ok() && !sameSettings(*asRead, now)) {
-        release();
-        return run.finish(FlowOutcome::of(
-            FlowOutcome::Kind::FileError,
-            context.language->LanguageText("MESSAGES", "106").arg(QDir::toNativeSeparators(path))));
-    }
-    z.NewParameters = written;
-    Flow::runProcess(context, Process::SaveConfig, QString(), run,
-                     [run, release](const FlowOutcome& outcome) {
-                         release();
-                         run.finish(outcome);
-                     });
+    if (!KeepsHistory(context))
+        return write(std::nullopt);
+    StartBackup(context, BackupUse::BeforeWrite, run, write);
 }
 
 } // namespace

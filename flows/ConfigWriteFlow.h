@@ -7,9 +7,9 @@
 #include "config/ConfigFile.h"
 #include "flows/Flow.h"
 
-// Writes `written` as the controller's configuration; the tank volumes go into the store under the
-// controller's serial number on the way. Done, Busy, or ProcessFailed with the result code (13 with the
-// store's error as detail).
+// Writes `written` as the controller's configuration after the backup (StartBackup, RunWrite); the tank
+// volumes go into the store under the controller's serial number on the way. Done, Busy, BackupFailed,
+// FileError (the history), or ProcessFailed with the result code (13 with the store's error as detail).
 void StartConfigWrite(const AppContext& context, const TParameters& written, const FlowRun& run);
 // The same for values edited from the configuration asRead: a configuration file standing in for the
 // controller whose settings are no longer those is not written (FileError saying so), since the write would

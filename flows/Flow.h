@@ -37,6 +37,16 @@ public:
         run.m_done = std::move(next);
         return run;
     }
+    // The same run with step taken after beforeProcess, when that is Done, right before the process starts.
+    FlowRun preparedBy(std::function<FlowOutcome()> step) const
+    {
+        FlowRun run = *this;
+        run.m_beforeProcess = [first = m_beforeProcess, step = std::move(step)] {
+            const FlowOutcome before = first ? first() : FlowOutcome::done();
+            return before.ok() ? step() : before;
+        };
+        return run;
+    }
     // The front-end closes the progress view itself (ProgressView::finish), where its report of the outcome
     // wants it gone; otherwise the end of the process closes it before the outcome is handed on.
     FlowRun closingProgressItself() const

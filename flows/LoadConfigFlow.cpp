@@ -51,16 +51,16 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
-    Flow::runProcess(context, Process::LoadAllSettings, progressLabel, run,
-                     [context, run, backup](const FlowOutcome& outcome) {
-                         if (outcome.ok()) {
-                             const TParameters written = writtenRecord(context, backup);
-                             if (KeepsHistory(context))
-                                 KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
-                             context.zentik->Parameters = asRead(written);
-                         }
-                         run.finish(outcome);
-                     });
+    RunWrite(context, Process::LoadAllSettings, progressLabel, run, backup,
+             [context, run, backup](const FlowOutcome& outcome) {
+                 if (outcome.ok()) {
+                     const TParameters written = writtenRecord(context, backup);
+                     if (KeepsHistory(context))
+                         KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
+                     context.zentik->Parameters = asRead(written);
+                 }
+                 run.finish(outcome);
+             });
 }
 
 } // namespace

@@ -23,12 +23,16 @@ bool prepare(TZENTIK& z, int sensor, const TableWords* written)
 }
 
 void transfer(const AppContext& context, int process, int sensor, const TableWords* written,
-              const QString& progressLabel, const FlowRun& run)
+              const QString& progressLabel, const FlowRun& run,
+              const std::optional<TParameters>& backup = std::nullopt)
 {
     if (!prepare(*context.zentik, sensor, written))
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    Flow::runProcess(context, process, progressLabel, run,
-                     [run](const FlowOutcome& outcome) { run.finish(outcome); });
+    const auto finish = [run](const FlowOutcome& outcome) { run.finish(outcome); };
+    if (written)
+        RunWrite(context, process, progressLabel, run, backup, finish);
+    else
+        Flow::runProcess(context, process, progressLabel, run, finish);
 }
 
 } // namespace
@@ -44,8 +48,8 @@ void StartTableWrite(const AppContext& context, int sensor, const TableWords& wo
     if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     StartBackup(context, BackupUse::BeforeWrite, run,
-                [context, sensor, words, progressLabel, run](const std::optional<TParameters>&) {
-                    transfer(context, Process::WriteTable, sensor, &words, progressLabel, run);
+                [context, sensor, words, progressLabel, run](const std::optional<TParameters>& backup) {
+                    transfer(context, Process::WriteTable, sensor, &words, progressLabel, run, backup);
                 });
 }
 

@@ -3,11 +3,14 @@
 
 #include "app/AppContext.h"
 #include "app/LanguageCatalog.h"
+#include "app/MessageService.h"
 #include "flows/LoadConfigFlow.h"
 #include "flows/ReadFlows.h"
 #include "history/HistoryKeeping.h"
 #include "link/UzentikDevice.h"
 #include "ports/FilePort.h"
+
+#include <QDir>
 
 void StartUndo(const AppContext& context, const QString& progressLabel, const FlowRun& run,
                std::function<void(const QString& version)> version)
@@ -28,14 +31,30 @@ void StartUndo(const AppContext& context, const QString& progressLabel, const Fl
                 FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
                                 context.language->LanguageText("MESSAGES", "104").arg(FilePortPath(port))));
         const QString serial = context.zentik->Parameters.SerialNumber;
-        const std::optional<ControllerHistory::Version> backup =
-            KeepsHistory(context) ? context.history->newest(serial, ControllerHistory::Event::BeforeWrite)
-                                  : std::nullopt;
-        if (!backup)
-            return run.finish(FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
-                                              context.language->LanguageText("MESSAGES", "072").arg(serial)));
+        const LanguageCatalog& language = *context.language;
+        const ControllerHistory::UndoChoice choice =
+            KeepsHistory(context) ? context.history->undoChoice(serial) : ControllerHistory::UndoChoice();
+        if (!choice.skipped.isEmpty()) {
+            QStringList lines;
+            for (const ControllerHistory::Skipped& s : choice.skipped)
+                lines << language.LanguageText("MESSAGES", "178")
+                             .arg(QDir::toNativeSeparators(s.path),
+                                  s.future ? language.LanguageText("MESSAGES", "179").arg(s.reason)
+                                           : s.reason);
+            context.messages->warning(lines.join(QLatin1Char('\n')));
+        }
+        if (choice.writeWithoutBackup)
+            return run.finish(
+                FlowOutcome::of(FlowOutcome::Kind::NothingToUndo,
+                                language.LanguageText("MESSAGES", "180")
+                                    .arg(serial, choice.writeWithoutBackup->toLocalTime().toString(
+                                                     QStringLiteral("yyyy-MM-dd HH:mm:ss")))));
+        if (!choice.backup)
+            return run.finish(FlowOutcome::of(
+                FlowOutcome::Kind::NothingToUndo,
+                language.LanguageText("MESSAGES", choice.skipped.isEmpty() ? "072" : "181").arg(serial)));
         if (version)
-            version(backup->path);
-        StartConfigLoad(context, backup->path, progressLabel, run);
+            version(choice.backup->path);
+        StartConfigLoad(context, choice.backup->path, progressLabel, run);
     }));
 }

@@ -6,39 +6,84 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
-// "2024-06-11T14-03-27.815": sorts as the time does, and holds no ':' so that every file system takes it.
+// "2024-06-11T10-38-29.815Z": holds no ':' so that every file system takes it. Without the Z: a name an
+// earlier version of the program gave in local time.
 const QString kStampFormat = QStringLiteral("yyyy-MM-dd'T'HH-mm-ss.zzz");
 constexpr int kStampLength = 23;
 const QString kSuffix = QStringLiteral(".zkt");
 constexpr int kMaxSerialLength = 64;
+// Names taken (by versions of one millisecond, or by anything put there) before a version gives up.
+constexpr int kMaxCounter = 100000;
+
+// The writes into a controller, oldest first, one line each: the write's time and its backup's file name
+// (or "-"). Only the newest lines are kept.
+const QString kWritesFile = QStringLiteral("writes.txt");
+constexpr int kWritesKept = 100;
+constexpr qint64 kWritesMaxBytes = 64 * 1024;
+
+// How far after the present time an entry may be dated in a history without noted writes before undo
+// takes it for a wrong one: clocks of computers sharing the history differ a little; a name in local time
+// may come from any time zone.
+constexpr qint64 kUtcNameSlackSecs = 10 * 60;
+constexpr qint64 kLocalNameSlackSecs = 26 * 3600;
 
 const ControllerHistory::Event kEvents[] = {
     ControllerHistory::Event::Read, ControllerHistory::Event::BeforeWrite, ControllerHistory::Event::Written};
 
 struct ParsedName
 {
-    QStringView stamp;
+    QDateTime time; // UTC
+    bool utc = true;
     int counter = 1;
     ControllerHistory::Event event = ControllerHistory::Event::Read;
 };
 
+// A stamp "yyyy-MM-ddTHH-mm-ss.zzz", read digit by digit: a history of ten thousand versions is listed
+// often.
+QDateTime parseStamp(QStringView stamp, bool utc)
+{
+    static constexpr int kSeparators[][2] = {{4, '-'}, {7, '-'}, {10, 'T'}, {13, '-'}, {16, '-'}, {19, '.'}};
+    for (const auto& [at, c] : kSeparators)
+        if (stamp[at] != QChar(c))
+            return {};
+    const auto number = [stamp](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            if (!stamp[i].isDigit())
+                return -1;
+            value = value * 10 + stamp[i].digitValue();
+        }
+        return value;
+    };
+    const QDate date(number(0, 4), number(5, 2), number(8, 2));
+    const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return utc ? QDateTime(date, time, Qt::UTC) : QDateTime(date, time, Qt::LocalTime).toUTC();
+}
+
 // Names of other files (a copy someone put there, a temporary file of a write under way) are not versions.
 std::optional<ParsedName> parseName(QStringView name)
 {
-    if (name.size() < kStampLength + 6 || !name.endsWith(kSuffix) || name[4] != u'-' || name[10] != u'T' ||
-        name[19] != u'.')
+    if (name.size() < kStampLength + 6 || !name.endsWith(kSuffix))
         return std::nullopt;
     ParsedName parsed;
-    parsed.stamp = name.left(kStampLength);
-    const qsizetype blank = name.indexOf(u' ', kStampLength);
-    if (blank < 0)
+    qsizetype at = kStampLength;
+    parsed.utc = name[at] == u'Z';
+    if (parsed.utc)
+        ++at;
+    parsed.time = parseStamp(name.left(kStampLength), parsed.utc);
+    const qsizetype blank = name.indexOf(u' ', at);
+    if (!parsed.time.isValid() || blank < 0)
         return std::nullopt;
-    const QStringView counter = name.mid(kStampLength, blank - kStampLength);
+    const QStringView counter = name.mid(at, blank - at);
     if (!counter.isEmpty()) {
         bool ok = false;
         parsed.counter = counter.startsWith(u'-') ? counter.mid(1).toInt(&ok) : 0;
@@ -54,17 +99,156 @@ std::optional<ParsedName> parseName(QStringView name)
     return std::nullopt;
 }
 
+QString stampOf(const QDateTime& at)
+{
+    return at.toUTC().toString(kStampFormat) + QLatin1Char('Z');
+}
+
 QString fileName(const QDateTime& at, int counter, ControllerHistory::Event event)
 {
-    QString name = at.toString(kStampFormat);
+    QString name = stampOf(at);
     if (counter > 1)
         name += QLatin1Char('-') + QString::number(counter);
     return name + QLatin1Char(' ') + ControllerHistory::eventName(event) + kSuffix;
 }
 
-QStringList versionFiles(const QDir& dir)
+// Anything at the path, a dangling symbolic link included.
+bool isTaken(const QString& path)
 {
-    return dir.entryList({QStringLiteral("*") + kSuffix}, QDir::Files, QDir::NoSort);
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool isRegularFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isFile();
+}
+
+bool fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+// The folder of a controller's versions, never one reached through a symbolic link.
+std::optional<QString> controllerFolder(const QString& root, const QString& serial, QString* error)
+{
+    if (!ControllerHistory::isSerialName(serial)) {
+        fail(error, QStringLiteral("%1: the serial number '%2' cannot name a folder")
+                        .arg(QDir::toNativeSeparators(root), serial));
+        return std::nullopt;
+    }
+    const QString dirPath = QDir(root).filePath(serial);
+    if (QFileInfo(dirPath).isSymLink()) {
+        fail(error, QStringLiteral("%1: a symbolic link, not a folder of the history")
+                        .arg(QDir::toNativeSeparators(dirPath)));
+        return std::nullopt;
+    }
+    if (!QDir().mkpath(dirPath)) {
+        fail(error,
+             QStringLiteral("%1: the folder cannot be created").arg(QDir::toNativeSeparators(dirPath)));
+        return std::nullopt;
+    }
+    return dirPath;
+}
+
+// Runs work on the controller's folder under its lock: two programs keeping a version of the same
+// controller in the same millisecond get two names, and neither loses the other's noted write.
+bool inControllerFolder(const QString& root, const QString& serial, QString* error,
+                        const std::function<bool(const QDir&)>& work)
+{
+    const std::optional<QString> dirPath = controllerFolder(root, serial, error);
+    if (!dirPath)
+        return false;
+    const FileLock lock(*dirPath);
+    if (!lock.isLocked())
+        return fail(error, lock.errorString());
+    return work(QDir(*dirPath));
+}
+
+// Writes the version under a name nothing holds yet; the caller holds the folder's lock.
+bool writeVersion(const QDir& dir, const TParameters& p, ControllerHistory::Event event, const QDateTime& at,
+                  QString* error, QString* path)
+{
+    IniDocument doc;
+    ConfigFile::store(doc, p);
+    const QByteArray content = doc.serialize();
+    for (int counter = 1; counter <= kMaxCounter; ++counter) {
+        const QString target = dir.filePath(fileName(at, counter, event));
+        if (isTaken(target))
+            continue;
+        QString writeError;
+        QString reason;
+        if (SafeFile::write(target, content, &writeError, &reason, SafeFile::Target::NewOnly)) {
+            if (path)
+                *path = target;
+            return true;
+        }
+        // Something took the name meanwhile: the next one. Anything else is the write's own failure.
+        if (!isTaken(target))
+            return fail(error, writeError + QStringLiteral(": ") + reason);
+    }
+    return fail(error,
+                QStringLiteral("%1: no free name for a version").arg(QDir::toNativeSeparators(dir.path())));
+}
+
+struct NotedWrite
+{
+    QString time;   // the stamp of the write
+    QString backup; // the backup's file name in the folder; empty: none
+};
+
+QList<NotedWrite> readWrites(const QDir& dir)
+{
+    QByteArray content;
+    QList<NotedWrite> writes;
+    if (SafeFile::read(dir.filePath(kWritesFile), &content, nullptr, kWritesMaxBytes,
+                       SafeFile::Links::Refuse) != SafeFile::ReadStatus::Ok)
+        return writes;
+    for (const QByteArray& line : content.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split('\t');
+        if (fields.size() != 2 || fields[0].size() != kStampLength + 1)
+            continue;
+        const QString backup = QString::fromUtf8(fields[1]);
+        // A name of the folder's own, nothing that leads out of it.
+        if (backup != QLatin1String("-") && (backup.contains(QLatin1Char('/')) || !parseName(backup)))
+            continue;
+        writes.append({QString::fromUtf8(fields[0]), backup == QLatin1String("-") ? QString() : backup});
+    }
+    return writes;
+}
+
+bool writeWrites(const QDir& dir, QList<NotedWrite> writes, QString* error)
+{
+    if (writes.size() > kWritesKept)
+        writes.erase(writes.begin(), writes.end() - kWritesKept);
+    QByteArray content;
+    for (const NotedWrite& w : writes)
+        content += w.time.toUtf8() + '\t' + (w.backup.isEmpty() ? QByteArray("-") : w.backup.toUtf8()) + '\n';
+    QString writeError;
+    QString reason;
+    if (SafeFile::write(dir.filePath(kWritesFile), content, &writeError, &reason, SafeFile::Target::NoLink))
+        return true;
+    return fail(error, writeError + QStringLiteral(": ") + reason);
+}
+
+// Why a version cannot be written back into a controller; empty when it can.
+QString whyNotRestorable(const QString& path)
+{
+    QByteArray content;
+    QString reason;
+    if (SafeFile::read(path, &content, &reason, kIniMaxFileBytes, SafeFile::Links::Refuse) !=
+        SafeFile::ReadStatus::Ok)
+        return reason;
+    const ConfigFile::CheckResult checked = ConfigFile::check(IniDocument::parse(content));
+    return checked.valid ? QString() : QStringLiteral("invalid entry ") + checked.problems.first().describe();
+}
+
+QString shownTime(const QDateTime& time)
+{
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 } // namespace
@@ -95,84 +279,157 @@ bool ControllerHistory::isSerialName(const QString& serial)
 bool ControllerHistory::record(const TParameters& p, Event event, QString* error, QString* path,
                                const QDateTime& at) const
 {
-    const auto fail = [error](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
+    return inControllerFolder(m_folder, p.SerialNumber, error,
+                              [&](const QDir& dir) { return writeVersion(dir, p, event, at, error, path); });
+}
+
+bool ControllerHistory::recordWrite(const TParameters& replaced, QString* error, QString* path,
+                                    const QDateTime& at) const
+{
+    return inControllerFolder(m_folder, replaced.SerialNumber, error, [&](const QDir& dir) {
+        QString kept;
+        if (!writeVersion(dir, replaced, Event::BeforeWrite, at, error, &kept))
+            return false;
+        QList<NotedWrite> writes = readWrites(dir);
+        writes.append({stampOf(at), QFileInfo(kept).fileName()});
+        if (!writeWrites(dir, writes, error))
+            return false;
+        if (path)
+            *path = kept;
+        return true;
+    });
+}
+
+bool ControllerHistory::recordWriteWithoutBackup(const QString& serial, QString* error,
+                                                 const QDateTime& at) const
+{
+    return inControllerFolder(m_folder, serial, error, [&](const QDir& dir) {
+        QList<NotedWrite> writes = readWrites(dir);
+        writes.append({stampOf(at), QString()});
+        return writeWrites(dir, writes, error);
+    });
+}
+
+void ControllerHistory::forgetWrite(const QString& serial, const QString& backupPath) const
+{
+    inControllerFolder(m_folder, serial, nullptr, [&](const QDir& dir) {
+        QList<NotedWrite> writes = readWrites(dir);
+        const QString backup = QFileInfo(backupPath).fileName();
+        for (auto w = writes.rbegin(); w != writes.rend(); ++w)
+            if (w->backup == backup) {
+                writes.erase(std::next(w).base());
+                return writeWrites(dir, writes, nullptr);
+            }
+        return true;
+    });
+}
+
+ControllerHistory::UndoChoice ControllerHistory::undoChoice(const QString& serial, const QDateTime& now) const
+{
+    UndoChoice choice;
+    if (!isSerialName(serial) || QFileInfo(QDir(m_folder).filePath(serial)).isSymLink())
+        return choice;
+    const QDir dir(QDir(m_folder).filePath(serial));
+    const auto restorable = [&choice](const QString& path) {
+        if (const QString why = whyNotRestorable(path); !why.isEmpty()) {
+            choice.skipped.append({path, why});
+            return false;
+        }
+        return true;
     };
-    if (!isSerialName(p.SerialNumber))
-        return fail(QStringLiteral("%1: the serial number '%2' cannot name a folder")
-                        .arg(QDir::toNativeSeparators(m_folder), p.SerialNumber));
-    const QString dirPath = QDir(m_folder).filePath(p.SerialNumber);
-    if (!QDir().mkpath(dirPath))
-        return fail(
-            QStringLiteral("%1: the folder cannot be created").arg(QDir::toNativeSeparators(dirPath)));
-    // Two programs keeping a version of the same controller in the same millisecond get two names.
-    FileLock lock(dirPath);
-    if (!lock.isLocked())
-        return fail(lock.errorString());
-    const QDir dir(dirPath);
-    QString name;
-    for (int counter = 1; name.isEmpty() || QFileInfo::exists(dir.filePath(name)); ++counter)
-        name = fileName(at, counter, event);
-    const QString target = dir.filePath(name);
-    QString writeError;
-    if (!ConfigFile::write(target, p, &writeError))
-        return fail(writeError);
-    if (path)
-        *path = target;
-    return true;
+    const QList<NotedWrite> writes = readWrites(dir);
+    if (!writes.isEmpty()) {
+        // The last write and nothing older: undo never goes past a write it cannot undo.
+        const NotedWrite& last = writes.last();
+        if (last.backup.isEmpty()) {
+            choice.writeWithoutBackup = parseStamp(last.time, true);
+            return choice;
+        }
+        const QString path = dir.filePath(last.backup);
+        if (restorable(path)) {
+            const ParsedName parsed = *parseName(last.backup);
+            choice.backup = Version{path, parsed.time, parsed.counter, parsed.event};
+        }
+        return choice;
+    }
+    // A history no write has been noted in (kept by an earlier version of the program): its newest backup
+    // by time, passing over what cannot be one.
+    QList<Skipped> notRegular;
+    const QList<Version> all = versions(serial, &notRegular);
+    for (const Skipped& s : notRegular)
+        if (const std::optional<ParsedName> parsed = parseName(QFileInfo(s.path).fileName());
+            parsed && parsed->event == Event::BeforeWrite)
+            choice.skipped.append(s);
+    for (auto v = all.crbegin(); v != all.crend(); ++v) {
+        if (v->event != Event::BeforeWrite)
+            continue;
+        const bool utcName = QFileInfo(v->path).fileName().at(kStampLength) == u'Z';
+        if (v->time > now.addSecs(utcName ? kUtcNameSlackSecs : kLocalNameSlackSecs)) {
+            choice.skipped.append({v->path, shownTime(v->time), true});
+            continue;
+        }
+        if (restorable(v->path)) {
+            choice.backup = *v;
+            break;
+        }
+    }
+    return choice;
 }
 
 QList<ControllerHistory::Controller> ControllerHistory::controllers() const
 {
     QList<Controller> found;
     const QDir root(m_folder);
-    for (const QString& serial : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QString& serial :
+         root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name)) {
         if (!isSerialName(serial))
             continue;
         Controller c;
         c.serial = serial;
-        QString newest;
-        for (const QString& name : versionFiles(QDir(root.filePath(serial)))) {
+        const QDir dir(root.filePath(serial));
+        for (const QString& name :
+             dir.entryList({QStringLiteral("*") + kSuffix}, QDir::Files | QDir::NoSymLinks, QDir::NoSort)) {
             const std::optional<ParsedName> parsed = parseName(name);
             if (!parsed)
                 continue;
             ++c.versions;
-            if (parsed->stamp > QStringView(newest))
-                newest = parsed->stamp.toString();
+            if (!c.lastSeen.isValid() || parsed->time > c.lastSeen)
+                c.lastSeen = parsed->time;
         }
-        if (c.versions == 0)
-            continue;
-        c.lastSeen = QDateTime::fromString(newest, kStampFormat);
-        found << c;
+        if (c.versions > 0)
+            found << c;
     }
     return found;
 }
 
-QList<ControllerHistory::Version> ControllerHistory::versions(const QString& serial) const
+QList<ControllerHistory::Version> ControllerHistory::versions(const QString& serial,
+                                                              QList<Skipped>* skipped) const
 {
     QList<Version> found;
-    if (!isSerialName(serial))
+    if (!isSerialName(serial) || QFileInfo(QDir(m_folder).filePath(serial)).isSymLink())
         return found;
     const QDir dir(QDir(m_folder).filePath(serial));
-    QList<std::pair<QString, Version>> named; // by stamp, to sort before the times are parsed
-    for (const QString& name : versionFiles(dir)) {
-        const std::optional<ParsedName> parsed = parseName(name);
-        if (!parsed)
-            continue;
-        Version v;
-        v.path = dir.filePath(name);
-        v.counter = parsed->counter;
-        v.event = parsed->event;
-        named.append({parsed->stamp.toString(), v});
+    const QStringList regularNames =
+        dir.entryList({QStringLiteral("*") + kSuffix}, QDir::Files | QDir::NoSymLinks, QDir::NoSort);
+    const QSet<QString> regular(regularNames.cbegin(), regularNames.cend());
+    for (const QString& name : regularNames) {
+        if (const std::optional<ParsedName> parsed = parseName(name))
+            found << Version{dir.filePath(name), parsed->time, parsed->counter, parsed->event};
     }
-    std::sort(named.begin(), named.end(), [](const auto& a, const auto& b) {
-        return a.first != b.first ? a.first < b.first : a.second.counter < b.second.counter;
+    std::sort(found.begin(), found.end(), [](const Version& a, const Version& b) {
+        if (a.time != b.time)
+            return a.time < b.time;
+        return a.counter != b.counter ? a.counter < b.counter : a.path < b.path;
     });
-    for (auto& [stamp, version] : named) {
-        version.time = QDateTime::fromString(stamp, kStampFormat);
-        found << version;
+    if (skipped) {
+        const QStringList all =
+            dir.entryList({QStringLiteral("*") + kSuffix},
+                          QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QString& name : all)
+            if (!regular.contains(name) && parseName(name))
+                skipped->append({dir.filePath(name), QFileInfo(dir.filePath(name)).isSymLink()
+                                                         ? QStringLiteral("a symbolic link")
+                                                         : QStringLiteral("not a regular file")});
     }
     return found;
 }
@@ -186,10 +443,21 @@ std::optional<ControllerHistory::Version> ControllerHistory::newest(const QStrin
     return std::nullopt;
 }
 
+bool ControllerHistory::readVersion(const QString& path, IniDocument* doc, QString* error)
+{
+    QByteArray content;
+    QString reason;
+    if (SafeFile::read(path, &content, &reason, kIniMaxFileBytes, SafeFile::Links::Refuse) !=
+        SafeFile::ReadStatus::Ok)
+        return fail(error, IniFile::readErrorText(path) + QStringLiteral(": ") + reason);
+    *doc = IniDocument::parse(content);
+    return true;
+}
+
 bool ControllerHistory::readVersion(const QString& path, TParameters* p, QString* error)
 {
     IniDocument doc;
-    if (!ConfigFile::read(path, doc, error))
+    if (!readVersion(path, &doc, error))
         return false;
     *p = recordOf(doc);
     return true;
@@ -206,4 +474,16 @@ TParameters ControllerHistory::recordOf(const IniDocument& version)
     p.ProgramNumber =
         QString::fromUtf8(version.readString(ConfigFile::kParametersSection, "SW", QByteArray()));
     return p;
+}
+
+bool ControllerHistory::holds(const QString& path) const
+{
+    const QString root = QFileInfo(m_folder).canonicalFilePath();
+    if (m_folder.isEmpty() || root.isEmpty() || path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    // Resolved, so that a version reached through a link or "..", or by another name, is still found.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString file = info.exists() ? info.canonicalFilePath() : QDir(folder).filePath(info.fileName());
+    return !folder.isEmpty() && file.startsWith(root + QLatin1Char('/'));
 }

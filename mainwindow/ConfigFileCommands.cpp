@@ -6,6 +6,7 @@
 #include "app/MessageService.h"
 #include "app/Options.h"
 #include "flows/LoadConfigFlow.h"
+#include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/FileCommands.h"
 #include "mainwindow/PortChoiceDialog.h"
@@ -62,6 +63,11 @@ bool ConfigFileCommands::openConfigFile(const QString& fileName)
         return false;
     const QString path = QFileInfo(fileName).absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(path);
+    // An open file is written back by every write: a version of the history is opened as a copy only.
+    if (m_context.history && m_context.history->holds(path)) {
+        m_context.messages->warning(text("MESSAGES", "182").arg(shown));
+        return false;
+    }
     const FlowOutcome opened = ReadFilePort(path);
     if (opened.kind == FlowOutcome::Kind::InvalidFile) {
         m_context.messages->informationAbout(text("MESSAGES", "100").arg(shown), opened.problems);

@@ -2,8 +2,10 @@
 #include "mainwindow/HistoryWindow.h"
 
 #include "app/AppContext.h"
+#include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
+#include "app/Options.h"
 #include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
@@ -18,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,6 +32,12 @@
 namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+
+// Times are kept in UTC and shown in local time.
+QString shown(const QDateTime& time)
+{
+    return time.toLocalTime().toString(kTimeFormat);
+}
 
 QTreeWidget* newList(QWidget* parent, const char* name)
 {
@@ -152,7 +161,7 @@ void TFHistory::reload()
     for (const ControllerHistory::Controller& c : m_context.history->controllers()) {
         auto* item = new QTreeWidgetItem;
         item->setText(0, c.serial);
-        item->setText(1, c.lastSeen.toString(kTimeFormat));
+        item->setText(1, shown(c.lastSeen));
         item->setData(2, Qt::DisplayRole, c.versions); // sorts as a number
         items << item;
     }
@@ -180,7 +189,7 @@ void TFHistory::showVersions()
         QList<QTreeWidgetItem*> items;
         for (qsizetype i = all.size() - 1; i >= 0; --i) {
             auto* item = new QTreeWidgetItem;
-            item->setText(0, all[i].time.toString(kTimeFormat));
+            item->setText(0, shown(all[i].time));
             item->setText(1, text("MESSAGES", kEventKeys[int(all[i].event)]));
             item->setText(2, changed[i]);
             item->setData(0, Qt::UserRole, int(m_versions.size()));
@@ -253,7 +262,7 @@ void TFHistory::showRegisterVersions()
         v.time = remote.taken.toLocalTime();
         v.event = remote.event;
         auto* item = new QTreeWidgetItem;
-        item->setText(0, v.time.toString(kTimeFormat));
+        item->setText(0, shown(v.time));
         item->setText(1, text("MESSAGES", kEventKeys[int(v.event)]));
         item->setText(3, remote.takenBy);
         item->setData(0, Qt::UserRole, int(m_versions.size()));
@@ -316,7 +325,7 @@ QString TFHistory::changedEntries(const QString& before, const QString& version)
     QString count;
     IniDocument doc;
     TParameters previous;
-    if (!ConfigFile::read(version, doc))
+    if (!ControllerHistory::readVersion(version, &doc))
         count = QStringLiteral("—");
     else if (!before.isEmpty())
         count = ControllerHistory::readVersion(before, &previous)
@@ -368,11 +377,10 @@ void TFHistory::BCompareVersionsClick()
     TParameters older;
     QString error;
     if (!ControllerHistory::readVersion(chosen[0].path, &older, &error) ||
-        !ConfigFile::read(chosen[1].path, newer, &error))
+        !ControllerHistory::readVersion(chosen[1].path, &newer, &error))
         return m_context.messages->error(error);
-    auto* window =
-        new TFCompare(ConfigCompare::compare(newer, older), *m_context.language, this,
-                      {chosen[1].time.toString(kTimeFormat), chosen[0].time.toString(kTimeFormat)});
+    auto* window = new TFCompare(ConfigCompare::compare(newer, older), *m_context.language, this,
+                                 {shown(chosen[1].time), shown(chosen[0].time)});
     window->setWindowTitle(text("MAIN", "0052"));
     window->show();
 }
@@ -392,21 +400,44 @@ void TFHistory::BSaveAsClick()
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilter(m_files.configFileFilter());
         dialog.setDefaultSuffix(QStringLiteral("zkt"));
-        dialog.selectFile(QFileInfo(chosen.first().path).fileName());
+        const QString proposed = proposedCopy(chosen.first());
+        dialog.setDirectory(QFileInfo(proposed).absolutePath());
+        dialog.selectFile(proposed);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             name = dialog.selectedFiles().first();
     }
     if (name.isEmpty())
         return;
+    if (m_context.options)
+        FileNames::keepFolder(*m_context.options, FileNames::Kind::Configuration, name);
     // The version as it is, byte for byte.
     QByteArray content;
     QString reason;
-    if (SafeFile::read(chosen.first().path, &content, &reason) != SafeFile::ReadStatus::Ok)
+    if (SafeFile::read(chosen.first().path, &content, &reason, SafeFile::kMaxInputBytes,
+                       SafeFile::Links::Refuse) != SafeFile::ReadStatus::Ok)
         return m_context.messages->error(IniFile::readErrorText(chosen.first().path));
     QString error;
     if (!SafeFile::write(name, content, &error))
         return m_context.messages->error(error);
     m_context.messages->status(text("MESSAGES", "017") + QStringLiteral(": ") + name);
+}
+
+QString TFHistory::proposedCopy(const ControllerHistory::Version& version) const
+{
+    // The folder configuration files were last saved in, else the documents: never the history itself or
+    // wherever the program was started.
+    QString folder = m_context.options
+                         ? FileNames::lastFolder(*m_context.options, FileNames::Kind::Configuration)
+                         : QString();
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString serial = Controllers->currentItem() ? Controllers->currentItem()->text(0) : QString();
+    const QString name =
+        QStringLiteral("%1 %2 %3.zkt")
+            .arg(serial, version.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")),
+                 ControllerHistory::eventName(version.event))
+            .trimmed();
+    return QDir(folder).filePath(name);
 }
 
 void TFHistory::BWriteClick()

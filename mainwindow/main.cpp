@@ -2,6 +2,7 @@
 // ZENTIK Configurator: reads and writes the configuration of a ZENTIK fuel-level controller.
 
 #include "app/ApplicationTitle.h"
+#include "config/SafeFile.h"
 #include "mainwindow/StartUp.h"
 #include "settings/Uabout.h"
 
@@ -60,6 +61,9 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // Logging out ends the program with a signal or, once the display has gone, with exit(): neither leaves
+    // a half-written temporary file or a lock behind.
+    SafeFile::removeOwnFilesWhenStopped();
     QApplication app(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     QApplication::setWindowIcon(QIcon(TFAbout::logo()));

@@ -94,6 +94,8 @@ const QList<UsedRange> kUsedRanges = {
     // Ports that cannot be opened or are gone.
     {"MESSAGES", {175, 177}},
     {"ABOUT", {5, 5}},
+    // Undo of the last write noted, and versions that are never changed.
+    {"MESSAGES", {178, 182}},
     {"SETTINGS", {40, 40}},
     // The team register.
     {"MESSAGES", {200, 230}},
@@ -451,6 +453,11 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "175", 1}, // the port's failure
     {"MESSAGES", "176", 1}, // the port
     {"MESSAGES", "177", 4}, // the user, the port, its group and mode
+    {"MESSAGES", "178", 2}, // the file passed over, why
+    {"MESSAGES", "179", 1},
+    {"MESSAGES", "180", 2}, // the serial number, the time
+    {"MESSAGES", "181", 1},
+    {"MESSAGES", "182", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

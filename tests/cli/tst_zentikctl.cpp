@@ -27,30 +27,6 @@ QString binary(const char* name)
     return QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QString::fromLatin1(name));
 }
 
-// zentik-sim on a pseudo-terminal for the lifetime of the object.
-class SimProcess
-{
-public:
-    explicit SimProcess(const QStringList& flags)
-    {
-        m_process.start(binary("zentik-sim"), flags);
-        if (m_process.waitForReadyRead(10000))
-            m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~SimProcess()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    QString path() const { return m_path; }
-    QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QString m_path;
-};
-
 // The options (and commands) a manual page lists: the tags of its OPTIONS (and COMMANDS) section.
 QStringList manualTags(const QString& page, const QString& section, const QRegularExpression& pattern)
 {
@@ -121,6 +97,8 @@ private slots:
     void overPseudoTerminal_verify();
     void overPseudoTerminal_backupReviewHistoryAndUndo();
     void overPseudoTerminal_volumeOfATankNotPolled_survivesLoadsAndUndo();
+    void overPseudoTerminal_undoUndoesTheLastWrite_data();
+    void overPseudoTerminal_undoUndoesTheLastWrite();
     void overPseudoTerminal_writeSettings_data();
     void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
@@ -140,16 +118,20 @@ private slots:
     void doctor_printsEachCheck();
 
 private:
-    // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds).
-    Outcome ctl(const QStringList& args, const QString& extraPorts = QString());
+    // extraPorts: ZENTIK_EXTRA_PORTS of the run (empty, whatever the caller's environment holds); timeZone:
+    // its TZ, when given.
+    Outcome ctl(const QStringList& args, const QString& extraPorts = QString(),
+                const QString& timeZone = QString());
     QString path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts)
+Outcome tst_zentikctl::ctl(const QStringList& args, const QString& extraPorts, const QString& timeZone)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("ZENTIK_EXTRA_PORTS"), extraPorts);
+    if (!timeZone.isEmpty())
+        environment.insert(QStringLiteral("TZ"), timeZone);
     // As under cron or ssh, where Qt would note it on stderr.
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     return RunProgram(binary("zentikctl"), QStringList{QStringLiteral("--home"), m_dir->path()} + args,
@@ -177,6 +159,8 @@ void tst_zentikctl::saveThenLoad_succeedsWithoutForce()
     const Outcome load = ctl({"--port", "SIM", "load", path("x.zkt")});
     QCOMPARE(load.exitCode, 0);
     QCOMPARE(IniFile(path("SN.ini")).readInteger("SNA1B2C3D4", "Tank1", -1), 500);
+    // The simulated controller is nobody's: nothing of it goes into the history.
+    QVERIFY(!QDir(path("history")).exists());
 }
 
 void tst_zentikctl::load_invalidFileSendsNothingUnlessForced()
@@ -381,7 +365,7 @@ void tst_zentikctl::simulatorLink_replacesOnlyALink()
 
 void tst_zentikctl::overPseudoTerminal_tableWrittenReadsBack()
 {
-    SimProcess sim({});
+    SimProcess sim;
     QVERIFY(!sim.path().isEmpty());
     QFile words(path("words.txt"));
     QVERIFY(words.open(QIODevice::WriteOnly));
@@ -463,7 +447,7 @@ void tst_zentikctl::portFromOptionsFile()
 
 void tst_zentikctl::overPseudoTerminal_verify()
 {
-    SimProcess sim({});
+    SimProcess sim;
     QVERIFY(!sim.path().isEmpty());
     const QString saved = path("x.zkt");
     QCOMPARE(ctl({"--port", sim.path(), "save", saved}).exitCode, 0);
@@ -496,7 +480,7 @@ void tst_zentikctl::overPseudoTerminal_verify()
 
 void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
 {
-    SimProcess sim({});
+    SimProcess sim;
     QVERIFY(!sim.path().isEmpty());
     const QStringList port{"--port", sim.path()};
     const auto controller = [&] {
@@ -548,26 +532,85 @@ void tst_zentikctl::overPseudoTerminal_backupReviewHistoryAndUndo()
     o = ctl({"history"});
     QVERIFY2(o.out.startsWith(QStringLiteral("A1B2C3D4\t")) && o.out.endsWith(QStringLiteral("\t8\n")),
              qPrintable(o.out));
-    // A damaged backup is named with what it lacks, and nothing is written.
-    const QString damaged = path("history/A1B2C3D4/2099-01-01T00-00-00.000 before-write.zkt");
+    // Entries named as newer backups, a damaged file and a link, neither block nor take over undo, which
+    // takes the backup of the last write: the second undo's.
+    const QString damaged = path("history/A1B2C3D4/2099-01-01T00-00-00.000Z before-write.zkt");
     QVERIFY(WriteFile(damaged, "[PARAMETERS]\r\nID=A1B2C3D4\r\n"));
+    const QString link = path("history/A1B2C3D4/2099-01-02T00-00-00.000 before-write.zkt"); // in local time
+    QVERIFY(QFile::link(QStringLiteral("/etc/passwd"), link));
     o = ctl(port + QStringList{"undo"});
-    QCOMPARE(o.exitCode, 65);
-    QVERIFY2(o.err.startsWith(damaged + QStringLiteral(": invalid entry [PARAMETERS] ")), qPrintable(o.err));
-    QCOMPARE(controller(), loaded);
-    QVERIFY(QFile::remove(damaged));
+    QCOMPARE(o.exitCode, 0);
+    QVERIFY2(!o.err.contains(QStringLiteral("invalid entry")), qPrintable(o.err));
+    QCOMPARE(controller(), before);
+    // The link is no version: named on stderr, never printed.
+    o = ctl({"history", "A1B2C3D4"});
+    QVERIFY(!o.out.contains(link) && o.err.contains(link));
+    o = ctl({"history", "A1B2C3D4", QString::number(o.out.count(QLatin1Char('\n')))});
+    QVERIFY2(o.exitCode == 0 && !o.out.contains(QStringLiteral("root:")), qPrintable(o.out.left(80)));
 
     // Another controller, with nothing in the history to undo.
     QVERIFY(QDir(path("history")).removeRecursively());
     o = ctl(port + QStringList{"undo"});
     QCOMPARE(o.exitCode, 66);
     QVERIFY(o.err.contains(QStringLiteral("A1B2C3D4")));
-    QCOMPARE(controller(), loaded);
+    QCOMPARE(controller(), before);
+}
+
+void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite_data()
+{
+    // Each write "TZ [fails] ARGS...": i11.zkt and i22.zkt load Interval 11 and 22 into a controller of 5.
+    QTest::addColumn<QStringList>("writes");
+    QTest::addColumn<QStringList>("simFlags");
+    QTest::addColumn<int>("exitCode"); // of the undo
+    QTest::addColumn<int>("interval"); // the controller's afterwards
+    QTest::newRow("loads in Tokyo, then Moscow")
+        << QStringList{"JST-9 load i11.zkt", "MSK-3 load i22.zkt"} << QStringList() << 0 << 11;
+    QTest::newRow("loads in Moscow, then Tokyo")
+        << QStringList{"MSK-3 load i11.zkt", "JST-9 load i22.zkt"} << QStringList() << 0 << 11;
+    QTest::newRow("a settings write after a load")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 write-settings Interval=99"} << QStringList() << 0 << 11;
+    QTest::newRow("a settings write without a backup")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 --no-backup write-settings Interval=99"} << QStringList()
+        << 66 << 99;
+    QTest::newRow("local time a day ahead, then put right")
+        << QStringList{"UTC-24 load i11.zkt", "UTC0 load i22.zkt"} << QStringList() << 0 << 11;
+    // The fifth serial number request is the second load's own, before it writes anything.
+    QTest::newRow("a load that timed out before writing anything")
+        << QStringList{"UTC0 load i11.zkt", "UTC0 fails load i22.zkt"} << QStringList{"--silent", "0x82:5"}
+        << 0 << 5;
+}
+
+void tst_zentikctl::overPseudoTerminal_undoUndoesTheLastWrite()
+{
+    QFETCH(QStringList, writes);
+    QFETCH(QStringList, simFlags);
+    SimProcess sim(simFlags);
+    QVERIFY(!sim.path().isEmpty());
+    const QStringList port{"--port", sim.path()};
+    QCOMPARE(ctl(port + QStringList{"save", path("i11.zkt")}).exitCode, 0);
+    QVERIFY(QFile::copy(path("i11.zkt"), path("i22.zkt")));
+    QVERIFY(IniFile(path("i11.zkt")).writeInteger("PARAMETERS", "Interval", 11));
+    QVERIFY(IniFile(path("i22.zkt")).writeInteger("PARAMETERS", "Interval", 22));
+    for (const QString& write : writes) {
+        QStringList args = write.split(QLatin1Char(' '));
+        const QString zone = args.takeFirst();
+        const bool fails = args.first() == QLatin1String("fails");
+        if (fails)
+            args.removeFirst();
+        if (args.last().endsWith(QLatin1String(".zkt")))
+            args.last() = path(qPrintable(args.last()));
+        QCOMPARE(ctl(port + args, QString(), zone).exitCode != 0, fails);
+    }
+    const Outcome o = ctl(port + QStringList{"undo"});
+    QTEST(o.exitCode, "exitCode");
+    const Outcome read = ctl(port + QStringList{"read"});
+    QTEST(read.out.section(QStringLiteral("Interval="), 1).section(QLatin1Char('\n'), 0, 0).toInt(),
+          "interval");
 }
 
 void tst_zentikctl::overPseudoTerminal_volumeOfATankNotPolled_survivesLoadsAndUndo()
 {
-    SimProcess sim({});
+    SimProcess sim;
     const QStringList port{"--port", sim.path()};
     const auto tank2 = [&] { return IniFile(path("SN.ini")).readInteger("SNA1B2C3D4", "Tank2", -1); };
     QCOMPARE(ctl(port + QStringList{"write-settings", "Sensor_on_1=0", "Volume_1=650"}).exitCode, 0);
@@ -616,7 +659,7 @@ void tst_zentikctl::overPseudoTerminal_writeSettings()
     QFETCH(QStringList, assignments);
     QFETCH(int, exitCode);
     QFETCH(QStringList, said);
-    SimProcess sim({});
+    SimProcess sim;
     QVERIFY(!sim.path().isEmpty());
     const Outcome o = ctl(QStringList{"--port", sim.path(), "--log", "write-settings"} + assignments);
     QCOMPARE(o.exitCode, exitCode);
@@ -693,7 +736,7 @@ void tst_zentikctl::overPseudoTerminal_writePoints()
         QCOMPARE(made.exitCode, 0);
         QCOMPARE(made.out.toUtf8(), points);
     }
-    SimProcess sim({});
+    SimProcess sim;
     QVERIFY(!sim.path().isEmpty());
     QVERIFY(volumeStore.isEmpty() || WriteFile(path("SN.ini"), volumeStore));
     QFile file(path("points.csv"));

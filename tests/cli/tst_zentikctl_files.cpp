@@ -43,6 +43,8 @@ private slots:
     void unwritableFile_exits13NamingIt();
     void writersAtOnce_loseNoChange_data();
     void writersAtOnce_loseNoChange();
+    void historyVersion_isReadButNeverWritten_data();
+    void historyVersion_isReadButNeverWritten();
 
 private:
     Outcome ctl(const QStringList& args);
@@ -214,7 +216,8 @@ void tst_zentikctl_files::unwritableFile_exits13NamingIt()
     QCOMPARE(o.exitCode, 13);
     QVERIFY2(o.err.contains(QStringLiteral("Unable to write to plain/new.zkt")), qPrintable(o.err));
     // Said of the file, not of the tank volumes.
-    QVERIFY2(o.err.contains(QStringLiteral("The configuration file could not be written")), qPrintable(o.err));
+    QVERIFY2(o.err.contains(QStringLiteral("The configuration file could not be written")),
+             qPrintable(o.err));
     QCOMPARE(contentOf(path("plain")), QByteArray("x"));
     QCOMPARE(contentOf(path("SN.ini")), kStore);
 }
@@ -250,6 +253,32 @@ void tst_zentikctl_files::writersAtOnce_loseNoChange()
             QCOMPARE(doc.readString("PARAMETERS", kv[0].toLatin1(), "<none>"), kv[1].toLatin1());
         }
     }
+}
+
+void tst_zentikctl_files::historyVersion_isReadButNeverWritten_data()
+{
+    QTest::addColumn<QStringList>("args"); // after --port file:VERSION
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("read") << QStringList{"read"} << 0;
+    QTest::newRow("save: a copy") << QStringList{"save", "copy.zkt"} << 0;
+    QTest::newRow("load") << QStringList{"load", "other.zkt"} << 74;
+    QTest::newRow("write-settings") << QStringList{"write-settings", "Interval=9"} << 74;
+    QTest::newRow("write-table") << QStringList{"write-table", "1", "words.txt"} << 74;
+}
+
+void tst_zentikctl_files::historyVersion_isReadButNeverWritten()
+{
+    QFETCH(QStringList, args);
+    const QString version = path("history/0012AB34/2024-06-11T14-03-27.815Z read.zkt");
+    QVERIFY(QDir().mkpath(QFileInfo(version).path()));
+    QVERIFY(QFile::copy(path("tank.zkt"), version));
+    const QByteArray before = contentOf(version);
+    const Outcome o = ctl(QStringList{"--port", "file:" + version} + args);
+    QTEST(o.exitCode, "exitCode");
+    QCOMPARE(contentOf(version), before);
+    if (o.exitCode != 0)
+        QVERIFY2(o.err.contains(version + QStringLiteral(" is a version in the controller history")),
+                 qPrintable(o.err));
 }
 
 QTEST_GUILESS_MAIN(tst_zentikctl_files)

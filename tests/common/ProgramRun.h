@@ -2,6 +2,7 @@
 // Running one of the programs as a script would: its exit status and what it printed.
 #pragma once
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -33,3 +34,30 @@ inline Outcome RunProgram(const QString& program, const QStringList& args,
     o.err = QString::fromLocal8Bit(p.readAllStandardError());
     return o;
 }
+
+// zentik-sim on a pseudo-terminal for the lifetime of the object: a controller that a zentikctl run reaches
+// as it would a real one (the built-in SIM keeps no history).
+class SimProcess
+{
+public:
+    SimProcess() : SimProcess(QStringList()) {}
+    explicit SimProcess(const QStringList& flags)
+    {
+        m_process.start(QDir(qEnvironmentVariable("ZENTIK_BIN_DIR")).filePath(QStringLiteral("zentik-sim")),
+                        flags);
+        if (m_process.waitForReadyRead(10000))
+            m_path = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimProcess()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    QString path() const { return m_path; }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+    QString m_path;
+};

@@ -52,6 +52,13 @@ SerialLinkFactory SearchLines(std::shared_ptr<ControllerSimulator> sim, const QM
     };
 }
 
+SerialLinkFactory SimulatorAlsoOn(std::shared_ptr<ControllerSimulator> sim, const QString& port)
+{
+    return [sim, port, others = SearchLines(sim, {})](const QString& name, QObject* parent) -> SerialLink* {
+        return name == port ? new SimulatedLink(sim, name, parent) : others(name, parent);
+    };
+}
+
 bool WaitUntil(const std::function<bool()>& done, int waitMs)
 {
     if (done())

@@ -67,6 +67,10 @@ public:
 SerialLinkFactory SearchLines(std::shared_ptr<ControllerSimulator> sim, const QMap<QString, QString>& serials,
                               const QStringList& silent = {});
 
+// SearchLines without other controllers, and sim behind port too: a port that is not "SIM" is a real
+// controller's to the program, whose reads and writes go into the history.
+SerialLinkFactory SimulatorAlsoOn(std::shared_ptr<ControllerSimulator> sim, const QString& port);
+
 // Runs the event loop until done() holds or waitMs have passed; unlike QTest::qWaitFor it does not
 // sleep between turns, so exchanges run at full speed. Returns done().
 bool WaitUntil(const std::function<bool()>& done, int waitMs = 10000);

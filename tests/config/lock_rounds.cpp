@@ -2,7 +2,8 @@
 // zentik-lock-rounds: a second program for the lock tests. "rounds HOME TAG N" stores N tank volume
 // sections in HOME/SN.ini and N keys in HOME/options.ini, each under a name of its own, as two windows or
 // zentikctl runs side by side would; "hold FILE" takes the lock of FILE, says "locked" and waits to be
-// killed, as a program that dies while changing the file.
+// killed, as a program that dies while changing the file; "stop FILE SIGNAL" stores tank volumes in FILE
+// as the programs do, and the signal arrives half-way through the write.
 
 #include "app/Options.h"
 #include "config/SafeFile.h"
@@ -11,10 +12,18 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
+
+int g_signal = 0;
+
+void raiseSignal(const QString&)
+{
+    ::raise(g_signal);
+}
 
 int rounds(const QString& home, const QString& tag, int count)
 {
@@ -55,6 +64,16 @@ int main(int argc, char* argv[])
         for (;;)
             ::pause();
     }
-    std::fputs("usage: zentik-lock-rounds rounds HOME TAG N | hold FILE\n", stderr);
+    if (args.size() == 3 && args[0] == QLatin1String("stop")) {
+        SafeFile::removeOwnFilesWhenStopped();
+        g_signal = args[2].toInt();
+        SafeFile::setWriteInterruption(raiseSignal);
+        TParameters p;
+        p.SensorOn = {true, true, false, false};
+        p.Volumes = {500, 700, 0, 0};
+        TankVolumeStore(args[1]).SaveTankVolumes(QStringLiteral("A1B2C3D4"), p);
+        return 1; // the signal ends the program before
+    }
+    std::fputs("usage: zentik-lock-rounds rounds HOME TAG N | hold FILE | stop FILE SIGNAL\n", stderr);
     return 64;
 }

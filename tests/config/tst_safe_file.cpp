@@ -17,12 +17,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -141,6 +144,12 @@ private slots:
     void input_isReadOnlyWhenRegularAndBounded();
     void twoPrograms_loseNoChangeToTheSharedFiles();
     void lockOfAProgramThatDied_isTakenOver();
+    void lockFile_deadOnesTakenOverAtOnce_data();
+    void lockFile_deadOnesTakenOverAtOnce();
+    void stopSignal_leavesNoTemporaryFileOrLock_data();
+    void stopSignal_leavesNoTemporaryFileOrLock();
+    void leftoverTemporaries_onlyStaleOnesOfOurOwnGo_data();
+    void leftoverTemporaries_onlyStaleOnesOfOurOwnGo();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -425,6 +434,147 @@ void tst_safe_file::lockOfAProgramThatDied_isTakenOver()
     QVERIFY2(store.SaveTankVolumes(QStringLiteral("A1B2C3D4"), SampleRecord()),
              qPrintable(store.errorString()));
     QVERIFY(!QFileInfo::exists(file + QStringLiteral(".lock")));
+}
+
+void tst_safe_file::lockFile_deadOnesTakenOverAtOnce_data()
+{
+    QTest::addColumn<QString>("lock"); // what is at FILE.lock
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("said"); // in errorString() when not taken
+    QTest::newRow("empty, left a second ago") << "empty, old" << true << "";
+    QTest::newRow("empty, just made: its program may be writing it") << "empty" << false << "locked by";
+    QTest::newRow("no process ID") << "garbage" << true << "";
+    QTest::newRow("a process that has gone") << "gone" << true << "";
+    QTest::newRow("held by a live lock") << "held" << false << "locked by";
+    QTest::newRow("a link in its place") << "link" << true << "";
+    QTest::newRow("full disk") << "full disk" << false << "No space left on device";
+}
+
+void tst_safe_file::lockFile_deadOnesTakenOverAtOnce()
+{
+    QFETCH(QString, lock);
+    QFETCH(bool, taken);
+    QString file = path(QStringLiteral("SN.ini"));
+    ScratchFileSystem fs;
+    std::optional<QLockFile> held;
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    if (lock == QLatin1String("full disk")) {
+        if (!fs.mount(path(QStringLiteral("fs")), 64))
+            QSKIP(qPrintable(QStringLiteral("Cannot mount a small tmpfs (needs root): ") + fs.error()));
+        file = path(QStringLiteral("fs/SN.ini"));
+        QVERIFY(fs.fillUp());
+    } else if (lock == QLatin1String("held")) {
+        held.emplace(file + QStringLiteral(".lock"));
+        QVERIFY(held->tryLock(0));
+    } else if (lock == QLatin1String("link")) {
+        QVERIFY(WriteFile(elsewhere, "kept"));
+        QVERIFY(QFile::link(elsewhere, file + QStringLiteral(".lock")));
+    } else {
+        QByteArray content;
+        if (lock == QLatin1String("garbage"))
+            content = "not a process\n";
+        if (lock == QLatin1String("gone")) {
+            QProcess gone;
+            gone.start(helper(), {});
+            QVERIFY(gone.waitForFinished(30000));
+            content = QByteArray::number(gone.processId()) + "\nzentik-lock-rounds\n" +
+                      QSysInfo::machineHostName().toUtf8() + '\n';
+        }
+        QVERIFY(WriteFile(file + QStringLiteral(".lock"), content));
+        if (lock == QLatin1String("empty, old")) {
+            QFile made(file + QStringLiteral(".lock"));
+            QVERIFY(made.open(QIODevice::ReadWrite) &&
+                    made.setFileTime(QDateTime::currentDateTime().addSecs(-2),
+                                     QFileDevice::FileModificationTime));
+        }
+    }
+    // Without waiting: a dead lock is taken over at once.
+    const FileLock fileLock(file, 0);
+    QCOMPARE(fileLock.isLocked(), taken);
+    QFETCH(QString, said);
+    QVERIFY2(fileLock.errorString().contains(said), qPrintable(fileLock.errorString()));
+    if (lock == QLatin1String("link"))
+        QCOMPARE(FileContent(elsewhere), QByteArray("kept"));
+}
+
+void tst_safe_file::stopSignal_leavesNoTemporaryFileOrLock_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl+C") << int(SIGINT);
+    QTest::newRow("terminate") << int(SIGTERM);
+    QTest::newRow("hang-up") << int(SIGHUP);
+}
+
+void tst_safe_file::stopSignal_leavesNoTemporaryFileOrLock()
+{
+    QFETCH(int, signal);
+    const QString file = path(QStringLiteral("SN.ini"));
+    QVERIFY(WriteFile(file, oldContent()));
+    QProcess program;
+    program.start(helper(), {QStringLiteral("stop"), file, QString::number(signal)});
+    QVERIFY(program.waitForFinished(30000));
+    // Ended by the signal itself, as without the handler.
+    QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList{QStringLiteral("SN.ini")});
+    QCOMPARE(FileContent(file), oldContent());
+}
+
+void tst_safe_file::leftoverTemporaries_onlyStaleOnesOfOurOwnGo_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>(
+        "kind"); // "file", "link" (to a file elsewhere), "folder", "written" (held open)
+    QTest::addColumn<int>("ageSeconds");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("ours, left by a kill -9") << "SN.ini.zentik-Ab12Cd"
+                                             << "file" << 60 << true;
+    QTest::newRow("ours, of another file") << "t.zkt.zentik-Zz9y8X"
+                                           << "file" << 3600 << true;
+    QTest::newRow("ours, just made") << "SN.ini.zentik-Ab12Cd"
+                                     << "file" << 0 << false;
+    QTest::newRow("ours, still being written") << "SN.ini.zentik-Ab12Cd"
+                                               << "written" << 60 << false;
+    QTest::newRow("a user's backup") << "SN.ini.backup"
+                                     << "file" << 3600 << false;
+    QTest::newRow("mkstemp's name without our mark") << "SN.ini.Ab12Cd"
+                                                     << "file" << 3600 << false;
+    QTest::newRow("seven characters") << "SN.ini.zentik-Ab12Cd7"
+                                      << "file" << 3600 << false;
+    QTest::newRow("a link named like ours") << "SN.ini.zentik-Ab12Cd"
+                                            << "link" << 3600 << false;
+    QTest::newRow("a folder named like ours") << "SN.ini.zentik-Ab12Cd"
+                                              << "folder" << 3600 << false;
+}
+
+void tst_safe_file::leftoverTemporaries_onlyStaleOnesOfOurOwnGo()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(int, ageSeconds);
+    const QString leftover = path(name);
+    const QString elsewhere = path(QStringLiteral("elsewhere"));
+    QFile written(leftover);
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(leftover));
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(WriteFile(elsewhere, "kept"));
+        QVERIFY(QFile::link(elsewhere, leftover));
+    } else {
+        QVERIFY(WriteFile(leftover, "half a file"));
+        QVERIFY(written.open(QIODevice::ReadWrite));
+        QVERIFY(written.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                    QFileDevice::FileModificationTime));
+        if (kind == QLatin1String("written"))
+            QCOMPARE(::flock(written.handle(), LOCK_EX | LOCK_NB), 0);
+        else
+            written.close();
+    }
+    QVERIFY(SafeFile::write(path(QStringLiteral("SN.ini")), "[SNA1B2C3D4]\r\n"));
+    QFETCH(bool, removed);
+    QCOMPARE(!QFileInfo(leftover).exists() && !QFileInfo(leftover).isSymLink(), removed);
+    if (kind == QLatin1String("link"))
+        QCOMPARE(FileContent(elsewhere), QByteArray("kept"));
 }
 
 QTEST_MAIN(tst_safe_file)

@@ -22,7 +22,7 @@
 
 namespace {
 
-const QString kSimSerial = QStringLiteral("A1B2C3D4"); // zentikctl's simulated controller
+const QString kSimSerial = QStringLiteral("A1B2C3D4"); // the simulated controller's
 
 QString serialOf(int c)
 {
@@ -146,7 +146,8 @@ void tst_register::oneHomeSends_anotherSeesAndFetchesByteForByte()
     const QString address = newRegister();
     ProgramHome a;
     ProgramHome b;
-    QCOMPARE(ctl(a.dir.path(), {"--port", "SIM", "save", a.path("saved.zkt")}, address).exitCode, 0);
+    SimProcess sim;
+    QCOMPARE(ctl(a.dir.path(), {"--port", sim.path(), "save", a.path("saved.zkt")}, address).exitCode, 0);
     QCOMPARE(ctl(a.dir.path(), {"register", "sync"}, address).exitCode, 0);
     const QStringList local = filesUnder(a.path("history/") + kSimSerial);
     QCOMPARE(local.size(), 1);
@@ -180,9 +181,10 @@ void tst_register::registerDownDuringTheWork_thenBack_sendsTheQueue()
 {
     NEEDS_CLUSTER;
     ProgramHome home;
+    SimProcess sim;
     const QString down = QStringLiteral("host=%1 dbname=zentik").arg(home.path("no-server"));
-    QCOMPARE(ctl(home.dir.path(), {"--port", "SIM", "save", home.path("a.zkt")}, down).exitCode, 0);
-    QCOMPARE(ctl(home.dir.path(), {"--port", "SIM", "load", home.path("a.zkt")}, down).exitCode, 0);
+    QCOMPARE(ctl(home.dir.path(), {"--port", sim.path(), "save", home.path("a.zkt")}, down).exitCode, 0);
+    QCOMPARE(ctl(home.dir.path(), {"--port", sim.path(), "load", home.path("a.zkt")}, down).exitCode, 0);
     const QString queue = RegisterQueue(home.path("history")).path();
     const QByteArray queued = FileContent(queue);
     QCOMPARE(queued.count('\n'), 3); // read, before-write, written
@@ -381,6 +383,8 @@ void tst_register::historyWindow_showsAColleaguesVersion_andWritesIt()
     window->askSaveName = [&bench] { return bench.path(QStringLiteral("saved.zkt")); };
     window->BSaveAsClick();
     QTRY_COMPARE(FileContent(bench.path(QStringLiteral("saved.zkt"))), theirs.content);
+    // The built-in SIM keeps no history: the simulated controller stands on an adapter's port here.
+    bench.z().ComPort->setPortName(QStringLiteral("ttyUSB0"));
     QVERIFY(bench.z().ComPort->open());
     window->BWriteClick();
     QTRY_VERIFY2(bench.sim.controller().state().Interval == 9, qPrintable(bench.messages.seen.join('\n')));

@@ -106,7 +106,8 @@ class Soak : public QObject
 {
 public:
     explicit Soak(quint32 seed)
-        : m_random(seed), m_bench(m_home, NewInstanceScope(), setup()), m_sim(*m_bench.sim), m_z(m_bench.z())
+        : m_random(seed), m_bench(m_home, NewInstanceScope(), setup(m_home)), m_sim(*m_bench.sim),
+          m_z(m_bench.z())
     {
         m_sim.setRandomFaults(kFaultRate, seed);
         main().files().askSaveConfigName = [this] { return chooseSaveName(); };
@@ -206,10 +207,14 @@ public:
     const QStringList& violations() const { return m_violations; }
 
 private:
-    static ProgramSetup setup()
+    // The controller on a port of its own: the simulated controller "SIM" keeps no history.
+    static ProgramSetup setup(ProgramHome& home)
     {
         ProgramSetup s;
         s.timeoutMs = kTimeoutMs;
+        s.sim = std::make_shared<ControllerSimulator>();
+        s.portFactory = SimulatorAlsoOn(s.sim, QStringLiteral("ttyUSB0"));
+        home.setOption("Port", QStringLiteral("ttyUSB0"));
         return s;
     }
 

@@ -9,6 +9,7 @@
 #include "mainwindow/ConfigFileCommands.h"
 #include "table/Usensor1.h"
 #include "tests/common/ProgramBench.h"
+#include "tests/common/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -69,7 +70,10 @@ private:
 void tst_failure_retry::init()
 {
     m_home = std::make_unique<ProgramHome>(QStringList{QStringLiteral("ZK_ENG.LNG")});
-    m_bench = std::make_unique<ProgramBench>(*m_home, QUuid::createUuid().toString());
+    ProgramSetup setup;
+    setup.sim = std::make_shared<ControllerSimulator>();
+    setup.portFactory = SimulatorAlsoOn(setup.sim, QStringLiteral("ttyUSB0"));
+    m_bench = std::make_unique<ProgramBench>(*m_home, QUuid::createUuid().toString(), setup);
     QVERIFY(m_bench->waitIdle());
     m_reports = 0;
     main().files().showReport = [this] { ++m_reports; };
@@ -135,7 +139,10 @@ std::function<void()> tst_failure_retry::prepare(Job job)
             main().configFiles().askTargetPort = [] { return QStringLiteral("SIM"); };
             return [this] { main().configFiles().AWriteToControllerExecute(); };
         }
-        // Undo takes back the load of that file.
+        // Undo takes back the load of that file, on a port that keeps a history as SIM does not.
+        main().PortName = QStringLiteral("ttyUSB0");
+        main().BRefreshClick();
+        m_bench->waitIdle();
         main().files().loadConfigFile(file);
         m_bench->waitIdle();
         return [this] { main().AUndoExecute(); };
@@ -226,10 +233,14 @@ void tst_failure_retry::failedJob_explainsItsCode_andRetryRunsItAgain()
     QCOMPARE(messages.explanations, QStringList{kTimeOutWords});
     QCOMPARE(messages.retryOffered, QList<bool>{true});
     QVERIFY(m_bench->waitIdle());
-    // The status line keeps the described text and code once the box is closed.
+    // The status line keeps the described text and code once the box (and, on a real port, its connection
+    // check) is closed.
     const qsizetype box = messages.seen.indexOf(failed);
-    QVERIFY2(box + 1 < messages.seen.size() && messages.seen[box + 1].startsWith(QLatin1String("status: ")) &&
-                 messages.seen[box + 1].endsWith(QLatin1String("Error code:1")),
+    qsizetype next = box + 1;
+    while (next < messages.seen.size() && messages.seen[next].startsWith(QLatin1String("details: ")))
+        ++next;
+    QVERIFY2(next < messages.seen.size() && messages.seen[next].startsWith(QLatin1String("status: ")) &&
+                 messages.seen[next].endsWith(QLatin1String("Error code:1")),
              qPrintable(messages.seen.join(" | ")));
     if (retry) {
         if (Job(job) == Job::Report)

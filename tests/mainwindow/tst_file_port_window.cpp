@@ -6,6 +6,7 @@
 #include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "controller/Uzentik.h"
+#include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/ConfigFileCommands.h"
@@ -143,6 +144,8 @@ void tst_file_port_window::open_refusedFilesChangeNothing_data()
                                               << "dialog: {100}\n\n[PARAMETERS] trl=abc";
     QTest::newRow("a folder") << "folder.zkt"
                               << "error: {101}";
+    QTest::newRow("a version in the history") << "history/0012AB34/2024-06-11T14-03-27.815Z read.zkt"
+                                              << "warning: {182}";
 }
 
 void tst_file_port_window::open_refusedFilesChangeNothing()
@@ -152,13 +155,16 @@ void tst_file_port_window::open_refusedFilesChangeNothing()
     QVERIFY(ConfigFile::write(path(QStringLiteral("bad.zkt")), SampleRecord()));
     QVERIFY(IniFile(path(QStringLiteral("bad.zkt"))).writeString("PARAMETERS", "trl", QStringLiteral("abc")));
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("folder.zkt")));
+    QVERIFY(m_bench->program->history.record(SampleRecord(), ControllerHistory::Event::Read, nullptr, nullptr,
+                                             QDateTime(QDate(2024, 6, 11), QTime(14, 3, 27, 815), Qt::UTC)));
     QVERIFY(open(path(QStringLiteral("tank.zkt"))));
     m_bench->messages.take();
     const QString shown = QDir::toNativeSeparators(path(name));
     QVERIFY(!commands().openConfigFile(path(name)));
     said.replace(QStringLiteral("{100}"), text("MESSAGES", "100").arg(shown))
         .replace(QStringLiteral("{101}"),
-                 text("MESSAGES", "101").arg(shown, QStringLiteral("not a regular file")));
+                 text("MESSAGES", "101").arg(shown, QStringLiteral("not a regular file")))
+        .replace(QStringLiteral("{182}"), text("MESSAGES", "182").arg(shown));
     QCOMPARE(m_bench->messages.take(), QStringList{said});
     // Still on the file opened before.
     QCOMPARE(main().PortName, QStringLiteral("file:") + path(QStringLiteral("tank.zkt")));
@@ -233,8 +239,9 @@ void tst_file_port_window::writeToController_loadsTheFileThereAndReturnsToIt()
     QCOMPARE(written.NetAddr, SampleRecord().NetAddr);
     QCOMPARE(int(written.Interval), 200);
     QCOMPARE(written.Pages, patternPages());
-    // The controller was backed up first; the file itself is as it was.
-    QVERIFY(QDir(path(QStringLiteral("history/A1B2C3D4"))).exists());
+    // The simulated controller was read for the review but keeps nothing in the history; the file itself is
+    // as it was.
+    QVERIFY(!QDir(path(QStringLiteral("history/A1B2C3D4"))).exists());
     QCOMPARE(IniFile(file).load().serialize(), before);
     QCOMPARE(main().PortName, QStringLiteral("file:") + file);
 }

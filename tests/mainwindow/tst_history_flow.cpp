@@ -282,8 +282,9 @@ void tst_history_flow::cancelledReview_writesNothing()
     QCOMPARE(m_writes, 0);
     QVERIFY(sameController(m_sim->state(), startRecord()));
     QVERIFY2(!seen.join('|').contains(text("MESSAGES", "018")), qPrintable(seen.join('|')));
-    // The backup stays in the history; nothing was written.
-    QCOMPARE(versions().size(), 1);
+    // Nothing was written, so nothing was kept that undo would offer.
+    QCOMPARE(versions().size(), 0);
+    QCOMPARE(undo().last(), "dialog: " + text("MESSAGES", "072").arg(kSerial));
 }
 
 void tst_history_flow::cancelledReview_statusSaysNothingWasWritten_data()
@@ -420,7 +421,8 @@ void tst_history_flow::failedBackup_writesNothing()
     const QString told = historyBlocked ? "error: " + text("MESSAGES", "061").arg(history)
                                         : "dialog: " + text("MESSAGES", "003") + "10";
     QVERIFY2(seen.join('|').contains(told), qPrintable(seen.join('|')));
-    QVERIFY(m_bench->messages.reviews.isEmpty());
+    // The backup is kept once the write is under way, after the review.
+    QCOMPARE(m_bench->messages.reviews.size(), historyBlocked && !table ? 1 : 0);
 }
 
 void tst_history_flow::backupOff_sendsTheDescribedSequence_data()
@@ -484,6 +486,11 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     QVERIFY(window->BWrite->isEnabled() && !window->BCompareVersions->isEnabled());
 
     window->Versions->setCurrentItem(window->Versions->topLevelItem(1));
+    // The dialog proposes the controller, the version's time and its event, in the folder last saved in.
+    const ControllerHistory::Version& backup = window->versions()[1];
+    QCOMPARE(window->proposedCopy(backup), path("A1B2C3D4 ") +
+                                               backup.time.toLocalTime().toString("yyyy-MM-dd HH-mm-ss") +
+                                               " before-write.zkt");
     window->askSaveName = [this] { return path("copy.zkt"); };
     window->BSaveAs->click();
     QFile copy(path("copy.zkt"));
