@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlRunner.h"
 
+#include "app/ApplicationTitle.h"
 #include "app/Options.h"
 #include "calibration/PointsCsv.h"
 #include "cli/CtlDoctor.h"
@@ -275,8 +276,6 @@ bool readPointsFile(const QString& path, PointList* points, int* exitCode)
     return false;
 }
 
-const QString kReportProgramName = QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION);
-
 // Each command is one flow, the same the windows run; the port is opened right before the flow's first
 // process, after any file has been read and checked.
 int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool csv)
@@ -364,7 +363,7 @@ int runFlowCommand(const QStringList& args, const CtlSettings& settings, bool cs
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
-        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, kReportProgramName,
+        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, ReportProgramName(),
                                                         context.zentik->ComPort->portName()),
                                     file, &error, &reason))
             return FlowOutcome::unwritable(error, reason);
