@@ -2,7 +2,7 @@
 #include "cli/CtlHistory.h"
 
 #include "app/AppPaths.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlSession.h"
 #include "config/SafeFile.h"
 #include "flows/UndoFlow.h"

@@ -4,7 +4,7 @@
 #include "app/AppPaths.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
 #include "config/SafeFile.h"
 #include "history/RegisterQueue.h"

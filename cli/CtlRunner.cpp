@@ -5,6 +5,7 @@
 #include "app/Options.h"
 #include "calibration/PointsCsv.h"
 #include "cli/CtlDoctor.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlFilePort.h"
 #include "cli/CtlHistory.h"
 #include "cli/CtlPortSearch.h"

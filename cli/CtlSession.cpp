@@ -2,7 +2,7 @@
 #include "cli/CtlSession.h"
 
 #include "app/Options.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "flows/FailureText.h"
 #include "ports/FilePort.h"
 #include "ports/FindingTexts.h"

@@ -3,7 +3,7 @@
 
 #include "calibration/PointsCsv.h"
 #include "calibration/TankShape.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
 
 #include <QCommandLineParser>
