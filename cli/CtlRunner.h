@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The commands of zentikctl: one controller process each, with exit codes for scripts.
+// zentikctl's command line: read, checked against the command table and run, with exit codes for scripts.
 #pragma once
 
 #include <QStringList>

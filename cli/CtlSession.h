@@ -6,25 +6,14 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "app/AppPaths.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
+#include "cli/CtlCall.h"
 #include "cli/CtlTerminal.h"
 #include "config/TankVolumeStore.h"
 #include "flows/Flow.h"
 #include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
-
-struct CtlSettings
-{
-    QString port;
-    int timeoutMs = 1000;
-    AppPaths paths;
-    bool log = false;      // every frame on stderr
-    bool force = false;    // load a file that failed its check
-    bool noBackup = false; // write without the backup read, whatever options.ini says
-    bool dryRun = false;   // load: back up and review, write nothing
-};
 
 class CtlSession
 {

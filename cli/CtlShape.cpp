@@ -116,26 +116,25 @@ QString problemText(const Problem& problem, const QCommandLineParser& parser, co
 
 namespace CtlShape {
 
-void addOptions(QCommandLineParser& parser)
+QList<QCommandLineOption> options()
 {
+    QList<QCommandLineOption> options;
     for (const QString& name : {kShape, kEnds})
-        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("KIND")));
+        options << QCommandLineOption(name, QString(), QStringLiteral("KIND"));
+    options << QCommandLineOption(kProbe, QString(), QStringLiteral("MM"))
+            << QCommandLineOption(kOffset, QString(), QStringLiteral("MM"), QStringLiteral("0"))
+            << QCommandLineOption(kPoints, QString(), QStringLiteral("N"), QString::number(kDefaultPoints));
     for (const auto& dimension : kDimensions)
-        parser.addOption(QCommandLineOption(dimension.first, QString(), QStringLiteral("MM")));
-    parser.addOption(QCommandLineOption(kProbe, QString(), QStringLiteral("MM")));
-    parser.addOption(QCommandLineOption(kOffset, QString(), QStringLiteral("MM"), QStringLiteral("0")));
-    parser.addOption(
-        QCommandLineOption(kPoints, QString(), QStringLiteral("N"), QString::number(kDefaultPoints)));
+        options << QCommandLineOption(dimension.first, QString(), QStringLiteral("MM"));
+    return options;
 }
 
-QString strayOption(const QCommandLineParser& parser)
+QStringList optionNames()
 {
-    QStringList names{kShape, kEnds, kProbe, kOffset, kPoints};
-    names += choiceNames(kDimensions);
-    for (const QString& name : names)
-        if (parser.isSet(name))
-            return QStringLiteral("--") + name;
-    return QString();
+    QStringList names;
+    for (const QCommandLineOption& option : options())
+        names << option.names();
+    return names;
 }
 
 int run(const QCommandLineParser& parser, QString* problem)
