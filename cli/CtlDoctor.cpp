@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlDoctor.h"
 
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
+#include "cli/CtlSession.h"
 #include "flows/PortFlows.h"
 #include "ports/FindingTexts.h"
 #include "ports/PortFinder.h"
 
-int RunConnectionDoctor(const CtlSettings& settings)
+int RunConnectionDoctor(const CtlCall& call)
 {
+    const CtlSettings& settings = call.settings;
     CtlSession session(settings); // its own port is never opened
     const AppContext& context = session.context();
     PortFinder finder(context.zentik->ComPort->factory());

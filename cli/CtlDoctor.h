@@ -3,8 +3,8 @@
 // bench or over ssh.
 #pragma once
 
-#include "cli/CtlSession.h"
+#include "cli/CtlCall.h"
 
-// Prints each check of settings.port with its finding on stdout; Exit::Ok when the controller answered,
+// Prints each check of the call's port with its finding on stdout; Exit::Ok when the controller answered,
 // Exit::PortUnavailable otherwise.
-int RunConnectionDoctor(const CtlSettings& settings);
+int RunConnectionDoctor(const CtlCall& call);

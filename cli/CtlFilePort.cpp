@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlFilePort.h"
 
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
 #include "ports/FilePort.h"
 

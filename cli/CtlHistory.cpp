@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlHistory.h"
 
-#include "app/AppPaths.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlSession.h"
 #include "config/SafeFile.h"
 #include "flows/UndoFlow.h"
@@ -68,38 +67,32 @@ int showVersion(const ControllerHistory::Version& version, const QString& saveFi
 
 } // namespace
 
-bool CtlHistory::accepts(const QStringList& args)
+int CtlHistory::run(const CtlCall& call)
 {
-    const QString command = args.value(0);
-    return (command == QLatin1String("history") && args.size() <= 3 &&
-            (args.size() == 1 || ControllerHistory::isSerialName(args[1]))) ||
-           (command == QLatin1String("undo") && args.size() == 1);
-}
-
-int CtlHistory::runHistory(const QStringList& args, const AppPaths& paths, const QString& saveFile)
-{
-    const ControllerHistory history(paths.historyDir());
-    if (args.size() == 1)
+    const ControllerHistory history(call.settings.paths.historyDir());
+    const QStringList& args = call.arguments;
+    if (args.isEmpty())
         return listControllers(history);
-    const QString serial = args[1];
+    const QString serial = args[0];
     QList<ControllerHistory::Skipped> skipped;
     const QList<ControllerHistory::Version> versions = history.versions(serial, &skipped);
     for (const ControllerHistory::Skipped& s : skipped)
         printErr(QStringLiteral("zentikctl: %1: %2, not a version; passed over").arg(s.path, s.reason));
     if (versions.isEmpty())
         return nothingFor(QStringLiteral("version of %1").arg(serial));
-    if (args.size() == 2)
+    if (args.size() == 1)
         return listVersions(versions);
     bool ok = false;
-    const int index = args[2].toInt(&ok);
+    const int index = args[1].toInt(&ok);
     if (!ok || index < 1 || index > versions.size())
         return nothingFor(
-            QStringLiteral("version %1 of %2 (it holds 1 to %3)").arg(args[2], serial).arg(versions.size()));
-    return showVersion(versions[index - 1], saveFile);
+            QStringLiteral("version %1 of %2 (it holds 1 to %3)").arg(args[1], serial).arg(versions.size()));
+    return showVersion(versions[index - 1], call.value(CtlOption::Save));
 }
 
-int CtlHistory::runUndo(CtlSession& session)
+int CtlHistory::undo(const CtlCall& call)
 {
+    CtlSession session(call.settings);
     // What is said of the backup (an entry it holds that is not valid) names it.
     return session.runFlow([&](const FlowRun& run) {
         StartUndo(session.context(), QString(), run,

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlPortSearch.h"
 
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "flows/PortFlows.h"
 #include "ports/PortFinder.h"
 #include "ports/SerialPorts.h"

@@ -4,7 +4,7 @@
 #include "app/AppPaths.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
 #include "config/SafeFile.h"
 #include "history/RegisterQueue.h"
@@ -37,6 +37,7 @@ public:
 
     int sync(bool quiet);
     int status();
+    // args: SERIAL [N]
     int history(const QStringList& args, const QString& saveFile);
     int find(const QString& prefix);
 
@@ -111,7 +112,7 @@ int RegisterCommand::status()
 
 int RegisterCommand::history(const QStringList& args, const QString& saveFile)
 {
-    const QString serial = args[2].toUpper();
+    const QString serial = args[0].toUpper();
     std::optional<QList<RegisterVersion>> versions;
     if (m_store.open())
         versions = m_store.versions(serial);
@@ -119,7 +120,7 @@ int RegisterCommand::history(const QStringList& args, const QString& saveFile)
         return failed(m_store.problem());
     if (versions->isEmpty())
         return nothing(text("217").arg(serial));
-    if (args.size() == 3) {
+    if (args.size() == 1) {
         for (int i = 0; i < versions->size(); ++i) {
             const RegisterVersion& v = versions->at(i);
             printOut(QStringLiteral("%1\t%2\t%3\t%4\t%5")
@@ -130,9 +131,9 @@ int RegisterCommand::history(const QStringList& args, const QString& saveFile)
         return Exit::Ok;
     }
     bool ok = false;
-    const int index = args[3].toInt(&ok);
+    const int index = args[1].toInt(&ok);
     if (!ok || index < 1 || index > versions->size())
-        return nothing(text("216").arg(args[3], serial).arg(versions->size()));
+        return nothing(text("216").arg(args[1], serial).arg(versions->size()));
     const std::optional<QByteArray> content = m_store.content(versions->at(index - 1), index);
     if (!content)
         return failed(m_store.problem());
@@ -168,27 +169,32 @@ int RegisterCommand::find(const QString& prefix)
 
 } // namespace
 
-bool CtlRegister::accepts(const QStringList& args)
+bool CtlRegister::isSerial(const QString& text)
 {
-    if (args.value(0) != QLatin1String("register"))
-        return false;
-    const QString command = args.value(1);
-    if (command == QLatin1String("sync") || command == QLatin1String("status"))
-        return args.size() == 2;
-    if (command == QLatin1String("history"))
-        return (args.size() == 3 || args.size() == 4) && isHex(args[2], 8, 8);
-    return command == QLatin1String("find") && args.size() == 3 && isHex(args[2], 1, 8);
+    return isHex(text, 8, 8);
 }
 
-int CtlRegister::run(const QStringList& args, const AppPaths& paths, const QString& saveFile, bool quiet)
+bool CtlRegister::isSerialPrefix(const QString& text)
 {
-    RegisterCommand command(paths);
-    const QString name = args[1];
-    if (name == QLatin1String("sync"))
-        return command.sync(quiet);
-    if (name == QLatin1String("status"))
-        return command.status();
-    if (name == QLatin1String("history"))
-        return command.history(args, saveFile);
-    return command.find(args[2]);
+    return isHex(text, 1, 8);
+}
+
+int CtlRegister::sync(const CtlCall& call)
+{
+    return RegisterCommand(call.settings.paths).sync(call.isSet(CtlOption::Quiet));
+}
+
+int CtlRegister::status(const CtlCall& call)
+{
+    return RegisterCommand(call.settings.paths).status();
+}
+
+int CtlRegister::history(const CtlCall& call)
+{
+    return RegisterCommand(call.settings.paths).history(call.arguments, call.value(CtlOption::Save));
+}
+
+int CtlRegister::find(const CtlCall& call)
+{
+    return RegisterCommand(call.settings.paths).find(call.arguments[0]);
 }

@@ -3,16 +3,21 @@
 // a controller's versions there, one of them saved byte for byte, and finding controllers.
 #pragma once
 
-#include <QStringList>
-
-class AppPaths;
+#include "cli/CtlCall.h"
 
 namespace CtlRegister {
 
-// register sync | status | history SERIAL [N] | find TEXT, with SERIAL 8 hexadecimal digits and TEXT up to
-// 8 of them.
-bool accepts(const QStringList& args);
-// saveFile: the --save value (history SERIAL N); quiet: sync prints nothing (the background sync).
-int run(const QStringList& args, const AppPaths& paths, const QString& saveFile, bool quiet);
+// A serial number: 8 hexadecimal digits.
+bool isSerial(const QString& text);
+// The start of one: up to 8 of them.
+bool isSerialPrefix(const QString& text);
+
+// register sync [--quiet]: with --quiet (the background sync) it prints nothing.
+int sync(const CtlCall& call);
+int status(const CtlCall& call);
+// register history SERIAL [N] [--save FILE]
+int history(const CtlCall& call);
+// register find TEXT
+int find(const CtlCall& call);
 
 } // namespace CtlRegister

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CtlSession.h"
 
-#include "app/Options.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "flows/FailureText.h"
-#include "ports/FilePort.h"
+#include "link/UzentikDevice.h"
 #include "ports/FindingTexts.h"
-#include "ports/PortFactory.h"
 #include "ports/PortOpening.h"
 
 #include <QEventLoop>
@@ -33,44 +31,36 @@ void printBusy()
 } // namespace
 
 CtlSession::CtlSession(const CtlSettings& settings)
-    : m_port(settings.port), m_store(settings.paths.volumeStoreFile()),
-      m_device(WithFilePorts(defaultSerialLinkFactory())), m_options(settings.paths.optionsFile()),
-      m_history(settings.paths.historyDir()), m_language(settings.paths.languageDir()),
-      m_messages(settings.force)
+    : m_port(settings.port), m_services(settings.paths), m_messages(settings.force)
 {
-    m_device.setTankVolumeSaver(m_store.saver());
+    TZENTIK& device = *m_services.zentik;
     // Named before the first process opens it: whether the port is a controller's decides the history.
-    m_device.ComPort->setPortName(m_port);
-    m_language.OpenLanguage(m_options.languageFile());
+    device.ComPort->setPortName(m_port);
     if (settings.log)
-        QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,
+        QObject::connect(&device, &TZENTIK::LogLine, &device,
                          [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });
-    QObject::connect(&m_device, &TZENTIK::PageTransferred, &m_device, [this] { m_pages.advance(); });
-    m_context.zentik = &m_device;
-    m_context.options = &m_options;
-    m_context.volumes = &m_store;
-    m_context.history = &m_history;
-    m_context.noBackup = settings.noBackup;
-    m_context.language = &m_language;
-    m_context.messages = &m_messages;
-    m_context.progress = &m_pages;
-    m_context.timeoutMs = settings.timeoutMs;
+    QObject::connect(&device, &TZENTIK::PageTransferred, &device, [this] { m_pages.advance(); });
+    AppContext& context = m_services.context;
+    context.noBackup = settings.noBackup;
+    context.messages = &m_messages;
+    context.progress = &m_pages;
+    context.timeoutMs = settings.timeoutMs;
 }
 
 void CtlSession::tellPortFailure(const PortFailure& failure) const
 {
-    printErr(QStringLiteral("zentikctl: cannot open port ") + PortFailureText(m_language, failure));
+    printErr(QStringLiteral("zentikctl: cannot open port ") + PortFailureText(m_services.language, failure));
     // What the connection doctor sees wrong on the system, each with what to do about it.
-    for (const DoctorFinding& finding : ExamineSystem(m_context.system, failure.port))
+    for (const DoctorFinding& finding : ExamineSystem(m_services.context.system, failure.port))
         if (!finding.ok)
-            printErr(QStringLiteral("zentikctl:   ") + FindingText(m_language, finding));
+            printErr(QStringLiteral("zentikctl:   ") + FindingText(m_services.language, finding));
 }
 
 int CtlSession::runFlow(const std::function<void(const FlowRun&)>& start)
 {
     QEventLoop loop;
     std::optional<FlowOutcome> outcome;
-    const auto openPort = OpenPortBeforeProcess(m_device, m_port, m_context.system);
+    const auto openPort = OpenPortBeforeProcess(*m_services.zentik, m_port, m_services.context.system);
     start(FlowRun(
         &loop,
         [&](const FlowOutcome& end) {
@@ -96,7 +86,7 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         return Exit::PortUnavailable;
     case FlowOutcome::Kind::ProcessFailed:
         printProcessFailure(outcome.resultCode, outcome.detail);
-        if (const QString words = FailureExplanation(m_language, outcome); !words.isEmpty())
+        if (const QString words = FailureExplanation(m_services.language, outcome); !words.isEmpty())
             printErr(QStringLiteral("zentikctl: ") + words);
         return outcome.resultCode;
     case FlowOutcome::Kind::BackupFailed:

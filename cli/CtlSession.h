@@ -1,37 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One zentikctl run against a controller: the controller object on the chosen port, the options file, the
-// tank volume store, the controller history, the language catalogue of the options file, the terminal's
-// message service and page counter, all as the context the flows work in; and running a process or a flow to
-// its end as an exit status.
+// One zentikctl run against a controller: the program's services with the controller object on the chosen
+// port, and the terminal's message service and page counter, as the context the flows work in; and running a
+// process or a flow to its end as an exit status.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/AppPaths.h"
-#include "app/LanguageCatalog.h"
-#include "app/Options.h"
+#include "cli/CtlCall.h"
 #include "cli/CtlTerminal.h"
-#include "config/TankVolumeStore.h"
 #include "flows/Flow.h"
-#include "history/ControllerHistory.h"
-#include "link/UzentikDevice.h"
-
-struct CtlSettings
-{
-    QString port;
-    int timeoutMs = 1000;
-    AppPaths paths;
-    bool log = false;      // every frame on stderr
-    bool force = false;    // load a file that failed its check
-    bool noBackup = false; // write without the backup read, whatever options.ini says
-    bool dryRun = false;   // load: back up and review, write nothing
-};
+#include "flows/ProgramServices.h"
 
 class CtlSession
 {
 public:
     explicit CtlSession(const CtlSettings& settings);
 
-    const AppContext& context() const { return m_context; }
+    const AppContext& context() const { return m_services.context; }
     CtlMessages& messages() { return m_messages; }
 
     // Starts the flow with a run whose last step before sending opens the port, waits for its end and
@@ -43,12 +26,7 @@ private:
     void tellPortFailure(const PortFailure& failure) const;
 
     QString m_port;
-    TankVolumeStore m_store; // before the device, whose write chains save into it
-    TZENTIK m_device;
-    Options m_options;
-    ControllerHistory m_history;
-    LanguageCatalog m_language;
+    ProgramServices m_services;
     CtlMessages m_messages;
     CtlPageCounter m_pages;
-    AppContext m_context;
 };

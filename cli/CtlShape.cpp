@@ -3,7 +3,7 @@
 
 #include "calibration/PointsCsv.h"
 #include "calibration/TankShape.h"
-#include "cli/CtlRunner.h"
+#include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
 
 #include <QCommandLineParser>
@@ -112,80 +112,81 @@ QString problemText(const Problem& problem, const QCommandLineParser& parser, co
     return QString();
 }
 
-} // namespace
-
-namespace CtlShape {
-
-void addOptions(QCommandLineParser& parser)
+// The tank's form (and a horizontal one's ends) from --shape and --ends; the problem, empty when none.
+QString readForm(const QCommandLineParser& parser, Tank* tank)
 {
-    for (const QString& name : {kShape, kEnds})
-        parser.addOption(QCommandLineOption(name, QString(), QStringLiteral("KIND")));
-    for (const auto& dimension : kDimensions)
-        parser.addOption(QCommandLineOption(dimension.first, QString(), QStringLiteral("MM")));
-    parser.addOption(QCommandLineOption(kProbe, QString(), QStringLiteral("MM")));
-    parser.addOption(QCommandLineOption(kOffset, QString(), QStringLiteral("MM"), QStringLiteral("0")));
-    parser.addOption(
-        QCommandLineOption(kPoints, QString(), QStringLiteral("N"), QString::number(kDefaultPoints)));
-}
-
-QString strayOption(const QCommandLineParser& parser)
-{
-    QStringList names{kShape, kEnds, kProbe, kOffset, kPoints};
-    names += choiceNames(kDimensions);
-    for (const QString& name : names)
-        if (parser.isSet(name))
-            return QStringLiteral("--") + name;
+    if (!parser.isSet(kShape))
+        return QStringLiteral("points-from-shape needs --shape ") +
+               choiceNames(kForms).join(QLatin1Char('|'));
+    const QString shape = parser.value(kShape);
+    if (!choose(kForms, shape, &tank->form))
+        return QStringLiteral("--shape takes %1, not '%2'").arg(namesOf(choiceNames(kForms)), shape);
+    if (!parser.isSet(kEnds))
+        return QString();
+    if (tank->form != Form::Horizontal)
+        return QStringLiteral("--ends belongs to a horizontal tank, not a %1 one").arg(shape);
+    if (!choose(kEndKinds, parser.value(kEnds), &tank->ends))
+        return QStringLiteral("--ends takes %1, not '%2'")
+            .arg(namesOf(choiceNames(kEndKinds)), parser.value(kEnds));
     return QString();
 }
 
-int run(const QCommandLineParser& parser, QString* problem)
+// Each dimension of the tank's form; the problem, empty when none.
+QString readDimensions(const QCommandLineParser& parser, Tank* tank)
 {
-    const QString formNames = choiceNames(kForms).join(QLatin1Char('|'));
-    Tank tank;
-    if (!parser.isSet(kShape)) {
-        *problem = QStringLiteral("points-from-shape needs --shape ") + formNames;
-        return Exit::Usage;
-    }
-    if (!choose(kForms, parser.value(kShape), &tank.form)) {
-        *problem = QStringLiteral("--shape takes %1, not '%2'")
-                       .arg(namesOf(choiceNames(kForms)), parser.value(kShape));
-        return Exit::Usage;
-    }
     const QString shape = parser.value(kShape);
-    if (parser.isSet(kEnds)) {
-        if (tank.form != Form::Horizontal) {
-            *problem = QStringLiteral("--ends belongs to a horizontal tank, not a %1 one").arg(shape);
-            return Exit::Usage;
-        }
-        if (!choose(kEndKinds, parser.value(kEnds), &tank.ends)) {
-            *problem = QStringLiteral("--ends takes %1, not '%2'")
-                           .arg(namesOf(choiceNames(kEndKinds)), parser.value(kEnds));
-            return Exit::Usage;
-        }
-    }
     // A dimension the shape does not take is most likely meant for another one: refused, not ignored.
-    const QList<Field> needed = dimensionsOf(tank.form);
-    for (const auto& [name, field] : kDimensions) {
-        if (parser.isSet(name) && !needed.contains(field)) {
-            *problem = QStringLiteral("--%1 is not a dimension of a %2 tank").arg(name, shape);
-            return Exit::Usage;
-        }
-    }
-    double* const values[] = {&tank.length, &tank.width, &tank.height, &tank.diameter};
+    const QList<Field> needed = dimensionsOf(tank->form);
+    for (const auto& [name, field] : kDimensions)
+        if (parser.isSet(name) && !needed.contains(field))
+            return QStringLiteral("--%1 is not a dimension of a %2 tank").arg(name, shape);
+    double* const values[] = {&tank->length, &tank->width, &tank->height, &tank->diameter};
     for (int i = 0; i < kDimensions.size(); ++i) {
         const auto& [name, field] = kDimensions[i];
         if (!needed.contains(field))
             continue;
-        if (!parser.isSet(name)) {
-            *problem = QStringLiteral("a %1 tank needs --%2").arg(shape, name);
-            return Exit::Usage;
-        }
+        if (!parser.isSet(name))
+            return QStringLiteral("a %1 tank needs --%2").arg(shape, name);
         *values[i] = millimetres(parser.value(name));
     }
-    if (!parser.isSet(kProbe)) {
+    return QString();
+}
+
+} // namespace
+
+namespace CtlShape {
+
+QList<QCommandLineOption> options()
+{
+    QList<QCommandLineOption> options;
+    for (const QString& name : {kShape, kEnds})
+        options << QCommandLineOption(name, QString(), QStringLiteral("KIND"));
+    options << QCommandLineOption(kProbe, QString(), QStringLiteral("MM"))
+            << QCommandLineOption(kOffset, QString(), QStringLiteral("MM"), QStringLiteral("0"))
+            << QCommandLineOption(kPoints, QString(), QStringLiteral("N"), QString::number(kDefaultPoints));
+    for (const auto& dimension : kDimensions)
+        options << QCommandLineOption(dimension.first, QString(), QStringLiteral("MM"));
+    return options;
+}
+
+QStringList optionNames()
+{
+    QStringList names;
+    for (const QCommandLineOption& option : options())
+        names << option.names();
+    return names;
+}
+
+int run(const QCommandLineParser& parser, QString* problem)
+{
+    Tank tank;
+    *problem = readForm(parser, &tank);
+    if (problem->isEmpty())
+        *problem = readDimensions(parser, &tank);
+    if (problem->isEmpty() && !parser.isSet(kProbe))
         *problem = QStringLiteral("points-from-shape needs --probe, the probe's length in millimetres");
+    if (!problem->isEmpty())
         return Exit::Usage;
-    }
     Probe probe;
     probe.length = millimetres(parser.value(kProbe));
     probe.offset = millimetres(parser.value(kOffset));

@@ -3,16 +3,16 @@
 // as a points file. It needs no controller and opens no port.
 #pragma once
 
-#include <QString>
+#include <QCommandLineOption>
+#include <QList>
 
 class QCommandLineParser;
 
 namespace CtlShape {
 
-// The command's options: --shape, the dimensions, --ends, --probe, --offset and --points.
-void addOptions(QCommandLineParser& parser);
-// The first of those options the command line sets, for refusing them with other commands; empty when none.
-QString strayOption(const QCommandLineParser& parser);
+// The command's options: --shape, --ends, --probe, --offset, --points and the dimensions.
+QList<QCommandLineOption> options();
+QStringList optionNames();
 // Prints the points and returns 0; a missing or impossible value gives the usage exit status and the
 // problem, naming the option.
 int run(const QCommandLineParser& parser, QString* problem);

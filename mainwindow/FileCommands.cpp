@@ -20,8 +20,6 @@
 #include "ports/PortCaption.h"
 #include "report/ConfigReport.h"
 
-#include "Version.h"
-
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -58,13 +56,6 @@ TFReportPreview* FileCommands::showReportOf(const TParameters& record, const QSt
         FileNames::keepFolder(*m_context.options, Kind::Report, file);
     };
     return preview;
-}
-
-QString FileCommands::ReportProgramName()
-{
-    // The program, not the window: the instance number of the main window's caption means nothing on
-    // paper or in a PDF file's creator.
-    return kApplicationTitle + QLatin1Char(' ') + QStringLiteral(ZENTIK_VERSION);
 }
 
 QString FileCommands::text(const char* key) const

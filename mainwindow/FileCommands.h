@@ -51,8 +51,6 @@ public:
     void offerConfigFile(const QString& fileName, const std::function<QString()>& port);
 
     bool PrintRequest = false; // the running read is the report's rather than a save's
-    // The name the report prints in its footer and gives its PDF file as creator: title and version.
-    static QString ReportProgramName();
 
     // A configuration file has been written into the controller on the port in use at the moment (its
     // tables too); called before the Refresh that follows.

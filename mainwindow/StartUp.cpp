@@ -8,8 +8,6 @@
 #include "link/UzentikDevice.h"
 #include "mainwindow/InstanceCheck.h"
 #include "mainwindow/WidgetMessages.h"
-#include "ports/FilePort.h"
-#include "ports/PortFactory.h"
 #include "ports/SerialPorts.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
@@ -20,12 +18,9 @@
 #include <QTimer>
 
 ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps)
-    : options(paths.optionsFile()), volumes(paths.volumeStoreFile()), language(paths.languageDir()),
-      history(paths.historyDir()), zentik(std::make_unique<TZENTIK>(WithFilePorts(
-                                       deps.portFactory ? deps.portFactory : defaultSerialLinkFactory()))),
+    : ProgramServices(paths, deps.portFactory),
       m_announcer(std::make_unique<InstanceAnnouncer>(deps.instanceScope))
 {
-    zentik->setTankVolumeSaver(volumes.saver());
     zentik->ClearParameters();
     if (deps.messages) {
         context.messages = deps.messages;
@@ -33,11 +28,6 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
         m_ownMessages = std::make_unique<WidgetMessages>();
         context.messages = m_ownMessages.get();
     }
-    context.zentik = zentik.get();
-    context.options = &options;
-    context.volumes = &volumes;
-    context.history = &history;
-    context.language = &language;
     context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     context.timeoutMs = deps.timeoutMs;
     context.system = deps.system;

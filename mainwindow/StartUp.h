@@ -1,17 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start-up: the shared services (options file, tank volume store, language catalogue,
-// controller history, controller object, message service), then the main window, the about window, the
-// settings window (whose creation finishes the start-up) and the progress window, in this order.
+// The program's start-up: the shared services with the windows' message service, then the main window, the
+// about window, the settings window (whose creation finishes the start-up) and the progress window, in this
+// order.
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/AppPaths.h"
-#include "app/LanguageCatalog.h"
-#include "app/Options.h"
 #include "app/QtTranslations.h"
-#include "config/TankVolumeStore.h"
-#include "history/ControllerHistory.h"
-#include "link/SerialLink.h"
+#include "flows/ProgramServices.h"
 #include "mainwindow/Umain.h"
 
 #include <memory>
@@ -33,7 +27,8 @@ struct MainDependencies
     SystemView system = SystemView::live(); // what the connection doctor looks at
 };
 
-class ZentikProgram
+// The services are process-wide, alive until the program ends.
+class ZentikProgram : public ProgramServices
 {
 public:
     ZentikProgram(const AppPaths& paths, const MainDependencies& deps = MainDependencies());
@@ -52,13 +47,6 @@ public:
     // reads are over, the question naming the file and the port; only Yes writes it into the controller.
     void offerConfigFile(const QString& fileName);
 
-    // The process-wide services, alive until the program ends.
-    Options options;
-    TankVolumeStore volumes;
-    LanguageCatalog language;
-    ControllerHistory history;
-    std::unique_ptr<TZENTIK> zentik;
-    AppContext context;
     QtTranslations qtTexts; // follows the language file
 
     std::unique_ptr<TFMain> FMain;

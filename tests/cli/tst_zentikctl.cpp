@@ -303,6 +303,10 @@ void tst_zentikctl::usageErrors_exit64_data()
     QTest::newRow("shape: no probe")
         << QStringList{"points-from-shape", "--shape", "vertical", "--diameter", "1", "--height", "1"}
         << "points-from-shape needs --probe";
+    // Every command refuses the options of others, the one that needs no controller too.
+    QTest::newRow("dry-run on points-from-shape")
+        << lying + QStringList{"--length", "3000", "--diameter", "2000", "--dry-run"}
+        << "--dry-run belongs to load";
     QTest::newRow("shape option on read")
         << QStringList{"--probe", "2000", "read"} << "--probe belongs to points-from-shape";
     QTest::newRow("dry-run on save") << QStringList{"--dry-run", "save", "x.zkt"} << "";

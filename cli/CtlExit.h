@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// zentikctl's exit statuses, which scripts test: one meaning each, the process's result codes in between.
+#pragma once
+
+namespace Exit {
+constexpr int Ok = 0;       // 1..13: the process's result code
+constexpr int Differs = 20; // verify: the controller does not hold what the file says
+constexpr int Usage = 64;
+constexpr int InvalidFile = 65;
+constexpr int NothingToUndo = 66; // undo: the history holds no backup of the controller
+constexpr int PortUnavailable = 69;
+constexpr int FileError = 74;
+constexpr int Busy = 75; // the controller object refused to start the process
+} // namespace Exit
