@@ -2,6 +2,7 @@
 #include "history/ControllerHistory.h"
 
 #include "config/ConfigFile.h"
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
 
 #include <QDir>
