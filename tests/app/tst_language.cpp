@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QUrl>
 
-#include <algorithm>
 #include <memory>
 #include <tuple>
 
@@ -37,7 +36,7 @@ int keyWidth(const QString& section)
     return 0;
 }
 
-using UsedKeys = QMap<QByteArray, QList<QByteArray>>; // section -> its keys, sorted
+using UsedKeys = QMap<QByteArray, QSet<QByteArray>>; // section -> its keys
 
 // The keys one source looks up, as the program writes them: a key is a string of 3 or 4 digits, and its
 // section the first that fits of
@@ -47,7 +46,7 @@ using UsedKeys = QMap<QByteArray, QList<QByteArray>>; // section -> its keys, so
 //   (LanguageText("MESSAGES", key) in say's body, before say("120") or a table {"150", "..."}), before it,
 //   else after it;
 // - for three digits in a source that names no such section, MESSAGES: a message handed on as data.
-void scanSource(const QString& source, QMap<QByteArray, QSet<QByteArray>>& used)
+void scanSource(const QString& source, UsedKeys& used)
 {
     static const QRegularExpression token(
         QStringLiteral("//[^\\n]*|/\\*.*?\\*/|'(?:[^'\\\\\\n]|\\\\.)*'|\"(?:[^\"\\\\\\n]|\\\\.)*\""),
@@ -111,21 +110,15 @@ void scanSource(const QString& source, QMap<QByteArray, QSet<QByteArray>>& used)
 // Every key the program's sources (the folders of ZENTIK_LAYERS) look up.
 UsedKeys scanUsedKeys(const QString& root, const QStringList& folders)
 {
-    QMap<QByteArray, QSet<QByteArray>> found;
+    UsedKeys used;
     for (const QString& folder : folders) {
         QDirIterator files(QDir(root).filePath(folder), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
                            QDir::Files, QDirIterator::Subdirectories);
         while (files.hasNext()) {
             QFile file(files.next());
             if (file.open(QIODevice::ReadOnly))
-                scanSource(QString::fromUtf8(file.readAll()), found);
+                scanSource(QString::fromUtf8(file.readAll()), used);
         }
-    }
-    UsedKeys used;
-    for (auto it = found.cbegin(); it != found.cend(); ++it) {
-        QList<QByteArray> keys(it->cbegin(), it->cend());
-        std::sort(keys.begin(), keys.end());
-        used.insert(it.key(), keys);
     }
     return used;
 }
@@ -270,7 +263,7 @@ void tst_language::scan_findsKeysAsTheProgramLooksThemUp_data()
 void tst_language::scan_findsKeysAsTheProgramLooksThemUp()
 {
     QFETCH(QString, source);
-    QMap<QByteArray, QSet<QByteArray>> used;
+    UsedKeys used;
     scanSource(source, used);
     QStringList found;
     for (auto section = used.cbegin(); section != used.cend(); ++section)
@@ -308,7 +301,7 @@ void tst_language::shippedFile_holdsNoUnknownOrRepeatedEntry()
     QList<QByteArray> seenSections;
     QList<QByteArray> seenKeys;
     QByteArray current;
-    QList<QByteArray> allowed;
+    QSet<QByteArray> allowed;
     for (QByteArray line : content.split('\n')) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';'))
