@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConfigReportValues.h"
 
+#include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 
 #include <QHash>
@@ -142,9 +143,9 @@ QVariant ConfigReportValues::value(const QString& variable, int tableRow, int ch
     case Variable::Sw:
         return p.ProgramNumber;
     case Variable::SensorOn0:
-        return zentikText(p.SensorOn[0] ? "0018" : "0019");
+        return OnOffText(m_language, p.SensorOn[0]);
     case Variable::SensorOn1:
-        return zentikText(p.SensorOn[1] ? "0018" : "0019");
+        return OnOffText(m_language, p.SensorOn[1]);
     case Variable::NetAddr0:
         return QString::number(p.NetAddr[0]);
     case Variable::NetAddr1:
@@ -156,18 +157,9 @@ QVariant ConfigReportValues::value(const QString& variable, int tableRow, int ch
     case Variable::Interval:
         return QString::number(p.Interval);
     case Variable::OutputMode:
-        switch (p.OutputMode) {
-        case 0:
-            // Output off prints the words of the "no periodic output" choice; the pointer gauge's heading
-            // (the text this entry once took) would tell the reader a wrong output format.
-            return zentikText("0025");
-        case 1:
-            return zentikText("0027");
-        case 2:
-            return zentikText("0028");
-        default:
-            return QVariant();
-        }
+        if (const std::optional<QString> mode = OutputModeText(m_language, p.OutputMode))
+            return *mode;
+        return QVariant();
     case Variable::Volumes0:
         return QString::number(p.Volumes[0]);
     case Variable::Volumes1:

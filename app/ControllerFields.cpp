@@ -4,6 +4,8 @@
 #include "app/LanguageCatalog.h"
 #include "config/IniFile.h"
 
+#include <iterator>
+
 std::optional<qint32> FieldInteger(const QString& text)
 {
     // Typed numbers follow the same rule as numbers in the program's files.
@@ -15,60 +17,99 @@ QString NotAnIntegerText(const QString& text)
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
 }
 
+namespace {
+
+// Every caption the program gives a controller setting, one row each: the window's field that must hold an
+// integer for it, its key in a configuration file's PARAMETERS section (none for the total and the reserve
+// in litres, which the file does not hold), its caption and, for a setting each sensor has, its caption
+// under the sensor's heading.
+struct SettingName
+{
+    std::optional<ControllerField> field;
+    const char* fileKey;
+    const char* textKey;
+    const char* english;
+    int sensor = -1;
+    const char* underSensor = nullptr;
+};
+
+using F = ControllerField;
+// The file holds the reserve as a level, a share of the total volume, not the litres the window shows.
+const SettingName kSettingNames[] = {
+    {std::nullopt, "ID", "0020", "Serial number"},
+    {std::nullopt, "SW", "0032", "Program number"},
+    {std::nullopt, "Sensor_on_0", "0040", "Poll, sensor 1", 0, "0001"},
+    {std::nullopt, "Sensor_on_1", "0041", "Poll, sensor 2", 1, "0001"},
+    {F::Address1, "Net_addr_0", "0042", "Network address, sensor 1", 0, "0002"},
+    {F::Address2, "Net_addr_1", "0043", "Network address, sensor 2", 1, "0002"},
+    {std::nullopt, "Inversion", "0030", "Level inversion"},
+    {F::MultFactor, "Mult_Factor", "0031", "Multiplication factor"},
+    {F::Total, nullptr, "0005", "Total volume (l)"},
+    {F::Reserve, nullptr, "0022", "Reserve (l)"},
+    {std::nullopt, "trl", "0046", "Reserve level (in 1/255 of the total volume)"},
+    {F::Interval, "Interval", "0023", "Output interval (s)"},
+    {std::nullopt, "P_Mode", "0026", "Periodic output format"},
+    {F::Volume1, "Volume_0", "0044", "Tank volume, sensor 1", 0, "0003"},
+    {F::Volume2, "Volume_1", "0045", "Tank volume, sensor 2", 1, "0003"},
+};
+const char* const kSensorHeadings[] = {"0011", "0012"};
+
+QString zentikText(const LanguageCatalog& language, const char* key)
+{
+    return language.LanguageText("ZENTIK", key);
+}
+
+QString captionOf(const LanguageCatalog& language, const SettingName& setting)
+{
+    return language.LanguageText("ZENTIK", setting.textKey, QString::fromLatin1(setting.english));
+}
+
+const SettingName* settingOfFileKey(const QByteArray& key)
+{
+    for (const SettingName& s : kSettingNames)
+        if (s.fileKey && key.compare(s.fileKey, Qt::CaseInsensitive) == 0)
+            return &s;
+    return nullptr;
+}
+
+} // namespace
+
 QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField field)
 {
-    const auto caption = [&](const char* key, const char* english) {
-        return language.LanguageText("ZENTIK", key, QString::fromLatin1(english));
-    };
-    switch (field) {
-    case ControllerField::Address1:
-        return caption("0042", "Network address, sensor 1");
-    case ControllerField::Address2:
-        return caption("0043", "Network address, sensor 2");
-    case ControllerField::MultFactor:
-        return caption("0031", "Multiplication factor");
-    case ControllerField::Total:
-        return caption("0005", "Total volume (l)");
-    case ControllerField::Reserve:
-        return caption("0022", "Reserve (l)");
-    case ControllerField::Interval:
-        return caption("0023", "Output interval (s)");
-    case ControllerField::Volume1:
-        return caption("0044", "Tank volume, sensor 1");
-    case ControllerField::Volume2:
-        return caption("0045", "Tank volume, sensor 2");
-    }
+    for (const SettingName& s : kSettingNames)
+        if (s.field == field)
+            return captionOf(language, s);
     return QString();
 }
 
 QString SettingCaption(const LanguageCatalog& language, const QByteArray& key)
 {
-    struct Caption
-    {
-        const char* key;
-        const char* textKey;
-        const char* english;
-    };
-    // The file holds the reserve as a level, a share of the total volume, not the litres the window shows.
-    static constexpr Caption kCaptions[] = {
-        {"ID", "0020", "Serial number"},
-        {"SW", "0032", "Program number"},
-        {"Sensor_on_0", "0040", "Poll, sensor 1"},
-        {"Sensor_on_1", "0041", "Poll, sensor 2"},
-        {"Net_addr_0", "0042", "Network address, sensor 1"},
-        {"Net_addr_1", "0043", "Network address, sensor 2"},
-        {"Inversion", "0030", "Level inversion"},
-        {"Mult_Factor", "0031", "Multiplication factor"},
-        {"trl", "0046", "Reserve level (in 1/255 of the total volume)"},
-        {"Interval", "0023", "Output interval (s)"},
-        {"P_Mode", "0026", "Periodic output format"},
-        {"Volume_0", "0044", "Tank volume, sensor 1"},
-        {"Volume_1", "0045", "Tank volume, sensor 2"},
-    };
-    for (const Caption& c : kCaptions)
-        if (key.compare(c.key, Qt::CaseInsensitive) == 0)
-            return language.LanguageText("ZENTIK", c.textKey, QString::fromLatin1(c.english));
-    return QString::fromLatin1(key);
+    const SettingName* setting = settingOfFileKey(key);
+    return setting ? captionOf(language, *setting) : QString::fromLatin1(key);
+}
+
+QString SettingCaptionUnderSensor(const LanguageCatalog& language, const QByteArray& key)
+{
+    const SettingName* setting = settingOfFileKey(key);
+    if (!setting || setting->sensor < 0)
+        return SettingCaption(language, key);
+    return zentikText(language, kSensorHeadings[setting->sensor]) + QStringLiteral(" — ") +
+           zentikText(language, setting->underSensor);
+}
+
+QString OnOffText(const LanguageCatalog& language, bool on)
+{
+    return zentikText(language, on ? "0018" : "0019");
+}
+
+std::optional<QString> OutputModeText(const LanguageCatalog& language, quint8 mode)
+{
+    // Output off is named by the words of the "no periodic output" choice; the pointer gauge's heading
+    // would tell the reader a wrong output format.
+    const char* const keys[] = {"0025", "0027", "0028"};
+    if (mode >= std::size(keys))
+        return std::nullopt;
+    return zentikText(language, keys[mode]);
 }
 
 quint8 ReserveLevelFromLitres(qint64 totalLitres, qint64 reserveLitres)

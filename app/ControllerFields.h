@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Turning the texts of the controller settings window into controller values and back.
+// Turning the texts of the controller settings window into controller values and back, and what the user
+// calls each setting and its values, wherever a setting is named.
 #pragma once
 
 #include "config/SettingRanges.h"
@@ -28,6 +29,13 @@ QString ControllerFieldCaption(const LanguageCatalog& language, ControllerField 
 // caption of its field in the controller settings window, with the sensor where both have one; the key
 // itself for a key the window does not show.
 QString SettingCaption(const LanguageCatalog& language, const QByteArray& key);
+// The same as a list of changes names it: under its sensor's heading ("Sensor 1 — Poll") where both sensors
+// have the setting.
+QString SettingCaptionUnderSensor(const LanguageCatalog& language, const QByteArray& key);
+// The words for a sensor polled or not, and for the inversion on or off.
+QString OnOffText(const LanguageCatalog& language, bool on);
+// The words for a periodic output format (0 none, 1 binary, 2 text); nothing for any other number.
+std::optional<QString> OutputModeText(const LanguageCatalog& language, quint8 mode);
 
 // The reserve level (a share of the total volume in steps of 1/255) for a reserve given in litres:
 // rounded to the nearest step with halves going to the even neighbour, at most 255; 0 for a total of 0.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WriteReview.h"
 
+#include "app/ControllerFields.h"
 #include "app/LanguageCatalog.h"
 
 #include <QDir>
@@ -22,19 +23,12 @@ WriteReview ReviewOfWrite(const LanguageCatalog& language, const QString& fileNa
                           const TParameters& written, const TPages& pages)
 {
     const auto message = [&language](const char* key) { return language.LanguageText("MESSAGES", key); };
-    const auto caption = [&language](const char* key) { return language.LanguageText("ZENTIK", key); };
-    const auto onOff = [&caption](bool on) { return caption(on ? "0018" : "0019"); };
-    const auto outputMode = [&caption](quint8 mode) {
-        switch (mode) {
-        case 0:
-            return caption("0025");
-        case 1:
-            return caption("0027");
-        case 2:
-            return caption("0028");
-        default:
-            return QString::number(mode);
-        }
+    const auto caption = [&language](const QByteArray& key) {
+        return SettingCaptionUnderSensor(language, key);
+    };
+    const auto onOff = [&language](bool on) { return OnOffText(language, on); };
+    const auto outputMode = [&language](quint8 mode) {
+        return OutputModeText(language, mode).value_or(QString::number(mode));
     };
 
     WriteReview r;
@@ -48,17 +42,17 @@ WriteReview ReviewOfWrite(const LanguageCatalog& language, const QString& fileNa
         if (before != after)
             r.settings << WriteReview::Setting{name, before, after};
     };
-    const char* const groups[] = {"0011", "0012"};
     for (int n = 0; n < 2; ++n) {
-        const QString group = caption(groups[n]) + QStringLiteral(" — ");
-        change(group + caption("0001"), onOff(controller.SensorOn[n]), onOff(written.SensorOn[n]));
-        change(group + caption("0002"), QString::number(controller.NetAddr[n]),
+        const QByteArray sensor = QByteArray::number(n);
+        change(caption("Sensor_on_" + sensor), onOff(controller.SensorOn[n]), onOff(written.SensorOn[n]));
+        change(caption("Net_addr_" + sensor), QString::number(controller.NetAddr[n]),
                QString::number(written.NetAddr[n]));
-        change(group + caption("0003"), QString::number(storedVolumes[n]),
+        change(caption("Volume_" + sensor), QString::number(storedVolumes[n]),
                QString::number(written.Volumes[n]));
     }
-    change(caption("0030"), onOff(controller.Inversion), onOff(written.Inversion));
-    change(caption("0031"), QString::number(controller.MultFactor), QString::number(written.MultFactor));
+    change(caption("Inversion"), onOff(controller.Inversion), onOff(written.Inversion));
+    change(caption("Mult_Factor"), QString::number(controller.MultFactor),
+           QString::number(written.MultFactor));
     // The window shows the reserve in litres, of the total of the polled sensors' volumes as a read shows
     // them, before the write and after it; a level that changes is shown even where the litres round alike.
     const auto shownReserve = [](TParameters p, const std::array<qint32, 2>& volumes) {
@@ -69,10 +63,10 @@ WriteReview ReviewOfWrite(const LanguageCatalog& language, const QString& fileNa
     const qint64 reserveBefore = shownReserve(controller, storedVolumes);
     const qint64 reserveAfter = shownReserve(written, {written.Volumes[0], written.Volumes[1]});
     if (controller.ReserveLevel != written.ReserveLevel || reserveBefore != reserveAfter)
-        r.settings << WriteReview::Setting{caption("0022"), QString::number(reserveBefore),
-                                           QString::number(reserveAfter)};
-    change(caption("0023"), QString::number(controller.Interval), QString::number(written.Interval));
-    change(caption("0026"), outputMode(controller.OutputMode), outputMode(written.OutputMode));
+        r.settings << WriteReview::Setting{ControllerFieldCaption(language, ControllerField::Reserve),
+                                           QString::number(reserveBefore), QString::number(reserveAfter)};
+    change(caption("Interval"), QString::number(controller.Interval), QString::number(written.Interval));
+    change(caption("P_Mode"), outputMode(controller.OutputMode), outputMode(written.OutputMode));
     r.settingsHeading = message(r.settings.isEmpty() ? "068" : "067");
 
     for (int sensor = 1; sensor <= 2; ++sensor) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// FileLock (declared with the checked writer): QLockFile, with dead locks taken over at once and the cause
-// of a lock file that cannot be made.
+// QLockFile, with dead locks taken over at once and the cause of a lock file that cannot be made.
+#include "config/FileLock.h"
+
 #include "config/OwnFiles.h"
-#include "config/SafeFile.h"
+#include "config/SystemError.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -88,14 +89,14 @@ QString whyNoLockFile(const QByteArray& lockName)
     QByteArray probe = OwnFiles::temporaryTemplate(lockName);
     const int fd = ::mkstemp(probe.data());
     if (fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return SystemErrorText(errno);
     const QByteArray content(256, 'x');
     const bool ok =
         ::write(fd, content.constData(), size_t(content.size())) == content.size() && ::fsync(fd) == 0;
     const int error = errno;
     ::close(fd);
     ::unlink(probe.constData());
-    return ok ? QString() : QString::fromLocal8Bit(std::strerror(error));
+    return ok ? QString() : SystemErrorText(error);
 }
 
 #endif

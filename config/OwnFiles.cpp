@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/OwnFiles.h"
 
-#include "config/SafeFile.h"
-
 #include <atomic>
 #include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -73,7 +76,7 @@ void release(int slot)
 
 } // namespace OwnFiles
 
-void SafeFile::removeOwnFilesWhenStopped()
+void OwnFiles::removeWhenStopped()
 {
 #ifdef Q_OS_UNIX
     static bool installed = false;
@@ -99,3 +102,65 @@ void SafeFile::removeOwnFilesWhenStopped()
     }
 #endif
 }
+
+#ifdef Q_OS_UNIX
+
+namespace {
+
+constexpr int kTemporaryMarkLength = sizeof OwnFiles::kTemporaryMark - 1;
+// A write holds its temporary file's flock for as long as it runs; one nobody holds and older than this
+// belongs to a program that was stopped by force.
+constexpr time_t kStaleTemporarySeconds = 10;
+
+bool isTemporaryName(const char* name)
+{
+    const size_t length = std::strlen(name);
+    const size_t tail = kTemporaryMarkLength + OwnFiles::kTemporaryRandomLength;
+    if (length <= tail ||
+        std::strncmp(name + length - tail, OwnFiles::kTemporaryMark, kTemporaryMarkLength) != 0)
+        return false;
+    for (size_t i = length - OwnFiles::kTemporaryRandomLength; i < length; ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void OwnFiles::removeStaleTemporaries(const QByteArray& folder)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    const time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        struct stat st
+        {
+        };
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid() || now - st.st_mtime < kStaleTemporarySeconds)
+            continue;
+        const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held
+        {
+        };
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == st.st_ino &&
+            held.st_dev == st.st_dev)
+            ::unlinkat(dirFd, entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+#else
+
+void OwnFiles::removeStaleTemporaries(const QByteArray&) {}
+
+#endif

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The files a stopped program must not leave behind: the temporary files of its writes under way and the
-// lock files it holds, removed by the stop signals' handler (SafeFile::removeOwnFilesWhenStopped).
+// lock files it holds, removed by the stop signals' handler, and the temporary files that programs stopped
+// by force left.
 #pragma once
 
 #include <QByteArray>
@@ -20,6 +21,15 @@ inline QByteArray temporaryTemplate(const QByteArray& fileName)
 // The slot that holds the name until released, or -1 when all are taken (the file then stays after a stop).
 int add(const QByteArray& fileName);
 void release(int slot);
+
+// From now on SIGINT, SIGTERM and SIGHUP (unless ignored), and exit(), first remove the files held; the
+// signal then ends the program as it would have (SafeFile::removeOwnFilesWhenStopped).
+void removeWhenStopped();
+
+// Removes what writes stopped by force (a kill -9 between writing and renaming) left in the folder: only
+// regular files of this user named as temporary files of the checked writer, nobody writing them, untouched
+// for a while.
+void removeStaleTemporaries(const QByteArray& folder);
 
 // Holds a name for its lifetime.
 class RemovedWhenStopped

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The one way the program writes a file and reads an input file, and the lock of a file that several
-// programs change. A write is whole or not at all: the content goes into a temporary file beside the
+// The one way the program writes a file and reads an input file (the lock of a file that several programs
+// change is FileLock). A write is whole or not at all: the content goes into a temporary file beside the
 // target, reaches the disk, and only then takes the target's place, so a full disk, a crash or a signal
 // leaves the old file as it was. An input is read only from a regular file and only up to a bound.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
-
-#include <memory>
-
-class QLockFile;
 
 namespace SafeFile {
 
@@ -63,26 +59,3 @@ void removeOwnFilesWhenStopped();
 void setWriteInterruption(void (*interrupt)(const QString& temporary));
 
 } // namespace SafeFile
-
-// Holds the lock of a file shared between programs (SN.ini, options.ini, the history): a lock file beside
-// it, PATH.lock, taken by every change so that each one re-reads the file under the lock and none is lost.
-// A lock whose holder cannot be alive is taken over at once: nobody holds it and it names no process (a
-// program stopped between creating it and writing its process ID; an empty one is given a second) or one
-// that has gone.
-class FileLock
-{
-public:
-    explicit FileLock(const QString& path, int waitMs = 10000);
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    bool isLocked() const;
-    // Why the lock could not be taken, with the system's words where it says why ("No space left on device").
-    QString errorString() const { return m_error; }
-
-private:
-    std::unique_ptr<QLockFile> m_lock;
-    QString m_error;
-    int m_removedWhenStopped = -1;
-};

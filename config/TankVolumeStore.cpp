@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/TankVolumeStore.h"
 
-void TankVolumeStore::LoadTankVolumes(TParameters& p) const
+namespace {
+
+const char* const kTankKeys[] = {"Tank1", "Tank2"};
+
+} // namespace
+
+std::array<qint32, 2> TankVolumeStore::StoredVolumes(const QString& serialNumber) const
 {
     const IniDocument doc = m_file.load();
-    const QByteArray section = sectionOf(p.SerialNumber);
-    if (p.SensorOn[0])
-        p.Volumes[0] = doc.readInteger(section, "Tank1", kDefaultTankVolume);
-    if (p.SensorOn[1])
-        p.Volumes[1] = doc.readInteger(section, "Tank2", kDefaultTankVolume);
+    const QByteArray section = sectionOf(serialNumber);
+    return {doc.readInteger(section, kTankKeys[0], kDefaultTankVolume),
+            doc.readInteger(section, kTankKeys[1], kDefaultTankVolume)};
 }
 
 bool TankVolumeStore::SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters)
@@ -17,10 +21,9 @@ bool TankVolumeStore::SaveTankVolumes(const QString& serialNumber, const TParame
         return true;
     const QByteArray section = sectionOf(serialNumber);
     return m_file.update([&](IniDocument& doc) {
-        const char* const keys[] = {"Tank1", "Tank2"};
         for (int n = 0; n < 2; ++n)
             if (!KeepsStoredVolume(newParameters, n))
-                doc.writeInteger(section, keys[n], newParameters.Volumes[n]);
+                doc.writeInteger(section, kTankKeys[n], newParameters.Volumes[n]);
     });
 }
 

@@ -6,6 +6,8 @@
 #include "link/ControllerData.h"
 #include "link/UzentikDevice.h"
 
+#include <array>
+
 constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store does not know yet
 
 // Whether a write of `written` leaves tank n's stored volume as it is: a sensor that is not polled is
@@ -13,6 +15,14 @@ constexpr qint32 kDefaultTankVolume = 500; // litres, for a controller the store
 inline bool KeepsStoredVolume(const TParameters& written, int n)
 {
     return !written.SensorOn[n] && written.Volumes[n] == 0;
+}
+
+// Gives every polled sensor of p its tank's volume from volumes; a sensor not polled keeps what p holds.
+inline void SetPolledVolumes(TParameters& p, const std::array<qint32, 2>& volumes)
+{
+    for (int n = 0; n < 2; ++n)
+        if (p.SensorOn[n])
+            p.Volumes[n] = volumes[n];
 }
 
 class TankVolumeStore
@@ -25,8 +35,10 @@ public:
 
     static QByteArray sectionOf(const QString& serialNumber) { return "SN" + serialNumber.toUtf8(); }
 
+    // Both tanks' volumes kept for the serial number; kDefaultTankVolume for a tank it does not know.
+    std::array<qint32, 2> StoredVolumes(const QString& serialNumber) const;
     // Fills the Volumes slot of every polled sensor of p from the section of p's serial number.
-    void LoadTankVolumes(TParameters& p) const;
+    void LoadTankVolumes(TParameters& p) const { SetPolledVolumes(p, StoredVolumes(p.SerialNumber)); }
     // Stores both volumes of newParameters under the given serial number, whatever the polling flags, but
     // for a volume KeepsStoredVolume leaves as it is.
     bool SaveTankVolumes(const QString& serialNumber, const TParameters& newParameters);

@@ -15,10 +15,7 @@ void readWithVolumes(const AppContext& context, int process, const QString& prog
         // The controller keeps no tank volumes; the store holds them per serial number.
         if (outcome.ok()) {
             TParameters& p = context.zentik->Parameters;
-            const std::array<qint32, 2> stored = StoredTankVolumes(context, p.SerialNumber);
-            for (int n = 0; n < 2; ++n)
-                if (p.SensorOn[n])
-                    p.Volumes[n] = stored[n];
+            SetPolledVolumes(p, StoredTankVolumes(context, p.SerialNumber));
         }
         if (outcome.ok() && keep)
             KeepInHistoryOrWarn(context, context.zentik->Parameters, ControllerHistory::Event::Read);
@@ -46,9 +43,5 @@ std::array<qint32, 2> StoredTankVolumes(const AppContext& context, const QString
     if (const SerialLink* line = context.zentik->ComPort->link())
         if (const std::optional<std::array<qint32, 2>> own = line->tankVolumes())
             return *own;
-    TParameters both;
-    both.SerialNumber = serialNumber;
-    both.SensorOn = {true, true, false, false};
-    context.volumes->LoadTankVolumes(both);
-    return {both.Volumes[0], both.Volumes[1]};
+    return context.volumes->StoredVolumes(serialNumber);
 }

@@ -2,7 +2,9 @@
 #include "history/ControllerHistory.h"
 
 #include "config/ConfigFile.h"
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
+#include "history/WriteLog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,20 +15,9 @@
 
 namespace {
 
-// "2024-06-11T10-38-29.815Z": holds no ':' so that every file system takes it. Without the Z: a name an
-// earlier version of the program gave in local time.
-const QString kStampFormat = QStringLiteral("yyyy-MM-dd'T'HH-mm-ss.zzz");
-constexpr int kStampLength = 23;
-const QString kSuffix = QStringLiteral(".zkt");
 constexpr int kMaxSerialLength = 64;
 // Names taken (by versions of one millisecond, or by anything put there) before a version gives up.
 constexpr int kMaxCounter = 100000;
-
-// The writes into a controller, oldest first, one line each: the write's time and its backup's file name
-// (or "-"). Only the newest lines are kept.
-const QString kWritesFile = QStringLiteral("writes.txt");
-constexpr int kWritesKept = 100;
-constexpr qint64 kWritesMaxBytes = 64 * 1024;
 
 // How far after the present time an entry may be dated in a history without noted writes before undo
 // takes it for a wrong one: clocks of computers sharing the history differ a little; a name in local time
@@ -34,95 +25,11 @@ constexpr qint64 kWritesMaxBytes = 64 * 1024;
 constexpr qint64 kUtcNameSlackSecs = 10 * 60;
 constexpr qint64 kLocalNameSlackSecs = 26 * 3600;
 
-const ControllerHistory::Event kEvents[] = {
-    ControllerHistory::Event::Read, ControllerHistory::Event::BeforeWrite, ControllerHistory::Event::Written};
-
-struct ParsedName
-{
-    QDateTime time; // UTC
-    bool utc = true;
-    int counter = 1;
-    ControllerHistory::Event event = ControllerHistory::Event::Read;
-};
-
-// A stamp "yyyy-MM-ddTHH-mm-ss.zzz", read digit by digit: a history of ten thousand versions is listed
-// often.
-QDateTime parseStamp(QStringView stamp, bool utc)
-{
-    static constexpr int kSeparators[][2] = {{4, '-'}, {7, '-'}, {10, 'T'}, {13, '-'}, {16, '-'}, {19, '.'}};
-    for (const auto& [at, c] : kSeparators)
-        if (stamp[at] != QChar(c))
-            return {};
-    const auto number = [stamp](int from, int length) {
-        int value = 0;
-        for (int i = from; i < from + length; ++i) {
-            if (!stamp[i].isDigit())
-                return -1;
-            value = value * 10 + stamp[i].digitValue();
-        }
-        return value;
-    };
-    const QDate date(number(0, 4), number(5, 2), number(8, 2));
-    const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return utc ? QDateTime(date, time, Qt::UTC) : QDateTime(date, time, Qt::LocalTime).toUTC();
-}
-
-// Names of other files (a copy someone put there, a temporary file of a write under way) are not versions.
-std::optional<ParsedName> parseName(QStringView name)
-{
-    if (name.size() < kStampLength + 6 || !name.endsWith(kSuffix))
-        return std::nullopt;
-    ParsedName parsed;
-    qsizetype at = kStampLength;
-    parsed.utc = name[at] == u'Z';
-    if (parsed.utc)
-        ++at;
-    parsed.time = parseStamp(name.left(kStampLength), parsed.utc);
-    const qsizetype blank = name.indexOf(u' ', at);
-    if (!parsed.time.isValid() || blank < 0)
-        return std::nullopt;
-    const QStringView counter = name.mid(at, blank - at);
-    if (!counter.isEmpty()) {
-        bool ok = false;
-        parsed.counter = counter.startsWith(u'-') ? counter.mid(1).toInt(&ok) : 0;
-        if (!ok || parsed.counter < 2)
-            return std::nullopt;
-    }
-    const QStringView event = name.mid(blank + 1, name.size() - blank - 1 - kSuffix.size());
-    for (ControllerHistory::Event e : kEvents)
-        if (event == ControllerHistory::eventName(e)) {
-            parsed.event = e;
-            return parsed;
-        }
-    return std::nullopt;
-}
-
-QString stampOf(const QDateTime& at)
-{
-    return at.toUTC().toString(kStampFormat) + QLatin1Char('Z');
-}
-
-QString fileName(const QDateTime& at, int counter, ControllerHistory::Event event)
-{
-    QString name = stampOf(at);
-    if (counter > 1)
-        name += QLatin1Char('-') + QString::number(counter);
-    return name + QLatin1Char(' ') + ControllerHistory::eventName(event) + kSuffix;
-}
-
 // Anything at the path, a dangling symbolic link included.
 bool isTaken(const QString& path)
 {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
-}
-
-bool isRegularFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return !info.isSymLink() && info.isFile();
 }
 
 bool fail(QString* error, const QString& text)
@@ -169,14 +76,14 @@ bool inControllerFolder(const QString& root, const QString& serial, QString* err
 }
 
 // Writes the version under a name nothing holds yet; the caller holds the folder's lock.
-bool writeVersion(const QDir& dir, const TParameters& p, ControllerHistory::Event event, const QDateTime& at,
+bool writeVersion(const QDir& dir, const TParameters& p, HistoryEvent event, const QDateTime& at,
                   QString* error, QString* path)
 {
     IniDocument doc;
     ConfigFile::store(doc, p);
     const QByteArray content = doc.serialize();
     for (int counter = 1; counter <= kMaxCounter; ++counter) {
-        const QString target = dir.filePath(fileName(at, counter, event));
+        const QString target = dir.filePath(VersionName::fileName(at, counter, event));
         if (isTaken(target))
             continue;
         QString writeError;
@@ -192,46 +99,6 @@ bool writeVersion(const QDir& dir, const TParameters& p, ControllerHistory::Even
     }
     return fail(error,
                 QStringLiteral("%1: no free name for a version").arg(QDir::toNativeSeparators(dir.path())));
-}
-
-struct NotedWrite
-{
-    QString time;   // the stamp of the write
-    QString backup; // the backup's file name in the folder; empty: none
-};
-
-QList<NotedWrite> readWrites(const QDir& dir)
-{
-    QByteArray content;
-    QList<NotedWrite> writes;
-    if (SafeFile::read(dir.filePath(kWritesFile), &content, nullptr, kWritesMaxBytes,
-                       SafeFile::Links::Refuse) != SafeFile::ReadStatus::Ok)
-        return writes;
-    for (const QByteArray& line : content.split('\n')) {
-        const QList<QByteArray> fields = line.trimmed().split('\t');
-        if (fields.size() != 2 || fields[0].size() != kStampLength + 1)
-            continue;
-        const QString backup = QString::fromUtf8(fields[1]);
-        // A name of the folder's own, nothing that leads out of it.
-        if (backup != QLatin1String("-") && (backup.contains(QLatin1Char('/')) || !parseName(backup)))
-            continue;
-        writes.append({QString::fromUtf8(fields[0]), backup == QLatin1String("-") ? QString() : backup});
-    }
-    return writes;
-}
-
-bool writeWrites(const QDir& dir, QList<NotedWrite> writes, QString* error)
-{
-    if (writes.size() > kWritesKept)
-        writes.erase(writes.begin(), writes.end() - kWritesKept);
-    QByteArray content;
-    for (const NotedWrite& w : writes)
-        content += w.time.toUtf8() + '\t' + (w.backup.isEmpty() ? QByteArray("-") : w.backup.toUtf8()) + '\n';
-    QString writeError;
-    QString reason;
-    if (SafeFile::write(dir.filePath(kWritesFile), content, &writeError, &reason, SafeFile::Target::NoLink))
-        return true;
-    return fail(error, writeError + QStringLiteral(": ") + reason);
 }
 
 // Why a version cannot be written back into a controller; empty when it can.
@@ -252,19 +119,6 @@ QString shownTime(const QDateTime& time)
 }
 
 } // namespace
-
-QString ControllerHistory::eventName(Event event)
-{
-    switch (event) {
-    case Event::Read:
-        return QStringLiteral("read");
-    case Event::BeforeWrite:
-        return QStringLiteral("before-write");
-    case Event::Written:
-        return QStringLiteral("written");
-    }
-    return QString();
-}
 
 bool ControllerHistory::isSerialName(const QString& serial)
 {
@@ -290,9 +144,9 @@ bool ControllerHistory::recordWrite(const TParameters& replaced, QString* error,
         QString kept;
         if (!writeVersion(dir, replaced, Event::BeforeWrite, at, error, &kept))
             return false;
-        QList<NotedWrite> writes = readWrites(dir);
-        writes.append({stampOf(at), QFileInfo(kept).fileName()});
-        if (!writeWrites(dir, writes, error))
+        QList<NotedWrite> writes = WriteLog::read(dir);
+        writes.append({VersionName::stampOf(at), QFileInfo(kept).fileName()});
+        if (!WriteLog::write(dir, writes, error))
             return false;
         if (path)
             *path = kept;
@@ -304,21 +158,21 @@ bool ControllerHistory::recordWriteWithoutBackup(const QString& serial, QString*
                                                  const QDateTime& at) const
 {
     return inControllerFolder(m_folder, serial, error, [&](const QDir& dir) {
-        QList<NotedWrite> writes = readWrites(dir);
-        writes.append({stampOf(at), QString()});
-        return writeWrites(dir, writes, error);
+        QList<NotedWrite> writes = WriteLog::read(dir);
+        writes.append({VersionName::stampOf(at), QString()});
+        return WriteLog::write(dir, writes, error);
     });
 }
 
 void ControllerHistory::forgetWrite(const QString& serial, const QString& backupPath) const
 {
     inControllerFolder(m_folder, serial, nullptr, [&](const QDir& dir) {
-        QList<NotedWrite> writes = readWrites(dir);
+        QList<NotedWrite> writes = WriteLog::read(dir);
         const QString backup = QFileInfo(backupPath).fileName();
         for (auto w = writes.rbegin(); w != writes.rend(); ++w)
             if (w->backup == backup) {
                 writes.erase(std::next(w).base());
-                return writeWrites(dir, writes, nullptr);
+                return WriteLog::write(dir, writes, nullptr);
             }
         return true;
     });
@@ -337,17 +191,17 @@ ControllerHistory::UndoChoice ControllerHistory::undoChoice(const QString& seria
         }
         return true;
     };
-    const QList<NotedWrite> writes = readWrites(dir);
+    const QList<NotedWrite> writes = WriteLog::read(dir);
     if (!writes.isEmpty()) {
         // The last write and nothing older: undo never goes past a write it cannot undo.
         const NotedWrite& last = writes.last();
         if (last.backup.isEmpty()) {
-            choice.writeWithoutBackup = parseStamp(last.time, true);
+            choice.writeWithoutBackup = VersionName::parseStamp(last.time, true);
             return choice;
         }
         const QString path = dir.filePath(last.backup);
         if (restorable(path)) {
-            const ParsedName parsed = *parseName(last.backup);
+            const VersionName::Parsed parsed = *VersionName::parse(last.backup);
             choice.backup = Version{path, parsed.time, parsed.counter, parsed.event};
         }
         return choice;
@@ -357,13 +211,14 @@ ControllerHistory::UndoChoice ControllerHistory::undoChoice(const QString& seria
     QList<Skipped> notRegular;
     const QList<Version> all = versions(serial, &notRegular);
     for (const Skipped& s : notRegular)
-        if (const std::optional<ParsedName> parsed = parseName(QFileInfo(s.path).fileName());
+        if (const std::optional<VersionName::Parsed> parsed =
+                VersionName::parse(QFileInfo(s.path).fileName());
             parsed && parsed->event == Event::BeforeWrite)
             choice.skipped.append(s);
     for (auto v = all.crbegin(); v != all.crend(); ++v) {
         if (v->event != Event::BeforeWrite)
             continue;
-        const bool utcName = QFileInfo(v->path).fileName().at(kStampLength) == u'Z';
+        const bool utcName = QFileInfo(v->path).fileName().at(VersionName::kStampLength) == u'Z';
         if (v->time > now.addSecs(utcName ? kUtcNameSlackSecs : kLocalNameSlackSecs)) {
             choice.skipped.append({v->path, shownTime(v->time), true});
             continue;
@@ -387,9 +242,9 @@ QList<ControllerHistory::Controller> ControllerHistory::controllers() const
         Controller c;
         c.serial = serial;
         const QDir dir(root.filePath(serial));
-        for (const QString& name :
-             dir.entryList({QStringLiteral("*") + kSuffix}, QDir::Files | QDir::NoSymLinks, QDir::NoSort)) {
-            const std::optional<ParsedName> parsed = parseName(name);
+        for (const QString& name : dir.entryList({QStringLiteral("*") + VersionName::kSuffix},
+                                                 QDir::Files | QDir::NoSymLinks, QDir::NoSort)) {
+            const std::optional<VersionName::Parsed> parsed = VersionName::parse(name);
             if (!parsed)
                 continue;
             ++c.versions;
@@ -409,11 +264,11 @@ QList<ControllerHistory::Version> ControllerHistory::versions(const QString& ser
     if (!isSerialName(serial) || QFileInfo(QDir(m_folder).filePath(serial)).isSymLink())
         return found;
     const QDir dir(QDir(m_folder).filePath(serial));
-    const QStringList regularNames =
-        dir.entryList({QStringLiteral("*") + kSuffix}, QDir::Files | QDir::NoSymLinks, QDir::NoSort);
+    const QStringList regularNames = dir.entryList({QStringLiteral("*") + VersionName::kSuffix},
+                                                   QDir::Files | QDir::NoSymLinks, QDir::NoSort);
     const QSet<QString> regular(regularNames.cbegin(), regularNames.cend());
     for (const QString& name : regularNames) {
-        if (const std::optional<ParsedName> parsed = parseName(name))
+        if (const std::optional<VersionName::Parsed> parsed = VersionName::parse(name))
             found << Version{dir.filePath(name), parsed->time, parsed->counter, parsed->event};
     }
     std::sort(found.begin(), found.end(), [](const Version& a, const Version& b) {
@@ -423,10 +278,10 @@ QList<ControllerHistory::Version> ControllerHistory::versions(const QString& ser
     });
     if (skipped) {
         const QStringList all =
-            dir.entryList({QStringLiteral("*") + kSuffix},
+            dir.entryList({QStringLiteral("*") + VersionName::kSuffix},
                           QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& name : all)
-            if (!regular.contains(name) && parseName(name))
+            if (!regular.contains(name) && VersionName::parse(name))
                 skipped->append({dir.filePath(name), QFileInfo(dir.filePath(name)).isSymLink()
                                                          ? QStringLiteral("a symbolic link")
                                                          : QStringLiteral("not a regular file")});

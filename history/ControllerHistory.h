@@ -4,6 +4,7 @@
 // and the writes into each controller in the order they were noted, for undo.
 #pragma once
 
+#include "history/VersionName.h"
 #include "link/ControllerData.h"
 
 #include <QDateTime>
@@ -17,7 +18,7 @@ class IniDocument;
 class ControllerHistory
 {
 public:
-    enum class Event { Read, BeforeWrite, Written };
+    using Event = HistoryEvent;
 
     struct Version
     {
@@ -94,7 +95,7 @@ public:
     // Whether path names a file in the history folder (a version, or where one could be).
     bool holds(const QString& path) const;
 
-    static QString eventName(Event event);
+    static QString eventName(Event event) { return VersionName::eventName(event); }
     // A serial number as the controller gives it (hexadecimal text) or any name of letters, digits, '-' and
     // '_': nothing that could lead out of the history folder.
     static bool isSerialName(const QString& serial);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/RegisterQueue.h"
 
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
 
 #include <QDir>

@@ -307,9 +307,7 @@ void TZENTIK::FinishProcess(int result)
         LastErrorText.clear();
     QString notKept;
     SerialLink* line = ComPort->link();
-    const bool wrote = ProcessId == Process::SaveConfig || ProcessId == Process::WriteTable ||
-                       ProcessId == Process::LoadAllSettings;
-    if (result == Result::Success && wrote && line && !line->keepWritten(&notKept)) {
+    if (result == Result::Success && Process::Writes(ProcessId) && line && !line->keepWritten(&notKept)) {
         result = Result::VolumeStoreWriteFailed;
         LastErrorText = notKept;
     }

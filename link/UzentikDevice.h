@@ -45,6 +45,11 @@ constexpr int ReadTable = 3;
 constexpr int WriteTable = 4;
 constexpr int ReadAllSettings = 5;
 constexpr int LoadAllSettings = 6;
+// Whether the process writes into the controller: cut off halfway, it leaves the controller with part of it.
+constexpr bool Writes(int process)
+{
+    return process == SaveConfig || process == WriteTable || process == LoadAllSettings;
+}
 } // namespace Process
 
 // A completion event: a handler bound to the object that receives it. Once that object is destroyed

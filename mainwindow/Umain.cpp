@@ -267,10 +267,7 @@ bool TFMain::FormCloseQuery()
 {
     // A write under way would be cut off halfway, leaving the controller with part of it (Apply shows no
     // progress window that would keep the close button away). A read may be abandoned.
-    const int process = Zentik->ProcessId;
-    if ((process == Process::SaveConfig || process == Process::WriteTable ||
-         process == Process::LoadAllSettings) &&
-        m_context.refuseIfBusy())
+    if (Process::Writes(Zentik->ProcessId) && m_context.refuseIfBusy())
         return false;
     // Each window with typed work asks in turn; the first No keeps the program open.
     for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {

@@ -2,6 +2,7 @@
 #include "ports/FilePort.h"
 
 #include "config/ConfigFile.h"
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
 #include "config/TankVolumeStore.h"
 #include "sim/SimulatedLink.h"

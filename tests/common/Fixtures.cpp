@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/common/Fixtures.h"
 
+#include "config/ConfigFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -75,4 +77,27 @@ QByteArray FileContent(const QString& path)
 QByteArray LanguageFile(const QByteArray& displayName, const QByteArray& sections)
 {
     return "[LANGUAGE]\r\n001=" + displayName + "\r\n" + sections;
+}
+
+TParameters SimulatorSampleRecord()
+{
+    TParameters p = SampleRecord();
+    p.SerialNumber = QStringLiteral("A1B2C3D4");
+    return p;
+}
+
+TParameters ChangedSampleFile(const QString& serial)
+{
+    TParameters p = SimulatorSampleRecord();
+    p.SerialNumber = serial;
+    p.Interval = 9;
+    p.Volumes = {500, 0, 0, 0}; // as the store holds them: no change there
+    p.Pages[3][4] ^= 0x0100;
+    return p;
+}
+
+bool SameController(const TParameters& a, const TParameters& b)
+{
+    return ConfigFile::parameterEntries(a).mid(0, 11) == ConfigFile::parameterEntries(b).mid(0, 11) &&
+           a.Pages == b.Pages;
 }

@@ -17,6 +17,14 @@ TPages patternPages();
 // 200 s, binary output, tanks of 1000 and 0 l, and the pattern pages.
 TParameters SampleRecord();
 
+// The sample record under the simulated controller's serial number, A1B2C3D4: what it holds at the start
+// of the tests of writing into it.
+TParameters SimulatorSampleRecord();
+// A file to load into it that changes the interval to 9 and one word of sensor 1's table, and names serial.
+TParameters ChangedSampleFile(const QString& serial);
+// Whether two records hold the same settings and tables.
+bool SameController(const TParameters& a, const TParameters& b);
+
 // A record as a read with the tank volumes loaded can leave it: any address, reserve, interval and output
 // mode byte, a 7-bit gauge coefficient, volumes anywhere in 32 bits (often at an edge), any words.
 TParameters randomParameters(QRandomGenerator& random);

@@ -6,6 +6,7 @@
 // as the programs do, and the signal arrives half-way through the write.
 
 #include "app/Options.h"
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
 #include "config/TankVolumeStore.h"
 

@@ -8,6 +8,7 @@
 #include "app/Options.h"
 #include "calibration/PointsCsv.h"
 #include "config/ConfigFile.h"
+#include "config/FileLock.h"
 #include "config/SafeFile.h"
 #include "config/TankVolumeStore.h"
 #include "report/ReportOutput.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The backup before a write, the look before writing, undo and the history window, from the main window
-// over a pseudo-terminal to the simulated controller.
+// over a pseudo-terminal to the simulated controller: how the window shows what the flows do (tst_write_flows
+// tests what they write and keep).
 
 #include "config/ConfigFile.h"
 #include "history/ControllerHistory.h"
@@ -27,31 +28,6 @@ namespace {
 
 const QString kSerial = QStringLiteral("A1B2C3D4");
 
-// What the controller held at the start of every test: the sample record under the simulator's serial.
-TParameters startRecord()
-{
-    TParameters p = SampleRecord();
-    p.SerialNumber = kSerial;
-    return p;
-}
-
-// A file that changes the interval and one word of sensor 1's table.
-TParameters fileRecord(const QString& serial)
-{
-    TParameters p = startRecord();
-    p.SerialNumber = serial;
-    p.Interval = 9;
-    p.Volumes = {500, 0, 0, 0}; // as the store holds them: no change there
-    p.Pages[3][4] ^= 0x0100;
-    return p;
-}
-
-bool sameController(const TParameters& a, const TParameters& b)
-{
-    return ConfigFile::parameterEntries(a).mid(0, 11) == ConfigFile::parameterEntries(b).mid(0, 11) &&
-           a.Pages == b.Pages;
-}
-
 } // namespace
 
 class tst_history_flow : public QObject
@@ -62,18 +38,13 @@ private slots:
     void init();
     void cleanup();
 
-    void load_backsUpThenReviewsThenWrites_data();
-    void load_backsUpThenReviewsThenWrites();
-    void review_showsWhatTheControllerAndTheWindowWillHold_data();
-    void review_showsWhatTheControllerAndTheWindowWillHold();
-    void cancelledReview_writesNothing();
     void cancelledReview_statusSaysNothingWasWritten_data();
     void cancelledReview_statusSaysNothingWasWritten();
     void tableWrite_backupChangesNothingShownOrWritten();
     void reviewDialog_onlyWriteWrites_data();
     void reviewDialog_onlyWriteWrites();
-    void undo_restoresTheControllerByteForByte_andASecondRedoes();
-    void undo_withoutABackup_saysSo();
+    void undo_toldInADialog_data();
+    void undo_toldInADialog();
     void failedBackup_writesNothing_data();
     void failedBackup_writesNothing();
     void backupOff_sendsTheDescribedSequence_data();
@@ -114,7 +85,7 @@ private:
 void tst_history_flow::init()
 {
     m_sim = std::make_shared<ControllerSimulator>();
-    m_sim->setState(startRecord());
+    m_sim->setState(SimulatorSampleRecord());
     m_server = std::make_unique<PtyServer>(m_sim);
     QVERIFY(m_server->start());
     m_home = std::make_unique<ProgramHome>();
@@ -192,101 +163,6 @@ QStringList tst_history_flow::writeTable(const std::function<void()>& prepare)
     return m_bench->messages.take();
 }
 
-void tst_history_flow::load_backsUpThenReviewsThenWrites_data()
-{
-    QTest::addColumn<QString>("fileSerial");
-    QTest::addColumn<bool>("warned");
-    QTest::newRow("this controller's file") << kSerial << false;
-    QTest::newRow("another controller's file") << QStringLiteral("0BADF00D") << true;
-    QTest::newRow("a file that names none") << QString() << false;
-}
-
-void tst_history_flow::load_backsUpThenReviewsThenWrites()
-{
-    QFETCH(QString, fileSerial);
-    QFETCH(bool, warned);
-    start();
-    const TParameters file = fileRecord(fileSerial);
-    QVERIFY(ConfigFile::write(path("x.zkt"), file));
-    if (fileSerial.isEmpty())
-        QVERIFY(
-            IniFile(path("x.zkt")).update([](IniDocument& doc) { doc.setValue("PARAMETERS", "ID", ""); }));
-    const QStringList seen = load(path("x.zkt"));
-    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "018")), qPrintable(seen.join('|')));
-
-    QCOMPARE(m_bench->messages.reviews.size(), 1);
-    const WriteReview& review = m_bench->messages.reviews.first();
-    QCOMPARE(review.otherController(), warned);
-    if (warned) {
-        QCOMPARE(review.summary().first(), review.warning);
-        QVERIFY(review.warning.contains(fileSerial) && review.warning.contains(kSerial));
-    }
-    QCOMPARE(review.settings.size(), 1);
-    QCOMPARE(review.settings[0].caption, text("ZENTIK", "0023"));
-    QCOMPARE(review.settings[0].controller + "→" + review.settings[0].file, QStringLiteral("200→9"));
-    QCOMPARE(review.changedWords, (std::array<int, 2>{1, 0}));
-
-    // The backup holds what the controller held; the written version what it holds now.
-    QVERIFY(sameController(version(ControllerHistory::Event::BeforeWrite), startRecord()));
-    TParameters written = file;
-    written.SerialNumber = kSerial;
-    QVERIFY(sameController(m_sim->state(), written));
-    QCOMPARE(ConfigFile::parameterEntries(version(ControllerHistory::Event::Written)),
-             ConfigFile::parameterEntries(written));
-}
-
-void tst_history_flow::review_showsWhatTheControllerAndTheWindowWillHold_data()
-{
-    QTest::addColumn<QByteArray>("entries"); // of the file, over the controller's own
-    QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<QStringList>("gauge"); // the review's reserve, inversion and factor lines
-    QTest::addColumn<QString>("held");      // reserve shown after the write, inversion, factor
-    // Sensor 1 holds 500 l and a reserve of 51/255: the window shows 100 l.
-    QTest::newRow("the volume of a tank not polled")
-        << QByteArray("Volume_1=900") << QList<bool>{true} << QStringList{} << "100 1 127";
-    QTest::newRow("a tank polled anew") << QByteArray("Sensor_on_1=1 Volume_1=900") << QList<bool>{true}
-                                        << QStringList{"0022: 100→280"} << "280 1 127";
-    // Loaded after No to the question about the invalid entry: bit 7 is not the inversion's to take.
-    QTest::newRow("a factor beyond its 7 bits") << QByteArray("Mult_Factor=200") << QList<bool>{false, true}
-                                                << QStringList{"0031: 127→72"} << "100 1 72";
-}
-
-void tst_history_flow::review_showsWhatTheControllerAndTheWindowWillHold()
-{
-    QFETCH(QByteArray, entries);
-    QFETCH(QList<bool>, answers);
-    start();
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
-    QVERIFY(IniFile(path("x.zkt")).update([&](IniDocument& doc) {
-        for (const QByteArray& entry : entries.split(' '))
-            doc.setValue("PARAMETERS", entry.left(entry.indexOf('=')), entry.mid(entry.indexOf('=') + 1));
-    }));
-    load(path("x.zkt"), answers);
-    QCOMPARE(m_bench->messages.reviews.size(), 1);
-    QStringList gauge;
-    for (const char* key : {"0022", "0030", "0031"})
-        for (const WriteReview::Setting& s : m_bench->messages.reviews.first().settings)
-            if (s.caption == text("ZENTIK", key))
-                gauge << QStringLiteral("%1: %2→%3").arg(QLatin1String(key), s.controller, s.file);
-    QTEST(gauge, "gauge");
-    const TParameters& read = m_bench->z().Parameters; // the Refresh after the write
-    QTEST(QStringLiteral("%1 %2 %3").arg(ReserveLitres(read)).arg(int(read.Inversion)).arg(read.MultFactor),
-          "held");
-}
-
-void tst_history_flow::cancelledReview_writesNothing()
-{
-    start();
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
-    const QStringList seen = load(path("x.zkt"), {false});
-    QCOMPARE(m_writes, 0);
-    QVERIFY(sameController(m_sim->state(), startRecord()));
-    QVERIFY2(!seen.join('|').contains(text("MESSAGES", "018")), qPrintable(seen.join('|')));
-    // Nothing was written, so nothing was kept that undo would offer.
-    QCOMPARE(versions().size(), 0);
-    QCOMPARE(undo().last(), "dialog: " + text("MESSAGES", "072").arg(kSerial));
-}
-
 void tst_history_flow::cancelledReview_statusSaysNothingWasWritten_data()
 {
     QTest::addColumn<bool>("undo"); // else a load
@@ -298,12 +174,13 @@ void tst_history_flow::cancelledReview_statusSaysNothingWasWritten()
 {
     QFETCH(bool, undo);
     start();
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     if (undo)
         load(path("x.zkt"));
     m_bench->messages.answers = {false};
     const QStringList seen = undo ? this->undo() : load(path("x.zkt"), {false});
     QCOMPARE(m_bench->messages.reviews.size(), undo ? 2 : 1);
+    QVERIFY2(!seen.join('|').contains(text("MESSAGES", "018")), qPrintable(seen.join('|')));
     // The write it was about to make is no longer said to be under way.
     const QStringList statuses = seen.filter(QRegularExpression("^status: "));
     QVERIFY2(!statuses.isEmpty(), qPrintable(seen.join('|')));
@@ -314,7 +191,7 @@ void tst_history_flow::tableWrite_backupChangesNothingShownOrWritten()
 {
     start();
     const TParameters shown = m_bench->z().Parameters;
-    TParameters changed = startRecord();
+    TParameters changed = SimulatorSampleRecord();
     const auto changeController = [&] {
         // Since the window read it, the controller got another interval and other words for sensor 1.
         changed.Interval = 77;
@@ -323,9 +200,9 @@ void tst_history_flow::tableWrite_backupChangesNothingShownOrWritten()
     };
     const QStringList seen = writeTable(changeController);
     QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "006")), qPrintable(seen.join('|')));
-    QVERIFY(sameController(version(ControllerHistory::Event::BeforeWrite), changed));
+    QVERIFY(SameController(version(ControllerHistory::Event::BeforeWrite), changed));
     // The window's table went in as it was read, and the record it computes from is the one it had.
-    QVERIFY(m_sim->pages()[0] == startRecord().Pages[0]);
+    QVERIFY(m_sim->pages()[0] == SimulatorSampleRecord().Pages[0]);
     QCOMPARE(int(m_bench->z().Parameters.Interval), int(shown.Interval));
     QCOMPARE(m_bench->z().Parameters.Volumes, shown.Volumes);
 }
@@ -366,28 +243,25 @@ void tst_history_flow::reviewDialog_onlyWriteWrites()
     QTEST(dialog.exec() == QDialog::Accepted, "written");
 }
 
-void tst_history_flow::undo_restoresTheControllerByteForByte_andASecondRedoes()
+void tst_history_flow::undo_toldInADialog_data()
 {
-    start();
-    const TParameters before{m_sim->state()};
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
-    load(path("x.zkt"));
-    const TParameters loaded = m_sim->state();
-    QVERIFY(!sameController(loaded, before));
-
-    const QStringList seen = undo();
-    QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "018")), qPrintable(seen.join('|')));
-    QCOMPARE(ConfigFile::parameterEntries(m_sim->state()), ConfigFile::parameterEntries(before));
-    QVERIFY(m_sim->state().Pages == before.Pages);
-    undo();
-    QVERIFY(sameController(m_sim->state(), loaded));
+    QTest::addColumn<bool>("loaded"); // a file was loaded first, else undo has nothing to write back
+    QTest::newRow("after a load") << true;
+    QTest::newRow("nothing to undo") << false;
 }
 
-void tst_history_flow::undo_withoutABackup_saysSo()
+void tst_history_flow::undo_toldInADialog()
 {
+    QFETCH(bool, loaded);
     start();
-    QCOMPARE(undo().last(), "dialog: " + text("MESSAGES", "072").arg(kSerial));
-    QCOMPARE(m_writes, 0);
+    QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
+    if (loaded)
+        QVERIFY(load(path("x.zkt")).contains("dialog: " + text("MESSAGES", "018")));
+    const QStringList seen = undo();
+    if (loaded)
+        QVERIFY2(seen.contains("dialog: " + text("MESSAGES", "018")), qPrintable(seen.join('|')));
+    else
+        QCOMPARE(seen.last(), "dialog: " + text("MESSAGES", "072").arg(kSerial));
 }
 
 void tst_history_flow::failedBackup_writesNothing_data()
@@ -405,7 +279,7 @@ void tst_history_flow::failedBackup_writesNothing()
     QFETCH(bool, table);
     QFETCH(bool, historyBlocked);
     start();
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     const QString history = m_bench->program->history.folder();
     const auto block = [&] {
         if (historyBlocked)
@@ -417,7 +291,7 @@ void tst_history_flow::failedBackup_writesNothing()
         block();
     const QStringList seen = table ? writeTable(block) : load(path("x.zkt"));
     QCOMPARE(m_writes, 0);
-    QVERIFY(sameController(m_sim->state(), startRecord()));
+    QVERIFY(SameController(m_sim->state(), SimulatorSampleRecord()));
     const QString told = historyBlocked ? "error: " + text("MESSAGES", "061").arg(history)
                                         : "dialog: " + text("MESSAGES", "003") + "10";
     QVERIFY2(seen.join('|').contains(told), qPrintable(seen.join('|')));
@@ -436,7 +310,7 @@ void tst_history_flow::backupOff_sendsTheDescribedSequence()
 {
     QFETCH(bool, table);
     start(false);
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     const QStringList seen = table ? writeTable() : load(path("x.zkt"));
     QList<quint8> described;
     if (!table)
@@ -453,7 +327,7 @@ void tst_history_flow::backupOff_sendsTheDescribedSequence()
     QCOMPARE(versions().size(), table ? 0 : 1);
     if (!table) {
         QCOMPARE(versions().first().event, ControllerHistory::Event::Written);
-        TParameters written = fileRecord(kSerial);
+        TParameters written = ChangedSampleFile(kSerial);
         written.ProgramNumber.clear(); // a load reads no program number, and the history saw none before
         QCOMPARE(ConfigFile::parameterEntries(version(ControllerHistory::Event::Written)),
                  ConfigFile::parameterEntries(written));
@@ -466,7 +340,7 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     m_bench->main().files().askSaveConfigName = [this] { return path("saved.zkt"); };
     m_bench->main().ASaveConfig->trigger();
     QVERIFY(m_bench->waitIdle());
-    QVERIFY(ConfigFile::write(path("x.zkt"), fileRecord(kSerial)));
+    QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     load(path("x.zkt"));
     m_bench->main().AHistory->trigger();
     TFHistory* window = m_bench->main().historyWindow();
@@ -503,7 +377,7 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     window->BWrite->click();
     QVERIFY(m_bench->waitIdle(20000));
     QCOMPARE(m_bench->messages.reviews.size(), 2);
-    QVERIFY(sameController(m_sim->state(), startRecord()));
+    QVERIFY(SameController(m_sim->state(), SimulatorSampleRecord()));
     QTRY_COMPARE(window->Versions->topLevelItemCount(), 5);
     // Refreshed after every read and write, and no wider for it.
     QCOMPARE(window->width(), width);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The "file:" port under the controller object: what a process finds in the file, when the file is
-// written back and with what, and a file that another program changes meanwhile.
+// The "file:" port: which files open as one, what a process under the controller object finds in the file,
+// when the file is written back and with what, and a file that another program changes meanwhile.
 
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
@@ -8,6 +8,7 @@
 #include "tests/common/Fixtures.h"
 #include "tests/common/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -44,12 +45,56 @@ class tst_file_port : public QObject
     Q_OBJECT
 
 private slots:
+    void opening_refusesWhatIsNoConfigurationFile_data();
+    void opening_refusesWhatIsNoConfigurationFile();
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data();
     void process_writesTheFileBackOnlyAfterAWriteThatSucceeds();
     void anotherProgramsChange_isReadBeforeTheNextProcessAndKept();
     void writeBack_keepsTheFilesIdentifiersAsTheyStand();
     void fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSaysSo();
 };
+
+void tst_file_port::opening_refusesWhatIsNoConfigurationFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("kind");         // FlowOutcome::Kind
+    QTest::addColumn<QStringList>("said"); // the problems of an invalid file, else the reason
+    QTest::newRow("entries that fail the check")
+        << "bad.zkt" << int(FlowOutcome::Kind::InvalidFile)
+        << QStringList{"[PARAMETERS] trl=abc", "[PAGE_2] Value_5=lots"};
+    QTest::newRow("a folder") << "folder.zkt" << int(FlowOutcome::Kind::UnreadableFile)
+                              << QStringList{"not a regular file"};
+    QTest::newRow("too large") << "large.zkt" << int(FlowOutcome::Kind::UnreadableFile)
+                               << QStringList{"larger than 16777216 bytes"};
+    QTest::newRow("no name") << "" << int(FlowOutcome::Kind::UnreadableFile)
+                             << QStringList{"No file name given"};
+    QTest::newRow("missing: a blank controller")
+        << "new.zkt" << int(FlowOutcome::Kind::Done) << QStringList{""};
+}
+
+// The check both front-ends open a file port with: the window says it in a box, zentikctl on stderr.
+void tst_file_port::opening_refusesWhatIsNoConfigurationFile()
+{
+    QFETCH(QString, name);
+    QFETCH(int, kind);
+    FileBench bench;
+    QByteArray bad;
+    QVERIFY(ConfigFile::write(bench.file, SampleRecord()));
+    bad = bench.content();
+    bad.replace("trl=51", "trl=abc").replace("[PAGE_2]\r\nValue_0=", "[PAGE_2]\r\nValue_5=lots\r\nValue_0=");
+    QVERIFY(WriteFile(bench.dir.filePath(QStringLiteral("bad.zkt")), bad));
+    QVERIFY(QDir(bench.dir.path()).mkdir(QStringLiteral("folder.zkt")));
+    QFile large(bench.dir.filePath(QStringLiteral("large.zkt")));
+    QVERIFY(large.open(QIODevice::WriteOnly) && large.resize(17 << 20));
+    large.close();
+    TParameters record;
+    const FlowOutcome opened = ReadFilePort(name.isEmpty() ? name : bench.dir.filePath(name), &record);
+    QCOMPARE(int(opened.kind), kind);
+    QTEST(opened.kind == FlowOutcome::Kind::InvalidFile ? opened.problems : QStringList{opened.detail},
+          "said");
+    if (opened.ok())
+        QCOMPARE(record.SerialNumber, QStringLiteral("00000000"));
+}
 
 void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds_data()
 {
