@@ -2,6 +2,7 @@
 #include "mainwindow/ConfigFileCommands.h"
 
 #include "app/AppContext.h"
+#include "app/FileDialogs.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
@@ -17,7 +18,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -37,19 +37,13 @@ void ConfigFileCommands::AOpenConfigFileExecute()
 {
     if (m_context.refuseIfBusy())
         return;
-    QString chosen;
-    if (askOpenFileName) {
-        chosen = askOpenFileName();
-    } else {
-        QFileDialog dialog(m_main);
-        dialog.setObjectName(QStringLiteral("ODzktFile"));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // A name that does not exist yet opens a blank controller, created by its first write.
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(m_files.configFileFilter());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.objectName = QStringLiteral("ODzktFile");
+    // A name that does not exist yet opens a blank controller, created by its first write.
+    request.mayNotExist = true;
+    request.filter = m_files.configFileFilter();
+    request.window = m_main;
+    QString chosen = m_context.fileDialogs->ask(request);
     if (chosen.isEmpty())
         return;
     if (!QFileInfo::exists(chosen) && QFileInfo(chosen).suffix().isEmpty())

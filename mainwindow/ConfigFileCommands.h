@@ -41,8 +41,7 @@ public:
     // The open file's absolute path; empty while the port is a controller's.
     QString openFile() const { return m_file; }
 
-    // The file and the port the dialogs return (empty when cancelled); tests replace the dialogs.
-    std::function<QString()> askOpenFileName;
+    // The port the port dialog returns (empty when cancelled); tests replace the dialog.
     std::function<QString()> askTargetPort;
 
 private:

@@ -2,6 +2,7 @@
 #include "mainwindow/HistoryWindow.h"
 
 #include "app/AppContext.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -15,7 +16,6 @@
 #include "mainwindow/FileCommands.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -392,24 +392,17 @@ void TFHistory::BSaveAsClick()
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() != 1)
         return;
-    QString name;
-    if (askSaveName) {
-        name = askSaveName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(m_files.configFileFilter());
-        dialog.setDefaultSuffix(QStringLiteral("zkt"));
-        const QString proposed = proposedCopy(chosen.first());
-        dialog.setDirectory(QFileInfo(proposed).absolutePath());
-        dialog.selectFile(proposed);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            name = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.save = true;
+    request.filter = m_files.configFileFilter();
+    request.defaultSuffix = QStringLiteral("zkt");
+    request.proposedName = proposedCopy(chosen.first());
+    request.folder = QFileInfo(request.proposedName).absolutePath();
+    request.window = this;
+    const QString name =
+        m_context.fileDialogs->askKeepingFolder(m_context.options, FileNames::Kind::Configuration, request);
     if (name.isEmpty())
         return;
-    if (m_context.options)
-        FileNames::keepFolder(*m_context.options, FileNames::Kind::Configuration, name);
     // The version as it is, byte for byte.
     QByteArray content;
     QString reason;

@@ -39,8 +39,6 @@ public:
     // The selected controller's versions as listed, newest first; a version from the team register has no
     // file until it has been fetched for a command.
     const QList<ControllerHistory::Version>& versions() const { return m_versions; }
-    // The file name the save dialog returns (empty when cancelled); tests replace the dialog.
-    std::function<QString()> askSaveName;
     // What the save dialog starts on for a version: its serial number, time and event as the name, in the
     // folder configuration files were last saved in (else the documents folder).
     QString proposedCopy(const ControllerHistory::Version& version) const;

@@ -3,6 +3,7 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
@@ -31,7 +32,6 @@
 
 #include <QCloseEvent>
 
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -390,25 +390,19 @@ void TFMain::MenuClearClick()
 
 void TFMain::MenuSaveClick()
 {
-    QString chosen;
-    if (askLogFileName) {
-        chosen = askLogFileName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(
-            m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
-            QStringLiteral(" (*.log)"));
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        // Without an extension: ".log" is appended where the name chosen lacks it.
-        dialog.selectFile(FileNames::proposedPath(*m_context.options, FileNames::Kind::Log,
-                                                  Zentik->Parameters.SerialNumber));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.save = true;
+    request.filter = m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
+                     QStringLiteral(" (*.log)");
+    request.confirmOverwrite = false;
+    // Without an extension: ".log" is appended where the name chosen lacks it.
+    request.proposedName =
+        FileNames::proposedName(FileNames::Kind::Log, Zentik->Parameters.SerialNumber, QDate::currentDate());
+    request.window = this;
+    QString chosen =
+        m_context.fileDialogs->askKeepingFolder(m_context.options, FileNames::Kind::Log, request);
     if (chosen.isEmpty())
         return;
-    FileNames::keepFolder(*m_context.options, FileNames::Kind::Log, chosen);
     QString error;
     // ".log" is appended to a name that does not end in it already.
     if (!chosen.endsWith(QStringLiteral(".log"), Qt::CaseInsensitive))

@@ -89,8 +89,6 @@ public:
 
     // The child windows with this tag, in the frame's order.
     QList<QMdiSubWindow*> childWindows(int tag) const;
-    // The log file name the dialog returns (empty when cancelled); tests replace the dialog.
-    std::function<QString()> askLogFileName;
 
     // Controls other windows and tests reach.
     QAction* AExit = nullptr;

@@ -22,7 +22,6 @@
 #include "settings/Uabout.h"
 #include "table/Usensor1.h"
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>

@@ -101,8 +101,6 @@ public:
     void AExportTableExecute();
     // Opens the dialog of points from the tank's shape; its OK replaces the points as an import does.
     void AShapePointsExecute();
-    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
-    std::function<QString(bool save)> askSpreadsheetName;
     void RBLClick();
     void RBueClick();
 

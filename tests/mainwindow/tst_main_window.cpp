@@ -270,7 +270,7 @@ void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()
 {
     start();
     const QString target = m_home->path(QStringLiteral("exchange"));
-    main().askLogFileName = [&] { return target; };
+    m_bench->fileDialogs.saveAnswer = target;
     const QStringList before = main().Memo1->lines();
     QVERIFY(before.size() > 10);
     main().MenuSaveClick();
@@ -300,9 +300,9 @@ void tst_main_window::logSave_twiceInARow()
 {
     start();
     main().MenuClearClick();
-    main().askLogFileName = [&] { return m_home->path(QStringLiteral("first")); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(QStringLiteral("first"));
     main().MenuSaveClick();
-    main().askLogFileName = [&] { return m_home->path(QStringLiteral("second")); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(QStringLiteral("second"));
     main().MenuSaveClick();
     const QStringList second = QString::fromUtf8(fileContent(m_home->path(QStringLiteral("second.log"))))
                                    .split(QStringLiteral("\r\n"));
@@ -335,13 +335,13 @@ void tst_main_window::logSave_endsInDotLogOnce()
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     start();
-    main().askLogFileName = [&] { return m_home->path(chosen); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(chosen);
     main().MenuSaveClick();
     QVERIFY(QFile::exists(m_home->path(written)));
     QCOMPARE(QDir(m_home->dir.path()).entryList({"named*"}, QDir::Files), QStringList{written});
     // Cancelling the dialog changes nothing.
     const qsizetype lines = main().Memo1->lines().size();
-    main().askLogFileName = [] { return QString(); };
+    m_bench->fileDialogs.saveAnswer.clear();
     main().MenuSaveClick();
     QCOMPARE(main().Memo1->lines().size(), lines);
 }
@@ -350,7 +350,7 @@ void tst_main_window::logSave_unwritableTarget_keepsTheLog()
 {
     start();
     const QString target = m_home->path(QStringLiteral("no/such/folder/log"));
-    main().askLogFileName = [&] { return target; };
+    m_bench->fileDialogs.saveAnswer = target;
     const qsizetype before = main().Memo1->lines().size();
     main().MenuSaveClick();
     const QStringList seen = m_bench->messages.take();
@@ -644,7 +644,7 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
     QPointer<TFZentik> window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
     QVERIFY(table && window);
     bool asked = false;
-    main().files().askOpenConfigName = [&] { return asked = true, QString(); };
+    m_bench->fileDialogs.answer = [&](const FileDialogs::Request&) { return asked = true, QString(); };
     main().files().showReport = [&] { asked = true; };
 
     ControllerSimulator& sim = *m_bench->sim;
