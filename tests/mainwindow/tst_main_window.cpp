@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at work: refresh and summary, the exchange log and its file, the settings window's
-// Apply and Cancel, the arrangement of child windows.
+// Apply and Cancel, the arrangement of child windows; the program's own boxes and file dialog.
 
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/WidgetFileDialogs.h"
 #include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
 #include "table/StringGridModel.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -50,6 +53,8 @@ class tst_main_window : public QObject
 private slots:
     void question_keysThatMeanAwayGiveTheSafeAnswer_data();
     void question_keysThatMeanAwayGiveTheSafeAnswer();
+    void fileDialog_typedPathsOpen_data();
+    void fileDialog_typedPathsOpen();
     void init();
     void cleanup();
 
@@ -114,6 +119,54 @@ void tst_main_window::question_keysThatMeanAwayGiveTheSafeAnswer()
     });
     const bool yes = messages.question(QStringLiteral("Write?"), MessageService::Answer(safe));
     QCOMPARE(yes, MessageService::Answer(safe) == MessageService::Answer::Yes);
+}
+
+void tst_main_window::fileDialog_typedPathsOpen_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("typed");  // from the folder a; @ stands for the folder of a and b
+    QTest::addColumn<QString>("chosen"); // empty: refused
+    QTest::newRow("absolute, of the folder shown") << false << "@/a/one.zkt"
+                                                   << "a/one.zkt";
+    QTest::newRow("absolute, of another folder") << false << "@/b/two.zkt"
+                                                 << "b/two.zkt";
+    QTest::newRow("relative, with ..") << false << "../b/two.zkt"
+                                       << "b/two.zkt";
+    QTest::newRow("missing") << false << "../b/none.zkt"
+                             << "";
+    QTest::newRow("new, saved") << true << "../b/new"
+                                << "b/new.zkt";
+}
+
+void tst_main_window::fileDialog_typedPathsOpen()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("a")) && QDir(dir.path()).mkdir(QStringLiteral("b")));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("a/one.zkt")), "1"));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("b/two.zkt")), "2"));
+    // As File > Load asks, and Save.
+    FileDialogs::Request request;
+    request.save = save;
+    request.filter = QStringLiteral("Configuration files (*.zkt)");
+    request.defaultSuffix = save ? QStringLiteral("zkt") : QString();
+    request.folder = dir.filePath(QStringLiteral("a"));
+    FileDialog dialog(request);
+    dialog.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    QTest::keyClicks(name, typed.replace(QLatin1Char('@'), dir.path()));
+    const QAbstractButton* accept =
+        dialog.findChild<QDialogButtonBox*>()->button(save ? QDialogButtonBox::Save : QDialogButtonBox::Open);
+    QCOMPARE(accept->isEnabled(), !chosen.isEmpty());
+    if (chosen.isEmpty())
+        return;
+    QTest::keyClick(name, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenFile(), dir.filePath(chosen));
 }
 
 void tst_main_window::init()
