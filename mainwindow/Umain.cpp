@@ -21,8 +21,10 @@
 #include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/HistoryWindow.h"
 #include "mainwindow/Icons.h"
+#include "mainwindow/MainStatusBar.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WindowPlacement.h"
+#include "ports/FilePort.h"
 #include "ports/PortCaption.h"
 #include "ports/PortFactory.h"
 #include "ports/PortOpening.h"
@@ -43,7 +45,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -63,7 +64,12 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     m_files->controllerWritten = [this] {
         m_controllerChanged = m_controllerChanged || Zentik->ComPort->portName() == m_portInUse;
     };
-    m_configFiles = new ConfigFileCommands(m_context, this, *m_files);
+    ConfigFileCommands::Window window;
+    window.widget = this;
+    window.portInUse = [this] { return m_portInUse; };
+    window.setPort = [this](const QString& port) { PortName = port; };
+    window.refresh = [this] { return BRefreshClick(); };
+    m_configFiles = new ConfigFileCommands(m_context, window, *m_files, this);
 
     createActions();
     createMenus();
@@ -167,15 +173,10 @@ void TFMain::createPanels()
     connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
     setCentralWidget(central);
 
-    PortPanel = new QLabel(this);
-    PortPanel->setObjectName(QStringLiteral("PortPanel"));
-    PortPanel->setMinimumWidth(50);
-    StatusLine = new QLabel(this);
-    StatusLine->setObjectName(QStringLiteral("StatusLine"));
-    StatusLine->setMinimumWidth(50);
-    // Permanent panels: an action's status tip takes only the free space to their left and hides neither.
-    statusBar()->addPermanentWidget(PortPanel);
-    statusBar()->addPermanentWidget(StatusLine);
+    m_statusBar = new MainStatusBar(*m_context.language, this);
+    setStatusBar(m_statusBar);
+    PortPanel = m_statusBar->PortPanel;
+    StatusLine = m_statusBar->StatusLine;
 }
 
 void TFMain::addChildKinds()
@@ -347,7 +348,7 @@ bool TFMain::BRefreshClick()
         // A port that was open under another name is closed now: nothing is in use.
         return !opened.portFailure.reopening;
     }
-    m_configFiles->showPortInUse(PortName);
+    showPortInUse(PortName);
     // Another port (a configuration file opened or closed, another adapter chosen) is another controller.
     m_controllerChanged = m_controllerChanged || (!m_portInUse.isEmpty() && m_portInUse != PortName);
     m_portInUse = PortName;
@@ -365,9 +366,18 @@ QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
     const QString text = PortFailureText(*m_context.language, failure);
-    m_configFiles->showPortInUse(m_portInUse);
+    showPortInUse(m_portInUse);
     PortPanel->setToolTip(text);
     return text;
+}
+
+void TFMain::showPortInUse(const QString& port)
+{
+    setWindowTitle(m_statusBar->showPortInUse(port, windowTitle()));
+    // Only a configuration file open as the controller is written elsewhere or closed.
+    const bool fileOpen = !FilePortPath(port).isEmpty();
+    AWriteToController->setEnabled(fileOpen);
+    ACloseConfigFile->setEnabled(fileOpen);
 }
 
 void TFMain::OnConfigRead(const FlowOutcome& outcome)
