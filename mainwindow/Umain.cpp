@@ -9,7 +9,6 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
-#include "controller/Uzentik.h"
 #include "flows/FailureText.h"
 #include "flows/PortFlows.h"
 #include "flows/ReadFlows.h"
@@ -18,37 +17,22 @@
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
-#include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/HistoryWindow.h"
-#include "mainwindow/Icons.h"
 #include "mainwindow/MainStatusBar.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WindowPlacement.h"
 #include "ports/FilePort.h"
-#include "ports/PortCaption.h"
 #include "ports/PortFactory.h"
 #include "ports/PortOpening.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
-#include "table/Usensor1.h"
 
 #include <QCloseEvent>
-
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSplitter>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
@@ -76,7 +60,7 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     createToolBars();
     createPanels();
     m_children = new ChildWindows(MdiArea, this);
-    addChildKinds();
+    m_children->addProgramKinds(m_context, ASensor1, ASensor2, Azentik);
 
     setMinimumSize(640, 480);
     m_firstStart = !WindowPlacement::kept(*m_context.options).has_value();
@@ -113,92 +97,6 @@ void TFMain::setSettingsWindow(TFSettings* settings)
     connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
-void TFMain::createPanels()
-{
-    auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setOpaqueResize(true);
-    Splitter1->setChildrenCollapsible(false);
-
-    Panel1 = new QWidget(Splitter1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* logLayout = new QVBoxLayout(Panel1);
-    logLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new TExchangeLog(Panel1);
-    logLayout->addWidget(Memo1);
-    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(MenuClear);
-    PopupMenu1->addAction(MenuSave);
-    connect(Memo1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(Memo1->viewport()->mapToGlobal(at)); });
-
-    MdiArea = new GradientMdiArea(Splitter1);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    // A child window larger than the frame stays reachable instead of pushing the panels aside.
-    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    Splitter1->addWidget(Panel1);
-    Splitter1->addWidget(MdiArea);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({185, 500});
-    row->addWidget(Splitter1, 1);
-
-    // A window too low for the summary at a large font scrolls it rather than cut its rows.
-    auto* summary = new QScrollArea(central);
-    summary->setObjectName(QStringLiteral("SummaryScroll"));
-    summary->setFrameShape(QFrame::NoFrame);
-    summary->setWidgetResizable(true);
-    summary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    summary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    Panel2 = new TSummaryPanel(*m_context.language, summary);
-    summary->setWidget(Panel2);
-    row->addWidget(summary);
-    // As wide as the panel, and the scroll bar's width more while it is shown.
-    const auto fitSummary = [summary, panel = Panel2] {
-        const QScrollBar* bar = summary->verticalScrollBar();
-        summary->setFixedWidth(panel->width() + (bar->maximum() > 0 ? bar->sizeHint().width() : 0));
-    };
-    connect(summary->verticalScrollBar(), &QScrollBar::rangeChanged, summary, fitSummary);
-    connect(Panel2, &TSummaryPanel::widthChanged, summary, fitSummary);
-    fitSummary();
-    connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
-    connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
-    setCentralWidget(central);
-
-    m_statusBar = new MainStatusBar(*m_context.language, this);
-    setStatusBar(m_statusBar);
-    PortPanel = m_statusBar->PortPanel;
-    StatusLine = m_statusBar->StatusLine;
-}
-
-void TFMain::addChildKinds()
-{
-    const auto sensorWindow = [this](int sensor, QAction* opening) {
-        return [this, sensor, opening](const std::function<void()>& closed) -> QMdiSubWindow* {
-            TFSensor1* window = TFSensor1::open(m_context, MdiArea, sensor);
-            if (window)
-                connect(window, &TFSensor1::closed, opening, closed);
-            return window;
-        };
-    };
-    m_children->addKind(ChildTag::Sensor1, ASensor1, sensorWindow(1, ASensor1));
-    m_children->addKind(ChildTag::Sensor2, ASensor2, sensorWindow(2, ASensor2));
-    m_children->addKind(ChildTag::Controller, Azentik, [this](const std::function<void()>& closed) {
-        TFZentik* window = TFZentik::open(m_context, MdiArea);
-        if (window)
-            connect(window, &TFZentik::closed, Azentik, closed);
-        return window;
-    });
-}
-
 void TFMain::ShowSummary()
 {
     // Every summary follows a process's end: after a read that failed, Parameters hold no controller's
@@ -214,11 +112,8 @@ void TFMain::ShowSummary()
         m_controllerChanged = m_controllerChanged || (!m_serialShown.isEmpty() && serial != m_serialShown);
         m_serialShown = serial;
     }
-    if (std::exchange(m_controllerChanged, false)) {
-        for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder))
-            if (auto* sensor = qobject_cast<TFSensor1*>(w))
-                sensor->controllerChanged();
-    }
+    if (std::exchange(m_controllerChanged, false))
+        m_children->tellControllerChanged();
     // Every read ends here, after its own words in the status line.
     if (!m_afterFirstSummary.isEmpty())
         messages().status(std::exchange(m_afterFirstSummary, QString()));
@@ -250,13 +145,8 @@ void TFMain::growForChildren()
 {
     // The described size holds the controller settings window at the usual font; a desktop with a larger
     // one needs more, or that window would scroll its values out of sight.
-    QSize needed;
-    for (const QMdiSubWindow* w : MdiArea->subWindowList())
-        needed = needed.expandedTo(w->property("naturalSize").toSize());
-    const QSize room = MdiArea->viewport()->size();
-    if (needed.isValid())
-        WindowPlacement::enlarge(this, QSize(std::max(0, needed.width() - room.width()),
-                                             std::max(0, needed.height() - room.height())));
+    if (const QSize missing = m_children->roomMissing(); missing.isValid())
+        WindowPlacement::enlarge(this, missing);
 }
 
 void TFMain::FormShow()
@@ -274,13 +164,8 @@ bool TFMain::FormCloseQuery()
         m_context.refuseIfBusy())
         return false;
     // Each window with typed work asks in turn; the first No keeps the program open.
-    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (auto* sensor = qobject_cast<TFSensor1*>(w); sensor && !sensor->confirmDiscardingPoints())
-            return false;
-        if (auto* controller = qobject_cast<TFZentik*>(w);
-            controller && !controller->confirmDiscardingEdits())
-            return false;
-    }
+    if (!m_children->mayClose())
+        return false;
     Zentik->ComPort->close();
     return true;
 }

@@ -146,7 +146,6 @@ private:
     void createMenus();
     void createToolBars();
     void createPanels();
-    void addChildKinds();
     // Larger, as far as the screen allows, where a child window is larger than the frame.
     void growForChildren();
     QString text(const char* section, const char* key) const;
