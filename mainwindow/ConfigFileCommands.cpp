@@ -10,9 +10,9 @@
 #include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/FileCommands.h"
-#include "mainwindow/PortChoiceDialog.h"
 #include "ports/FilePort.h"
 #include "ports/PortOpening.h"
+#include "settings/PortChoiceDialog.h"
 
 #include <QAction>
 #include <QDir>
