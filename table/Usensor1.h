@@ -131,8 +131,8 @@ private:
     void buildLayout();
     void fitCommandCaptions();
     void setGridColours(const QColor& points, const QColor& results);
-    // Plots two columns of grid texts; false, the error shown, when a text is not a number.
-    bool plot(QLineSeries* series, const StringGridModel& grid);
+    // Shows the error of a computation that failed; false.
+    bool tellError(const QString& error);
     QString text(const char* section, const char* key) const;
     QString discardQuestion() const;
     QString volumeUnit() const;
