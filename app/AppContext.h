@@ -15,6 +15,7 @@ class Options;
 class TankVolumeStore;
 class LanguageCatalog;
 class MessageService;
+class FileDialogs;
 class ProgressView;
 
 struct AppContext
@@ -24,7 +25,8 @@ struct AppContext
     TankVolumeStore* volumes = nullptr;
     LanguageCatalog* language = nullptr;
     MessageService* messages = nullptr;
-    ProgressView* progress = nullptr; // shown while table pages travel
+    FileDialogs* fileDialogs = nullptr; // the windows' questions for a file
+    ProgressView* progress = nullptr;   // shown while table pages travel
     // Where full reads and writes of each controller are kept; none (tests of one window): nothing is kept
     // and no backup is taken.
     ControllerHistory* history = nullptr;

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The controller settings window's controls: the form's groups, fields and buttons, their texts and the
+// size they need.
 #include "controller/Uzentik.h"
 
 #include "app/LanguageCatalog.h"

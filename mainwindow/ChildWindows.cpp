@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "mainwindow/ChildWindows.h"
 
+#include "controller/Uzentik.h"
+#include "table/Usensor1.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QMdiArea>
@@ -38,6 +41,57 @@ bool ChildWindows::eventFilter(QObject* watched, QEvent* event)
 void ChildWindows::addKind(int tag, QAction* opening, Opener open)
 {
     m_kinds.insert(tag, Kind{opening, std::move(open)});
+}
+
+void ChildWindows::addProgramKinds(const AppContext& context, QAction* sensor1, QAction* sensor2,
+                                   QAction* controller)
+{
+    const auto sensorWindow = [this, &context](int sensor, QAction* opening) {
+        return [this, &context, sensor, opening](const std::function<void()>& closed) -> QMdiSubWindow* {
+            TFSensor1* window = TFSensor1::open(context, m_area, sensor);
+            if (window)
+                connect(window, &TFSensor1::closed, opening, closed);
+            return window;
+        };
+    };
+    addKind(ChildTag::Sensor1, sensor1, sensorWindow(1, sensor1));
+    addKind(ChildTag::Sensor2, sensor2, sensorWindow(2, sensor2));
+    addKind(ChildTag::Controller, controller,
+            [this, &context, controller](const std::function<void()>& closed) {
+                TFZentik* window = TFZentik::open(context, m_area);
+                if (window)
+                    connect(window, &TFZentik::closed, controller, closed);
+                return window;
+            });
+}
+
+void ChildWindows::applyTexts()
+{
+    for (QMdiSubWindow* w : m_area->subWindowList()) {
+        if (auto* sensor = qobject_cast<TFSensor1*>(w))
+            sensor->ApplyTexts();
+        else if (auto* controller = qobject_cast<TFZentik*>(w))
+            controller->ApplyTexts();
+    }
+}
+
+void ChildWindows::tellControllerChanged()
+{
+    for (QMdiSubWindow* w : m_area->subWindowList(QMdiArea::CreationOrder))
+        if (auto* sensor = qobject_cast<TFSensor1*>(w))
+            sensor->controllerChanged();
+}
+
+bool ChildWindows::mayClose()
+{
+    for (QMdiSubWindow* w : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto* sensor = qobject_cast<TFSensor1*>(w); sensor && !sensor->confirmDiscardingPoints())
+            return false;
+        if (auto* controller = qobject_cast<TFZentik*>(w);
+            controller && !controller->confirmDiscardingEdits())
+            return false;
+    }
+    return true;
 }
 
 void ChildWindows::open(int tag)
@@ -106,6 +160,17 @@ void ChildWindows::tile(Qt::Orientation orientation)
             windows[i]->setGeometry(i * w, 0, i == n - 1 ? area.width() - i * w : w, area.height());
         }
     }
+}
+
+QSize ChildWindows::roomMissing() const
+{
+    QSize needed;
+    for (const QMdiSubWindow* w : m_area->subWindowList())
+        needed = needed.expandedTo(w->property(kNaturalSize).toSize());
+    if (!needed.isValid())
+        return QSize();
+    const QSize room = m_area->viewport()->size();
+    return QSize(std::max(0, needed.width() - room.width()), std::max(0, needed.height() - room.height()));
 }
 
 void ChildWindows::keepReachable(QMdiSubWindow* window)

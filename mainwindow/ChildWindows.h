@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The child windows of the main window's frame, one kind per tag: a kind's opening action makes its
 // window and stays disabled while the window exists; the kind's control opens the window or, when it
-// exists, brings it forward. Also the frame's arrangements: cascade and the two tilings.
+// exists, brings it forward. Also the frame's arrangements: cascade and the two tilings. The program's kinds
+// are the calibration windows of the two sensors and the controller settings window, which follow a
+// language switch and a changed controller, and ask before the program closes over their work.
 #pragma once
 
 #include <QHash>
@@ -9,6 +11,7 @@
 
 #include <functional>
 
+struct AppContext;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -30,6 +33,9 @@ public:
     explicit ChildWindows(QMdiArea* area, QObject* parent = nullptr);
 
     void addKind(int tag, QAction* opening, Opener open);
+    // The program's kinds, each made by its action: the calibration windows and the controller settings
+    // window.
+    void addProgramKinds(const AppContext& context, QAction* sensor1, QAction* sensor2, QAction* controller);
     // What the opening action does: a window that could not be made leaves the action enabled and shows
     // nothing.
     void open(int tag);
@@ -42,6 +48,16 @@ public:
     void cascade();
     // Horizontal: each window spans the full width, one above another; vertical: side by side.
     void tile(Qt::Orientation orientation);
+    // How much larger than now the frame must be to show every window at its own size; empty when there
+    // is no window.
+    QSize roomMissing() const;
+
+    // The open windows take their texts from the language now open.
+    void applyTexts();
+    // The calibration windows hear that the controller or file under them has changed.
+    void tellControllerChanged();
+    // Each window holding work not written asks in turn whether it may be lost; false at the first No.
+    bool mayClose();
 
 private:
     struct Kind

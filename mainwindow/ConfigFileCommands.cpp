@@ -2,6 +2,7 @@
 #include "mainwindow/ConfigFileCommands.h"
 
 #include "app/AppContext.h"
+#include "app/FileDialogs.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
@@ -9,24 +10,24 @@
 #include "history/ControllerHistory.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/FileCommands.h"
-#include "mainwindow/PortChoiceDialog.h"
-#include "mainwindow/Umain.h"
 #include "ports/FilePort.h"
-#include "ports/PortCaption.h"
 #include "ports/PortOpening.h"
+#include "settings/PortChoiceDialog.h"
 
 #include <QAction>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
 
-#include <algorithm>
-
-ConfigFileCommands::ConfigFileCommands(const AppContext& context, TFMain* main, FileCommands& files)
-    : QObject(main), m_context(context), m_main(main), m_files(files)
+ConfigFileCommands::ConfigFileCommands(const AppContext& context, Window window, FileCommands& files,
+                                       QObject* parent)
+    : QObject(parent), m_context(context), m_window(std::move(window)), m_files(files)
 {}
+
+QString ConfigFileCommands::openFile() const
+{
+    return FilePortPath(m_window.portInUse());
+}
 
 QString ConfigFileCommands::text(const char* section, const char* key) const
 {
@@ -37,19 +38,13 @@ void ConfigFileCommands::AOpenConfigFileExecute()
 {
     if (m_context.refuseIfBusy())
         return;
-    QString chosen;
-    if (askOpenFileName) {
-        chosen = askOpenFileName();
-    } else {
-        QFileDialog dialog(m_main);
-        dialog.setObjectName(QStringLiteral("ODzktFile"));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // A name that does not exist yet opens a blank controller, created by its first write.
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(m_files.configFileFilter());
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.objectName = QStringLiteral("ODzktFile");
+    // A name that does not exist yet opens a blank controller, created by its first write.
+    request.mayNotExist = true;
+    request.filter = m_files.configFileFilter();
+    request.window = m_window.widget;
+    QString chosen = m_context.fileDialogs->ask(request);
     if (chosen.isEmpty())
         return;
     if (!QFileInfo::exists(chosen) && QFileInfo(chosen).suffix().isEmpty())
@@ -79,10 +74,10 @@ bool ConfigFileCommands::openConfigFile(const QString& fileName)
     }
     // The list is a convenience: an options file that cannot be written has been said at start-up.
     m_context.options->addRecentFile(path);
-    m_main->PortName = FilePortName(path);
+    m_window.setPort(FilePortName(path));
     // Opened again, a file is read afresh rather than from what the port held.
     m_context.zentik->ComPort->close();
-    m_main->BRefreshClick();
+    m_window.refresh();
     return true;
 }
 
@@ -113,15 +108,15 @@ QString ConfigFileCommands::chooseTargetPort()
     if (askTargetPort)
         return askTargetPort();
     QList<SerialPortEntry> ports = m_context.listPorts ? m_context.listPorts() : QList<SerialPortEntry>();
-    TFPortChoice dialog(*m_context.language, m_file, ports, m_context.options->port(), m_main);
+    TFPortChoice dialog(*m_context.language, openFile(), ports, m_context.options->port(), m_window.widget);
     return dialog.exec() == QDialog::Accepted ? dialog.chosenPort() : QString();
 }
 
 void ConfigFileCommands::AWriteToControllerExecute()
 {
-    if (m_file.isEmpty() || m_context.refuseIfBusy())
+    const QString path = openFile();
+    if (path.isEmpty() || m_context.refuseIfBusy())
         return;
-    const QString path = m_file;
     const QString port = chooseTargetPort();
     if (port.isEmpty() || IsFilePort(port))
         return;
@@ -135,8 +130,8 @@ void ConfigFileCommands::writeTo(const QString& path, const QString& port)
     if (m_context.refuseIfBusy())
         return;
     const auto backToFile = [this, path] {
-        m_main->PortName = FilePortName(path);
-        m_main->BRefreshClick();
+        m_window.setPort(FilePortName(path));
+        m_window.refresh();
     };
     const FlowOutcome opened = OpenControllerPort(z, port, m_context.system);
     if (!opened.ok()) {
@@ -150,7 +145,7 @@ void ConfigFileCommands::writeTo(const QString& path, const QString& port)
     };
     const auto done = [this, path, port, backToFile](const FlowOutcome& outcome) {
         // A load that succeeds ends with a Refresh, which now reads the file.
-        m_main->PortName = FilePortName(path);
+        m_window.setPort(FilePortName(path));
         // Retry writes into the same controller again; otherwise the program goes back to the file.
         const bool retried = m_files.OnLoadAllSettings(outcome, [this, path, port] { writeTo(path, port); });
         if (!outcome.ok() && !retried)
@@ -161,27 +156,8 @@ void ConfigFileCommands::writeTo(const QString& path, const QString& port)
 
 void ConfigFileCommands::ACloseConfigFileExecute()
 {
-    if (m_file.isEmpty() || m_context.refuseIfBusy())
+    if (openFile().isEmpty() || m_context.refuseIfBusy())
         return;
-    m_main->PortName = m_context.options->port();
-    m_main->BRefreshClick();
-}
-
-void ConfigFileCommands::showPortInUse(const QString& port)
-{
-    m_file = FilePortPath(port);
-    QString caption = m_main->windowTitle();
-    if (!m_captionSuffix.isEmpty() && caption.endsWith(m_captionSuffix))
-        caption.chop(m_captionSuffix.size());
-    const QString name = QFileInfo(m_file).fileName();
-    m_captionSuffix = m_file.isEmpty() ? QString() : QStringLiteral(" — ") + name;
-    m_main->setWindowTitle(caption + m_captionSuffix);
-    QLabel* panel = m_main->PortPanel;
-    panel->setText(m_file.isEmpty() ? PortCaption(*m_context.language, port)
-                                    : QStringLiteral("file:") + name);
-    // Whole beside a long status text, unless it is a long path itself.
-    panel->setMinimumWidth(std::min(panel->sizeHint().width(), panel->fontMetrics().averageCharWidth() * 40));
-    m_main->PortPanel->setToolTip(m_file.isEmpty() ? QString() : QDir::toNativeSeparators(m_file));
-    m_main->AWriteToController->setEnabled(!m_file.isEmpty());
-    m_main->ACloseConfigFile->setEnabled(!m_file.isEmpty());
+    m_window.setPort(m_context.options->port());
+    m_window.refresh();
 }

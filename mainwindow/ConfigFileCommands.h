@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands for a configuration file opened as a controller (the port "file:PATH"):
-// opening one, the recent files, writing the open file into a controller on a port, and closing it again;
-// and how the caption and the port panel name the file while it is open.
+// opening one, the recent files, writing the open file into a controller on a port, and closing it again.
 #pragma once
 
 #include <QObject>
@@ -12,12 +11,21 @@
 struct AppContext;
 class FileCommands;
 class QMenu;
-class TFMain;
+class QWidget;
 
 class ConfigFileCommands : public QObject
 {
 public:
-    ConfigFileCommands(const AppContext& context, TFMain* main, FileCommands& files);
+    // What the commands need of the main window: the port it works on, and its Refresh.
+    struct Window
+    {
+        QWidget* widget = nullptr;                        // the dialogs stand over it
+        std::function<QString()> portInUse;               // the port Refresh opened last
+        std::function<void(const QString& port)> setPort; // the port the next Refresh opens
+        std::function<bool()> refresh;
+    };
+
+    ConfigFileCommands(const AppContext& context, Window window, FileCommands& files, QObject* parent);
 
     // File > Open configuration file: the chosen file (one that does not exist yet is a blank controller).
     void AOpenConfigFileExecute();
@@ -35,14 +43,10 @@ public:
     // Refills the recent files menu from options.ini.
     void fillRecentMenu(QMenu* menu);
 
-    // The port now in use, named in the port panel and the caption (a file by its name) and deciding
-    // which of the commands are enabled.
-    void showPortInUse(const QString& port);
-    // The open file's absolute path; empty while the port is a controller's.
-    QString openFile() const { return m_file; }
+    // The open file's absolute path; empty while the port in use is a controller's.
+    QString openFile() const;
 
-    // The file and the port the dialogs return (empty when cancelled); tests replace the dialogs.
-    std::function<QString()> askOpenFileName;
+    // The port the port dialog returns (empty when cancelled); tests replace the dialog.
     std::function<QString()> askTargetPort;
 
 private:
@@ -52,8 +56,6 @@ private:
     void writeTo(const QString& path, const QString& port);
 
     const AppContext& m_context;
-    TFMain* m_main;
+    Window m_window;
     FileCommands& m_files;
-    QString m_file;
-    QString m_captionSuffix; // what the caption carries after the program's own caption
 };

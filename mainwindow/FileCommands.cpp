@@ -3,6 +3,7 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -21,7 +22,6 @@
 #include "report/ConfigReport.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -46,8 +46,9 @@ FileCommands::FileCommands(const AppContext& context, QWidget* window, std::func
 TFReportPreview* FileCommands::showReportOf(const TParameters& record, const QString& port)
 {
     const LanguageCatalog& language = *m_context.language;
-    TFReportPreview* preview = ShowReportPreview(
-        PrepareConfigReport(record, language, ReportProgramName(), port), m_context.messages, m_window);
+    TFReportPreview* preview =
+        ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName(), port),
+                          m_context.messages, m_context.fileDialogs, m_window);
     preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                       language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
     using FileNames::Kind;
@@ -71,34 +72,23 @@ void FileCommands::ApplyTexts()
 QString FileCommands::chooseConfigFile(bool save)
 {
     using FileNames::Kind;
-    Options& options = *m_context.options;
-    QString chosen;
-    if (save && askSaveConfigName) {
-        chosen = askSaveConfigName();
-    } else if (!save && askOpenConfigName) {
-        chosen = askOpenConfigName();
-    } else {
-        QFileDialog dialog(m_window);
-        dialog.setObjectName(save ? QStringLiteral("SDzkt") : QStringLiteral("ODzkt"));
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(m_filter);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (const QString folder = FileNames::lastFolder(options, Kind::Configuration); !folder.isEmpty())
-            dialog.setDirectory(folder);
-        if (save) {
-            dialog.setDefaultSuffix(FileNames::extensionOf(Kind::Configuration));
-            // Saving reads the controller first, so its serial number names the file.
-            dialog.selectFile(FileNames::proposedPath(options, Kind::Configuration,
-                                                      m_context.zentik->Parameters.SerialNumber));
-        }
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
+    FileDialogs::Request request;
+    request.objectName = save ? QStringLiteral("SDzkt") : QStringLiteral("ODzkt");
+    request.save = save;
+    request.mayNotExist = true;
+    request.filter = m_filter;
+    request.confirmOverwrite = false;
+    if (save) {
+        request.defaultSuffix = FileNames::extensionOf(Kind::Configuration);
+        // Saving reads the controller first, so its serial number names the file.
+        request.proposedName = FileNames::proposedName(
+            Kind::Configuration, m_context.zentik->Parameters.SerialNumber, QDate::currentDate());
     }
+    request.window = m_window;
+    const QString chosen =
+        m_context.fileDialogs->askKeepingFolder(m_context.options, Kind::Configuration, request);
     if (chosen.isEmpty())
         return chosen;
-    // A folder that cannot be kept only means the next dialog opens elsewhere.
-    FileNames::keepFolder(options, Kind::Configuration, chosen);
     // A name typed without an extension is saved as a configuration file.
     return save ? FileNames::withExtension(chosen, FileNames::extensionOf(Kind::Configuration)) : chosen;
 }

@@ -55,9 +55,6 @@ public:
     // A configuration file has been written into the controller on the port in use at the moment (its
     // tables too); called before the Refresh that follows.
     std::function<void()> controllerWritten;
-    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
-    std::function<QString()> askSaveConfigName;
-    std::function<QString()> askOpenConfigName;
     // Shows the configuration report of Parameters (the print request's end).
     std::function<void()> showReport;
     // Shows the differences found by the last comparison (a window of its own).

@@ -2,6 +2,7 @@
 #include "mainwindow/HistoryWindow.h"
 
 #include "app/AppContext.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
@@ -9,20 +10,18 @@
 #include "config/ConfigCompare.h"
 #include "config/ConfigFile.h"
 #include "config/SafeFile.h"
-#include "history/RegisterKeeping.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/CompareResult.h"
 #include "mainwindow/FileCommands.h"
+#include "mainwindow/HistoryRegister.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -58,8 +57,7 @@ TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* pa
 {
     setObjectName(QStringLiteral("TFHistory"));
     setAttribute(Qt::WA_DeleteOnClose);
-    if (const QString connection = ConfiguredRegister(context); !connection.isEmpty() && context.history)
-        m_register.emplace(connection, context.history->folder());
+    m_register = new HistoryRegister(context, this);
 
     Controllers = newList(this, "Controllers");
     Controllers->setColumnCount(3);
@@ -110,8 +108,6 @@ TFHistory::TFHistory(const AppContext& context, FileCommands& files, QWidget* pa
     resize(std::max(720, sizeHint().width()), 420);
 }
 
-TFHistory::~TFHistory() = default;
-
 QString TFHistory::text(const char* section, const char* key) const
 {
     return m_context.language->LanguageText(section, key);
@@ -155,7 +151,7 @@ void TFHistory::reload()
 {
     const QString current = Controllers->currentItem() ? Controllers->currentItem()->text(0) : QString();
     const QSignalBlocker blocker(Controllers);
-    m_askedSerial.clear(); // a read or write just ended: a colleague's sync may have come meanwhile too
+    m_register->forget(); // a read or write just ended: a colleague's sync may have come meanwhile too
     Controllers->clear();
     QList<QTreeWidgetItem*> items;
     for (const ControllerHistory::Controller& c : m_context.history->controllers()) {
@@ -202,71 +198,26 @@ void TFHistory::showVersions()
             item->setSelected(kept.contains(m_versions[item->data(0, Qt::UserRole).toInt()].path));
         if (Versions->selectedItems().isEmpty() && !items.isEmpty())
             Versions->setCurrentItem(items.first());
-        if (controller->text(0) != m_askedSerial)
-            askRegister();
+        m_register->ask(controller->text(0), [this] { showVersions(); });
     }
     showRegisterVersions();
     fitLists();
     updateButtons();
 }
 
-void TFHistory::askRegister()
-{
-    const QTreeWidgetItem* controller = Controllers->currentItem();
-    if (!m_register || !controller || !RegisterVersion::isSerial(controller->text(0)))
-        return;
-    m_askedSerial = controller->text(0);
-    m_register->ask(this, m_askedSerial, [this](const RegisterLookup::Listing& listing) {
-        if (!listing.problem.ok()) {
-            const QString problem = RegisterProblemText(*m_context.language, listing.problem);
-            if (problem != m_registerProblem)
-                m_context.messages->status(problem);
-            m_registerProblem = problem;
-            return;
-        }
-        m_registerProblem.clear();
-        m_remoteSerial = listing.serial;
-        m_remote = listing.versions;
-        showVersions();
-    });
-}
-
-QString TFHistory::registerKey(const ControllerHistory::Version& v)
-{
-    if (const auto known = m_localKeys.constFind(v.path); known != m_localKeys.cend())
-        return *known;
-    RegisterVersion version;
-    version.serial = m_remoteSerial;
-    version.taken = v.time;
-    version.event = v.event;
-    QByteArray content;
-    if (SafeFile::read(v.path, &content) == SafeFile::ReadStatus::Ok)
-        version.sha256 = RegisterVersion::sha256Of(content);
-    return *m_localKeys.insert(v.path, version.key());
-}
-
 void TFHistory::showRegisterVersions()
 {
     const QTreeWidgetItem* controller = Controllers->currentItem();
-    if (!controller || controller->text(0) != m_remoteSerial)
+    if (!controller)
         return;
-    QSet<QString> local;
-    for (const ControllerHistory::Version& v : m_versions)
-        local << registerKey(v);
-    for (const RegisterVersion& remote : m_remote) {
-        const QString key = remote.key();
-        if (local.contains(key))
-            continue;
-        ControllerHistory::Version v;
-        v.path = m_fetched.value(key);
-        v.time = remote.taken.toLocalTime();
-        v.event = remote.event;
+    for (const HistoryRegister::Remote& remote : m_register->notHeld(controller->text(0), m_versions)) {
+        const ControllerHistory::Version& v = remote.version;
         auto* item = new QTreeWidgetItem;
         item->setText(0, shown(v.time));
         item->setText(1, text("MESSAGES", kEventKeys[int(v.event)]));
         item->setText(3, remote.takenBy);
         item->setData(0, Qt::UserRole, int(m_versions.size()));
-        item->setData(0, Qt::UserRole + 1, key);
+        item->setData(0, Qt::UserRole + 1, remote.key);
         item->setToolTip(0, text("MAIN", "0091"));
         m_versions << v;
         // Newest first, as the local ones.
@@ -282,38 +233,22 @@ void TFHistory::showRegisterVersions()
 
 bool TFHistory::fetchFirst(void (TFHistory::*click)())
 {
-    QList<std::pair<int, RegisterVersion>> wanted;
+    QStringList keys;
     for (const QTreeWidgetItem* item : Versions->selectedItems()) {
         const QString key = item->data(0, Qt::UserRole + 1).toString();
-        if (key.isEmpty() || !m_versions.value(item->data(0, Qt::UserRole).toInt()).path.isEmpty())
-            continue;
-        for (int i = 0; i < m_remote.size(); ++i)
-            if (m_remote[i].key() == key)
-                wanted.append({i + 1, m_remote[i]});
+        if (!key.isEmpty() && m_versions.value(item->data(0, Qt::UserRole).toInt()).path.isEmpty())
+            keys << key;
     }
-    if (wanted.isEmpty() || !m_register)
-        return false;
-    if (!m_fetchFolder)
-        m_fetchFolder = std::make_unique<QTemporaryDir>();
-    m_context.messages->status(text("MESSAGES", "218"));
-    const auto done = [this, wanted, click](const RegisterLookup::Fetched& fetched) {
-        if (!fetched.problem.ok())
-            return m_context.messages->warning(RegisterProblemText(*m_context.language, fetched.problem));
-        if (!fetched.writeError.isEmpty())
-            return m_context.messages->error(fetched.writeError);
-        for (qsizetype i = 0; i < fetched.paths.size(); ++i)
-            m_fetched.insert(wanted[i].second.key(), fetched.paths[i]);
+    return m_register->fetch(keys, [this, click] {
         for (int row = 0; row < Versions->topLevelItemCount(); ++row) {
             const QTreeWidgetItem* item = Versions->topLevelItem(row);
             const int index = item->data(0, Qt::UserRole).toInt();
             const QString key = item->data(0, Qt::UserRole + 1).toString();
             if (!key.isEmpty() && index < m_versions.size())
-                m_versions[index].path = m_fetched.value(key);
+                m_versions[index].path = m_register->fetchedFile(key);
         }
         (this->*click)();
-    };
-    m_register->fetch(this, wanted, m_fetchFolder->path(), done);
-    return true;
+    });
 }
 
 QString TFHistory::changedEntries(const QString& before, const QString& version)
@@ -392,24 +327,17 @@ void TFHistory::BSaveAsClick()
     const QList<ControllerHistory::Version> chosen = selected();
     if (chosen.size() != 1)
         return;
-    QString name;
-    if (askSaveName) {
-        name = askSaveName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(m_files.configFileFilter());
-        dialog.setDefaultSuffix(QStringLiteral("zkt"));
-        const QString proposed = proposedCopy(chosen.first());
-        dialog.setDirectory(QFileInfo(proposed).absolutePath());
-        dialog.selectFile(proposed);
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            name = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.save = true;
+    request.filter = m_files.configFileFilter();
+    request.defaultSuffix = QStringLiteral("zkt");
+    request.proposedName = proposedCopy(chosen.first());
+    request.folder = QFileInfo(request.proposedName).absolutePath();
+    request.window = this;
+    const QString name =
+        m_context.fileDialogs->askKeepingFolder(m_context.options, FileNames::Kind::Configuration, request);
     if (name.isEmpty())
         return;
-    if (m_context.options)
-        FileNames::keepFolder(*m_context.options, FileNames::Kind::Configuration, name);
     // The version as it is, byte for byte.
     QByteArray content;
     QString reason;

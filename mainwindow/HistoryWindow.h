@@ -5,26 +5,20 @@
 #pragma once
 
 #include "history/ControllerHistory.h"
-#include "history/RegisterLookup.h"
 
 #include <QDialog>
 #include <QHash>
 
-#include <functional>
-#include <memory>
-#include <optional>
-
 struct AppContext;
 class FileCommands;
+class HistoryRegister;
 class QPushButton;
-class QTemporaryDir;
 class QTreeWidget;
 
 class TFHistory : public QDialog
 {
 public:
     TFHistory(const AppContext& context, FileCommands& files, QWidget* parent = nullptr);
-    ~TFHistory() override;
 
     void ApplyTexts();
     // Reads the list of controllers anew, keeping the selection.
@@ -39,8 +33,6 @@ public:
     // The selected controller's versions as listed, newest first; a version from the team register has no
     // file until it has been fetched for a command.
     const QList<ControllerHistory::Version>& versions() const { return m_versions; }
-    // The file name the save dialog returns (empty when cancelled); tests replace the dialog.
-    std::function<QString()> askSaveName;
     // What the save dialog starts on for a version: its serial number, time and event as the name, in the
     // folder configuration files were last saved in (else the documents folder).
     QString proposedCopy(const ControllerHistory::Version& version) const;
@@ -63,25 +55,14 @@ private:
     QString changedEntries(const QString& before, const QString& version);
     // The selected versions, oldest first.
     QList<ControllerHistory::Version> selected() const;
-    // Asks the team register for the shown controller's versions; the list follows when the answer comes.
-    void askRegister();
     // Adds the register's versions this computer does not hold to the list, by time.
     void showRegisterVersions();
     // Fetches the selected register versions that have no file yet, then clicks again; true while it does.
     bool fetchFirst(void (TFHistory::*click)());
-    // A version as the register knows it: time, event and SHA-256.
-    QString registerKey(const ControllerHistory::Version& v);
 
     const AppContext& m_context;
     FileCommands& m_files;
     QList<ControllerHistory::Version> m_versions;
-    QHash<QString, QString> m_changed;        // by the two versions' files
-    std::optional<RegisterLookup> m_register; // none: no register is configured
-    QString m_askedSerial;                    // whose versions were asked for last
-    QString m_remoteSerial;                   // whose versions m_remote holds
-    QString m_registerProblem;                // told once, not after every read
-    QList<RegisterVersion> m_remote;          // the register's, oldest first
-    QHash<QString, QString> m_fetched;        // file of each register version fetched, by key
-    QHash<QString, QString> m_localKeys;      // register key of each local version, by file
-    std::unique_ptr<QTemporaryDir> m_fetchFolder;
+    QHash<QString, QString> m_changed; // by the two versions' files
+    HistoryRegister* m_register = nullptr;
 };

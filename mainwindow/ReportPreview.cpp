@@ -2,13 +2,13 @@
 #include "mainwindow/ReportPreview.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/MessageService.h"
 #include "report/ReportOutput.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGraphicsView>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -17,8 +17,10 @@
 #include <QStyle>
 #include <QToolBar>
 
-TFReportPreview::TFReportPreview(ReportDocument document, MessageService* messages, QWidget* parent)
-    : QPrintPreviewDialog(parent), m_document(std::move(document)), m_messages(messages)
+TFReportPreview::TFReportPreview(ReportDocument document, MessageService* messages, FileDialogs* fileDialogs,
+                                 QWidget* parent)
+    : QPrintPreviewDialog(parent), m_document(std::move(document)), m_messages(messages),
+      m_fileDialogs(fileDialogs)
 {
     setWindowTitle(m_document.title.isEmpty() ? kApplicationTitle : m_document.title);
     m_preview = findChild<QPrintPreviewWidget*>();
@@ -44,7 +46,6 @@ TFReportPreview::TFReportPreview(ReportDocument document, MessageService* messag
     } else {
         addAction(ASaveAsPdf);
     }
-    askPdfFileName = [this] { return askWithFileDialog(); };
 
     // Room for a whole page width at 100 %, within the screen.
     const double pixelsPerMm = logicalDpiX() / 25.4;
@@ -80,22 +81,18 @@ void TFReportPreview::setTexts(const QString& saveAsPdf, const QString& pdfFiles
     m_pdfFiles = pdfFiles;
 }
 
-QString TFReportPreview::askWithFileDialog()
-{
-    QFileDialog dialog(this, ASaveAsPdf->text());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(m_pdfFiles + QStringLiteral(" (*.pdf)"));
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (!proposedPdfFile.isEmpty())
-        dialog.selectFile(proposedPdfFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
-}
-
 void TFReportPreview::ASaveAsPdfExecute()
 {
-    const QString chosen = askPdfFileName ? askPdfFileName() : QString();
+    if (!m_fileDialogs)
+        return;
+    FileDialogs::Request request;
+    request.save = true;
+    request.caption = ASaveAsPdf->text();
+    request.filter = m_pdfFiles + QStringLiteral(" (*.pdf)");
+    request.defaultSuffix = QStringLiteral("pdf");
+    request.proposedName = proposedPdfFile;
+    request.window = this;
+    const QString chosen = m_fileDialogs->ask(request);
     if (chosen.isEmpty())
         return;
     const QString fileName =
@@ -114,9 +111,10 @@ bool TFReportPreview::savePdf(const QString& fileName)
     return false;
 }
 
-TFReportPreview* ShowReportPreview(ReportDocument document, MessageService* messages, QWidget* parent)
+TFReportPreview* ShowReportPreview(ReportDocument document, MessageService* messages,
+                                   FileDialogs* fileDialogs, QWidget* parent)
 {
-    auto* preview = new TFReportPreview(std::move(document), messages, parent);
+    auto* preview = new TFReportPreview(std::move(document), messages, fileDialogs, parent);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     preview->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     preview->show();

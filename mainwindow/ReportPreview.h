@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class FileDialogs;
 class MessageService;
 class QPrintPreviewWidget;
 
@@ -16,7 +17,9 @@ class TFReportPreview : public QPrintPreviewDialog
 {
     Q_OBJECT
 public:
-    TFReportPreview(ReportDocument document, MessageService* messages, QWidget* parent = nullptr);
+    // fileDialogs: where Save as PDF asks for the file.
+    TFReportPreview(ReportDocument document, MessageService* messages, FileDialogs* fileDialogs,
+                    QWidget* parent = nullptr);
 
     QAction* ASaveAsPdf = nullptr;
     // The caption of the PDF command and the name of its file type, from the language file.
@@ -29,8 +32,6 @@ public:
     void ASaveAsPdfExecute();
     // Writes the pages as a PDF file; a failure is shown with the file's name.
     bool savePdf(const QString& fileName);
-    // The question for the file name, empty when cancelled; a file dialog unless replaced.
-    std::function<QString()> askPdfFileName;
     // The name (and folder) the file dialog starts on, and what is told of a file once written.
     QString proposedPdfFile;
     std::function<void(const QString& file)> pdfSaved;
@@ -39,10 +40,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    QString askWithFileDialog();
-
     ReportDocument m_document;
     MessageService* m_messages = nullptr;
+    FileDialogs* m_fileDialogs = nullptr;
     QPrintPreviewWidget* m_preview = nullptr;
     bool m_zoomSet = false;
     QString m_pdfFiles = QStringLiteral("PDF files");
@@ -50,4 +50,5 @@ private:
 
 // Opens a preview window for the prepared report and returns at once. The window is modal to its parent
 // and deletes itself when it closes.
-TFReportPreview* ShowReportPreview(ReportDocument document, MessageService* messages, QWidget* parent);
+TFReportPreview* ShowReportPreview(ReportDocument document, MessageService* messages,
+                                   FileDialogs* fileDialogs, QWidget* parent);

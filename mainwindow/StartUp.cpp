@@ -7,6 +7,7 @@
 #include "app/ApplicationTitle.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/InstanceCheck.h"
+#include "mainwindow/WidgetFileDialogs.h"
 #include "mainwindow/WidgetMessages.h"
 #include "ports/SerialPorts.h"
 #include "settings/USettings.h"
@@ -27,6 +28,12 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     } else {
         m_ownMessages = std::make_unique<WidgetMessages>();
         context.messages = m_ownMessages.get();
+    }
+    if (deps.fileDialogs) {
+        context.fileDialogs = deps.fileDialogs;
+    } else {
+        m_ownFileDialogs = std::make_unique<WidgetFileDialogs>();
+        context.fileDialogs = m_ownFileDialogs.get();
     }
     context.listPorts = deps.listPorts ? deps.listPorts : SystemSerialPorts;
     context.timeoutMs = deps.timeoutMs;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start-up: the shared services with the windows' message service, then the main window, the
-// about window, the settings window (whose creation finishes the start-up) and the progress window, in this
-// order.
+// The program's start-up: the shared services with the windows' message service and file dialogs, then the
+// main window, the about window, the settings window (whose creation finishes the start-up) and the progress
+// window, in this order.
 #pragma once
 
 #include "app/QtTranslations.h"
@@ -14,12 +14,15 @@ class InstanceAnnouncer;
 class TFAbout;
 class TFSettings;
 class TFProgress;
+class WidgetFileDialogs;
 class WidgetMessages;
 
-// What start-up may replace: tests put in their own message service, serial lines and port list.
+// What start-up may replace: tests put in their own message service, file dialogs, serial lines and port
+// list.
 struct MainDependencies
 {
     MessageService* messages = nullptr; // none: the program's own boxes and status line
+    FileDialogs* fileDialogs = nullptr; // none: the program's own file dialogs
     SerialLinkFactory portFactory;      // none: real ports, and "SIM" for the simulated controller
     std::function<QList<SerialPortEntry>()> listPorts; // none: the system's ports, then "SIM"
     QString instanceScope;                             // none: the user's
@@ -56,6 +59,7 @@ public:
 
 private:
     std::unique_ptr<WidgetMessages> m_ownMessages;
+    std::unique_ptr<WidgetFileDialogs> m_ownFileDialogs;
     std::unique_ptr<InstanceAnnouncer> m_announcer;
     bool m_firstStart = false; // no options file before this start
 };

@@ -3,12 +3,12 @@
 
 #include "app/AppContext.h"
 #include "app/ApplicationTitle.h"
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
-#include "controller/Uzentik.h"
 #include "flows/FailureText.h"
 #include "flows/PortFlows.h"
 #include "flows/ReadFlows.h"
@@ -17,37 +17,22 @@
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
 #include "mainwindow/FileCommands.h"
-#include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/HistoryWindow.h"
-#include "mainwindow/Icons.h"
+#include "mainwindow/MainStatusBar.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/WindowPlacement.h"
-#include "ports/PortCaption.h"
+#include "ports/FilePort.h"
 #include "ports/PortFactory.h"
 #include "ports/PortOpening.h"
 #include "settings/USettings.h"
 #include "settings/Uabout.h"
-#include "table/Usensor1.h"
 
 #include <QCloseEvent>
-
-#include <QFileDialog>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
@@ -63,14 +48,19 @@ TFMain::TFMain(const AppContext& context, QWidget* parent)
     m_files->controllerWritten = [this] {
         m_controllerChanged = m_controllerChanged || Zentik->ComPort->portName() == m_portInUse;
     };
-    m_configFiles = new ConfigFileCommands(m_context, this, *m_files);
+    ConfigFileCommands::Window window;
+    window.widget = this;
+    window.portInUse = [this] { return m_portInUse; };
+    window.setPort = [this](const QString& port) { PortName = port; };
+    window.refresh = [this] { return BRefreshClick(); };
+    m_configFiles = new ConfigFileCommands(m_context, window, *m_files, this);
 
     createActions();
     createMenus();
     createToolBars();
     createPanels();
     m_children = new ChildWindows(MdiArea, this);
-    addChildKinds();
+    m_children->addProgramKinds(m_context, ASensor1, ASensor2, Azentik);
 
     setMinimumSize(640, 480);
     m_firstStart = !WindowPlacement::kept(*m_context.options).has_value();
@@ -107,97 +97,6 @@ void TFMain::setSettingsWindow(TFSettings* settings)
     connect(settings, &TFSettings::languageChanged, this, &TFMain::ApplyTexts);
 }
 
-void TFMain::createPanels()
-{
-    auto* central = new QWidget(this);
-    auto* row = new QHBoxLayout(central);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-
-    Splitter1 = new QSplitter(Qt::Horizontal, central);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setOpaqueResize(true);
-    Splitter1->setChildrenCollapsible(false);
-
-    Panel1 = new QWidget(Splitter1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* logLayout = new QVBoxLayout(Panel1);
-    logLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new TExchangeLog(Panel1);
-    logLayout->addWidget(Memo1);
-    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(MenuClear);
-    PopupMenu1->addAction(MenuSave);
-    connect(Memo1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(Memo1->viewport()->mapToGlobal(at)); });
-
-    MdiArea = new GradientMdiArea(Splitter1);
-    MdiArea->setObjectName(QStringLiteral("MdiArea"));
-    // A child window larger than the frame stays reachable instead of pushing the panels aside.
-    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    Splitter1->addWidget(Panel1);
-    Splitter1->addWidget(MdiArea);
-    Splitter1->setStretchFactor(0, 0);
-    Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({185, 500});
-    row->addWidget(Splitter1, 1);
-
-    // A window too low for the summary at a large font scrolls it rather than cut its rows.
-    auto* summary = new QScrollArea(central);
-    summary->setObjectName(QStringLiteral("SummaryScroll"));
-    summary->setFrameShape(QFrame::NoFrame);
-    summary->setWidgetResizable(true);
-    summary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    summary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    Panel2 = new TSummaryPanel(*m_context.language, summary);
-    summary->setWidget(Panel2);
-    row->addWidget(summary);
-    // As wide as the panel, and the scroll bar's width more while it is shown.
-    const auto fitSummary = [summary, panel = Panel2] {
-        const QScrollBar* bar = summary->verticalScrollBar();
-        summary->setFixedWidth(panel->width() + (bar->maximum() > 0 ? bar->sizeHint().width() : 0));
-    };
-    connect(summary->verticalScrollBar(), &QScrollBar::rangeChanged, summary, fitSummary);
-    connect(Panel2, &TSummaryPanel::widthChanged, summary, fitSummary);
-    fitSummary();
-    connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
-    connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
-    setCentralWidget(central);
-
-    PortPanel = new QLabel(this);
-    PortPanel->setObjectName(QStringLiteral("PortPanel"));
-    PortPanel->setMinimumWidth(50);
-    StatusLine = new QLabel(this);
-    StatusLine->setObjectName(QStringLiteral("StatusLine"));
-    StatusLine->setMinimumWidth(50);
-    // Permanent panels: an action's status tip takes only the free space to their left and hides neither.
-    statusBar()->addPermanentWidget(PortPanel);
-    statusBar()->addPermanentWidget(StatusLine);
-}
-
-void TFMain::addChildKinds()
-{
-    const auto sensorWindow = [this](int sensor, QAction* opening) {
-        return [this, sensor, opening](const std::function<void()>& closed) -> QMdiSubWindow* {
-            TFSensor1* window = TFSensor1::open(m_context, MdiArea, sensor);
-            if (window)
-                connect(window, &TFSensor1::closed, opening, closed);
-            return window;
-        };
-    };
-    m_children->addKind(ChildTag::Sensor1, ASensor1, sensorWindow(1, ASensor1));
-    m_children->addKind(ChildTag::Sensor2, ASensor2, sensorWindow(2, ASensor2));
-    m_children->addKind(ChildTag::Controller, Azentik, [this](const std::function<void()>& closed) {
-        TFZentik* window = TFZentik::open(m_context, MdiArea);
-        if (window)
-            connect(window, &TFZentik::closed, Azentik, closed);
-        return window;
-    });
-}
-
 void TFMain::ShowSummary()
 {
     // Every summary follows a process's end: after a read that failed, Parameters hold no controller's
@@ -213,11 +112,8 @@ void TFMain::ShowSummary()
         m_controllerChanged = m_controllerChanged || (!m_serialShown.isEmpty() && serial != m_serialShown);
         m_serialShown = serial;
     }
-    if (std::exchange(m_controllerChanged, false)) {
-        for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder))
-            if (auto* sensor = qobject_cast<TFSensor1*>(w))
-                sensor->controllerChanged();
-    }
+    if (std::exchange(m_controllerChanged, false))
+        m_children->tellControllerChanged();
     // Every read ends here, after its own words in the status line.
     if (!m_afterFirstSummary.isEmpty())
         messages().status(std::exchange(m_afterFirstSummary, QString()));
@@ -249,13 +145,8 @@ void TFMain::growForChildren()
 {
     // The described size holds the controller settings window at the usual font; a desktop with a larger
     // one needs more, or that window would scroll its values out of sight.
-    QSize needed;
-    for (const QMdiSubWindow* w : MdiArea->subWindowList())
-        needed = needed.expandedTo(w->property("naturalSize").toSize());
-    const QSize room = MdiArea->viewport()->size();
-    if (needed.isValid())
-        WindowPlacement::enlarge(this, QSize(std::max(0, needed.width() - room.width()),
-                                             std::max(0, needed.height() - room.height())));
+    if (const QSize missing = m_children->roomMissing(); missing.isValid())
+        WindowPlacement::enlarge(this, missing);
 }
 
 void TFMain::FormShow()
@@ -270,13 +161,8 @@ bool TFMain::FormCloseQuery()
     if (Process::Writes(Zentik->ProcessId) && m_context.refuseIfBusy())
         return false;
     // Each window with typed work asks in turn; the first No keeps the program open.
-    for (QMdiSubWindow* w : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
-        if (auto* sensor = qobject_cast<TFSensor1*>(w); sensor && !sensor->confirmDiscardingPoints())
-            return false;
-        if (auto* controller = qobject_cast<TFZentik*>(w);
-            controller && !controller->confirmDiscardingEdits())
-            return false;
-    }
+    if (!m_children->mayClose())
+        return false;
     Zentik->ComPort->close();
     return true;
 }
@@ -344,7 +230,7 @@ bool TFMain::BRefreshClick()
         // A port that was open under another name is closed now: nothing is in use.
         return !opened.portFailure.reopening;
     }
-    m_configFiles->showPortInUse(PortName);
+    showPortInUse(PortName);
     // Another port (a configuration file opened or closed, another adapter chosen) is another controller.
     m_controllerChanged = m_controllerChanged || (!m_portInUse.isEmpty() && m_portInUse != PortName);
     m_portInUse = PortName;
@@ -362,9 +248,18 @@ QString TFMain::showPortFailure(const PortFailure& failure)
 {
     // The panel names the port in use, so a name that could not be opened does not stand there.
     const QString text = PortFailureText(*m_context.language, failure);
-    m_configFiles->showPortInUse(m_portInUse);
+    showPortInUse(m_portInUse);
     PortPanel->setToolTip(text);
     return text;
+}
+
+void TFMain::showPortInUse(const QString& port)
+{
+    setWindowTitle(m_statusBar->showPortInUse(port, windowTitle()));
+    // Only a configuration file open as the controller is written elsewhere or closed.
+    const bool fileOpen = !FilePortPath(port).isEmpty();
+    AWriteToController->setEnabled(fileOpen);
+    ACloseConfigFile->setEnabled(fileOpen);
 }
 
 void TFMain::OnConfigRead(const FlowOutcome& outcome)
@@ -387,25 +282,19 @@ void TFMain::MenuClearClick()
 
 void TFMain::MenuSaveClick()
 {
-    QString chosen;
-    if (askLogFileName) {
-        chosen = askLogFileName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilter(
-            m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
-            QStringLiteral(" (*.log)"));
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        // Without an extension: ".log" is appended where the name chosen lacks it.
-        dialog.selectFile(FileNames::proposedPath(*m_context.options, FileNames::Kind::Log,
-                                                  Zentik->Parameters.SerialNumber));
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().first();
-    }
+    FileDialogs::Request request;
+    request.save = true;
+    request.filter = m_context.language->LanguageText("MESSAGES", "024", QStringLiteral("Log files")) +
+                     QStringLiteral(" (*.log)");
+    request.confirmOverwrite = false;
+    // Without an extension: ".log" is appended where the name chosen lacks it.
+    request.proposedName =
+        FileNames::proposedName(FileNames::Kind::Log, Zentik->Parameters.SerialNumber, QDate::currentDate());
+    request.window = this;
+    QString chosen =
+        m_context.fileDialogs->askKeepingFolder(m_context.options, FileNames::Kind::Log, request);
     if (chosen.isEmpty())
         return;
-    FileNames::keepFolder(*m_context.options, FileNames::Kind::Log, chosen);
     QString error;
     // ".log" is appended to a name that does not end in it already.
     if (!chosen.endsWith(QStringLiteral(".log"), Qt::CaseInsensitive))

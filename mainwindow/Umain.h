@@ -16,6 +16,7 @@ class ChildWindows;
 class ConfigFileCommands;
 class FileCommands;
 class LanguageCatalog;
+class MainStatusBar;
 class MessageService;
 class QLabel;
 class QMdiArea;
@@ -89,8 +90,6 @@ public:
 
     // The child windows with this tag, in the frame's order.
     QList<QMdiSubWindow*> childWindows(int tag) const;
-    // The log file name the dialog returns (empty when cancelled); tests replace the dialog.
-    std::function<QString()> askLogFileName;
 
     // Controls other windows and tests reach.
     QAction* AExit = nullptr;
@@ -147,17 +146,20 @@ private:
     void createMenus();
     void createToolBars();
     void createPanels();
-    void addChildKinds();
     // Larger, as far as the screen allows, where a child window is larger than the frame.
     void growForChildren();
     QString text(const char* section, const char* key) const;
     // The port panel back on the port last opened; the failure, with the port's name, as its tooltip.
     QString showPortFailure(const PortFailure& failure);
+    // The port now in use, named in the port panel and the caption (a file by its name) and deciding
+    // which of the file commands are enabled.
+    void showPortInUse(const QString& port);
 
     const AppContext& m_context;
     ChildWindows* m_children = nullptr;
     FileCommands* m_files = nullptr;
     ConfigFileCommands* m_configFiles = nullptr;
+    MainStatusBar* m_statusBar = nullptr;
     QPointer<TFAbout> m_about;
     QPointer<TFSettings> m_settings;
     QPointer<TFHistory> m_historyWindow;

@@ -59,6 +59,7 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     ChBackup = new QCheckBox(this);
     ChBackup->setObjectName(QStringLiteral("ChBackup"));
     m_finder = new PortFinder(context.zentik->ComPort->factory(), this);
+    m_portList = std::make_unique<PortList>(CBport, *context.language);
 
     m_portWatch.setInterval(1500);
     connect(&m_portWatch, &QTimer::timeout, this, &TFSettings::RefreshPorts);
@@ -67,8 +68,8 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
                    QStringLiteral(" (%1/%2)").arg(index + 1).arg(count));
     });
     connect(m_finder, &PortFinder::answered, this, [this](const PortAnswer& answer) {
-        m_answers.insert(answer.port, answer);
-        showPorts(CBport->currentData().toString());
+        m_portList->setAnswer(answer);
+        m_portList->showAgain();
     });
     connect(BFind, &QPushButton::clicked, this, &TFSettings::BFindClick);
     connect(BCheck, &QPushButton::clicked, this, &TFSettings::BCheckClick);
@@ -93,6 +94,8 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     }
 }
 
+TFSettings::~TFSettings() = default;
+
 void TFSettings::FormCreate()
 {
     LanguageCatalog& language = *m_context.language;
@@ -107,10 +110,11 @@ void TFSettings::FormCreate()
     }
     CBLanguage->setCurrentIndex(IndexOfItem(CBLanguage, current));
 
-    m_ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
-    m_portInUse = m_context.options->port();
-    showPorts(m_portInUse, false);
-    if (m_ports.isEmpty())
+    const QList<SerialPortEntry> ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
+    m_portList->setPorts(ports);
+    m_portList->setPortInUse(m_context.options->port());
+    m_portList->show(m_portList->portInUse(), false);
+    if (ports.isEmpty())
         m_context.messages->information(
             language.LanguageText("SETTINGS", "007", QStringLiteral("Нет доступных портов")));
 
@@ -129,93 +133,23 @@ void TFSettings::ApplyTexts()
     BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
     ChBackup->setText(language.LanguageText("SETTINGS", "020"));
     BCheck->setText(language.LanguageText("SETTINGS", "040", QStringLiteral("Check connection")));
-    showPorts(CBport->currentData().toString());
+    m_portList->showAgain();
     fitToTexts();
-}
-
-QString TFSettings::portText(const SerialPortEntry& port) const
-{
-    const QString text =
-        port.name == kSimulatedPortName ? PortCaption(*m_context.language, port.name) : PortDisplayText(port);
-    const auto found = m_answers.constFind(port.name);
-    if (found == m_answers.cend())
-        return text;
-    const LanguageCatalog& language = *m_context.language;
-    QString mark;
-    switch (found->kind) {
-    case PortAnswer::Kind::Answered:
-        mark = language.LanguageText("SETTINGS", "011", QStringLiteral("controller")) + QLatin1Char(' ') +
-               found->text;
-        break;
-    case PortAnswer::Kind::Silent:
-        mark = language.LanguageText("SETTINGS", "012", QStringLiteral("no answer"));
-        break;
-    case PortAnswer::Kind::Failed:
-        mark = language.LanguageText("SETTINGS", "013", QStringLiteral("not opened:")) + QLatin1Char(' ') +
-               found->text;
-        break;
-    }
-    return text + QStringLiteral(" — ") + mark;
-}
-
-void TFSettings::showPorts(const QString& selected, bool keepTyped)
-{
-    const QString typed = keepTyped ? typedPort() : QString();
-    m_listed = m_ports;
-    const auto inUse = [this](const SerialPortEntry& port) { return port.name == m_portInUse; };
-    // The port in use is offered even when the system does not list it, so that an Apply for another
-    // setting keeps it.
-    if (!m_portInUse.isEmpty() && std::none_of(m_listed.cbegin(), m_listed.cend(), inUse))
-        m_listed.prepend(SerialPortEntry(m_portInUse));
-    ListSerialPorts(CBport, m_listed);
-    int widest = CBport->width();
-    for (int i = 0; i < CBport->count(); ++i) {
-        const QString text = portText(m_listed[i]);
-        CBport->setItemText(i, text);
-        CBport->setItemData(i, text, Qt::ToolTipRole);
-        widest = qMax(widest, CBport->fontMetrics().horizontalAdvance(text) + 32);
-    }
-    // The drop-down shows whole texts even where the closed list cuts them.
-    CBport->view()->setMinimumWidth(widest);
-    const int index = IndexOfItem(CBport, selected, Qt::UserRole);
-    CBport->setCurrentIndex(index >= 0 ? index : (CBport->count() > 0 ? 0 : -1));
-    if (!typed.isNull())
-        CBport->setEditText(typed);
-}
-
-QString TFSettings::typedPort() const
-{
-    const int index = CBport->currentIndex();
-    const QString text = CBport->currentText();
-    if (index >= 0 && text == CBport->itemText(index))
-        return QString();
-    return text;
-}
-
-QString TFSettings::chosenPort() const
-{
-    const QString typed = typedPort();
-    if (!typed.isNull())
-        return typed.trimmed();
-    return CBport->currentIndex() >= 0 ? CBport->currentData().toString() : QString();
 }
 
 void TFSettings::RefreshPorts()
 {
     if (m_finder->isRunning())
         return; // the list of a running search stays as it was asked
-    const QList<SerialPortEntry> ports = m_context.listPorts ? m_context.listPorts() : SystemSerialPorts();
-    if (ports == m_ports)
-        return;
-    m_ports = ports;
-    showPorts(CBport->currentData().toString());
+    if (m_portList->setPorts(m_context.listPorts ? m_context.listPorts() : SystemSerialPorts()))
+        m_portList->showAgain();
 }
 
 void TFSettings::BFindClick()
 {
-    const QStringList candidates = PortSearchCandidates(m_ports);
-    m_answers.clear();
-    showPorts(CBport->currentData().toString());
+    const QStringList candidates = PortSearchCandidates(m_portList->ports());
+    m_portList->clearAnswers();
+    m_portList->showAgain();
     if (candidates.isEmpty()) {
         showSearch(m_context.language->LanguageText("MESSAGES", "054"));
         return;
@@ -236,7 +170,7 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
     }
     const QStringList found = m_finder->found();
     if (found.size() == 1) {
-        showPorts(found.first(), false);
+        m_portList->show(found.first(), false);
         showSearch(language.LanguageText("MESSAGES", "051"), found.first());
     } else {
         showSearch(language.LanguageText("MESSAGES", found.isEmpty() ? "052" : "053"));
@@ -246,7 +180,7 @@ void TFSettings::OnPortSearch(const FlowOutcome& outcome)
 void TFSettings::BCheckClick()
 {
     // The port typed into the box, as Apply takes it, or the one chosen in the list.
-    const QString port = chosenPort();
+    const QString port = m_portList->chosenPort();
     if (port.isEmpty())
         return;
     m_findings.clear();
@@ -358,15 +292,15 @@ void TFSettings::Button1Click()
             "SETTINGS", "006", QStringLiteral("No language is selected. Choose a language in the list.")));
         return;
     }
-    const QString port = chosenPort();
-    const bool portChanged = port != m_portInUse;
+    const QString port = m_portList->chosenPort();
+    const bool portChanged = port != m_portList->portInUse();
     if (portChanged && !confirmMissingPort(port))
         return; // nothing is applied; the window stays for another choice
     SwitchLanguage(index);
     if (!m_context.options->setPort(port))
         m_context.messages->error(m_context.options->errorString());
-    m_portInUse = port;
-    showPorts(port, false);
+    m_portList->setPortInUse(port);
+    m_portList->show(port, false);
     if (ChBackup->isChecked() != m_context.options->backup() &&
         !m_context.options->setBackup(ChBackup->isChecked()))
         m_context.messages->error(m_context.options->errorString());
@@ -420,9 +354,9 @@ void TFSettings::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     ChBackup->setChecked(m_context.options->backup()); // a Cancel before left it as it was
     // The last search's outcome belongs to the last showing.
-    if (!m_finder->isRunning() && !m_answers.isEmpty()) {
-        m_answers.clear();
-        showPorts(CBport->currentData().toString());
+    if (!m_finder->isRunning() && m_portList->hasAnswers()) {
+        m_portList->clearAnswers();
+        m_portList->showAgain();
     }
     if (!m_finder->isRunning())
         showSearch(QString());

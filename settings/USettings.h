@@ -11,16 +11,17 @@
 #include "ports/SystemProbe.h"
 
 #include <QDialog>
-#include <QMap>
 #include <QStringList>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class PortList;
 class TFAbout;
 
 class TFSettings : public QDialog
@@ -28,6 +29,7 @@ class TFSettings : public QDialog
     Q_OBJECT
 public:
     TFSettings(const AppContext& context, TFAbout* about, QWidget* parent = nullptr);
+    ~TFSettings() override;
 
     // What the window asks of the program: the last steps of start-up once the lists are built, and a
     // Refresh over the chosen port (false when none started; the user has been told why). portChanged
@@ -76,14 +78,6 @@ private:
     void SwitchLanguage(int index);
     // A chosen port whose device does not exist is said, and kept only when the user wants it.
     bool confirmMissingPort(const QString& port);
-    // Lists the ports anew with the one named selected; a port name the user has typed stays in the box
-    // unless keepTyped is false.
-    void showPorts(const QString& selected, bool keepTyped = true);
-    // The port the box names: the selected item's port, or a name or path typed into it, as typed.
-    QString chosenPort() const;
-    // The text typed into the box when it is no item's text, else a null string.
-    QString typedPort() const;
-    QString portText(const SerialPortEntry& port) const;
     void OnPortSearch(const FlowOutcome& outcome);
     void OnConnectionCheck(const QString& port, const FlowOutcome& outcome);
     // The search's line: the text, then the port (never broken, cut in the middle when too long) and what
@@ -95,11 +89,8 @@ private:
     AppContext m_context;
     TFAbout* m_about;
     bool m_closing = false;
-    QList<SerialPortEntry> m_ports;      // as the system lists them
-    QList<SerialPortEntry> m_listed;     // the box's: the port in use first when the system does not list it
-    QString m_portInUse;                 // options.ini Port
-    QMap<QString, PortAnswer> m_answers; // by port name, from the last search
-    PortFinder* m_finder;                // the search's and the connection check's
-    QList<DoctorFinding> m_findings;     // of the last connection check
+    std::unique_ptr<PortList> m_portList; // CBport's
+    PortFinder* m_finder;                 // the search's and the connection check's
+    QList<DoctorFinding> m_findings;      // of the last connection check
     QTimer m_portWatch; // follows adapters plugged in or pulled out while the window is shown
 };

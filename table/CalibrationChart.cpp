@@ -116,9 +116,31 @@ void CalibrationChart::useSecondSensorColours()
 
 void CalibrationChart::setModeCaptions(const QString& prefix)
 {
+    m_prefix = prefix;
     RBL->setText(prefix);
     RBue->setText(prefix + QStringLiteral("/V"));
     RBL->parentWidget()->adjustSize();
+}
+
+void CalibrationChart::setVolumeUnit(const QString& unit)
+{
+    m_unit = unit;
+    if (!RBue->isChecked())
+        AxisBottom->setTitleText(m_prefix + QLatin1Char(',') + m_unit);
+}
+
+bool CalibrationChart::showVolumes(const QStringList& volumes, const QStringList& codes,
+                                   const QLocale& locale, QString* error)
+{
+    AxisBottom->setTitleText(m_prefix + QLatin1Char(',') + m_unit);
+    return plot(Series1, volumes, codes, locale, error);
+}
+
+bool CalibrationChart::showFractions(const QStringList& fractions, const QStringList& codes,
+                                     const QLocale& locale, QString* error)
+{
+    AxisBottom->setTitleText(m_prefix + QStringLiteral("/V"));
+    return plot(Series2, fractions, codes, locale, error);
 }
 
 void CalibrationChart::hideModeSwitch()
@@ -126,8 +148,12 @@ void CalibrationChart::hideModeSwitch()
     RBL->parentWidget()->hide();
 }
 
-void CalibrationChart::plot(QLineSeries* series, QList<QPointF> points)
+bool CalibrationChart::plot(QLineSeries* series, const QStringList& x, const QStringList& y,
+                            const QLocale& locale, QString* error)
 {
+    QList<QPointF> points;
+    if (!pointsOf(x, y, locale, &points, error))
+        return false;
     double maxX = 0, maxY = 0;
     for (const QPointF& p : points) {
         maxX = qMax(maxX, p.x());
@@ -146,6 +172,7 @@ void CalibrationChart::plot(QLineSeries* series, QList<QPointF> points)
         setAxisRange(AxisBottom, rangeX, bottomTicks(rangeX));
         setAxisRange(AxisLeft, rangeY, kLeftTicks);
     }
+    return true;
 }
 
 int CalibrationChart::bottomTicks(double max) const

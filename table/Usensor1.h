@@ -101,8 +101,6 @@ public:
     void AExportTableExecute();
     // Opens the dialog of points from the tank's shape; its OK replaces the points as an import does.
     void AShapePointsExecute();
-    // The file names the dialogs return (empty when cancelled); tests replace the dialogs.
-    std::function<QString(bool save)> askSpreadsheetName;
     void RBLClick();
     void RBueClick();
 
@@ -133,8 +131,8 @@ private:
     void buildLayout();
     void fitCommandCaptions();
     void setGridColours(const QColor& points, const QColor& results);
-    // Plots two columns of grid texts; false, the error shown, when a text is not a number.
-    bool plot(QLineSeries* series, const StringGridModel& grid);
+    // Shows the error of a computation that failed; false.
+    bool tellError(const QString& error);
     QString text(const char* section, const char* key) const;
     QString discardQuestion() const;
     QString volumeUnit() const;

@@ -4,10 +4,10 @@
 
 #include "table/Usensor1.h"
 
+#include "app/FileDialogs.h"
 #include "app/FileNames.h"
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
-#include "app/Options.h"
 #include "calibration/PointsCsv.h"
 #include "flows/PointsFlow.h"
 #include "link/UzentikDevice.h"
@@ -16,27 +16,18 @@
 #include "table/StringGridModel.h"
 #include "table/TankShapeDialog.h"
 
-#include <QFileDialog>
-
 QString TFSensor1::chooseSpreadsheet(bool save, FileNames::Kind kind)
 {
-    Options& options = *m_context.options;
-    QString chosen;
-    if (askSpreadsheetName) {
-        chosen = askSpreadsheetName(save);
-    } else {
-        const QString filter = text("SENSOR", "0023") + QStringLiteral(" (*.csv *.txt)");
-        chosen = save ? QFileDialog::getSaveFileName(
-                            this, QString(),
-                            FileNames::proposedPath(options, kind, m_context.zentik->Parameters.SerialNumber,
-                                                    tableSensor()),
-                            filter)
-                      : QFileDialog::getOpenFileName(this, QString(), FileNames::lastFolder(options, kind),
-                                                     filter);
-    }
+    FileDialogs::Request request;
+    request.save = save;
+    request.filter = text("SENSOR", "0023") + QStringLiteral(" (*.csv *.txt)");
+    if (save)
+        request.proposedName = FileNames::proposedName(kind, m_context.zentik->Parameters.SerialNumber,
+                                                       QDate::currentDate(), tableSensor());
+    request.window = this;
+    const QString chosen = m_context.fileDialogs->askKeepingFolder(m_context.options, kind, request);
     if (chosen.isEmpty())
         return chosen;
-    FileNames::keepFolder(options, kind, chosen);
     return save ? FileNames::withExtension(chosen, FileNames::extensionOf(kind)) : chosen;
 }
 

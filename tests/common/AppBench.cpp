@@ -30,6 +30,7 @@ AppBench::AppBench(const QString& languageFile)
     context.volumes = &sim.store;
     context.language = &language;
     context.messages = &messages;
+    context.fileDialogs = &fileDialogs;
     context.progress = &progress;
     context.showSummary = [this] { ++summaries; };
     QObject::connect(&sim.z, &TZENTIK::PageTransferred, &progress, &TFProgress::advance);

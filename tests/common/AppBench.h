@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Everything a window needs, over the in-memory simulated controller: a temporary home folder with
 // options.ini, SN.ini and the shipped language files, the controller object, the language state, a
-// recording message service and the progress window.
+// recording message service, recording file dialogs and the progress window.
 #pragma once
 
 #include "app/AppContext.h"
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "table/UProgress.h"
+#include "tests/common/RecordingFileDialogs.h"
 #include "tests/common/RecordingMessages.h"
 #include "tests/common/TestSupport.h"
 
@@ -25,6 +26,7 @@ public:
     Options options;
     LanguageCatalog language;
     RecordingMessages messages;
+    RecordingFileDialogs fileDialogs;
     TFProgress progress;
     AppContext context;
     int summaries = 0; // calls of the summary panel's redraw

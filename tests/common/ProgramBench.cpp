@@ -82,6 +82,7 @@ ProgramBench::ProgramBench(ProgramHome& home, const QString& scope, const Progra
 {
     MainDependencies deps;
     deps.messages = &messages;
+    deps.fileDialogs = &fileDialogs;
     deps.instanceScope = scope;
     deps.timeoutMs = setup.timeoutMs;
     // An empty system: the doctor's findings do not depend on the machine's devices and processes.

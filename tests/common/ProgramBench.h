@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program started as a user starts it, over the in-memory simulated controller: a temporary
-// home folder, a recording message service, its own set of instances, short time-outs.
+// home folder, a recording message service and file dialogs, its own set of instances, short time-outs.
 #pragma once
 
 #include "mainwindow/ChildWindows.h"
@@ -10,6 +10,7 @@
 #include "mainwindow/Umain.h"
 #include "ports/SerialPorts.h"
 #include "sim/ControllerSimulator.h"
+#include "tests/common/RecordingFileDialogs.h"
 #include "tests/common/RecordingMessages.h"
 
 #include <QFont>
@@ -66,6 +67,7 @@ public:
 
     std::shared_ptr<ControllerSimulator> sim;
     RecordingMessages messages;
+    RecordingFileDialogs fileDialogs;
     std::unique_ptr<ZentikProgram> program;
     bool settingsShownAtStart = false; // the settings window came up modally during start-up
 

@@ -380,7 +380,7 @@ void tst_register::historyWindow_showsAColleaguesVersion_andWritesIt()
     QCOMPARE(window->Versions->topLevelItem(1)->text(3), QString());
     window->Versions->clearSelection();
     newest->setSelected(true);
-    window->askSaveName = [&bench] { return bench.path(QStringLiteral("saved.zkt")); };
+    bench.fileDialogs.saveAnswer = bench.path(QStringLiteral("saved.zkt"));
     window->BSaveAsClick();
     QTRY_COMPARE(FileContent(bench.path(QStringLiteral("saved.zkt"))), theirs.content);
     // The built-in SIM keeps no history: the simulated controller stands on an adapter's port here.

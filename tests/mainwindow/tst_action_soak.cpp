@@ -110,8 +110,15 @@ public:
           m_z(m_bench.z())
     {
         m_sim.setRandomFaults(kFaultRate, seed);
-        main().files().askSaveConfigName = [this] { return chooseSaveName(); };
-        main().files().askOpenConfigName = [this] { return chooseLoadName(); };
+        // The history window's Save as is the only other save dialog a step reaches.
+        m_bench.fileDialogs.answer = [this](const FileDialogs::Request& request) {
+            if (!request.save)
+                return chooseLoadName();
+            if (request.objectName == QLatin1String("SDzkt"))
+                return chooseSaveName();
+            ++m_outputs;
+            return m_home.path(QStringLiteral("version.zkt"));
+        };
         main().files().showReport = [this] { printReport(); };
         m_bench.messages.onDialog = [this](const QString&) { releaseDialogKey(); };
         connect(&m_z, &TZENTIK::BusyChanged, this, [this](bool busy) { busy ? onStarted() : onEnded(); });
@@ -380,10 +387,6 @@ private:
             return;
         history->Versions->clearSelection();
         history->Versions->topLevelItem(m_random.bounded(versions))->setSelected(true);
-        history->askSaveName = [this] {
-            ++m_outputs;
-            return m_home.path(QStringLiteral("version.zkt"));
-        };
         switch (m_random.bounded(6)) {
         case 0:
         case 1:

@@ -106,7 +106,7 @@ QStringList tst_config_flow::run(const std::function<void()>& action)
 void tst_config_flow::save_writesTheFileAndConfirmsInTheStatusLine()
 {
     m_bench->sim->pages() = patternPages();
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("a.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("a.zkt"));
     QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
              (QStringList{"status: M014", "status: ", "status: M017: " + path(QStringLiteral("a.zkt"))}));
     const IniDocument doc = IniFile(path(QStringLiteral("a.zkt"))).load();
@@ -119,7 +119,7 @@ void tst_config_flow::save_writesTheFileAndConfirmsInTheStatusLine()
 
 void tst_config_flow::save_cancelled_saysSo()
 {
-    main().files().askSaveConfigName = [] { return QString(); };
+    m_bench->fileDialogs.saveAnswer = QString();
     QCOMPARE(run([&] { main().ASaveConfigExecute(); }),
              (QStringList{"status: M014", "status: ", "status: M016"}));
     QVERIFY(QDir(m_home->dir.path()).entryList({QStringLiteral("*.zkt")}).isEmpty());
@@ -127,7 +127,7 @@ void tst_config_flow::save_cancelled_saysSo()
 
 void tst_config_flow::save_nameWithoutExtensionGetsZkt()
 {
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("plain")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("plain"));
     const QStringList seen = run([&] { main().ASaveConfigExecute(); });
     QCOMPARE(seen.last(), "status: M017: " + path(QStringLiteral("plain.zkt")));
     QVERIFY(QFile::exists(path(QStringLiteral("plain.zkt"))));
@@ -139,7 +139,7 @@ void tst_config_flow::save_intoExistingFileKeepsItsOtherSections()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("[Bench]\r\nLine=4\r\n[PARAMETERS]\r\nID=OLD\r\nNote=kept\r\n");
     old.close();
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("b.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("b.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     const IniDocument doc = IniFile(path(QStringLiteral("b.zkt"))).load();
     QCOMPARE(doc.readInteger("Bench", "Line", -1), 4);
@@ -153,7 +153,7 @@ void tst_config_flow::save_unpolledSensorsVolumeIsZero()
     p.SensorOn = {true, false, false, false};
     m_bench->sim->setState(p);
     IniFile(path(QStringLiteral("SN.ini"))).writeInteger("SNA1B2C3D4", "Tank2", 900);
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("c.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("c.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     const IniDocument doc = IniFile(path(QStringLiteral("c.zkt"))).load();
     QCOMPARE(doc.readInteger("PARAMETERS", "Volume_0", -1), 500);
@@ -164,7 +164,7 @@ void tst_config_flow::save_unwritableFile_namesItAndLeavesTheOldOne()
 {
     // A folder in the file's place: nothing can be written there.
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("d.zkt")));
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("d.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("d.zkt"));
     const QStringList seen = run([&] { main().ASaveConfigExecute(); });
     QCOMPARE(seen.last(), "error: Unable to write to " + path(QStringLiteral("d.zkt")));
     QVERIFY(QFileInfo(path(QStringLiteral("d.zkt"))).isDir());
@@ -172,13 +172,13 @@ void tst_config_flow::save_unwritableFile_namesItAndLeavesTheOldOne()
 
 void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheController()
 {
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("e.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     // Another controller's file: its ID is not what the summary shows afterwards.
     IniFile(path(QStringLiteral("e.zkt"))).writeString("PARAMETERS", "ID", QStringLiteral("0BADF00D"));
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Net_addr_1", 77);
     IniFile(path(QStringLiteral("e.zkt"))).writeInteger("PARAMETERS", "Volume_1", 640);
-    main().files().askOpenConfigName = [&] { return path(QStringLiteral("e.zkt")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("e.zkt"));
     // While the dialog says the file has been written, the summary already shows what was written.
     QString shownWithTheDialog;
     m_bench->messages.onDialog = [&](const QString&) {
@@ -200,7 +200,7 @@ void tst_config_flow::savedFile_loadsWithoutQuestion_andSummaryShowsTheControlle
 
 void tst_config_flow::load_withoutIdAndSw_asksNothing()
 {
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("f.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     QByteArray content;
     {
@@ -213,7 +213,7 @@ void tst_config_flow::load_withoutIdAndSw_asksNothing()
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
     f.close();
-    main().files().askOpenConfigName = [&] { return path(QStringLiteral("f.zkt")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("f.zkt"));
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QVERIFY(!seen.join('|').contains(QStringLiteral("question")));
     QVERIFY(seen.contains(QStringLiteral("dialog: M018")));
@@ -245,7 +245,7 @@ void tst_config_flow::load_invalidEntries_askFirst()
     QFETCH(QByteArray, value);
     QFETCH(bool, answerYes);
     QFETCH(int, expectedPolling);
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("g.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     QVERIFY(IniFile(path(QStringLiteral("g.zkt"))).writeBytes(section, key, value));
     TParameters inController = m_bench->sim->state();
@@ -253,7 +253,7 @@ void tst_config_flow::load_invalidEntries_askFirst()
     m_bench->sim->setState(inController);
 
     m_bench->messages.answers = {answerYes};
-    main().files().askOpenConfigName = [&] { return path(QStringLiteral("g.zkt")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("g.zkt"));
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     const bool asked = !seen.isEmpty() && seen.first().startsWith(QStringLiteral("question: M021"));
     QCOMPARE(asked, value != "2");
@@ -274,7 +274,7 @@ void tst_config_flow::load_invalidEntries_askFirst()
 
 void tst_config_flow::load_cancelledDialog_doesNothing()
 {
-    main().files().askOpenConfigName = [] { return QString(); };
+    m_bench->fileDialogs.openAnswer = QString();
     QVERIFY(run([&] { main().ALoadConfigExecute(); }).isEmpty());
 }
 
@@ -291,7 +291,7 @@ void tst_config_flow::load_unreadableFile_isSaidAndNothingSent()
 {
     QFETCH(QString, name);
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("folder.zkt")));
-    main().files().askOpenConfigName = [&] { return path(name); };
+    m_bench->fileDialogs.openAnswer = path(name);
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     // No question, no zeros sent.
     QCOMPARE(seen.size(), 1);
@@ -301,10 +301,10 @@ void tst_config_flow::load_unreadableFile_isSaidAndNothingSent()
 
 void tst_config_flow::load_rejectedByController_reportsCode()
 {
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("h.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     m_bench->sim->addFault({SimFault::Reject, Cmd::StorePage, 40});
-    main().files().askOpenConfigName = [&] { return path(QStringLiteral("h.zkt")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("h.zkt"));
     const QStringList seen = run([&] { main().ALoadConfigExecute(); });
     QCOMPARE(seen.mid(1), (QStringList{"dialog: M01912", "status: M01912"}));
     QVERIFY(!m_bench->program->FProgress->isVisible());
@@ -323,10 +323,10 @@ void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
 {
     QFETCH(int, action);
     QFETCH(QStringList, expected);
-    main().files().askSaveConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("i.zkt"));
     run([&] { main().ASaveConfigExecute(); });
     main().Zentik->ComPort->close();
-    main().files().askOpenConfigName = [&] { return path(QStringLiteral("i.zkt")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("i.zkt"));
     bool reportShown = false;
     main().files().showReport = [&] { reportShown = true; };
     const QStringList seen = run([&] {
@@ -401,7 +401,7 @@ void tst_config_flow::report_namesTheProgramAndThePortNotTheInstance()
     // Saved as PDF under a name typed without its extension; the next dialog opens in its folder.
     QVERIFY(QDir(m_home->dir.path()).mkdir(QStringLiteral("reports")));
     const QString typed = path(QStringLiteral("reports/controller"));
-    preview->askPdfFileName = [typed] { return typed; };
+    m_bench->fileDialogs.saveAnswer = typed;
     preview->ASaveAsPdf->trigger();
     QVERIFY(QFile::exists(typed + QStringLiteral(".pdf")));
     QCOMPARE(FileNames::lastFolder(*m_bench->program->context.options, FileNames::Kind::Report),
@@ -420,7 +420,7 @@ void tst_config_flow::commandLineFile_askedAfterTheRead_onlyYesLoads()
 {
     QFETCH(bool, yes);
     const QString file = path(QStringLiteral("e.zkt"));
-    main().files().askSaveConfigName = [&] { return file; };
+    m_bench->fileDialogs.saveAnswer = file;
     run([&] { main().ASaveConfigExecute(); });
     m_bench->messages.answers = {yes};
     main().BRefreshClick(); // start-up's read, still under way when the file is offered
@@ -445,9 +445,9 @@ QTEST_MAIN(tst_config_flow)
 void tst_config_flow::compare_saysAMatchOrListsTheDifferences()
 {
     const QString file = path(QStringLiteral("v.zkt"));
-    main().files().askSaveConfigName = [&] { return file; };
+    m_bench->fileDialogs.saveAnswer = file;
     run([&] { main().ASaveConfigExecute(); });
-    main().files().askOpenConfigName = [&] { return file; };
+    m_bench->fileDialogs.openAnswer = file;
     std::optional<ConfigCompare::Result> shown;
     main().files().showComparison = [&](const ConfigCompare::Result& result) { shown = result; };
     QCOMPARE(run([&] { main().ACompareConfigExecute(); }),

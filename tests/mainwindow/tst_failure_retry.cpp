@@ -77,8 +77,8 @@ void tst_failure_retry::init()
     QVERIFY(m_bench->waitIdle());
     m_reports = 0;
     main().files().showReport = [this] { ++m_reports; };
-    main().files().askSaveConfigName = [this] { return path(QStringLiteral("saved.zkt")); };
-    main().files().askOpenConfigName = [this] { return path(QStringLiteral("saved.zkt")); };
+    m_bench->fileDialogs.saveAnswer = path(QStringLiteral("saved.zkt"));
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("saved.zkt"));
 }
 
 void tst_failure_retry::cleanup()

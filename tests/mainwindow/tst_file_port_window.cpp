@@ -11,9 +11,9 @@
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/FileCommands.h"
-#include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/SummaryPanel.h"
 #include "ports/PortCaption.h"
+#include "settings/PortChoiceDialog.h"
 #include "settings/USettings.h"
 #include "table/StringGridModel.h"
 #include "table/Usensor1.h"
@@ -101,7 +101,7 @@ bool tst_file_port_window::open(const QString& file)
 void tst_file_port_window::open_theWindowWorksOnTheFileUntilClosed()
 {
     const QString file = path(QStringLiteral("tank.zkt"));
-    commands().askOpenFileName = [&] { return file; };
+    m_bench->fileDialogs.openAnswer = file;
     main().AOpenConfigFile->trigger();
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(main().AOpenConfigFile->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
@@ -128,7 +128,7 @@ void tst_file_port_window::open_theWindowWorksOnTheFileUntilClosed()
     QVERIFY(!main().AWriteToController->isEnabled() && !main().ACloseConfigFile->isEnabled());
 
     // A name typed without an extension that names no file is a new configuration file.
-    commands().askOpenFileName = [&] { return path(QStringLiteral("new")); };
+    m_bench->fileDialogs.openAnswer = path(QStringLiteral("new"));
     main().AOpenConfigFile->trigger();
     QVERIFY(m_bench->waitIdle());
     QCOMPARE(main().PortPanel->text(), QStringLiteral("file:new.zkt"));

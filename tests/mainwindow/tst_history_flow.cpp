@@ -129,7 +129,7 @@ QList<quint8> tst_history_flow::received()
 QStringList tst_history_flow::load(const QString& file, const QList<bool>& answers)
 {
     m_bench->messages.answers = answers;
-    m_bench->main().files().askOpenConfigName = [file] { return file; };
+    m_bench->fileDialogs.openAnswer = file;
     m_bench->main().ALoadConfig->trigger();
     m_bench->waitIdle(20000);
     return m_bench->messages.take();
@@ -337,7 +337,7 @@ void tst_history_flow::backupOff_sendsTheDescribedSequence()
 void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
 {
     start();
-    m_bench->main().files().askSaveConfigName = [this] { return path("saved.zkt"); };
+    m_bench->fileDialogs.saveAnswer = path("saved.zkt");
     m_bench->main().ASaveConfig->trigger();
     QVERIFY(m_bench->waitIdle());
     QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
@@ -365,7 +365,7 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     QCOMPARE(window->proposedCopy(backup), path("A1B2C3D4 ") +
                                                backup.time.toLocalTime().toString("yyyy-MM-dd HH-mm-ss") +
                                                " before-write.zkt");
-    window->askSaveName = [this] { return path("copy.zkt"); };
+    m_bench->fileDialogs.saveAnswer = path("copy.zkt");
     window->BSaveAs->click();
     QFile copy(path("copy.zkt"));
     QFile kept(window->versions()[1].path);

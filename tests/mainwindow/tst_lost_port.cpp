@@ -72,11 +72,11 @@ void tst_lost_port::adapterPulledDuringTransfer()
             server.stop();
     });
     if (process == 5) {
-        bench.main().files().askSaveConfigName = [&] { return home.path(QStringLiteral("never.zkt")); };
+        bench.fileDialogs.saveAnswer = home.path(QStringLiteral("never.zkt"));
         bench.main().ASaveConfigExecute();
     } else {
         ConfigFile::write(home.path(QStringLiteral("x.zkt")), sim->state());
-        bench.main().files().askOpenConfigName = [&] { return home.path(QStringLiteral("x.zkt")); };
+        bench.fileDialogs.openAnswer = home.path(QStringLiteral("x.zkt"));
         bench.main().ALoadConfigExecute();
     }
     if (retry) {

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window at work: refresh and summary, the exchange log and its file, the settings window's
-// Apply and Cancel, the arrangement of child windows.
+// Apply and Cancel, the arrangement of child windows; the program's own boxes and file dialog.
 
 #include "controller/Uzentik.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/ExchangeLog.h"
+#include "mainwindow/WidgetFileDialogs.h"
 #include "mainwindow/WidgetMessages.h"
 #include "settings/USettings.h"
 #include "table/StringGridModel.h"
@@ -15,6 +16,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -25,6 +27,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -50,6 +53,8 @@ class tst_main_window : public QObject
 private slots:
     void question_keysThatMeanAwayGiveTheSafeAnswer_data();
     void question_keysThatMeanAwayGiveTheSafeAnswer();
+    void fileDialog_typedPathsOpen_data();
+    void fileDialog_typedPathsOpen();
     void init();
     void cleanup();
 
@@ -114,6 +119,54 @@ void tst_main_window::question_keysThatMeanAwayGiveTheSafeAnswer()
     });
     const bool yes = messages.question(QStringLiteral("Write?"), MessageService::Answer(safe));
     QCOMPARE(yes, MessageService::Answer(safe) == MessageService::Answer::Yes);
+}
+
+void tst_main_window::fileDialog_typedPathsOpen_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("typed");  // from the folder a; @ stands for the folder of a and b
+    QTest::addColumn<QString>("chosen"); // empty: refused
+    QTest::newRow("absolute, of the folder shown") << false << "@/a/one.zkt"
+                                                   << "a/one.zkt";
+    QTest::newRow("absolute, of another folder") << false << "@/b/two.zkt"
+                                                 << "b/two.zkt";
+    QTest::newRow("relative, with ..") << false << "../b/two.zkt"
+                                       << "b/two.zkt";
+    QTest::newRow("missing") << false << "../b/none.zkt"
+                             << "";
+    QTest::newRow("new, saved") << true << "../b/new"
+                                << "b/new.zkt";
+}
+
+void tst_main_window::fileDialog_typedPathsOpen()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("a")) && QDir(dir.path()).mkdir(QStringLiteral("b")));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("a/one.zkt")), "1"));
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("b/two.zkt")), "2"));
+    // As File > Load asks, and Save.
+    FileDialogs::Request request;
+    request.save = save;
+    request.filter = QStringLiteral("Configuration files (*.zkt)");
+    request.defaultSuffix = save ? QStringLiteral("zkt") : QString();
+    request.folder = dir.filePath(QStringLiteral("a"));
+    FileDialog dialog(request);
+    dialog.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    QTest::keyClicks(name, typed.replace(QLatin1Char('@'), dir.path()));
+    const QAbstractButton* accept =
+        dialog.findChild<QDialogButtonBox*>()->button(save ? QDialogButtonBox::Save : QDialogButtonBox::Open);
+    QCOMPARE(accept->isEnabled(), !chosen.isEmpty());
+    if (chosen.isEmpty())
+        return;
+    QTest::keyClick(name, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.chosenFile(), dir.filePath(chosen));
 }
 
 void tst_main_window::init()
@@ -270,7 +323,7 @@ void tst_main_window::logSave_writesLinesWithTimeStampAndCrLf()
 {
     start();
     const QString target = m_home->path(QStringLiteral("exchange"));
-    main().askLogFileName = [&] { return target; };
+    m_bench->fileDialogs.saveAnswer = target;
     const QStringList before = main().Memo1->lines();
     QVERIFY(before.size() > 10);
     main().MenuSaveClick();
@@ -300,9 +353,9 @@ void tst_main_window::logSave_twiceInARow()
 {
     start();
     main().MenuClearClick();
-    main().askLogFileName = [&] { return m_home->path(QStringLiteral("first")); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(QStringLiteral("first"));
     main().MenuSaveClick();
-    main().askLogFileName = [&] { return m_home->path(QStringLiteral("second")); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(QStringLiteral("second"));
     main().MenuSaveClick();
     const QStringList second = QString::fromUtf8(fileContent(m_home->path(QStringLiteral("second.log"))))
                                    .split(QStringLiteral("\r\n"));
@@ -335,13 +388,13 @@ void tst_main_window::logSave_endsInDotLogOnce()
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     start();
-    main().askLogFileName = [&] { return m_home->path(chosen); };
+    m_bench->fileDialogs.saveAnswer = m_home->path(chosen);
     main().MenuSaveClick();
     QVERIFY(QFile::exists(m_home->path(written)));
     QCOMPARE(QDir(m_home->dir.path()).entryList({"named*"}, QDir::Files), QStringList{written});
     // Cancelling the dialog changes nothing.
     const qsizetype lines = main().Memo1->lines().size();
-    main().askLogFileName = [] { return QString(); };
+    m_bench->fileDialogs.saveAnswer.clear();
     main().MenuSaveClick();
     QCOMPARE(main().Memo1->lines().size(), lines);
 }
@@ -350,7 +403,7 @@ void tst_main_window::logSave_unwritableTarget_keepsTheLog()
 {
     start();
     const QString target = m_home->path(QStringLiteral("no/such/folder/log"));
-    main().askLogFileName = [&] { return target; };
+    m_bench->fileDialogs.saveAnswer = target;
     const qsizetype before = main().Memo1->lines().size();
     main().MenuSaveClick();
     const QStringList seen = m_bench->messages.take();
@@ -644,7 +697,7 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
     QPointer<TFZentik> window = qobject_cast<TFZentik*>(main().childWindows(ChildTag::Controller).value(0));
     QVERIFY(table && window);
     bool asked = false;
-    main().files().askOpenConfigName = [&] { return asked = true, QString(); };
+    m_bench->fileDialogs.answer = [&](const FileDialogs::Request&) { return asked = true, QString(); };
     main().files().showReport = [&] { asked = true; };
 
     ControllerSimulator& sim = *m_bench->sim;

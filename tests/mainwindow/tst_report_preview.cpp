@@ -4,6 +4,7 @@
 #include "app/LanguageCatalog.h"
 #include "mainwindow/ReportPreview.h"
 #include "report/ConfigReport.h"
+#include "tests/common/RecordingFileDialogs.h"
 #include "tests/common/RecordingMessages.h"
 
 #include <QAction>
@@ -39,6 +40,7 @@ private:
 
     QTemporaryDir m_dir;
     RecordingMessages m_messages;
+    RecordingFileDialogs m_fileDialogs;
 };
 
 void tst_report_preview::init()
@@ -48,7 +50,7 @@ void tst_report_preview::init()
 
 void tst_report_preview::shownPreview_isAt100Percent()
 {
-    TFReportPreview preview(document(), &m_messages);
+    TFReportPreview preview(document(), &m_messages, &m_fileDialogs);
     QCOMPARE(preview.windowTitle(), QStringLiteral("#0034"));
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
@@ -63,7 +65,7 @@ void tst_report_preview::shownPreview_isAt100Percent()
 
 void tst_report_preview::printerSheet_isTheReportsPageFromItsCorner()
 {
-    TFReportPreview preview(document(), &m_messages);
+    TFReportPreview preview(document(), &m_messages, &m_fileDialogs);
     QPrinter* printer = preview.printer();
     QVERIFY(printer->fullPage());
     QCOMPARE(printer->pageLayout().pageSize().id(), QPageSize::A4);
@@ -72,10 +74,14 @@ void tst_report_preview::printerSheet_isTheReportsPageFromItsCorner()
 
 void tst_report_preview::saveAsPdf_writesTheChosenFile()
 {
-    TFReportPreview preview(document(), &m_messages);
+    TFReportPreview preview(document(), &m_messages, &m_fileDialogs);
     const QString path = m_dir.filePath(QStringLiteral("chosen.pdf"));
-    preview.askPdfFileName = [&] { return path; };
+    m_fileDialogs.saveAnswer = path;
     preview.ASaveAsPdf->trigger();
+    const FileDialogs::Request& asked = m_fileDialogs.asked.value(0);
+    QVERIFY(asked.save && asked.window == &preview);
+    QCOMPARE(asked.caption + '|' + asked.filter + '|' + asked.defaultSuffix,
+             QStringLiteral("Save as PDF|PDF files (*.pdf)|pdf"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().startsWith("%PDF"));
@@ -84,9 +90,9 @@ void tst_report_preview::saveAsPdf_writesTheChosenFile()
 
 void tst_report_preview::saveAsPdf_unwritable_reportsTheFileName()
 {
-    TFReportPreview preview(document(), &m_messages);
+    TFReportPreview preview(document(), &m_messages, &m_fileDialogs);
     const QString path = m_dir.filePath(QStringLiteral("missing/folder/r.pdf"));
-    preview.askPdfFileName = [&] { return path; };
+    m_fileDialogs.saveAnswer = path;
     preview.ASaveAsPdf->trigger();
     QCOMPARE(m_messages.seen, QStringList{QStringLiteral("error: Unable to write to ") + path});
 }
@@ -95,7 +101,8 @@ void tst_report_preview::shownByTheMainWindow_isModalAndGoneWhenClosed()
 {
     QWidget mainWindow;
     mainWindow.show();
-    QPointer<TFReportPreview> preview = ShowReportPreview(document(), &m_messages, &mainWindow);
+    QPointer<TFReportPreview> preview =
+        ShowReportPreview(document(), &m_messages, &m_fileDialogs, &mainWindow);
     QVERIFY(preview);
     QVERIFY(preview->isVisible());
     QVERIFY(preview->isModal() || preview->windowModality() != Qt::NonModal);

@@ -5,8 +5,8 @@
 
 #include "config/ConfigFile.h"
 #include "mainwindow/ConfigFileCommands.h"
-#include "mainwindow/PortChoiceDialog.h"
 #include "mainwindow/StartUp.h"
+#include "settings/PortChoiceDialog.h"
 #include "tests/common/Fixtures.h"
 #include "tests/common/TestSupport.h"
 #include "tests/screenshots/ShotProgram.h"

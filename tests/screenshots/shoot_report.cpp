@@ -20,7 +20,7 @@ const int kRegistered = RegisterShot("report", [](ShotSession& session) {
         PrepareConfigReport(z.Parameters, bench.language,
                             QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION));
     session.save(QStringLiteral("report-page"), ReportOutput::renderPage(document.pages.first(), 150));
-    TFReportPreview preview(document, &bench.messages);
+    TFReportPreview preview(document, &bench.messages, &bench.fileDialogs);
     session.save(QStringLiteral("report-preview"), &preview);
 });
 

@@ -796,7 +796,7 @@ QString tst_sensor_window::spreadsheet(QAction* command, const QByteArray& conte
     const QString file = m_bench->path(QStringLiteral("points.csv"));
     if (!content.isEmpty() && !WriteFile(file, content))
         return QString();
-    m_w->askSpreadsheetName = [file](bool) { return file; };
+    m_bench->fileDialogs.saveAnswer = m_bench->fileDialogs.openAnswer = file;
     m_bench->messages.take();
     command->trigger();
     return file;
@@ -829,8 +829,9 @@ void tst_sensor_window::spreadsheets_exportedPointsImportToTheSameTable()
     QCOMPARE(m_w->results()->column(0), computed);
 
     // A name typed without an extension is saved as a spreadsheet file, its columns named.
-    m_w->askSpreadsheetName = [this](bool) { return m_bench->path(QStringLiteral("typed")); };
+    m_bench->fileDialogs.saveAnswer = m_bench->path(QStringLiteral("typed"));
     m_w->AExportPoints->trigger();
+    QVERIFY(m_bench->fileDialogs.asked.last().proposedName.endsWith(QLatin1String(" sensor 1 points.csv")));
     QFile exported(m_bench->path(QStringLiteral("typed.csv")));
     QVERIFY(exported.open(QIODevice::ReadOnly));
     QCOMPARE(exported.readLine(), QByteArray("litres;code\r\n"));

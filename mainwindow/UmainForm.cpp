@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's actions, menus and toolbars, and the texts they take from the language file.
+// The main window's controls: its actions, menus and toolbars, the log, frame and summary panels and the
+// status bar, and the texts they take from the language file.
 #include "app/AppContext.h"
-#include "app/ApplicationTitle.h"
-#include "app/FlowOutcome.h"
 #include "app/LanguageCatalog.h"
-#include "app/MessageService.h"
-#include "app/Options.h"
-#include "controller/Uzentik.h"
-#include "flows/ReadFlows.h"
-#include "link/UzentikDevice.h"
 #include "mainwindow/ChildWindows.h"
 #include "mainwindow/ConfigFileCommands.h"
 #include "mainwindow/ExchangeLog.h"
@@ -16,23 +10,18 @@
 #include "mainwindow/GradientMdiArea.h"
 #include "mainwindow/HistoryWindow.h"
 #include "mainwindow/Icons.h"
+#include "mainwindow/MainStatusBar.h"
 #include "mainwindow/SummaryPanel.h"
 #include "mainwindow/Umain.h"
-#include "settings/USettings.h"
-#include "settings/Uabout.h"
-#include "table/Usensor1.h"
-#include <QCloseEvent>
-#include <QFileDialog>
-#include <QGuiApplication>
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -215,6 +204,72 @@ void TFMain::createToolBars()
     connect(TB2, &QToolButton::clicked, this, &TFMain::TB2Click);
 }
 
+void TFMain::createPanels()
+{
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setOpaqueResize(true);
+    Splitter1->setChildrenCollapsible(false);
+
+    Panel1 = new QWidget(Splitter1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* logLayout = new QVBoxLayout(Panel1);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    Memo1 = new TExchangeLog(Panel1);
+    logLayout->addWidget(Memo1);
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(MenuClear);
+    PopupMenu1->addAction(MenuSave);
+    connect(Memo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(Memo1->viewport()->mapToGlobal(at)); });
+
+    MdiArea = new GradientMdiArea(Splitter1);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    // A child window larger than the frame stays reachable instead of pushing the panels aside.
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(MdiArea);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({185, 500});
+    row->addWidget(Splitter1, 1);
+
+    // A window too low for the summary at a large font scrolls it rather than cut its rows.
+    auto* summary = new QScrollArea(central);
+    summary->setObjectName(QStringLiteral("SummaryScroll"));
+    summary->setFrameShape(QFrame::NoFrame);
+    summary->setWidgetResizable(true);
+    summary->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    summary->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    Panel2 = new TSummaryPanel(*m_context.language, summary);
+    summary->setWidget(Panel2);
+    row->addWidget(summary);
+    // As wide as the panel, and the scroll bar's width more while it is shown.
+    const auto fitSummary = [summary, panel = Panel2] {
+        const QScrollBar* bar = summary->verticalScrollBar();
+        summary->setFixedWidth(panel->width() + (bar->maximum() > 0 ? bar->sizeHint().width() : 0));
+    };
+    connect(summary->verticalScrollBar(), &QScrollBar::rangeChanged, summary, fitSummary);
+    connect(Panel2, &TSummaryPanel::widthChanged, summary, fitSummary);
+    fitSummary();
+    connect(Panel2->BChange, &QPushButton::clicked, this, &TFMain::BChangeClick);
+    connect(Panel2->BRefresh, &QPushButton::clicked, this, [this] { BRefreshClick(); });
+    setCentralWidget(central);
+
+    m_statusBar = new MainStatusBar(*m_context.language, this);
+    setStatusBar(m_statusBar);
+    PortPanel = m_statusBar->PortPanel;
+    StatusLine = m_statusBar->StatusLine;
+}
+
 void TFMain::ApplyTexts()
 {
     const auto action = [this](QAction* a, const char* key) {
@@ -260,12 +315,7 @@ void TFMain::ApplyTexts()
     if (m_historyWindow)
         m_historyWindow->ApplyTexts();
     // Open windows follow a language switch at once.
-    for (QMdiSubWindow* w : MdiArea->subWindowList()) {
-        if (auto* sensor = qobject_cast<TFSensor1*>(w))
-            sensor->ApplyTexts();
-        else if (auto* controller = qobject_cast<TFZentik*>(w))
-            controller->ApplyTexts();
-    }
+    m_children->applyTexts();
     MenuClear->setText(text("MAIN", "0019"));
     MenuSave->setText(text("MAIN", "0020"));
     N9->setText(ASettings->text());

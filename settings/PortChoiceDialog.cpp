@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "mainwindow/PortChoiceDialog.h"
+#include "settings/PortChoiceDialog.h"
 
 #include "app/LanguageCatalog.h"
 
