@@ -174,7 +174,7 @@ Run runOnce(const Job& job, const QString& simulator, const QString& workDir, in
     TankVolumeStore store(QDir(workDir).filePath(QStringLiteral("SN.ini")));
     TZENTIK z(defaultSerialLinkFactory());
     z.setTankVolumeSaver(store.saver());
-    z.ComPort->setPortName(path);
+    z.SetPortName(path);
     if (!z.OpenPort()) {
         std::fprintf(stderr, "bench_link: cannot open %s: %s\n", qPrintable(path),
                      qPrintable(z.ComPort->errorString()));
@@ -189,7 +189,7 @@ Run runOnce(const Job& job, const QString& simulator, const QString& workDir, in
     clock.start();
     run.result = job(z, store);
     run.measuredMs = clock.nsecsElapsed() / 1e6;
-    z.ComPort->close();
+    z.ClosePort();
 
     sim.terminate();
     sim.waitForFinished(5000);
@@ -250,7 +250,7 @@ void timeClosedLine(const QString& simulator)
         return;
     }
     TZENTIK z(defaultSerialLinkFactory());
-    z.ComPort->setPortName(QString::fromLocal8Bit(sim.readLine().trimmed()));
+    z.SetPortName(QString::fromLocal8Bit(sim.readLine().trimmed()));
     if (!z.OpenPort())
         return;
     QElapsedTimer clock;

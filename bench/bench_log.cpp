@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     auto sim = std::make_shared<ControllerSimulator>();
     sim->setPacing(true);
     TZENTIK z([sim](const QString& name, QObject* parent) { return new SimulatedLink(sim, name, parent); });
-    z.ComPort->setPortName(QStringLiteral("SIM"));
+    z.SetPortName(QStringLiteral("SIM"));
     z.OpenPort();
     TExchangeLog log;
     log.resize(185, 500);

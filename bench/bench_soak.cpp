@@ -201,7 +201,7 @@ public:
                 return false;
             port = m_server->path();
         }
-        m_z.ComPort->setPortName(port);
+        m_z.SetPortName(port);
         if (!m_z.OpenPort()) {
             *error = m_z.ComPort->errorString();
             return false;

@@ -40,7 +40,7 @@ CtlSession::CtlSession(const CtlSettings& settings)
 {
     m_device.setTankVolumeSaver(m_store.saver());
     // Named before the first process opens it: whether the port is a controller's decides the history.
-    m_device.ComPort->setPortName(m_port);
+    m_device.SetPortName(m_port);
     m_language.OpenLanguage(m_options.languageFile());
     if (settings.log)
         QObject::connect(&m_device, &TZENTIK::LogLine, &m_device,

@@ -112,11 +112,10 @@ template <class Step, std::size_t N> const Step* findStep(const Step (&chain)[N]
 
 TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
 {
-    ComPort = new TComPort(this);
-    ComPort->setPortName(QStringLiteral("COM1"));
-    ComPort->setFactory(std::move(factory));
-    connect(ComPort, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
-    connect(ComPort, &TComPort::lost, this, &TZENTIK::PortLost);
+    m_port->setPortName(QStringLiteral("COM1"));
+    m_port->setFactory(std::move(factory));
+    connect(m_port, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
+    connect(m_port, &TComPort::lost, this, &TZENTIK::PortLost);
 
     Timer = new QTimer(this);
     Timer->setInterval(kDefaultTimeoutMs);
@@ -134,13 +133,28 @@ void TZENTIK::ClearParameters()
     Parameters.ProgramNumber = QStringLiteral("00000000");
 }
 
+bool TZENTIK::SetPortName(const QString& name)
+{
+    return m_port->setPortName(name);
+}
+
 bool TZENTIK::OpenPort()
 {
     if (IsBusy())
-        return ComPort->isOpen();
+        return m_port->isOpen();
     RxBuffer.clear();
     ClearParameters();
-    return ComPort->open();
+    return m_port->open();
+}
+
+void TZENTIK::ClosePort()
+{
+    m_port->close();
+}
+
+bool TZENTIK::ReopenPort()
+{
+    return m_port->open();
 }
 
 bool TZENTIK::IsFreshConfigRead() const
@@ -157,7 +171,7 @@ void TZENTIK::enter(int process, int timeoutMs)
     ProcessId = process;
     if (!wasIdle)
         return;
-    if (SerialLink* line = ComPort->link())
+    if (SerialLink* line = m_port->link())
         line->processStarting();
     emit BusyChanged(true);
 }
@@ -254,7 +268,7 @@ bool TZENTIK::SendCommand(quint8 command, const QByteArray& data, int responseLe
     Command.Response.Length = responseLength;
     const QByteArray frame = BuildFrame(Command.Request.Start, command, data);
     Command.Request.CRC = static_cast<quint8>(frame.back());
-    if (!ComPort->write(frame)) {
+    if (!m_port->write(frame)) {
         Timer->stop();
         Command.Waiting = false;
         FinishProcess(Result::PortWriteFailed);
@@ -306,7 +320,7 @@ void TZENTIK::FinishProcess(int result)
     if (result != Result::VolumeStoreWriteFailed)
         LastErrorText.clear();
     QString notKept;
-    SerialLink* line = ComPort->link();
+    SerialLink* line = m_port->link();
     const bool wrote = ProcessId == Process::SaveConfig || ProcessId == Process::WriteTable ||
                        ProcessId == Process::LoadAllSettings;
     if (result == Result::Success && wrote && line && !line->keepWritten(&notKept)) {
@@ -346,7 +360,7 @@ void TZENTIK::PortLost()
 void TZENTIK::PortRxChar(int count)
 {
     const int timeoutMs = Timer->interval();
-    const QByteArray bytes = ComPort->read(qMax<qint64>(count, ComPort->bytesAvailable()));
+    const QByteArray bytes = m_port->read(qMax<qint64>(count, m_port->bytesAvailable()));
     if (bytes.isEmpty())
         return;
     RxBuffer.append(bytes);
@@ -418,7 +432,7 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
     if (step->savesVolumes) {
         Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
         QString reason;
-        SerialLink* line = ComPort->link();
+        SerialLink* line = m_port->link();
         const bool lineKeepsVolumes = line && line->takeTankVolumes(NewParameters);
         if (!lineKeepsVolumes && m_saveVolumes &&
             !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {

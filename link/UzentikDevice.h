@@ -90,11 +90,16 @@ using TankVolumeSaver =
 class TZENTIK : public QObject
 {
     Q_OBJECT
+    // What the read-only views below show; declared first, so that the views can be bound to them.
+    TComPort* const m_port = new TComPort(this);
+
 public:
     // The factory makes the serial line behind each port name.
     explicit TZENTIK(SerialLinkFactory factory, QObject* parent = nullptr);
 
-    TComPort* ComPort = nullptr;
+    // The object's state, named as the protocol describes it, to read; every change goes through an
+    // operation of the object.
+    const TComPort* const ComPort = m_port;
     QTimer* Timer = nullptr;
     QByteArray RxBuffer;
     TParameters Parameters;
@@ -122,9 +127,18 @@ public:
     void setTankVolumeSaver(TankVolumeSaver saver) { m_saveVolumes = std::move(saver); }
 
     void ClearParameters();
+
+    // A new name on an open port closes it and opens it again under the new name; false when that
+    // reopening fails (the port is then left closed, ComPort->errorString() says why).
+    bool SetPortName(const QString& name);
     // While a process runs this leaves its buffer and what it has decoded alone and only says whether
     // the port is open.
     bool OpenPort();
+    // A process running over the port then fails at its next request.
+    void ClosePort();
+    // Opens the port again (after ClosePort, or under a new name) and leaves the buffer and the stores as
+    // they are, where OpenPort resets them.
+    bool ReopenPort();
 
     // One process at a time: while one runs (ProcessId not 0) every starter refuses, returning false
     // without sending anything or touching a store. Callers check IsBusy() before they fill the stores

@@ -280,7 +280,7 @@ bool TFMain::FormCloseQuery()
             controller && !controller->confirmDiscardingEdits())
             return false;
     }
-    Zentik->ComPort->close();
+    Zentik->ClosePort();
     return true;
 }
 

@@ -16,7 +16,7 @@ SimBench::SimBench(const QString& volumeStorePath)
         z.setTankVolumeSaver(store.saver());
     QObject::connect(&z, &TZENTIK::LogLine, &z, [this](const QString& line) { log.append(line); });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [this] { ++pages; });
-    z.ComPort->setPortName(kSimulatedPortName);
+    z.SetPortName(kSimulatedPortName);
 }
 
 SimulatedLink* SimBench::link() const

@@ -39,7 +39,7 @@ void tst_serial_pty::init()
     m_z = std::make_unique<TZENTIK>(defaultSerialLinkFactory());
     m_log.clear();
     connect(m_z.get(), &TZENTIK::LogLine, this, [this](const QString& l) { m_log << l; });
-    QVERIFY(m_z->ComPort->setPortName(m_server->path()));
+    QVERIFY(m_z->SetPortName(m_server->path()));
 }
 
 void tst_serial_pty::cleanup()
@@ -106,7 +106,7 @@ void tst_serial_pty::piecesAndNoise_overTheLine()
 
 void tst_serial_pty::missingDevice_cannotBeOpened()
 {
-    QVERIFY(m_z->ComPort->setPortName(QStringLiteral("/dev/zentik-no-such-port")));
+    QVERIFY(m_z->SetPortName(QStringLiteral("/dev/zentik-no-such-port")));
     QVERIFY(!m_z->OpenPort());
     QVERIFY(!m_z->ComPort->errorString().isEmpty());
     QVERIFY(m_log.isEmpty());

@@ -28,7 +28,7 @@ struct FileBench
     FileBench()
     {
         z.setTankVolumeSaver(store.saver());
-        z.ComPort->setPortName(FilePortName(file));
+        z.SetPortName(FilePortName(file));
     }
     QByteArray content() const
     {

@@ -751,7 +751,7 @@ void tst_sensor_window::closedPort_leavesNoProgressWindow()
     QFETCH(bool, write);
     QVERIFY(openWindow(1));
     setPoints({{"0", "0"}, {"100", "1023"}});
-    m_bench->z().ComPort->close();
+    m_bench->z().ClosePort();
     const QStringList expected =
         write ? QStringList{"question: " + sensorText("0010"), "dialog: " + msg("005"),
                             "status: " + msg("005") + "2"}
@@ -771,7 +771,7 @@ void tst_sensor_window::readAndWrite_overAPseudoTerminal()
     QVERIFY2(server.start(&error), qPrintable(error));
     TZENTIK z(defaultSerialLinkFactory());
     QObject::connect(&z, &TZENTIK::PageTransferred, &m_bench->progress, &TFProgress::advance);
-    QVERIFY(z.ComPort->setPortName(server.path()));
+    QVERIFY(z.SetPortName(server.path()));
     QVERIFY(z.OpenPort());
     z.Parameters.Volumes = {100, 100, 0, 0};
     m_bench->context.zentik = &z;
