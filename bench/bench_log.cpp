@@ -20,7 +20,7 @@ namespace {
 double readAllSettingsMs(TZENTIK& z)
 {
     QEventLoop loop;
-    z.OnReadAllSettings.bindFunction(&loop, [&](TZENTIK*) { loop.quit(); });
+    z.SetCompletionEvent(Process::ReadAllSettings, &loop, [&](TZENTIK*) { loop.quit(); });
     QElapsedTimer timer;
     timer.start();
     z.ReadAllSettings(1000);

@@ -273,9 +273,9 @@ private:
         m_lateArrived = false;
 
         for (const ProcessKind& kind : kProcesses)
-            (m_z.*kind.event).clear();
+            m_z.SetCompletionEvent(kind.id, nullptr, {});
         const ProcessKind& kind = *FindProcess(m_process);
-        (m_z.*kind.event).bindFunction(this, [this](TZENTIK*) { onCompleted(); });
+        m_z.SetCompletionEvent(kind.id, this, [this](TZENTIK*) { onCompleted(); });
         m_watchdog.start(static_cast<int>(m_steps.size()) * (m_settings.timeoutMs + 20) + 5000);
         m_z.PageIndex = m_firstPage;
         (m_z.*kind.start)(m_settings.timeoutMs);

@@ -293,24 +293,17 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
     return true;
 }
 
-TCompletionEvent* TZENTIK::eventOf(int process)
+void TZENTIK::SetCompletionEvent(int process, QObject* receiver, std::function<void(TZENTIK*)> done)
 {
-    switch (process) {
-    case Process::ReadConfig:
-        return &OnConfigRead;
-    case Process::SaveConfig:
-        return &OnConfigSave;
-    case Process::ReadTable:
-        return &OnTableRead;
-    case Process::WriteTable:
-        return &OnTableWrite;
-    case Process::ReadAllSettings:
-        return &OnReadAllSettings;
-    case Process::LoadAllSettings:
-        return &OnLoadAllSettings;
-    default:
-        return nullptr;
-    }
+    if (process >= Process::ReadConfig && process <= Process::LoadAllSettings)
+        m_events[process - 1].bindFunction(receiver, std::move(done));
+}
+
+const TCompletionEvent* TZENTIK::CompletionEvent(int process) const
+{
+    if (process >= Process::ReadConfig && process <= Process::LoadAllSettings)
+        return &m_events[process - 1];
+    return nullptr;
 }
 
 void TZENTIK::FinishProcess(int result)
@@ -334,7 +327,7 @@ void TZENTIK::FinishProcess(int result)
         log(notKept);
     // A copy, taken before anyone hears of the end: the handler may install a new event (and start a
     // new process) while it runs.
-    const TCompletionEvent* event = eventOf(ProcessId);
+    const TCompletionEvent* event = CompletionEvent(ProcessId);
     const TCompletionEvent handler = event ? *event : TCompletionEvent();
     const bool wasBusy = IsBusy();
     ProcessId = Process::Idle;

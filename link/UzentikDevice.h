@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 
 class TZENTIK;
@@ -92,6 +93,7 @@ class TZENTIK : public QObject
     Q_OBJECT
     // What the read-only views below show; declared first, so that the views can be bound to them.
     TComPort* const m_port = new TComPort(this);
+    std::array<TCompletionEvent, 6> m_events; // processes 1 to 6
 
 public:
     // The factory makes the serial line behind each port name.
@@ -109,12 +111,12 @@ public:
     TParameters NewParameters;
     TPages NewPages{};
     qint32 ProcessId = 0;
-    TCompletionEvent OnConfigRead;
-    TCompletionEvent OnConfigSave;
-    TCompletionEvent OnTableRead;
-    TCompletionEvent OnTableWrite;
-    TCompletionEvent OnReadAllSettings;
-    TCompletionEvent OnLoadAllSettings;
+    const TCompletionEvent& OnConfigRead = m_events[0];
+    const TCompletionEvent& OnConfigSave = m_events[1];
+    const TCompletionEvent& OnTableRead = m_events[2];
+    const TCompletionEvent& OnTableWrite = m_events[3];
+    const TCompletionEvent& OnReadAllSettings = m_events[4];
+    const TCompletionEvent& OnLoadAllSettings = m_events[5];
     qint32 LastPage = 0;
     // What went wrong beyond the code, for result 13 "Unable to write to <file>".
     QString LastErrorText;
@@ -139,6 +141,13 @@ public:
     // Opens the port again (after ClosePort, or under a new name) and leaves the buffer and the stores as
     // they are, where OpenPort resets them.
     bool ReopenPort();
+
+    // Installs the completion event of the process (1 to 6; any other number has none): done, tracked by
+    // receiver (which may be null), or nothing when done is empty. The event of a running process is its
+    // own until it ends: StartProcess installs one only while the object is idle.
+    void SetCompletionEvent(int process, QObject* receiver, std::function<void(TZENTIK*)> done);
+    // The completion event of the process; nullptr for a number that is none.
+    const TCompletionEvent* CompletionEvent(int process) const;
 
     // One process at a time: while one runs (ProcessId not 0) every starter refuses, returning false
     // without sending anything or touching a store. Callers check IsBusy() before they fill the stores
@@ -182,7 +191,6 @@ private:
     void log(const QString& line) { emit LogLine(line); }
     void enter(int process, int timeoutMs);
     bool startConfigChain(int process, int timeoutMs);
-    TCompletionEvent* eventOf(int process);
     void takeStep(int timeoutMs);
     void readChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void writeChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);

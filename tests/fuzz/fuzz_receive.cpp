@@ -315,7 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [&line] { ++line.pages; });
     for (const ProcessKind& kind : kProcesses)
-        (z.*kind.event).bindFunction(nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
+        z.SetCompletionEvent(kind.id, nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
 
     switch (pageChoice % 4) {
     case 0:

@@ -181,7 +181,7 @@ void tst_controller::readConfig_decodesFlagBits()
         QTimer::singleShot(0, line, [=] { line->feed(BuildFrame(kResponseStart, cmd, answers.value(cmd))); });
     };
     bool done = false;
-    z.OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { done = true; });
+    z.SetCompletionEvent(Process::ReadConfig, nullptr, [&](TZENTIK*) { done = true; });
     z.ReadConfig(1000);
     QTRY_VERIFY(done);
     QCOMPARE(z.LastError, 0);
@@ -206,7 +206,7 @@ void tst_controller::closedPort_endsWithCode2InsideStarter()
     SimBench b;
     const ProcessKind& p = *FindProcess(process);
     bool calledInside = false;
-    (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) {
+    b.z.SetCompletionEvent(process, nullptr, [&](TZENTIK* z) {
         calledInside = true;
         QCOMPARE(z->ProcessId, 0);
         QCOMPARE(z->LastError, 2);
@@ -260,7 +260,7 @@ void tst_controller::rejection_endsWithItsCode()
     QVERIFY(b.z.OpenPort());
     int eventPageIndex = -1;
     const ProcessKind& p = *FindProcess(process);
-    (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) { eventPageIndex = z->PageIndex; });
+    b.z.SetCompletionEvent(process, nullptr, [&](TZENTIK* z) { eventPageIndex = z->PageIndex; });
     (b.z.*p.start)(1000);
     QTRY_COMPARE(b.z.ProcessId, 0);
     QCOMPARE(b.z.LastError, code);
@@ -537,7 +537,7 @@ void tst_controller::destroyedReceiver_isNeverCalled()
     int calls = 0;
     {
         QObject receiver;
-        b.z.OnConfigRead.bindFunction(&receiver, [&](TZENTIK*) { ++calls; });
+        b.z.SetCompletionEvent(Process::ReadConfig, &receiver, [&](TZENTIK*) { ++calls; });
         b.z.ReadConfig(1000);
     }
     QTRY_COMPARE(b.z.ProcessId, 0);
@@ -563,8 +563,8 @@ void tst_controller::handlerMayStartTheNextProcess()
     QVERIFY(b.z.OpenPort());
     bool readDone = false;
     b.z.NewParameters = someSettings();
-    b.z.OnConfigSave.bindFunction(nullptr, [&](TZENTIK* z) {
-        z->OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { readDone = true; });
+    b.z.SetCompletionEvent(Process::SaveConfig, nullptr, [&](TZENTIK* z) {
+        z->SetCompletionEvent(Process::ReadConfig, nullptr, [&](TZENTIK*) { readDone = true; });
         z->ReadConfig(1000);
     });
     b.z.SaveConfig(1000);
@@ -596,9 +596,7 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
     b.z.PageIndex = 32;
     int ended = 0, othersEnded = 0;
     for (int id = 1; id <= 6; ++id)
-        (b.z.*FindProcess(id)->event).bindFunction(nullptr, [&, id](TZENTIK*) {
-            ++(id == running ? ended : othersEnded);
-        });
+        b.z.SetCompletionEvent(id, nullptr, [&, id](TZENTIK*) { ++(id == running ? ended : othersEnded); });
     QSignalSpy busy(&b.z, &TZENTIK::BusyChanged);
     (b.z.*FindProcess(running)->start)(1000);
     // Under way, past the first answer.
@@ -651,14 +649,13 @@ void tst_controller::freshConfigRead_onlyAnotherConfigReadTakesItsPlace()
     SimBench b;
     QVERIFY(b.z.OpenPort());
     QStringList ended;
-    (b.z.*FindProcess(running)->event).bindFunction(nullptr, [&](TZENTIK*) {
-        ended << QStringLiteral("first");
-    });
+    b.z.SetCompletionEvent(running, nullptr, [&](TZENTIK*) { ended << QStringLiteral("first"); });
     (b.z.*FindProcess(running)->start)(1000);
     // Only the first request is out: nothing has been answered yet.
     QCOMPARE(b.z.IsFreshConfigRead(), running == 1);
     if (takesPlace)
-        b.z.OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { ended << QStringLiteral("second"); });
+        b.z.SetCompletionEvent(Process::ReadConfig, nullptr,
+                               [&](TZENTIK*) { ended << QStringLiteral("second"); });
     QCOMPARE((b.z.*(replace ? &TZENTIK::ReplaceConfigRead : &TZENTIK::ReadConfig))(1000), takesPlace);
     QVERIFY(WaitUntil([&] { return !b.z.IsBusy(); }));
     QCOMPARE(ended, QStringList{QLatin1String(takesPlace ? "second" : "first")});
