@@ -180,10 +180,12 @@ Run runOnce(const Job& job, const QString& simulator, const QString& workDir, in
                      qPrintable(z.ComPort->errorString()));
         return run;
     }
-    z.NewParameters.NetAddr = {3, 4, 0, 0};
-    z.NewParameters.SensorOn = {true, true, false, false};
-    z.NewParameters.Volumes = {800, 1200, 0, 0};
-    z.NewPages = benchPages();
+    TParameters written = z.NewParameters;
+    written.NetAddr = {3, 4, 0, 0};
+    written.SensorOn = {true, true, false, false};
+    written.Volumes = {800, 1200, 0, 0};
+    z.SetNewParameters(written);
+    z.SetNewPages(benchPages());
 
     QElapsedTimer clock;
     clock.start();

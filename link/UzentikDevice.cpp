@@ -216,9 +216,9 @@ bool TZENTIK::ReadTable(int timeoutMs)
     if (IsBusy())
         return false;
     // A table is one sensor's 32 pages: the first page is 0 or 32.
-    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
-    LastPage = PageIndex + kSensorPages - 1;
-    for (int page = PageIndex; page <= LastPage; ++page)
+    m_pageIndex = qBound(0, m_pageIndex, kPageCount - kSensorPages);
+    LastPage = m_pageIndex + kSensorPages - 1;
+    for (int page = m_pageIndex; page <= LastPage; ++page)
         Parameters.Pages[page].fill(0);
     enter(Process::ReadTable, timeoutMs);
     sendPageSelect(timeoutMs);
@@ -229,8 +229,8 @@ bool TZENTIK::WriteTable(int timeoutMs)
 {
     if (IsBusy())
         return false;
-    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
-    LastPage = PageIndex + kSensorPages - 1;
+    m_pageIndex = qBound(0, m_pageIndex, kPageCount - kSensorPages);
+    LastPage = m_pageIndex + kSensorPages - 1;
     enter(Process::WriteTable, timeoutMs);
     sendPageData(timeoutMs);
     return true;
@@ -249,13 +249,13 @@ QByteArray TZENTIK::PackPage(const TPage& page)
 
 bool TZENTIK::sendPageSelect(int timeoutMs)
 {
-    return SendCommand(Cmd::SelectReadPage, oneByte(PageIndex), ResponseLength(Cmd::SelectReadPage),
+    return SendCommand(Cmd::SelectReadPage, oneByte(m_pageIndex), ResponseLength(Cmd::SelectReadPage),
                        timeoutMs);
 }
 
 bool TZENTIK::sendPageData(int timeoutMs)
 {
-    return SendCommand(Cmd::LoadPage, PackPage(NewPages[PageIndex]), ResponseLength(Cmd::LoadPage),
+    return SendCommand(Cmd::LoadPage, PackPage(m_newPages[m_pageIndex]), ResponseLength(Cmd::LoadPage),
                        timeoutMs);
 }
 
@@ -290,6 +290,40 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
     Command.Response.Data = buffer.mid(at + 2, length - 3);
     Command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
     Command.Waiting = false;
+    return true;
+}
+
+bool TZENTIK::SetNewParameters(const TParameters& record)
+{
+    if (IsBusy())
+        return false;
+    m_newParameters = record;
+    return true;
+}
+
+bool TZENTIK::SetNewPages(const TPages& pages)
+{
+    if (IsBusy())
+        return false;
+    m_newPages = pages;
+    return true;
+}
+
+bool TZENTIK::SelectSensorTable(int sensor)
+{
+    if (IsBusy())
+        return false;
+    m_pageIndex = FirstPageOfSensor(sensor);
+    return true;
+}
+
+bool TZENTIK::SetNewTable(int sensor, const std::array<quint16, kTableEntries>& entries)
+{
+    if (IsBusy())
+        return false;
+    const int first = FirstPageOfSensor(sensor);
+    for (int k = 0; k < kTableEntries; ++k)
+        TableEntry(m_newPages, first, k) = entries[k];
     return true;
 }
 
@@ -407,7 +441,7 @@ void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
         FinishProcess(Result::Success);
     } else {
         LastPage = kPageCount - 1;
-        PageIndex = 0;
+        m_pageIndex = 0;
         sendPageSelect(t);
     }
 }
@@ -426,9 +460,9 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
         QString reason;
         SerialLink* line = m_port->link();
-        const bool lineKeepsVolumes = line && line->takeTankVolumes(NewParameters);
+        const bool lineKeepsVolumes = line && line->takeTankVolumes(m_newParameters);
         if (!lineKeepsVolumes && m_saveVolumes &&
-            !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
+            !m_saveVolumes(Parameters.SerialNumber, m_newParameters, &reason)) {
             LastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);
@@ -436,15 +470,15 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         }
     }
     if (step->next != kChainEnd) {
-        SendCommand(step->next, oneByte(step->encode(NewParameters)), ResponseLength(step->next), t);
+        SendCommand(step->next, oneByte(step->encode(m_newParameters)), ResponseLength(step->next), t);
         return;
     }
-    Parameters = NewParameters;
+    Parameters = m_newParameters;
     if (ProcessId == Process::SaveConfig) {
         FinishProcess(Result::Success);
     } else {
         LastPage = kPageCount - 1;
-        PageIndex = 0;
+        m_pageIndex = 0;
         sendPageData(t);
     }
 }
@@ -453,20 +487,20 @@ void TZENTIK::pageReadStep(quint8 cmd, const QByteArray& data, int t)
 {
     if (cmd == Cmd::SelectReadPage) {
         if (firstByte(data) == kStatusRejected) {
-            const int page = PageIndex;
+            const int page = m_pageIndex;
             FinishProcess(Result::RejectedReadPage);
             log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
             return;
         }
         SendCommand(Cmd::ReadPage, QByteArray(), ResponseLength(Cmd::ReadPage), t);
     } else if (cmd == Cmd::ReadPage) {
-        TPage& page = Parameters.Pages[PageIndex];
+        TPage& page = Parameters.Pages[m_pageIndex];
         for (int w = 0; w < kPageWords; ++w)
             page[w] = static_cast<quint16>(static_cast<quint8>(data[2 * w]) |
                                            (static_cast<quint8>(data[2 * w + 1]) << 8));
         emit PageTransferred();
-        ++PageIndex;
-        if (PageIndex > LastPage)
+        ++m_pageIndex;
+        if (m_pageIndex > LastPage)
             FinishProcess(Result::Success);
         else
             sendPageSelect(t);
@@ -478,22 +512,22 @@ void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
     const bool rejected = firstByte(data) == kStatusRejected;
     if (cmd == Cmd::LoadPage) {
         if (rejected) {
-            const int page = PageIndex;
+            const int page = m_pageIndex;
             FinishProcess(Result::RejectedPageData);
             log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
             return;
         }
-        SendCommand(Cmd::StorePage, oneByte(PageIndex), ResponseLength(Cmd::StorePage), t);
+        SendCommand(Cmd::StorePage, oneByte(m_pageIndex), ResponseLength(Cmd::StorePage), t);
     } else if (cmd == Cmd::StorePage) {
         if (rejected) {
-            const int page = PageIndex;
+            const int page = m_pageIndex;
             FinishProcess(Result::RejectedPageNumber);
             log(QStringLiteral("!!! Page number loading error: ") + QString::number(page));
             return;
         }
         emit PageTransferred();
-        ++PageIndex;
-        if (PageIndex > LastPage)
+        ++m_pageIndex;
+        if (m_pageIndex > LastPage)
             FinishProcess(Result::Success);
         else
             sendPageData(t);

@@ -91,9 +91,14 @@ using TankVolumeSaver =
 class TZENTIK : public QObject
 {
     Q_OBJECT
+    // Tests set up states no operation makes and call internal steps directly (tests/common).
+    friend class ZentikTestSeam;
     // What the read-only views below show; declared first, so that the views can be bound to them.
     TComPort* const m_port = new TComPort(this);
     std::array<TCompletionEvent, 6> m_events; // processes 1 to 6
+    TParameters m_newParameters;
+    TPages m_newPages{};
+    qint32 m_pageIndex = 0;
 
 public:
     // The factory makes the serial line behind each port name.
@@ -107,9 +112,9 @@ public:
     TParameters Parameters;
     TCommand Command;
     qint32 LastError = 0;
-    qint32 PageIndex = 0;
-    TParameters NewParameters;
-    TPages NewPages{};
+    const qint32& PageIndex = m_pageIndex;
+    const TParameters& NewParameters = m_newParameters;
+    const TPages& NewPages = m_newPages;
     qint32 ProcessId = 0;
     const TCompletionEvent& OnConfigRead = m_events[0];
     const TCompletionEvent& OnConfigSave = m_events[1];
@@ -141,6 +146,18 @@ public:
     // Opens the port again (after ClosePort, or under a new name) and leaves the buffer and the stores as
     // they are, where OpenPort resets them.
     bool ReopenPort();
+
+    // What the next write sends and which table a table process transfers. Each is refused (false,
+    // changing nothing) while a process runs, since the stores are that process's until it ends.
+    // The record a configuration write (process 2 or 6) sends.
+    bool SetNewParameters(const TParameters& record);
+    // The pages a whole write (process 6) sends.
+    bool SetNewPages(const TPages& pages);
+    // The table of sensor 1 or 2 for the next table read or write (processes 3 and 4), from its first page.
+    bool SelectSensorTable(int sensor);
+    // The sensor's table, entry by entry, into its 32 pages of NewPages for a table write; the other
+    // sensor's pages stay as they are.
+    bool SetNewTable(int sensor, const std::array<quint16, kTableEntries>& entries);
 
     // Installs the completion event of the process (1 to 6; any other number has none): done, tracked by
     // receiver (which may be null), or nothing when done is empty. The event of a running process is its

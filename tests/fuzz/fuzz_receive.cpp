@@ -11,6 +11,7 @@
 
 #include "link/Processes.h"
 #include "tests/common/MemoryLink.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>
@@ -319,13 +320,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     switch (pageChoice % 4) {
     case 0:
-        z.PageIndex = 0;
+        z.SelectSensorTable(1);
         break;
     case 1:
-        z.PageIndex = 32;
+        z.SelectSensorTable(2);
         break;
     default:
-        z.PageIndex = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
+        ZentikTestSeam::pageIndex(z) = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
     }
     (z.*FindProcess(line.process)->start)(1000);
 

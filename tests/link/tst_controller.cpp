@@ -254,9 +254,9 @@ void tst_controller::rejection_endsWithItsCode()
 
     SimBench b(storePath());
     b.controller().addFault({SimFault::Reject, command, page});
-    b.z.NewParameters = someSettings();
-    b.z.NewPages = patternPages();
-    b.z.PageIndex = (process == 3 || process == 4) ? (page >= 32 ? 32 : 0) : 0;
+    b.z.SetNewParameters(someSettings());
+    b.z.SetNewPages(patternPages());
+    b.z.SelectSensorTable((process == 3 || process == 4) && page >= 32 ? 2 : 1);
     QVERIFY(b.z.OpenPort());
     int eventPageIndex = -1;
     const ProcessKind& p = *FindProcess(process);
@@ -298,7 +298,7 @@ void tst_controller::rejectedReserveLevel_keepsEarlierWritesAndSerial()
 {
     SimBench b(storePath());
     b.controller().addFault({SimFault::Reject, Cmd::WriteReserve});
-    b.z.NewParameters = someSettings();
+    b.z.SetNewParameters(someSettings());
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 7);
     const TParameters inController = b.controller().state();
@@ -393,7 +393,7 @@ void tst_controller::readTable_sensor2_usesPages32to63()
     b.controller().pages() = patternPages();
     QVERIFY(b.z.OpenPort());
     b.z.Parameters.Pages[0][0] = 4242; // another sensor's pages stay as they were
-    b.z.PageIndex = 32;
+    b.z.SelectSensorTable(2);
     QCOMPARE(b.run(3), 0);
     QCOMPARE(b.pages, 32);
     QCOMPARE(b.z.Parameters.Pages[0][0], quint16(4242));
@@ -413,9 +413,9 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
 {
     SimBench b;
     const TPages before = b.controller().pages();
-    b.z.NewPages = patternPages();
+    b.z.SetNewPages(patternPages());
     QVERIFY(b.z.OpenPort());
-    b.z.PageIndex = 0;
+    b.z.SelectSensorTable(1);
     QCOMPARE(b.run(4), 0);
     QCOMPARE(b.pages, 32);
     for (int page = 0; page < 32; ++page)
@@ -430,9 +430,10 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
 void tst_controller::loadAllSettings_writesEverythingAndAdoptsIt()
 {
     SimBench b(storePath());
-    b.z.NewParameters = someSettings();
-    b.z.NewParameters.SerialNumber = QStringLiteral("KEPT");
-    b.z.NewPages = patternPages();
+    TParameters kept = someSettings();
+    kept.SerialNumber = QStringLiteral("KEPT");
+    b.z.SetNewParameters(kept);
+    b.z.SetNewPages(patternPages());
     QVERIFY(b.z.OpenPort());
     b.z.Parameters.ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
     QCOMPARE(b.run(6), 0);
@@ -471,9 +472,11 @@ void tst_controller::writeChain_encodesGaugeAndPolling()
     QFETCH(bool, s1);
     QFETCH(bool, s2);
     SimBench b;
-    b.z.NewParameters.Inversion = inversion;
-    b.z.NewParameters.MultFactor = static_cast<quint8>(mult);
-    b.z.NewParameters.SensorOn = {s1, s2, false, false};
+    TParameters written = b.z.NewParameters;
+    written.Inversion = inversion;
+    written.MultFactor = static_cast<quint8>(mult);
+    written.SensorOn = {s1, s2, false, false};
+    b.z.SetNewParameters(written);
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 0);
     QFETCH(QString, gaugeFrame);
@@ -488,7 +491,9 @@ void tst_controller::writeChain_storesVolumesBeforeWriting()
 {
     SimBench b(storePath());
     IniFile(storePath()).writeInteger("SNOTHER", "Tank1", 5);
-    b.z.NewParameters.Volumes = {300, 450, 0, 0}; // neither sensor polled: both are stored anyway
+    TParameters written = b.z.NewParameters;
+    written.Volumes = {300, 450, 0, 0}; // neither sensor polled: both are stored anyway
+    b.z.SetNewParameters(written);
     b.controller().addFault({SimFault::Reject, Cmd::WriteAddress1});
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 3);
@@ -515,7 +520,9 @@ void tst_controller::unwritableVolumeStore_endsWithCode13()
 {
     const QString missingFolder = m_dir->filePath(QStringLiteral("no/such/folder/SN.ini"));
     SimBench b(missingFolder);
-    b.z.NewParameters.SensorOn[0] = true;
+    TParameters written = b.z.NewParameters;
+    written.SensorOn[0] = true;
+    b.z.SetNewParameters(written);
     QVERIFY(b.z.OpenPort());
     for (int process : {2, 6}) {
         b.log.clear();
@@ -562,7 +569,7 @@ void tst_controller::handlerMayStartTheNextProcess()
     SimBench b;
     QVERIFY(b.z.OpenPort());
     bool readDone = false;
-    b.z.NewParameters = someSettings();
+    b.z.SetNewParameters(someSettings());
     b.z.SetCompletionEvent(Process::SaveConfig, nullptr, [&](TZENTIK* z) {
         z->SetCompletionEvent(Process::ReadConfig, nullptr, [&](TZENTIK*) { readDone = true; });
         z->ReadConfig(1000);
@@ -591,9 +598,9 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
     QFETCH(int, second);
     SimBench b;
     QVERIFY(b.z.OpenPort());
-    b.z.NewParameters = someSettings();
-    b.z.NewPages = patternPages();
-    b.z.PageIndex = 32;
+    b.z.SetNewParameters(someSettings());
+    b.z.SetNewPages(patternPages());
+    b.z.SelectSensorTable(2);
     int ended = 0, othersEnded = 0;
     for (int id = 1; id <= 6; ++id)
         b.z.SetCompletionEvent(id, nullptr, [&, id](TZENTIK*) { ++(id == running ? ended : othersEnded); });

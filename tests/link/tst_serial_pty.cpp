@@ -82,9 +82,11 @@ void tst_serial_pty::readAllSettings_overTheLine()
 void tst_serial_pty::loadAllSettings_overTheLine()
 {
     QVERIFY(m_z->OpenPort());
-    m_z->NewParameters.NetAddr = {7, 8, 0, 0};
-    m_z->NewParameters.OutputMode = 1;
-    m_z->NewPages = patternPages();
+    TParameters written = m_z->NewParameters;
+    written.NetAddr = {7, 8, 0, 0};
+    written.OutputMode = 1;
+    m_z->SetNewParameters(written);
+    m_z->SetNewPages(patternPages());
     QCOMPARE(run(Process::LoadAllSettings, [&] { m_z->LoadAllSettings(1000); }), 0);
     QCOMPARE(m_sim->pages(), patternPages());
     QCOMPARE(m_sim->state().NetAddr[1], quint8(8));

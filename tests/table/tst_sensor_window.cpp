@@ -602,7 +602,7 @@ void tst_sensor_window::writeCheck()
     QVERIFY(openWindow());
     QFETCH(Points, points);
     setPoints(points);
-    m_bench->z().NewPages = patternPages();
+    m_bench->z().SetNewPages(patternPages());
     const QStringList messages = transfer(m_w->AWrite);
     QCOMPARE(messages.first(), "question: " + sensorText("0010"));
     QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
@@ -783,7 +783,7 @@ void tst_sensor_window::readAndWrite_overAPseudoTerminal()
     sim->pages() = TPages{};
     TPages marked{};
     marked[0].fill(0x5A5A);
-    z.NewPages = marked;
+    z.SetNewPages(marked);
     QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
     for (int page = 0; page < 64; ++page) {
         QCOMPARE(sim->pages()[page], page < 32 ? TPage{} : patternPages()[page]);
