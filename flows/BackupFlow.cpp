@@ -25,7 +25,7 @@ void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
     const auto read = [context, use, run, then, shown](const FlowOutcome& outcome) {
         TZENTIK& z = *context.zentik;
         TParameters backup = z.Parameters;
-        z.Parameters = *shown;
+        z.RestoreParameters(*shown);
         // Both tanks as kept, polled or not, so that writing the backup back restores them.
         if (outcome.ok()) {
             const std::array<qint32, 2> stored = StoredTankVolumes(context, backup.SerialNumber);

@@ -62,7 +62,7 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
                      const TParameters written = writtenRecord(context, backup);
                      if (KeepsHistory(context))
                          KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
-                     context.zentik->Parameters = asRead(written);
+                     context.zentik->AdoptWrittenParameters(asRead(written));
                  }
                  run.finish(outcome);
              });

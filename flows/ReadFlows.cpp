@@ -13,13 +13,9 @@ void readWithVolumes(const AppContext& context, int process, const QString& prog
 {
     const auto then = [context, run, keep](const FlowOutcome& outcome) {
         // The controller keeps no tank volumes; the store holds them per serial number.
-        if (outcome.ok()) {
-            TParameters& p = context.zentik->Parameters;
-            const std::array<qint32, 2> stored = StoredTankVolumes(context, p.SerialNumber);
-            for (int n = 0; n < 2; ++n)
-                if (p.SensorOn[n])
-                    p.Volumes[n] = stored[n];
-        }
+        if (outcome.ok())
+            context.zentik->FillPolledTankVolumes(
+                StoredTankVolumes(context, context.zentik->Parameters.SerialNumber));
         if (outcome.ok() && keep)
             KeepInHistoryOrWarn(context, context.zentik->Parameters, ControllerHistory::Event::Read);
         run.finish(outcome);

@@ -128,9 +128,9 @@ TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
 
 void TZENTIK::ClearParameters()
 {
-    Parameters = TParameters();
-    Parameters.SerialNumber = QStringLiteral("00000000");
-    Parameters.ProgramNumber = QStringLiteral("00000000");
+    m_parameters = TParameters();
+    m_parameters.SerialNumber = QStringLiteral("00000000");
+    m_parameters.ProgramNumber = QStringLiteral("00000000");
 }
 
 bool TZENTIK::SetPortName(const QString& name)
@@ -219,7 +219,7 @@ bool TZENTIK::ReadTable(int timeoutMs)
     m_pageIndex = qBound(0, m_pageIndex, kPageCount - kSensorPages);
     LastPage = m_pageIndex + kSensorPages - 1;
     for (int page = m_pageIndex; page <= LastPage; ++page)
-        Parameters.Pages[page].fill(0);
+        m_parameters.Pages[page].fill(0);
     enter(Process::ReadTable, timeoutMs);
     sendPageSelect(timeoutMs);
     return true;
@@ -290,6 +290,32 @@ bool TZENTIK::FindResponse(const QByteArray& buffer)
     Command.Response.Data = buffer.mid(at + 2, length - 3);
     Command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
     Command.Waiting = false;
+    return true;
+}
+
+bool TZENTIK::FillPolledTankVolumes(const std::array<qint32, 2>& kept)
+{
+    if (IsBusy())
+        return false;
+    for (int n = 0; n < 2; ++n)
+        if (m_parameters.SensorOn[n])
+            m_parameters.Volumes[n] = kept[n];
+    return true;
+}
+
+bool TZENTIK::RestoreParameters(const TParameters& shown)
+{
+    if (IsBusy())
+        return false;
+    m_parameters = shown;
+    return true;
+}
+
+bool TZENTIK::AdoptWrittenParameters(const TParameters& written)
+{
+    if (IsBusy())
+        return false;
+    m_parameters = written;
     return true;
 }
 
@@ -434,7 +460,7 @@ void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
             pageReadStep(cmd, data, t);
         return;
     }
-    step->decode(Parameters, data);
+    step->decode(m_parameters, data);
     if (step->next != kChainEnd) {
         SendCommand(step->next, QByteArray(), ResponseLength(step->next), t);
     } else if (ProcessId == Process::ReadConfig) {
@@ -457,12 +483,12 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
     if (step->rejectedResult != kNoStatus && firstByte(data) == kStatusRejected)
         return FinishProcess(step->rejectedResult);
     if (step->savesVolumes) {
-        Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
+        m_parameters.SerialNumber = WrittenSerialNumber = identifier(data);
         QString reason;
         SerialLink* line = m_port->link();
         const bool lineKeepsVolumes = line && line->takeTankVolumes(m_newParameters);
         if (!lineKeepsVolumes && m_saveVolumes &&
-            !m_saveVolumes(Parameters.SerialNumber, m_newParameters, &reason)) {
+            !m_saveVolumes(m_parameters.SerialNumber, m_newParameters, &reason)) {
             LastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);
@@ -473,7 +499,7 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         SendCommand(step->next, oneByte(step->encode(m_newParameters)), ResponseLength(step->next), t);
         return;
     }
-    Parameters = m_newParameters;
+    m_parameters = m_newParameters;
     if (ProcessId == Process::SaveConfig) {
         FinishProcess(Result::Success);
     } else {
@@ -494,7 +520,7 @@ void TZENTIK::pageReadStep(quint8 cmd, const QByteArray& data, int t)
         }
         SendCommand(Cmd::ReadPage, QByteArray(), ResponseLength(Cmd::ReadPage), t);
     } else if (cmd == Cmd::ReadPage) {
-        TPage& page = Parameters.Pages[m_pageIndex];
+        TPage& page = m_parameters.Pages[m_pageIndex];
         for (int w = 0; w < kPageWords; ++w)
             page[w] = static_cast<quint16>(static_cast<quint8>(data[2 * w]) |
                                            (static_cast<quint8>(data[2 * w + 1]) << 8));

@@ -99,6 +99,7 @@ class TZENTIK : public QObject
     TParameters m_newParameters;
     TPages m_newPages{};
     qint32 m_pageIndex = 0;
+    TParameters m_parameters;
 
 public:
     // The factory makes the serial line behind each port name.
@@ -109,7 +110,7 @@ public:
     const TComPort* const ComPort = m_port;
     QTimer* Timer = nullptr;
     QByteArray RxBuffer;
-    TParameters Parameters;
+    const TParameters& Parameters = m_parameters;
     TCommand Command;
     qint32 LastError = 0;
     const qint32& PageIndex = m_pageIndex;
@@ -146,6 +147,16 @@ public:
     // Opens the port again (after ClosePort, or under a new name) and leaves the buffer and the stores as
     // they are, where OpenPort resets them.
     bool ReopenPort();
+
+    // Changes to the controller data as last read beside what the processes decode, each refused (false,
+    // changing nothing) while a process runs, whose record it is until it ends.
+    // The tank volumes of the polled sensors (tank 1 and 2), which the controller does not keep.
+    bool FillPolledTankVolumes(const std::array<qint32, 2>& kept);
+    // Puts back what the windows showed before a read that was not theirs (the backup before a write).
+    bool RestoreParameters(const TParameters& shown);
+    // The record a whole write has put into the controller, as a read of it shows it: the write itself
+    // adopts the record to be written, whose texts and pages may be a former controller's.
+    bool AdoptWrittenParameters(const TParameters& written);
 
     // What the next write sends and which table a table process transfers. Each is refused (false,
     // changing nothing) while a process runs, since the stores are that process's until it ends.

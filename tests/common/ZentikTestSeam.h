@@ -8,5 +8,6 @@
 class ZentikTestSeam
 {
 public:
+    static TParameters& parameters(TZENTIK& z) { return z.m_parameters; }
     static qint32& pageIndex(TZENTIK& z) { return z.m_pageIndex; }
 };

@@ -6,6 +6,7 @@
 #include "link/unCRC.h"
 #include "tests/common/MemoryLink.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/ZentikTestSeam.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -392,7 +393,7 @@ void tst_controller::readTable_sensor2_usesPages32to63()
     SimBench b;
     b.controller().pages() = patternPages();
     QVERIFY(b.z.OpenPort());
-    b.z.Parameters.Pages[0][0] = 4242; // another sensor's pages stay as they were
+    ZentikTestSeam::parameters(b.z).Pages[0][0] = 4242; // another sensor's pages stay as they were
     b.z.SelectSensorTable(2);
     QCOMPARE(b.run(3), 0);
     QCOMPARE(b.pages, 32);
@@ -435,7 +436,7 @@ void tst_controller::loadAllSettings_writesEverythingAndAdoptsIt()
     b.z.SetNewParameters(kept);
     b.z.SetNewPages(patternPages());
     QVERIFY(b.z.OpenPort());
-    b.z.Parameters.ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
+    ZentikTestSeam::parameters(b.z).ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
     QCOMPARE(b.run(6), 0);
     QCOMPARE(b.pages, 64);
     QCOMPARE(b.controller().pages(), patternPages());
@@ -679,7 +680,7 @@ void tst_controller::openPort_refusedQuietly()
     TZENTIK z([&](const QString& name, QObject* parent) { return line = new MemoryLink(name, parent); });
     connect(&z, &TZENTIK::LogLine, this, [&](const QString& l) { log << l; });
     line->setRefuseOpen(true);
-    z.Parameters.SerialNumber = QStringLiteral("STALE");
+    ZentikTestSeam::parameters(z).SerialNumber = QStringLiteral("STALE");
     QVERIFY(!z.OpenPort());
     QCOMPARE(z.Parameters.SerialNumber, QStringLiteral("00000000"));
     QVERIFY(!z.ComPort->errorString().isEmpty());
