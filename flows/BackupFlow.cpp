@@ -66,8 +66,6 @@ void RunWrite(const AppContext& context, int process, const QString& progressLab
                                    context.language->LanguageText("MESSAGES", "182").arg(file));
         return backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
     });
-    // What tells afterwards whether the controller was changed at all.
-    z.WrittenSerialNumber.clear();
     const int firstPage = z.PageIndex;
     Flow::runProcess(context, process, progressLabel, noted,
                      [context, process, backup, kept, firstPage, then](const FlowOutcome& outcome) {

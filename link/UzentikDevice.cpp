@@ -117,13 +117,12 @@ TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
     connect(m_port, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
     connect(m_port, &TComPort::lost, this, &TZENTIK::PortLost);
 
-    Timer = new QTimer(this);
-    Timer->setInterval(kDefaultTimeoutMs);
-    Timer->setTimerType(Qt::PreciseTimer);
-    connect(Timer, &QTimer::timeout, this, &TZENTIK::TimeOut);
+    m_timer->setInterval(kDefaultTimeoutMs);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &TZENTIK::TimeOut);
 
-    Command.Request.Start = kRequestStart;
-    Command.Response.Start = kResponseStart;
+    m_command.Request.Start = kRequestStart;
+    m_command.Response.Start = kResponseStart;
 }
 
 void TZENTIK::ClearParameters()
@@ -142,7 +141,7 @@ bool TZENTIK::OpenPort()
 {
     if (IsBusy())
         return m_port->isOpen();
-    RxBuffer.clear();
+    m_rxBuffer.clear();
     ClearParameters();
     return m_port->open();
 }
@@ -160,15 +159,16 @@ bool TZENTIK::ReopenPort()
 bool TZENTIK::IsFreshConfigRead() const
 {
     // Process 1 sends 0x82 only first; once its answer is accepted the next request replaces it.
-    return ProcessId == Process::ReadConfig && Command.Request.Cmd == Cmd::ReadSerialNumber &&
-           Command.Waiting;
+    return m_processId == Process::ReadConfig && m_command.Request.Cmd == Cmd::ReadSerialNumber &&
+           m_command.Waiting;
 }
 
 void TZENTIK::enter(int process, int timeoutMs)
 {
     const bool wasIdle = !IsBusy();
-    Timer->setInterval(timeoutMs);
-    ProcessId = process;
+    m_timer->setInterval(timeoutMs);
+    m_processId = process;
+    m_writtenSerialNumber.clear();
     if (!wasIdle)
         return;
     if (SerialLink* line = m_port->link())
@@ -217,8 +217,8 @@ bool TZENTIK::ReadTable(int timeoutMs)
         return false;
     // A table is one sensor's 32 pages: the first page is 0 or 32.
     m_pageIndex = qBound(0, m_pageIndex, kPageCount - kSensorPages);
-    LastPage = m_pageIndex + kSensorPages - 1;
-    for (int page = m_pageIndex; page <= LastPage; ++page)
+    m_lastPage = m_pageIndex + kSensorPages - 1;
+    for (int page = m_pageIndex; page <= m_lastPage; ++page)
         m_parameters.Pages[page].fill(0);
     enter(Process::ReadTable, timeoutMs);
     sendPageSelect(timeoutMs);
@@ -230,7 +230,7 @@ bool TZENTIK::WriteTable(int timeoutMs)
     if (IsBusy())
         return false;
     m_pageIndex = qBound(0, m_pageIndex, kPageCount - kSensorPages);
-    LastPage = m_pageIndex + kSensorPages - 1;
+    m_lastPage = m_pageIndex + kSensorPages - 1;
     enter(Process::WriteTable, timeoutMs);
     sendPageData(timeoutMs);
     return true;
@@ -261,35 +261,35 @@ bool TZENTIK::sendPageData(int timeoutMs)
 
 bool TZENTIK::SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs)
 {
-    Timer->stop();
-    RxBuffer.clear();
-    Command.Request.Cmd = command;
-    Command.Response.Cmd = command;
-    Command.Response.Length = responseLength;
-    const QByteArray frame = BuildFrame(Command.Request.Start, command, data);
-    Command.Request.CRC = static_cast<quint8>(frame.back());
+    m_timer->stop();
+    m_rxBuffer.clear();
+    m_command.Request.Cmd = command;
+    m_command.Response.Cmd = command;
+    m_command.Response.Length = responseLength;
+    const QByteArray frame = BuildFrame(m_command.Request.Start, command, data);
+    m_command.Request.CRC = static_cast<quint8>(frame.back());
     if (!m_port->write(frame)) {
-        Timer->stop();
-        Command.Waiting = false;
+        m_timer->stop();
+        m_command.Waiting = false;
         FinishProcess(Result::PortWriteFailed);
         return false;
     }
     log(QStringLiteral("WRITE: ") + StrToHex(frame, QLatin1Char(' ')));
-    Timer->setInterval(timeoutMs);
-    Timer->start();
-    Command.Waiting = true;
+    m_timer->setInterval(timeoutMs);
+    m_timer->start();
+    m_command.Waiting = true;
     return true;
 }
 
 bool TZENTIK::FindResponse(const QByteArray& buffer)
 {
-    const qsizetype length = Command.Response.Length;
-    const qsizetype at = FindFrame(buffer, Command.Response.Start, Command.Response.Cmd, length);
+    const qsizetype length = m_command.Response.Length;
+    const qsizetype at = FindFrame(buffer, m_command.Response.Start, m_command.Response.Cmd, length);
     if (at < 0)
         return false;
-    Command.Response.Data = buffer.mid(at + 2, length - 3);
-    Command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
-    Command.Waiting = false;
+    m_command.Response.Data = buffer.mid(at + 2, length - 3);
+    m_command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
+    m_command.Waiting = false;
     return true;
 }
 
@@ -368,29 +368,29 @@ const TCompletionEvent* TZENTIK::CompletionEvent(int process) const
 
 void TZENTIK::FinishProcess(int result)
 {
-    Timer->stop();
-    RxBuffer.clear();
+    m_timer->stop();
+    m_rxBuffer.clear();
     if (result != Result::VolumeStoreWriteFailed)
-        LastErrorText.clear();
+        m_lastErrorText.clear();
     QString notKept;
     SerialLink* line = m_port->link();
-    const bool wrote = ProcessId == Process::SaveConfig || ProcessId == Process::WriteTable ||
-                       ProcessId == Process::LoadAllSettings;
+    const bool wrote = m_processId == Process::SaveConfig || m_processId == Process::WriteTable ||
+                       m_processId == Process::LoadAllSettings;
     if (result == Result::Success && wrote && line && !line->keepWritten(&notKept)) {
         result = Result::VolumeStoreWriteFailed;
-        LastErrorText = notKept;
+        m_lastErrorText = notKept;
     }
-    LastError = result;
+    m_lastError = result;
     log(QStringLiteral("ERROR: ") + QString::number(result));
     log(QString());
     if (!notKept.isEmpty())
         log(notKept);
     // A copy, taken before anyone hears of the end: the handler may install a new event (and start a
     // new process) while it runs.
-    const TCompletionEvent* event = CompletionEvent(ProcessId);
+    const TCompletionEvent* event = CompletionEvent(m_processId);
     const TCompletionEvent handler = event ? *event : TCompletionEvent();
     const bool wasBusy = IsBusy();
-    ProcessId = Process::Idle;
+    m_processId = Process::Idle;
     if (wasBusy)
         emit BusyChanged(false);
     handler.call(this);
@@ -406,33 +406,33 @@ void TZENTIK::PortLost()
     // No answer can come over a port that is gone: waiting out the time-out would only hide why.
     if (!IsBusy())
         return;
-    Command.Waiting = false;
+    m_command.Waiting = false;
     FinishProcess(Result::PortWriteFailed);
 }
 
 void TZENTIK::PortRxChar(int count)
 {
-    const int timeoutMs = Timer->interval();
+    const int timeoutMs = m_timer->interval();
     const QByteArray bytes = m_port->read(qMax<qint64>(count, m_port->bytesAvailable()));
     if (bytes.isEmpty())
         return;
-    RxBuffer.append(bytes);
-    if (RxBuffer.size() > kRxBufferLimit)
-        RxBuffer.remove(0, RxBuffer.size() - kRxBufferLimit);
+    m_rxBuffer.append(bytes);
+    if (m_rxBuffer.size() > kRxBufferLimit)
+        m_rxBuffer.remove(0, m_rxBuffer.size() - kRxBufferLimit);
     log(QStringLiteral("READ:  ") + StrToHex(bytes, QLatin1Char(' ')));
-    if (!FindResponse(RxBuffer))
+    if (!FindResponse(m_rxBuffer))
         return;
     log(QStringLiteral("Response has been ACCEPTED"));
-    log(QStringLiteral("Process ID: ") + QString::number(ProcessId));
+    log(QStringLiteral("Process ID: ") + QString::number(m_processId));
     log(QString());
     takeStep(timeoutMs);
 }
 
 void TZENTIK::takeStep(int timeoutMs)
 {
-    const quint8 cmd = Command.Response.Cmd;
-    const QByteArray data = Command.Response.Data;
-    switch (ProcessId) {
+    const quint8 cmd = m_command.Response.Cmd;
+    const QByteArray data = m_command.Response.Data;
+    switch (m_processId) {
     case Process::ReadConfig:
     case Process::ReadAllSettings:
         readChainStep(cmd, data, timeoutMs);
@@ -456,17 +456,17 @@ void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
 {
     const ReadStep* step = findStep(kReadChain, cmd);
     if (!step) {
-        if (ProcessId == Process::ReadAllSettings)
+        if (m_processId == Process::ReadAllSettings)
             pageReadStep(cmd, data, t);
         return;
     }
     step->decode(m_parameters, data);
     if (step->next != kChainEnd) {
         SendCommand(step->next, QByteArray(), ResponseLength(step->next), t);
-    } else if (ProcessId == Process::ReadConfig) {
+    } else if (m_processId == Process::ReadConfig) {
         FinishProcess(Result::Success);
     } else {
-        LastPage = kPageCount - 1;
+        m_lastPage = kPageCount - 1;
         m_pageIndex = 0;
         sendPageSelect(t);
     }
@@ -476,20 +476,20 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
 {
     const WriteStep* step = findStep(kWriteChain, cmd);
     if (!step) {
-        if (ProcessId == Process::LoadAllSettings)
+        if (m_processId == Process::LoadAllSettings)
             pageWriteStep(cmd, data, t);
         return;
     }
     if (step->rejectedResult != kNoStatus && firstByte(data) == kStatusRejected)
         return FinishProcess(step->rejectedResult);
     if (step->savesVolumes) {
-        m_parameters.SerialNumber = WrittenSerialNumber = identifier(data);
+        m_parameters.SerialNumber = m_writtenSerialNumber = identifier(data);
         QString reason;
         SerialLink* line = m_port->link();
         const bool lineKeepsVolumes = line && line->takeTankVolumes(m_newParameters);
         if (!lineKeepsVolumes && m_saveVolumes &&
             !m_saveVolumes(m_parameters.SerialNumber, m_newParameters, &reason)) {
-            LastErrorText = reason;
+            m_lastErrorText = reason;
             FinishProcess(Result::VolumeStoreWriteFailed);
             log(reason);
             return;
@@ -500,10 +500,10 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         return;
     }
     m_parameters = m_newParameters;
-    if (ProcessId == Process::SaveConfig) {
+    if (m_processId == Process::SaveConfig) {
         FinishProcess(Result::Success);
     } else {
-        LastPage = kPageCount - 1;
+        m_lastPage = kPageCount - 1;
         m_pageIndex = 0;
         sendPageData(t);
     }
@@ -526,7 +526,7 @@ void TZENTIK::pageReadStep(quint8 cmd, const QByteArray& data, int t)
                                            (static_cast<quint8>(data[2 * w + 1]) << 8));
         emit PageTransferred();
         ++m_pageIndex;
-        if (m_pageIndex > LastPage)
+        if (m_pageIndex > m_lastPage)
             FinishProcess(Result::Success);
         else
             sendPageSelect(t);
@@ -553,7 +553,7 @@ void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
         }
         emit PageTransferred();
         ++m_pageIndex;
-        if (m_pageIndex > LastPage)
+        if (m_pageIndex > m_lastPage)
             FinishProcess(Result::Success);
         else
             sendPageData(t);

@@ -95,11 +95,19 @@ class TZENTIK : public QObject
     friend class ZentikTestSeam;
     // What the read-only views below show; declared first, so that the views can be bound to them.
     TComPort* const m_port = new TComPort(this);
-    std::array<TCompletionEvent, 6> m_events; // processes 1 to 6
+    QTimer* const m_timer = new QTimer(this);
+    QByteArray m_rxBuffer;
+    TParameters m_parameters;
+    TCommand m_command;
+    qint32 m_lastError = 0;
+    qint32 m_pageIndex = 0;
     TParameters m_newParameters;
     TPages m_newPages{};
-    qint32 m_pageIndex = 0;
-    TParameters m_parameters;
+    qint32 m_processId = 0;
+    std::array<TCompletionEvent, 6> m_events; // processes 1 to 6
+    qint32 m_lastPage = 0;
+    QString m_lastErrorText;
+    QString m_writtenSerialNumber;
 
 public:
     // The factory makes the serial line behind each port name.
@@ -108,27 +116,28 @@ public:
     // The object's state, named as the protocol describes it, to read; every change goes through an
     // operation of the object.
     const TComPort* const ComPort = m_port;
-    QTimer* Timer = nullptr;
-    QByteArray RxBuffer;
+    const QTimer* const Timer = m_timer;
+    const QByteArray& RxBuffer = m_rxBuffer;
     const TParameters& Parameters = m_parameters;
-    TCommand Command;
-    qint32 LastError = 0;
+    const TCommand& Command = m_command;
+    const qint32& LastError = m_lastError;
     const qint32& PageIndex = m_pageIndex;
     const TParameters& NewParameters = m_newParameters;
     const TPages& NewPages = m_newPages;
-    qint32 ProcessId = 0;
+    const qint32& ProcessId = m_processId;
     const TCompletionEvent& OnConfigRead = m_events[0];
     const TCompletionEvent& OnConfigSave = m_events[1];
     const TCompletionEvent& OnTableRead = m_events[2];
     const TCompletionEvent& OnTableWrite = m_events[3];
     const TCompletionEvent& OnReadAllSettings = m_events[4];
     const TCompletionEvent& OnLoadAllSettings = m_events[5];
-    qint32 LastPage = 0;
+    const qint32& LastPage = m_lastPage;
     // What went wrong beyond the code, for result 13 "Unable to write to <file>".
-    QString LastErrorText;
-    // The serial number the last write chain (processes 2 and 6) read from the controller it wrote; a
-    // successful write adopts the record to be written, serial number included, as it stands.
-    QString WrittenSerialNumber;
+    const QString& LastErrorText = m_lastErrorText;
+    // The serial number the write chain of the last process (2 or 6) read from the controller it wrote;
+    // empty when the last process wrote no configuration or ended before. A successful write adopts the
+    // record to be written, serial number included, as it stands.
+    const QString& WrittenSerialNumber = m_writtenSerialNumber;
 
     // How the write chains save tank volumes; without it nothing is saved. A line that keeps its own
     // (SerialLink::takeTankVolumes) takes them instead.
@@ -148,18 +157,15 @@ public:
     // they are, where OpenPort resets them.
     bool ReopenPort();
 
-    // Changes to the controller data as last read beside what the processes decode, each refused (false,
-    // changing nothing) while a process runs, whose record it is until it ends.
-    // The tank volumes of the polled sensors (tank 1 and 2), which the controller does not keep.
+    // The stores belong to the running process until it ends: each change below is refused (false,
+    // changing nothing) while one runs.
+    // The tank volumes of the polled sensors (tank 1 and 2) in Parameters; the controller keeps none.
     bool FillPolledTankVolumes(const std::array<qint32, 2>& kept);
     // Puts back what the windows showed before a read that was not theirs (the backup before a write).
     bool RestoreParameters(const TParameters& shown);
     // The record a whole write has put into the controller, as a read of it shows it: the write itself
     // adopts the record to be written, whose texts and pages may be a former controller's.
     bool AdoptWrittenParameters(const TParameters& written);
-
-    // What the next write sends and which table a table process transfers. Each is refused (false,
-    // changing nothing) while a process runs, since the stores are that process's until it ends.
     // The record a configuration write (process 2 or 6) sends.
     bool SetNewParameters(const TParameters& record);
     // The pages a whole write (process 6) sends.
@@ -178,9 +184,8 @@ public:
     const TCompletionEvent* CompletionEvent(int process) const;
 
     // One process at a time: while one runs (ProcessId not 0) every starter refuses, returning false
-    // without sending anything or touching a store. Callers check IsBusy() before they fill the stores
-    // or install the completion event, since both belong to the running process until it ends.
-    bool IsBusy() const { return ProcessId != Process::Idle; }
+    // without sending anything or touching a store.
+    bool IsBusy() const { return m_processId != Process::Idle; }
     // A configuration read whose first request is out and still unanswered: nothing has been decoded,
     // so another configuration read may take its place (ReplaceConfigRead).
     bool IsFreshConfigRead() const;
@@ -197,14 +202,6 @@ public:
     bool ReadAllSettings(int timeoutMs);
     bool LoadAllSettings(int timeoutMs);
 
-    bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
-    bool FindResponse(const QByteArray& buffer);
-    void FinishProcess(int result);
-    void TimeOut();
-    void PortRxChar(int count);
-    // The port went away while open: a running process ends at once with 2, as a write to it would.
-    void PortLost();
-
     static QByteArray PackPage(const TPage& page);
 
 signals:
@@ -216,6 +213,15 @@ signals:
     void BusyChanged(bool busy);
 
 private:
+    // The engine: one request out, its answer found in what arrives, the step it leads to, the end.
+    bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
+    bool FindResponse(const QByteArray& buffer);
+    void FinishProcess(int result);
+    void TimeOut();
+    void PortRxChar(int count);
+    // The port went away while open: a running process ends at once with 2, as a write to it would.
+    void PortLost();
+
     void log(const QString& line) { emit LogLine(line); }
     void enter(int process, int timeoutMs);
     bool startConfigChain(int process, int timeoutMs);

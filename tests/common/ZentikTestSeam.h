@@ -10,4 +10,7 @@ class ZentikTestSeam
 public:
     static TParameters& parameters(TZENTIK& z) { return z.m_parameters; }
     static qint32& pageIndex(TZENTIK& z) { return z.m_pageIndex; }
+    static TCommand& command(TZENTIK& z) { return z.m_command; }
+    static bool findResponse(TZENTIK& z, const QByteArray& buffer) { return z.FindResponse(buffer); }
+    static void timeOut(TZENTIK& z) { z.TimeOut(); }
 };

@@ -359,7 +359,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 6:
             if (z.Timer->isActive()) {
                 line.ticked = true;
-                z.TimeOut();
+                ZentikTestSeam::timeOut(z);
             }
             break;
         default:
@@ -376,7 +376,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (z.ProcessId != 0) {
         FUZZ_CHECK(z.Timer->isActive());
         line.ticked = true;
-        z.TimeOut();
+        ZentikTestSeam::timeOut(z);
     }
     FUZZ_CHECK(line.completions == 1);
     FUZZ_CHECK(z.ProcessId == 0);

@@ -695,8 +695,8 @@ void tst_controller::idleNoise_keepsReceiveBufferBounded()
     MemoryLink* line = nullptr;
     TZENTIK z([&](const QString& name, QObject* parent) { return line = new MemoryLink(name, parent); });
     QVERIFY(z.OpenPort());
-    z.Command.Response.Cmd = 0x8A;
-    z.Command.Response.Length = 67;
+    ZentikTestSeam::command(z).Response.Cmd = 0x8A;
+    ZentikTestSeam::command(z).Response.Length = 67;
     const QByteArray noise(1000, char(0x6E));
     for (int i = 0; i < 200; ++i)
         line->feed(noise);
