@@ -202,8 +202,6 @@ public:
     bool ReadAllSettings(int timeoutMs);
     bool LoadAllSettings(int timeoutMs);
 
-    static QByteArray PackPage(const TPage& page);
-
 signals:
     // One line of the exchange log; an empty text is an empty line.
     void LogLine(const QString& line);
@@ -213,7 +211,9 @@ signals:
     void BusyChanged(bool busy);
 
 private:
-    // The engine: one request out, its answer found in what arrives, the step it leads to, the end.
+    // The engine (ZentikEngine.cpp): a process entered, one request out, its answer found in what
+    // arrives, the step it leads to, the end.
+    void enter(int process, int timeoutMs);
     bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
     bool FindResponse(const QByteArray& buffer);
     void FinishProcess(int result);
@@ -221,17 +221,29 @@ private:
     void PortRxChar(int count);
     // The port went away while open: a running process ends at once with 2, as a write to it would.
     void PortLost();
-
-    void log(const QString& line) { emit LogLine(line); }
-    void enter(int process, int timeoutMs);
-    bool startConfigChain(int process, int timeoutMs);
     void takeStep(int timeoutMs);
+    void log(const QString& line) { emit LogLine(line); }
+
+    // The configuration chains (ConfigChains.cpp).
+    bool startConfigChain(int process, int timeoutMs);
     void readChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void writeChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    // The controller is known: its serial number is noted and the tank volumes of the record to be
+    // written are kept, before any value is written. False when they could not be: the process has ended
+    // with 13.
+    bool keepTankVolumes(const QString& serialNumber);
+
+    // The page transfers (PageTransfer.cpp).
+    // Pages 0 to 63, after the configuration chain of process 5 or 6.
+    void transferAllPages(int timeoutMs);
+    // The first request for page PageIndex: its selection for a read, its data for a write.
+    bool sendPageRequest(int timeoutMs);
     void pageReadStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void pageWriteStep(quint8 cmd, const QByteArray& data, int timeoutMs);
-    bool sendPageSelect(int timeoutMs);
-    bool sendPageData(int timeoutMs);
+    // One more page is through: the next one, or the end after the last.
+    void pageTransferred(int timeoutMs);
+    // Ends the process with the page's rejection, then names the page in the log after its completion event.
+    void failPage(int result, const QString& line);
 
     TankVolumeSaver m_saveVolumes;
 };

@@ -424,7 +424,7 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
     for (int page = 32; page < 64; ++page)
         QCOMPARE(b.controller().pages()[page], before[page]);
     // The first frame carries page 0 low byte first.
-    const QByteArray first = BuildFrame(kRequestStart, Cmd::LoadPage, TZENTIK::PackPage(patternPages()[0]));
+    const QByteArray first = BuildFrame(kRequestStart, Cmd::LoadPage, PackPage(patternPages()[0]));
     QCOMPARE(b.log.first(), QStringLiteral("WRITE: ") + StrToHex(first, ' '));
 }
 

@@ -132,7 +132,7 @@ void tst_frames::packPage_lowByteFirst()
     page[0] = 0x1234;
     page[1] = 0x00FF;
     page[31] = 0xABCD;
-    const QByteArray bytes = TZENTIK::PackPage(page);
+    const QByteArray bytes = PackPage(page);
     QCOMPARE(bytes.size(), 64);
     QCOMPARE(bytes.left(4), QByteArray::fromHex("3412FF00"));
     QCOMPARE(bytes.right(2), QByteArray::fromHex("CDAB"));
