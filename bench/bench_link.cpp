@@ -174,22 +174,24 @@ Run runOnce(const Job& job, const QString& simulator, const QString& workDir, in
     TankVolumeStore store(QDir(workDir).filePath(QStringLiteral("SN.ini")));
     TZENTIK z(defaultSerialLinkFactory());
     z.setTankVolumeSaver(store.saver());
-    z.ComPort->setPortName(path);
+    z.SetPortName(path);
     if (!z.OpenPort()) {
         std::fprintf(stderr, "bench_link: cannot open %s: %s\n", qPrintable(path),
                      qPrintable(z.ComPort->errorString()));
         return run;
     }
-    z.NewParameters.NetAddr = {3, 4, 0, 0};
-    z.NewParameters.SensorOn = {true, true, false, false};
-    z.NewParameters.Volumes = {800, 1200, 0, 0};
-    z.NewPages = benchPages();
+    TParameters written = z.NewParameters;
+    written.NetAddr = {3, 4, 0, 0};
+    written.SensorOn = {true, true, false, false};
+    written.Volumes = {800, 1200, 0, 0};
+    z.SetNewParameters(written);
+    z.SetNewPages(benchPages());
 
     QElapsedTimer clock;
     clock.start();
     run.result = job(z, store);
     run.measuredMs = clock.nsecsElapsed() / 1e6;
-    z.ComPort->close();
+    z.ClosePort();
 
     sim.terminate();
     sim.waitForFinished(5000);
@@ -250,7 +252,7 @@ void timeClosedLine(const QString& simulator)
         return;
     }
     TZENTIK z(defaultSerialLinkFactory());
-    z.ComPort->setPortName(QString::fromLocal8Bit(sim.readLine().trimmed()));
+    z.SetPortName(QString::fromLocal8Bit(sim.readLine().trimmed()));
     if (!z.OpenPort())
         return;
     QElapsedTimer clock;

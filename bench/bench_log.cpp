@@ -20,7 +20,7 @@ namespace {
 double readAllSettingsMs(TZENTIK& z)
 {
     QEventLoop loop;
-    z.OnReadAllSettings.bindFunction(&loop, [&](TZENTIK*) { loop.quit(); });
+    z.SetCompletionEvent(Process::ReadAllSettings, &loop, [&](TZENTIK*) { loop.quit(); });
     QElapsedTimer timer;
     timer.start();
     z.ReadAllSettings(1000);
@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     auto sim = std::make_shared<ControllerSimulator>();
     sim->setPacing(true);
     TZENTIK z([sim](const QString& name, QObject* parent) { return new SimulatedLink(sim, name, parent); });
-    z.ComPort->setPortName(QStringLiteral("SIM"));
+    z.SetPortName(QStringLiteral("SIM"));
     z.OpenPort();
     TExchangeLog log;
     log.resize(185, 500);

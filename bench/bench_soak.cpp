@@ -201,7 +201,7 @@ public:
                 return false;
             port = m_server->path();
         }
-        m_z.ComPort->setPortName(port);
+        m_z.SetPortName(port);
         if (!m_z.OpenPort()) {
             *error = m_z.ComPort->errorString();
             return false;
@@ -253,8 +253,8 @@ private:
                       static_cast<qint32>(m_random.bounded(65536)), 0, 0};
         np.SerialNumber = QStringLiteral("NEWREC01");
         np.Pages = randomPages();
-        m_z.NewParameters = np;
-        m_z.NewPages = randomPages();
+        m_z.SetNewParameters(np);
+        m_z.SetNewPages(randomPages());
 
         m_simBefore = m_sim->state();
         m_before = m_z.Parameters;
@@ -273,11 +273,11 @@ private:
         m_lateArrived = false;
 
         for (const ProcessKind& kind : kProcesses)
-            (m_z.*kind.event).clear();
+            m_z.SetCompletionEvent(kind.id, nullptr, {});
         const ProcessKind& kind = *FindProcess(m_process);
-        (m_z.*kind.event).bindFunction(this, [this](TZENTIK*) { onCompleted(); });
+        m_z.SetCompletionEvent(kind.id, this, [this](TZENTIK*) { onCompleted(); });
         m_watchdog.start(static_cast<int>(m_steps.size()) * (m_settings.timeoutMs + 20) + 5000);
-        m_z.PageIndex = m_firstPage;
+        m_z.SelectSensorTable(m_firstPage == 0 ? 1 : 2);
         (m_z.*kind.start)(m_settings.timeoutMs);
     }
 

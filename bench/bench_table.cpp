@@ -2,11 +2,12 @@
 // How fast the calibration window answers: a key release in the point grid (table recomputed, chart
 // redrawn) with 32 and with 1024 points, and filling both grids after a table of 1024 entries was read.
 
-#include "table/StringGridModel.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
+#include "table/StringGridModel.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/table/TableLanguage.h"
 
 #include <QApplication>
@@ -90,7 +91,7 @@ int main(int argc, char* argv[])
     bench.language.OpenLanguage(QStringLiteral("TABLE.LNG"));
     bench.options.file().writeInteger(Options::kSection, "AdminMODE", 1);
     bench.z().OpenPort();
-    bench.z().Parameters.Volumes = {150, 50, 0, 0};
+    ZentikTestSeam::parameters(bench.z()).Volumes = {150, 50, 0, 0};
     QMdiArea area;
     area.resize(900, 700);
     area.show();
@@ -110,10 +111,14 @@ int main(int argc, char* argv[])
     TFSensor1* w = TFSensor1::open(bench.context, &area, 1);
     w->AReadExecute();
     WaitUntil([&] { return !bench.progress.isVisible() && bench.messages.seen.size() >= 3; });
+    // The handler shows the outcome the controller object holds: that of this read.
+    if (bench.z().LastError != Result::Success) {
+        std::fprintf(stderr, "bench_table: the table read ended with %d\n", bench.z().LastError);
+        return 1;
+    }
     QList<double> fill;
     QElapsedTimer timer;
     for (int i = 0; i < 30; ++i) {
-        bench.z().LastError = 0;
         timer.start();
         bench.z().OnTableRead.call(&bench.z());
         fill << timer.nsecsElapsed() / 1e6;

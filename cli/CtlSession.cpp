@@ -35,7 +35,7 @@ CtlSession::CtlSession(const CtlSettings& settings)
 {
     TZENTIK& device = *m_services.zentik;
     // Named before the first process opens it: whether the port is a controller's decides the history.
-    device.ComPort->setPortName(m_port);
+    device.SetPortName(m_port);
     if (settings.log)
         QObject::connect(&device, &TZENTIK::LogLine, &device,
                          [](const QString& line) { std::fprintf(stderr, "%s\n", qPrintable(line)); });

@@ -17,14 +17,6 @@ inline bool KeepsStoredVolume(const TParameters& written, int n)
     return !written.SensorOn[n] && written.Volumes[n] == 0;
 }
 
-// Gives every polled sensor of p its tank's volume from volumes; a sensor not polled keeps what p holds.
-inline void SetPolledVolumes(TParameters& p, const std::array<qint32, 2>& volumes)
-{
-    for (int n = 0; n < 2; ++n)
-        if (p.SensorOn[n])
-            p.Volumes[n] = volumes[n];
-}
-
 class TankVolumeStore
 {
 public:

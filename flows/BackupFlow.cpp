@@ -25,7 +25,7 @@ void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
     const auto read = [context, use, run, then, shown](const FlowOutcome& outcome) {
         TZENTIK& z = *context.zentik;
         TParameters backup = z.Parameters;
-        z.Parameters = *shown;
+        z.RestoreParameters(*shown);
         // Both tanks as kept, polled or not, so that writing the backup back restores them.
         if (outcome.ok()) {
             const std::array<qint32, 2> stored = StoredTankVolumes(context, backup.SerialNumber);
@@ -66,8 +66,6 @@ void RunWrite(const AppContext& context, int process, const QString& progressLab
                                    context.language->LanguageText("MESSAGES", "182").arg(file));
         return backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
     });
-    // What tells afterwards whether the controller was changed at all.
-    z.WrittenSerialNumber.clear();
     const int firstPage = z.PageIndex;
     Flow::runProcess(context, process, progressLabel, noted,
                      [context, process, backup, kept, firstPage, then](const FlowOutcome& outcome) {

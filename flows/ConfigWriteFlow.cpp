@@ -51,7 +51,7 @@ void startConfigWrite(const AppContext& context, const TParameters& written, con
                 FlowOutcome::Kind::FileError,
                 context.language->LanguageText("MESSAGES", "106").arg(QDir::toNativeSeparators(path))));
         }
-        z.NewParameters = written;
+        z.SetNewParameters(written);
         RunWrite(context, Process::SaveConfig, QString(), run, backup,
                  [run, release](const FlowOutcome& outcome) {
                      release();

@@ -50,14 +50,19 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     // The question let events through: a process may have started meanwhile, and the stores are its own.
     if (z.IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    ConfigFile::fill(*doc, z.NewParameters, z.NewPages);
+    // The file fills the settings and pages; the record's texts stay as they were.
+    TParameters newParameters = z.NewParameters;
+    TPages newPages = z.NewPages;
+    ConfigFile::fill(*doc, newParameters, newPages);
+    z.SetNewParameters(newParameters);
+    z.SetNewPages(newPages);
     RunWrite(context, Process::LoadAllSettings, progressLabel, run, backup,
              [context, run, backup](const FlowOutcome& outcome) {
                  if (outcome.ok()) {
                      const TParameters written = writtenRecord(context, backup);
                      if (KeepsHistory(context))
                          KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
-                     context.zentik->Parameters = asRead(written);
+                     context.zentik->AdoptWrittenParameters(asRead(written));
                  }
                  run.finish(outcome);
              });

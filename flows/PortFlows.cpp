@@ -43,7 +43,7 @@ void StartConnectionCheck(const AppContext& context, PortFinder& finder, const Q
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     auto found = std::make_shared<QList<DoctorFinding>>(ExamineSystem(context.system, port));
     finder.setTimeoutMs(context.timeoutMs);
-    finder.setHeldPort(context.zentik->ComPort);
+    finder.setHeldPort(context.zentik);
     finder.start({port}, [&finder, found, findings = std::move(findings), run] {
         if (!finder.answers().isEmpty())
             *found << AnswerFinding(finder.answers().first());
@@ -58,6 +58,6 @@ void StartPortSearch(const AppContext& context, PortFinder& finder, const QStrin
 {
     if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
-    finder.setHeldPort(context.zentik->ComPort);
+    finder.setHeldPort(context.zentik);
     finder.start(ports, [run] { run.finish(FlowOutcome::done()); });
 }

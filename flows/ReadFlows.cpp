@@ -13,10 +13,9 @@ void readWithVolumes(const AppContext& context, int process, const QString& prog
 {
     const auto then = [context, run, keep](const FlowOutcome& outcome) {
         // The controller keeps no tank volumes; the store holds them per serial number.
-        if (outcome.ok()) {
-            TParameters& p = context.zentik->Parameters;
-            SetPolledVolumes(p, StoredTankVolumes(context, p.SerialNumber));
-        }
+        if (outcome.ok())
+            context.zentik->FillPolledTankVolumes(
+                StoredTankVolumes(context, context.zentik->Parameters.SerialNumber));
         if (outcome.ok() && keep)
             KeepInHistoryOrWarn(context, context.zentik->Parameters, ControllerHistory::Event::Read);
         run.finish(outcome);

@@ -7,19 +7,11 @@
 
 namespace {
 
-// Sets the first page and, for a write, the sensor's pages of NewPages; false, changing nothing, while
+// Selects the sensor's table and, for a write, sets its pages of NewPages; false, changing nothing, while
 // another process runs, since the stores belong to it until it ends.
 bool prepare(TZENTIK& z, int sensor, const TableWords* written)
 {
-    if (z.IsBusy())
-        return false;
-    const int first = FirstPageOfSensor(sensor);
-    z.PageIndex = first;
-    if (written) {
-        for (int n = 0; n < kTableEntries; ++n)
-            TableEntry(z.NewPages, first, n) = (*written)[n];
-    }
-    return true;
+    return z.SelectSensorTable(sensor) && (!written || z.SetNewTable(sensor, *written));
 }
 
 void transfer(const AppContext& context, int process, int sensor, const TableWords* written,

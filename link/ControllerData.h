@@ -4,6 +4,7 @@
 
 #include "link/Frames.h"
 
+#include <QByteArray>
 #include <QString>
 #include <array>
 
@@ -25,6 +26,36 @@ struct TParameters
     quint8 OutputMode = 0;           // 0 off, 1 binary, 2 text
     std::array<qint32, 4> Volumes{}; // litres; kept by the tool, not the controller
 };
+
+// Gives every polled sensor of p its tank's volume from volumes; a sensor not polled keeps what p holds.
+inline void SetPolledVolumes(TParameters& p, const std::array<qint32, 2>& volumes)
+{
+    for (int n = 0; n < 2; ++n)
+        if (p.SensorOn[n])
+            p.Volumes[n] = volumes[n];
+}
+
+// A page on the line: 64 bytes, each word's low byte first.
+inline QByteArray PackPage(const TPage& page)
+{
+    QByteArray bytes;
+    bytes.reserve(kPageBytes);
+    for (quint16 word : page) {
+        bytes.append(static_cast<char>(word & 0xFF));
+        bytes.append(static_cast<char>(word >> 8));
+    }
+    return bytes;
+}
+
+// The page of 64 bytes as they travel on the line.
+inline TPage UnpackPage(const QByteArray& bytes)
+{
+    TPage page{};
+    for (int w = 0; w < kPageWords; ++w)
+        page[w] = static_cast<quint16>(static_cast<quint8>(bytes[2 * w]) |
+                                       (static_cast<quint8>(bytes[2 * w + 1]) << 8));
+    return page;
+}
 
 constexpr int kTableEntries = 1024;
 constexpr int kSensorPages = 32;

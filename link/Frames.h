@@ -57,6 +57,18 @@ struct TCommand
     bool Waiting = false;
 };
 
+// The data of a request that carries one byte.
+inline QByteArray OneByteData(int value)
+{
+    return QByteArray(1, static_cast<char>(static_cast<quint8>(value)));
+}
+
+// Whether the status byte of an answer (its first data byte) says the controller rejected the request.
+inline bool IsRejected(const QByteArray& data)
+{
+    return !data.isEmpty() && static_cast<quint8>(data[0]) == kStatusRejected;
+}
+
 // Start byte, command, data and the CRC-8 of all of them.
 QByteArray BuildFrame(quint8 start, quint8 command, const QByteArray& data);
 // Where in the buffer the first whole frame of this start byte, command and length (CRC included) begins

@@ -16,7 +16,7 @@ bool StartProcess(TZENTIK& z, int process, int timeoutMs, QObject* receiver,
     // The event belongs to the running process until it ends: binding it first would steal its end.
     if (!kind || z.IsBusy())
         return false;
-    (z.*kind->event).bindFunction(receiver, std::move(done));
+    z.SetCompletionEvent(process, receiver, std::move(done));
     return (z.*kind->start)(timeoutMs);
 }
 
@@ -25,6 +25,6 @@ bool StartReplacingConfigRead(TZENTIK& z, int timeoutMs, QObject* receiver,
 {
     if (z.IsBusy() && !z.IsFreshConfigRead())
         return false;
-    z.OnConfigRead.bindFunction(receiver, std::move(done));
+    z.SetCompletionEvent(Process::ReadConfig, receiver, std::move(done));
     return z.ReplaceConfigRead(timeoutMs);
 }

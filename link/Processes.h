@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The controller object's processes as one table (number, name, starter, completion event), and starting
-// one with its completion bound.
+// The controller object's processes as one table (number, name, starter), and starting one with its
+// completion bound.
 #pragma once
 
 #include "link/UzentikDevice.h"
@@ -10,17 +10,16 @@ struct ProcessKind
     int id;
     const char* name; // the starter's name
     bool (TZENTIK::*start)(int timeoutMs);
-    TCompletionEvent TZENTIK::*event;
 };
 
 // Processes 1 to 6, in the order of their numbers.
 inline constexpr ProcessKind kProcesses[] = {
-    {Process::ReadConfig, "ReadConfig", &TZENTIK::ReadConfig, &TZENTIK::OnConfigRead},
-    {Process::SaveConfig, "SaveConfig", &TZENTIK::SaveConfig, &TZENTIK::OnConfigSave},
-    {Process::ReadTable, "ReadTable", &TZENTIK::ReadTable, &TZENTIK::OnTableRead},
-    {Process::WriteTable, "WriteTable", &TZENTIK::WriteTable, &TZENTIK::OnTableWrite},
-    {Process::ReadAllSettings, "ReadAllSettings", &TZENTIK::ReadAllSettings, &TZENTIK::OnReadAllSettings},
-    {Process::LoadAllSettings, "LoadAllSettings", &TZENTIK::LoadAllSettings, &TZENTIK::OnLoadAllSettings},
+    {Process::ReadConfig, "ReadConfig", &TZENTIK::ReadConfig},
+    {Process::SaveConfig, "SaveConfig", &TZENTIK::SaveConfig},
+    {Process::ReadTable, "ReadTable", &TZENTIK::ReadTable},
+    {Process::WriteTable, "WriteTable", &TZENTIK::WriteTable},
+    {Process::ReadAllSettings, "ReadAllSettings", &TZENTIK::ReadAllSettings},
+    {Process::LoadAllSettings, "LoadAllSettings", &TZENTIK::LoadAllSettings},
 };
 
 // The process with this number; nullptr for any other number.

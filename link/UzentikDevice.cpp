@@ -1,492 +1,132 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/UzentikDevice.h"
 
-#include "link/HexText.h"
-
-#include <cstddef>
-
 namespace {
 
-// A response frame is at most 67 bytes and the buffer is searched after every arrival, so a frame that
-// can still be found always lies in the newest bytes; keeping only the tail bounds memory and search time
-// on a line that carries nothing but noise.
-constexpr qsizetype kRxBufferLimit = 4096;
 constexpr int kDefaultTimeoutMs = 1000;
-
-quint8 firstByte(const QByteArray& data)
-{
-    return data.isEmpty() ? 0 : static_cast<quint8>(data[0]);
-}
-
-QByteArray oneByte(int value)
-{
-    return QByteArray(1, static_cast<char>(static_cast<quint8>(value)));
-}
-
-// The serial and program numbers travel as 4 bytes, last byte first in their text.
-QString identifier(const QByteArray& data)
-{
-    return BytesToHex(data, QString(), true);
-}
-
-constexpr quint8 kChainEnd = 0; // no next request: the chain is through
-constexpr int kNoStatus = Result::Success;
-
-// Read chain (processes 1 and 5): each answer is decoded into Parameters and followed by the next read.
-// The read commands carry no status byte; whatever arrives is stored.
-struct ReadStep
-{
-    quint8 answered;
-    void (*decode)(TParameters& p, const QByteArray& data);
-    quint8 next;
-};
-
-constexpr ReadStep kReadChain[] = {
-    {Cmd::ReadSerialNumber, [](TParameters& p, const QByteArray& d) { p.SerialNumber = identifier(d); },
-     Cmd::ReadAddress1},
-    {Cmd::ReadAddress1, [](TParameters& p, const QByteArray& d) { p.NetAddr[0] = firstByte(d); },
-     Cmd::ReadAddress2},
-    {Cmd::ReadAddress2, [](TParameters& p, const QByteArray& d) { p.NetAddr[1] = firstByte(d); },
-     Cmd::ReadPolling},
-    {Cmd::ReadPolling,
-     [](TParameters& p, const QByteArray& d) {
-         p.SensorOn[0] = (firstByte(d) & 0x01) != 0;
-         p.SensorOn[1] = (firstByte(d) & 0x02) != 0;
-     },
-     Cmd::ReadProgramNumber},
-    {Cmd::ReadProgramNumber, [](TParameters& p, const QByteArray& d) { p.ProgramNumber = identifier(d); },
-     Cmd::ReadGauge},
-    {Cmd::ReadGauge,
-     [](TParameters& p, const QByteArray& d) {
-         p.Inversion = (firstByte(d) & 0x80) != 0;
-         p.MultFactor = firstByte(d) & 0x7F;
-     },
-     Cmd::ReadReserve},
-    {Cmd::ReadReserve, [](TParameters& p, const QByteArray& d) { p.ReserveLevel = firstByte(d); },
-     Cmd::ReadInterval},
-    {Cmd::ReadInterval, [](TParameters& p, const QByteArray& d) { p.Interval = firstByte(d); },
-     Cmd::ReadOutputMode},
-    {Cmd::ReadOutputMode, [](TParameters& p, const QByteArray& d) { p.OutputMode = firstByte(d); },
-     kChainEnd},
-};
-
-// Write chain (processes 2 and 6): each answer is judged, then the next value goes out from NewParameters.
-// A rejection ends the process with the step's code; what was written before it stays written.
-struct WriteStep
-{
-    quint8 answered;
-    int rejectedResult; // kNoStatus: the answer carries no status byte
-    bool savesVolumes;  // the tank volumes are stored once the controller is known, before any write
-    quint8 next;
-    int (*encode)(const TParameters& np);
-};
-
-constexpr WriteStep kWriteChain[] = {
-    {Cmd::ReadSerialNumber, kNoStatus, true, Cmd::WriteAddress1,
-     [](const TParameters& np) -> int { return np.NetAddr[0]; }},
-    {Cmd::WriteAddress1, Result::RejectedAddress1, false, Cmd::WriteAddress2,
-     [](const TParameters& np) -> int { return np.NetAddr[1]; }},
-    {Cmd::WriteAddress2, Result::RejectedAddress2, false, Cmd::WritePolling,
-     [](const TParameters& np) -> int { return (np.SensorOn[0] ? 0x01 : 0) | (np.SensorOn[1] ? 0x02 : 0); }},
-    // The gauge byte: inversion flips bit 7 of the coefficient (exclusive-or) rather than setting it.
-    {Cmd::WritePolling, Result::RejectedPolling, false, Cmd::WriteGauge,
-     [](const TParameters& np) -> int { return np.Inversion ? (np.MultFactor ^ 0x80) : np.MultFactor; }},
-    {Cmd::WriteGauge, Result::RejectedGauge, false, Cmd::WriteReserve,
-     [](const TParameters& np) -> int { return np.ReserveLevel; }},
-    {Cmd::WriteReserve, Result::RejectedReserve, false, Cmd::WriteInterval,
-     [](const TParameters& np) -> int { return np.Interval; }},
-    {Cmd::WriteInterval, Result::RejectedInterval, false, Cmd::WriteOutputMode,
-     [](const TParameters& np) -> int { return np.OutputMode; }},
-    {Cmd::WriteOutputMode, Result::RejectedOutputMode, false, kChainEnd, nullptr},
-};
-
-template <class Step, std::size_t N> const Step* findStep(const Step (&chain)[N], quint8 answered)
-{
-    for (const Step& step : chain)
-        if (step.answered == answered)
-            return &step;
-    return nullptr;
-}
 
 } // namespace
 
 TZENTIK::TZENTIK(SerialLinkFactory factory, QObject* parent) : QObject(parent)
 {
-    ComPort = new TComPort(this);
-    ComPort->setPortName(QStringLiteral("COM1"));
-    ComPort->setFactory(std::move(factory));
-    connect(ComPort, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
-    connect(ComPort, &TComPort::lost, this, &TZENTIK::PortLost);
+    m_port->setPortName(QStringLiteral("COM1"));
+    m_port->setFactory(std::move(factory));
+    connect(m_port, &TComPort::RxChar, this, &TZENTIK::PortRxChar);
+    connect(m_port, &TComPort::lost, this, &TZENTIK::PortLost);
 
-    Timer = new QTimer(this);
-    Timer->setInterval(kDefaultTimeoutMs);
-    Timer->setTimerType(Qt::PreciseTimer);
-    connect(Timer, &QTimer::timeout, this, &TZENTIK::TimeOut);
+    m_timer->setInterval(kDefaultTimeoutMs);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    connect(m_timer, &QTimer::timeout, this, &TZENTIK::TimeOut);
 
-    Command.Request.Start = kRequestStart;
-    Command.Response.Start = kResponseStart;
+    m_command.Request.Start = kRequestStart;
+    m_command.Response.Start = kResponseStart;
 }
 
 void TZENTIK::ClearParameters()
 {
-    Parameters = TParameters();
-    Parameters.SerialNumber = QStringLiteral("00000000");
-    Parameters.ProgramNumber = QStringLiteral("00000000");
+    m_parameters = TParameters();
+    m_parameters.SerialNumber = QStringLiteral("00000000");
+    m_parameters.ProgramNumber = QStringLiteral("00000000");
+}
+
+bool TZENTIK::SetPortName(const QString& name)
+{
+    return m_port->setPortName(name);
 }
 
 bool TZENTIK::OpenPort()
 {
     if (IsBusy())
-        return ComPort->isOpen();
-    RxBuffer.clear();
+        return m_port->isOpen();
+    m_rxBuffer.clear();
     ClearParameters();
-    return ComPort->open();
+    return m_port->open();
+}
+
+void TZENTIK::ClosePort()
+{
+    m_port->close();
+}
+
+bool TZENTIK::ReopenPort()
+{
+    return m_port->open();
 }
 
 bool TZENTIK::IsFreshConfigRead() const
 {
     // Process 1 sends 0x82 only first; once its answer is accepted the next request replaces it.
-    return ProcessId == Process::ReadConfig && Command.Request.Cmd == Cmd::ReadSerialNumber &&
-           Command.Waiting;
+    return m_processId == Process::ReadConfig && m_command.Request.Cmd == Cmd::ReadSerialNumber &&
+           m_command.Waiting;
 }
 
-void TZENTIK::enter(int process, int timeoutMs)
-{
-    const bool wasIdle = !IsBusy();
-    Timer->setInterval(timeoutMs);
-    ProcessId = process;
-    if (!wasIdle)
-        return;
-    if (SerialLink* line = ComPort->link())
-        line->processStarting();
-    emit BusyChanged(true);
-}
-
-bool TZENTIK::startConfigChain(int process, int timeoutMs)
-{
-    // Processes 1, 2 and 5 start from a reset record; process 6 keeps it (only the serial number is read).
-    if (process != Process::LoadAllSettings)
-        ClearParameters();
-    enter(process, timeoutMs);
-    SendCommand(Cmd::ReadSerialNumber, QByteArray(), ResponseLength(Cmd::ReadSerialNumber), timeoutMs);
-    return true;
-}
-
-bool TZENTIK::ReadConfig(int timeoutMs)
-{
-    return !IsBusy() && startConfigChain(Process::ReadConfig, timeoutMs);
-}
-
-bool TZENTIK::ReplaceConfigRead(int timeoutMs)
-{
-    return (!IsBusy() || IsFreshConfigRead()) && startConfigChain(Process::ReadConfig, timeoutMs);
-}
-
-bool TZENTIK::ReadAllSettings(int timeoutMs)
-{
-    return !IsBusy() && startConfigChain(Process::ReadAllSettings, timeoutMs);
-}
-
-bool TZENTIK::SaveConfig(int timeoutMs)
-{
-    return !IsBusy() && startConfigChain(Process::SaveConfig, timeoutMs);
-}
-
-bool TZENTIK::LoadAllSettings(int timeoutMs)
-{
-    return !IsBusy() && startConfigChain(Process::LoadAllSettings, timeoutMs);
-}
-
-bool TZENTIK::ReadTable(int timeoutMs)
+bool TZENTIK::FillPolledTankVolumes(const std::array<qint32, 2>& kept)
 {
     if (IsBusy())
         return false;
-    // A table is one sensor's 32 pages: the first page is 0 or 32.
-    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
-    LastPage = PageIndex + kSensorPages - 1;
-    for (int page = PageIndex; page <= LastPage; ++page)
-        Parameters.Pages[page].fill(0);
-    enter(Process::ReadTable, timeoutMs);
-    sendPageSelect(timeoutMs);
+    SetPolledVolumes(m_parameters, kept);
     return true;
 }
 
-bool TZENTIK::WriteTable(int timeoutMs)
+bool TZENTIK::RestoreParameters(const TParameters& shown)
 {
     if (IsBusy())
         return false;
-    PageIndex = qBound(0, PageIndex, kPageCount - kSensorPages);
-    LastPage = PageIndex + kSensorPages - 1;
-    enter(Process::WriteTable, timeoutMs);
-    sendPageData(timeoutMs);
+    m_parameters = shown;
     return true;
 }
 
-QByteArray TZENTIK::PackPage(const TPage& page)
+bool TZENTIK::AdoptWrittenParameters(const TParameters& written)
 {
-    QByteArray bytes;
-    bytes.reserve(kPageBytes);
-    for (quint16 word : page) {
-        bytes.append(static_cast<char>(word & 0xFF));
-        bytes.append(static_cast<char>(word >> 8));
-    }
-    return bytes;
-}
-
-bool TZENTIK::sendPageSelect(int timeoutMs)
-{
-    return SendCommand(Cmd::SelectReadPage, oneByte(PageIndex), ResponseLength(Cmd::SelectReadPage),
-                       timeoutMs);
-}
-
-bool TZENTIK::sendPageData(int timeoutMs)
-{
-    return SendCommand(Cmd::LoadPage, PackPage(NewPages[PageIndex]), ResponseLength(Cmd::LoadPage),
-                       timeoutMs);
-}
-
-bool TZENTIK::SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs)
-{
-    Timer->stop();
-    RxBuffer.clear();
-    Command.Request.Cmd = command;
-    Command.Response.Cmd = command;
-    Command.Response.Length = responseLength;
-    const QByteArray frame = BuildFrame(Command.Request.Start, command, data);
-    Command.Request.CRC = static_cast<quint8>(frame.back());
-    if (!ComPort->write(frame)) {
-        Timer->stop();
-        Command.Waiting = false;
-        FinishProcess(Result::PortWriteFailed);
+    if (IsBusy())
         return false;
-    }
-    log(QStringLiteral("WRITE: ") + StrToHex(frame, QLatin1Char(' ')));
-    Timer->setInterval(timeoutMs);
-    Timer->start();
-    Command.Waiting = true;
+    m_parameters = written;
     return true;
 }
 
-bool TZENTIK::FindResponse(const QByteArray& buffer)
+bool TZENTIK::SetNewParameters(const TParameters& record)
 {
-    const qsizetype length = Command.Response.Length;
-    const qsizetype at = FindFrame(buffer, Command.Response.Start, Command.Response.Cmd, length);
-    if (at < 0)
+    if (IsBusy())
         return false;
-    Command.Response.Data = buffer.mid(at + 2, length - 3);
-    Command.Response.CRC = static_cast<quint8>(buffer[at + length - 1]);
-    Command.Waiting = false;
+    m_newParameters = record;
     return true;
 }
 
-TCompletionEvent* TZENTIK::eventOf(int process)
+bool TZENTIK::SetNewPages(const TPages& pages)
 {
-    switch (process) {
-    case Process::ReadConfig:
-        return &OnConfigRead;
-    case Process::SaveConfig:
-        return &OnConfigSave;
-    case Process::ReadTable:
-        return &OnTableRead;
-    case Process::WriteTable:
-        return &OnTableWrite;
-    case Process::ReadAllSettings:
-        return &OnReadAllSettings;
-    case Process::LoadAllSettings:
-        return &OnLoadAllSettings;
-    default:
-        return nullptr;
-    }
+    if (IsBusy())
+        return false;
+    m_newPages = pages;
+    return true;
 }
 
-void TZENTIK::FinishProcess(int result)
+bool TZENTIK::SelectSensorTable(int sensor)
 {
-    Timer->stop();
-    RxBuffer.clear();
-    if (result != Result::VolumeStoreWriteFailed)
-        LastErrorText.clear();
-    QString notKept;
-    SerialLink* line = ComPort->link();
-    if (result == Result::Success && Process::Writes(ProcessId) && line && !line->keepWritten(&notKept)) {
-        result = Result::VolumeStoreWriteFailed;
-        LastErrorText = notKept;
-    }
-    LastError = result;
-    log(QStringLiteral("ERROR: ") + QString::number(result));
-    log(QString());
-    if (!notKept.isEmpty())
-        log(notKept);
-    // A copy, taken before anyone hears of the end: the handler may install a new event (and start a
-    // new process) while it runs.
-    const TCompletionEvent* event = eventOf(ProcessId);
-    const TCompletionEvent handler = event ? *event : TCompletionEvent();
-    const bool wasBusy = IsBusy();
-    ProcessId = Process::Idle;
-    if (wasBusy)
-        emit BusyChanged(false);
-    handler.call(this);
+    if (IsBusy())
+        return false;
+    m_pageIndex = FirstPageOfSensor(sensor);
+    return true;
 }
 
-void TZENTIK::TimeOut()
+bool TZENTIK::SetNewTable(int sensor, const std::array<quint16, kTableEntries>& entries)
 {
-    FinishProcess(Result::TimeOut);
+    if (IsBusy())
+        return false;
+    const int first = FirstPageOfSensor(sensor);
+    for (int k = 0; k < kTableEntries; ++k)
+        TableEntry(m_newPages, first, k) = entries[k];
+    return true;
 }
 
-void TZENTIK::PortLost()
+void TZENTIK::SetCompletionEvent(int process, QObject* receiver, std::function<void(TZENTIK*)> done)
 {
-    // No answer can come over a port that is gone: waiting out the time-out would only hide why.
-    if (!IsBusy())
-        return;
-    Command.Waiting = false;
-    FinishProcess(Result::PortWriteFailed);
+    if (process >= Process::ReadConfig && process <= Process::LoadAllSettings)
+        m_events[process - 1].bindFunction(receiver, std::move(done));
 }
 
-void TZENTIK::PortRxChar(int count)
+const TCompletionEvent* TZENTIK::CompletionEvent(int process) const
 {
-    const int timeoutMs = Timer->interval();
-    const QByteArray bytes = ComPort->read(qMax<qint64>(count, ComPort->bytesAvailable()));
-    if (bytes.isEmpty())
-        return;
-    RxBuffer.append(bytes);
-    if (RxBuffer.size() > kRxBufferLimit)
-        RxBuffer.remove(0, RxBuffer.size() - kRxBufferLimit);
-    log(QStringLiteral("READ:  ") + StrToHex(bytes, QLatin1Char(' ')));
-    if (!FindResponse(RxBuffer))
-        return;
-    log(QStringLiteral("Response has been ACCEPTED"));
-    log(QStringLiteral("Process ID: ") + QString::number(ProcessId));
-    log(QString());
-    takeStep(timeoutMs);
-}
-
-void TZENTIK::takeStep(int timeoutMs)
-{
-    const quint8 cmd = Command.Response.Cmd;
-    const QByteArray data = Command.Response.Data;
-    switch (ProcessId) {
-    case Process::ReadConfig:
-    case Process::ReadAllSettings:
-        readChainStep(cmd, data, timeoutMs);
-        break;
-    case Process::SaveConfig:
-    case Process::LoadAllSettings:
-        writeChainStep(cmd, data, timeoutMs);
-        break;
-    case Process::ReadTable:
-        pageReadStep(cmd, data, timeoutMs);
-        break;
-    case Process::WriteTable:
-        pageWriteStep(cmd, data, timeoutMs);
-        break;
-    default:
-        break; // a late answer: logged, nothing else
-    }
-}
-
-void TZENTIK::readChainStep(quint8 cmd, const QByteArray& data, int t)
-{
-    const ReadStep* step = findStep(kReadChain, cmd);
-    if (!step) {
-        if (ProcessId == Process::ReadAllSettings)
-            pageReadStep(cmd, data, t);
-        return;
-    }
-    step->decode(Parameters, data);
-    if (step->next != kChainEnd) {
-        SendCommand(step->next, QByteArray(), ResponseLength(step->next), t);
-    } else if (ProcessId == Process::ReadConfig) {
-        FinishProcess(Result::Success);
-    } else {
-        LastPage = kPageCount - 1;
-        PageIndex = 0;
-        sendPageSelect(t);
-    }
-}
-
-void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
-{
-    const WriteStep* step = findStep(kWriteChain, cmd);
-    if (!step) {
-        if (ProcessId == Process::LoadAllSettings)
-            pageWriteStep(cmd, data, t);
-        return;
-    }
-    if (step->rejectedResult != kNoStatus && firstByte(data) == kStatusRejected)
-        return FinishProcess(step->rejectedResult);
-    if (step->savesVolumes) {
-        Parameters.SerialNumber = WrittenSerialNumber = identifier(data);
-        QString reason;
-        SerialLink* line = ComPort->link();
-        const bool lineKeepsVolumes = line && line->takeTankVolumes(NewParameters);
-        if (!lineKeepsVolumes && m_saveVolumes &&
-            !m_saveVolumes(Parameters.SerialNumber, NewParameters, &reason)) {
-            LastErrorText = reason;
-            FinishProcess(Result::VolumeStoreWriteFailed);
-            log(reason);
-            return;
-        }
-    }
-    if (step->next != kChainEnd) {
-        SendCommand(step->next, oneByte(step->encode(NewParameters)), ResponseLength(step->next), t);
-        return;
-    }
-    Parameters = NewParameters;
-    if (ProcessId == Process::SaveConfig) {
-        FinishProcess(Result::Success);
-    } else {
-        LastPage = kPageCount - 1;
-        PageIndex = 0;
-        sendPageData(t);
-    }
-}
-
-void TZENTIK::pageReadStep(quint8 cmd, const QByteArray& data, int t)
-{
-    if (cmd == Cmd::SelectReadPage) {
-        if (firstByte(data) == kStatusRejected) {
-            const int page = PageIndex;
-            FinishProcess(Result::RejectedReadPage);
-            log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
-            return;
-        }
-        SendCommand(Cmd::ReadPage, QByteArray(), ResponseLength(Cmd::ReadPage), t);
-    } else if (cmd == Cmd::ReadPage) {
-        TPage& page = Parameters.Pages[PageIndex];
-        for (int w = 0; w < kPageWords; ++w)
-            page[w] = static_cast<quint16>(static_cast<quint8>(data[2 * w]) |
-                                           (static_cast<quint8>(data[2 * w + 1]) << 8));
-        emit PageTransferred();
-        ++PageIndex;
-        if (PageIndex > LastPage)
-            FinishProcess(Result::Success);
-        else
-            sendPageSelect(t);
-    }
-}
-
-void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
-{
-    const bool rejected = firstByte(data) == kStatusRejected;
-    if (cmd == Cmd::LoadPage) {
-        if (rejected) {
-            const int page = PageIndex;
-            FinishProcess(Result::RejectedPageData);
-            log(QStringLiteral("!!! Page loading error: ") + QString::number(page));
-            return;
-        }
-        SendCommand(Cmd::StorePage, oneByte(PageIndex), ResponseLength(Cmd::StorePage), t);
-    } else if (cmd == Cmd::StorePage) {
-        if (rejected) {
-            const int page = PageIndex;
-            FinishProcess(Result::RejectedPageNumber);
-            log(QStringLiteral("!!! Page number loading error: ") + QString::number(page));
-            return;
-        }
-        emit PageTransferred();
-        ++PageIndex;
-        if (PageIndex > LastPage)
-            FinishProcess(Result::Success);
-        else
-            sendPageData(t);
-    }
+    if (process >= Process::ReadConfig && process <= Process::LoadAllSettings)
+        return &m_events[process - 1];
+    return nullptr;
 }

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 
 class TZENTIK;
@@ -95,46 +96,101 @@ using TankVolumeSaver =
 class TZENTIK : public QObject
 {
     Q_OBJECT
+    // Tests set up states no operation makes and call internal steps directly (tests/common).
+    friend class ZentikTestSeam;
+    // What the read-only views below show; declared first, so that the views can be bound to them.
+    TComPort* const m_port = new TComPort(this);
+    QTimer* const m_timer = new QTimer(this);
+    QByteArray m_rxBuffer;
+    TParameters m_parameters;
+    TCommand m_command;
+    qint32 m_lastError = 0;
+    qint32 m_pageIndex = 0;
+    TParameters m_newParameters;
+    TPages m_newPages{};
+    qint32 m_processId = 0;
+    std::array<TCompletionEvent, 6> m_events; // processes 1 to 6
+    qint32 m_lastPage = 0;
+    QString m_lastErrorText;
+    QString m_writtenSerialNumber;
+
 public:
     // The factory makes the serial line behind each port name.
     explicit TZENTIK(SerialLinkFactory factory, QObject* parent = nullptr);
 
-    TComPort* ComPort = nullptr;
-    QTimer* Timer = nullptr;
-    QByteArray RxBuffer;
-    TParameters Parameters;
-    TCommand Command;
-    qint32 LastError = 0;
-    qint32 PageIndex = 0;
-    TParameters NewParameters;
-    TPages NewPages{};
-    qint32 ProcessId = 0;
-    TCompletionEvent OnConfigRead;
-    TCompletionEvent OnConfigSave;
-    TCompletionEvent OnTableRead;
-    TCompletionEvent OnTableWrite;
-    TCompletionEvent OnReadAllSettings;
-    TCompletionEvent OnLoadAllSettings;
-    qint32 LastPage = 0;
+    // The object's state, named as the protocol describes it, to read; every change goes through an
+    // operation of the object.
+    const TComPort* const ComPort = m_port;
+    const QTimer* const Timer = m_timer;
+    const QByteArray& RxBuffer = m_rxBuffer;
+    const TParameters& Parameters = m_parameters;
+    const TCommand& Command = m_command;
+    const qint32& LastError = m_lastError;
+    const qint32& PageIndex = m_pageIndex;
+    const TParameters& NewParameters = m_newParameters;
+    const TPages& NewPages = m_newPages;
+    const qint32& ProcessId = m_processId;
+    const TCompletionEvent& OnConfigRead = m_events[0];
+    const TCompletionEvent& OnConfigSave = m_events[1];
+    const TCompletionEvent& OnTableRead = m_events[2];
+    const TCompletionEvent& OnTableWrite = m_events[3];
+    const TCompletionEvent& OnReadAllSettings = m_events[4];
+    const TCompletionEvent& OnLoadAllSettings = m_events[5];
+    const qint32& LastPage = m_lastPage;
     // What went wrong beyond the code, for result 13 "Unable to write to <file>".
-    QString LastErrorText;
-    // The serial number the last write chain (processes 2 and 6) read from the controller it wrote; a
-    // successful write adopts the record to be written, serial number included, as it stands.
-    QString WrittenSerialNumber;
+    const QString& LastErrorText = m_lastErrorText;
+    // The serial number the write chain of the last process (2 or 6) read from the controller it wrote;
+    // empty when the last process wrote no configuration or ended before. A successful write adopts the
+    // record to be written, serial number included, as it stands.
+    const QString& WrittenSerialNumber = m_writtenSerialNumber;
 
     // How the write chains save tank volumes; without it nothing is saved. A line that keeps its own
     // (SerialLink::takeTankVolumes) takes them instead.
     void setTankVolumeSaver(TankVolumeSaver saver) { m_saveVolumes = std::move(saver); }
 
     void ClearParameters();
+
+    // A new name on an open port closes it and opens it again under the new name; false when that
+    // reopening fails (the port is then left closed, ComPort->errorString() says why).
+    bool SetPortName(const QString& name);
     // While a process runs this leaves its buffer and what it has decoded alone and only says whether
     // the port is open.
     bool OpenPort();
+    // A process running over the port then fails at its next request.
+    void ClosePort();
+    // Opens the port again (after ClosePort, or under a new name) and leaves the buffer and the stores as
+    // they are, where OpenPort resets them.
+    bool ReopenPort();
+
+    // The stores belong to the running process until it ends: each change below is refused (false,
+    // changing nothing) while one runs.
+    // The tank volumes of the polled sensors (tank 1 and 2) in Parameters; the controller keeps none.
+    bool FillPolledTankVolumes(const std::array<qint32, 2>& kept);
+    // Puts back what the windows showed before a read that was not theirs (the backup before a write).
+    bool RestoreParameters(const TParameters& shown);
+    // The record a whole write has put into the controller, as a read of it shows it: the write itself
+    // adopts the record to be written, whose texts and pages may be a former controller's.
+    bool AdoptWrittenParameters(const TParameters& written);
+    // The record a configuration write (process 2 or 6) sends.
+    bool SetNewParameters(const TParameters& record);
+    // The pages a whole write (process 6) sends.
+    bool SetNewPages(const TPages& pages);
+    // The table of sensor 1 or 2 for the next table read or write (processes 3 and 4), from its first page.
+    bool SelectSensorTable(int sensor);
+    // The sensor's table, entry by entry, into its 32 pages of NewPages for a table write; the other
+    // sensor's pages stay as they are.
+    bool SetNewTable(int sensor, const std::array<quint16, kTableEntries>& entries);
+
+    // Installs the completion event of the process (1 to 6; any other number has none): done, tracked by
+    // receiver (which may be null), or nothing when done is empty. The event of a running process is its
+    // own until it ends: StartProcess installs one only while the object is idle.
+    void SetCompletionEvent(int process, QObject* receiver, std::function<void(TZENTIK*)> done);
+    // The completion event of the process; nullptr for a number that is none.
+    const TCompletionEvent* CompletionEvent(int process) const;
 
     // One process at a time: while one runs (ProcessId not 0) every starter refuses, returning false
-    // without sending anything or touching a store. Callers check IsBusy() before they fill the stores
-    // or install the completion event, since both belong to the running process until it ends.
-    bool IsBusy() const { return ProcessId != Process::Idle; }
+    // without sending anything or touching a store.
+    bool IsBusy() const { return m_processId != Process::Idle; }
     // A configuration read whose first request is out and still unanswered: nothing has been decoded,
     // so another configuration read may take its place (ReplaceConfigRead).
     bool IsFreshConfigRead() const;
@@ -151,16 +207,6 @@ public:
     bool ReadAllSettings(int timeoutMs);
     bool LoadAllSettings(int timeoutMs);
 
-    bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
-    bool FindResponse(const QByteArray& buffer);
-    void FinishProcess(int result);
-    void TimeOut();
-    void PortRxChar(int count);
-    // The port went away while open: a running process ends at once with 2, as a write to it would.
-    void PortLost();
-
-    static QByteArray PackPage(const TPage& page);
-
 signals:
     // One line of the exchange log; an empty text is an empty line.
     void LogLine(const QString& line);
@@ -170,17 +216,39 @@ signals:
     void BusyChanged(bool busy);
 
 private:
-    void log(const QString& line) { emit LogLine(line); }
+    // The engine (ZentikEngine.cpp): a process entered, one request out, its answer found in what
+    // arrives, the step it leads to, the end.
     void enter(int process, int timeoutMs);
-    bool startConfigChain(int process, int timeoutMs);
-    TCompletionEvent* eventOf(int process);
+    bool SendCommand(quint8 command, const QByteArray& data, int responseLength, int timeoutMs);
+    bool FindResponse(const QByteArray& buffer);
+    void FinishProcess(int result);
+    void TimeOut();
+    void PortRxChar(int count);
+    // The port went away while open: a running process ends at once with 2, as a write to it would.
+    void PortLost();
     void takeStep(int timeoutMs);
+    void log(const QString& line) { emit LogLine(line); }
+
+    // The configuration chains (ConfigChains.cpp).
+    bool startConfigChain(int process, int timeoutMs);
     void readChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void writeChainStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    // The controller is known: its serial number is noted and the tank volumes of the record to be
+    // written are kept, before any value is written. False when they could not be: the process has ended
+    // with 13.
+    bool keepTankVolumes(const QString& serialNumber);
+
+    // The page transfers (PageTransfer.cpp).
+    // Pages 0 to 63, after the configuration chain of process 5 or 6.
+    void transferAllPages(int timeoutMs);
+    // The first request for page PageIndex: its selection for a read, its data for a write.
+    bool sendPageRequest(int timeoutMs);
     void pageReadStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void pageWriteStep(quint8 cmd, const QByteArray& data, int timeoutMs);
-    bool sendPageSelect(int timeoutMs);
-    bool sendPageData(int timeoutMs);
+    // One more page is through: the next one, or the end after the last.
+    void pageTransferred(int timeoutMs);
+    // Ends the process with the page's rejection, then names the page in the log after its completion event.
+    void failPage(int result, const QString& line);
 
     TankVolumeSaver m_saveVolumes;
 };

@@ -76,7 +76,7 @@ bool ConfigFileCommands::openConfigFile(const QString& fileName)
     m_context.options->addRecentFile(path);
     m_window.setPort(FilePortName(path));
     // Opened again, a file is read afresh rather than from what the port held.
-    m_context.zentik->ComPort->close();
+    m_context.zentik->ClosePort();
     m_window.refresh();
     return true;
 }

@@ -163,7 +163,7 @@ bool TFMain::FormCloseQuery()
     // Each window with typed work asks in turn; the first No keeps the program open.
     if (!m_children->mayClose())
         return false;
-    Zentik->ComPort->close();
+    Zentik->ClosePort();
     return true;
 }
 

@@ -18,6 +18,11 @@ PortFinder::~PortFinder()
     release();
 }
 
+void PortFinder::setHeldPort(TZENTIK* controller)
+{
+    m_held = controller;
+}
+
 void PortFinder::start(const QStringList& ports, std::function<void()> done)
 {
     if (isRunning())
@@ -66,7 +71,7 @@ void PortFinder::release()
         m_line = nullptr;
     }
     if (m_heldReleased && m_held)
-        m_held->open();
+        m_held->ReopenPort();
     m_heldReleased = false;
 }
 
@@ -78,9 +83,9 @@ void PortFinder::askNext()
         return end();
     const QString port = m_ports[m_index];
     emit asking(m_index, static_cast<int>(m_ports.size()), port);
-    m_heldReleased = m_held && m_held->isOpen() && m_held->portName() == port;
+    m_heldReleased = m_held && m_held->ComPort->isOpen() && m_held->ComPort->portName() == port;
     if (m_heldReleased)
-        m_held->close();
+        m_held->ClosePort();
     m_received.clear();
     m_line = m_factory(port, this);
     connect(m_line, &SerialLink::bytesReceived, this, &PortFinder::takeBytes);

@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QTimer>
 
+class TZENTIK;
+
 struct PortAnswer
 {
     enum class Kind {
@@ -37,9 +39,9 @@ public:
 
     void setTimeoutMs(int ms) { m_timer.setInterval(ms); }
     int timeoutMs() const { return m_timer.interval(); }
-    // The controller object's own port: while it is open it is closed for its question and opened again
+    // The controller object, whose port is closed for the question while it is open there and opened again
     // after, since a serial port takes one user at a time.
-    void setHeldPort(TComPort* port) { m_held = port; }
+    void setHeldPort(TZENTIK* controller);
 
     // Asks the ports in turn, then calls done (for an empty list before returning). Ignored while a
     // search runs.
@@ -65,7 +67,7 @@ private:
     void end();
 
     SerialLinkFactory m_factory;
-    QPointer<TComPort> m_held;
+    QPointer<TZENTIK> m_held;
     bool m_heldReleased = false;
     QTimer m_timer;
     QStringList m_ports;

@@ -63,7 +63,7 @@ FlowOutcome OpenControllerPort(TZENTIK& z, const QString& portName, const System
         failure.cause = PortFailure::Cause::BadName;
         return FlowOutcome::portUnavailable(failure);
     }
-    if (!z.ComPort->setPortName(portName))
+    if (!z.SetPortName(portName))
         return failed(z, true, system);
     if (!z.OpenPort())
         return failed(z, false, system);
@@ -74,8 +74,8 @@ void ReopenControllerPort(TZENTIK& z)
 {
     if (z.IsBusy())
         return;
-    z.ComPort->close();
-    z.ComPort->open();
+    z.ClosePort();
+    z.ReopenPort();
 }
 
 std::function<FlowOutcome()> OpenPortBeforeProcess(TZENTIK& z, const QString& portName,

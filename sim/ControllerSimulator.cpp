@@ -10,6 +10,17 @@ QByteArray frame(quint8 command, const QByteArray& data)
     return BuildFrame(kResponseStart, command, data);
 }
 
+// The answer of a command that carries a status byte.
+QByteArray statusFrame(quint8 command, bool refused)
+{
+    return frame(command, QByteArray(1, refused ? char(1) : char(0)));
+}
+
+quint8 firstByte(const QByteArray& data)
+{
+    return data.isEmpty() ? 0 : static_cast<quint8>(data[0]);
+}
+
 QByteArray le32(quint32 value)
 {
     QByteArray bytes(4, '\0');
@@ -227,91 +238,84 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
 
 QByteArray ControllerSimulator::respond(quint8 command, const QByteArray& data, bool reject)
 {
-    const quint8 value = data.isEmpty() ? 0 : static_cast<quint8>(data[0]);
-    const auto status = [&](bool refused) {
-        return frame(command, QByteArray(1, refused ? char(1) : char(0)));
-    };
     switch (command) {
     case Cmd::ReadProgramNumber:
         return frame(command, le32(m_program));
     case Cmd::ReadSerialNumber:
         return frame(command, le32(m_serial));
-    case Cmd::ReadPolling:
-        return frame(command, QByteArray(1, static_cast<char>(m_polling)));
-    case Cmd::ReadAddress1:
-        return frame(command, QByteArray(1, static_cast<char>(m_address1)));
-    case Cmd::ReadAddress2:
-        return frame(command, QByteArray(1, static_cast<char>(m_address2)));
-    case Cmd::ReadGauge:
-        return frame(command, QByteArray(1, static_cast<char>(m_gauge)));
-    case Cmd::ReadReserve:
-        return frame(command, QByteArray(1, static_cast<char>(m_reserve)));
-    case Cmd::ReadInterval:
-        return frame(command, QByteArray(1, static_cast<char>(m_interval)));
-    case Cmd::ReadOutputMode:
-        return frame(command, QByteArray(1, static_cast<char>(m_outputMode)));
+    case Cmd::SelectReadPage:
+    case Cmd::ReadPage:
+    case Cmd::LoadPage:
+    case Cmd::StorePage:
+        return pageAnswer(command, data, reject);
+    default:
+        break;
+    }
+    quint8* setting = settingOf(command);
+    if (!setting)
+        return QByteArray();
+    if (command & 0x80)
+        return frame(command, QByteArray(1, static_cast<char>(*setting)));
+    return writeSetting(command, *setting, firstByte(data), reject);
+}
+
+quint8* ControllerSimulator::settingOf(quint8 command)
+{
+    // A reading command is its writing command with bit 7 set.
+    switch (command & 0x7F) {
+    case Cmd::WritePolling:
+        return &m_polling;
+    case Cmd::WriteAddress1:
+        return &m_address1;
+    case Cmd::WriteAddress2:
+        return &m_address2;
+    case Cmd::WriteGauge:
+        return &m_gauge;
+    case Cmd::WriteReserve:
+        return &m_reserve;
+    case Cmd::WriteInterval:
+        return &m_interval;
+    case Cmd::WriteOutputMode:
+        return &m_outputMode;
+    default:
+        return nullptr;
+    }
+}
+
+QByteArray ControllerSimulator::writeSetting(quint8 command, quint8& setting, quint8 value, bool reject)
+{
+    // The controller knows three output modes and polls only the first two sensors.
+    const bool refused = reject || (command == Cmd::WriteOutputMode && value > 2);
+    if (!refused)
+        setting = command == Cmd::WritePolling ? value & 0x03 : value;
+    if (!refused && command == Cmd::WriteOutputMode)
+        m_nextLoadPage = 0; // a whole-configuration write goes on with page 0
+    return statusFrame(command, refused);
+}
+
+QByteArray ControllerSimulator::pageAnswer(quint8 command, const QByteArray& data, bool reject)
+{
+    const quint8 page = firstByte(data);
+    switch (command) {
     case Cmd::SelectReadPage: {
-        const bool refused = reject || value >= kPageCount;
+        const bool refused = reject || page >= kPageCount;
         if (!refused)
-            m_selectedPage = value;
-        return status(refused);
+            m_selectedPage = page;
+        return statusFrame(command, refused);
     }
-    case Cmd::ReadPage: {
-        QByteArray bytes;
-        for (quint16 word : m_pages[m_selectedPage]) {
-            bytes.append(static_cast<char>(word & 0xFF));
-            bytes.append(static_cast<char>(word >> 8));
-        }
-        return frame(command, bytes);
-    }
+    case Cmd::ReadPage:
+        return frame(command, PackPage(m_pages[m_selectedPage]));
     case Cmd::LoadPage:
         if (!reject)
             m_loadedPage = data;
-        return status(reject);
-    case Cmd::StorePage: {
-        const bool refused = reject || value >= kPageCount || m_loadedPage.size() != kPageBytes;
+        return statusFrame(command, reject);
+    default: { // Cmd::StorePage
+        const bool refused = reject || page >= kPageCount || m_loadedPage.size() != kPageBytes;
         if (!refused) {
-            for (int w = 0; w < kPageWords; ++w)
-                m_pages[value][w] = static_cast<quint16>(static_cast<quint8>(m_loadedPage[2 * w]) |
-                                                         (static_cast<quint8>(m_loadedPage[2 * w + 1]) << 8));
-            m_nextLoadPage = (value + 1) % kPageCount;
+            m_pages[page] = UnpackPage(m_loadedPage);
+            m_nextLoadPage = (page + 1) % kPageCount;
         }
-        return status(refused);
+        return statusFrame(command, refused);
     }
-    case Cmd::WritePolling:
-        if (!reject)
-            m_polling = value & 0x03;
-        return status(reject);
-    case Cmd::WriteAddress1:
-        if (!reject)
-            m_address1 = value;
-        return status(reject);
-    case Cmd::WriteAddress2:
-        if (!reject)
-            m_address2 = value;
-        return status(reject);
-    case Cmd::WriteGauge:
-        if (!reject)
-            m_gauge = value;
-        return status(reject);
-    case Cmd::WriteReserve:
-        if (!reject)
-            m_reserve = value;
-        return status(reject);
-    case Cmd::WriteInterval:
-        if (!reject)
-            m_interval = value;
-        return status(reject);
-    case Cmd::WriteOutputMode: {
-        // The controller knows three output modes.
-        const bool refused = reject || value > 2;
-        if (!refused) {
-            m_outputMode = value;
-            m_nextLoadPage = 0; // a whole-configuration write goes on with page 0
-        }
-        return status(refused);
-    }
-    default:
-        return QByteArray();
     }
 }

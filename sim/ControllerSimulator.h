@@ -78,6 +78,10 @@ public:
 private:
     QList<SimChunk> answer(quint8 command, const QByteArray& data, qsizetype requestLength);
     QByteArray respond(quint8 command, const QByteArray& data, bool reject);
+    // The one-byte setting a reading or writing command is about; nullptr for any other command.
+    quint8* settingOf(quint8 command);
+    QByteArray writeSetting(quint8 command, quint8& setting, quint8 value, bool reject);
+    QByteArray pageAnswer(quint8 command, const QByteArray& data, bool reject);
     int pageOf(quint8 command, const QByteArray& data) const;
     QList<SimFault> faultsFor(quint8 command, int page);
 

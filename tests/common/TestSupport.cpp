@@ -16,7 +16,7 @@ SimBench::SimBench(const QString& volumeStorePath)
         z.setTankVolumeSaver(store.saver());
     QObject::connect(&z, &TZENTIK::LogLine, &z, [this](const QString& line) { log.append(line); });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [this] { ++pages; });
-    z.ComPort->setPortName(kSimulatedPortName);
+    z.SetPortName(kSimulatedPortName);
 }
 
 SimulatedLink* SimBench::link() const
@@ -86,13 +86,12 @@ int RunProcess(TZENTIK& z, int process, int timeoutMs, int waitMs)
             loop.quit();
         }))
         return ProcessRun::Refused;
-    TCompletionEvent& event = z.*FindProcess(process)->event;
     if (!done) {
         if (waitMs >= 0)
             QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    if (event.receiver() == &loop)
-        event.clear();
+    if (z.CompletionEvent(process)->receiver() == &loop)
+        z.SetCompletionEvent(process, nullptr, {});
     return done ? z.LastError : ProcessRun::Unfinished;
 }

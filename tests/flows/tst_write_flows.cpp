@@ -71,8 +71,8 @@ void tst_write_flows::init()
     QVERIFY(WriteFile(path("SN.ini"), "[SNA1B2C3D4]\r\nTank1=500\r\nTank2=0\r\n"));
     m_bench->sim.controller().setState(SimulatorSampleRecord());
     // The built-in SIM keeps no history: the simulated controller stands on an adapter's port here.
-    m_bench->z().ComPort->setPortName(QStringLiteral("ttyUSB0"));
-    QVERIFY(m_bench->z().ComPort->open());
+    m_bench->z().SetPortName(QStringLiteral("ttyUSB0"));
+    QVERIFY(m_bench->z().OpenPort());
     m_writes = 0;
     connect(&m_bench->z(), &TZENTIK::BusyChanged, this, [this](bool busy) {
         const int process = m_bench->z().ProcessId;

@@ -11,6 +11,7 @@
 
 #include "link/Processes.h"
 #include "tests/common/MemoryLink.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>
@@ -315,17 +316,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     });
     QObject::connect(&z, &TZENTIK::PageTransferred, &z, [&line] { ++line.pages; });
     for (const ProcessKind& kind : kProcesses)
-        (z.*kind.event).bindFunction(nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
+        z.SetCompletionEvent(kind.id, nullptr, [&line](TZENTIK* zentik) { checkFinished(line, *zentik); });
 
     switch (pageChoice % 4) {
     case 0:
-        z.PageIndex = 0;
+        z.SelectSensorTable(1);
         break;
     case 1:
-        z.PageIndex = 32;
+        z.SelectSensorTable(2);
         break;
     default:
-        z.PageIndex = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
+        ZentikTestSeam::pageIndex(z) = static_cast<qint8>(in.byte()) * 3; // outside 0..32 as well
     }
     (z.*FindProcess(line.process)->start)(1000);
 
@@ -358,7 +359,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 6:
             if (z.Timer->isActive()) {
                 line.ticked = true;
-                z.TimeOut();
+                ZentikTestSeam::timeOut(z);
             }
             break;
         default:
@@ -375,7 +376,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (z.ProcessId != 0) {
         FUZZ_CHECK(z.Timer->isActive());
         line.ticked = true;
-        z.TimeOut();
+        ZentikTestSeam::timeOut(z);
     }
     FUZZ_CHECK(line.completions == 1);
     FUZZ_CHECK(z.ProcessId == 0);

@@ -384,8 +384,8 @@ void tst_register::historyWindow_showsAColleaguesVersion_andWritesIt()
     window->BSaveAsClick();
     QTRY_COMPARE(FileContent(bench.path(QStringLiteral("saved.zkt"))), theirs.content);
     // The built-in SIM keeps no history: the simulated controller stands on an adapter's port here.
-    bench.z().ComPort->setPortName(QStringLiteral("ttyUSB0"));
-    QVERIFY(bench.z().ComPort->open());
+    bench.z().SetPortName(QStringLiteral("ttyUSB0"));
+    QVERIFY(bench.z().ReopenPort());
     window->BWriteClick();
     QTRY_VERIFY2(bench.sim.controller().state().Interval == 9, qPrintable(bench.messages.seen.join('\n')));
     QVERIFY(bench.messages.seen.join('\n').contains(QStringLiteral("review: ")));

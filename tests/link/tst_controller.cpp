@@ -6,6 +6,7 @@
 #include "link/unCRC.h"
 #include "tests/common/MemoryLink.h"
 #include "tests/common/TestSupport.h"
+#include "tests/common/ZentikTestSeam.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -181,7 +182,7 @@ void tst_controller::readConfig_decodesFlagBits()
         QTimer::singleShot(0, line, [=] { line->feed(BuildFrame(kResponseStart, cmd, answers.value(cmd))); });
     };
     bool done = false;
-    z.OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { done = true; });
+    z.SetCompletionEvent(Process::ReadConfig, nullptr, [&](TZENTIK*) { done = true; });
     z.ReadConfig(1000);
     QTRY_VERIFY(done);
     QCOMPARE(z.LastError, 0);
@@ -206,7 +207,7 @@ void tst_controller::closedPort_endsWithCode2InsideStarter()
     SimBench b;
     const ProcessKind& p = *FindProcess(process);
     bool calledInside = false;
-    (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) {
+    b.z.SetCompletionEvent(process, nullptr, [&](TZENTIK* z) {
         calledInside = true;
         QCOMPARE(z->ProcessId, 0);
         QCOMPARE(z->LastError, 2);
@@ -254,13 +255,13 @@ void tst_controller::rejection_endsWithItsCode()
 
     SimBench b(storePath());
     b.controller().addFault({SimFault::Reject, command, page});
-    b.z.NewParameters = someSettings();
-    b.z.NewPages = patternPages();
-    b.z.PageIndex = (process == 3 || process == 4) ? (page >= 32 ? 32 : 0) : 0;
+    b.z.SetNewParameters(someSettings());
+    b.z.SetNewPages(patternPages());
+    b.z.SelectSensorTable((process == 3 || process == 4) && page >= 32 ? 2 : 1);
     QVERIFY(b.z.OpenPort());
     int eventPageIndex = -1;
     const ProcessKind& p = *FindProcess(process);
-    (b.z.*p.event).bindFunction(nullptr, [&](TZENTIK* z) { eventPageIndex = z->PageIndex; });
+    b.z.SetCompletionEvent(process, nullptr, [&](TZENTIK* z) { eventPageIndex = z->PageIndex; });
     (b.z.*p.start)(1000);
     QTRY_COMPARE(b.z.ProcessId, 0);
     QCOMPARE(b.z.LastError, code);
@@ -298,7 +299,7 @@ void tst_controller::rejectedReserveLevel_keepsEarlierWritesAndSerial()
 {
     SimBench b(storePath());
     b.controller().addFault({SimFault::Reject, Cmd::WriteReserve});
-    b.z.NewParameters = someSettings();
+    b.z.SetNewParameters(someSettings());
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 7);
     const TParameters inController = b.controller().state();
@@ -392,8 +393,8 @@ void tst_controller::readTable_sensor2_usesPages32to63()
     SimBench b;
     b.controller().pages() = patternPages();
     QVERIFY(b.z.OpenPort());
-    b.z.Parameters.Pages[0][0] = 4242; // another sensor's pages stay as they were
-    b.z.PageIndex = 32;
+    ZentikTestSeam::parameters(b.z).Pages[0][0] = 4242; // another sensor's pages stay as they were
+    b.z.SelectSensorTable(2);
     QCOMPARE(b.run(3), 0);
     QCOMPARE(b.pages, 32);
     QCOMPARE(b.z.Parameters.Pages[0][0], quint16(4242));
@@ -413,9 +414,9 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
 {
     SimBench b;
     const TPages before = b.controller().pages();
-    b.z.NewPages = patternPages();
+    b.z.SetNewPages(patternPages());
     QVERIFY(b.z.OpenPort());
-    b.z.PageIndex = 0;
+    b.z.SelectSensorTable(1);
     QCOMPARE(b.run(4), 0);
     QCOMPARE(b.pages, 32);
     for (int page = 0; page < 32; ++page)
@@ -423,18 +424,19 @@ void tst_controller::writeTable_storesOnlyItsSensorsPages()
     for (int page = 32; page < 64; ++page)
         QCOMPARE(b.controller().pages()[page], before[page]);
     // The first frame carries page 0 low byte first.
-    const QByteArray first = BuildFrame(kRequestStart, Cmd::LoadPage, TZENTIK::PackPage(patternPages()[0]));
+    const QByteArray first = BuildFrame(kRequestStart, Cmd::LoadPage, PackPage(patternPages()[0]));
     QCOMPARE(b.log.first(), QStringLiteral("WRITE: ") + StrToHex(first, ' '));
 }
 
 void tst_controller::loadAllSettings_writesEverythingAndAdoptsIt()
 {
     SimBench b(storePath());
-    b.z.NewParameters = someSettings();
-    b.z.NewParameters.SerialNumber = QStringLiteral("KEPT");
-    b.z.NewPages = patternPages();
+    TParameters kept = someSettings();
+    kept.SerialNumber = QStringLiteral("KEPT");
+    b.z.SetNewParameters(kept);
+    b.z.SetNewPages(patternPages());
     QVERIFY(b.z.OpenPort());
-    b.z.Parameters.ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
+    ZentikTestSeam::parameters(b.z).ProgramNumber = QStringLiteral("BEFORE"); // process 6 resets nothing
     QCOMPARE(b.run(6), 0);
     QCOMPARE(b.pages, 64);
     QCOMPARE(b.controller().pages(), patternPages());
@@ -471,9 +473,11 @@ void tst_controller::writeChain_encodesGaugeAndPolling()
     QFETCH(bool, s1);
     QFETCH(bool, s2);
     SimBench b;
-    b.z.NewParameters.Inversion = inversion;
-    b.z.NewParameters.MultFactor = static_cast<quint8>(mult);
-    b.z.NewParameters.SensorOn = {s1, s2, false, false};
+    TParameters written = b.z.NewParameters;
+    written.Inversion = inversion;
+    written.MultFactor = static_cast<quint8>(mult);
+    written.SensorOn = {s1, s2, false, false};
+    b.z.SetNewParameters(written);
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 0);
     QFETCH(QString, gaugeFrame);
@@ -488,7 +492,9 @@ void tst_controller::writeChain_storesVolumesBeforeWriting()
 {
     SimBench b(storePath());
     IniFile(storePath()).writeInteger("SNOTHER", "Tank1", 5);
-    b.z.NewParameters.Volumes = {300, 450, 0, 0}; // neither sensor polled: both are stored anyway
+    TParameters written = b.z.NewParameters;
+    written.Volumes = {300, 450, 0, 0}; // neither sensor polled: both are stored anyway
+    b.z.SetNewParameters(written);
     b.controller().addFault({SimFault::Reject, Cmd::WriteAddress1});
     QVERIFY(b.z.OpenPort());
     QCOMPARE(b.run(2), 3);
@@ -515,7 +521,9 @@ void tst_controller::unwritableVolumeStore_endsWithCode13()
 {
     const QString missingFolder = m_dir->filePath(QStringLiteral("no/such/folder/SN.ini"));
     SimBench b(missingFolder);
-    b.z.NewParameters.SensorOn[0] = true;
+    TParameters written = b.z.NewParameters;
+    written.SensorOn[0] = true;
+    b.z.SetNewParameters(written);
     QVERIFY(b.z.OpenPort());
     for (int process : {2, 6}) {
         b.log.clear();
@@ -537,7 +545,7 @@ void tst_controller::destroyedReceiver_isNeverCalled()
     int calls = 0;
     {
         QObject receiver;
-        b.z.OnConfigRead.bindFunction(&receiver, [&](TZENTIK*) { ++calls; });
+        b.z.SetCompletionEvent(Process::ReadConfig, &receiver, [&](TZENTIK*) { ++calls; });
         b.z.ReadConfig(1000);
     }
     QTRY_COMPARE(b.z.ProcessId, 0);
@@ -562,9 +570,9 @@ void tst_controller::handlerMayStartTheNextProcess()
     SimBench b;
     QVERIFY(b.z.OpenPort());
     bool readDone = false;
-    b.z.NewParameters = someSettings();
-    b.z.OnConfigSave.bindFunction(nullptr, [&](TZENTIK* z) {
-        z->OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { readDone = true; });
+    b.z.SetNewParameters(someSettings());
+    b.z.SetCompletionEvent(Process::SaveConfig, nullptr, [&](TZENTIK* z) {
+        z->SetCompletionEvent(Process::ReadConfig, nullptr, [&](TZENTIK*) { readDone = true; });
         z->ReadConfig(1000);
     });
     b.z.SaveConfig(1000);
@@ -591,14 +599,12 @@ void tst_controller::startWhileBusy_isRefusedAndTheRunningOneEnds()
     QFETCH(int, second);
     SimBench b;
     QVERIFY(b.z.OpenPort());
-    b.z.NewParameters = someSettings();
-    b.z.NewPages = patternPages();
-    b.z.PageIndex = 32;
+    b.z.SetNewParameters(someSettings());
+    b.z.SetNewPages(patternPages());
+    b.z.SelectSensorTable(2);
     int ended = 0, othersEnded = 0;
     for (int id = 1; id <= 6; ++id)
-        (b.z.*FindProcess(id)->event).bindFunction(nullptr, [&, id](TZENTIK*) {
-            ++(id == running ? ended : othersEnded);
-        });
+        b.z.SetCompletionEvent(id, nullptr, [&, id](TZENTIK*) { ++(id == running ? ended : othersEnded); });
     QSignalSpy busy(&b.z, &TZENTIK::BusyChanged);
     (b.z.*FindProcess(running)->start)(1000);
     // Under way, past the first answer.
@@ -651,14 +657,13 @@ void tst_controller::freshConfigRead_onlyAnotherConfigReadTakesItsPlace()
     SimBench b;
     QVERIFY(b.z.OpenPort());
     QStringList ended;
-    (b.z.*FindProcess(running)->event).bindFunction(nullptr, [&](TZENTIK*) {
-        ended << QStringLiteral("first");
-    });
+    b.z.SetCompletionEvent(running, nullptr, [&](TZENTIK*) { ended << QStringLiteral("first"); });
     (b.z.*FindProcess(running)->start)(1000);
     // Only the first request is out: nothing has been answered yet.
     QCOMPARE(b.z.IsFreshConfigRead(), running == 1);
     if (takesPlace)
-        b.z.OnConfigRead.bindFunction(nullptr, [&](TZENTIK*) { ended << QStringLiteral("second"); });
+        b.z.SetCompletionEvent(Process::ReadConfig, nullptr,
+                               [&](TZENTIK*) { ended << QStringLiteral("second"); });
     QCOMPARE((b.z.*(replace ? &TZENTIK::ReplaceConfigRead : &TZENTIK::ReadConfig))(1000), takesPlace);
     QVERIFY(WaitUntil([&] { return !b.z.IsBusy(); }));
     QCOMPARE(ended, QStringList{QLatin1String(takesPlace ? "second" : "first")});
@@ -675,7 +680,7 @@ void tst_controller::openPort_refusedQuietly()
     TZENTIK z([&](const QString& name, QObject* parent) { return line = new MemoryLink(name, parent); });
     connect(&z, &TZENTIK::LogLine, this, [&](const QString& l) { log << l; });
     line->setRefuseOpen(true);
-    z.Parameters.SerialNumber = QStringLiteral("STALE");
+    ZentikTestSeam::parameters(z).SerialNumber = QStringLiteral("STALE");
     QVERIFY(!z.OpenPort());
     QCOMPARE(z.Parameters.SerialNumber, QStringLiteral("00000000"));
     QVERIFY(!z.ComPort->errorString().isEmpty());
@@ -690,8 +695,8 @@ void tst_controller::idleNoise_keepsReceiveBufferBounded()
     MemoryLink* line = nullptr;
     TZENTIK z([&](const QString& name, QObject* parent) { return line = new MemoryLink(name, parent); });
     QVERIFY(z.OpenPort());
-    z.Command.Response.Cmd = 0x8A;
-    z.Command.Response.Length = 67;
+    ZentikTestSeam::command(z).Response.Cmd = 0x8A;
+    ZentikTestSeam::command(z).Response.Length = 67;
     const QByteArray noise(1000, char(0x6E));
     for (int i = 0; i < 200; ++i)
         line->feed(noise);

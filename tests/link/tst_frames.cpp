@@ -5,6 +5,7 @@
 #include "link/HexText.h"
 #include "link/UzentikDevice.h"
 #include "link/unCRC.h"
+#include "tests/common/ZentikTestSeam.h"
 
 #include <QTest>
 
@@ -100,10 +101,11 @@ void tst_frames::findResponse()
     QFETCH(QByteArray, data);
 
     TZENTIK z([](const QString&, QObject*) { return nullptr; });
-    z.Command.Response.Cmd = static_cast<quint8>(command);
-    z.Command.Response.Length = ResponseLength(static_cast<quint8>(command));
-    z.Command.Waiting = true;
-    QCOMPARE(z.FindResponse(buffer), found);
+    TCommand& expected = ZentikTestSeam::command(z);
+    expected.Response.Cmd = static_cast<quint8>(command);
+    expected.Response.Length = ResponseLength(static_cast<quint8>(command));
+    expected.Waiting = true;
+    QCOMPARE(ZentikTestSeam::findResponse(z, buffer), found);
     QCOMPARE(z.Command.Waiting, !found);
     if (found) {
         QCOMPARE(z.Command.Response.Data, data);
@@ -114,11 +116,12 @@ void tst_frames::findResponse()
 void tst_frames::findResponse_leavesBufferAndStateAlone()
 {
     TZENTIK z([](const QString&, QObject*) { return nullptr; });
-    z.Command.Response.Cmd = 0x85;
-    z.Command.Response.Length = 4;
-    z.Command.Response.Data = "old";
+    TCommand& expected = ZentikTestSeam::command(z);
+    expected.Response.Cmd = 0x85;
+    expected.Response.Length = 4;
+    expected.Response.Data = "old";
     const QByteArray buffer = QByteArray::fromHex("6E85");
-    QVERIFY(!z.FindResponse(buffer));
+    QVERIFY(!ZentikTestSeam::findResponse(z, buffer));
     QCOMPARE(buffer, QByteArray::fromHex("6E85"));
     QCOMPARE(z.Command.Response.Data, QByteArray("old"));
 }
@@ -129,7 +132,7 @@ void tst_frames::packPage_lowByteFirst()
     page[0] = 0x1234;
     page[1] = 0x00FF;
     page[31] = 0xABCD;
-    const QByteArray bytes = TZENTIK::PackPage(page);
+    const QByteArray bytes = PackPage(page);
     QCOMPARE(bytes.size(), 64);
     QCOMPARE(bytes.left(4), QByteArray::fromHex("3412FF00"));
     QCOMPARE(bytes.right(2), QByteArray::fromHex("CDAB"));

@@ -22,7 +22,7 @@ private slots:
     void otherEndClosed_endsAtOnceWithCode2();
 
 private:
-    int run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start);
+    int run(int process, const std::function<void()>& start);
 
     std::shared_ptr<ControllerSimulator> m_sim;
     std::unique_ptr<PtyServer> m_server;
@@ -39,7 +39,7 @@ void tst_serial_pty::init()
     m_z = std::make_unique<TZENTIK>(defaultSerialLinkFactory());
     m_log.clear();
     connect(m_z.get(), &TZENTIK::LogLine, this, [this](const QString& l) { m_log << l; });
-    QVERIFY(m_z->ComPort->setPortName(m_server->path()));
+    QVERIFY(m_z->SetPortName(m_server->path()));
 }
 
 void tst_serial_pty::cleanup()
@@ -48,10 +48,10 @@ void tst_serial_pty::cleanup()
     m_server.reset();
 }
 
-int tst_serial_pty::run(TCompletionEvent TZENTIK::*event, const std::function<void()>& start)
+int tst_serial_pty::run(int process, const std::function<void()>& start)
 {
     bool done = false;
-    ((*m_z).*event).bindFunction(nullptr, [&](TZENTIK*) { done = true; });
+    m_z->SetCompletionEvent(process, nullptr, [&](TZENTIK*) { done = true; });
     start();
     if (!WaitUntil([&] { return done; }, 20000))
         return -1;
@@ -62,7 +62,7 @@ void tst_serial_pty::openPseudoTerminal_despiteMissingModemLines()
 {
     QVERIFY2(m_z->OpenPort(), qPrintable(m_z->ComPort->errorString()));
     QVERIFY(m_z->ComPort->isOpen());
-    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(1000); }), 0);
+    QCOMPARE(run(Process::ReadConfig, [&] { m_z->ReadConfig(1000); }), 0);
     QCOMPARE(m_z->Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(m_log.first(), QStringLiteral("WRITE: 61 82 AE "));
 }
@@ -73,7 +73,7 @@ void tst_serial_pty::readAllSettings_overTheLine()
     QVERIFY(m_z->OpenPort());
     int pages = 0;
     connect(m_z.get(), &TZENTIK::PageTransferred, this, [&] { ++pages; });
-    QCOMPARE(run(&TZENTIK::OnReadAllSettings, [&] { m_z->ReadAllSettings(1000); }), 0);
+    QCOMPARE(run(Process::ReadAllSettings, [&] { m_z->ReadAllSettings(1000); }), 0);
     QCOMPARE(pages, 64);
     QCOMPARE(m_z->Parameters.Pages, patternPages());
     QCOMPARE(m_z->Parameters.ProgramNumber, QStringLiteral("00010203"));
@@ -82,10 +82,12 @@ void tst_serial_pty::readAllSettings_overTheLine()
 void tst_serial_pty::loadAllSettings_overTheLine()
 {
     QVERIFY(m_z->OpenPort());
-    m_z->NewParameters.NetAddr = {7, 8, 0, 0};
-    m_z->NewParameters.OutputMode = 1;
-    m_z->NewPages = patternPages();
-    QCOMPARE(run(&TZENTIK::OnLoadAllSettings, [&] { m_z->LoadAllSettings(1000); }), 0);
+    TParameters written = m_z->NewParameters;
+    written.NetAddr = {7, 8, 0, 0};
+    written.OutputMode = 1;
+    m_z->SetNewParameters(written);
+    m_z->SetNewPages(patternPages());
+    QCOMPARE(run(Process::LoadAllSettings, [&] { m_z->LoadAllSettings(1000); }), 0);
     QCOMPARE(m_sim->pages(), patternPages());
     QCOMPARE(m_sim->state().NetAddr[1], quint8(8));
     QCOMPARE(m_sim->state().OutputMode, quint8(1));
@@ -98,7 +100,7 @@ void tst_serial_pty::piecesAndNoise_overTheLine()
     m_sim->addFault({SimFault::Garbage, Cmd::ReadAddress1});
     m_sim->addFault({SimFault::BadCrc, Cmd::ReadAddress2});
     QVERIFY(m_z->OpenPort());
-    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(1000); }), 0);
+    QCOMPARE(run(Process::ReadConfig, [&] { m_z->ReadConfig(1000); }), 0);
     QCOMPARE(m_z->Parameters.NetAddr[1], quint8(2));
     const int firstAccept = static_cast<int>(m_log.indexOf(QStringLiteral("Response has been ACCEPTED")));
     QVERIFY2(firstAccept >= 3, qPrintable(m_log.mid(0, 6).join('|'))); // WRITE, then one READ per piece
@@ -106,7 +108,7 @@ void tst_serial_pty::piecesAndNoise_overTheLine()
 
 void tst_serial_pty::missingDevice_cannotBeOpened()
 {
-    QVERIFY(m_z->ComPort->setPortName(QStringLiteral("/dev/zentik-no-such-port")));
+    QVERIFY(m_z->SetPortName(QStringLiteral("/dev/zentik-no-such-port")));
     QVERIFY(!m_z->OpenPort());
     QVERIFY(!m_z->ComPort->errorString().isEmpty());
     QVERIFY(m_log.isEmpty());
@@ -121,7 +123,7 @@ void tst_serial_pty::otherEndClosed_endsAtOnceWithCode2()
             m_server->stop();
     });
     // A time-out far beyond the wait: an end before it is the lost port's, not the timer's.
-    QCOMPARE(run(&TZENTIK::OnConfigRead, [&] { m_z->ReadConfig(60000); }), 2);
+    QCOMPARE(run(Process::ReadConfig, [&] { m_z->ReadConfig(60000); }), 2);
     // Closed, so that nothing is left to wake the program over and over.
     QVERIFY(!m_z->ComPort->isOpen());
     QCOMPARE(m_log.mid(m_log.size() - 2), (QStringList{QStringLiteral("ERROR: 2"), QString()}));

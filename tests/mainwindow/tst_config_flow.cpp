@@ -325,7 +325,7 @@ void tst_config_flow::closedPort_oneDialogAndNoProgressWindow()
     QFETCH(QStringList, expected);
     m_bench->fileDialogs.saveAnswer = path(QStringLiteral("i.zkt"));
     run([&] { main().ASaveConfigExecute(); });
-    main().Zentik->ComPort->close();
+    main().Zentik->ClosePort();
     m_bench->fileDialogs.openAnswer = path(QStringLiteral("i.zkt"));
     bool reportShown = false;
     main().files().showReport = [&] { reportShown = true; };

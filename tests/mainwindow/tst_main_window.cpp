@@ -272,7 +272,7 @@ void tst_main_window::refresh_portFailure_isReportedAndStops()
     m_bench->messages.take();
     m_bench->messages.explanations.clear();
     if (!wasOpen)
-        main().Zentik->ComPort->close();
+        main().Zentik->ClosePort();
     main().PortName = QStringLiteral("ttyUSB0");
     QCOMPARE(main().BRefreshClick(), !wasOpen);
     const QStringList seen = m_bench->messages.take();

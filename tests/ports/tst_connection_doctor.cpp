@@ -328,7 +328,7 @@ void tst_connection_doctor::controlCharacters_refusedBeforeThePortIsTouched()
         locksBefore << QDir(dir).entryList({QStringLiteral("LCK..") + cut + QLatin1Char('*')}, QDir::Files);
 
     TZENTIK z(defaultSerialLinkFactory());
-    QVERIFY(z.ComPort->setPortName(kSimulatedPortName));
+    QVERIFY(z.SetPortName(kSimulatedPortName));
     QVERIFY(z.OpenPort());
     const FlowOutcome outcome = OpenControllerPort(z, name, SystemView::live());
     QCOMPARE(outcome.kind, FlowOutcome::Kind::PortUnavailable);

@@ -29,7 +29,7 @@ struct FileBench
     FileBench()
     {
         z.setTankVolumeSaver(store.saver());
-        z.ComPort->setPortName(FilePortName(file));
+        z.SetPortName(FilePortName(file));
     }
     QByteArray content() const
     {
@@ -118,13 +118,16 @@ void tst_file_port::process_writesTheFileBackOnlyAfterAWriteThatSucceeds()
     const QByteArray before = bench.content();
     QVERIFY(bench.z.OpenPort());
     // What a write sends: sensor 2 now polled with 700 l, sensor 1 no longer, and other table words.
-    bench.z.NewParameters = sample;
-    bench.z.NewParameters.SensorOn = {false, true, false, false};
-    bench.z.NewParameters.Volumes = {1200, 700, 0, 0};
-    bench.z.NewParameters.Interval = 9;
-    for (TPage& page : bench.z.NewPages)
+    TParameters written = sample;
+    written.SensorOn = {false, true, false, false};
+    written.Volumes = {1200, 700, 0, 0};
+    written.Interval = 9;
+    bench.z.SetNewParameters(written);
+    TPages pages = bench.z.NewPages;
+    for (TPage& page : pages)
         page.fill(7);
-    bench.z.PageIndex = 0;
+    bench.z.SetNewPages(pages);
+    bench.z.SelectSensorTable(1);
     QCOMPARE(RunProcess(bench.z, process, 1000), Result::Success);
     if (!writesBack) {
         QCOMPARE(bench.content(), before);
@@ -162,9 +165,10 @@ void tst_file_port::anotherProgramsChange_isReadBeforeTheNextProcessAndKept()
     QCOMPARE(RunProcess(bench.z, Process::ReadConfig, 1000), Result::Success);
     QCOMPARE(bench.z.Parameters.NetAddr[0], quint8(42));
     // This program's write of sensor 1's table keeps the other program's table of sensor 2.
-    bench.z.NewPages = changed.Pages;
-    bench.z.NewPages[0].fill(5);
-    bench.z.PageIndex = 0;
+    TPages pages = changed.Pages;
+    pages[0].fill(5);
+    bench.z.SetNewPages(pages);
+    bench.z.SelectSensorTable(1);
     QCOMPARE(RunProcess(bench.z, Process::WriteTable, 1000), Result::Success);
     const IniDocument kept = IniFile(bench.file).load();
     QCOMPARE(kept.readInteger("PAGE_0", "Value_3", -1), 5);
@@ -186,8 +190,9 @@ void tst_file_port::writeBack_keepsTheFilesIdentifiersAsTheyStand()
     sample.ProgramNumber = QStringLiteral("0001a2b3");
     QVERIFY(ConfigFile::write(bench.file, sample));
     QVERIFY(bench.z.OpenPort());
-    bench.z.NewParameters = sample;
-    bench.z.NewParameters.Interval = 9;
+    TParameters written = sample;
+    written.Interval = 9;
+    bench.z.SetNewParameters(written);
     QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::Success);
     IniDocument doc;
     QVERIFY(ConfigFile::read(bench.file, doc));
@@ -209,8 +214,9 @@ void tst_file_port::fileWrittenByAnotherProgramDuringAWrite_keepsItsChangeAndSay
         if (!written)
             written = ConfigFile::write(bench.file, other);
     });
-    bench.z.NewParameters = SampleRecord();
-    bench.z.NewParameters.Interval = 9;
+    TParameters record = SampleRecord();
+    record.Interval = 9;
+    bench.z.SetNewParameters(record);
     QCOMPARE(RunProcess(bench.z, Process::SaveConfig, 1000), Result::VolumeStoreWriteFailed);
     QVERIFY(written);
     const QByteArray theirs = bench.content();

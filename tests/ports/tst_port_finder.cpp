@@ -87,14 +87,13 @@ void tst_port_finder::search_answersEachPortInTurn()
 void tst_port_finder::search_givesTheHeldPortBackOpen()
 {
     const SerialLinkFactory lines = SearchLines(nullptr, {}, {"ttyACM0"});
-    TComPort held;
-    held.setFactory(lines);
-    held.setPortName(QStringLiteral("ttyACM0"));
-    QVERIFY(held.open());
+    TZENTIK held(lines);
+    held.SetPortName(QStringLiteral("ttyACM0"));
+    QVERIFY(held.OpenPort());
     // The question goes out on a line of its own, while the held one is closed.
     bool heldOpenWhileAsked = true;
     PortFinder finder([&](const QString& name, QObject* parent) {
-        heldOpenWhileAsked = held.isOpen();
+        heldOpenWhileAsked = held.ComPort->isOpen();
         return lines(name, parent);
     });
     finder.setHeldPort(&held);
@@ -103,16 +102,16 @@ void tst_port_finder::search_givesTheHeldPortBackOpen()
     finder.start({"ttyACM0"}, [&] { done = true; });
     QVERIFY(WaitUntil([&] { return done; }));
     QVERIFY(!heldOpenWhileAsked);
-    QVERIFY(held.isOpen());
+    QVERIFY(held.ComPort->isOpen());
 
     // A search stopped while asking gives it back as well.
     finder.setTimeoutMs(60000);
     done = false;
     finder.start({"ttyACM0"}, [&] { done = true; });
-    QVERIFY(!held.isOpen());
+    QVERIFY(!held.ComPort->isOpen());
     finder.stop();
     QVERIFY(done);
-    QVERIFY(held.isOpen());
+    QVERIFY(held.ComPort->isOpen());
 }
 
 void tst_port_finder::search_refusedWhileTheControllerIsBusy()

@@ -6,6 +6,7 @@
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
 #include "tests/common/AppBench.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/screenshots/Shots.h"
 
 namespace {
@@ -15,7 +16,7 @@ const int kRegistered = RegisterShot("report", [](ShotSession& session) {
     TZENTIK& z = bench.z();
     if (!z.OpenPort() || bench.sim.run(Process::ReadAllSettings) != Result::Success)
         return;
-    bench.sim.store.LoadTankVolumes(z.Parameters);
+    bench.sim.store.LoadTankVolumes(ZentikTestSeam::parameters(z));
     const ReportDocument document =
         PrepareConfigReport(z.Parameters, bench.language,
                             QStringLiteral("ZENTIK Configurator ") + QStringLiteral(ZENTIK_VERSION));

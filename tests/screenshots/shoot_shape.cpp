@@ -4,6 +4,7 @@
 #include "table/TankShapeDialog.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QComboBox>
@@ -18,7 +19,7 @@ void shootShape(ShotSession& session)
     bench.options.file().writeInteger(Options::kSection, "AdminMODE", 1);
     bench.z().OpenPort();
     // Tank 1 as the controller knows it: further off the shape below than 2 %.
-    bench.z().Parameters.Volumes = {15000, 5000, 0, 0};
+    ZentikTestSeam::parameters(bench.z()).Volumes = {15000, 5000, 0, 0};
     QMdiArea area;
     area.resize(620, 580);
     area.show();

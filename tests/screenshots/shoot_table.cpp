@@ -4,10 +4,11 @@
 
 #include "config/ConfigFile.h"
 #include "mainwindow/CompareResult.h"
-#include "table/StringGridModel.h"
 #include "table/PointGrid.h"
+#include "table/StringGridModel.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/screenshots/Shots.h"
 
 #include <QMdiArea>
@@ -31,7 +32,7 @@ void prepare(AppBench& bench, const ShotSession& session)
     bench.language.OpenLanguage(session.language);
     bench.options.file().writeInteger(Options::kSection, "AdminMODE", 1);
     bench.z().OpenPort();
-    bench.z().Parameters.Volumes = {250, 150, 0, 0};
+    ZentikTestSeam::parameters(bench.z()).Volumes = {250, 150, 0, 0};
 }
 
 void shootTables(ShotSession& session)
@@ -56,7 +57,7 @@ void shootTables(ShotSession& session)
     one->close();
 
     // Sensor 2 on a large tank, its grid scrolled to the end: five-digit volumes with their decimals.
-    bench.z().Parameters.Volumes = {250, 15000, 0, 0};
+    ZentikTestSeam::parameters(bench.z()).Volumes = {250, 15000, 0, 0};
     TPages pages{};
     for (int n = 0; n < kTableEntries; ++n)
         TableEntry(pages, FirstPageOfSensor(2), n) =

@@ -10,6 +10,7 @@
 #include "table/TankShapeDialog.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
+#include "tests/common/ZentikTestSeam.h"
 #include "tests/table/TableLanguage.h"
 
 #include <QApplication>
@@ -123,7 +124,7 @@ void tst_sensor_window::init()
     QVERIFY(writeTableLanguage(m_bench->language.languageDir(), QStringLiteral("TABLE.LNG")));
     m_bench->language.OpenLanguage(QStringLiteral("TABLE.LNG"));
     QVERIFY(m_bench->z().OpenPort());
-    m_bench->z().Parameters.Volumes = {100, 100, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {100, 100, 0, 0};
     m_progressAtDialog.clear();
     m_bench->messages.onDialog = [this](const QString&) {
         m_progressAtDialog << (m_bench->progress.isVisible() ? "shown" : "closed");
@@ -431,7 +432,7 @@ void tst_sensor_window::keyRelease_correctsTheTypedValue()
     QFETCH(QString, typed);
     QVERIFY(openWindow(sensor));
     QFETCH(int, tank1);
-    m_bench->z().Parameters.Volumes[0] = tank1;
+    ZentikTestSeam::parameters(m_bench->z()).Volumes[0] = tank1;
     moveTo(0, column);
     type(typed);
     QTEST(m_w->points()->cell(0, column), "cell");
@@ -448,19 +449,19 @@ void tst_sensor_window::cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsN
 void tst_sensor_window::cursorMoveWithoutTankVolumes_changesNoCellAndWriteSendsNothing()
 {
     QFETCH(int, key);
-    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {250, 250, 0, 0};
     QVERIFY(openWindow(1));
     const Points typed{{"0", "0"}, {"250", "1023"}};
     setPoints(typed);
     // A configuration read that fails leaves the tank volumes at 0.
-    m_bench->z().Parameters.Volumes = {0, 0, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {0, 0, 0, 0};
     for (int i = 0; i < 3; ++i)
         this->key(key);
     QCOMPARE(points(), typed);
     QCOMPARE(transfer(m_w->AWrite), QStringList{"warning: " + msg("082")});
     QCOMPARE(m_bench->sim.controller().requestCount(), 0);
     // Once the volumes are known again, the table written is the one the points give over them.
-    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {250, 250, 0, 0};
     QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
     QCOMPARE(TableEntry(m_bench->sim.controller().pages(), 0, 1023), quint16(32768));
 }
@@ -602,7 +603,7 @@ void tst_sensor_window::writeCheck()
     QVERIFY(openWindow());
     QFETCH(Points, points);
     setPoints(points);
-    m_bench->z().NewPages = patternPages();
+    m_bench->z().SetNewPages(patternPages());
     const QStringList messages = transfer(m_w->AWrite);
     QCOMPARE(messages.first(), "question: " + sensorText("0010"));
     QCOMPARE(m_bench->messages.safeAnswers, QList{MessageService::Answer::No});
@@ -657,7 +658,7 @@ void tst_sensor_window::write_sendsTheWordsOfThePointList()
 {
     QFETCH(int, tank1);
     QFETCH(Points, points);
-    m_bench->z().Parameters.Volumes = {tank1, 50, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {tank1, 50, 0, 0};
     QVERIFY(openWindow(1));
     setPoints(points);
     TableWords words{};
@@ -689,7 +690,7 @@ void tst_sensor_window::readThenWrite_sendsTheSameWords()
     for (int n = 0; n < kTableEntries; ++n)
         TableEntry(pages, 0, n) = n < 10 ? special[n] : quint16(n * 61 + 7);
     m_bench->sim.controller().pages() = pages;
-    m_bench->z().Parameters.Volumes = {tank, tank, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {tank, tank, 0, 0};
     QVERIFY(openWindow(1));
     QCOMPARE(transfer(m_w->ARead).last(), "dialog: " + msg("008"));
     QTEST(m_w->points()->cell(500, 0), "volume500");
@@ -751,7 +752,7 @@ void tst_sensor_window::closedPort_leavesNoProgressWindow()
     QFETCH(bool, write);
     QVERIFY(openWindow(1));
     setPoints({{"0", "0"}, {"100", "1023"}});
-    m_bench->z().ComPort->close();
+    m_bench->z().ClosePort();
     const QStringList expected =
         write ? QStringList{"question: " + sensorText("0010"), "dialog: " + msg("005"),
                             "status: " + msg("005") + "2"}
@@ -771,9 +772,9 @@ void tst_sensor_window::readAndWrite_overAPseudoTerminal()
     QVERIFY2(server.start(&error), qPrintable(error));
     TZENTIK z(defaultSerialLinkFactory());
     QObject::connect(&z, &TZENTIK::PageTransferred, &m_bench->progress, &TFProgress::advance);
-    QVERIFY(z.ComPort->setPortName(server.path()));
+    QVERIFY(z.SetPortName(server.path()));
     QVERIFY(z.OpenPort());
-    z.Parameters.Volumes = {100, 100, 0, 0};
+    ZentikTestSeam::parameters(z).Volumes = {100, 100, 0, 0};
     m_bench->context.zentik = &z;
     QVERIFY(openWindow(2));
     m_w->setRequestTimeout(1000);
@@ -783,7 +784,7 @@ void tst_sensor_window::readAndWrite_overAPseudoTerminal()
     sim->pages() = TPages{};
     TPages marked{};
     marked[0].fill(0x5A5A);
-    z.NewPages = marked;
+    z.SetNewPages(marked);
     QCOMPARE(transfer(m_w->AWrite).last(), "dialog: " + msg("006"));
     for (int page = 0; page < 64; ++page) {
         QCOMPARE(sim->pages()[page], page < 32 ? TPage{} : patternPages()[page]);
@@ -867,7 +868,7 @@ void tst_sensor_window::pointsFromAFileOrTheShape_writeTheTableWritePointsWrites
 {
     QFETCH(QByteArray, file);
     QFETCH(Words, words);
-    m_bench->z().Parameters.Volumes = {500, 500, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {500, 500, 0, 0};
     QVERIFY(openWindow(1));
     if (!file.isEmpty()) {
         spreadsheet(m_w->AImportPoints, file);
@@ -974,7 +975,7 @@ void tst_sensor_window::import_aboveTheTotal_asksBeforeReplacing()
     QFETCH(bool, answer);
     QFETCH(QString, question);
     QFETCH(bool, replaced);
-    m_bench->z().Parameters.Volumes = {250, 250, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {250, 250, 0, 0};
     QVERIFY(openWindow(1));
     const Points before{{"0", "0"}, {"100", "1023"}};
     setPoints(before);
@@ -1015,7 +1016,7 @@ void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten()
 {
     QFETCH(QString, how);
     QFETCH(QList<bool>, answers);
-    m_bench->z().Parameters.Volumes = {500, 500, 0, 0};
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {500, 500, 0, 0};
     QVERIFY(openWindow(1));
     m_bench->sim.controller().pages() = TPages{};
     if (how == QLatin1String("typed"))
