@@ -8,8 +8,11 @@
 #include <QHash>
 #include <QLibraryInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 namespace {
 
@@ -95,6 +98,55 @@ QStringList layeringProblems(const QString& root, const QStringList& layers, con
     return problems;
 }
 
+// Every circle of includes between units (a header and its source are one unit, "folder/Name"), each as
+// "a -> b -> a": a unit that needs itself through others cannot be read, built or moved alone.
+QStringList includeCircles(const QString& root, const QStringList& folders)
+{
+    static const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*"([^"]+/[^"/]+)\.h")"),
+                                            QRegularExpression::MultilineOption);
+    QMap<QString, QSet<QString>> uses;
+    for (const QString& folder : folders) {
+        QDirIterator files(QDir(root).filePath(folder), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
+                           QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString rel = QDir(root).relativeFilePath(file.fileName());
+            const QString unit = rel.left(rel.lastIndexOf(QLatin1Char('.')));
+            QSet<QString>& targets = uses[unit];
+            auto matches = include.globalMatch(QString::fromUtf8(file.readAll()));
+            while (matches.hasNext()) {
+                const QString target = matches.next().captured(1);
+                if (target != unit)
+                    targets.insert(target);
+            }
+        }
+    }
+    // Depth first; a unit met again while it is still on the path closes a circle.
+    QStringList circles;
+    QHash<QString, int> state; // 1 on the path, 2 done
+    QStringList path;
+    std::function<void(const QString&)> visit = [&](const QString& unit) {
+        state[unit] = 1;
+        path << unit;
+        QStringList targets = uses.value(unit).values();
+        targets.sort();
+        for (const QString& target : targets) {
+            if (state.value(target) == 1)
+                circles << (path.mid(path.indexOf(target)) << target).join(QStringLiteral(" -> "));
+            else if (state.value(target) == 0 && uses.contains(target))
+                visit(target);
+        }
+        path.removeLast();
+        state[unit] = 2;
+    };
+    for (auto it = uses.cbegin(); it != uses.cend(); ++it)
+        if (state.value(it.key()) == 0)
+            visit(it.key());
+    return circles;
+}
+
 } // namespace
 
 class tst_layering : public QObject
@@ -103,9 +155,11 @@ class tst_layering : public QObject
 
 private slots:
     void program_includesOnlyEarlierLayers();
+    void program_hasNoIncludeCircle();
     void everySource_namesItsLicence();
     void check_findsEachKindOfProblem_data();
     void check_findsEachKindOfProblem();
+    void check_findsCircleWithinOneFolder();
 };
 
 void tst_layering::program_includesOnlyEarlierLayers()
@@ -116,6 +170,13 @@ void tst_layering::program_includesOnlyEarlierLayers()
     const QStringList problems = layeringProblems(qEnvironmentVariable("ZENTIK_SOURCE_DIR"), layers,
                                                   listFromEnvironment("ZENTIK_WIDGET_FREE_LAYERS"));
     QVERIFY2(problems.isEmpty(), qPrintable(QLatin1Char('\n') + problems.join(QLatin1Char('\n'))));
+}
+
+void tst_layering::program_hasNoIncludeCircle()
+{
+    const QStringList circles =
+        includeCircles(qEnvironmentVariable("ZENTIK_SOURCE_DIR"), listFromEnvironment("ZENTIK_LAYERS"));
+    QVERIFY2(circles.isEmpty(), qPrintable(circles.join(QLatin1Char('\n'))));
 }
 
 // The program is free software under the GPL: every source says so in its first line, the licence's SPDX
@@ -189,6 +250,24 @@ void tst_layering::check_findsEachKindOfProblem()
         QCOMPARE(layeringProblems(root.path(), layers, {}).last(),
                  QStringLiteral("low and high include each other (low/a.cpp:2, high/c.cpp:1)"));
     }
+}
+
+// Units of one folder may include each other, but not round in a circle.
+void tst_layering::check_findsCircleWithinOneFolder()
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("low"));
+    const auto write = [&](const char* name, const QByteArray& content) {
+        QFile file(root.filePath(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    };
+    write("low/a.h", "#include \"low/b.h\"\n");
+    write("low/b.h", "#pragma once\n");
+    write("low/c.cpp", "#include \"low/a.h\"\n");
+    QCOMPARE(includeCircles(root.path(), {QStringLiteral("low")}), QStringList());
+    write("low/b.cpp", "#include \"low/b.h\"\n#include \"low/a.h\"\n");
+    QCOMPARE(includeCircles(root.path(), {QStringLiteral("low")}), QStringList{"low/a -> low/b -> low/a"});
 }
 
 QTEST_GUILESS_MAIN(tst_layering)
