@@ -6,7 +6,8 @@
 // against zentik-sim answering at 19200 baud, and prints the wire time (bytes on the line x 10 / 19200), the
 // measured time, their ratio and the time the tool adds between the end of an answer and the start of its
 // next request. Then times writing and checking a full configuration file, and what a read costs whose line
-// closes at its other end while a request waits for its answer.
+// closes at its other end while a request waits for its answer. Last, a full read (what a save does) with
+// every answer held back for an adapter's latency timer, at FTDI's default and at its lowest.
 //
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
 //                                        file write and check < 20 ms each, a closed line ends the read
@@ -159,12 +160,14 @@ int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QStr
 }
 
 // One job against a fresh paced simulator; its statistics cover exactly this job.
-Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index)
+Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index,
+            const QStringList& simulatorOptions = {})
 {
     Run run;
     const QString statsPath = QDir(workDir).filePath(QStringLiteral("stats-%1").arg(index));
     QProcess sim;
-    sim.start(simulator, {QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath});
+    sim.start(simulator,
+              QStringList{QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath} + simulatorOptions);
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "bench_link: cannot start %s\n", qPrintable(simulator));
         return run;
@@ -272,6 +275,36 @@ void timeClosedLine(const QString& simulator)
                 clock.nsecsElapsed() / 1e6, cpuMs);
 }
 
+// A full read as a save makes it, with every answer held back for the adapter's latency timer: FTDI's
+// default of 16 ms and the 1 ms that the low-latency request and the udev rule give. A pseudo-terminal
+// refuses the request, so the simulator stands in for the driver's part.
+bool timeAdapterLatency(const QString& simulator, const QString& workDir, int runs, int& index)
+{
+    std::printf(
+        "\nA full save (5 read all) behind an adapter's latency timer (zentik-sim --pace --latency MS)\n");
+    std::printf("latency  result  requests  wire ms  measured ms  ratio  held per request\n");
+    const Job readAll = [](TZENTIK& z, TankVolumeStore&) {
+        return RunProcess(z, Process::ReadAllSettings, 1000);
+    };
+    bool good = true;
+    for (const int latencyMs : {16, 1}) {
+        for (int i = 0; i < runs; ++i) {
+            const Run r = runOnce(readAll, simulator, workDir, index++,
+                                  {QStringLiteral("--latency"), QString::number(latencyMs)});
+            const double wire = wireMs(r.line.bytes);
+            std::printf("%4d ms %7d %9lld %8.1f %12.1f %6.3f %10.2f ms\n", latencyMs, r.result,
+                        static_cast<long long>(r.line.requests), wire, r.measuredMs,
+                        wire > 0 ? r.measuredMs / wire : 0,
+                        r.line.requests > 0 ? (r.measuredMs - wire) / r.line.requests : 0);
+            good = good && r.result == 0;
+        }
+    }
+    std::printf(
+        "  (a pseudo-terminal refuses the low-latency request: on a real FTDI adapter the request takes "
+        "the line from the first row to the second)\n");
+    return good;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -333,5 +366,6 @@ int main(int argc, char* argv[])
     }
     timeFiles(work.path(), parser.value(files).toInt());
     timeClosedLine(simulator);
+    allGood = timeAdapterLatency(simulator, work.path(), parser.value(runs).toInt(), index) && allGood;
     return allGood ? 0 : 1;
 }

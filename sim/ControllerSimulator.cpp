@@ -231,7 +231,7 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
             delay = qMax(delay, lineTimeUs(requestLength + sent));
         if (i > 0)
             delay += m_splitGapUs;
-        chunks.append(SimChunk{delay, pieces[i]});
+        chunks.append(SimChunk{delay + m_latencyUs, pieces[i]});
     }
     return chunks;
 }

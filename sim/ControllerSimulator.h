@@ -64,6 +64,8 @@ public:
     bool pacing() const { return m_pacing; }
     void setLateDelayMs(int ms) { m_lateDelayUs = qint64(ms) * 1000; }
     void setSplitGapUs(qint64 us) { m_splitGapUs = us; }
+    // Every answer held back this long on top, as a USB adapter waiting for its latency timer does.
+    void setAnswerLatencyMs(int ms) { m_latencyUs = qint64(ms) * 1000; }
     static qint64 lineTimeUs(qint64 bytes) { return bytes * 10 * 1000000 / 19200; }
 
     // The controller's memory.
@@ -106,6 +108,7 @@ private:
     bool m_pacing = false;
     qint64 m_lateDelayUs = 1500 * 1000;
     qint64 m_splitGapUs = 3000;
+    qint64 m_latencyUs = 0;
     int m_requests = 0;
     QList<SimExchange> m_exchanges;
 };

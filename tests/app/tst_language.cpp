@@ -468,6 +468,8 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "164", 1},
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
+    {"MESSAGES", "255", 2}, // the port, the adapter's latency timer
+    {"MESSAGES", "256", 3},
     {"MESSAGES", "169", 1},
     {"MESSAGES", "170", 2}, // the total volume before and after
     {"MESSAGES", "171", 3}, // the sensor, its tank volume, the litres its table will show

@@ -413,6 +413,8 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("pieces") << QStringList{"--split", "all"} << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("paced") << QStringList{"--pace"} << QStringList{"read"} << 0;
+    QTest::newRow("behind an adapter's latency timer")
+        << QStringList{"--pace", "--latency", "16"} << QStringList{"read"} << 0;
     QTest::newRow("report, page silent")
         << QStringList{"--silent", "0x89@40"} << QStringList{"report", "r.pdf"} << 1;
 }
