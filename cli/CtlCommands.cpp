@@ -32,7 +32,11 @@ const char* kOptionsHelp =
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
     "  --force                with load: write a file with missing or non-numeric entries too (never a\n"
-    "                         value out of range); with write-points: points above the total volume too\n"
+    "                         value out of range); with write-points: points above the total volume and\n"
+    "                         points that look mistyped too\n"
+    "  --method M             with write-points and check-points: linear (straight lines between the\n"
+    "                         points) or monotone (a smooth curve that never falls); default: Interpolation\n"
+    "                         in options.ini, linear without it\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
     "  --no-backup            with load, write-table, write-points, write-settings, undo: write without\n"
     "                         reading the controller into the history first\n"
@@ -43,7 +47,8 @@ const char* kOptionsHelp =
     "  --points N             how many points, 2 to 1024 (default 32)\n"
     "  -h, --help             print this help\n"
     "  --version              print the name, version and licence\n"
-    "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage,\n"
+    "Exit status: 0 success, 1-13 result code, 20 verify found differences or check-points a point that\n"
+    "  looks mistyped, 64 usage,\n"
     "  65 invalid file or a refused answer of the team register, 66 nothing in the history,\n"
     "  69 port or team register not reached, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
@@ -76,9 +81,14 @@ const QList<CtlCommand>& table()
          "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"},
         {"write-table", {2, 2, CtlFlows::isSensor}, {NoBackup}, Needs::Port, CtlFlows::writeTable,
          "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"},
-        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup}, Needs::Port, CtlFlows::writePoints,
-         "  write-points [--force] 1|2 FILE\n"
-         "                         write the table computed from FILE's points (litres, code per line)\n"},
+        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup, Method}, Needs::Port, CtlFlows::writePoints,
+         "  write-points [--force] [--method linear|monotone] 1|2 FILE\n"
+         "                         write the table computed from FILE's points (litres, code per line);\n"
+         "                         points that look mistyped are refused (exit 65) unless --force\n"},
+        {"check-points", {1, 1}, {Method}, Needs::Home, CtlFlows::checkPoints,
+         "  check-points [--method linear|monotone] FILE\n"
+         "                         print the points of FILE that look mistyped, then the table's estimated\n"
+         "                         error; exit 20 when a point looks mistyped\n"},
         {"write-settings", {1, kAny, nullptr, CtlFlows::settingsProblem}, {NoBackup}, Needs::Port,
          CtlFlows::writeSettings,
          "  write-settings KEY=VALUE...\n"
@@ -186,7 +196,8 @@ QList<QCommandLineOption> CtlCommands::commandOptions()
            CtlShape::options() +
            QList<QCommandLineOption>{QCommandLineOption(DryRun), QCommandLineOption(NoBackup),
                                      QCommandLineOption(Save, QString(), QStringLiteral("FILE")),
-                                     QCommandLineOption(Quiet)};
+                                     QCommandLineOption(Quiet),
+                                     QCommandLineOption(Method, QString(), QStringLiteral("M"))};
 }
 
 QString CtlCommands::misplacedOption(const CtlCommand& command, const QCommandLineParser& parser)

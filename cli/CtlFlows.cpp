@@ -2,7 +2,10 @@
 #include "cli/CtlFlows.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "calibration/PointsCsv.h"
+#include "cli/CtlCommands.h"
 #include "cli/CtlExit.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
@@ -123,6 +126,32 @@ bool readPointsFile(const QString& path, PointList* points, int* exitCode)
     return false;
 }
 
+const QList<std::pair<QString, Interpolation>> kMethods = {
+    {QStringLiteral("linear"), Interpolation::Linear}, {QStringLiteral("monotone"), Interpolation::Monotone}};
+
+// --method, or the options file's Interpolation; false for a name no method has.
+bool methodOf(const CtlCall& call, const Options& options, Interpolation* method)
+{
+    if (!call.isSet(CtlOption::Method)) {
+        *method = InterpolationOfOption(options.interpolation());
+        return true;
+    }
+    for (const auto& [name, value] : kMethods) {
+        if (name == call.value(CtlOption::Method)) {
+            *method = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+int badMethod(const CtlCall& call, const QString& command)
+{
+    return CtlCommands::usage(
+        QStringLiteral("--method takes linear or monotone, not '%1'").arg(call.value(CtlOption::Method)),
+        command);
+}
+
 } // namespace
 
 bool CtlFlows::isSensor(const QString& text)
@@ -225,9 +254,36 @@ int CtlFlows::writePoints(const CtlCall& call)
     PointList points;
     if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
         return exitCode;
+    Interpolation method = Interpolation::Linear;
+    if (!methodOf(call, *session.context().options, &method))
+        return badMethod(call, QStringLiteral("write-points"));
     const int sensor = sensorOf(call.arguments[0]);
-    return session.runFlow(
-        [&](const FlowRun& run) { StartPointsWrite(session.context(), sensor, points, QLocale::c(), run); });
+    return session.runFlow([&](const FlowRun& run) {
+        StartPointsWrite(session.context(), sensor, points, method, QLocale::c(), run);
+    });
+}
+
+int CtlFlows::checkPoints(const CtlCall& call)
+{
+    const Options options(call.settings.paths.optionsFile());
+    Interpolation method = Interpolation::Linear;
+    if (!methodOf(call, options, &method))
+        return badMethod(call, QStringLiteral("check-points"));
+    PointList points;
+    if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
+        return exitCode;
+    PointsReview review;
+    QString error;
+    if (!ReviewPoints(points, 0, method, QLocale::c(), &review, &error)) {
+        printErr(QStringLiteral("zentikctl: %1: %2").arg(fileOf(call), error));
+        return Exit::InvalidFile;
+    }
+    LanguageCatalog language(call.settings.paths.languageDir());
+    language.OpenLanguage(options.languageFile());
+    for (const QString& line : PointFlagLines(language, review, QLocale::c()))
+        printOut(line);
+    printOut(TableErrorText(language, review.error, QLocale::c()));
+    return review.flags.isEmpty() ? Exit::Ok : Exit::Differs;
 }
 
 int CtlFlows::writeSettings(const CtlCall& call)

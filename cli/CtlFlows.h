@@ -19,6 +19,8 @@ int verify(const CtlCall& call);
 int readTable(const CtlCall& call);
 int writeTable(const CtlCall& call);
 int writePoints(const CtlCall& call);
+// The points of a file checked as write-points checks them, and the table's estimated error.
+int checkPoints(const CtlCall& call);
 int writeSettings(const CtlCall& call);
 int report(const CtlCall& call);
 
