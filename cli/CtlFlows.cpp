@@ -251,12 +251,12 @@ int CtlFlows::writeTable(const CtlCall& call)
 int CtlFlows::writePoints(const CtlCall& call)
 {
     CtlSession session(call.settings);
-    PointList points;
-    if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
-        return exitCode;
     Interpolation method = Interpolation::Linear;
     if (!methodOf(call, *session.context().options, &method))
         return badMethod(call, QStringLiteral("write-points"));
+    PointList points;
+    if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
+        return exitCode;
     const int sensor = sensorOf(call.arguments[0]);
     return session.runFlow([&](const FlowRun& run) {
         StartPointsWrite(session.context(), sensor, points, method, QLocale::c(), run);
@@ -307,9 +307,11 @@ int CtlFlows::report(const CtlCall& call)
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
-        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, ReportProgramName(),
-                                                        context.zentik->ComPort->portName()),
-                                    file, &error, &reason))
+        if (!ReportOutput::writePdf(
+                PrepareConfigReport(record, *context.language, ReportProgramName(),
+                                    context.zentik->ComPort->portName(),
+                                    InterpolationOfOption(context.options->interpolation())),
+                file, &error, &reason))
             return FlowOutcome::unwritable(error, reason);
         return FlowOutcome::done();
     };
