@@ -934,10 +934,11 @@ void tst_zentikctl::report_isOneA4PageWithTheControllersData()
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     QVERIFY(text.waitForFinished(30000));
     const QString words = QString::fromUtf8(text.readAllStandardOutput());
-    // Title, serial number, the top level code, sensor 1's last volume and the footer.
+    // Title, serial number, the top level code, sensor 1's last volume, a table's error and the footer.
     for (const QString& expected :
          {QStringLiteral("Settings sheet"), QStringLiteral("A1B2C3D4"), QStringLiteral("1023"),
-          QStringLiteral("499.992"), QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
+          QStringLiteral("499.992"), QStringLiteral("Estimated table error (linear interpolation): "),
+          QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
         QVERIFY2(words.contains(expected), qPrintable(expected));
 }
 
