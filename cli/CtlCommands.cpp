@@ -61,6 +61,26 @@ int pointsFromShape(const CtlCall& call)
     return problem.isEmpty() ? status : CtlCommands::usage(problem, QStringLiteral("points-from-shape"));
 }
 
+// An unknown --method is a usage error before anything is read or opened.
+int withMethod(const CtlCall& call, int (*run)(const CtlCall&), const QString& word)
+{
+    const QString method = call.value(CtlOption::Method);
+    if (call.isSet(CtlOption::Method) && !CtlFlows::isMethod(method))
+        return CtlCommands::usage(QStringLiteral("--method takes linear or monotone, not '%1'").arg(method),
+                                  word);
+    return run(call);
+}
+
+int writePoints(const CtlCall& call)
+{
+    return withMethod(call, CtlFlows::writePoints, QStringLiteral("write-points"));
+}
+
+int checkPoints(const CtlCall& call)
+{
+    return withMethod(call, CtlFlows::checkPoints, QStringLiteral("check-points"));
+}
+
 // In the order of the help. Each row: name, arguments (fewest, most, what the first must be, a problem of
 // them all), options, what it needs, the function that runs it, its help entry.
 const QList<CtlCommand>& table()
@@ -82,11 +102,11 @@ const QList<CtlCommand>& table()
          "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"},
         {"write-table", {2, 2, CtlFlows::isSensor}, {NoBackup}, Needs::Port, CtlFlows::writeTable,
          "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"},
-        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup, Method}, Needs::Port, CtlFlows::writePoints,
+        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup, Method}, Needs::Port, writePoints,
          "  write-points [--force] [--method linear|monotone] 1|2 FILE\n"
          "                         write the table computed from FILE's points (litres, code per line);\n"
          "                         points that look mistyped are refused (exit 65) unless --force\n"},
-        {"check-points", {1, 1}, {Method}, Needs::Home, CtlFlows::checkPoints,
+        {"check-points", {1, 1}, {Method}, Needs::Home, checkPoints,
          "  check-points [--method linear|monotone] FILE\n"
          "                         print the points of FILE that look mistyped, then the table's estimated\n"
          "                         error; exit 20 when a point looks mistyped\n"},
