@@ -5,6 +5,7 @@
 
 #include "config/ConfigFile.h"
 #include "flows/LoadConfigFlow.h"
+#include "flows/PointsFlow.h"
 #include "flows/UndoFlow.h"
 #include "history/ControllerHistory.h"
 #include "tests/common/AppBench.h"
@@ -33,6 +34,8 @@ private slots:
     void cancelledReview_writesAndKeepsNothing();
     void undo_restoresTheControllerByteForByte_andASecondRedoes();
     void undo_withoutABackup_writesNothingAndSaysSo();
+    void reviewedPoints_eachNamedOnceByPlaceInTheList_data();
+    void reviewedPoints_eachNamedOnceByPlaceInTheList();
 
 private:
     QString text(const char* section, const char* key) const
@@ -202,6 +205,42 @@ void tst_write_flows::undo_withoutABackup_writesNothingAndSaysSo()
     QCOMPARE(outcome.detail, text("MESSAGES", "072").arg(kSerial));
     QCOMPARE(m_writes, 0);
     QVERIFY(SameController(m_bench->sim.controller().state(), SimulatorSampleRecord()));
+}
+
+void tst_write_flows::reviewedPoints_eachNamedOnceByPlaceInTheList_data()
+{
+    QTest::addColumn<QStringList>("codes"); // of 0, 100, ... 1000 l
+    QTest::addColumn<QList<int>>("planned");
+    QTest::addColumn<QStringList>("lines");
+    const QStringList straight{"0", "102", "205", "307", "409", "512", "614", "716", "818", "921", "1023"};
+    QList<int> plan{0, 102, 205, 307, 409, 512, 614, 716, 818, 921, 1023};
+    QStringList mistyped = straight;
+    mistyped[4] = QStringLiteral("451");
+    const QString offTrend = QStringLiteral("point 5 (400 l, code 451): off the curve of its neighbours, "
+                                            "which puts its code between 409 and 410");
+    QTest::newRow("clean, no plan") << straight << QList<int>{} << QStringList{};
+    QList<int> planFar = plan;
+    planFar[4] = 300;
+    QTest::newRow("mistyped, far from its plan too") << mistyped << planFar << QStringList{offTrend};
+    plan[2] = 150;
+    const QString farFromPlan = QStringLiteral(
+        "point 3 (200 l, code 205): far from the planned code, which puts it between 126 and 174");
+    QTest::newRow("off the plan") << straight << plan << QStringList{farFromPlan};
+    QTest::newRow("mistyped and off the plan") << mistyped << plan << QStringList{offTrend, farFromPlan};
+}
+
+void tst_write_flows::reviewedPoints_eachNamedOnceByPlaceInTheList()
+{
+    QFETCH(QStringList, codes);
+    QFETCH(QList<int>, planned);
+    QStringList volumes;
+    for (int i = 0; i < codes.size(); ++i)
+        volumes << QString::number(100 * i);
+    PointsReview review;
+    QString error;
+    QVERIFY(ReviewPoints(PointList(volumes, codes), 1000, Interpolation::Linear, QLocale::c(), &review,
+                         &error, planned));
+    QTEST(PointFlagLines(m_bench->language, review, QLocale::c()), "lines");
 }
 
 QTEST_MAIN(tst_write_flows)
