@@ -6,6 +6,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "flows/PointsFlow.h"
 #include "flows/TableFlows.h"
 #include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
@@ -13,6 +14,7 @@
 #include "table/StringGridModel.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QRadioButton>
@@ -111,6 +113,11 @@ void TFSensor1::ApplyTexts()
     // keep their built-in captions where the language file has none.
     for (auto [action, key] : {std::pair{ASort, "0070"}, {Ared2, "0071"}, {Ared4, "0072"}, {AClear, "0073"}})
         action->setText(m_context.language->LanguageText("SENSOR", key, action->text()));
+    m_methodCaption->setText(text("SENSOR", "0080"));
+    CBMethod->setItemText(static_cast<int>(Interpolation::Linear), text("SENSOR", "0081"));
+    CBMethod->setItemText(static_cast<int>(Interpolation::Monotone), text("SENSOR", "0082"));
+    m_errorCaption->setText(text("SENSOR", "0083"));
+    LError->setToolTip(text("SENSOR", "0094"));
     fitCommandCaptions();
 }
 
@@ -233,6 +240,7 @@ void TFSensor1::AClearExecute()
 {
     SGUser->resetPoints(PointList::zero());
     m_keptPoints = SGUser->points();
+    m_plannedCodes.clear();
     ComputeTable();
 }
 
@@ -243,7 +251,7 @@ bool TFSensor1::ComputeTable()
     QStringList texts;
     QString error;
     const qint32 total = totalVolume();
-    if (!TableTextsOf(SGUser->points(), total, m_locale, &texts, &error))
+    if (!TableTextsOf(SGUser->points(), total, m_locale, &texts, &error, method()))
         return tellError(error);
     m_results->setColumn(kVolumeColumn, texts);
     m_tableRead = false;
@@ -254,6 +262,7 @@ bool TFSensor1::ComputeTable()
 
 bool TFSensor1::RedrawChart()
 {
+    reviewPoints();
     if (RBue->isChecked())
         return DrawFractionChart();
     return DrawVolumeChart();
@@ -291,6 +300,54 @@ void TFSensor1::RBueClick()
     DrawFractionChart();
 }
 
+Interpolation TFSensor1::method() const
+{
+    return static_cast<Interpolation>(CBMethod->currentIndex());
+}
+
+void TFSensor1::CBMethodChange(int index)
+{
+    Chart1->setInterpolation(method());
+    if (!m_context.options->setInterpolation(index))
+        m_context.messages->error(m_context.options->errorString());
+    SGUser->finishEditing();
+    ComputeTable();
+}
+
+QList<int> TFSensor1::expectedCodes() const
+{
+    if (m_plannedCodes.isEmpty())
+        return {};
+    QList<int> expected;
+    for (int row = 0; row < m_points->rows(); ++row) {
+        const int planned = m_plannedCodes.value(m_points->cell(row, kVolumeColumn), -1);
+        // A code still 0 where the plan expects the probe to read has not been typed yet.
+        const bool typed = m_points->cell(row, kCodeColumn) != kZeroText || planned <= 0;
+        expected << (typed ? planned : -1);
+    }
+    return expected;
+}
+
+void TFSensor1::reviewPoints()
+{
+    PointsReview review;
+    QString error;
+    QMap<int, QString> marks;
+    // Texts that are no numbers are the table's to report; nothing is marked meanwhile.
+    const bool reviewed =
+        ReviewPoints(SGUser->points(), totalVolume(), method(), m_locale, &review, &error, expectedCodes());
+    if (reviewed)
+        for (const PointFlag& flag : review.flags)
+            marks.insert(flag.point, PointFlagReason(*m_context.language, flag));
+    m_points->setRowMarks(marks);
+    Chart1->setFlaggedPoints(marks);
+    if (!reviewed || review.error.point < 0)
+        return LError->setText(QStringLiteral("—"));
+    LError->setText(text("SENSOR", "0084")
+                        .arg(m_locale.toString(review.error.litres, 'f', 1),
+                             m_locale.toString(review.error.share * 100, 'f', 2)));
+}
+
 bool TFSensor1::CopyTableToPoints()
 {
     PointList points;
@@ -298,5 +355,6 @@ bool TFSensor1::CopyTableToPoints()
     if (!PointsOfTableTexts(m_results->column(kVolumeColumn), totalVolume(), m_locale, &points, &error))
         return tellError(error);
     SGUser->resetPoints(points);
+    m_plannedCodes.clear();
     return true;
 }

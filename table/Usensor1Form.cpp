@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/Usensor1.h"
 
+#include "app/Options.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -241,7 +244,12 @@ void TFSensor1::buildLayout()
     Chart1 = new CalibrationChart(client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setMinimumWidth(kSmallestChartWidth);
-    body->addWidget(Chart1, 1);
+    auto* chartColumn = new QVBoxLayout;
+    chartColumn->setContentsMargins(0, 0, 0, 0);
+    chartColumn->setSpacing(0);
+    chartColumn->addWidget(Chart1, 1);
+    chartColumn->addWidget(buildChartPanel(client));
+    body->addLayout(chartColumn, 1);
     Series1 = Chart1->Series1;
     Series2 = Chart1->Series2;
     RBL = Chart1->RBL;
@@ -269,6 +277,36 @@ void TFSensor1::buildLayout()
 
     scroll->setWidget(client);
     setWidget(scroll);
+}
+
+QWidget* TFSensor1::buildChartPanel(QWidget* parent)
+{
+    // Under the chart: how the table is drawn through the points, and how far it may be off between them.
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("ChartPanel"));
+    auto* form = new QFormLayout(panel);
+    form->setContentsMargins(6, 4, 6, 4);
+    // A narrow chart at a large font puts each caption above its field rather than cut it.
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    CBMethod = new QComboBox(panel);
+    CBMethod->setObjectName(QStringLiteral("CBMethod"));
+    CBMethod->addItems({QString(), QString()});
+    CBMethod->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CBMethod->setMinimumContentsLength(8);
+    LError = new QLabel(panel);
+    LError->setObjectName(QStringLiteral("LError"));
+    LError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_methodCaption = new QLabel(panel);
+    m_methodCaption->setBuddy(CBMethod);
+    m_errorCaption = new QLabel(panel);
+    form->addRow(m_methodCaption, CBMethod);
+    form->addRow(m_errorCaption, LError);
+    const int chosen = static_cast<int>(InterpolationOfOption(m_context.options->interpolation()));
+    CBMethod->setCurrentIndex(chosen);
+    Chart1->setInterpolation(static_cast<Interpolation>(chosen));
+    connect(CBMethod, &QComboBox::currentIndexChanged, this, &TFSensor1::CBMethodChange);
+    return panel;
 }
 
 void TFSensor1::setGridColours(const QColor& points, const QColor& results)
