@@ -25,6 +25,7 @@ constexpr double kInitialMaxY = kLastLevelCode;
 // The chart is narrow and tall: fewer labels along the bottom.
 constexpr int kBottomTicks = 5;
 constexpr int kLeftTicks = 8;
+constexpr int kMostMarkedPoints = 128;
 
 // A step of 1, 2 or 5 times a power of ten giving at most about the given number of ticks up to max.
 double tickStep(double max, int ticks)
@@ -180,7 +181,9 @@ bool CalibrationChart::showVolumes(const QStringList& volumes, const QStringList
     for (qsizetype i = 0; i < points.size(); ++i)
         (m_flagged.contains(static_cast<int>(i)) ? flagged : plain).append(points[i]);
     plot(Series1, tableCurve(points, m_method), points);
-    PointMarks->replace(plain);
+    // The points of a table read, one at nearly every code, would hide the curve under their markers.
+    if (points.size() <= kMostMarkedPoints)
+        PointMarks->replace(plain);
     FlaggedMarks->replace(flagged);
     return true;
 }

@@ -60,6 +60,7 @@ PourPlanDialog::PourPlanDialog(const LanguageCatalog& language, const TankShape:
     layout->addWidget(note);
     layout->addWidget(GPlan, 1);
     layout->addWidget(Buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(EPours, &QSpinBox::valueChanged, this, &PourPlanDialog::showPlan);
     connect(BPrint, &QPushButton::clicked, this, &PourPlanDialog::BPrintClick);
@@ -83,7 +84,10 @@ QString PourPlanDialog::text(const char* key) const
 
 QString PourPlanDialog::litresText(double litres, const QLocale& locale)
 {
-    return locale.toString(litres, 'f', 1);
+    // As the point grid reads numbers: no group separators.
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(litres, 'f', 1);
 }
 
 void PourPlanDialog::showPlan()

@@ -116,6 +116,7 @@ void TFSensor1::ApplyTexts()
     m_methodCaption->setText(text("SENSOR", "0080"));
     CBMethod->setItemText(static_cast<int>(Interpolation::Linear), text("SENSOR", "0081"));
     CBMethod->setItemText(static_cast<int>(Interpolation::Monotone), text("SENSOR", "0082"));
+    CBMethod->setToolTip(text("SENSOR", "0097"));
     m_errorCaption->setText(text("SENSOR", "0083"));
     LError->setToolTip(text("SENSOR", "0094"));
     fitCommandCaptions();
@@ -314,38 +315,64 @@ void TFSensor1::CBMethodChange(int index)
     ComputeTable();
 }
 
+int TFSensor1::plannedCode(int row) const
+{
+    return m_plannedCodes.value(m_points->cell(row, kVolumeColumn), -1);
+}
+
+bool TFSensor1::awaitsCode(int row) const
+{
+    return plannedCode(row) > 0 && m_points->cell(row, kCodeColumn) == kZeroText;
+}
+
 QList<int> TFSensor1::expectedCodes() const
 {
     if (m_plannedCodes.isEmpty())
         return {};
     QList<int> expected;
-    for (int row = 0; row < m_points->rows(); ++row) {
-        const int planned = m_plannedCodes.value(m_points->cell(row, kVolumeColumn), -1);
-        // A code still 0 where the plan expects the probe to read has not been typed yet.
-        const bool typed = m_points->cell(row, kCodeColumn) != kZeroText || planned <= 0;
-        expected << (typed ? planned : -1);
-    }
+    for (int row = 0; row < m_points->rows(); ++row)
+        expected << (awaitsCode(row) ? -1 : plannedCode(row));
     return expected;
 }
 
 void TFSensor1::reviewPoints()
 {
+    // Points of a plan whose code is still to be typed are left out: their 0 would make every code typed
+    // before them look out of order.
+    QList<int> rows;
+    QStringList volumes, codes;
+    QList<int> expected;
+    for (int row = 0; row < m_points->rows(); ++row) {
+        if (awaitsCode(row))
+            continue;
+        rows << row;
+        volumes << m_points->cell(row, kVolumeColumn);
+        codes << m_points->cell(row, kCodeColumn);
+        if (!m_plannedCodes.isEmpty())
+            expected << plannedCode(row);
+    }
     PointsReview review;
     QString error;
     QMap<int, QString> marks;
     // Texts that are no numbers are the table's to report; nothing is marked meanwhile.
-    const bool reviewed =
-        ReviewPoints(SGUser->points(), totalVolume(), method(), m_locale, &review, &error, expectedCodes());
-    if (reviewed)
-        for (const PointFlag& flag : review.flags)
-            marks.insert(flag.point, PointFlagReason(*m_context.language, flag));
+    const bool reviewed = ReviewPoints(PointList(volumes, codes), tankVolumeLimit(), method(), m_locale,
+                                       &review, &error, expected);
+    if (reviewed) {
+        for (PointFlag flag : review.flags) {
+            if (flag.other >= 0)
+                flag.other = rows[flag.other];
+            marks.insert(rows[flag.point], PointFlagReason(*m_context.language, flag));
+        }
+    }
     m_points->setRowMarks(marks);
     Chart1->setFlaggedPoints(marks);
     if (!reviewed || review.error.point < 0)
         return LError->setText(QStringLiteral("—"));
-    LError->setText(text("SENSOR", "0084")
-                        .arg(m_locale.toString(review.error.litres, 'f', 1),
-                             m_locale.toString(review.error.share * 100, 'f', 2)));
+    QLocale plain = m_locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    LError->setText(m_context.language->LanguageText("SENSOR", "0084", QStringLiteral("%1 l (%2 %)"))
+                        .arg(plain.toString(review.error.litres, 'f', 1),
+                             plain.toString(review.error.share * 100, 'f', 2)));
 }
 
 bool TFSensor1::CopyTableToPoints()

@@ -146,6 +146,10 @@ private:
     // The points that look mistyped marked in the grid and on the chart, and the table's estimated error,
     // for the points as they stand.
     void reviewPoints();
+    // The code a pour plan expects at the volume of the grid's row; -1 for none.
+    int plannedCode(int row) const;
+    // Whether the row is a planned point whose code has not been typed yet (it is still 0).
+    bool awaitsCode(int row) const;
     // The planned code of each point of the grid (-1 none, or not typed yet); empty without a plan.
     QList<int> expectedCodes() const;
     // Shows the error of a computation that failed; false.

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -282,26 +281,26 @@ void TFSensor1::buildLayout()
 QWidget* TFSensor1::buildChartPanel(QWidget* parent)
 {
     // Under the chart: how the table is drawn through the points, and how far it may be off between them.
+    // Each caption has a line of its own and the method's list the column's width, so that both languages
+    // fit the narrow chart of the administrator's window at a large font.
     auto* panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("ChartPanel"));
-    auto* form = new QFormLayout(panel);
-    form->setContentsMargins(6, 4, 6, 4);
-    // A narrow chart at a large font puts each caption above its field rather than cut it.
-    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(2);
+    m_methodCaption = new QLabel(panel);
     CBMethod = new QComboBox(panel);
     CBMethod->setObjectName(QStringLiteral("CBMethod"));
     CBMethod->addItems({QString(), QString()});
-    CBMethod->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    CBMethod->setMinimumContentsLength(8);
+    CBMethod->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_methodCaption->setBuddy(CBMethod);
+    m_errorCaption = new QLabel(panel);
     LError = new QLabel(panel);
     LError->setObjectName(QStringLiteral("LError"));
     LError->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_methodCaption = new QLabel(panel);
-    m_methodCaption->setBuddy(CBMethod);
-    m_errorCaption = new QLabel(panel);
-    form->addRow(m_methodCaption, CBMethod);
-    form->addRow(m_errorCaption, LError);
+    for (QWidget* row : {static_cast<QWidget*>(m_methodCaption), static_cast<QWidget*>(CBMethod),
+                         static_cast<QWidget*>(m_errorCaption), static_cast<QWidget*>(LError)})
+        layout->addWidget(row);
     const int chosen = static_cast<int>(InterpolationOfOption(m_context.options->interpolation()));
     CBMethod->setCurrentIndex(chosen);
     Chart1->setInterpolation(static_cast<Interpolation>(chosen));
