@@ -33,6 +33,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 
 using Points = QList<QPair<QString, QString>>; // V, N
@@ -1183,6 +1184,9 @@ void tst_sensor_window::pourPlan_fillsTheVolumesAndTheCodesTypedAreHeldAgainstIt
         codes << plan->GPlan->item(row, 3)->text();
     }
     QCOMPARE(codes.mid(0, 3), (QStringList{"0", "102", "205"}));
+    QTextDocument printed;
+    plan->fillDocument(&printed);
+    QVERIFY(printed.toPlainText().contains(totals.last() + "\n" + codes.last()));
     plan->Buttons->button(QDialogButtonBox::Ok)->click();
     QTRY_VERIFY(!m_w->findChild<TankShapeDialog*>());
     QCOMPARE(m_w->points()->column(0), totals);
