@@ -5,7 +5,6 @@
 #include "app/LanguageCatalog.h"
 #include "app/Options.h"
 #include "calibration/PointsCsv.h"
-#include "cli/CtlCommands.h"
 #include "cli/CtlExit.h"
 #include "cli/CtlSession.h"
 #include "config/ConfigFile.h"
@@ -20,6 +19,8 @@
 #include "flows/VerifyFlow.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -129,27 +130,13 @@ bool readPointsFile(const QString& path, PointList* points, int* exitCode)
 const QList<std::pair<QString, Interpolation>> kMethods = {
     {QStringLiteral("linear"), Interpolation::Linear}, {QStringLiteral("monotone"), Interpolation::Monotone}};
 
-// --method, or the options file's Interpolation; false for a name no method has.
-bool methodOf(const CtlCall& call, const Options& options, Interpolation* method)
+// --method (checked before the command runs: isMethod), or the options file's Interpolation.
+Interpolation methodOf(const CtlCall& call, const Options& options)
 {
-    if (!call.isSet(CtlOption::Method)) {
-        *method = InterpolationOfOption(options.interpolation());
-        return true;
-    }
-    for (const auto& [name, value] : kMethods) {
-        if (name == call.value(CtlOption::Method)) {
-            *method = value;
-            return true;
-        }
-    }
-    return false;
-}
-
-int badMethod(const CtlCall& call, const QString& command)
-{
-    return CtlCommands::usage(
-        QStringLiteral("--method takes linear or monotone, not '%1'").arg(call.value(CtlOption::Method)),
-        command);
+    for (const auto& [name, value] : kMethods)
+        if (call.isSet(CtlOption::Method) && name == call.value(CtlOption::Method))
+            return value;
+    return InterpolationOfOption(options.interpolation());
 }
 
 } // namespace
@@ -157,6 +144,12 @@ int badMethod(const CtlCall& call, const QString& command)
 bool CtlFlows::isSensor(const QString& text)
 {
     return sensorOf(text) != 0;
+}
+
+bool CtlFlows::isMethod(const QString& name)
+{
+    return std::any_of(kMethods.begin(), kMethods.end(),
+                       [&name](const auto& method) { return method.first == name; });
 }
 
 QString CtlFlows::settingsProblem(const QStringList& assignments)
@@ -251,12 +244,10 @@ int CtlFlows::writeTable(const CtlCall& call)
 int CtlFlows::writePoints(const CtlCall& call)
 {
     CtlSession session(call.settings);
+    const Interpolation method = methodOf(call, *session.context().options);
     PointList points;
     if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
         return exitCode;
-    Interpolation method = Interpolation::Linear;
-    if (!methodOf(call, *session.context().options, &method))
-        return badMethod(call, QStringLiteral("write-points"));
     const int sensor = sensorOf(call.arguments[0]);
     return session.runFlow([&](const FlowRun& run) {
         StartPointsWrite(session.context(), sensor, points, method, QLocale::c(), run);
@@ -266,9 +257,7 @@ int CtlFlows::writePoints(const CtlCall& call)
 int CtlFlows::checkPoints(const CtlCall& call)
 {
     const Options options(call.settings.paths.optionsFile());
-    Interpolation method = Interpolation::Linear;
-    if (!methodOf(call, options, &method))
-        return badMethod(call, QStringLiteral("check-points"));
+    const Interpolation method = methodOf(call, options);
     PointList points;
     if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
         return exitCode;
@@ -307,9 +296,11 @@ int CtlFlows::report(const CtlCall& call)
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
-        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, ReportProgramName(),
-                                                        context.zentik->ComPort->portName()),
-                                    file, &error, &reason))
+        if (!ReportOutput::writePdf(
+                PrepareConfigReport(record, *context.language, ReportProgramName(),
+                                    context.zentik->ComPort->portName(),
+                                    InterpolationOfOption(context.options->interpolation())),
+                file, &error, &reason))
             return FlowOutcome::unwritable(error, reason);
         return FlowOutcome::done();
     };

@@ -9,6 +9,8 @@ namespace CtlFlows {
 
 // Whether the text names a sensor: 1 or 2.
 bool isSensor(const QString& text);
+// Whether the text names a method of --method: linear or monotone.
+bool isMethod(const QString& name);
 // write-settings: a setting named twice, letter case aside (which of its values was meant is not known).
 QString settingsProblem(const QStringList& assignments);
 

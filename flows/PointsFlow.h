@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A sensor's table from calibration points and back to litres, the one flow for the calibration window's
 // Write and zentikctl's write-points: the checks before a table is written from points, the rule for
-// volumes above the total volume, and reading a table with the total volume its words are shares of.
+// volumes above the total volume, the points that look mistyped and the table's estimated error with their
+// texts, and reading a table with the total volume its words are shares of.
 #pragma once
 
 #include "calibration/PointCheck.h"

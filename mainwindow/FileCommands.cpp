@@ -47,7 +47,8 @@ TFReportPreview* FileCommands::showReportOf(const TParameters& record, const QSt
 {
     const LanguageCatalog& language = *m_context.language;
     TFReportPreview* preview =
-        ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName(), port),
+        ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName(), port,
+                                              InterpolationOfOption(m_context.options->interpolation())),
                           m_context.messages, m_context.fileDialogs, m_window);
     preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                       language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));

@@ -504,6 +504,14 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "180", 2}, // the serial number, the time
     {"MESSAGES", "181", 1},
     {"MESSAGES", "182", 1},
+    {"MESSAGES", "190", 4}, // the point, its litres, its code, the reason
+    {"MESSAGES", "191", 1}, // the other point
+    {"MESSAGES", "192", 1},
+    {"MESSAGES", "193", 2}, // the codes allowed
+    {"MESSAGES", "194", 2},
+    {"MESSAGES", "195", 1}, // how many points
+    {"MESSAGES", "196", 2}, // litres, per cent
+    {"MESSAGES", "199", 3}, // the method, litres, per cent
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a
