@@ -79,6 +79,7 @@ void TFSensor1::readAgainWhenIdle()
     SGUser->finishEditing();
     SGUser->resetPoints(PointList::zero());
     m_keptPoints = SGUser->points();
+    m_plannedCodes.clear();
     ComputeTable();
     m_context.messages->status(said);
     m_readingAgain = true;
@@ -139,6 +140,8 @@ void TFSensor1::AWriteExecute()
         request.pointsRead = m_pointsRead;
     }
     request.volumesAccepted = request.points == m_acceptedPoints && totalVolume() == m_acceptedTotal;
+    request.method = method();
+    request.expectedCodes = expectedCodes();
     request.confirm = text("SENSOR", "0010");
     request.progressLabel = text("MESSAGES", "010");
     // Duplicates removed and the order by N stay in the grid whatever the check says.

@@ -443,6 +443,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "080", 1}, // the sensor
     {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
     {"SENSOR", "0041", 3},  // the same when one volume exceeds it
+    {"SENSOR", "0084", 2},  // the table's estimated error in litres and as a share
     {"MESSAGES", "100", 1}, // a file opened as a controller
     {"MESSAGES", "101", 2},
     {"MESSAGES", "102", 1},
