@@ -58,7 +58,7 @@ bool AcceptVolumesAbove(const AppContext& context, const PointList& points, qint
                                       MessageService::Answer::No);
 }
 
-bool ReviewPoints(const PointList& points, qint32 totalVolume, Interpolation method, const QLocale& locale,
+bool ReviewPoints(const PointList& points, qint32 tankVolume, Interpolation method, const QLocale& locale,
                   PointsReview* review, QString* error, const QList<int>& expected)
 {
     PointsReview result;
@@ -70,7 +70,7 @@ bool ReviewPoints(const PointList& points, qint32 totalVolume, Interpolation met
             if (std::none_of(result.flags.begin(), result.flags.end(),
                              [&flag](const PointFlag& named) { return named.point == flag.point; }))
                 result.flags << flag;
-    double tank = totalVolume;
+    double tank = tankVolume;
     if (tank <= 0)
         for (const CalibrationPoint& point : result.points)
             tank = std::max(tank, point.litres);

@@ -39,9 +39,9 @@ struct PointsReview
     ErrorEstimate error;
 };
 // The review of the points by the method; expected: the planned code of each point (-1 none), or empty.
-// The error's share is of the total volume, or with none (0) of the largest volume among the points. False,
-// with the conversion error's text, when a text is not a number.
-bool ReviewPoints(const PointList& points, qint32 totalVolume, Interpolation method, const QLocale& locale,
+// The error's share is of tankVolume (the calibration window passes its sensor's tank), or with none (0) of
+// the largest volume among the points. False, with the conversion error's text, when a text is not a number.
+bool ReviewPoints(const PointList& points, qint32 tankVolume, Interpolation method, const QLocale& locale,
                   PointsReview* review, QString* error, const QList<int>& expected = {});
 
 // Why a point is flagged, in the user's language: what a tooltip says.
