@@ -76,6 +76,8 @@ constexpr SettingWrite kWriteChain[] = {
      [](const TParameters& np) -> int { return np.OutputMode; }},
 };
 
+static_assert(std::size(kWriteChain) == kWrittenSettings);
+
 // The step of the chain that command answers; nullptr for a command outside it.
 template <class Step, std::size_t N> const Step* findStep(const Step (&chain)[N], quint8 command)
 {
@@ -92,7 +94,25 @@ template <class Step, std::size_t N> const Step* nextStep(const Step (&chain)[N]
     return next != std::end(chain) ? next : nullptr;
 }
 
+// The write step after this one (after none: the first) that is to be sent: with a record of what the
+// controller holds, a value it already holds is passed over.
+const SettingWrite* nextToSend(const SettingWrite* step, const TParameters* held, const TParameters& np)
+{
+    const SettingWrite* next = nextStep(kWriteChain, step);
+    while (next && held && next->encode(*held) == next->encode(np))
+        next = nextStep(kWriteChain, next);
+    return next;
+}
+
 } // namespace
+
+int DifferingSettings(const TParameters& held, const TParameters& record)
+{
+    int differing = 0;
+    for (const SettingWrite& step : kWriteChain)
+        differing += step.encode(held) != step.encode(record);
+    return differing;
+}
 
 bool TZENTIK::startConfigChain(int process, int timeoutMs)
 {
@@ -162,14 +182,15 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         if (IsRejected(data))
             return FinishProcess(step->rejectedResult);
     }
-    if (const SettingWrite* next = nextStep(kWriteChain, step)) {
-        SendCommand(next->command, OneByteData(next->encode(m_newParameters)), ResponseLength(next->command),
-                    t);
+    if (const SettingWrite* next = nextToSend(step, m_held ? &*m_held : nullptr, m_newParameters)) {
+        const auto value = static_cast<quint8>(next->encode(m_newParameters));
+        m_sentSettings.append({next->command, value});
+        SendCommand(next->command, OneByteData(value), ResponseLength(next->command), t);
         return;
     }
     m_parameters = m_newParameters;
     if (m_processId == Process::SaveConfig)
-        FinishProcess(Result::Success);
+        writeThrough(t);
     else
         transferAllPages(t);
 }
