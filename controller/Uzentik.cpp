@@ -231,7 +231,7 @@ void TFZentik::BApplyClick()
 
 void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcome, TFZentik* window)
 {
-    if (window && !outcome.ok())
+    if (window && !outcome.ok() && outcome.kind != FlowOutcome::Kind::AlreadyHeld)
         window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
@@ -242,7 +242,7 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         // The history could not keep the backup, or the file standing in changed since it was read.
         context.messages->error(outcome.detail);
         context.messages->status(outcome.detail);
-    } else if (!outcome.ok()) {
+    } else if (!outcome.ok() && outcome.kind != FlowOutcome::Kind::AlreadyHeld) {
         // The tank volume store could not be written: the file's own error comes first.
         if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())
             context.messages->error(outcome.detail);
@@ -253,7 +253,8 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
                 window->BApplyClick();
         });
     } else {
-        context.messages->status(messageText(context, "011"));
+        const bool written = outcome.kind != FlowOutcome::Kind::AlreadyHeld;
+        context.messages->status(messageText(context, written ? "011" : "241"));
         if (window)
             window->close();
         if (context.showSummary)

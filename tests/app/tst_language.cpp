@@ -503,6 +503,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "180", 2}, // the serial number, the time
     {"MESSAGES", "181", 1},
     {"MESSAGES", "182", 1},
+    {"MESSAGES", "240", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -278,6 +278,7 @@ void tst_history_flow::failedBackup_writesNothing()
 {
     QFETCH(bool, table);
     QFETCH(bool, historyBlocked);
+    m_home->setOption("WriteChanged", QStringLiteral("0")); // the table written is the one read
     start();
     QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     const QString history = m_bench->program->history.folder();
@@ -302,25 +303,39 @@ void tst_history_flow::failedBackup_writesNothing()
 void tst_history_flow::backupOff_sendsTheDescribedSequence_data()
 {
     QTest::addColumn<bool>("table");
-    QTest::newRow("load") << false;
-    QTest::newRow("table write") << true;
+    QTest::addColumn<bool>(
+        "backup"); // read first, WriteChanged=0 and VerifyWrite=0 sending what is described
+    QTest::newRow("load") << false << false;
+    QTest::newRow("table write") << true << false;
+    QTest::newRow("load after the backup, options off") << false << true;
+    QTest::newRow("table write after the backup, options off") << true << true;
 }
 
 void tst_history_flow::backupOff_sendsTheDescribedSequence()
 {
     QFETCH(bool, table);
-    start(false);
+    QFETCH(bool, backup);
+    m_home->setOption("WriteChanged", QStringLiteral("0"));
+    m_home->setOption("VerifyWrite", QStringLiteral("0"));
+    start(backup);
     QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     const QStringList seen = table ? writeTable() : load(path("x.zkt"));
     QList<quint8> described;
+    if (backup) {
+        described = {0x82, 0x85, 0x86, 0x84, 0x81, 0x8B, 0x8C, 0x8D, 0x8E};
+        for (int page = 0; page < 64; ++page)
+            described << 0x89 << 0x8A;
+    }
     if (!table)
-        described = {0x82, 0x05, 0x06, 0x04, 0x0B, 0x0C, 0x0D, 0x0E};
+        described += QList<quint8>{0x82, 0x05, 0x06, 0x04, 0x0B, 0x0C, 0x0D, 0x0E};
     for (int page = 0; page < (table ? 32 : 64); ++page)
         described << 0x0A << 0x09;
     QList<quint8> sent = received();
     if (!table) // the Refresh after a successful load
         sent = sent.mid(0, described.size());
     QCOMPARE(sent, described);
+    if (backup)
+        return;
     QVERIFY(m_bench->messages.reviews.isEmpty());
     QVERIFY2(seen.contains("dialog: " + text("MESSAGES", table ? "006" : "018")), qPrintable(seen.join('|')));
     // No backup; a file loaded is still kept as written into the controller the write named.
