@@ -3,7 +3,7 @@
 #pragma once
 
 namespace Exit {
-constexpr int Ok = 0; // 1..13: the process's result code
+constexpr int Ok = 0; // 1..13: the process's result code (14, a write read back otherwise, ends Differs)
 // verify: the controller does not hold what the file says; a write: what it read back is not what it sent
 constexpr int Differs = 20;
 constexpr int Usage = 64;

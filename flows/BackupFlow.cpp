@@ -89,13 +89,17 @@ void RunWrite(const AppContext& context, int process, const QString& progressLab
     const bool readBack = !context.options || context.options->verifyWrite();
     auto kept = std::make_shared<QString>();
     const FlowRun noted = run.preparedBy([context, backup, kept, known, readBack] {
-        context.zentik->SetWritePlan(known, readBack);
         // A version in the history is never changed, not even opened as a configuration file to write.
         if (const QString file = FilePortPath(context.zentik->ComPort->portName());
             !file.isEmpty() && context.history && context.history->holds(file))
             return FlowOutcome::of(FlowOutcome::Kind::FileError,
                                    context.language->LanguageText("MESSAGES", "182").arg(file));
-        return backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
+        const FlowOutcome ready =
+            backup ? KeepBackupOfWrite(context, *backup, kept.get()) : FlowOutcome::done();
+        // Set only for the write about to start: a plan left behind would hold a stale read.
+        if (ready.ok())
+            context.zentik->SetWritePlan(known, readBack);
+        return ready;
     });
     Flow::runProcess(context, process, progressLabel, noted,
                      [context, process, backup, kept, then](const FlowOutcome& outcome) {

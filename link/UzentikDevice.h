@@ -196,7 +196,8 @@ public:
     // How the next write process (2, 4 or 6) goes: given what the controller holds, read right before, it
     // sends only the settings and pages that differ from it (the chain's order kept) and logs how many it
     // left out; with readBack it then reads back every setting and page it sent, and a difference ends it
-    // with 14. Used by that one process; without a plan a write sends everything as described.
+    // with 14. It belongs to the next process, whose end drops it; without a plan a write sends everything
+    // as described.
     bool SetWritePlan(const std::optional<TParameters>& held, bool readBack);
     // How many pages the process moves (PageTransferred), pages read back included, with the plan as set.
     int PagesToMove(int process) const;

@@ -91,11 +91,9 @@ void TZENTIK::FinishProcess(int result)
     const TCompletionEvent* event = CompletionEvent(m_processId);
     const TCompletionEvent handler = event ? *event : TCompletionEvent();
     const bool wasBusy = IsBusy();
-    // The plan was this write's: the next one sends everything unless given its own.
-    if (Process::Writes(m_processId)) {
-        m_held.reset();
-        m_readBack = false;
-    }
+    // A plan is the next process's alone: a later write sends everything unless given its own.
+    m_held.reset();
+    m_readBack = false;
     m_processId = Process::Idle;
     if (wasBusy)
         emit BusyChanged(false);
