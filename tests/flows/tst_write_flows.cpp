@@ -10,6 +10,7 @@
 #include "history/ControllerHistory.h"
 #include "tests/common/AppBench.h"
 
+#include <QProgressBar>
 #include <QTest>
 
 #include <memory>
@@ -252,6 +253,8 @@ void tst_write_flows::load_sendsOnlyWhatDiffers_andReadsItBack()
     for (const SimExchange& e : m_bench->sim.controller().takeExchanges())
         requests << e.command;
     QCOMPARE(requests.mid(9 + 2 * kPageCount), sent);
+    // The gauge counts the pages that travel, written and read back; with none, the backup read's stays.
+    QCOMPARE(m_bench->progress.Gauge1->maximum(), page ? 1 : kPageCount - 1);
     const bool held = sent.isEmpty();
     QCOMPARE(
         m_bench->sim.log.mid(logged).contains(QStringLiteral("Unchanged, not sent: %1 settings, %2 pages")
