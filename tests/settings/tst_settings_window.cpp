@@ -231,15 +231,13 @@ void tst_settings_window::checkConnection_tellsWhatThePortSaid_data()
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("last"); // the last finding
     QTest::addColumn<bool>("typed");   // into the box, over another port chosen in the list
-    QTest::newRow("simulated controller")
-        << "SIM"
-        << "✓ The controller answered on SIM: serial number A1B2C3D4" << false;
-    QTest::newRow("answering adapter")
-        << "ttyUSB0"
-        << "✓ The controller answered on ttyUSB0: serial number 0000002A" << false;
+    QTest::newRow("simulated controller") << "SIM"
+                                          << "✓ The controller answered on SIM: serial number A1B2C3D4" << false;
+    QTest::newRow("answering adapter") << "ttyUSB0"
+                                       << "✓ The controller answered on ttyUSB0: serial number 0000002A"
+                                       << false;
     QTest::newRow("answering adapter, typed")
-        << "ttyUSB0"
-        << "✓ The controller answered on ttyUSB0: serial number 0000002A" << true;
+        << "ttyUSB0" << "✓ The controller answered on ttyUSB0: serial number 0000002A" << true;
     QTest::newRow("silent port")
         << "ttyACM0"
         << "✗ ttyACM0 opens, but no controller answers: check the controller's power and the cable" << false;
