@@ -50,6 +50,8 @@ private slots:
     void backupOff_sendsTheDescribedSequence_data();
     void backupOff_sendsTheDescribedSequence();
     void historyWindow_listsVersionsAndSavesThemAsTheyAre();
+    void writeOfWhatTheControllerHolds_saysSoAndKeepsNothing_data();
+    void writeOfWhatTheControllerHolds_saysSoAndKeepsNothing();
 
 private:
     // The program on the pseudo-terminal, with Backup as given.
@@ -396,6 +398,30 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     QTRY_COMPARE(window->Versions->topLevelItemCount(), 5);
     // Refreshed after every read and write, and no wider for it.
     QCOMPARE(window->width(), width);
+}
+
+void tst_history_flow::writeOfWhatTheControllerHolds_saysSoAndKeepsNothing_data()
+{
+    QTest::addColumn<bool>("table"); // the calibration window's Write of the table it read, else File > Load
+    QTest::newRow("load") << false;
+    QTest::newRow("table write") << true;
+}
+
+void tst_history_flow::writeOfWhatTheControllerHolds_saysSoAndKeepsNothing()
+{
+    QFETCH(bool, table);
+    start();
+    TParameters file = ChangedSampleFile(kSerial);
+    file.Interval = SimulatorSampleRecord().Interval;
+    file.Pages = SimulatorSampleRecord().Pages;
+    QVERIFY(ConfigFile::write(path("x.zkt"), file));
+    const QStringList seen = table ? writeTable() : load(path("x.zkt"));
+    QCOMPARE(m_writes, 0);
+    QVERIFY2(seen.contains("status: " + text("MESSAGES", "241")), qPrintable(seen.join('|')));
+    QVERIFY2(!seen.contains("dialog: " + text("MESSAGES", table ? "006" : "018")),
+             qPrintable(seen.join('|')));
+    QVERIFY(!m_bench->program->history.newest(kSerial, ControllerHistory::Event::Written));
+    QVERIFY(!m_bench->program->history.newest(kSerial, ControllerHistory::Event::BeforeWrite));
 }
 
 QTEST_MAIN(tst_history_flow)
