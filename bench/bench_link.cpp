@@ -2,7 +2,8 @@
 // bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything),
 // process 6 (write everything), the comparison of the controller with a configuration file (the file
 // checked, everything read, then compared) and File > Load without and with its backup (the file checked,
-// everything read and kept in the history, the review, everything written and kept) over a pseudo-terminal
+// everything read and kept in the history, the review, everything written and kept; and without the backup
+// but reading back everything written) over a pseudo-terminal
 // against zentik-sim answering at 19200 baud, and prints the wire time (bytes on the line x 10 / 19200), the
 // measured time, their ratio and the time the tool adds between the end of an answer and the start of its
 // next request. Loads after the backup of files that differ in two settings and in one sensor's table, with
@@ -335,10 +336,18 @@ int main(int argc, char* argv[])
         {"5 read all", process(Process::ReadAllSettings)},
         {"6 write all", process(Process::LoadAllSettings)},
         {"  verify", [&](TZENTIK& z, TankVolumeStore& store) { return verifyOnce(z, store, verified); }},
+        // The whole write as described, the file being what the controller holds; and without the backup,
+        // but everything read back.
         {"  load",
-         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, false); }},
+         [&](TZENTIK& z, TankVolumeStore& store) {
+             return loadOnce(z, store, verified, history, false, &fullSequence);
+         }},
         {"  load+backup",
-         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, true); }},
+         [&](TZENTIK& z, TankVolumeStore& store) {
+             return loadOnce(z, store, verified, history, true, &fullSequence);
+         }},
+        {"  load+verify",
+         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, false); }},
         {"  2 settings, full", loadAfterBackup(twoSettings, &fullSequence)},
         {"  2 settings", loadAfterBackup(twoSettings, nullptr)},
         {"  1 table, full", loadAfterBackup(oneTable, &fullSequence)},
