@@ -183,9 +183,9 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
             return FinishProcess(step->rejectedResult);
     }
     if (const SettingWrite* next = nextToSend(step, m_held ? &*m_held : nullptr, m_newParameters)) {
-        const auto value = static_cast<quint8>(next->encode(m_newParameters));
-        m_sentSettings.append({next->command, value});
-        SendCommand(next->command, OneByteData(value), ResponseLength(next->command), t);
+        m_sentSettings.append(next->command);
+        SendCommand(next->command, OneByteData(next->encode(m_newParameters)), ResponseLength(next->command),
+                    t);
         return;
     }
     m_parameters = m_newParameters;
@@ -193,6 +193,18 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         writeThrough(t);
     else
         transferAllPages(t);
+}
+
+bool TZENTIK::heldAsSent(quint8 writeCommand, const QByteArray& data) const
+{
+    // Compared as a read shows the value, so that bits a read does not look at decide nothing.
+    const SettingRead* read = findStep(kReadChain, writeCommand | 0x80);
+    const SettingWrite* write = findStep(kWriteChain, writeCommand);
+    if (!read || !write)
+        return false;
+    TParameters held = m_newParameters;
+    read->decode(held, data);
+    return write->encode(held) == write->encode(m_newParameters);
 }
 
 bool TZENTIK::keepTankVolumes(const QString& serialNumber)

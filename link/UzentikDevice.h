@@ -279,14 +279,16 @@ private:
     void sendReadBack(int timeoutMs);
     void readBackStep(quint8 cmd, const QByteArray& data, int timeoutMs);
     void failReadBack(const QString& what);
+    // Whether the answer to the read of a setting written with this command shows the value sent.
+    bool heldAsSent(quint8 writeCommand, const QByteArray& data) const;
     void logLeftOut();
 
     TankVolumeSaver m_saveVolumes;
     std::optional<TParameters> m_held;
     bool m_readBack = false;
-    // What the running write has sent, in order, for its read-back: each setting's command and byte, the
-    // pages; m_readBackAt is the entry being read back, -1 before the read-back.
-    QList<QPair<quint8, quint8>> m_sentSettings;
+    // What the running write has sent, in order, for its read-back: the writing commands of the settings,
+    // the pages; m_readBackAt is the entry being read back, -1 before the read-back.
+    QList<quint8> m_sentSettings;
     QList<int> m_sentPages;
     int m_readBackAt = -1;
 };

@@ -81,7 +81,7 @@ void TZENTIK::sendReadBack(int timeoutMs)
 {
     if (m_readBackAt < m_sentSettings.size()) {
         // A setting's reading command is its writing command with bit 7 set.
-        const quint8 read = m_sentSettings[m_readBackAt].first | 0x80;
+        const quint8 read = m_sentSettings[m_readBackAt] | 0x80;
         SendCommand(read, QByteArray(), ResponseLength(read), timeoutMs);
         return;
     }
@@ -96,8 +96,8 @@ void TZENTIK::sendReadBack(int timeoutMs)
 void TZENTIK::readBackStep(quint8 cmd, const QByteArray& data, int timeoutMs)
 {
     if (m_readBackAt < m_sentSettings.size()) {
-        const auto [command, sent] = m_sentSettings[m_readBackAt];
-        if (data.isEmpty() || static_cast<quint8>(data[0]) != sent)
+        const quint8 command = m_sentSettings[m_readBackAt];
+        if (!heldAsSent(command, data))
             return failReadBack(QStringLiteral("command ") +
                                 BytesToHex(OneByteData(command | 0x80), QString(), false));
     } else if (cmd == Cmd::SelectReadPage) {
