@@ -245,6 +245,11 @@ bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<v
     case FlowOutcome::Kind::NothingToUndo:
         m_context.messages->information(outcome.detail);
         break;
+    case FlowOutcome::Kind::AlreadyHeld:
+        if (m_context.showSummary)
+            m_context.showSummary();
+        m_context.messages->status(text("241"));
+        break;
     case FlowOutcome::Kind::Cancelled:
         // The review was cancelled: the write the status line announced did not happen.
         m_context.messages->status(text("062"));

@@ -21,6 +21,9 @@ enum class SimFault {
     WrongCommand, // a good frame for another command before the answer
     Split,        // the answer in several pieces
     Late,         // the answer after the tool's time-out
+    // A written setting or stored page kept with its lowest bit flipped, the answer still saying accepted
+    // (commands that write a setting, and 0x09)
+    Corrupt,
 };
 
 struct SimFaultRule
@@ -86,6 +89,7 @@ private:
     QByteArray pageAnswer(quint8 command, const QByteArray& data, bool reject);
     int pageOf(quint8 command, const QByteArray& data) const;
     QList<SimFault> faultsFor(quint8 command, int page);
+    void corruptStored(quint8 command, int page);
 
     QByteArray m_rx;
     quint32 m_serial = 0xA1B2C3D4;

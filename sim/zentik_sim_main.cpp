@@ -151,6 +151,10 @@ struct CommandLine
         QStringLiteral("split"), QStringLiteral("Send the answer to CMD in pieces."), QStringLiteral("CMD")};
     const QCommandLineOption late{QStringLiteral("late"), QStringLiteral("Answer CMD after the late delay."),
                                   QStringLiteral("CMD")};
+    const QCommandLineOption corrupt{
+        QStringLiteral("corrupt"),
+        QStringLiteral("Keep what CMD writes with its lowest bit flipped, yet accept it."),
+        QStringLiteral("CMD")};
     const QCommandLineOption lateMs{QStringLiteral("late-ms"),
                                     QStringLiteral("Delay of a late answer (default 1500)."),
                                     QStringLiteral("MS"), QStringLiteral("1500")};
@@ -179,7 +183,7 @@ struct CommandLine
                            "followed by @PAGE and by :N to hit only the N-th matching request."));
         parser.addHelpOption();
         parser.addOptions({version, pace, latency, reject, silent, garbage, badCrc, wrongCmd, split, late,
-                           lateMs, random, seed, stats, link, serial});
+                           corrupt, lateMs, random, seed, stats, link, serial});
     }
 };
 
@@ -193,7 +197,8 @@ bool addFaults(const CommandLine& line, ControllerSimulator& sim)
         {&line.badCrc, SimFault::BadCrc},
         {&line.wrongCmd, SimFault::WrongCommand},
         {&line.split, SimFault::Split},
-        {&line.late, SimFault::Late}};
+        {&line.late, SimFault::Late},
+        {&line.corrupt, SimFault::Corrupt}};
     for (const auto& [option, kind] : faultFlags) {
         for (const QString& value : line.parser.values(*option)) {
             SimFaultRule rule;

@@ -192,6 +192,9 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         m_context.messages->failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
     } else if (outcome.kind == FlowOutcome::Kind::FileError) {
         m_context.messages->error(outcome.detail); // the history could not keep the backup
+    } else if (outcome.kind == FlowOutcome::Kind::AlreadyHeld) {
+        m_keptPoints = m_pointsBeingWritten;
+        m_context.messages->status(text("MESSAGES", "241"));
     } else if (!outcome.ok()) {
         // The file that keeps what a file port was written (result 13) names itself first.
         if (!outcome.detail.isEmpty())

@@ -514,6 +514,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "195", 1}, // how many points
     {"MESSAGES", "196", 2}, // litres, per cent
     {"MESSAGES", "199", 3}, // the method, litres, per cent
+    {"MESSAGES", "240", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

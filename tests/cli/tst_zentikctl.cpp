@@ -156,6 +156,8 @@ void tst_zentikctl::read_printsTheParametersInFileOrder()
 
 void tst_zentikctl::saveThenLoad_succeedsWithoutForce()
 {
+    // The load writes the volumes of what the save read.
+    QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "WriteChanged", QStringLiteral("0")));
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     QVERIFY(ConfigFile::check(IniFile(path("x.zkt")).load()).valid);
     const Outcome load = ctl({"--port", "SIM", "load", path("x.zkt")});
@@ -411,6 +413,10 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"--reject", "9@40"} << QStringList{"load", "x.zkt"} << 12;
     QTest::newRow("backup read rejected")
         << QStringList{"--reject", "0x89@5"} << QStringList{"write-table", "1", "w.txt"} << 10;
+    QTest::newRow("a page kept otherwise")
+        << QStringList{"--corrupt", "0x09@5"} << QStringList{"write-table", "1", "w.txt"} << 20;
+    QTest::newRow("settings already held")
+        << QStringList{} << QStringList{"write-settings", "Interval=5"} << 0;
     QTest::newRow("silent") << QStringList{"--silent", "0x8E"} << QStringList{"read"} << 1;
     QTest::newRow("settings over a read that failed")
         << QStringList{"--silent", "0x84"} << QStringList{"write-settings", "Interval=9"} << 1;
@@ -430,6 +436,9 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
 {
     QFETCH(QStringList, simFlags);
     QFETCH(QStringList, command);
+    // The file is what the controller holds: the load goes through all the same, to meet its fault.
+    if (command.first() == QLatin1String("load"))
+        QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "WriteChanged", QStringLiteral("0")));
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     SimProcess sim(simFlags);
     QVERIFY(!sim.path().isEmpty());
@@ -448,6 +457,12 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
         QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 0A ")));
     if (command.first() == QLatin1String("write-settings"))
         QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 05 ")));
+    if (command.first() == QLatin1String("write-settings") && o.exitCode == 0)
+        QVERIFY2(o.out.contains(QStringLiteral("already holds")) &&
+                     !o.err.contains(QStringLiteral("WRITE: 61 0D ")),
+                 qPrintable(o.out));
+    if (o.exitCode == 20) // what was read back otherwise, named
+        QVERIFY2(o.err.contains(QStringLiteral("Sensor 1, level codes 160–191")), qPrintable(o.err));
 }
 
 void tst_zentikctl::portFromOptionsFile()
