@@ -24,8 +24,6 @@ namespace {
 constexpr int kVolumeColumn = PointGrid::kVolumeColumn;
 constexpr int kCodeColumn = PointGrid::kCodeColumn;
 
-const QString kZeroText = QStringLiteral("0");
-
 } // namespace
 
 TFSensor1* TFSensor1::open(const AppContext& context, QMdiArea* area, int sensor)
@@ -91,7 +89,7 @@ void TFSensor1::FormShow()
     codes.reserve(kTableEntries);
     for (int n = 0; n < kTableEntries; ++n)
         codes << QString::number(n);
-    zeros.fill(kZeroText, kTableEntries);
+    zeros.fill(PointGrid::zeroText(), kTableEntries);
     m_results->setColumns({zeros, codes});
 }
 
@@ -322,7 +320,7 @@ int TFSensor1::plannedCode(int row) const
 
 bool TFSensor1::awaitsCode(int row) const
 {
-    return plannedCode(row) > 0 && m_points->cell(row, kCodeColumn) == kZeroText;
+    return plannedCode(row) > 0 && m_points->cell(row, kCodeColumn) == PointGrid::zeroText();
 }
 
 QList<int> TFSensor1::expectedCodes() const
