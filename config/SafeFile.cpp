@@ -152,7 +152,9 @@ bool replace(const QString& target, const QByteArray& content, QString* reason, 
                 SetReason(reason, SystemErrorText(error));
                 return false;
             }
-            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+            // A group the user is not in stays the user's own: the file is still theirs to write.
+            if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            }
         }
     } else {
         const mode_t mask = ::umask(0);

@@ -7,8 +7,10 @@ PtyServer::PtyServer(std::shared_ptr<ControllerSimulator> simulator, QObject* pa
     : QObject(parent), m_simulator(std::move(simulator)), m_answers(this)
 {
     connect(&m_answers, &AnswerQueue::due, this, [this](const QByteArray& bytes) {
-        if (m_pty.master >= 0)
-            (void)::write(m_pty.master, bytes.constData(), static_cast<size_t>(bytes.size()));
+        // An answer the terminal cannot take is lost, as on a line nobody listens to.
+        if (m_pty.master >= 0 &&
+            ::write(m_pty.master, bytes.constData(), static_cast<size_t>(bytes.size())) < 0) {
+        }
     });
 }
 
