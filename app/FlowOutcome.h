@@ -36,7 +36,7 @@ struct FlowOutcome
         Cancelled,       // the user answered No or chose no file: nothing was sent
         Busy,            // another process was running: nothing was started or changed
         PortUnavailable, // the port could not be opened (portFailure says which and why)
-        ProcessFailed,   // the controller process ended with resultCode (1..13; detail: LastErrorText)
+        ProcessFailed,   // the controller process ended with resultCode (1..14; detail: LastErrorText)
         InvalidFile,     // the file failed its check (problems: one line per entry) and was not loaded
         VolumesUnknown,  // the total tank volume is 0: no table can be computed from points, nothing was sent
         FileError,       // a file could not be written (detail names the file; problems: the reason)
@@ -44,6 +44,7 @@ struct FlowOutcome
         Differs,         // the controller holds other values than the file (told by the front-end)
         BackupFailed, // a read before a write (the backup, undo's) ended with resultCode: nothing was written
         NothingToUndo, // the history holds no backup of the controller (detail: the message that says so)
+        AlreadyHeld,   // the controller already holds what was to be written: nothing was sent
     };
 
     Kind kind = Kind::Done;
@@ -55,6 +56,9 @@ struct FlowOutcome
     PortFailure portFailure;
     int page = -1; // ProcessFailed with a refused table page (result codes 10 to 12): that page, 0..63
     QString port;  // ProcessFailed: the port the process ran on
+    // ProcessFailed with a setting read back otherwise than written (result code 14): its keys in a
+    // configuration file (page names a page read back otherwise).
+    QString setting;
 
     bool ok() const { return kind == Kind::Done; }
 

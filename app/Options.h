@@ -30,6 +30,13 @@ public:
     qint32 instanceCount() const { return m_file.readInteger(kSection, "InstCount", 0); }
     // Whether a write that replaces a table first reads the controller whole into the controller history.
     bool backup() const { return m_file.readInteger(kSection, "Backup", 1) != 0; }
+    // How tables follow their points: 0 straight lines (any other value but 1 reads as that), 1 the smooth
+    // curve; see InterpolationOfOption.
+    qint32 interpolation() const { return m_file.readInteger(kSection, "Interpolation", 0); }
+    // Whether a write that follows a read of the controller sends only the settings and pages that differ.
+    bool writeChanged() const { return m_file.readInteger(kSection, "WriteChanged", 1) != 0; }
+    // Whether a write reads back what it sent and fails when the controller holds something else.
+    bool verifyWrite() const { return m_file.readInteger(kSection, "VerifyWrite", 1) != 0; }
     // The team register's connection string, empty when the team keeps none (ZENTIK_REGISTER overrides it).
     QString registerConnection() const { return m_file.readString(kSection, "Register", QString()); }
 
@@ -44,6 +51,9 @@ public:
     }
     bool setInstanceCount(qint32 count) { return m_file.writeInteger(kSection, "InstCount", count); }
     bool setBackup(bool on) { return m_file.writeInteger(kSection, "Backup", on ? 1 : 0); }
+    bool setInterpolation(qint32 method) { return m_file.writeInteger(kSection, "Interpolation", method); }
+    bool setWriteChanged(bool on) { return m_file.writeInteger(kSection, "WriteChanged", on ? 1 : 0); }
+    bool setVerifyWrite(bool on) { return m_file.writeInteger(kSection, "VerifyWrite", on ? 1 : 0); }
     QString errorString() const { return m_file.errorString(); }
 
     // The configuration files opened last, newest first (keys RecentFile1 .. RecentFile8).

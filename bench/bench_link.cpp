@@ -2,18 +2,26 @@
 // bench_link: how close the controller link comes to the line rate. Runs process 5 (read everything),
 // process 6 (write everything), the comparison of the controller with a configuration file (the file
 // checked, everything read, then compared) and File > Load without and with its backup (the file checked,
-// everything read and kept in the history, the review, everything written and kept) over a pseudo-terminal
+// everything read and kept in the history, the review, everything written and kept; and without the backup
+// but reading back everything written) over a pseudo-terminal
 // against zentik-sim answering at 19200 baud, and prints the wire time (bytes on the line x 10 / 19200), the
 // measured time, their ratio and the time the tool adds between the end of an answer and the start of its
-// next request. Then times writing and checking a full configuration file, and what a read costs whose line
-// closes at its other end while a request waits for its answer.
+// next request. Loads after the backup of files that differ in two settings and in one sensor's table, with
+// the full sequence (WriteChanged=0, VerifyWrite=0) and with only what differs sent and read back, are set
+// against a full read and against the line time of what they have to send. Then times writing and checking
+// a full configuration file, and what a read costs whose line closes at its other end while a request waits
+// for its answer. Last, a full read (what a save does) with every answer held back for an adapter's latency
+// timer, at FTDI's default and at its lowest.
 //
 //   bench_link [--runs N] [--files N]   (targets: ratio <= 1.03, added time median < 0.5 ms,
+//                                        a load differing in two settings <= 1.15 x a full read, one
+//                                        differing in a table <= 1.03 x its line time,
 //                                        file write and check < 20 ms each, a closed line ends the read
 //                                        at once with 2 and costs < 20 ms of processor time)
 
 #include "app/AppContext.h"
 #include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "config/ConfigFile.h"
 #include "config/TankVolumeStore.h"
 #include "flows/LoadConfigFlow.h"
@@ -131,8 +139,10 @@ int verifyOnce(TZENTIK& z, TankVolumeStore& store, const QString& file)
     return *result;
 }
 
-// Loading a configuration file as File > Load does, with the backup into a history in historyDir or without.
-int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QString& historyDir, bool backup)
+// Loading a configuration file as File > Load does, with the backup into a history in historyDir or without,
+// and with the options (WriteChanged, VerifyWrite) of that file, their defaults without one.
+int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QString& historyDir, bool backup,
+             Options* options = nullptr)
 {
     // The shipped texts, so that the review is built as it is for a user.
     LanguageCatalog language(
@@ -147,10 +157,12 @@ int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QStr
     context.messages = &messages;
     context.history = &history;
     context.noBackup = !backup;
+    context.options = options;
     QEventLoop loop;
     std::optional<int> result;
     StartConfigLoad(context, file, QString(), FlowRun(&loop, [&](const FlowOutcome& outcome) {
-                        result = outcome.ok() ? 0 : outcome.resultCode ? outcome.resultCode : -1;
+                        const bool written = outcome.ok() || outcome.kind == FlowOutcome::Kind::AlreadyHeld;
+                        result = written ? 0 : outcome.resultCode ? outcome.resultCode : -1;
                         loop.quit();
                     }));
     if (!result)
@@ -159,12 +171,14 @@ int loadOnce(TZENTIK& z, TankVolumeStore& store, const QString& file, const QStr
 }
 
 // One job against a fresh paced simulator; its statistics cover exactly this job.
-Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index)
+Run runOnce(const Job& job, const QString& simulator, const QString& workDir, int index,
+            const QStringList& simulatorOptions = {})
 {
     Run run;
     const QString statsPath = QDir(workDir).filePath(QStringLiteral("stats-%1").arg(index));
     QProcess sim;
-    sim.start(simulator, {QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath});
+    sim.start(simulator,
+              QStringList{QStringLiteral("--pace"), QStringLiteral("--stats"), statsPath} + simulatorOptions);
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "bench_link: cannot start %s\n", qPrintable(simulator));
         return run;
@@ -272,6 +286,36 @@ void timeClosedLine(const QString& simulator)
                 clock.nsecsElapsed() / 1e6, cpuMs);
 }
 
+// A full read as a save makes it, with every answer held back for the adapter's latency timer: FTDI's
+// default of 16 ms and the 1 ms that the low-latency request and the udev rule give. A pseudo-terminal
+// refuses the request, so the simulator stands in for the driver's part.
+bool timeAdapterLatency(const QString& simulator, const QString& workDir, int runs, int& index)
+{
+    std::printf(
+        "\nA full save (5 read all) behind an adapter's latency timer (zentik-sim --pace --latency MS)\n");
+    std::printf("latency  result  requests  wire ms  measured ms  ratio  held per request\n");
+    const Job readAll = [](TZENTIK& z, TankVolumeStore&) {
+        return RunProcess(z, Process::ReadAllSettings, 1000);
+    };
+    bool good = true;
+    for (const int latencyMs : {16, 1}) {
+        for (int i = 0; i < runs; ++i) {
+            const Run r = runOnce(readAll, simulator, workDir, index++,
+                                  {QStringLiteral("--latency"), QString::number(latencyMs)});
+            const double wire = wireMs(r.line.bytes);
+            std::printf("%4d ms %7d %9lld %8.1f %12.1f %6.3f %10.2f ms\n", latencyMs, r.result,
+                        static_cast<long long>(r.line.requests), wire, r.measuredMs,
+                        wire > 0 ? r.measuredMs / wire : 0,
+                        r.line.requests > 0 ? (r.measuredMs - wire) / r.line.requests : 0);
+            good = good && r.result == 0;
+        }
+    }
+    std::printf(
+        "  (a pseudo-terminal refuses the low-latency request: on a real FTDI adapter the request takes "
+        "the line from the first row to the second)\n");
+    return good;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -301,22 +345,57 @@ int main(int argc, char* argv[])
     const auto process = [](int number) {
         return [number](TZENTIK& z, TankVolumeStore&) { return RunProcess(z, number, 1000); };
     };
+    // Files that differ from that record in two settings, and in every page of sensor 1's table; loaded after
+    // the backup with the full sequence (WriteChanged=0, VerifyWrite=0) and with the defaults.
+    const QString twoSettings = QDir(work.path()).filePath(QStringLiteral("settings.zkt"));
+    TParameters changed = fresh;
+    changed.NetAddr[1] = 7;
+    changed.OutputMode = 2;
+    ConfigFile::write(twoSettings, changed);
+    const QString oneTable = QDir(work.path()).filePath(QStringLiteral("table.zkt"));
+    changed = fresh;
+    for (int page = 0; page < kSensorPages; ++page)
+        changed.Pages[page][0] ^= 1;
+    ConfigFile::write(oneTable, changed);
+    Options fullSequence(QDir(work.path()).filePath(QStringLiteral("options.ini")));
+    fullSequence.setWriteChanged(false);
+    fullSequence.setVerifyWrite(false);
+    const auto loadAfterBackup = [&](const QString& file, Options* options) {
+        return [&history, file, options](TZENTIK& z, TankVolumeStore& store) {
+            return loadOnce(z, store, file, history, true, options);
+        };
+    };
     const QList<QPair<const char*, Job>> jobs = {
         {"5 read all", process(Process::ReadAllSettings)},
         {"6 write all", process(Process::LoadAllSettings)},
         {"  verify", [&](TZENTIK& z, TankVolumeStore& store) { return verifyOnce(z, store, verified); }},
+        // The whole write as described, the file being what the controller holds; and without the backup,
+        // but everything read back.
         {"  load",
-         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, false); }},
+         [&](TZENTIK& z, TankVolumeStore& store) {
+             return loadOnce(z, store, verified, history, false, &fullSequence);
+         }},
         {"  load+backup",
-         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, true); }},
+         [&](TZENTIK& z, TankVolumeStore& store) {
+             return loadOnce(z, store, verified, history, true, &fullSequence);
+         }},
+        {"  load+verify",
+         [&](TZENTIK& z, TankVolumeStore& store) { return loadOnce(z, store, verified, history, false); }},
+        {"  2 settings, full", loadAfterBackup(twoSettings, &fullSequence)},
+        {"  2 settings", loadAfterBackup(twoSettings, nullptr)},
+        {"  1 table, full", loadAfterBackup(oneTable, &fullSequence)},
+        {"  1 table", loadAfterBackup(oneTable, nullptr)},
     };
+    QMap<QByteArray, Run> medianRun; // per job, its run of the median measured time
     int index = 0;
     bool allGood = true;
     for (const auto& [name, job] : jobs) {
         QList<double> ratios;
         QList<qint64> medians;
+        QList<Run> done;
         for (int i = 0; i < parser.value(runs).toInt(); ++i) {
             const Run r = runOnce(job, simulator, work.path(), index++);
+            done << r;
             const double wire = wireMs(r.line.bytes);
             const double ratio = wire > 0 ? r.measuredMs / wire : 0;
             ratios << ratio;
@@ -330,8 +409,24 @@ int main(int argc, char* argv[])
         std::printf("  worst ratio %.4f (target <= 1.03), worst median added %.3f ms (target < 0.5 ms)\n",
                     *std::max_element(ratios.begin(), ratios.end()),
                     *std::max_element(medians.begin(), medians.end()) / 1e3);
+        std::sort(done.begin(), done.end(),
+                  [](const Run& a, const Run& b) { return a.measuredMs < b.measuredMs; });
+        medianRun[QByteArray(name).trimmed()] = done.value(done.size() / 2);
     }
+    // A load that sends only what differs against a full read, and against the line time of what it has to
+    // send: the backup read, then one sensor's 32 pages written and read back.
+    const double fullRead = medianRun["5 read all"].measuredMs;
+    const double tableLine = wireMs(medianRun["1 table"].line.bytes);
+    std::printf(
+        "\nA load after its backup read      full sequence   only what differs, read back   target\n");
+    std::printf("  2 settings differ / full read   %8.3f x       %8.3f x                    <= 1.15 x\n",
+                medianRun["2 settings, full"].measuredMs / fullRead,
+                medianRun["2 settings"].measuredMs / fullRead);
+    std::printf("  1 table differs / line time     %8.3f x       %8.3f x                    <= 1.03 x\n",
+                medianRun["1 table, full"].measuredMs / tableLine,
+                medianRun["1 table"].measuredMs / tableLine);
     timeFiles(work.path(), parser.value(files).toInt());
     timeClosedLine(simulator);
+    allGood = timeAdapterLatency(simulator, work.path(), parser.value(runs).toInt(), index) && allGood;
     return allGood ? 0 : 1;
 }

@@ -64,6 +64,8 @@ const char* faultName(SimFault f)
         return "split";
     case SimFault::Late:
         return "late";
+    case SimFault::Corrupt:
+        return "corrupt";
     }
     return "?";
 }

@@ -26,6 +26,7 @@ inline const QString DryRun = QStringLiteral("dry-run");
 inline const QString NoBackup = QStringLiteral("no-backup");
 inline const QString Save = QStringLiteral("save");
 inline const QString Quiet = QStringLiteral("quiet");
+inline const QString Method = QStringLiteral("method");
 } // namespace CtlOption
 
 struct CtlCall

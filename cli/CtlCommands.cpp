@@ -32,7 +32,11 @@ const char* kOptionsHelp =
     "  --home DIR             folder of options.ini, SN.ini and LANGUAGE\n"
     "  --log                  print the exchange log on the standard error\n"
     "  --force                with load: write a file with missing or non-numeric entries too (never a\n"
-    "                         value out of range); with write-points: points above the total volume too\n"
+    "                         value out of range); with write-points: points above the total volume and\n"
+    "                         points that look mistyped too\n"
+    "  --method M             with write-points and check-points: linear (straight lines between the\n"
+    "                         points) or monotone (a smooth curve that never falls); default: Interpolation\n"
+    "                         in options.ini, linear without it\n"
     "  --dry-run              with load: back up and print what would change, write nothing\n"
     "  --no-backup            with load, write-table, write-points, write-settings, undo: write without\n"
     "                         reading the controller into the history first\n"
@@ -40,10 +44,12 @@ const char* kOptionsHelp =
     "  --quiet                with register sync: print nothing\n"
     "  --probe MM             with points-from-shape: the probe's length from level code 0 to 1023\n"
     "  --offset MM            the height of level code 0 above the tank's bottom (default 0)\n"
-    "  --points N             how many points, 2 to 1024 (default 32)\n"
+    "  --points N             how many points (with --plan: pours), 2 to 1024 (default 32)\n"
+    "  --plan                 with points-from-shape: print the pours for equal steps of level instead\n"
     "  -h, --help             print this help\n"
     "  --version              print the name, version and licence\n"
-    "Exit status: 0 success, 1-13 result code, 20 verify found differences, 64 usage,\n"
+    "Exit status: 0 success, 1-13 result code, 20 differences (verify) or a point that looks mistyped\n"
+    "  (check-points), 64 usage,\n"
     "  65 invalid file or a refused answer of the team register, 66 nothing in the history,\n"
     "  69 port or team register not reached, 74 file, 75 busy\n"
     "See zentikctl(1).\n";
@@ -53,6 +59,26 @@ int pointsFromShape(const CtlCall& call)
     QString problem;
     const int status = CtlShape::run(call.parser, &problem);
     return problem.isEmpty() ? status : CtlCommands::usage(problem, QStringLiteral("points-from-shape"));
+}
+
+// An unknown --method is a usage error before anything is read or opened.
+int withMethod(const CtlCall& call, int (*run)(const CtlCall&), const QString& word)
+{
+    const QString method = call.value(CtlOption::Method);
+    if (call.isSet(CtlOption::Method) && !CtlFlows::isMethod(method))
+        return CtlCommands::usage(QStringLiteral("--method takes linear or monotone, not '%1'").arg(method),
+                                  word);
+    return run(call);
+}
+
+int writePoints(const CtlCall& call)
+{
+    return withMethod(call, CtlFlows::writePoints, QStringLiteral("write-points"));
+}
+
+int checkPoints(const CtlCall& call)
+{
+    return withMethod(call, CtlFlows::checkPoints, QStringLiteral("check-points"));
 }
 
 // In the order of the help. Each row: name, arguments (fewest, most, what the first must be, a problem of
@@ -76,9 +102,14 @@ const QList<CtlCommand>& table()
          "  read-table 1|2 [--csv] print the 1024 table words of a sensor (--csv: code;litres;word)\n"},
         {"write-table", {2, 2, CtlFlows::isSensor}, {NoBackup}, Needs::Port, CtlFlows::writeTable,
          "  write-table 1|2 FILE   write 1024 words (one decimal per line) as a sensor's table\n"},
-        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup}, Needs::Port, CtlFlows::writePoints,
-         "  write-points [--force] 1|2 FILE\n"
-         "                         write the table computed from FILE's points (litres, code per line)\n"},
+        {"write-points", {2, 2, CtlFlows::isSensor}, {Force, NoBackup, Method}, Needs::Port, writePoints,
+         "  write-points [--force] [--method linear|monotone] 1|2 FILE\n"
+         "                         write the table computed from FILE's points (litres, code per line);\n"
+         "                         points that look mistyped are refused (exit 65) unless --force\n"},
+        {"check-points", {1, 1}, {Method}, Needs::Home, checkPoints,
+         "  check-points [--method linear|monotone] FILE\n"
+         "                         print the points of FILE that look mistyped, then the table's estimated\n"
+         "                         error; exit 20 when a point looks mistyped\n"},
         {"write-settings", {1, kAny, nullptr, CtlFlows::settingsProblem}, {NoBackup}, Needs::Port,
          CtlFlows::writeSettings,
          "  write-settings KEY=VALUE...\n"
@@ -90,9 +121,9 @@ const QList<CtlCommand>& table()
          "  report FILE            read configuration and both tables, write the report as PDF FILE\n"},
         {"points-from-shape", {}, CtlShape::optionNames(), Needs::Nothing, pointsFromShape,
          "  points-from-shape --shape rectangular|vertical|horizontal|elliptical DIMENSIONS --probe MM\n"
-         "                    [--offset MM] [--points N]\n"
-         "                         print the calibration points of a probe in a tank of that shape as a\n"
-         "                         points file (no controller needed); DIMENSIONS in millimetres:\n"
+         "                    [--offset MM] [--points N] [--plan]\n"
+         "                         print a probe's calibration points in a tank of that shape as a points\n"
+         "                         file, or (--plan) N pours for equal level steps; DIMENSIONS in mm:\n"
          "                         rectangular --length --width --height, vertical --diameter --height,\n"
          "                         horizontal --diameter --length [--ends flat|hemispherical|elliptical],\n"
          "                         elliptical --width --height --length\n"},
@@ -186,7 +217,8 @@ QList<QCommandLineOption> CtlCommands::commandOptions()
            CtlShape::options() +
            QList<QCommandLineOption>{QCommandLineOption(DryRun), QCommandLineOption(NoBackup),
                                      QCommandLineOption(Save, QString(), QStringLiteral("FILE")),
-                                     QCommandLineOption(Quiet)};
+                                     QCommandLineOption(Quiet),
+                                     QCommandLineOption(Method, QString(), QStringLiteral("M"))};
 }
 
 QString CtlCommands::misplacedOption(const CtlCommand& command, const QCommandLineParser& parser)

@@ -2,6 +2,8 @@
 #include "cli/CtlFlows.h"
 
 #include "app/ApplicationTitle.h"
+#include "app/LanguageCatalog.h"
+#include "app/Options.h"
 #include "calibration/PointsCsv.h"
 #include "cli/CtlExit.h"
 #include "cli/CtlSession.h"
@@ -17,6 +19,8 @@
 #include "flows/VerifyFlow.h"
 #include "report/ConfigReport.h"
 #include "report/ReportOutput.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -123,11 +127,29 @@ bool readPointsFile(const QString& path, PointList* points, int* exitCode)
     return false;
 }
 
+const QList<std::pair<QString, Interpolation>> kMethods = {
+    {QStringLiteral("linear"), Interpolation::Linear}, {QStringLiteral("monotone"), Interpolation::Monotone}};
+
+// --method (checked before the command runs: isMethod), or the options file's Interpolation.
+Interpolation methodOf(const CtlCall& call, const Options& options)
+{
+    for (const auto& [name, value] : kMethods)
+        if (call.isSet(CtlOption::Method) && name == call.value(CtlOption::Method))
+            return value;
+    return InterpolationOfOption(options.interpolation());
+}
+
 } // namespace
 
 bool CtlFlows::isSensor(const QString& text)
 {
     return sensorOf(text) != 0;
+}
+
+bool CtlFlows::isMethod(const QString& name)
+{
+    return std::any_of(kMethods.begin(), kMethods.end(),
+                       [&name](const auto& method) { return method.first == name; });
 }
 
 QString CtlFlows::settingsProblem(const QStringList& assignments)
@@ -222,12 +244,35 @@ int CtlFlows::writeTable(const CtlCall& call)
 int CtlFlows::writePoints(const CtlCall& call)
 {
     CtlSession session(call.settings);
+    const Interpolation method = methodOf(call, *session.context().options);
     PointList points;
     if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
         return exitCode;
     const int sensor = sensorOf(call.arguments[0]);
-    return session.runFlow(
-        [&](const FlowRun& run) { StartPointsWrite(session.context(), sensor, points, QLocale::c(), run); });
+    return session.runFlow([&](const FlowRun& run) {
+        StartPointsWrite(session.context(), sensor, points, method, QLocale::c(), run);
+    });
+}
+
+int CtlFlows::checkPoints(const CtlCall& call)
+{
+    const Options options(call.settings.paths.optionsFile());
+    const Interpolation method = methodOf(call, options);
+    PointList points;
+    if (int exitCode = Exit::Ok; !readPointsFile(fileOf(call), &points, &exitCode))
+        return exitCode;
+    PointsReview review;
+    QString error;
+    if (!ReviewPoints(points, 0, method, QLocale::c(), &review, &error)) {
+        printErr(QStringLiteral("zentikctl: %1: %2").arg(fileOf(call), error));
+        return Exit::InvalidFile;
+    }
+    LanguageCatalog language(call.settings.paths.languageDir());
+    language.OpenLanguage(options.languageFile());
+    for (const QString& line : PointFlagLines(language, review, QLocale::c()))
+        printOut(line);
+    printOut(TableErrorText(language, review.error, QLocale::c()));
+    return review.flags.isEmpty() ? Exit::Ok : Exit::Differs;
 }
 
 int CtlFlows::writeSettings(const CtlCall& call)
@@ -251,9 +296,11 @@ int CtlFlows::report(const CtlCall& call)
     const auto writePdf = [&](const TParameters& record) {
         QString error;
         QString reason;
-        if (!ReportOutput::writePdf(PrepareConfigReport(record, *context.language, ReportProgramName(),
-                                                        context.zentik->ComPort->portName()),
-                                    file, &error, &reason))
+        if (!ReportOutput::writePdf(
+                PrepareConfigReport(record, *context.language, ReportProgramName(),
+                                    context.zentik->ComPort->portName(),
+                                    InterpolationOfOption(context.options->interpolation())),
+                file, &error, &reason))
             return FlowOutcome::unwritable(error, reason);
         return FlowOutcome::done();
     };

@@ -88,7 +88,13 @@ int CtlSession::exitStatus(const FlowOutcome& outcome)
         printProcessFailure(outcome.resultCode, outcome.detail);
         if (const QString words = FailureExplanation(m_services.language, outcome); !words.isEmpty())
             printErr(QStringLiteral("zentikctl: ") + words);
-        return outcome.resultCode;
+        // What was read back is not what was written: the controller differs from it, as verify says.
+        return outcome.resultCode == Result::ReadBackDiffers ? Exit::Differs : outcome.resultCode;
+    case FlowOutcome::Kind::AlreadyHeld:
+        std::printf("%s\n", qPrintable(m_services.language.LanguageText(
+                                "MESSAGES", "241",
+                                QStringLiteral("The controller already holds this; nothing was written."))));
+        return Exit::Ok;
     case FlowOutcome::Kind::BackupFailed:
         printErr(QStringLiteral(
                      "zentikctl: the read before the write ended with result code %1; nothing was written")

@@ -2,6 +2,7 @@
 #include "cli/CtlShape.h"
 
 #include "calibration/PointsCsv.h"
+#include "calibration/PourPlan.h"
 #include "calibration/TankShape.h"
 #include "cli/CtlExit.h"
 #include "cli/CtlTerminal.h"
@@ -20,6 +21,7 @@ const QString kEnds = QStringLiteral("ends");
 const QString kProbe = QStringLiteral("probe");
 const QString kOffset = QStringLiteral("offset");
 const QString kPoints = QStringLiteral("points");
+const QString kPlan = QStringLiteral("plan");
 
 const QList<std::pair<QString, Form>> kForms = {{QStringLiteral("rectangular"), Form::Rectangular},
                                                 {QStringLiteral("vertical"), Form::Vertical},
@@ -166,6 +168,7 @@ QList<QCommandLineOption> options()
             << QCommandLineOption(kPoints, QString(), QStringLiteral("N"), QString::number(kDefaultPoints));
     for (const auto& dimension : kDimensions)
         options << QCommandLineOption(dimension.first, QString(), QStringLiteral("MM"));
+    options << QCommandLineOption(kPlan);
     return options;
 }
 
@@ -199,8 +202,20 @@ int run(const QCommandLineParser& parser, QString* problem)
         *problem = problemText(found, parser, tank);
         return Exit::Usage;
     }
-    for (const QString& line : PointsCsv::pointsFileLines(calibrationPoints(tank, probe, QLocale::c())))
-        printOut(line);
+    if (!parser.isSet(kPlan)) {
+        for (const QString& line : PointsCsv::pointsFileLines(calibrationPoints(tank, probe, QLocale::c())))
+            printOut(line);
+        return Exit::Ok;
+    }
+    printOut(QStringLiteral("pour;litres;total;code"));
+    const PourPlan plan = PlanEqualLevels(tank, probe, probe.points);
+    for (int i = 0; i < plan.pours.size(); ++i) {
+        const PlannedPour& pour = plan.pours[i];
+        printOut(QStringLiteral("%1;%2;%3;%4")
+                     .arg(i + 1)
+                     .arg(VolumeText(pour.litres, QLocale::c()), VolumeText(pour.total, QLocale::c()))
+                     .arg(pour.code));
+    }
     return Exit::Ok;
 }
 

@@ -49,6 +49,12 @@ bool CtlMessages::question(const QString& text, Answer safe)
 
 bool CtlMessages::questionAbout(const QString& text, const QStringList& findings, Answer safe)
 {
+    // Findings of no file (the points that look mistyped) are lines of their own, then the question.
+    if (m_subject.isEmpty()) {
+        for (const QString& finding : findings)
+            printErr(finding);
+        return question(text, safe);
+    }
     informationAbout(text, findings);
     return m_force ? safe == Answer::No : safe == Answer::Yes;
 }

@@ -11,7 +11,8 @@ void printErr(const QString& text);
 
 // Flows speak to the user through this: nothing goes to a status line, messages go to stderr, the
 // question whether to abandon a file that failed its check lists the problems and is answered Yes
-// unless --force was given, and the review of a write is printed and goes on.
+// unless --force was given (a question about findings of no file lists them, then asks), and the review
+// of a write is printed and goes on.
 class CtlMessages : public MessageService
 {
 public:

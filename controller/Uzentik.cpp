@@ -231,7 +231,9 @@ void TFZentik::BApplyClick()
 
 void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcome, TFZentik* window)
 {
-    if (window && !outcome.ok())
+    // A controller that already held the fields needed no write: as good as one that took them.
+    const bool held = outcome.kind == FlowOutcome::Kind::AlreadyHeld;
+    if (window && !outcome.ok() && !held)
         window->m_applying = false;
     if (outcome.kind == FlowOutcome::Kind::Busy) {
         context.tellBusy();
@@ -242,7 +244,7 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
         // The history could not keep the backup, or the file standing in changed since it was read.
         context.messages->error(outcome.detail);
         context.messages->status(outcome.detail);
-    } else if (!outcome.ok()) {
+    } else if (!outcome.ok() && !held) {
         // The tank volume store could not be written: the file's own error comes first.
         if (outcome.resultCode == Result::VolumeStoreWriteFailed && !outcome.detail.isEmpty())
             context.messages->error(outcome.detail);
@@ -253,7 +255,7 @@ void TFZentik::OnConfigSave(const AppContext& context, const FlowOutcome& outcom
                 window->BApplyClick();
         });
     } else {
-        context.messages->status(messageText(context, "011"));
+        context.messages->status(messageText(context, held ? "241" : "011"));
         if (window)
             window->close();
         if (context.showSummary)

@@ -19,10 +19,19 @@ enum class BackupUse {
 void StartBackup(const AppContext& context, BackupUse use, const FlowRun& run,
                  std::function<void(const std::optional<TParameters>& backup)> then);
 
+// Whether the write process (2, 4 or 6) would change anything in a controller that holds `held`, its tank
+// volumes kept on this computer included: the record and pages to be written are the controller object's
+// NewParameters and NewPages, a table the one PageIndex selects.
+bool WriteDiffers(const AppContext& context, int process, const TParameters& held);
+
 // Runs a write process (2, 4 or 6) as Flow::runProcess does, noted in the history as the newest write into
 // the controller right before anything is sent: with its backup kept as `before-write` (a history that
 // cannot keep it ends the run FileError, nothing sent), or as a write without a backup once the write has
 // named the controller. A cancelled write is never noted; one that ends having changed nothing in the
 // controller is forgotten again, so that undo never offers its backup.
+// What the controller holds, read right before (the backup, else held), lets the write send only what
+// differs (WriteChanged): when nothing does, the run ends AlreadyHeld with nothing sent or kept. The write
+// reads back what it sent (VerifyWrite), a difference ending it ProcessFailed with 14.
 void RunWrite(const AppContext& context, int process, const QString& progressLabel, const FlowRun& run,
-              const std::optional<TParameters>& backup, FlowDone then);
+              const std::optional<TParameters>& backup, FlowDone then,
+              const std::optional<TParameters>& held = std::nullopt);

@@ -26,15 +26,17 @@ bool sameSettings(const TParameters& shown, const TParameters& now)
            shown.OutputMode == now.OutputMode;
 }
 
+// controllerHolds: what the controller holds, read right before.
 void startConfigWrite(const AppContext& context, const TParameters& written, const TParameters* asRead,
-                      const FlowRun& run)
+                      const FlowRun& run, const std::optional<TParameters>& controllerHolds = std::nullopt)
 {
     if (context.zentik->IsBusy())
         return run.finish(FlowOutcome::of(FlowOutcome::Kind::Busy));
     // What a settings write replaces is kept as any other write's is, so that undo undoes this write. It
     // shows no review: without a history to keep the backup in, it is not read.
     const std::optional<TParameters> read = asRead ? std::optional<TParameters>(*asRead) : std::nullopt;
-    const auto write = [context, written, read, run](const std::optional<TParameters>& backup) {
+    const auto write = [context, written, read, run,
+                        controllerHolds](const std::optional<TParameters>& backup) {
         TZENTIK& z = *context.zentik;
         const QString path = FilePortPath(z.ComPort->portName());
         QPointer<SerialLink> line = z.ComPort->link();
@@ -52,11 +54,13 @@ void startConfigWrite(const AppContext& context, const TParameters& written, con
                 context.language->LanguageText("MESSAGES", "106").arg(QDir::toNativeSeparators(path))));
         }
         z.SetNewParameters(written);
-        RunWrite(context, Process::SaveConfig, QString(), run, backup,
-                 [run, release](const FlowOutcome& outcome) {
-                     release();
-                     run.finish(outcome);
-                 });
+        RunWrite(
+            context, Process::SaveConfig, QString(), run, backup,
+            [run, release](const FlowOutcome& outcome) {
+                release();
+                run.finish(outcome);
+            },
+            controllerHolds);
     };
     if (!KeepsHistory(context))
         return write(std::nullopt);
@@ -136,6 +140,6 @@ void StartSettingsWrite(const AppContext& context, const QList<ConfigFile::Entry
             doc.setValue(ConfigFile::kParametersSection, e.first, e.second);
         TParameters written = p;
         ConfigFile::fillSettings(doc, written);
-        StartConfigWrite(context, written, ending);
+        startConfigWrite(context, written, nullptr, ending, p);
     }));
 }

@@ -71,6 +71,11 @@ QString FailureExplanation(const LanguageCatalog& language, const FlowOutcome& o
                               "before this write.");
         return say("132", "The tank volumes could not be saved on this computer, so nothing more was "
                           "written to the controller.");
+    case Result::ReadBackDiffers:
+        return say("240", "The controller does not hold what was written: %1 reads back otherwise. The "
+                          "controller keeps what it took; write again, and check the controller if it "
+                          "happens again.")
+            .arg(outcome.page >= 0 ? PageRangeText(language, outcome.page) : outcome.setting);
     default:
         return QString();
     }

@@ -10,18 +10,26 @@
 
 namespace {
 
-// The pages a process moves; 0 for the configuration alone.
-int pagesOf(int process)
+// The keys in a configuration file of the setting this reading command asks for.
+QString settingKeys(quint8 command)
 {
-    switch (process) {
-    case Process::ReadTable:
-    case Process::WriteTable:
-        return kSensorPages;
-    case Process::ReadAllSettings:
-    case Process::LoadAllSettings:
-        return kPageCount;
+    switch (command) {
+    case Cmd::ReadPolling:
+        return QStringLiteral("Sensor_on_0, Sensor_on_1");
+    case Cmd::ReadAddress1:
+        return QStringLiteral("Net_addr_0");
+    case Cmd::ReadAddress2:
+        return QStringLiteral("Net_addr_1");
+    case Cmd::ReadGauge:
+        return QStringLiteral("Inversion, Mult_Factor");
+    case Cmd::ReadReserve:
+        return QStringLiteral("trl");
+    case Cmd::ReadInterval:
+        return QStringLiteral("Interval");
+    case Cmd::ReadOutputMode:
+        return QStringLiteral("P_Mode");
     default:
-        return 0;
+        return QString();
     }
 }
 
@@ -37,9 +45,10 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
     const FlowOutcome before = run.beforeProcess();
     if (!before.ok())
         return then(before);
-    ProgressView* progress = pagesOf(process) > 0 ? context.progress : nullptr;
+    const int pages = z.PagesToMove(process);
+    ProgressView* progress = pages > 0 ? context.progress : nullptr;
     if (progress)
-        progress->prepare(progressLabel, pagesOf(process) - 1);
+        progress->prepare(progressLabel, pages - 1);
     auto ended = std::make_shared<bool>(false);
     const bool closesProgress = run.processClosesProgress();
     // A port that could not be opened fails the process with 2 as a vanished one does; the failure then
@@ -58,6 +67,12 @@ void Flow::runProcess(const AppContext& context, int process, const QString& pro
             failed.portFailure = LastOpenFailure(*z, system).value_or(PortFailure());
         if (z->LastError >= Result::RejectedReadPage && z->LastError <= Result::RejectedPageNumber)
             failed.page = z->PageIndex;
+        if (z->LastError == Result::ReadBackDiffers) {
+            if (z->Command.Request.Cmd == Cmd::ReadPage)
+                failed.page = z->PageIndex;
+            else
+                failed.setting = settingKeys(z->Command.Request.Cmd);
+        }
         then(failed);
     };
     const bool started =

@@ -58,9 +58,10 @@ void writeFile(const AppContext& context, std::shared_ptr<IniDocument> doc, cons
     z.SetNewPages(newPages);
     RunWrite(context, Process::LoadAllSettings, progressLabel, run, backup,
              [context, run, backup](const FlowOutcome& outcome) {
-                 if (outcome.ok()) {
+                 // A controller that already held the file holds it as a write would have left it.
+                 if (outcome.ok() || outcome.kind == FlowOutcome::Kind::AlreadyHeld) {
                      const TParameters written = writtenRecord(context, backup);
-                     if (KeepsHistory(context))
+                     if (KeepsHistory(context) && outcome.ok())
                          KeepInHistoryOrWarn(context, written, ControllerHistory::Event::Written);
                      context.zentik->AdoptWrittenParameters(asRead(written));
                  }

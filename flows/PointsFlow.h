@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A sensor's table from calibration points and back to litres, the one flow for the calibration window's
 // Write and zentikctl's write-points: the checks before a table is written from points, the rule for
-// volumes above the total volume, and reading a table with the total volume its words are shares of.
+// volumes above the total volume, the points that look mistyped and the table's estimated error with their
+// texts, and reading a table with the total volume its words are shares of.
 #pragma once
 
-#include "calibration/PointList.h"
+#include "calibration/PointCheck.h"
 #include "flows/Flow.h"
 
 #include <optional>
@@ -29,6 +30,32 @@ QString VolumesAboveQuestion(const LanguageCatalog& language, const PointList::V
 bool AcceptVolumesAbove(const AppContext& context, const PointList& points, qint32 totalVolume,
                         const QLocale& locale);
 
+// The points looked at as a table would be made of them: the points that look mistyped and how far the
+// table may lie off between the points.
+struct PointsReview
+{
+    CalibrationPoints points; // in the order given, which the flags' indices refer to
+    QList<PointFlag> flags;
+    ErrorEstimate error;
+};
+// The review of the points by the method; expected: the planned code of each point (-1 none), or empty.
+// The error's share is of tankVolume (the calibration window passes its sensor's tank), or with none (0) of
+// the largest volume among the points. False, with the conversion error's text, when a text is not a number.
+bool ReviewPoints(const PointList& points, qint32 tankVolume, Interpolation method, const QLocale& locale,
+                  PointsReview* review, QString* error, const QList<int>& expected = {});
+
+// Why a point is flagged, in the user's language: what a tooltip says.
+QString PointFlagReason(const LanguageCatalog& language, const PointFlag& flag);
+// "point K (V l, code N): reason", K counted from 1 in the order the points were given.
+QString PointFlagLine(const LanguageCatalog& language, const PointsReview& review, const PointFlag& flag,
+                      const QLocale& locale);
+QStringList PointFlagLines(const LanguageCatalog& language, const PointsReview& review,
+                           const QLocale& locale);
+// "estimated table error: X l (Y %)".
+QString TableErrorText(const LanguageCatalog& language, const ErrorEstimate& error, const QLocale& locale);
+// The method's name as the user reads it.
+QString InterpolationName(const LanguageCatalog& language, Interpolation method);
+
 // What a write of a table from points starts from.
 struct PointsWrite
 {
@@ -40,6 +67,9 @@ struct PointsWrite
     PointList pointsRead;
     // The volumes above the total have been asked about as these points came, and accepted.
     bool volumesAccepted = false;
+    Interpolation method = Interpolation::Linear;
+    // The code planned for each point (-1 none), checked as well; empty: no plan.
+    QList<int> expectedCodes;
     // The front-end's own question, asked once the total volume is known to be there and before the
     // check (No writes nothing); none: not asked.
     QString confirm;
@@ -51,15 +81,16 @@ struct PointsWrite
 };
 
 // Writes the table of the points over the total volume: a total of 0 ends VolumesUnknown (every word would
-// be 0), the confirmation's No Cancelled, a refusal of the check (told by TellPointsCheck) or No to the
-// volumes above the total InvalidFile, all with nothing sent; then the table, computed with the window's
-// arithmetic in locale, goes to StartTableWrite.
+// be 0), the confirmation's No Cancelled, a refusal of the check (told by TellPointsCheck), No to the
+// volumes above the total or No to the points that look mistyped (the question lists them) InvalidFile, all
+// with nothing sent; then the table, computed by the method with the window's arithmetic in locale, goes
+// to StartTableWrite.
 void StartPointsWriteOver(const AppContext& context, const PointsWrite& request, qint32 totalVolume,
                           const QLocale& locale, const FlowRun& run);
 // The same with the tank volumes of a configuration read first (zentikctl has no other): the points are
 // checked before the read, so that a refusal sends nothing.
-void StartPointsWrite(const AppContext& context, int sensor, PointList points, const QLocale& locale,
-                      const FlowRun& run);
+void StartPointsWrite(const AppContext& context, int sensor, PointList points, Interpolation method,
+                      const QLocale& locale, const FlowRun& run);
 
 // The configuration read, then the table of sensor 1 or 2; present gets the words and the total volume
 // before the flow ends Done.

@@ -76,6 +76,8 @@ constexpr SettingWrite kWriteChain[] = {
      [](const TParameters& np) -> int { return np.OutputMode; }},
 };
 
+static_assert(std::size(kWriteChain) == kWrittenSettings);
+
 // The step of the chain that command answers; nullptr for a command outside it.
 template <class Step, std::size_t N> const Step* findStep(const Step (&chain)[N], quint8 command)
 {
@@ -92,7 +94,25 @@ template <class Step, std::size_t N> const Step* nextStep(const Step (&chain)[N]
     return next != std::end(chain) ? next : nullptr;
 }
 
+// The write step after this one (after none: the first) that is to be sent: with a record of what the
+// controller holds, a value it already holds is passed over.
+const SettingWrite* nextToSend(const SettingWrite* step, const TParameters* held, const TParameters& np)
+{
+    const SettingWrite* next = nextStep(kWriteChain, step);
+    while (next && held && next->encode(*held) == next->encode(np))
+        next = nextStep(kWriteChain, next);
+    return next;
+}
+
 } // namespace
+
+int DifferingSettings(const TParameters& held, const TParameters& record)
+{
+    int differing = 0;
+    for (const SettingWrite& step : kWriteChain)
+        differing += step.encode(held) != step.encode(record);
+    return differing;
+}
 
 bool TZENTIK::startConfigChain(int process, int timeoutMs)
 {
@@ -162,16 +182,29 @@ void TZENTIK::writeChainStep(quint8 cmd, const QByteArray& data, int t)
         if (IsRejected(data))
             return FinishProcess(step->rejectedResult);
     }
-    if (const SettingWrite* next = nextStep(kWriteChain, step)) {
+    if (const SettingWrite* next = nextToSend(step, m_held ? &*m_held : nullptr, m_newParameters)) {
+        m_sentSettings.append(next->command);
         SendCommand(next->command, OneByteData(next->encode(m_newParameters)), ResponseLength(next->command),
                     t);
         return;
     }
     m_parameters = m_newParameters;
     if (m_processId == Process::SaveConfig)
-        FinishProcess(Result::Success);
+        writeThrough(t);
     else
         transferAllPages(t);
+}
+
+bool TZENTIK::heldAsSent(quint8 writeCommand, const QByteArray& data) const
+{
+    // Compared as a read shows the value, so that bits a read does not look at decide nothing.
+    const SettingRead* read = findStep(kReadChain, writeCommand | 0x80);
+    const SettingWrite* write = findStep(kWriteChain, writeCommand);
+    if (!read || !write)
+        return false;
+    TParameters held = m_newParameters;
+    read->decode(held, data);
+    return write->encode(held) == write->encode(m_newParameters);
 }
 
 bool TZENTIK::keepTankVolumes(const QString& serialNumber)

@@ -32,15 +32,22 @@ bool TZENTIK::WriteTable(int timeoutMs)
         return false;
     boundToOneTable(m_pageIndex, m_lastPage);
     enter(Process::WriteTable, timeoutMs);
-    sendPageRequest(timeoutMs);
+    m_pageIndex = pageToSend(m_pageIndex);
+    if (m_pageIndex > m_lastPage)
+        writeThrough(timeoutMs);
+    else
+        sendPageRequest(timeoutMs);
     return true;
 }
 
 void TZENTIK::transferAllPages(int timeoutMs)
 {
     m_lastPage = kPageCount - 1;
-    m_pageIndex = 0;
-    sendPageRequest(timeoutMs);
+    m_pageIndex = pageToSend(0);
+    if (m_pageIndex > m_lastPage)
+        writeThrough(timeoutMs);
+    else
+        sendPageRequest(timeoutMs);
 }
 
 bool TZENTIK::sendPageRequest(int timeoutMs)
@@ -73,6 +80,8 @@ void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
     } else if (cmd == Cmd::StorePage) {
         if (IsRejected(data))
             return failPage(Result::RejectedPageNumber, QStringLiteral("!!! Page number loading error: "));
+        ++m_pagesStored;
+        m_sentPages.append(m_pageIndex);
         pageTransferred(t);
     }
 }
@@ -80,11 +89,22 @@ void TZENTIK::pageWriteStep(quint8 cmd, const QByteArray& data, int t)
 void TZENTIK::pageTransferred(int timeoutMs)
 {
     emit PageTransferred();
-    ++m_pageIndex;
-    if (m_pageIndex > m_lastPage)
-        FinishProcess(Result::Success);
-    else
+    m_pageIndex = pageToSend(m_pageIndex + 1);
+    if (m_pageIndex <= m_lastPage)
         sendPageRequest(timeoutMs);
+    else if (Process::Writes(m_processId))
+        writeThrough(timeoutMs);
+    else
+        FinishProcess(Result::Success);
+}
+
+int TZENTIK::pageToSend(int from) const
+{
+    int page = from;
+    while (page <= m_lastPage && Process::Writes(m_processId) && m_held &&
+           m_held->Pages[page] == m_newPages[page])
+        ++page;
+    return page;
 }
 
 void TZENTIK::failPage(int result, const QString& line)

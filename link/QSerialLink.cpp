@@ -10,6 +10,10 @@
 #include <poll.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace {
 
@@ -105,7 +109,27 @@ bool QSerialLink::open()
         m_port.clearError();
     if (!m_port.setRequestToSend(false))
         m_port.clearError();
+    // An adapter holding every answer back for its latency timer (16 ms by default on FTDI) nearly doubles
+    // a full read; one that cannot be asked is used as it is.
+    RequestLowLatency(m_port.handle());
     return true;
+}
+
+bool RequestLowLatency(qintptr handle)
+{
+#ifdef Q_OS_LINUX
+    const int fd = static_cast<int>(handle);
+    serial_struct serial{};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return false;
+    if (serial.flags & ASYNC_LOW_LATENCY)
+        return true;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
+#else
+    Q_UNUSED(handle);
+    return false;
+#endif
 }
 
 void QSerialLink::close()

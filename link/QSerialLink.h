@@ -24,3 +24,8 @@ private:
 
     QSerialPort m_port;
 };
+
+// Asks the driver of the open line behind handle to hand on received bytes at once (Linux's
+// ASYNC_LOW_LATENCY; an FTDI adapter then sets its latency timer to 1 ms). True when the driver took it; a
+// driver that refuses, a pseudo-terminal, or another system changes nothing.
+bool RequestLowLatency(qintptr handle);

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class TZENTIK;
 
@@ -35,6 +36,9 @@ constexpr int RejectedPageNumber = 12;
 // A file the write keeps could not be written: SN.ini inside a write chain, or the configuration file of a
 // "file:" port after a write (LastErrorText names it).
 constexpr int VolumeStoreWriteFailed = 13;
+// A setting or page read back after the write differs from what was sent (Command names the read that
+// found it, PageIndex the page); the controller keeps what it took.
+constexpr int ReadBackDiffers = 14;
 } // namespace Result
 
 // Process numbers (ProcessId).
@@ -88,6 +92,12 @@ private:
     std::function<void(TZENTIK*)> m_handler;
 };
 
+// The values a configuration write sends after reading the serial number.
+constexpr int kWrittenSettings = 7;
+// How many of the values a configuration write sends would change a controller that holds `held` into
+// one that holds `record`.
+int DifferingSettings(const TParameters& held, const TParameters& record);
+
 // Saves the tank volumes of the record to be written under the controller's serial number; false, with
 // the reason naming the file, when that fails.
 using TankVolumeSaver =
@@ -113,6 +123,7 @@ class TZENTIK : public QObject
     qint32 m_lastPage = 0;
     QString m_lastErrorText;
     QString m_writtenSerialNumber;
+    qint32 m_pagesStored = 0;
 
 public:
     // The factory makes the serial line behind each port name.
@@ -143,6 +154,8 @@ public:
     // empty when the last process wrote no configuration or ended before. A successful write adopts the
     // record to be written, serial number included, as it stands.
     const QString& WrittenSerialNumber = m_writtenSerialNumber;
+    // The pages the last write process (4 or 6) has stored, read back or not.
+    const qint32& PagesStored = m_pagesStored;
 
     // How the write chains save tank volumes; without it nothing is saved. A line that keeps its own
     // (SerialLink::takeTankVolumes) takes them instead.
@@ -180,6 +193,14 @@ public:
     // The sensor's table, entry by entry, into its 32 pages of NewPages for a table write; the other
     // sensor's pages stay as they are.
     bool SetNewTable(int sensor, const std::array<quint16, kTableEntries>& entries);
+    // How the next write process (2, 4 or 6) goes: given what the controller holds, read right before, it
+    // sends only the settings and pages that differ from it (the chain's order kept) and logs how many it
+    // left out; with readBack it then reads back every setting and page it sent, and a difference ends it
+    // with 14. It belongs to the next process, whose end drops it; without a plan a write sends everything
+    // as described.
+    bool SetWritePlan(const std::optional<TParameters>& held, bool readBack);
+    // How many pages the process moves (PageTransferred), pages read back included, with the plan as set.
+    int PagesToMove(int process) const;
 
     // Installs the completion event of the process (1 to 6; any other number has none): done, tracked by
     // receiver (which may be null), or nothing when done is empty. The event of a running process is its
@@ -249,6 +270,25 @@ private:
     void pageTransferred(int timeoutMs);
     // Ends the process with the page's rejection, then names the page in the log after its completion event.
     void failPage(int result, const QString& line);
+    // The first page from this one on that the running process sends; past LastPage when none is left.
+    int pageToSend(int from) const;
+
+    // The write plan and the read-back (WritePlan.cpp).
+    // Everything has been written: the read-back, or the end.
+    void writeThrough(int timeoutMs);
+    void sendReadBack(int timeoutMs);
+    void readBackStep(quint8 cmd, const QByteArray& data, int timeoutMs);
+    void failReadBack(const QString& what);
+    // Whether the answer to the read of a setting written with this command shows the value sent.
+    bool heldAsSent(quint8 writeCommand, const QByteArray& data) const;
+    void logLeftOut();
 
     TankVolumeSaver m_saveVolumes;
+    std::optional<TParameters> m_held;
+    bool m_readBack = false;
+    // What the running write has sent, in order, for its read-back: the writing commands of the settings,
+    // the pages; m_readBackAt is the entry being read back, -1 before the read-back.
+    QList<quint8> m_sentSettings;
+    QList<int> m_sentPages;
+    int m_readBackAt = -1;
 };

@@ -21,6 +21,13 @@ void TZENTIK::enter(int process, int timeoutMs)
     m_timer->setInterval(timeoutMs);
     m_processId = process;
     m_writtenSerialNumber.clear();
+    m_sentSettings.clear();
+    m_sentPages.clear();
+    m_readBackAt = -1;
+    if (Process::Writes(process)) {
+        m_pagesStored = 0;
+        logLeftOut();
+    }
     if (!wasIdle)
         return;
     if (SerialLink* line = m_port->link())
@@ -84,6 +91,9 @@ void TZENTIK::FinishProcess(int result)
     const TCompletionEvent* event = CompletionEvent(m_processId);
     const TCompletionEvent handler = event ? *event : TCompletionEvent();
     const bool wasBusy = IsBusy();
+    // A plan is the next process's alone: a later write sends everything unless given its own.
+    m_held.reset();
+    m_readBack = false;
     m_processId = Process::Idle;
     if (wasBusy)
         emit BusyChanged(false);
@@ -126,6 +136,8 @@ void TZENTIK::takeStep(int timeoutMs)
 {
     const quint8 cmd = m_command.Response.Cmd;
     const QByteArray data = m_command.Response.Data;
+    if (m_readBackAt >= 0)
+        return readBackStep(cmd, data, timeoutMs);
     switch (m_processId) {
     case Process::ReadConfig:
     case Process::ReadAllSettings:

@@ -47,7 +47,8 @@ TFReportPreview* FileCommands::showReportOf(const TParameters& record, const QSt
 {
     const LanguageCatalog& language = *m_context.language;
     TFReportPreview* preview =
-        ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName(), port),
+        ShowReportPreview(PrepareConfigReport(record, language, ReportProgramName(), port,
+                                              InterpolationOfOption(m_context.options->interpolation())),
                           m_context.messages, m_context.fileDialogs, m_window);
     preview->setTexts(language.LanguageText("MESSAGES", "026", QStringLiteral("Save as PDF")),
                       language.LanguageText("MESSAGES", "027", QStringLiteral("PDF files")));
@@ -243,6 +244,11 @@ bool FileCommands::OnLoadAllSettings(const FlowOutcome& outcome, std::function<v
         break;
     case FlowOutcome::Kind::NothingToUndo:
         m_context.messages->information(outcome.detail);
+        break;
+    case FlowOutcome::Kind::AlreadyHeld:
+        if (m_context.showSummary)
+            m_context.showSummary();
+        m_context.messages->status(text("241"));
         break;
     case FlowOutcome::Kind::Cancelled:
         // The review was cancelled: the write the status line announced did not happen.

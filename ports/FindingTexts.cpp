@@ -43,6 +43,13 @@ QString FindingText(const LanguageCatalog& language, const DoctorFinding& findin
                  "modem is used, sudo systemctl disable --now ModemManager"}},
         {What::ModemManagerAway,
          {"162", "ModemManager is running; the udev rule keeps it away from this adapter"}},
+        {What::LatencyLow,
+         {"255", "The adapter behind %1 hands on each answer within %2 ms (its latency timer)"}},
+        {What::LatencyHigh,
+         {"256",
+          "The adapter behind %1 holds each answer back up to %2 ms (its latency timer), which nearly "
+          "doubles a full read: the package's udev rule sets it to 1 ms when the adapter is plugged in; "
+          "at once: sudo sh -c 'echo 1 > %3'"}},
         {What::Answered, {"163", "The controller answered on %1: serial number %2"}},
         {What::Silent,
          {"164", "%1 opens, but no controller answers: check the controller's power and the cable"}},
@@ -86,6 +93,8 @@ QString CheckName(DoctorFinding::Check check)
         return QStringLiteral("brltty");
     case Check::ModemManager:
         return QStringLiteral("modemmanager");
+    case Check::Latency:
+        return QStringLiteral("latency");
     case Check::Answer:
         break;
     }

@@ -157,6 +157,25 @@ DoctorFinding deviceFinding(const SystemView& system, const QString& port, const
     return finding(Check::Device, What::DeviceMissing, false, {port, adapters.join(QStringLiteral(", "))});
 }
 
+// An adapter's latency timer: how long it holds back what it received before handing it on, which each
+// exchange waits for. Only drivers that have one (ftdi_sio) show it.
+std::optional<DoctorFinding> latencyFinding(const SystemView& system, const QString& port,
+                                            const QFileInfo& device)
+{
+    constexpr int kPromptMs = 2;
+    const QString attribute = QStringLiteral("/bus/usb-serial/devices/%1/latency_timer")
+                                  .arg(QFileInfo(device.canonicalFilePath()).fileName());
+    bool ok = false;
+    const int ms = firstLine(system.sys + attribute).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    if (ms <= kPromptMs)
+        return finding(Check::Latency, What::LatencyLow, true, {port, QString::number(ms)});
+    // Named as on the running system, for the command the finding gives.
+    return finding(Check::Latency, What::LatencyHigh, false,
+                   {port, QString::number(ms), QStringLiteral("/sys") + attribute});
+}
+
 bool mayOpen(const SystemView& system, const QFileInfo& device)
 {
     if (system.uid == 0)
@@ -304,6 +323,9 @@ QList<DoctorFinding> ExamineSystem(const SystemView& system, const QString& port
         findings << finding(Check::ModemManager, What::ModemManagerAway, true);
     else
         findings << finding(Check::ModemManager, What::ModemManager, false);
+    if (device.exists())
+        if (const std::optional<DoctorFinding> latency = latencyFinding(system, port, device))
+            findings << *latency;
 #else
     Q_UNUSED(system);
     Q_UNUSED(port);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The system probe behind the connection check: why the controller cannot be reached on a port, as checks a
 // technician can act on (the device, the permission to open it, another program holding it, brltty,
-// ModemManager) and last whether the controller answered. The system is read through a SystemView, so tests
-// use a fake tree.
+// ModemManager), the USB adapter's latency timer and last whether the controller answered. The system is read
+// through a SystemView, so tests use a fake tree.
 #pragma once
 
 #include "app/SystemView.h"
@@ -17,7 +17,7 @@ struct PortAnswer;
 
 struct DoctorFinding
 {
-    enum class Check { Device, Permission, Holder, Brltty, ModemManager, Answer };
+    enum class Check { Device, Permission, Holder, Brltty, ModemManager, Latency, Answer };
     enum class What {
         DevicePresent,     // args: port
         DeviceMissing,     // args: port, the adapters under /dev/serial/by-id
@@ -33,6 +33,8 @@ struct DoctorFinding
         NoModemManager,    //
         ModemManager,      //
         ModemManagerAway,  // ModemManager runs, but the udev rule keeps it away from this adapter
+        LatencyLow,        // args: port, the adapter's latency timer in ms
+        LatencyHigh,       // args: port, the latency timer in ms, its file in /sys
         Answered,          // args: port, serial number
         Silent,            // args: port
         CannotOpen,        // args: port, the system's reason

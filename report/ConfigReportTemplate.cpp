@@ -152,6 +152,14 @@ ReportTemplate ConfigReportTemplate()
     axis2.text = QStringLiteral("V2 ([0009])");
     charts.texts = {axis1, cell(QStringLiteral("Chart1Level"), 50, 55, 6, 4, QStringLiteral("N"), Label),
                     axis2, cell(QStringLiteral("Chart2Level"), 136, 55, 6, 4, QStringLiteral("N"), Label)};
+    // Under each chart, how far its table may lie off between the points: two lines at most.
+    for (int table = 1; table <= 2; ++table) {
+        ReportText error = cell(QStringLiteral("TableError%1").arg(table), table == 1 ? 4 : 94, 63,
+                                table == 1 ? 84 : 92, 8, QStringLiteral("[TableError%1]").arg(table), Label);
+        error.wordWrap = true;
+        error.alignment = Qt::AlignLeft | Qt::AlignTop;
+        charts.texts << error;
+    }
 
     ReportBand footer{QStringLiteral("PageFooter1"), BandKind::PageFooter, 6};
     ReportText program =

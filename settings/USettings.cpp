@@ -58,6 +58,10 @@ TFSettings::TFSettings(const AppContext& context, TFAbout* about, QWidget* paren
     LSearch->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ChBackup = new QCheckBox(this);
     ChBackup->setObjectName(QStringLiteral("ChBackup"));
+    ChWriteChanged = new QCheckBox(this);
+    ChWriteChanged->setObjectName(QStringLiteral("ChWriteChanged"));
+    ChVerifyWrite = new QCheckBox(this);
+    ChVerifyWrite->setObjectName(QStringLiteral("ChVerifyWrite"));
     m_finder = new PortFinder(context.zentik->ComPort->factory(), this);
     m_portList = std::make_unique<PortList>(CBport, *context.language);
 
@@ -132,6 +136,8 @@ void TFSettings::ApplyTexts()
     Button2->setText(language.LanguageText("SETTINGS", "005", QStringLiteral("Cancel")));
     BFind->setText(language.LanguageText("SETTINGS", "010", QStringLiteral("Find controller")));
     ChBackup->setText(language.LanguageText("SETTINGS", "020"));
+    ChWriteChanged->setText(language.LanguageText("SETTINGS", "050"));
+    ChVerifyWrite->setText(language.LanguageText("SETTINGS", "051"));
     BCheck->setText(language.LanguageText("SETTINGS", "040", QStringLiteral("Check connection")));
     m_portList->showAgain();
     fitToTexts();
@@ -245,9 +251,12 @@ void TFSettings::fitToTexts()
     const int findWidth = std::max(142, BFind->sizeHint().width());
     const int checkWidth = std::max(142, BCheck->sizeHint().width());
     // A port's description may be long: the open list shows it whole, the closed one keeps its width.
-    const int listWidth = std::max({240, CBLanguage->sizeHint().width(),
-                                    8 + findWidth + 4 + checkWidth + 8 + 2 * buttonWidth + 4 - listX,
-                                    ChBackup->sizeHint().width() + 8 - listX});
+    int boxesWidth = 0;
+    for (const OptionBox& option : optionBoxes())
+        boxesWidth = std::max(boxesWidth, option.box->sizeHint().width());
+    const int listWidth =
+        std::max({240, CBLanguage->sizeHint().width(),
+                  8 + findWidth + 4 + checkWidth + 8 + 2 * buttonWidth + 4 - listX, boxesWidth + 8 - listX});
     int y = 12;
     for (auto [label, list] : {std::pair{Label1, CBLanguage}, std::pair{Label2, CBport}}) {
         label->setGeometry(8, y + (rowHeight - labelHeight + 1) / 2, labelWidth, labelHeight);
@@ -258,14 +267,24 @@ void TFSettings::fitToTexts()
     const int searchHeight = 2 * LSearch->fontMetrics().lineSpacing() + 4;
     LSearch->setGeometry(listX, y, listWidth, searchHeight);
     y += searchHeight + 6;
-    const int backupHeight = ChBackup->sizeHint().height();
-    ChBackup->setGeometry(8, y, right - 8, backupHeight);
-    y += backupHeight + 8;
+    for (const OptionBox& option : optionBoxes()) {
+        const int boxHeight = option.box->sizeHint().height();
+        option.box->setGeometry(8, y, right - 8, boxHeight);
+        y += boxHeight + 2;
+    }
+    y += 6;
     Button2->setGeometry(right - buttonWidth, y, buttonWidth, buttonHeight);
     Button1->setGeometry(right - 2 * buttonWidth - 4, y, buttonWidth, buttonHeight);
     BFind->setGeometry(8, y, findWidth, buttonHeight);
     BCheck->setGeometry(8 + findWidth + 4, y, checkWidth, buttonHeight);
     setFixedSize(right + 10, y + buttonHeight + 10);
+}
+
+std::array<TFSettings::OptionBox, 3> TFSettings::optionBoxes() const
+{
+    return {{{ChBackup, &Options::backup, &Options::setBackup},
+             {ChWriteChanged, &Options::writeChanged, &Options::setWriteChanged},
+             {ChVerifyWrite, &Options::verifyWrite, &Options::setVerifyWrite}}};
 }
 
 void TFSettings::SwitchLanguage(int index)
@@ -301,9 +320,11 @@ void TFSettings::Button1Click()
         m_context.messages->error(m_context.options->errorString());
     m_portList->setPortInUse(port);
     m_portList->show(port, false);
-    if (ChBackup->isChecked() != m_context.options->backup() &&
-        !m_context.options->setBackup(ChBackup->isChecked()))
-        m_context.messages->error(m_context.options->errorString());
+    Options& options = *m_context.options;
+    for (const OptionBox& option : optionBoxes())
+        if (option.box->isChecked() != (options.*option.get)() &&
+            !(options.*option.set)(option.box->isChecked()))
+            m_context.messages->error(options.errorString());
     if (refresh && !refresh(port, portChanged))
         return; // the error has been shown; the window stays open
     m_closing = true;
@@ -352,7 +373,9 @@ void TFSettings::closeEvent(QCloseEvent* event)
 void TFSettings::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    ChBackup->setChecked(m_context.options->backup()); // a Cancel before left it as it was
+    // A Cancel before left them as they were.
+    for (const OptionBox& option : optionBoxes())
+        option.box->setChecked((m_context.options->*option.get)());
     // The last search's outcome belongs to the last showing.
     if (!m_finder->isRunning() && m_portList->hasAnswers()) {
         m_portList->clearAnswers();

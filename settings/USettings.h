@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -60,9 +61,11 @@ public:
     QPushButton* Button2 = nullptr;
     QPushButton* BFind = nullptr;
     QPushButton* BCheck = nullptr;
-    QLabel* LSearch = nullptr;     // the search's progress and outcome
-    QCheckBox* ChBackup = nullptr; // options.ini Backup
-    QStringList LanguageFiles;     // item i of CBLanguage is file i
+    QLabel* LSearch = nullptr;           // the search's progress and outcome
+    QCheckBox* ChBackup = nullptr;       // options.ini Backup
+    QCheckBox* ChWriteChanged = nullptr; // options.ini WriteChanged
+    QCheckBox* ChVerifyWrite = nullptr;  // options.ini VerifyWrite
+    QStringList LanguageFiles;           // item i of CBLanguage is file i
 
 signals:
     // Another language has been opened; the windows take their texts from it.
@@ -85,6 +88,14 @@ private:
     void showSearch(const QString& text, const QString& port = QString(), const QString& after = QString());
     void setSearching(bool searching);
     void fitToTexts();
+    // The check boxes of the options file, top to bottom, each with its option.
+    struct OptionBox
+    {
+        QCheckBox* box;
+        bool (Options::*get)() const;
+        bool (Options::*set)(bool);
+    };
+    std::array<OptionBox, 3> optionBoxes() const;
 
     AppContext m_context;
     TFAbout* m_about;

@@ -192,6 +192,8 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
 
     const bool reject = faults.contains(SimFault::Reject) && carriesStatus(command);
     const QByteArray response = respond(command, data, reject);
+    if (faults.contains(SimFault::Corrupt) && !reject)
+        corruptStored(command, page);
     if (faults.contains(SimFault::Silent))
         return {};
 
@@ -231,9 +233,17 @@ QList<SimChunk> ControllerSimulator::answer(quint8 command, const QByteArray& da
             delay = qMax(delay, lineTimeUs(requestLength + sent));
         if (i > 0)
             delay += m_splitGapUs;
-        chunks.append(SimChunk{delay, pieces[i]});
+        chunks.append(SimChunk{delay + m_latencyUs, pieces[i]});
     }
     return chunks;
+}
+
+void ControllerSimulator::corruptStored(quint8 command, int page)
+{
+    if (command == Cmd::StorePage && page >= 0 && page < kPageCount)
+        m_pages[page][0] ^= 1;
+    else if (quint8* setting = (command & 0x80) == 0 ? settingOf(command) : nullptr)
+        *setting ^= 1;
 }
 
 QByteArray ControllerSimulator::respond(quint8 command, const QByteArray& data, bool reject)

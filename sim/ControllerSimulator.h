@@ -21,6 +21,9 @@ enum class SimFault {
     WrongCommand, // a good frame for another command before the answer
     Split,        // the answer in several pieces
     Late,         // the answer after the tool's time-out
+    // A written setting or stored page kept with its lowest bit flipped, the answer still saying accepted
+    // (commands that write a setting, and 0x09)
+    Corrupt,
 };
 
 struct SimFaultRule
@@ -64,6 +67,8 @@ public:
     bool pacing() const { return m_pacing; }
     void setLateDelayMs(int ms) { m_lateDelayUs = qint64(ms) * 1000; }
     void setSplitGapUs(qint64 us) { m_splitGapUs = us; }
+    // Every answer held back this long on top, as a USB adapter waiting for its latency timer does.
+    void setAnswerLatencyMs(int ms) { m_latencyUs = qint64(ms) * 1000; }
     static qint64 lineTimeUs(qint64 bytes) { return bytes * 10 * 1000000 / 19200; }
 
     // The controller's memory.
@@ -84,6 +89,7 @@ private:
     QByteArray pageAnswer(quint8 command, const QByteArray& data, bool reject);
     int pageOf(quint8 command, const QByteArray& data) const;
     QList<SimFault> faultsFor(quint8 command, int page);
+    void corruptStored(quint8 command, int page);
 
     QByteArray m_rx;
     quint32 m_serial = 0xA1B2C3D4;
@@ -106,6 +112,7 @@ private:
     bool m_pacing = false;
     qint64 m_lateDelayUs = 1500 * 1000;
     qint64 m_splitGapUs = 3000;
+    qint64 m_latencyUs = 0;
     int m_requests = 0;
     QList<SimExchange> m_exchanges;
 };

@@ -128,6 +128,12 @@ struct CommandLine
                                      QStringLiteral("Print the program's name, version and licence.")};
     const QCommandLineOption pace{QStringLiteral("pace"),
                                   QStringLiteral("Answer at the real line rate (19200 baud).")};
+    const QCommandLineOption latency{
+        QStringLiteral("latency"),
+        QStringLiteral(
+            "Hold every answer back MS ms, as a USB adapter waiting for its latency timer (FTDI: 16 "
+            "by default, 1 at the lowest)."),
+        QStringLiteral("MS"), QStringLiteral("0")};
     const QCommandLineOption reject{QStringLiteral("reject"), QStringLiteral("Reject CMD (status byte 1)."),
                                     QStringLiteral("CMD")};
     const QCommandLineOption silent{QStringLiteral("silent"), QStringLiteral("Do not answer CMD."),
@@ -145,6 +151,10 @@ struct CommandLine
         QStringLiteral("split"), QStringLiteral("Send the answer to CMD in pieces."), QStringLiteral("CMD")};
     const QCommandLineOption late{QStringLiteral("late"), QStringLiteral("Answer CMD after the late delay."),
                                   QStringLiteral("CMD")};
+    const QCommandLineOption corrupt{
+        QStringLiteral("corrupt"),
+        QStringLiteral("Keep what CMD writes with its lowest bit flipped, yet accept it."),
+        QStringLiteral("CMD")};
     const QCommandLineOption lateMs{QStringLiteral("late-ms"),
                                     QStringLiteral("Delay of a late answer (default 1500)."),
                                     QStringLiteral("MS"), QStringLiteral("1500")};
@@ -172,8 +182,8 @@ struct CommandLine
                            "all), optionally "
                            "followed by @PAGE and by :N to hit only the N-th matching request."));
         parser.addHelpOption();
-        parser.addOptions({version, pace, reject, silent, garbage, badCrc, wrongCmd, split, late, lateMs,
-                           random, seed, stats, link, serial});
+        parser.addOptions({version, pace, latency, reject, silent, garbage, badCrc, wrongCmd, split, late,
+                           corrupt, lateMs, random, seed, stats, link, serial});
     }
 };
 
@@ -187,7 +197,8 @@ bool addFaults(const CommandLine& line, ControllerSimulator& sim)
         {&line.badCrc, SimFault::BadCrc},
         {&line.wrongCmd, SimFault::WrongCommand},
         {&line.split, SimFault::Split},
-        {&line.late, SimFault::Late}};
+        {&line.late, SimFault::Late},
+        {&line.corrupt, SimFault::Corrupt}};
     for (const auto& [option, kind] : faultFlags) {
         for (const QString& value : line.parser.values(*option)) {
             SimFaultRule rule;
@@ -201,8 +212,8 @@ bool addFaults(const CommandLine& line, ControllerSimulator& sim)
     return true;
 }
 
-// The simulator as the options ask: pacing, the late delay, the serial number and the faults. 0, or the exit
-// status after saying what is wrong.
+// The simulator as the options ask: pacing, the late delay, the adapter's latency, the serial number and the
+// faults. 0, or the exit status after saying what is wrong.
 int configure(const CommandLine& line, ControllerSimulator& sim)
 {
     const QCommandLineParser& parser = line.parser;
@@ -213,6 +224,14 @@ int configure(const CommandLine& line, ControllerSimulator& sim)
         prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
     sim.setLateDelayMs(parser.value(line.lateMs).toInt());
+    bool latencyOk = false;
+    const int latencyMs = parser.value(line.latency).toInt(&latencyOk);
+    if (!latencyOk || latencyMs < 0 || latencyMs > 60000) {
+        std::fprintf(stderr, "zentik-sim: bad latency '%s' (0 to 60000 ms)\n",
+                     qPrintable(parser.value(line.latency)));
+        return 64;
+    }
+    sim.setAnswerLatencyMs(latencyMs);
     if (parser.isSet(line.serial)) {
         bool ok = false;
         parser.value(line.serial).toUInt(&ok, 16);

@@ -4,10 +4,13 @@
 #include "calibration/TableMath.h"
 
 #include <QChart>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineSeries>
 #include <QRadioButton>
+#include <QScatterSeries>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -22,6 +25,7 @@ constexpr double kInitialMaxY = kLastLevelCode;
 // The chart is narrow and tall: fewer labels along the bottom.
 constexpr int kBottomTicks = 5;
 constexpr int kLeftTicks = 8;
+constexpr int kMostMarkedPoints = 128;
 
 // A step of 1, 2 or 5 times a power of ten giving at most about the given number of ticks up to max.
 double tickStep(double max, int ticks)
@@ -33,6 +37,29 @@ double tickStep(double max, int ticks)
             return m * power;
     }
     return 10 * power;
+}
+
+// The curve the table of the points holds, volume over code, at every code where it bends: a straight
+// stretch is drawn by its ends, so that the straight-line table keeps a line per step.
+QList<QPointF> tableCurve(const QList<QPointF>& points, Interpolation method)
+{
+    if (points.isEmpty())
+        return {};
+    TNormDim array;
+    array.reserve(points.size());
+    for (const QPointF& p : points)
+        array.append({static_cast<quint16>(static_cast<qint32>(p.y())), p.x()});
+    const TFractionTable v = TableCurve(std::move(array), method);
+    double scale = 0;
+    for (double x : v)
+        scale = std::max(scale, std::abs(x));
+    const double straight = 1e-9 * (scale > 0 ? scale : 1);
+    QList<QPointF> curve;
+    for (int n = 0; n < kTableEntries; ++n) {
+        if (n == 0 || n == kLastLevelCode || std::abs(v[n - 1] - 2 * v[n] + v[n + 1]) > straight)
+            curve.append(QPointF(v[n], n));
+    }
+    return curve;
 }
 
 } // namespace
@@ -58,8 +85,17 @@ void CalibrationChart::buildChart()
     Series1->setObjectName(QStringLiteral("Series1"));
     Series2 = new QLineSeries(chart);
     Series2->setObjectName(QStringLiteral("Series2"));
-    chart->addSeries(Series1);
-    chart->addSeries(Series2);
+    PointMarks = new QScatterSeries(chart);
+    PointMarks->setObjectName(QStringLiteral("PointMarks"));
+    PointMarks->setMarkerSize(6);
+    FlaggedMarks = new QScatterSeries(chart);
+    FlaggedMarks->setObjectName(QStringLiteral("FlaggedMarks"));
+    FlaggedMarks->setMarkerSize(11);
+    FlaggedMarks->setColor(QColor(0xFF, 0x8C, 0x3A));
+    FlaggedMarks->setBorderColor(Qt::black);
+    connect(FlaggedMarks, &QScatterSeries::hovered, this, &CalibrationChart::showFlagReason);
+    for (QXYSeries* series : std::initializer_list<QXYSeries*>{Series1, Series2, PointMarks, FlaggedMarks})
+        chart->addSeries(series);
 
     AxisBottom = new QValueAxis(chart);
     AxisLeft = new QValueAxis(chart);
@@ -76,12 +112,14 @@ void CalibrationChart::buildChart()
     setAxisRange(AxisLeft, kInitialMaxY, kLeftTicks);
     chart->addAxis(AxisBottom, Qt::AlignBottom);
     chart->addAxis(AxisLeft, Qt::AlignLeft);
-    for (QLineSeries* series : {Series1, Series2}) {
+    for (QXYSeries* series : std::initializer_list<QXYSeries*>{Series1, Series2, PointMarks, FlaggedMarks}) {
         series->attachAxis(AxisBottom);
         series->attachAxis(AxisLeft);
     }
     Series1->setPen(QPen(Qt::blue, 2));
     Series2->setPen(QPen(Qt::red, 2));
+    PointMarks->setColor(Qt::blue);
+    PointMarks->setBorderColor(Qt::blue);
 }
 
 void CalibrationChart::buildModeSwitch()
@@ -108,6 +146,8 @@ void CalibrationChart::useSecondSensorColours()
 {
     Series1->setPen(QPen(QColor(0xFF, 0xFF, 0x00), 2));
     Series2->setPen(QPen(QColor(0x00, 0x80, 0x00), 2));
+    PointMarks->setColor(QColor(0xFF, 0xFF, 0x00));
+    PointMarks->setBorderColor(QColor(0xFF, 0xFF, 0x00));
     // A yellow line needs a dark ground to be seen.
     chart()->setPlotAreaBackgroundBrush(QColor(0x3A, 0x40, 0x4A));
     for (QValueAxis* axis : {AxisBottom, AxisLeft})
@@ -133,14 +173,54 @@ bool CalibrationChart::showVolumes(const QStringList& volumes, const QStringList
                                    const QLocale& locale, QString* error)
 {
     AxisBottom->setTitleText(m_prefix + QLatin1Char(',') + m_unit);
-    return plot(Series1, volumes, codes, locale, error);
+    QList<QPointF> points;
+    if (!pointsOf(volumes, codes, locale, &points, error))
+        return false;
+    m_points = points;
+    QList<QPointF> plain, flagged;
+    for (qsizetype i = 0; i < points.size(); ++i)
+        (m_flagged.contains(static_cast<int>(i)) ? flagged : plain).append(points[i]);
+    plot(Series1, tableCurve(points, m_method), points);
+    // The points of a table read, one at nearly every code, would hide the curve under their markers.
+    if (points.size() <= kMostMarkedPoints)
+        PointMarks->replace(plain);
+    FlaggedMarks->replace(flagged);
+    return true;
 }
 
 bool CalibrationChart::showFractions(const QStringList& fractions, const QStringList& codes,
                                      const QLocale& locale, QString* error)
 {
     AxisBottom->setTitleText(m_prefix + QStringLiteral("/V"));
-    return plot(Series2, fractions, codes, locale, error);
+    QList<QPointF> points;
+    if (!pointsOf(fractions, codes, locale, &points, error))
+        return false;
+    // The line joins the points in the order of their fractions.
+    std::stable_sort(points.begin(), points.end(),
+                     [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    plot(Series2, points, points);
+    return true;
+}
+
+void CalibrationChart::showFlagReason(const QPointF& at, bool entered)
+{
+    if (!entered)
+        return QToolTip::hideText();
+    // The marker under the pointer is the flagged point nearest to where the chart says it was hovered.
+    int nearest = -1;
+    double distance = 0;
+    for (auto i = m_flagged.cbegin(); i != m_flagged.cend(); ++i) {
+        if (i.key() >= m_points.size())
+            continue;
+        const QPointF d = m_points[i.key()] - at;
+        const double squared = d.x() * d.x() + d.y() * d.y();
+        if (nearest < 0 || squared < distance) {
+            nearest = i.key();
+            distance = squared;
+        }
+    }
+    if (nearest >= 0)
+        QToolTip::showText(QCursor::pos(), m_flagged.value(nearest), this);
 }
 
 void CalibrationChart::hideModeSwitch()
@@ -148,23 +228,16 @@ void CalibrationChart::hideModeSwitch()
     RBL->parentWidget()->hide();
 }
 
-bool CalibrationChart::plot(QLineSeries* series, const QStringList& x, const QStringList& y,
-                            const QLocale& locale, QString* error)
+void CalibrationChart::plot(QLineSeries* series, const QList<QPointF>& line, const QList<QPointF>& points)
 {
-    QList<QPointF> points;
-    if (!pointsOf(x, y, locale, &points, error))
-        return false;
     double maxX = 0, maxY = 0;
     for (const QPointF& p : points) {
         maxX = qMax(maxX, p.x());
         maxY = qMax(maxY, p.y());
     }
-    // The line joins the points in the order of their volumes.
-    std::stable_sort(points.begin(), points.end(),
-                     [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-    Series1->clear();
-    Series2->clear();
-    series->replace(points);
+    for (QXYSeries* each : std::initializer_list<QXYSeries*>{Series1, Series2, PointMarks, FlaggedMarks})
+        each->clear();
+    series->replace(line);
     if (maxX != 0 || maxY != 0) {
         // An axis whose points all lie at 0 keeps a drawable range.
         const double rangeX = maxX > 0 ? maxX : kInitialMaxX;
@@ -172,7 +245,6 @@ bool CalibrationChart::plot(QLineSeries* series, const QStringList& x, const QSt
         setAxisRange(AxisBottom, rangeX, bottomTicks(rangeX));
         setAxisRange(AxisLeft, rangeY, kLeftTicks);
     }
-    return true;
 }
 
 int CalibrationChart::bottomTicks(double max) const

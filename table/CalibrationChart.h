@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The chart of the calibration window: the points as volume over code (mode V) or the computed table as
-// fraction over code (mode V1/V), from the texts of the grids, with the switch between the two on its top
-// edge.
+// The chart of the calibration window: the points and the curve the table draws through them as volume over
+// code (mode V) or the computed table as fraction over code (mode V1/V), from the texts of the grids, with
+// the switch between the two on its top edge.
 #pragma once
+
+#include "calibration/Interpolation.h"
 
 #include <QChartView>
 #include <QList>
 #include <QLocale>
+#include <QMap>
 #include <QPointF>
 
 class QLineSeries;
+class QScatterSeries;
 class QRadioButton;
 class QValueAxis;
 
@@ -19,8 +23,10 @@ class CalibrationChart : public QChartView
 public:
     explicit CalibrationChart(QWidget* parent = nullptr);
 
-    QLineSeries* Series1 = nullptr; // mode V
-    QLineSeries* Series2 = nullptr; // mode V1/V
+    QLineSeries* Series1 = nullptr;         // mode V: the curve the table holds
+    QLineSeries* Series2 = nullptr;         // mode V1/V
+    QScatterSeries* PointMarks = nullptr;   // mode V: the points
+    QScatterSeries* FlaggedMarks = nullptr; // mode V: the points that look mistyped
     QValueAxis* AxisBottom = nullptr;
     QValueAxis* AxisLeft = nullptr;
     QRadioButton* RBL = nullptr;  // mode V, checked at first
@@ -34,10 +40,14 @@ public:
     // The volumes' unit in the bottom axis' title, at once while the chart is in mode V.
     void setVolumeUnit(const QString& unit);
     void hideModeSwitch();
+    // How mode V joins the points, from the next showing.
+    void setInterpolation(Interpolation method) { m_method = method; }
+    // The points of the next showVolumes (by their place in its lists) that look mistyped, with why.
+    void setFlaggedPoints(const QMap<int, QString>& reasons) { m_flagged = reasons; }
 
-    // Mode V: the volumes over the codes; mode V1/V: the table's fractions over the codes; each from the
-    // texts of a grid's two columns, alone on the chart under the mode's axis title. False, with the
-    // conversion error's text, when a text is not a number.
+    // Mode V: the points and the table's curve through them by the method, volume over code; mode V1/V:
+    // the table's fractions over the codes; each from the texts of a grid's two columns, alone on the chart
+    // under the mode's axis title. False, with the conversion error's text, when a text is not a number.
     bool showVolumes(const QStringList& volumes, const QStringList& codes, const QLocale& locale,
                      QString* error);
     bool showFractions(const QStringList& fractions, const QStringList& codes, const QLocale& locale,
@@ -47,10 +57,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Plots the texts' points on the series. The axes reach from 0 to the largest values; they stay as they
-    // are when every point lies at 0.
-    bool plot(QLineSeries* series, const QStringList& x, const QStringList& y, const QLocale& locale,
-              QString* error);
+    // Shows the line alone on the chart, the other series emptied. The axes reach from 0 to the points'
+    // largest values; they stay as they are when every point lies at 0.
+    void plot(QLineSeries* series, const QList<QPointF>& line, const QList<QPointF>& points);
     // The chart points of two columns of grid texts, the horizontal values first; false, with the
     // conversion error's text, when a text is not a number.
     static bool pointsOf(const QStringList& x, const QStringList& y, const QLocale& locale,
@@ -60,7 +69,11 @@ private:
     void buildChart();
     void buildModeSwitch();
     void setAxisRange(QValueAxis* axis, double max, int ticks);
+    void showFlagReason(const QPointF& at, bool entered);
 
     QString m_prefix;
     QString m_unit;
+    Interpolation m_method = Interpolation::Linear;
+    QMap<int, QString> m_flagged;
+    QList<QPointF> m_points; // mode V's points as last shown, in the order of the grid
 };

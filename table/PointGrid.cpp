@@ -12,12 +12,6 @@
 
 #include <utility>
 
-namespace {
-
-const QString kZeroText = QStringLiteral("0");
-
-} // namespace
-
 // The cell editor of the point grid. Every change reaches the grid at once, as the key release handling
 // reads and corrects the cell being typed into; its keys go through the grid's key handling first.
 class PointCellDelegate : public QStyledItemDelegate
@@ -193,7 +187,7 @@ bool PointGrid::releaseKey(int key)
         const int row = current.row();
         QString cell = m_points->cell(row, current.column());
         if (cell.isEmpty()) {
-            cell = kZeroText;
+            cell = PointGrid::zeroText();
             m_points->setCell(row, current.column(), cell);
         }
         if (current.column() == kCodeColumn) {
@@ -236,7 +230,7 @@ void PointGrid::AdvanceCell()
         setCursorCell(row + 1, kVolumeColumn);
     } else {
         finishEditing();
-        m_points->insertRowAt(m_points->rows(), {kZeroText, kZeroText});
+        m_points->insertRowAt(m_points->rows(), {PointGrid::zeroText(), PointGrid::zeroText()});
         setCursorCell(row + 1, kVolumeColumn);
     }
 }
@@ -260,7 +254,7 @@ bool PointGrid::insertPoint()
         return false;
     const int column = currentIndex().column();
     finishEditing();
-    m_points->insertRowAt(row, {kZeroText, kZeroText});
+    m_points->insertRowAt(row, {PointGrid::zeroText(), PointGrid::zeroText()});
     setCursorCell(row, column);
     return true;
 }

@@ -22,6 +22,8 @@ public:
     // The grid's columns: the volume V in litres and the level code N.
     static constexpr int kVolumeColumn = 0;
     static constexpr int kCodeColumn = 1;
+    // The text of a level code or volume not typed yet.
+    static QString zeroText() { return QStringLiteral("0"); }
 
     PointGrid(StringGridModel* points, MessageService* messages, QWidget* parent = nullptr);
 

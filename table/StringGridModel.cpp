@@ -17,8 +17,17 @@ int StringGridModel::columnCount(const QModelIndex& parent) const
 
 QVariant StringGridModel::data(const QModelIndex& index, int role) const
 {
+    if (!index.isValid())
+        return QVariant();
+    const auto mark = m_marks.constFind(index.row());
+    if (mark != m_marks.cend()) {
+        if (role == Qt::BackgroundRole)
+            return markColour();
+        if (role == Qt::ToolTipRole)
+            return *mark;
+    }
     // The tip shows a text too long for its column.
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole))
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
         return QVariant();
     return m_cells[index.column()].value(index.row());
 }
@@ -83,6 +92,16 @@ void StringGridModel::setHeader(int column, const QString& text)
 {
     m_headers[column] = text;
     emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void StringGridModel::setRowMarks(const QMap<int, QString>& marks)
+{
+    if (marks == m_marks)
+        return;
+    m_marks = marks;
+    if (rows() > 0)
+        emit dataChanged(index(0, 0), index(rows() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ToolTipRole});
 }
 
 void StringGridModel::setRowCount(int count)

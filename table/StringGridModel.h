@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QMap>
 #include <QStringList>
 
 class StringGridModel : public QAbstractTableModel
@@ -31,6 +33,12 @@ public:
     void setColumns(const QList<QStringList>& columns);
     void setHeader(int column, const QString& text);
 
+    // Rows marked as suspicious: their cells get the background colour and the row's text as their tip.
+    // The marks stay with the row numbers until replaced.
+    void setRowMarks(const QMap<int, QString>& marks);
+    const QMap<int, QString>& rowMarks() const { return m_marks; }
+    static QColor markColour() { return QColor(0xFF, 0x8C, 0x3A); }
+
     // New rows come empty; a shorter grid loses its last rows.
     void setRowCount(int rows);
     void insertRowAt(int row, const QStringList& cells);
@@ -41,5 +49,6 @@ public:
 private:
     QList<QStringList> m_cells; // per column
     QStringList m_headers;
+    QMap<int, QString> m_marks;
     bool m_editable = false;
 };

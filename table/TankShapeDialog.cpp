@@ -2,6 +2,7 @@
 #include "table/TankShapeDialog.h"
 
 #include "app/LanguageCatalog.h"
+#include "table/PourPlanDialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -59,6 +60,10 @@ TankShapeDialog::TankShapeDialog(const LanguageCatalog& language, qint32 tankVol
     LProblem->setWordWrap(true);
     Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     Buttons->setObjectName(QStringLiteral("Buttons"));
+    BPlan = Buttons->addButton(text("0085"), QDialogButtonBox::ActionRole);
+    BPlan->setObjectName(QStringLiteral("BPlan"));
+    // Enter in a field still means OK.
+    BPlan->setAutoDefault(false);
 
     m_form = new QFormLayout;
     m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
@@ -96,6 +101,19 @@ TankShapeDialog::TankShapeDialog(const LanguageCatalog& language, qint32 tankVol
         connect(field, &QDoubleSpinBox::valueChanged, this, &TankShapeDialog::showVolume);
     connect(Buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(BPlan, &QPushButton::clicked, this, &TankShapeDialog::BPlanClick);
+}
+
+void TankShapeDialog::BPlanClick()
+{
+    auto* planner = new PourPlanDialog(m_language, tank(), probe(), this);
+    planner->setAttribute(Qt::WA_DeleteOnClose);
+    connect(planner, &QDialog::accepted, this, [this, planner] {
+        emit planChosen(planner->plan());
+        // Neither accepted (the shape's points) nor rejected.
+        done(kPlanned);
+    });
+    planner->open();
 }
 
 QDoubleSpinBox* TankShapeDialog::millimetreField(double minimum, const char* name)
@@ -186,4 +204,5 @@ void TankShapeDialog::showVolume()
     LProblem->setText(why ? text(why) : QString());
     LProblem->setVisible(!problem.ok());
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(problem.ok());
+    BPlan->setEnabled(problem.ok());
 }

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog that makes calibration points from a tank's shape: the shape and the dimensions it takes, the
-// probe and the number of points, with the shape's full volume held against the controller's tank volume.
+// probe and the number of points, with the shape's full volume held against the controller's tank volume;
+// from it the pours of a calibration are planned.
 #pragma once
 
-#include "calibration/TankShape.h"
+#include "calibration/PourPlan.h"
 
 #include <QDialog>
 
@@ -13,6 +14,7 @@ class QDialogButtonBox;
 class QDoubleSpinBox;
 class QFormLayout;
 class QLabel;
+class QPushButton;
 class QSpinBox;
 
 class TankShapeDialog : public QDialog
@@ -39,8 +41,18 @@ public:
     QLabel* LVolumeNote = nullptr; // the controller's tank volume, when it is more than 2 % off
     QLabel* LProblem = nullptr;    // why OK is disabled
     QDialogButtonBox* Buttons = nullptr;
+    QPushButton* BPlan = nullptr; // opens the pour plan, enabled with OK
+
+    // The result the dialog closes with on the pour plan's OK.
+    static constexpr int kPlanned = 2;
+
+signals:
+    // The pour plan's OK: the dialog closes with neither accepted nor rejected, and the points are the
+    // plan's, not the shape's.
+    void planChosen(const PourPlan& plan);
 
 private:
+    void BPlanClick();
     QDoubleSpinBox* millimetreField(double minimum, const char* name);
     // Enables the fields the shape takes and disables the others.
     void showShape();

@@ -6,6 +6,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/MessageService.h"
 #include "app/Options.h"
+#include "flows/PointsFlow.h"
 #include "flows/TableFlows.h"
 #include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
@@ -13,6 +14,7 @@
 #include "table/StringGridModel.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QRadioButton>
@@ -21,8 +23,6 @@ namespace {
 
 constexpr int kVolumeColumn = PointGrid::kVolumeColumn;
 constexpr int kCodeColumn = PointGrid::kCodeColumn;
-
-const QString kZeroText = QStringLiteral("0");
 
 } // namespace
 
@@ -89,7 +89,7 @@ void TFSensor1::FormShow()
     codes.reserve(kTableEntries);
     for (int n = 0; n < kTableEntries; ++n)
         codes << QString::number(n);
-    zeros.fill(kZeroText, kTableEntries);
+    zeros.fill(PointGrid::zeroText(), kTableEntries);
     m_results->setColumns({zeros, codes});
 }
 
@@ -111,6 +111,12 @@ void TFSensor1::ApplyTexts()
     // keep their built-in captions where the language file has none.
     for (auto [action, key] : {std::pair{ASort, "0070"}, {Ared2, "0071"}, {Ared4, "0072"}, {AClear, "0073"}})
         action->setText(m_context.language->LanguageText("SENSOR", key, action->text()));
+    m_methodCaption->setText(text("SENSOR", "0080"));
+    CBMethod->setItemText(static_cast<int>(Interpolation::Linear), text("SENSOR", "0081"));
+    CBMethod->setItemText(static_cast<int>(Interpolation::Monotone), text("SENSOR", "0082"));
+    CBMethod->setToolTip(text("SENSOR", "0097"));
+    m_errorCaption->setText(text("SENSOR", "0083"));
+    LError->setToolTip(text("SENSOR", "0094"));
     fitCommandCaptions();
 }
 
@@ -233,6 +239,7 @@ void TFSensor1::AClearExecute()
 {
     SGUser->resetPoints(PointList::zero());
     m_keptPoints = SGUser->points();
+    m_plannedCodes.clear();
     ComputeTable();
 }
 
@@ -243,7 +250,7 @@ bool TFSensor1::ComputeTable()
     QStringList texts;
     QString error;
     const qint32 total = totalVolume();
-    if (!TableTextsOf(SGUser->points(), total, m_locale, &texts, &error))
+    if (!TableTextsOf(SGUser->points(), total, m_locale, &texts, &error, method()))
         return tellError(error);
     m_results->setColumn(kVolumeColumn, texts);
     m_tableRead = false;
@@ -254,6 +261,7 @@ bool TFSensor1::ComputeTable()
 
 bool TFSensor1::RedrawChart()
 {
+    reviewPoints();
     if (RBue->isChecked())
         return DrawFractionChart();
     return DrawVolumeChart();
@@ -291,6 +299,80 @@ void TFSensor1::RBueClick()
     DrawFractionChart();
 }
 
+Interpolation TFSensor1::method() const
+{
+    return static_cast<Interpolation>(CBMethod->currentIndex());
+}
+
+void TFSensor1::CBMethodChange(int index)
+{
+    Chart1->setInterpolation(method());
+    if (!m_context.options->setInterpolation(index))
+        m_context.messages->error(m_context.options->errorString());
+    SGUser->finishEditing();
+    ComputeTable();
+}
+
+int TFSensor1::plannedCode(int row) const
+{
+    return m_plannedCodes.value(m_points->cell(row, kVolumeColumn), -1);
+}
+
+bool TFSensor1::awaitsCode(int row) const
+{
+    return plannedCode(row) > 0 && m_points->cell(row, kCodeColumn) == PointGrid::zeroText();
+}
+
+QList<int> TFSensor1::expectedCodes() const
+{
+    if (m_plannedCodes.isEmpty())
+        return {};
+    QList<int> expected;
+    for (int row = 0; row < m_points->rows(); ++row)
+        expected << (awaitsCode(row) ? -1 : plannedCode(row));
+    return expected;
+}
+
+void TFSensor1::reviewPoints()
+{
+    // Points of a plan whose code is still to be typed are left out: their 0 would make every code typed
+    // before them look out of order.
+    QList<int> rows;
+    QStringList volumes, codes;
+    QList<int> expected;
+    for (int row = 0; row < m_points->rows(); ++row) {
+        if (awaitsCode(row))
+            continue;
+        rows << row;
+        volumes << m_points->cell(row, kVolumeColumn);
+        codes << m_points->cell(row, kCodeColumn);
+        if (!m_plannedCodes.isEmpty())
+            expected << plannedCode(row);
+    }
+    PointsReview review;
+    QString error;
+    QMap<int, QString> marks;
+    // Texts that are no numbers are the table's to report; nothing is marked meanwhile.
+    const bool reviewed = ReviewPoints(PointList(volumes, codes), tankVolumeLimit(), method(), m_locale,
+                                       &review, &error, expected);
+    if (reviewed) {
+        for (PointFlag flag : review.flags) {
+            if (flag.other >= 0)
+                flag.other = rows[flag.other];
+            marks.insert(rows[flag.point], PointFlagReason(*m_context.language, flag));
+        }
+    }
+    m_points->setRowMarks(marks);
+    Chart1->setFlaggedPoints(marks);
+    if (!reviewed || review.error.point < 0)
+        return LError->setText(QStringLiteral("—"));
+    QLocale plain = m_locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    LError->setText(m_context.language->LanguageText("SENSOR", "0084", QStringLiteral("%1 l (%2 %)"))
+                        .arg(plain.toString(review.error.litres, 'f', 1),
+                             plain.toString(review.error.share * 100, 'f', 2)));
+}
+
 bool TFSensor1::CopyTableToPoints()
 {
     PointList points;
@@ -298,5 +380,6 @@ bool TFSensor1::CopyTableToPoints()
     if (!PointsOfTableTexts(m_results->column(kVolumeColumn), totalVolume(), m_locale, &points, &error))
         return tellError(error);
     SGUser->resetPoints(points);
+    m_plannedCodes.clear();
     return true;
 }

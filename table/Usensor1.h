@@ -5,9 +5,11 @@
 
 #include "app/AppContext.h"
 #include "app/FileNames.h"
+#include "calibration/Interpolation.h"
 #include "calibration/PointList.h"
-#include "calibration/TankShape.h"
+#include "calibration/PourPlan.h"
 
+#include <QHash>
 #include <QLocale>
 #include <QMdiSubWindow>
 
@@ -19,6 +21,7 @@ class FlowRun;
 class CalibrationChart;
 class PointGrid;
 class QAction;
+class QComboBox;
 class QLabel;
 class QLineSeries;
 class QMdiArea;
@@ -68,6 +71,8 @@ public:
     QRadioButton* RBL = nullptr;
     QRadioButton* RBue = nullptr;
     QLabel* LSensor = nullptr;
+    QComboBox* CBMethod = nullptr; // how the table follows the points: Interpolation's values in order
+    QLabel* LError = nullptr;      // the table's estimated error
     QAction* ARead = nullptr;
     QAction* AWrite = nullptr;
     QAction* ASort = nullptr;
@@ -103,6 +108,12 @@ public:
     void AShapePointsExecute();
     void RBLClick();
     void RBueClick();
+    // The method chosen: kept in the options and the table computed by it.
+    void CBMethodChange(int index);
+    Interpolation method() const;
+    // The grid's volumes from a pour plan, each point's code 0 for the technician to type over; the codes
+    // typed are then held against the planned ones as well.
+    bool fillPlannedVolumes(const PourPlan& plan);
 
 signals:
     void closed(int sensor);
@@ -130,7 +141,17 @@ private:
 
     void buildLayout();
     void fitCommandCaptions();
+    QWidget* buildChartPanel(QWidget* parent);
     void setGridColours(const QColor& points, const QColor& results);
+    // The points that look mistyped marked in the grid and on the chart, and the table's estimated error,
+    // for the points as they stand.
+    void reviewPoints();
+    // The code a pour plan expects at the volume of the grid's row; -1 for none.
+    int plannedCode(int row) const;
+    // Whether the row is a planned point whose code has not been typed yet (it is still 0).
+    bool awaitsCode(int row) const;
+    // The planned code of each point of the grid (-1 none, or not typed yet); empty without a plan.
+    QList<int> expectedCodes() const;
     // Shows the error of a computation that failed; false.
     bool tellError(const QString& error);
     QString text(const char* section, const char* key) const;
@@ -147,8 +168,10 @@ private:
     // Every replacement of the whole point list from outside the grid (a points file, the tank's shape)
     // comes through here: it asks first about volumes above the total volume and when the grid holds points
     // not written, then recomputes the table and tells done in the status line. False when the points stayed
-    // as they were. kept: the new points count as written (an import), not as typed.
-    bool replaceGridPoints(const PointList& points, const QString& done, bool kept);
+    // as they were. kept: the new points count as written (an import), not as typed. plannedCodes: the codes
+    // a pour plan expects at its volumes, none for points from elsewhere.
+    bool replaceGridPoints(const PointList& points, const QString& done, bool kept,
+                           const QHash<QString, int>& plannedCodes = {});
     void writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey);
 
     AppContext m_context;
@@ -173,6 +196,10 @@ private:
     qint32 m_computedTotal = 0;     // the total volume the table was last computed over
     int m_resultGridExtraWidth = 0; // the result grid's width beyond the described one
     int m_pointGridExtraWidth = 0;  // the same for the point grid
+    // The codes a pour plan expects, by the volume text it put into the grid.
+    QHash<QString, int> m_plannedCodes;
+    QLabel* m_methodCaption = nullptr;
+    QLabel* m_errorCaption = nullptr;
     // What the shape dialog was last accepted with, offered again when it is opened next.
     std::optional<std::pair<TankShape::Tank, TankShape::Probe>> m_shape;
 };

@@ -13,6 +13,7 @@
 #include "link/UzentikDevice.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
+#include "table/PourPlanDialog.h"
 #include "table/StringGridModel.h"
 #include "table/TankShapeDialog.h"
 
@@ -57,7 +58,8 @@ void TFSensor1::AImportPointsExecute()
     replaceGridPoints(read.points, text("SENSOR", "0030") + QStringLiteral(": ") + name, true);
 }
 
-bool TFSensor1::replaceGridPoints(const PointList& points, const QString& done, bool kept)
+bool TFSensor1::replaceGridPoints(const PointList& points, const QString& done, bool kept,
+                                  const QHash<QString, int>& plannedCodes)
 {
     // Points measured in a larger tank (or a shape larger than the tanks) would make the table saturate
     // from some code on: asked before the typed points are dropped; a No to either leaves the grid.
@@ -65,6 +67,7 @@ bool TFSensor1::replaceGridPoints(const PointList& points, const QString& done, 
     if (!AcceptVolumesAbove(m_context, points, total, m_locale) || !confirmDiscardingPoints())
         return false;
     SGUser->resetPoints(points);
+    m_plannedCodes = plannedCodes;
     m_acceptedPoints = SGUser->points();
     m_acceptedTotal = total;
     if (kept)
@@ -86,7 +89,26 @@ void TFSensor1::AShapePointsExecute()
         replaceGridPoints(TankShape::calibrationPoints(m_shape->first, m_shape->second, m_locale),
                           text("SENSOR", "0068"), false);
     });
+    connect(dialog, &TankShapeDialog::planChosen, this, [this, dialog](const PourPlan& plan) {
+        m_shape.emplace(dialog->tank(), dialog->probe());
+        fillPlannedVolumes(plan);
+    });
     dialog->open();
+}
+
+bool TFSensor1::fillPlannedVolumes(const PourPlan& plan)
+{
+    QStringList volumes, codes;
+    QHash<QString, int> planned;
+    const CalibrationPoints points = PointsOfPlan(plan);
+    const QList<int> expected = ExpectedCodesOf(plan);
+    for (int i = 0; i < points.size(); ++i) {
+        const QString volume = PourPlanDialog::litresText(points[i].litres, m_locale);
+        volumes << volume;
+        codes << QStringLiteral("0");
+        planned.insert(volume, expected.value(i, -1));
+    }
+    return replaceGridPoints(PointList(volumes, codes), text("SENSOR", "0093"), false, planned);
 }
 
 void TFSensor1::writeSpreadsheet(FileNames::Kind kind, const QStringList& lines, const char* doneKey)

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "table/Usensor1.h"
 
+#include "app/Options.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
 #include "table/StringGridModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -241,7 +243,12 @@ void TFSensor1::buildLayout()
     Chart1 = new CalibrationChart(client);
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setMinimumWidth(kSmallestChartWidth);
-    body->addWidget(Chart1, 1);
+    auto* chartColumn = new QVBoxLayout;
+    chartColumn->setContentsMargins(0, 0, 0, 0);
+    chartColumn->setSpacing(0);
+    chartColumn->addWidget(Chart1, 1);
+    chartColumn->addWidget(buildChartPanel(client));
+    body->addLayout(chartColumn, 1);
     Series1 = Chart1->Series1;
     Series2 = Chart1->Series2;
     RBL = Chart1->RBL;
@@ -269,6 +276,36 @@ void TFSensor1::buildLayout()
 
     scroll->setWidget(client);
     setWidget(scroll);
+}
+
+QWidget* TFSensor1::buildChartPanel(QWidget* parent)
+{
+    // Under the chart: how the table is drawn through the points, and how far it may be off between them.
+    // Each caption has a line of its own and the method's list the column's width, so that both languages
+    // fit the narrow chart of the administrator's window at a large font.
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("ChartPanel"));
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(2);
+    m_methodCaption = new QLabel(panel);
+    CBMethod = new QComboBox(panel);
+    CBMethod->setObjectName(QStringLiteral("CBMethod"));
+    CBMethod->addItems({QString(), QString()});
+    CBMethod->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_methodCaption->setBuddy(CBMethod);
+    m_errorCaption = new QLabel(panel);
+    LError = new QLabel(panel);
+    LError->setObjectName(QStringLiteral("LError"));
+    LError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (QWidget* row : {static_cast<QWidget*>(m_methodCaption), static_cast<QWidget*>(CBMethod),
+                         static_cast<QWidget*>(m_errorCaption), static_cast<QWidget*>(LError)})
+        layout->addWidget(row);
+    const int chosen = static_cast<int>(InterpolationOfOption(m_context.options->interpolation()));
+    CBMethod->setCurrentIndex(chosen);
+    Chart1->setInterpolation(static_cast<Interpolation>(chosen));
+    connect(CBMethod, &QComboBox::currentIndexChanged, this, &TFSensor1::CBMethodChange);
+    return panel;
 }
 
 void TFSensor1::setGridColours(const QColor& points, const QColor& results)

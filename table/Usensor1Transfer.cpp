@@ -79,6 +79,7 @@ void TFSensor1::readAgainWhenIdle()
     SGUser->finishEditing();
     SGUser->resetPoints(PointList::zero());
     m_keptPoints = SGUser->points();
+    m_plannedCodes.clear();
     ComputeTable();
     m_context.messages->status(said);
     m_readingAgain = true;
@@ -139,6 +140,8 @@ void TFSensor1::AWriteExecute()
         request.pointsRead = m_pointsRead;
     }
     request.volumesAccepted = request.points == m_acceptedPoints && totalVolume() == m_acceptedTotal;
+    request.method = method();
+    request.expectedCodes = expectedCodes();
     request.confirm = text("SENSOR", "0010");
     request.progressLabel = text("MESSAGES", "010");
     // Duplicates removed and the order by N stay in the grid whatever the check says.
@@ -189,6 +192,9 @@ void TFSensor1::OnTableWrite(const FlowOutcome& outcome)
         m_context.messages->failure(text("MESSAGES", "003") + QString::number(outcome.resultCode));
     } else if (outcome.kind == FlowOutcome::Kind::FileError) {
         m_context.messages->error(outcome.detail); // the history could not keep the backup
+    } else if (outcome.kind == FlowOutcome::Kind::AlreadyHeld) {
+        m_keptPoints = m_pointsBeingWritten;
+        m_context.messages->status(text("MESSAGES", "241"));
     } else if (!outcome.ok()) {
         // The file that keeps what a file port was written (result 13) names itself first.
         if (!outcome.detail.isEmpty())

@@ -443,6 +443,7 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "080", 1}, // the sensor
     {"SENSOR", "0040", 3},  // the count, the total volume, the largest volume
     {"SENSOR", "0041", 3},  // the same when one volume exceeds it
+    {"SENSOR", "0084", 2},  // the table's estimated error in litres and as a share
     {"MESSAGES", "100", 1}, // a file opened as a controller
     {"MESSAGES", "101", 2},
     {"MESSAGES", "102", 1},
@@ -468,6 +469,8 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "164", 1},
     {"MESSAGES", "165", 2},
     {"MESSAGES", "166", 2},
+    {"MESSAGES", "255", 2}, // the port, the adapter's latency timer
+    {"MESSAGES", "256", 3},
     {"MESSAGES", "169", 1},
     {"MESSAGES", "170", 2}, // the total volume before and after
     {"MESSAGES", "171", 3}, // the sensor, its tank volume, the litres its table will show
@@ -503,6 +506,15 @@ const QList<std::tuple<QByteArray, QByteArray, int>> kFilledTexts = {
     {"MESSAGES", "180", 2}, // the serial number, the time
     {"MESSAGES", "181", 1},
     {"MESSAGES", "182", 1},
+    {"MESSAGES", "190", 4}, // the point, its litres, its code, the reason
+    {"MESSAGES", "191", 1}, // the other point
+    {"MESSAGES", "192", 1},
+    {"MESSAGES", "193", 2}, // the codes allowed
+    {"MESSAGES", "194", 2},
+    {"MESSAGES", "195", 1}, // how many points
+    {"MESSAGES", "196", 2}, // litres, per cent
+    {"MESSAGES", "199", 3}, // the method, litres, per cent
+    {"MESSAGES", "240", 1},
 };
 
 // Texts are shown as they stand (but for the values filled in): "%1" or "\n" would appear literally, and a

@@ -103,6 +103,8 @@ private slots:
     void overPseudoTerminal_writeSettings();
     void overPseudoTerminal_writePoints_data();
     void overPseudoTerminal_writePoints();
+    void pointFiles_linesAndExitStatus_data();
+    void pointFiles_linesAndExitStatus();
     void portAuto_usesTheOnlyPortThatAnswers_data();
     void portAuto_usesTheOnlyPortThatAnswers();
     void report_isOneA4PageWithTheControllersData_data();
@@ -154,6 +156,8 @@ void tst_zentikctl::read_printsTheParametersInFileOrder()
 
 void tst_zentikctl::saveThenLoad_succeedsWithoutForce()
 {
+    // The load writes the volumes of what the save read.
+    QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "WriteChanged", QStringLiteral("0")));
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     QVERIFY(ConfigFile::check(IniFile(path("x.zkt")).load()).valid);
     const Outcome load = ctl({"--port", "SIM", "load", path("x.zkt")});
@@ -278,6 +282,11 @@ void tst_zentikctl::usageErrors_exit64_data()
     QTest::newRow("report without file") << QStringList{"report"} << "";
     QTest::newRow("csv on write-table") << QStringList{"--csv", "write-table", "1", "w.txt"} << "";
     QTest::newRow("write-points sensor 0") << QStringList{"write-points", "0", "p.csv"} << "";
+    QTest::newRow("write-points, unknown method")
+        << QStringList{"write-points", "--method", "cubic", "1", "p.csv"}
+        << "--method takes linear or monotone, not 'cubic'";
+    QTest::newRow("method on read") << QStringList{"--method", "linear", "read"}
+                                    << "--method belongs to write-points and check-points";
     const QStringList lying{"points-from-shape", "--shape", "horizontal", "--probe", "2000"};
     QTest::newRow("shape: no diameter")
         << lying + QStringList{"--length", "3000"} << "a horizontal tank needs --diameter";
@@ -404,6 +413,10 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"--reject", "9@40"} << QStringList{"load", "x.zkt"} << 12;
     QTest::newRow("backup read rejected")
         << QStringList{"--reject", "0x89@5"} << QStringList{"write-table", "1", "w.txt"} << 10;
+    QTest::newRow("a page kept otherwise")
+        << QStringList{"--corrupt", "0x09@5"} << QStringList{"write-table", "1", "w.txt"} << 20;
+    QTest::newRow("settings already held")
+        << QStringList{} << QStringList{"write-settings", "Interval=5"} << 0;
     QTest::newRow("silent") << QStringList{"--silent", "0x8E"} << QStringList{"read"} << 1;
     QTest::newRow("settings over a read that failed")
         << QStringList{"--silent", "0x84"} << QStringList{"write-settings", "Interval=9"} << 1;
@@ -413,6 +426,8 @@ void tst_zentikctl::overPseudoTerminal_faultFlags_data()
         << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("pieces") << QStringList{"--split", "all"} << QStringList{"save", "y.zkt"} << 0;
     QTest::newRow("paced") << QStringList{"--pace"} << QStringList{"read"} << 0;
+    QTest::newRow("behind an adapter's latency timer")
+        << QStringList{"--pace", "--latency", "16"} << QStringList{"read"} << 0;
     QTest::newRow("report, page silent")
         << QStringList{"--silent", "0x89@40"} << QStringList{"report", "r.pdf"} << 1;
 }
@@ -421,6 +436,9 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
 {
     QFETCH(QStringList, simFlags);
     QFETCH(QStringList, command);
+    // The file is what the controller holds: the load goes through all the same, to meet its fault.
+    if (command.first() == QLatin1String("load"))
+        QVERIFY(IniFile(path("options.ini")).writeString("OPTIONS", "WriteChanged", QStringLiteral("0")));
     QCOMPARE(ctl({"--port", "SIM", "save", path("x.zkt")}).exitCode, 0);
     SimProcess sim(simFlags);
     QVERIFY(!sim.path().isEmpty());
@@ -439,6 +457,12 @@ void tst_zentikctl::overPseudoTerminal_faultFlags()
         QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 0A ")));
     if (command.first() == QLatin1String("write-settings"))
         QVERIFY(!o.err.contains(QStringLiteral("WRITE: 61 05 ")));
+    if (command.first() == QLatin1String("write-settings") && o.exitCode == 0)
+        QVERIFY2(o.out.contains(QStringLiteral("already holds")) &&
+                     !o.err.contains(QStringLiteral("WRITE: 61 0D ")),
+                 qPrintable(o.out));
+    if (o.exitCode == 20) // what was read back otherwise, named
+        QVERIFY2(o.err.contains(QStringLiteral("Sensor 1, level codes 160–191")), qPrintable(o.err));
 }
 
 void tst_zentikctl::portFromOptionsFile()
@@ -720,6 +744,26 @@ void tst_zentikctl::overPseudoTerminal_writePoints_data()
         << QStringList{} << above << 0
         << QStringList{"0;0.000;0", "682;1000.000;65535", "1023;1000.000;65535"} << QByteArray()
         << QStringList{"--force"};
+    // Code 451 typed for 409: asked about, and No unless --force.
+    const QByteArray mistyped("0;0\n100;102\n200;205\n300;307\n400;451\n500;512\n1000;1023\n");
+    const QByteArray halves("[SNA1B2C3D4]\r\nTank1=500\r\nTank2=500\r\n");
+    QTest::newRow("a point that looks mistyped")
+        << QStringList{} << mistyped << 65 << QStringList{"point 5 (400 l, code 451): off the curve"}
+        << halves << QStringList{};
+    QTest::newRow("a point that looks mistyped, --force")
+        << QStringList{} << mistyped << 0 << QStringList{"451;400.000;26214"} << halves
+        << QStringList{"--force"};
+    // Between the points of a lying cylinder (230.5 l at code 300) the smooth table lies nearer the tank.
+    const QStringList cylinder{"--shape", "horizontal", "--diameter", "1000",     "--length",
+                               "1200",    "--probe",    "1000",       "--points", "6"};
+    const QByteArray cylinderPoints(
+        "V;N\n0.000;0\n134.564;205\n351.814;409\n590.664;614\n807.914;818\n942.478;1023\n");
+    QTest::newRow("straight lines") << cylinder << cylinderPoints << 0
+                                    << QStringList{"205;134.554;8818", "300;235.737;15449"} << QByteArray()
+                                    << QStringList{"--method", "linear"};
+    QTest::newRow("smooth curve") << cylinder << cylinderPoints << 0
+                                  << QStringList{"205;134.554;8818", "300;233.249;15286"} << QByteArray()
+                                  << QStringList{"--method", "monotone"};
 }
 
 void tst_zentikctl::overPseudoTerminal_writePoints()
@@ -758,6 +802,74 @@ void tst_zentikctl::overPseudoTerminal_writePoints()
     QCOMPARE(lines.size(), 1024);
     for (const QString& expected : said)
         QCOMPARE(lines[expected.section(';', 0, 0).toInt()], expected);
+}
+
+void tst_zentikctl::pointFiles_linesAndExitStatus_data()
+{
+    QTest::addColumn<QStringList>("args"); // FILE: the points file
+    QTest::addColumn<QByteArray>("points");
+    QTest::addColumn<QByteArray>("options"); // options.ini; empty: none
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("lines"); // stdout
+    const QByteArray straight(
+        "0;0\n100;102\n200;205\n300;307\n400;409\n500;512\n600;614\n700;716\n800;818\n900;921\n"
+        "1000;1023\n");
+    const QStringList check{"check-points", "FILE"};
+    QTest::newRow("clean") << check << straight << QByteArray() << 0
+                           << QStringList{"estimated table error: 0.5 l (0.05 %)"};
+    QTest::newRow("a code typed 451 for 409")
+        << check << QByteArray(straight).replace("400;409", "400;451") << QByteArray() << 20
+        << QStringList{"point 5 (400 l, code 451): off the curve of its neighbours, which puts its code "
+                       "between 409 and 410",
+                       "estimated table error: 40.5 l (4.05 %)"};
+    QTest::newRow("a volume typed 60 for 600")
+        << QStringList{"check-points", "--method", "monotone", "FILE"}
+        << QByteArray(straight).replace("600;614", "60;614") << QByteArray() << 20
+        << QStringList{"point 7 (60 l, code 614): a higher code than point 2 but less volume",
+                       "estimated table error: 540.0 l (54.00 %)"};
+    // A lying cylinder's points, by the method options.ini names and by the one --method names.
+    const QByteArray cylinder("0;0\n134.564;205\n351.814;409\n590.664;614\n807.914;818\n942.478;1023\n");
+    const QByteArray smooth("[OPTIONS]\r\nInterpolation=1\r\n");
+    QTest::newRow("method from the options")
+        << check << cylinder << smooth << 0 << QStringList{"estimated table error: 13.4 l (1.42 %)"};
+    QTest::newRow("method given") << QStringList{"check-points", "--method", "linear", "FILE"} << cylinder
+                                  << smooth << 0 << QStringList{"estimated table error: 10.2 l (1.09 %)"};
+    QTest::newRow("unreadable line") << check << QByteArray("0;0\n500;x\n") << QByteArray() << 65
+                                     << QStringList{};
+    QTest::newRow("no file") << QStringList{"check-points", "none.csv"} << QByteArray() << QByteArray() << 74
+                             << QStringList{};
+    // Equal steps of level in a box are equal volumes, but for the rounding of the codes.
+    QTest::newRow("pours planned") << QStringList{"points-from-shape",
+                                                  "--shape",
+                                                  "rectangular",
+                                                  "--length",
+                                                  "1000",
+                                                  "--width",
+                                                  "1000",
+                                                  "--height",
+                                                  "1000",
+                                                  "--probe",
+                                                  "1000",
+                                                  "--points",
+                                                  "4",
+                                                  "--plan"}
+                                   << QByteArray() << QByteArray() << 0
+                                   << QStringList{"pour;litres;total;code", "1;250.244;250.244;256",
+                                                  "2;250.244;500.489;512", "3;249.267;749.756;767",
+                                                  "4;250.244;1000.000;1023"};
+}
+
+void tst_zentikctl::pointFiles_linesAndExitStatus()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, points);
+    QFETCH(QByteArray, options);
+    QVERIFY(WriteFile(path("points.csv"), points));
+    QVERIFY(options.isEmpty() || WriteFile(path("options.ini"), options));
+    args.replaceInStrings(QStringLiteral("FILE"), path("points.csv"));
+    const Outcome o = ctl(args);
+    QTEST(o.exitCode, "exitCode");
+    QTEST(o.out.split('\n', Qt::SkipEmptyParts), "lines");
 }
 
 void tst_zentikctl::portAuto_usesTheOnlyPortThatAnswers_data()
@@ -839,10 +951,11 @@ void tst_zentikctl::report_isOneA4PageWithTheControllersData()
     text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     QVERIFY(text.waitForFinished(30000));
     const QString words = QString::fromUtf8(text.readAllStandardOutput());
-    // Title, serial number, the top level code, sensor 1's last volume and the footer.
+    // Title, serial number, the top level code, sensor 1's last volume, a table's error and the footer.
     for (const QString& expected :
          {QStringLiteral("Settings sheet"), QStringLiteral("A1B2C3D4"), QStringLiteral("1023"),
-          QStringLiteral("499.992"), QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
+          QStringLiteral("499.992"), QStringLiteral("Estimated table error (linear interpolation): "),
+          QStringLiteral("ZENTIK Configurator " ZENTIK_VERSION)})
         QVERIFY2(words.contains(expected), qPrintable(expected));
 }
 

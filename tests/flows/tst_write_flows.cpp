@@ -4,11 +4,14 @@
 // windows and zentikctl are tested only for how they show these outcomes.
 
 #include "config/ConfigFile.h"
+#include "flows/FailureText.h"
 #include "flows/LoadConfigFlow.h"
+#include "flows/PointsFlow.h"
 #include "flows/UndoFlow.h"
 #include "history/ControllerHistory.h"
 #include "tests/common/AppBench.h"
 
+#include <QProgressBar>
 #include <QTest>
 
 #include <memory>
@@ -33,6 +36,10 @@ private slots:
     void cancelledReview_writesAndKeepsNothing();
     void undo_restoresTheControllerByteForByte_andASecondRedoes();
     void undo_withoutABackup_writesNothingAndSaysSo();
+    void reviewedPoints_eachNamedOnceByPlaceInTheList_data();
+    void reviewedPoints_eachNamedOnceByPlaceInTheList();
+    void load_sendsOnlyWhatDiffers_andReadsItBack_data();
+    void load_sendsOnlyWhatDiffers_andReadsItBack();
 
 private:
     QString text(const char* section, const char* key) const
@@ -202,6 +209,107 @@ void tst_write_flows::undo_withoutABackup_writesNothingAndSaysSo()
     QCOMPARE(outcome.detail, text("MESSAGES", "072").arg(kSerial));
     QCOMPARE(m_writes, 0);
     QVERIFY(SameController(m_bench->sim.controller().state(), SimulatorSampleRecord()));
+}
+
+void tst_write_flows::reviewedPoints_eachNamedOnceByPlaceInTheList_data()
+{
+    QTest::addColumn<QStringList>("codes"); // of 0, 100, ... 1000 l
+    QTest::addColumn<QList<int>>("planned");
+    QTest::addColumn<QStringList>("lines");
+    const QStringList straight{"0", "102", "205", "307", "409", "512", "614", "716", "818", "921", "1023"};
+    QList<int> plan{0, 102, 205, 307, 409, 512, 614, 716, 818, 921, 1023};
+    QStringList mistyped = straight;
+    mistyped[4] = QStringLiteral("451");
+    const QString offTrend = QStringLiteral("point 5 (400 l, code 451): off the curve of its neighbours, "
+                                            "which puts its code between 409 and 410");
+    QTest::newRow("clean, no plan") << straight << QList<int>{} << QStringList{};
+    QList<int> planFar = plan;
+    planFar[4] = 300;
+    QTest::newRow("mistyped, far from its plan too") << mistyped << planFar << QStringList{offTrend};
+    plan[2] = 150;
+    const QString farFromPlan = QStringLiteral(
+        "point 3 (200 l, code 205): far from the planned code, which puts it between 126 and 174");
+    QTest::newRow("off the plan") << straight << plan << QStringList{farFromPlan};
+    QTest::newRow("mistyped and off the plan") << mistyped << plan << QStringList{offTrend, farFromPlan};
+}
+
+void tst_write_flows::reviewedPoints_eachNamedOnceByPlaceInTheList()
+{
+    QFETCH(QStringList, codes);
+    QFETCH(QList<int>, planned);
+    QStringList volumes;
+    for (int i = 0; i < codes.size(); ++i)
+        volumes << QString::number(100 * i);
+    PointsReview review;
+    QString error;
+    QVERIFY(ReviewPoints(PointList(volumes, codes), 1000, Interpolation::Linear, QLocale::c(), &review,
+                         &error, planned));
+    QTEST(PointFlagLines(m_bench->language, review, QLocale::c()), "lines");
+}
+
+void tst_write_flows::load_sendsOnlyWhatDiffers_andReadsItBack_data()
+{
+    QTest::addColumn<bool>("settings");   // the file has other network address 2 and output mode
+    QTest::addColumn<bool>("page");       // and another word on page 37
+    QTest::addColumn<int>("corrupted");   // the write command whose value the controller keeps otherwise
+    QTest::addColumn<QList<int>>("sent"); // the requests after the backup read
+    QTest::addColumn<QString>("failure"); // what the failure names; empty: none
+    QTest::newRow("two settings") << true << false << 0 << QList<int>{0x82, 0x06, 0x0E, 0x86, 0x8E}
+                                  << QString();
+    QTest::newRow("one page") << false << true << 0 << QList<int>{0x82, 0x0A, 0x09, 0x89, 0x8A} << QString();
+    QTest::newRow("nothing") << false << false << 0 << QList<int>{} << QString();
+    QTest::newRow("a setting kept otherwise")
+        << true << false << 0x0E << QList<int>{0x82, 0x06, 0x0E, 0x86, 0x8E} << QStringLiteral("P_Mode");
+    QTest::newRow("a page kept otherwise")
+        << false << true << 0x09 << QList<int>{0x82, 0x0A, 0x09, 0x89, 0x8A}
+        << QStringLiteral("Sensor 2, level codes 160–191");
+}
+
+void tst_write_flows::load_sendsOnlyWhatDiffers_andReadsItBack()
+{
+    QFETCH(bool, settings);
+    QFETCH(bool, page);
+    QFETCH(int, corrupted);
+    QFETCH(QList<int>, sent);
+    QFETCH(QString, failure);
+    TParameters file = ChangedSampleFile(kSerial);
+    file.Interval = SimulatorSampleRecord().Interval;
+    file.Pages = SimulatorSampleRecord().Pages;
+    if (settings) {
+        file.NetAddr[1] = 7;
+        file.OutputMode = 2;
+    }
+    if (page)
+        file.Pages[37][5] ^= 1;
+    QVERIFY(ConfigFile::write(path("x.zkt"), file));
+    if (corrupted)
+        m_bench->sim.controller().addFault({SimFault::Corrupt, corrupted});
+    m_bench->sim.controller().takeExchanges();
+    const qsizetype logged = m_bench->sim.log.size();
+    const FlowOutcome outcome = load(path("x.zkt"));
+
+    QList<int> requests;
+    for (const SimExchange& e : m_bench->sim.controller().takeExchanges())
+        requests << e.command;
+    QCOMPARE(requests.mid(9 + 2 * kPageCount), sent);
+    // The gauge counts the pages that travel, written and read back; with none, the backup read's stays.
+    QCOMPARE(m_bench->progress.Gauge1->maximum(), page ? 1 : kPageCount - 1);
+    const bool held = sent.isEmpty();
+    QCOMPARE(
+        m_bench->sim.log.mid(logged).contains(QStringLiteral("Unchanged, not sent: %1 settings, %2 pages")
+                                                  .arg(settings ? 5 : 7)
+                                                  .arg(page ? 63 : 64)),
+        !held);
+    QCOMPARE(outcome.kind, held                ? FlowOutcome::Kind::AlreadyHeld
+                           : failure.isEmpty() ? FlowOutcome::Kind::Done
+                                               : FlowOutcome::Kind::ProcessFailed);
+    if (!failure.isEmpty()) {
+        QCOMPARE(outcome.resultCode, Result::ReadBackDiffers);
+        QVERIFY(FailureExplanation(m_bench->language, outcome).contains(failure));
+    }
+    // Only a write that went through is kept as written; one that sent nothing took no backup either.
+    QCOMPARE(m_history->newest(kSerial, ControllerHistory::Event::Written).has_value(), outcome.ok());
+    QCOMPARE(m_history->newest(kSerial, ControllerHistory::Event::BeforeWrite).has_value(), !held);
 }
 
 QTEST_MAIN(tst_write_flows)

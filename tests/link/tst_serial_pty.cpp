@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // End to end over a real pseudo-terminal: QSerialPort on one side, the simulated controller on the other.
 
+#include "link/QSerialLink.h"
 #include "ports/PortFactory.h"
 #include "sim/PtyServer.h"
 #include "tests/common/TestSupport.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class tst_serial_pty : public QObject
 {
@@ -65,6 +70,11 @@ void tst_serial_pty::openPseudoTerminal_despiteMissingModemLines()
     QCOMPARE(run(Process::ReadConfig, [&] { m_z->ReadConfig(1000); }), 0);
     QCOMPARE(m_z->Parameters.SerialNumber, QStringLiteral("A1B2C3D4"));
     QCOMPARE(m_log.first(), QStringLiteral("WRITE: 61 82 AE "));
+    // The open asked for low latency, which a pseudo-terminal refuses without a word in the log.
+    const int fd = ::open(QFile::encodeName(m_server->path()).constData(), O_RDWR | O_NOCTTY);
+    QVERIFY(fd >= 0);
+    QVERIFY(!RequestLowLatency(fd));
+    ::close(fd);
 }
 
 void tst_serial_pty::readAllSettings_overTheLine()

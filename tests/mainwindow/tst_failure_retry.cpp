@@ -70,6 +70,8 @@ private:
 void tst_failure_retry::init()
 {
     m_home = std::make_unique<ProgramHome>(QStringList{QStringLiteral("ZK_ENG.LNG")});
+    // The writes fail at the requests of the whole sequence, also where the controller holds what they write.
+    m_home->setOption("WriteChanged", QStringLiteral("0"));
     ProgramSetup setup;
     setup.sim = std::make_shared<ControllerSimulator>();
     setup.portFactory = SimulatorAlsoOn(setup.sim, QStringLiteral("ttyUSB0"));

@@ -50,6 +50,8 @@ private slots:
     void backupOff_sendsTheDescribedSequence_data();
     void backupOff_sendsTheDescribedSequence();
     void historyWindow_listsVersionsAndSavesThemAsTheyAre();
+    void writeOfWhatTheControllerHolds_saysSoAndKeepsNothing_data();
+    void writeOfWhatTheControllerHolds_saysSoAndKeepsNothing();
 
 private:
     // The program on the pseudo-terminal, with Backup as given.
@@ -79,7 +81,8 @@ private:
     std::unique_ptr<PtyServer> m_server;
     std::unique_ptr<ProgramHome> m_home;
     std::unique_ptr<ProgramBench> m_bench;
-    int m_writes = 0; // processes 4 and 6 started
+    int m_writes = 0;     // processes 4 and 6 started
+    QStringList m_frames; // the requests the exchange log shows
 };
 
 void tst_history_flow::init()
@@ -113,6 +116,10 @@ void tst_history_flow::start(bool backup)
     connect(&m_bench->z(), &TZENTIK::BusyChanged, this, [this](bool busy) {
         const int process = m_bench->z().ProcessId;
         m_writes += busy && (process == Process::WriteTable || process == Process::LoadAllSettings);
+    });
+    connect(&m_bench->z(), &TZENTIK::LogLine, this, [this](const QString& line) {
+        if (line.startsWith(QLatin1String("WRITE: ")))
+            m_frames << line;
     });
     m_bench->messages.take();
     received();
@@ -278,6 +285,7 @@ void tst_history_flow::failedBackup_writesNothing()
 {
     QFETCH(bool, table);
     QFETCH(bool, historyBlocked);
+    m_home->setOption("WriteChanged", QStringLiteral("0")); // the table written is the one read
     start();
     QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
     const QString history = m_bench->program->history.folder();
@@ -302,25 +310,51 @@ void tst_history_flow::failedBackup_writesNothing()
 void tst_history_flow::backupOff_sendsTheDescribedSequence_data()
 {
     QTest::addColumn<bool>("table");
-    QTest::newRow("load") << false;
-    QTest::newRow("table write") << true;
+    QTest::addColumn<bool>(
+        "backup"); // read first, WriteChanged=0 and VerifyWrite=0 sending what is described
+    QTest::newRow("load") << false << false;
+    QTest::newRow("table write") << true << false;
+    QTest::newRow("load after the backup, options off") << false << true;
+    QTest::newRow("table write after the backup, options off") << true << true;
 }
 
 void tst_history_flow::backupOff_sendsTheDescribedSequence()
 {
     QFETCH(bool, table);
-    start(false);
+    QFETCH(bool, backup);
+    m_home->setOption("WriteChanged", QStringLiteral("0"));
+    m_home->setOption("VerifyWrite", QStringLiteral("0"));
+    start(backup);
     QVERIFY(ConfigFile::write(path("x.zkt"), ChangedSampleFile(kSerial)));
+    m_frames.clear();
     const QStringList seen = table ? writeTable() : load(path("x.zkt"));
     QList<quint8> described;
+    if (backup) {
+        described = {0x82, 0x85, 0x86, 0x84, 0x81, 0x8B, 0x8C, 0x8D, 0x8E};
+        for (int page = 0; page < 64; ++page)
+            described << 0x89 << 0x8A;
+    }
     if (!table)
-        described = {0x82, 0x05, 0x06, 0x04, 0x0B, 0x0C, 0x0D, 0x0E};
+        described += QList<quint8>{0x82, 0x05, 0x06, 0x04, 0x0B, 0x0C, 0x0D, 0x0E};
     for (int page = 0; page < (table ? 32 : 64); ++page)
         described << 0x0A << 0x09;
     QList<quint8> sent = received();
     if (!table) // the Refresh after a successful load
         sent = sent.mid(0, described.size());
     QCOMPARE(sent, described);
+    if (backup) {
+        // Byte for byte the write that a write without the backup sends (after the window's table read).
+        const qsizetype before = table ? 2 * 32 : 0;
+        const qsizetype count = described.size() - 9 - 2 * 64;
+        const QStringList afterBackup = m_frames.mid(before + 9 + 2 * 64, count);
+        QCOMPARE(afterBackup.size(), count);
+        m_sim->setState(SimulatorSampleRecord());
+        m_home->setOption("Backup", QStringLiteral("0"));
+        m_frames.clear();
+        table ? writeTable() : load(path("x.zkt"));
+        QCOMPARE(afterBackup, m_frames.mid(before, count));
+        return;
+    }
     QVERIFY(m_bench->messages.reviews.isEmpty());
     QVERIFY2(seen.contains("dialog: " + text("MESSAGES", table ? "006" : "018")), qPrintable(seen.join('|')));
     // No backup; a file loaded is still kept as written into the controller the write named.
@@ -381,6 +415,30 @@ void tst_history_flow::historyWindow_listsVersionsAndSavesThemAsTheyAre()
     QTRY_COMPARE(window->Versions->topLevelItemCount(), 5);
     // Refreshed after every read and write, and no wider for it.
     QCOMPARE(window->width(), width);
+}
+
+void tst_history_flow::writeOfWhatTheControllerHolds_saysSoAndKeepsNothing_data()
+{
+    QTest::addColumn<bool>("table"); // the calibration window's Write of the table it read, else File > Load
+    QTest::newRow("load") << false;
+    QTest::newRow("table write") << true;
+}
+
+void tst_history_flow::writeOfWhatTheControllerHolds_saysSoAndKeepsNothing()
+{
+    QFETCH(bool, table);
+    start();
+    TParameters file = ChangedSampleFile(kSerial);
+    file.Interval = SimulatorSampleRecord().Interval;
+    file.Pages = SimulatorSampleRecord().Pages;
+    QVERIFY(ConfigFile::write(path("x.zkt"), file));
+    const QStringList seen = table ? writeTable() : load(path("x.zkt"));
+    QCOMPARE(m_writes, 0);
+    QVERIFY2(seen.contains("status: " + text("MESSAGES", "241")), qPrintable(seen.join('|')));
+    QVERIFY2(!seen.contains("dialog: " + text("MESSAGES", table ? "006" : "018")),
+             qPrintable(seen.join('|')));
+    QVERIFY(!m_bench->program->history.newest(kSerial, ControllerHistory::Event::Written));
+    QVERIFY(!m_bench->program->history.newest(kSerial, ControllerHistory::Event::BeforeWrite));
 }
 
 QTEST_MAIN(tst_history_flow)

@@ -57,6 +57,7 @@ void tst_lost_port::adapterPulledDuringTransfer()
     const QString port = home.path(QStringLiteral("ttyZENTIK"));
     QVERIFY(pointLink(port, server.path()));
     home.setOption("Port", port);
+    home.setOption("WriteChanged", QStringLiteral("0")); // the file is what the controller holds
     ProgramSetup setup;
     setup.sim = sim;
     setup.realPorts = true;

@@ -687,6 +687,7 @@ void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds_data()
 void tst_main_window::slowApply_otherCommandsAreRefusedUntilItEnds()
 {
     QFETCH(QString, command);
+    m_home->setOption("VerifyWrite", QStringLiteral("0")); // the write's requests as described
     ProgramSetup setup;
     setup.timeoutMs = 600;
     start(setup);

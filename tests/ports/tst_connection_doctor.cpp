@@ -41,6 +41,8 @@ const QMap<What, const char*> kNames = {
     {What::NoModemManager, "NoModemManager"},
     {What::ModemManager, "ModemManager"},
     {What::ModemManagerAway, "ModemManagerAway"},
+    {What::LatencyLow, "LatencyLow"},
+    {What::LatencyHigh, "LatencyHigh"},
     {What::Answered, "Answered"},
     {What::Silent, "Silent"},
     {What::CannotOpen, "CannotOpen"},
@@ -208,6 +210,20 @@ void tst_connection_doctor::examine_namesTheCause_data()
         << true
         << QStringList{"DevicePresent(ttyUSB0)[USB 1a86:0042]", "MayOpen(tester,ttyUSB0)",
                        "NoHolder(ttyUSB0)", "NoBrltty", "ModemManager"};
+    // An FTDI adapter's latency timer, found through the by-id name; a driver without one shows nothing.
+    const QString ftdi = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
+    const QStringList ftdiTree =
+        kDevice + QStringList{"l dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0>../../ttyUSB0"};
+    const QString timer = QStringLiteral("f sys/bus/usb-serial/devices/ttyUSB0/latency_timer=");
+    const QStringList ftdiFound{"DevicePresent(" + ftdi + ")", "MayOpen(tester," + ftdi + ")",
+                                "NoHolder(" + ftdi + ")", "NoBrltty", "NoModemManager"};
+    QTest::newRow("latency timer at FTDI's default")
+        << ftdi << ftdiTree + QStringList{timer + "16\\n"} << "tester" << true
+        << ftdiFound +
+               QStringList{"LatencyHigh(" + ftdi + ",16,/sys/bus/usb-serial/devices/ttyUSB0/latency_timer)"};
+    QTest::newRow("no latency timer") << ftdi << ftdiTree << "tester" << true << ftdiFound;
+    QTest::newRow("latency timer lowered") << ftdi << ftdiTree + QStringList{timer + "1\\n"} << "tester"
+                                           << true << ftdiFound + QStringList{"LatencyLow(" + ftdi + ",1)"};
     QTest::newRow("the simulated controller") << "SIM" << QStringList{} << "" << true << QStringList{};
     QTest::newRow("a configuration file")
         << "file:/tmp/tank.zkt" << QStringList{} << "" << true << QStringList{};
@@ -242,7 +258,8 @@ void tst_connection_doctor::findingTexts_fillEveryPlace_data()
         {What::NoGroupAccess, 4}, {What::NoHolder, 1},         {What::HeldBy, 3},
         {What::NoBrltty, 0},      {What::Brltty, 0},           {What::NoModemManager, 0},
         {What::ModemManager, 0},  {What::ModemManagerAway, 0}, {What::Answered, 2},
-        {What::Silent, 1},        {What::CannotOpen, 2},
+        {What::LatencyLow, 2},    {What::LatencyHigh, 3},      {What::Silent, 1},
+        {What::CannotOpen, 2},
     };
     for (const char* file : {"ZK_ENG.LNG", "ZK_RUS.LNG"})
         for (auto i = places.cbegin(); i != places.cend(); ++i)

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pictures of the dialog of points from a tank's shape and of the calibration window it filled.
+// Pictures of the dialog of points from a tank's shape, its pour plan, and the calibration window they
+// filled.
 
+#include "table/PourPlanDialog.h"
+#include "table/StringGridModel.h"
 #include "table/TankShapeDialog.h"
 #include "table/Usensor1.h"
 #include "tests/common/AppBench.h"
@@ -10,6 +13,8 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QMdiArea>
+#include <QPushButton>
+#include <QTableWidget>
 
 namespace {
 
@@ -37,6 +42,23 @@ void shootShape(ShotSession& session)
     dialog->EProbe->setValue(2000);
     dialog->EOffset->setValue(30);
     session.save(QStringLiteral("shape-dialog"), dialog);
+    dialog->BPlan->click();
+    auto* plan = dialog->findChild<PourPlanDialog*>();
+    if (!plan)
+        return;
+    session.save(QStringLiteral("pour-plan"), plan);
+    // The plan's volumes in the grid and the codes read after each pour typed, one with two digits
+    // swapped (540 for 504): marked as far from the code the plan expects.
+    plan->accept();
+    for (int row = 0; row < window->points()->rows(); ++row)
+        window->points()->setCell(row, 1, plan->GPlan->item(row, 3)->text());
+    window->points()->setCell(7, 1, QStringLiteral("540"));
+    window->ComputeTable();
+    session.save(QStringLiteral("pour-plan-points"), window);
+    window->AShapePointsExecute();
+    dialog = window->findChild<TankShapeDialog*>();
+    if (!dialog)
+        return;
     dialog->accept();
     session.save(QStringLiteral("shape-points"), window);
 }

@@ -11,6 +11,7 @@
 #include "tests/common/ZentikTestSeam.h"
 #include "tests/screenshots/Shots.h"
 
+#include <QComboBox>
 #include <QMdiArea>
 #include <QMenu>
 #include <QRadioButton>
@@ -45,9 +46,13 @@ void shootTables(ShotSession& session)
 
     TFSensor1* one = TFSensor1::open(bench.context, &area, 1);
     one->move(0, 0);
-    one->points()->setColumns({{"0", "60", "120", "190", "250"}, {"0", "210", "430", "700", "1023"}});
+    // Ten equal pours into a lying cylinder, the smooth table, and the code after the sixth pour typed with
+    // two digits swapped (529 for 592): marked, with the table's estimated error under the chart.
+    one->CBMethod->setCurrentIndex(static_cast<int>(Interpolation::Monotone));
+    one->points()->setColumns({{"0", "25", "50", "75", "100", "125", "150", "175", "200", "225", "250"},
+                               {"0", "160", "260", "348", "431", "511", "529", "675", "763", "863", "1023"}});
     one->ComputeTable();
-    one->SGUser->setCurrentIndex(one->points()->index(2, 0));
+    one->SGUser->setCurrentIndex(one->points()->index(6, 1));
     session.save(QStringLiteral("table-sensor1-volume"), one);
     one->RBue->click();
     session.save(QStringLiteral("table-sensor1-fraction"), one);

@@ -8,6 +8,7 @@
 #include "tests/common/ProgramBench.h"
 #include "tests/common/TestSupport.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +35,8 @@ private slots:
     void apply_keepsOrStoresAPortTheSystemDoesNotList();
     void checkConnection_tellsWhatThePortSaid_data();
     void checkConnection_tellsWhatThePortSaid();
+    void optionBox_storesItsOwnKey_data();
+    void optionBox_storesItsOwnKey();
 
 private:
     void start(const QMap<QString, QString>& serials);
@@ -195,6 +198,32 @@ void tst_settings_window::apply_keepsOrStoresAPortTheSystemDoesNotList()
     QCOMPARE(m_bench->main().PortName, stored);
     // Shown again, the window offers the port now in use.
     QCOMPARE(settings().CBport->currentData().toString(), stored);
+}
+
+void tst_settings_window::optionBox_storesItsOwnKey_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("key");
+    QTest::newRow("backup") << "ChBackup" << QByteArray("Backup");
+    QTest::newRow("only what has changed") << "ChWriteChanged" << QByteArray("WriteChanged");
+    QTest::newRow("read back") << "ChVerifyWrite" << QByteArray("VerifyWrite");
+}
+
+void tst_settings_window::optionBox_storesItsOwnKey()
+{
+    QFETCH(QString, box);
+    QFETCH(QByteArray, key);
+    start({});
+    settings().show();
+    auto* check = settings().findChild<QCheckBox*>(box);
+    QVERIFY(check && check->isChecked()); // on by default
+    check->setChecked(false);
+    settings().Button1Click();
+    QVERIFY(m_bench->waitIdle());
+    for (const QByteArray other : {"Backup", "WriteChanged", "VerifyWrite"})
+        QCOMPARE(m_home->option(other) == QLatin1String("0"), other == key);
+    settings().show();
+    QVERIFY(!check->isChecked());
 }
 
 void tst_settings_window::checkConnection_tellsWhatThePortSaid_data()

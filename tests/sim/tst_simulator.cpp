@@ -150,6 +150,18 @@ void tst_simulator::pacing_followsTheLineRate()
     const QList<SimChunk> chunks = sim.receive(request(0x8A));
     QCOMPARE(chunks.size(), 1);
     QCOMPARE(chunks[0].delayUs, qint64(70) * 10 * 1000000 / 19200);
+
+    // An adapter's latency timer holds back every piece of an answer, after its time on the line.
+    ControllerSimulator held;
+    held.setPacing(true);
+    held.setAnswerLatencyMs(16);
+    sim.addFault({SimFault::Split, 0x85});
+    held.addFault({SimFault::Split, 0x85});
+    const QList<SimChunk> prompt = sim.receive(request(0x85));
+    const QList<SimChunk> late = held.receive(request(0x85));
+    QCOMPARE(late.size(), prompt.size());
+    for (qsizetype i = 0; i < late.size(); ++i)
+        QCOMPARE(late[i].delayUs, prompt[i].delayUs + 16000);
 }
 
 void tst_simulator::noiseBeforeAnswer_neverHoldsAFrameTheToolWouldTake_data()

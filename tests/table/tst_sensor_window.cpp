@@ -6,6 +6,7 @@
 #include "sim/PtyServer.h"
 #include "table/CalibrationChart.h"
 #include "table/PointGrid.h"
+#include "table/PourPlanDialog.h"
 #include "table/StringGridModel.h"
 #include "table/TankShapeDialog.h"
 #include "table/Usensor1.h"
@@ -26,14 +27,31 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScatterSeries>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
 
 using Points = QList<QPair<QString, QString>>; // V, N
 using Words = QList<QPair<int, int>>;          // table entry, word
+
+namespace {
+
+// Ten equal pours of a tenth into a lying cylinder, the codes of its full height.
+Points cylinderPoints(int litresPerPour, const QString& sixthCode = QStringLiteral("592"))
+{
+    const QStringList codes{"0", "160", "260", "348", "431", "511", sixthCode, "675", "763", "863", "1023"};
+    Points points;
+    for (int i = 0; i < codes.size(); ++i)
+        points << qMakePair(QString::number(i * litresPerPour), codes[i]);
+    return points;
+}
+
+} // namespace
 
 class tst_sensor_window : public QObject
 {
@@ -90,6 +108,12 @@ private slots:
     void import_aboveTheTotal_asksBeforeReplacing();
     void aboveTheTotal_askedOnceBeforeAnythingIsWritten_data();
     void aboveTheTotal_askedOnceBeforeAnythingIsWritten();
+    void typedPoint_markedInTheGridAndOnTheChartWithWhy_data();
+    void typedPoint_markedInTheGridAndOnTheChartWithWhy();
+    void method_isKeptAndTheCurvePassesThroughThePoints_data();
+    void method_isKeptAndTheCurvePassesThroughThePoints();
+    void pourPlan_fillsTheVolumesAndTheCodesTypedAreHeldAgainstIt_data();
+    void pourPlan_fillsTheVolumesAndTheCodesTypedAreHeldAgainstIt();
 
 private:
     TFSensor1* openWindow(int sensor = 1, int adminMode = 1);
@@ -1010,6 +1034,13 @@ void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten_data()
     QTest::newRow("imported, Yes")
         << "imported" << QList<bool>{true, true}
         << QStringList{"question: 1 volume above the total of 1000 l: 1500 l. Import?", write} << true;
+    // A point that looks mistyped is asked about as well, No the safe answer.
+    const QString flagged = "question: Points that look mistyped: 1. A table made from them bends where the "
+                            "tank does not. Write the table anyway?";
+    QTest::newRow("flagged, No") << "flagged" << QList<bool>{true, false} << QStringList{write, flagged}
+                                 << false;
+    QTest::newRow("flagged, Yes") << "flagged" << QList<bool>{true, true} << QStringList{write, flagged}
+                                  << true;
 }
 
 void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten()
@@ -1021,6 +1052,8 @@ void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten()
     m_bench->sim.controller().pages() = TPages{};
     if (how == QLatin1String("typed"))
         setPoints({{"0", "0"}, {"1200", "1023"}});
+    if (how == QLatin1String("flagged"))
+        setPoints(cylinderPoints(100, "529"));
     m_bench->messages.answers = answers;
     if (how == QLatin1String("imported")) {
         spreadsheet(m_w->AImportPoints, "0;0\n1500;1023\n");
@@ -1039,10 +1072,142 @@ void tst_sensor_window::aboveTheTotal_askedOnceBeforeAnythingIsWritten()
     QStringList asked;
     for (const QString& message : arrival + transfer(m_w->AWrite))
         if (message.startsWith("question: "))
-            asked << message;
+            asked << message.section(QLatin1Char('\n'), 0, 0); // without the list of findings
     QTEST(asked, "asked");
+    QVERIFY(!m_bench->messages.safeAnswers.contains(MessageService::Answer::Yes));
     QFETCH(bool, written);
     QCOMPARE(TableEntry(m_bench->sim.controller().pages(), 0, 1023), quint16(written ? 65535 : 0));
+}
+
+void tst_sensor_window::typedPoint_markedInTheGridAndOnTheChartWithWhy_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("marked");     // -1: none
+    QTest::addColumn<QString>("reason"); // how the marked row's tip starts
+    QTest::newRow("clean") << 6 << 1 << "592" << -1 << "";
+    QTest::newRow("code's digits swapped") << 6 << 1 << "529" << 6 << "off the curve of its neighbours";
+    QTest::newRow("code below the point before") << 4 << 1 << "341" << 4 << "more volume than point 4";
+    QTest::newRow("volume's digits swapped") << 7 << 0 << "157" << 7 << "off the curve of its neighbours";
+}
+
+void tst_sensor_window::typedPoint_markedInTheGridAndOnTheChartWithWhy()
+{
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(int, marked);
+    QFETCH(QString, reason);
+    QVERIFY(openWindow());
+    setPoints(cylinderPoints(25));
+    moveTo(row, column);
+    type(typed);
+    QCOMPARE(m_w->points()->cell(row, column), typed);
+    for (int r = 0; r < m_w->points()->rows(); ++r) {
+        const QVariant background = m_w->points()->index(r, 0).data(Qt::BackgroundRole);
+        QCOMPARE(background.isValid(), r == marked);
+        QCOMPARE(m_w->points()->index(r, 1).data(Qt::BackgroundRole), background);
+    }
+    QCOMPARE(m_w->Chart1->FlaggedMarks->count(), marked >= 0 ? 1 : 0);
+    QCOMPARE(m_w->Chart1->PointMarks->count(), marked >= 0 ? 10 : 11);
+    if (marked >= 0) {
+        const QString tip = m_w->points()->index(marked, 0).data(Qt::ToolTipRole).toString();
+        QVERIFY2(tip.startsWith(reason), qPrintable(tip));
+        const Points all = points();
+        QCOMPARE(m_w->Chart1->FlaggedMarks->at(0),
+                 QPointF(all[marked].first.toDouble(), all[marked].second.toDouble()));
+    }
+    QVERIFY2(m_w->LError->text().endsWith(" %)"), qPrintable(m_w->LError->text()));
+}
+
+void tst_sensor_window::method_isKeptAndTheCurvePassesThroughThePoints_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::addColumn<bool>("straight"); // the curve is drawn by the points alone
+    QTest::newRow("linear") << int(Interpolation::Linear) << true;
+    QTest::newRow("monotone") << int(Interpolation::Monotone) << false;
+}
+
+void tst_sensor_window::method_isKeptAndTheCurvePassesThroughThePoints()
+{
+    QFETCH(int, method);
+    QFETCH(bool, straight);
+    QVERIFY(openWindow());
+    const Points typed = cylinderPoints(25);
+    setPoints(typed);
+    m_w->CBMethod->setCurrentIndex(1 - method);
+    const QStringList other = m_w->results()->column(0);
+    m_w->CBMethod->setCurrentIndex(method);
+    QCOMPARE(m_bench->options.interpolation(), method);
+    QVERIFY(m_w->results()->column(0) != other);
+    const QList<QPointF> curve = m_w->Series1->points();
+    QCOMPARE(curve.size() == typed.size(), straight);
+    for (const auto& [v, n] : typed)
+        QVERIFY2(curve.contains(QPointF(v.toDouble(), n.toDouble())), qPrintable(v + ", " + n));
+    for (qsizetype i = 1; i < curve.size(); ++i)
+        QVERIFY(curve[i].x() >= curve[i - 1].x() && curve[i].y() > curve[i - 1].y());
+    // The next window starts with the method kept.
+    m_w->close();
+    QTRY_VERIFY(!m_w);
+    QVERIFY(openWindow());
+    QCOMPARE(m_w->CBMethod->currentIndex(), method);
+}
+
+void tst_sensor_window::pourPlan_fillsTheVolumesAndTheCodesTypedAreHeldAgainstIt_data()
+{
+    // Codes the last pour's typed code lies below the planned one: the points around cannot tell, the plan
+    // can.
+    QTest::addColumn<int>("off");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("as planned") << 0 << false;
+    QTest::newRow("within half a step") << 30 << false;
+    QTest::newRow("more than half a step") << 70 << true;
+}
+
+void tst_sensor_window::pourPlan_fillsTheVolumesAndTheCodesTypedAreHeldAgainstIt()
+{
+    QFETCH(int, off);
+    QFETCH(bool, marked);
+    ZentikTestSeam::parameters(m_bench->z()).Volumes = {1600, 100, 0, 0};
+    QVERIFY(openWindow());
+    TankShapeDialog* dialog = shapeDialog();
+    QVERIFY(dialog);
+    dialog->CBShape->setCurrentIndex(int(TankShape::Form::Horizontal));
+    dialog->BPlan->click();
+    auto* plan = dialog->findChild<PourPlanDialog*>();
+    QVERIFY(plan && plan->isVisible());
+    plan->EPours->setValue(10);
+    QStringList totals, codes;
+    for (int row = 0; row < plan->GPlan->rowCount(); ++row) {
+        totals << plan->GPlan->item(row, 2)->text();
+        codes << plan->GPlan->item(row, 3)->text();
+    }
+    QCOMPARE(codes.mid(0, 3), (QStringList{"0", "102", "205"}));
+    QTextDocument printed;
+    plan->fillDocument(&printed);
+    QVERIFY(printed.toPlainText().contains(totals.last() + "\n" + codes.last()));
+    plan->Buttons->button(QDialogButtonBox::Ok)->click();
+    QTRY_VERIFY(!m_w->findChild<TankShapeDialog*>());
+    QCOMPARE(m_w->points()->column(0), totals);
+    QCOMPARE(m_w->points()->column(1), QStringList(11, "0"));
+    QCOMPARE(seen().last(), "status: " + sensorText("0093"));
+    // Codes not typed yet mark nothing, whatever the plan expects.
+    QCOMPARE(m_w->points()->rowMarks().size(), 0);
+    codes[10] = QString::number(codes[10].toInt() - off);
+    // The keys go to the grid once the dialogs have given the focus back.
+    m_area->activateWindow();
+    m_w->SGUser->setFocus();
+    QTRY_VERIFY(m_w->SGUser->hasFocus());
+    for (int row = 1; row < codes.size(); ++row) {
+        moveTo(row, 1);
+        type(codes[row]);
+    }
+    QCOMPARE(m_w->points()->column(1), codes);
+    const QMap<int, QString> marks = m_w->points()->rowMarks();
+    QCOMPARE(marks.isEmpty(), !marked);
+    if (marked)
+        QVERIFY2(marks.value(10).startsWith("far from the planned code"), qPrintable(marks.value(10)));
 }
 
 QTEST_MAIN(tst_sensor_window)

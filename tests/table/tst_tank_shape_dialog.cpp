@@ -116,6 +116,8 @@ void tst_tank_shape_dialog::probeOutsideTheTank_disablesOk()
     dialog.EProbe->setValue(probe);
     dialog.EOffset->setValue(offset);
     QCOMPARE(dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled(), problem.isEmpty());
+    // A plan holds only for a probe that passed the check.
+    QCOMPARE(dialog.BPlan->isEnabled(), problem.isEmpty());
     QCOMPARE(dialog.LProblem->isVisible(), !problem.isEmpty());
     if (!problem.isEmpty())
         QCOMPARE(dialog.LProblem->text(), sensorText(problem.toLatin1()));
