@@ -69,3 +69,11 @@ void StartRegisterSync(const AppContext& context)
     sync.setStandardErrorFile(QProcess::nullDevice());
     sync.startDetached();
 }
+
+void SyncWaitingVersions(const AppContext& context)
+{
+    if (!context.history || ConfiguredRegister(context).isEmpty())
+        return;
+    if (!RegisterQueue(context.history->folder()).entries().isEmpty())
+        StartRegisterSync(context);
+}

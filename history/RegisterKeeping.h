@@ -21,3 +21,7 @@ void QueueForRegister(const AppContext& context, const QString& path, const QStr
 // a program that ends at once, as zentikctl does after a save. Nothing happens where zentikctl is missing;
 // the queue then waits for the next sync.
 void StartRegisterSync(const AppContext& context);
+
+// Starts that sync when a register is configured and versions wait in the queue: those kept while the
+// register could not be reached go out once it can.
+void SyncWaitingVersions(const AppContext& context);

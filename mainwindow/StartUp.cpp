@@ -5,6 +5,7 @@
 
 #include "Version.h"
 #include "app/ApplicationTitle.h"
+#include "history/RegisterKeeping.h"
 #include "link/UzentikDevice.h"
 #include "mainwindow/InstanceCheck.h"
 #include "mainwindow/WidgetFileDialogs.h"
@@ -59,6 +60,15 @@ ZentikProgram::ZentikProgram(const AppPaths& paths, const MainDependencies& deps
     FProgress = new TFProgress(FMain.get());
     context.progress = FProgress;
     QObject::connect(zentik.get(), &TZENTIK::PageTransferred, FProgress, &TFProgress::advance);
+    // Versions kept while the team register could not be reached (a laptop offline in a vehicle) go out
+    // once it can be: a minute after start, then every ten minutes while the program runs.
+    m_registerRetry = new QTimer(FMain.get());
+    m_registerRetry->setInterval(std::chrono::minutes(1));
+    QObject::connect(m_registerRetry, &QTimer::timeout, FMain.get(), [this] {
+        m_registerRetry->setInterval(std::chrono::minutes(10));
+        SyncWaitingVersions(context);
+    });
+    m_registerRetry->start();
 }
 
 ZentikProgram::~ZentikProgram()

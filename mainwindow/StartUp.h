@@ -31,6 +31,8 @@ struct MainDependencies
 };
 
 // The services are process-wide, alive until the program ends.
+class QTimer;
+
 class ZentikProgram : public ProgramServices
 {
 public:
@@ -62,4 +64,5 @@ private:
     std::unique_ptr<WidgetFileDialogs> m_ownFileDialogs;
     std::unique_ptr<InstanceAnnouncer> m_announcer;
     bool m_firstStart = false; // no options file before this start
+    QTimer* m_registerRetry = nullptr;
 };
