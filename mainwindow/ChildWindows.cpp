@@ -21,14 +21,15 @@ const char* const kFittedSize = "fittedSize";
 
 } // namespace
 
-ChildWindows::ChildWindows(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area)
+ChildWindows::ChildWindows(QMdiArea* area, QObject* parent)
+    : QObject(parent), m_area(area), m_viewport(area->viewport())
 {
-    area->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool ChildWindows::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_area->viewport() && event->type() == QEvent::Resize) {
+    if (watched == m_viewport && event->type() == QEvent::Resize) {
         for (QMdiSubWindow* w : m_area->subWindowList()) {
             const QSize natural = w->property(kNaturalSize).toSize();
             if (natural.isValid() && w->size() == w->property(kFittedSize).toSize() && !w->isMaximized())

@@ -72,6 +72,9 @@ private:
     void keepReachable(QMdiSubWindow* window);
 
     QMdiArea* m_area;
+    // Told apart by its address alone: the area's destructor still sends the viewport events, after the
+    // area itself has stopped being one.
+    QWidget* m_viewport;
     QHash<int, Kind> m_kinds;
     Qt::Orientation m_tiling = Qt::Horizontal; // the frame remembers its last tiling
 };
